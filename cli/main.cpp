@@ -1,0 +1,169 @@
+// ombrel-cli: the almanac's answers for scripts.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "cli/Command.h"
+
+namespace cli {
+
+namespace {
+std::vector<Command>& Registry() {
+  static std::vector<Command> commands;
+  return commands;
+}
+
+void PrintHelp() {
+  std::printf("Usage: ombrel-cli COMMAND [ARGUMENTS]\n\n"
+              "The Japanese almanac's computations on the command line. Dates are\n"
+              "YYYY-MM-DD (astronomical years: 0 is 1 BC, -1 is 2 BC); hours are\n"
+              "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
+              "latitudes degrees north. Text is printed as UTF-8.\n\nCommands:\n");
+  for (const Command& c : Registry()) std::printf("  %-44s %s\n", c.synopsis, c.summary);
+  std::printf("\nOptions:\n  --help      show this text\n  --version   show the version\n\n"
+              "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
+}
+}  // namespace
+
+CommandRegistration::CommandRegistration(Command c) { Registry().push_back(c); }
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "ombrel-cli: %s\n", message.c_str());
+  return kUsage;
+}
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "ombrel-cli: %s\n", message.c_str());
+  return kFailure;
+}
+
+bool ParseInt(const std::string& s, long long lo, long long hi, long long& out) {
+  if (s.empty() || std::strlen(s.c_str()) != s.size()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(s.c_str(), &end, 10);
+  if (errno != 0 || end == s.c_str() || *end != '\0' || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+bool ParseDouble(const std::string& s, double lo, double hi, double& out) {
+  if (s.empty() || std::strlen(s.c_str()) != s.size()) return false;
+  errno = 0;
+  char* end = nullptr;
+  double v = std::strtod(s.c_str(), &end);
+  if (errno != 0 || end == s.c_str() || *end != '\0' || !std::isfinite(v) || v < lo || v > hi) return false;
+  out = v;
+  return true;
+}
+
+bool ParseDate(const std::string& s, int& year, int& month, int& day) {
+  std::size_t start = (!s.empty() && s[0] == '-') ? 1 : 0;
+  std::size_t d1 = s.find('-', start);
+  if (d1 == std::string::npos) return false;
+  std::size_t d2 = s.find('-', d1 + 1);
+  if (d2 == std::string::npos) return false;
+  long long y, m, d;
+  if (!ParseInt(s.substr(0, d1), -999999, 999999, y)) return false;
+  if (!ParseInt(s.substr(d1 + 1, d2 - d1 - 1), 1, 12, m)) return false;
+  if (!ParseInt(s.substr(d2 + 1), 1, 31, d)) return false;
+  // A sign belongs only to the year.
+  if (s[d1 + 1] == '+' || s[d1 + 1] == '-' || s[d2 + 1] == '+' || s[d2 + 1] == '-') return false;
+  year = static_cast<int>(y);
+  month = static_cast<int>(m);
+  day = static_cast<int>(d);
+  return true;
+}
+
+bool Options::Has(const std::string& name) const {
+  for (const auto& [n, v] : named)
+    if (n == name) return true;
+  return false;
+}
+
+std::string Options::Get(const std::string& name, const std::string& fallback) const {
+  std::string value = fallback;
+  for (const auto& [n, v] : named)
+    if (n == name) value = v;  // the last one given wins
+  return value;
+}
+
+bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, bool>>& known, Options& out,
+                  std::string& error) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    // "-5" is a number (a year, a longitude), not an option.
+    if (a.size() > 2 && a[0] == '-' && a[1] == '-') {
+      std::string name = a.substr(2), value;
+      std::size_t eq = name.find('=');
+      bool inlineValue = eq != std::string::npos;
+      if (inlineValue) {
+        value = name.substr(eq + 1);
+        name = name.substr(0, eq);
+      }
+      const std::pair<std::string, bool>* spec = nullptr;
+      for (const auto& k : known)
+        if (k.first == name) spec = &k;
+      if (!spec) {
+        error = "unknown option --" + name;
+        return false;
+      }
+      if (spec->second && !inlineValue) {
+        if (i + 1 >= args.size()) {
+          error = "option --" + name + " needs a value";
+          return false;
+        }
+        value = args[++i];
+      } else if (!spec->second && inlineValue) {
+        error = "option --" + name + " takes no value";
+        return false;
+      }
+      out.named.emplace_back(name, value);
+    } else {
+      out.positional.push_back(a);
+    }
+  }
+  return true;
+}
+
+void Print(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+}  // namespace cli
+
+int main(int argc, char** argv) {
+  using namespace cli;
+  if (argc < 2) {
+    PrintHelp();
+    return kUsage;
+  }
+  std::string first = argv[1];
+  if (first == "--help" || first == "-h" || first == "help") {
+    PrintHelp();
+    return kOk;
+  }
+  if (first == "--version") {
+    std::printf("ombrel-cli %s\n", OMBREL_VERSION);
+    return kOk;
+  }
+  for (const Command& c : Commands()) {
+    if (first != c.name) continue;
+    Args args(argv + 2, argv + argc);
+    for (const std::string& a : args)
+      if (a == "--help" || a == "-h") {
+        std::printf("Usage: ombrel-cli %s\n  %s\n", c.synopsis, c.summary);
+        return kOk;
+      }
+    int rc = c.run(args);
+    if (std::fflush(stdout) != 0) return Failure("cannot write the output");
+    return rc;
+  }
+  return UsageError("unknown command '" + first + "' (see ombrel-cli --help)");
+}

@@ -1,0 +1,132 @@
+#include "core/Text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <algorithm>
+#include <vector>
+
+namespace text {
+namespace {
+
+// One conversion through iconv; an unconvertible or invalid sequence is
+// replaced and skipped so that no input can stop the conversion.
+std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
+                    std::size_t skipOnError) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+  std::string out;
+  out.reserve(in.size() * 2 + 4);
+  char* src = const_cast<char*>(in.data());
+  std::size_t srcLeft = in.size();
+  std::vector<char> buf(in.size() * 4 + 16);
+  while (srcLeft > 0) {
+    char* dst = buf.data();
+    std::size_t dstLeft = buf.size();
+    std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.append(buf.data(), buf.size() - dstLeft);
+    if (rc != static_cast<std::size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    // EILSEQ or EINVAL (truncated sequence at the end): replace one unit.
+    out.append(replacement);
+    std::size_t skip = std::min(srcLeft, skipOnError);
+    if (from == std::string_view("UTF-8")) {
+      // skip one whole UTF-8 character
+      skip = 1;
+      while (skip < srcLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
+    }
+    src += skip;
+    srcLeft -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  return out;
+}
+
+}  // namespace
+
+std::string ToCp932(std::string_view utf8) {
+  bool ascii = true;
+  for (unsigned char c : utf8) ascii = ascii && c < 0x80;
+  if (ascii) return std::string(utf8);
+  return Convert("CP932", "UTF-8", utf8, "?", 1);
+}
+
+std::string FromCp932(std::string_view cp932) {
+  bool ascii = true;
+  for (unsigned char c : cp932) ascii = ascii && c < 0x80;
+  if (ascii) return std::string(cp932);
+  return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", 1);
+}
+
+bool IsValidUtf8(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t n;
+    char32_t cp;
+    if (c < 0x80) { ++i; continue; }
+    if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
+    else if ((c & 0xF0) == 0xE0) { n = 2; cp = c & 0x0F; }
+    else if ((c & 0xF8) == 0xF0) { n = 3; cp = c & 0x07; }
+    else return false;
+    if (i + n >= s.size()) return false;
+    for (std::size_t k = 1; k <= n; ++k) {
+      unsigned char d = static_cast<unsigned char>(s[i + k]);
+      if ((d & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (d & 0x3F);
+    }
+    if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+    i += n + 1;
+  }
+  return true;
+}
+
+std::string DecodeCp932OrUtf8(std::string_view bytes) {
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return FromCp932(bytes);
+}
+
+std::size_t Cp932Width(std::string_view utf8) { return ToCp932(utf8).size(); }
+
+namespace {
+std::string VFormat(const char* fmt, va_list ap) {
+  va_list ap2;
+  va_copy(ap2, ap);
+  char small[256];
+  int n = std::vsnprintf(small, sizeof small, fmt, ap);
+  std::string out;
+  if (n >= 0 && static_cast<std::size_t>(n) < sizeof small) {
+    out.assign(small, static_cast<std::size_t>(n));
+  } else if (n >= 0) {
+    out.resize(static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(out.data(), out.size(), fmt, ap2);
+    out.resize(static_cast<std::size_t>(n));
+  }
+  va_end(ap2);
+  return out;
+}
+}  // namespace
+
+std::string FormatRawCp932(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  std::string out = VFormat(fmt, ap);
+  va_end(ap);
+  return out;
+}
+
+namespace detail {
+std::string FormatCp932Impl(const char* fmtCp932, ...) {
+  va_list ap;
+  va_start(ap, fmtCp932);
+  std::string out = VFormat(fmtCp932, ap);
+  va_end(ap);
+  return out;
+}
+}  // namespace detail
+
+}  // namespace text

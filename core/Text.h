@@ -1,0 +1,69 @@
+// Text encodings and the byte-width printf the almanac formats with.
+//
+// Texts inside the program are UTF-8. The almanac's printf widths count
+// Shift-JIS (CP932) bytes: "%5s" pads a two-kanji name with one blank. So every
+// formatted text goes through SjisFormat, which converts the format and its
+// string arguments to CP932, runs snprintf there and converts the result back.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+namespace text {
+
+// UTF-8 -> CP932. Characters CP932 lacks become '?'.
+std::string ToCp932(std::string_view utf8);
+// CP932 -> UTF-8. Invalid byte sequences become U+FFFD.
+std::string FromCp932(std::string_view cp932);
+// True when the bytes are well-formed UTF-8 (plain ASCII included).
+bool IsValidUtf8(std::string_view bytes);
+// A file read from disk may be CP932 or UTF-8: returns UTF-8 either way.
+// Well-formed UTF-8 is taken as it stands, anything else is read as CP932.
+std::string DecodeCp932OrUtf8(std::string_view bytes);
+// Width of a UTF-8 text counted in CP932 bytes.
+std::size_t Cp932Width(std::string_view utf8);
+
+// snprintf over an already-CP932 format; the result stays CP932.
+std::string FormatRawCp932(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+namespace detail {
+template <class T>
+decltype(auto) Pass(const T& v, std::string&) {
+  static_assert(std::is_arithmetic_v<T> || std::is_pointer_v<T>,
+                "SjisFormat takes numbers and texts");
+  return v;
+}
+inline const char* Pass(const char* s, std::string& buf) {
+  buf = ToCp932(s ? s : "");
+  return buf.c_str();
+}
+inline const char* Pass(char* s, std::string& buf) { return Pass(static_cast<const char*>(s), buf); }
+inline const char* Pass(const std::string& s, std::string& buf) {
+  buf = ToCp932(s);
+  return buf.c_str();
+}
+inline const char* Pass(std::string_view s, std::string& buf) {
+  buf = ToCp932(s);
+  return buf.c_str();
+}
+std::string FormatCp932Impl(const char* fmtCp932, ...);
+
+template <class... A, std::size_t... I>
+std::string FormatIndexed(const char* fmt, std::index_sequence<I...>, const A&... a) {
+  std::array<std::string, sizeof...(A) + 1> bufs;
+  const std::string f = ToCp932(fmt);
+  return FromCp932(FormatCp932Impl(f.c_str(), Pass(a, bufs[I])...));
+}
+}  // namespace detail
+
+// printf with widths counted in CP932 bytes; format, arguments and result UTF-8.
+template <class... A>
+std::string SjisFormat(const char* fmt, const A&... args) {
+  return detail::FormatIndexed(fmt, std::index_sequence_for<A...>{}, args...);
+}
+
+}  // namespace text
