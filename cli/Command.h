@@ -53,6 +53,10 @@ struct Options {
 bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, bool>>& known, Options& out,
                   std::string& error);
 
+// A path the user gave, made absolute against the directory ombrel-cli was
+// started in (the tool may have moved to the almanac's data directory).
+std::string OutputPath(const std::string& path);
+
 // Writes UTF-8 text to stdout.
 void Print(const std::string& line);
 

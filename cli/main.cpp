@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "core/WorkDir.h"
 
 namespace cli {
 
@@ -23,7 +24,10 @@ void PrintHelp() {
               "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
               "latitudes degrees north. Text is printed as UTF-8.\n\nCommands:\n");
   for (const Command& c : Registry()) std::printf("  %-44s %s\n", c.synopsis, c.summary);
-  std::printf("\nOptions:\n  --help      show this text\n  --version   show the version\n\n"
+  std::printf("\nOptions (before the command):\n  --help         show this text\n  --version      show the version\n"
+              "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
+              "                 (default: the current directory if it holds History.mdb,\n"
+              "                 else ~/.local/share/ombrel, made on first use)\n\n"
               "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
 }
 }  // namespace
@@ -131,6 +135,8 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
   return true;
 }
 
+std::string OutputPath(const std::string& path) { return workdir::FromStartDirectory(path); }
+
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
@@ -140,11 +146,24 @@ void Print(const std::string& line) {
 
 int main(int argc, char** argv) {
   using namespace cli;
-  if (argc < 2) {
+  std::string workDir;
+  int at = 1;
+  if (argc > 1 && std::strncmp(argv[1], "--workdir", 9) == 0) {
+    if (argv[1][9] == '=') {
+      workDir = argv[1] + 10;
+      at = 2;
+    } else if (argv[1][9] == '\0' && argc > 2) {
+      workDir = argv[2];
+      at = 3;
+    } else {
+      return UsageError("option --workdir needs a directory");
+    }
+  }
+  if (argc <= at) {
     PrintHelp();
     return kUsage;
   }
-  std::string first = argv[1];
+  std::string first = argv[at];
   if (first == "--help" || first == "-h" || first == "help") {
     PrintHelp();
     return kOk;
@@ -155,12 +174,17 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : Commands()) {
     if (first != c.name) continue;
-    Args args(argv + 2, argv + argc);
+    Args args(argv + at + 1, argv + argc);
     for (const std::string& a : args)
       if (a == "--help" || a == "-h") {
         std::printf("Usage: ombrel-cli %s\n  %s\n", c.synopsis, c.summary);
         return kOk;
       }
+    workdir::Choice wd = workdir::Enter(workDir, argv[0]);
+    if (!wd.warning.empty()) {
+      if (!workDir.empty()) return UsageError(wd.warning);
+      std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
+    }
     int rc = c.run(args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");
     return rc;

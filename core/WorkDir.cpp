@@ -1,0 +1,122 @@
+#include "core/WorkDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace workdir {
+namespace {
+
+const char* const kDatabase = "History.mdb";
+
+fs::path& StartDirectory() {
+  static fs::path start = [] {
+    std::error_code ec;
+    fs::path p = fs::current_path(ec);
+    return ec ? fs::path("/") : p;
+  }();
+  return start;
+}
+
+fs::path UserDataDirectory() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg == '/') return fs::path(xdg) / "ombrel";
+  const char* home = std::getenv("HOME");
+  if (home && *home) return fs::path(home) / ".local" / "share" / "ombrel";
+  return {};
+}
+
+// Copies through a temporary name so that a half-copied database is never
+// mistaken for a real one.
+bool CopyDatabase(const fs::path& from, const fs::path& to, std::string& error) {
+  std::error_code ec;
+  fs::path tmp = to;
+  tmp += ".tmp";
+  fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(tmp, to, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    error = "cannot copy the calendar database to " + to.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> DatabaseSources(const std::string& exePath) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  fs::path exe = fs::weakly_canonical(fs::path(exePath), ec);
+  if (ec || exe.empty()) exe = fs::path(exePath);
+  fs::path dir = exe.parent_path();
+  out.push_back((dir / kDatabase).string());
+  out.push_back((dir.parent_path() / kDatabase).string());  // build tree: cli/ sits below
+  out.push_back((dir.parent_path() / "share" / "ombrel" / kDatabase).string());
+#ifdef OMBREL_DATADIR
+  out.push_back((fs::path(OMBREL_DATADIR) / kDatabase).string());
+#endif
+  return out;
+}
+
+Choice Enter(const std::string& explicitDir, const std::string& exePath) {
+  Choice c;
+  const fs::path start = StartDirectory();
+  std::error_code ec;
+  fs::path target;
+  if (!explicitDir.empty()) {
+    target = fs::absolute(explicitDir, ec);
+    if (ec || !fs::is_directory(target, ec)) {
+      c.warning = "the directory " + explicitDir + " does not exist";
+      c.dir = start.string();
+      return c;
+    }
+  } else if (fs::exists(start / kDatabase, ec)) {
+    c.dir = start.string();
+    return c;
+  } else {
+    target = UserDataDirectory();
+    if (target.empty()) {
+      c.warning = "no home directory to keep the almanac's files in";
+      c.dir = start.string();
+      return c;
+    }
+    fs::create_directories(target, ec);
+    if (ec) {
+      c.warning = "cannot create " + target.string();
+      c.dir = start.string();
+      return c;
+    }
+    if (!fs::exists(target / kDatabase, ec)) {
+      bool copied = false;
+      for (const std::string& src : DatabaseSources(exePath)) {
+        if (!fs::is_regular_file(src, ec)) continue;
+        std::string error;
+        copied = CopyDatabase(src, target / kDatabase, error);
+        if (!copied) c.warning = error;
+        break;
+      }
+      if (!copied && c.warning.empty()) c.warning = "no calendar database (History.mdb) was found to copy";
+    }
+  }
+  fs::current_path(target, ec);
+  if (ec) {
+    c.warning = "cannot enter " + target.string();
+    c.dir = start.string();
+    return c;
+  }
+  c.dir = target.string();
+  c.changed = target != start;
+  return c;
+}
+
+std::string FromStartDirectory(const std::string& path) {
+  if (path.empty()) return path;
+  fs::path p(path);
+  if (p.is_absolute()) return path;
+  return (StartDirectory() / p).string();
+}
+
+}  // namespace workdir
