@@ -1,0 +1,16 @@
+// Tides of Tokyo Bay from four harmonic constituents (M2, S2, K1, O1) driven
+// by the true longitudes of the sun and the moon. The harbour is fixed: 139.7
+// degrees east on Japan Standard Time, whatever the observer's settings.
+#pragma once
+
+// The day's first two high and low waters as moments; 0 when not found.
+extern double HighWater1;
+extern double HighWater2;
+extern double LowWater1;
+extern double LowWater2;
+
+// Sea level at jd, hour t of the local day: about the mean level and above
+// the chart datum, in metres.
+void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum);
+// Finds the high and low waters of the local day holding jd.
+void TideTimes(double julianDay);
