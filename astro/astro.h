@@ -1,0 +1,9 @@
+// The astronomical computation: free functions over the global records.
+#pragma once
+
+#include "astro/Globals.h"
+#include "astro/TimeScales.h"
+#include "astro/Coordinates.h"
+#include "astro/Sun.h"
+#include "astro/Moon.h"
+#include "astro/RiseSet.h"
