@@ -1,0 +1,78 @@
+// The content of the main form's day information panel and of its four lists,
+// computed without any window: the view copies these texts into its controls.
+// The members carry the view's names, so the window class only moves them.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+struct DayPanel {
+  // The form's date texts as typed or written by the view ("%4.0f", "%2.0f",
+  // "%2.0f", "%2.1f"); the computation reads them as the view does.
+  std::string m_strYear;
+  std::string m_strMonth;
+  std::string m_strDay;
+  std::string m_strHour;
+  // The view's own copy of the selected date, read from the texts.
+  double m_dYear = 0;
+  double m_dMonth = 0;
+  double m_dDay = 0;
+  double m_dHour = 0;
+
+  // The panel's fields (control ids of the form in the comments).
+  std::string m_strWeekday;         // 1009 曜日
+  std::string m_strSixDaySign;      // 1010 六曜
+  std::string m_strEra;             // 1012 和暦
+  std::string m_strImperialYear;    // 1013 神武天皇即位紀元
+  std::string m_strMonthName;       // 1014 和名月
+  std::string m_strLunarDate;       // 1015 旧暦
+  std::string m_strSexagenary;      // 1016 干支
+  std::string m_strSolarTerm;       // 1017 二十四節季
+  std::string m_strSolarLongitude;  // 1018 黄経
+  std::string m_strPentadName;      // 1019 七十二候
+  std::string m_strPentadText;      // 1020
+  std::string m_strMoonAge;         // 1024 月齢
+  std::string m_strNineStar;        // 1022 九星
+  std::string m_strMansion;         // 1023 二十八宿
+  std::string m_strSoundSign;       // 1025 納音
+  std::string m_strTwelveDaySign;   // 1026 十二直
+
+  // Values the panel leaves for the observance lists.
+  double m_dNoonJulianDay = 0;  // 12:00 Japan Standard Time of the selected day
+  double m_dSolarMonth = 0;     // solar-term month 1..12
+  int m_nDayStem = 0;           // 甲 1 … 壬 9, 癸 0
+  int m_nDayBranch = 0;         // 子 1 … 戌 11, 亥 0
+  double m_dLunarMonth = 0;     // lunisolar month (a leap month keeps its number)
+  double m_dLunarDay = 0;
+
+  // The four lists, item texts in order.
+  std::vector<std::string> m_listSelectedDays;  // 1029 "下段"
+  std::vector<std::string> m_listSeasonalDays;  // 1030 "暦注"
+  std::vector<std::string> m_listPhases;        // 1027 "月のこよみ"
+  std::vector<std::string> m_listTerms;         // 1028 "二十四節季"
+};
+
+// A form text read as a number, as the view reads it: atof of at most its
+// first nine characters (so a runaway text cannot overflow anything).
+double ReadFormNumber(const std::string& text);
+// Writes the date texts as the view does: "%4.0f", "%2.0f", "%2.0f", "%2.1f".
+void WriteFormDate(DayPanel& panel, double year, double month, double day, double hour);
+
+// Fills the sixteen fields and the values for the observances from the date
+// texts. Opens the calendar database once; its engine error (CDaoException)
+// ends the fill, and the fields not yet written keep their previous texts.
+void FillDayPanel(DayPanel& panel, const std::string& databasePath = "History.mdb");
+// The selected-day list ("下段"), from the values FillDayPanel left.
+void FillSelectedDays(DayPanel& panel);
+// The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
+// left; the anniversaries file is read anew on every call.
+void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat");
+// The year's moon phases ("月のこよみ") and solar terms ("二十四節季") from
+// 1 January of the year of the texts.
+void FillPhaseList(DayPanel& panel);
+void FillTermList(DayPanel& panel);
+
+// The sixteen fields as (form label, text), in the order of the panel's table;
+// the pentad's second text is labelled "七十二候2".
+std::vector<std::pair<std::string, std::string>> DayPanelFields(const DayPanel& panel);
