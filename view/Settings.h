@@ -1,0 +1,59 @@
+// The almanac's settings: one small text file "ombrel.dat" in the working
+// directory, nine lines, CP932. The values live in one process-wide record,
+// SettingsDlg, which the settings dialog edits; the globals below are views
+// onto it so that the drawing code never goes out of step with the dialog.
+#pragma once
+
+#include <string>
+
+// Name of the settings file, opened by its bare name in the working directory.
+inline constexpr const char* kSettingsFileName = "ombrel.dat";
+
+// The nine settings, in the order of the file's lines.
+struct SettingsRecord {
+  std::string m_strLongitude;     // 1: east longitude, degrees, as typed
+  std::string m_strLatitude;      // 2: north latitude, degrees, as typed
+  std::string m_strAzimuth;       // 3: azimuth the sky chart faces (south 0, west 90)
+  int m_nCalendarMode = 0;        // 4: 0 Julian before 1582-10-15, else proleptic Gregorian
+  int m_nSignDisplay = 0;         // 5: month calendar and year list: 0 干支, 1 六曜
+  int m_bAutoUpdate = 0;          // 6: 1 returns the main form to the present periodically
+  std::string m_strInterval = "1";  // 7: minutes between automatic updates, as typed
+  int m_bConstellations = 1;      // 8: the sky chart writes constellation names
+  int m_bMansions = 0;            // 9: the sky chart writes lunar mansion names
+};
+
+// The process-wide settings (the dialog shows and edits exactly this record).
+extern SettingsRecord SettingsDlg;
+
+// Readers compare these with 1 (UpdateInterval is read with atoi).
+inline int& AutoUpdate = SettingsDlg.m_bAutoUpdate;
+inline std::string& UpdateInterval = SettingsDlg.m_strInterval;
+inline int& SignDisplay = SettingsDlg.m_nSignDisplay;
+inline int& ShowConstellations = SettingsDlg.m_bConstellations;
+inline int& ShowMansions = SettingsDlg.m_bMansions;
+
+// The azimuth the sky chart faces, in degrees: m_strAzimuth read as a number
+// whenever the settings are read or accepted.
+extern double ChartAzimuth;
+
+// What one read of the settings file found.
+struct SettingsReadResult {
+  int nonEmptyLines = 0;      // 0: nothing changed (missing, empty or unreadable file)
+  bool calendarModeRead = false;  // line 4 was present (CalendarMode follows it)
+  bool signDisplayRead = false;   // line 5 was present
+};
+
+// Reads up to nine lines of the file into the record. An empty or missing
+// line leaves its member alone; a line longer than 99 bytes is cut there and
+// ends the reading. Accepts CP932 or UTF-8 and either line end. Never fails:
+// a missing or unreadable file changes nothing.
+SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
+
+// Writes the nine lines (CP932, "\n" line ends) through a temporary file that
+// replaces the old one by rename, so a crash never leaves half a file.
+// Returns false with a readable reason when the file cannot be written.
+bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path = kSettingsFileName);
+
+// A settings text read as a number the way the almanac reads typed numbers
+// (atof: text that is not a number reads as 0).
+double SettingsNumber(const std::string& text);

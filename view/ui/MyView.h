@@ -1,0 +1,185 @@
+// The main form: the selected date and place, the day panel, the four lists,
+// the sky panel and the month calendar, with its one refresh cycle and timer.
+//
+// Painting: the refresh (RefreshPanel, then DrawSurfaces) computes every text
+// and draws the sky panel and the month calendar into one off-screen image
+// under the controls; paintEvent only puts that image on screen.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QTreeWidget;
+class QPainter;
+class CUpDownCtrl;
+class CYearListDlg;
+class CAstroDataDlg;
+
+// Form geometry: 2 px per dialog unit, the form is 375 x 260 dialog units.
+inline constexpr int kPixelsPerDialogUnit = 2;
+inline constexpr int kFormWidth = 750;
+inline constexpr int kFormHeight = 520;
+// Drawing origin of the sky panel (control 1000 at (0, 135) dialog units).
+inline constexpr int kSkyPanelAnchorX = 0;
+inline constexpr int kSkyPanelAnchorY = 270;
+// The month calendar's control (1033 at (260, 135), 115 x 125 dialog units).
+inline constexpr int kMonthCalendarX = 520;
+inline constexpr int kMonthCalendarY = 270;
+inline constexpr int kMonthCalendarWidth = 230;
+inline constexpr int kMonthCalendarHeight = 250;
+
+// Requests the two modeless dialogs make of the view (sent, not posted: the
+// view answers before the dialog goes on).
+inline constexpr unsigned long kListRequestYearPhases = 5;
+inline constexpr unsigned long kListRequestYearTerms = 6;
+inline constexpr unsigned long kListRequestDataPhases = 7;
+inline constexpr unsigned long kListRequestDataTerms = 8;
+inline constexpr unsigned long kAstroRequestTable = 1;
+
+class CMyView : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CMyView(QWidget* parent = nullptr);
+  ~CMyView() override;
+
+  // Copies between the twenty edits and their members: true = controls to
+  // members, false = members to controls.
+  void UpdateData(bool toMembers);
+
+  // Start-up and the new-document command: back to the present, settings reread.
+  void OnInitialUpdate();
+
+  // The refresh cycle.
+  void ResetToNow();
+  void SyncHourToClock();
+  void RefreshPanel();
+  void DrawSurfaces();
+  // The paint-time refresh of the design: the first one and an automatic
+  // update return to the present, any other one follows the typed moment.
+  void OnPaint();
+  // Schedules OnPaint once for everything that asked since the last one.
+  void RequestRefresh();
+
+  // The day panel and the lists.
+  void FillDayPanel();
+  void FillPhaseList();
+  void FillTermList();
+  void FillSelectedDays();
+  void FillSeasonalDays();
+
+  // The drawings, into the form's image.
+  void DrawSkyPanel(QPainter& painter);
+  void DrawMonthCalendar(QPainter& painter);
+
+  // Settings: reads the file into SettingsDlg and the view's place.
+  void LoadSettings();
+
+  // Handlers.
+  void OnChangeDateTime();
+  void OnShowToday();
+  void OnQuit();
+  void OnSettings();
+  void OnYearList();
+  void OnAstroData();
+  void OnTimer(int timerId);
+  int OnDeltaposYear(int delta);
+  int OnDeltaposMonth(int delta);
+  int OnDeltaposDay(int delta);
+  void OnLButtonDown(QPoint point);
+  long OnListRequest(unsigned long wParam, long lParam);
+  long OnAstroRequest(unsigned long wParam, long lParam);
+
+  // The whole form as it shows (controls and drawings), for --render and tests.
+  QImage RenderForm();
+  // The drawings alone (sky panel and month calendar), as last refreshed.
+  const QImage& SurfaceImage() const { return m_imgSurface; }
+
+  // The form's texts (UTF-8).
+  std::string m_strYear, m_strMonth, m_strDay, m_strHour;
+  std::string m_strWeekday, m_strSixDaySign;
+  std::string m_strEra, m_strImperialYear;
+  std::string m_strMonthName, m_strLunarDate, m_strSexagenary;
+  std::string m_strSolarTerm, m_strSolarLongitude, m_strPentadName, m_strPentadText;
+  std::string m_strMoonAge, m_strNineStar, m_strMansion, m_strSoundSign, m_strTwelveDaySign;
+
+  // The hour the drawings use, with five decimals.
+  std::string m_strHourExact;
+  // The year text the moon-phase and solar-term lists were last built for.
+  std::string m_strListYear;
+
+  double m_dYear = 0, m_dMonth = 0, m_dDay = 0, m_dHour = 0;
+  double m_dLongitude = 139.7;
+  double m_dLatitude = 35.6;
+
+  int m_nTimerMinutes = 0;
+  int m_bAutoTick = 0;
+  int m_nPaintCount = 0;
+
+  CYearListDlg* m_pYearListDlg = nullptr;
+  CAstroDataDlg* m_pAstroDataDlg = nullptr;
+
+  // Results of the day panel that the observance lists and the month calendar read.
+  double m_dNoonJulianDay = 0;
+  double m_dSolarMonth = 0;
+  int m_nDayStem = 0;
+  int m_nDayBranch = 0;
+  double m_dLunarMonth = 0, m_dLunarDay = 0;
+  double m_dFirstCellJulianDay = 0;
+
+ signals:
+  // Emitted by OnQuit: the frame closes and the program ends.
+  void quitRequested();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  void CreateControls();
+  // Runs one of the design's refresh chains with database errors reported.
+  template <class F>
+  void Guarded(F&& step);
+
+  QLineEdit* m_editYear = nullptr;
+  QLineEdit* m_editMonth = nullptr;
+  QLineEdit* m_editDay = nullptr;
+  QLineEdit* m_editHour = nullptr;
+  QLineEdit* m_editWeekday = nullptr;
+  QLineEdit* m_editSixDaySign = nullptr;
+  QLineEdit* m_editEra = nullptr;
+  QLineEdit* m_editImperialYear = nullptr;
+  QLineEdit* m_editMonthName = nullptr;
+  QLineEdit* m_editLunarDate = nullptr;
+  QLineEdit* m_editSexagenary = nullptr;
+  QLineEdit* m_editSolarTerm = nullptr;
+  QLineEdit* m_editSolarLongitude = nullptr;
+  QLineEdit* m_editPentadName = nullptr;
+  QLineEdit* m_editPentadText = nullptr;
+  QLineEdit* m_editMoonAge = nullptr;
+  QLineEdit* m_editNineStar = nullptr;
+  QLineEdit* m_editMansion = nullptr;
+  QLineEdit* m_editSoundSign = nullptr;
+  QLineEdit* m_editTwelveDaySign = nullptr;
+  CUpDownCtrl* m_spinYear = nullptr;
+  CUpDownCtrl* m_spinMonth = nullptr;
+  CUpDownCtrl* m_spinDay = nullptr;
+  QPushButton* m_btnChange = nullptr;
+  QPushButton* m_btnToday = nullptr;
+  QPushButton* m_btnQuit = nullptr;
+  QTreeWidget* m_listPhases = nullptr;       // 1027
+  QTreeWidget* m_listTerms = nullptr;        // 1028
+  QTreeWidget* m_listSelectedDays = nullptr; // 1029
+  QTreeWidget* m_listSeasonalDays = nullptr; // 1030
+
+  int m_nTimerId = 0;
+  bool m_bRefreshPending = false;
+  QImage m_imgSurface;
+};
