@@ -1,0 +1,41 @@
+// The sky panel of the main form: frame, chart, bodies, moon picture, status
+// and clock lines and the readout, painted through a QPainter whose origin is
+// the panel's anchor (form pixel (0, 270)). Nothing is clipped to the frame.
+#pragma once
+
+#include <string>
+
+class QPainter;
+
+// What the panel reads from the view on each refresh.
+struct SkyPanelInputs {
+  // The selected date and hour (the view's WorkYear .. WorkHour).
+  double year = 2000.0;
+  double month = 1.0;
+  double day = 1.0;
+  double hour = 0.0;
+  // The hour text the view keeps with five decimals ("%2.5f"); the readout's
+  // "時刻" is read from it.
+  std::string hourExact;
+  // Observer place, degrees east and north.
+  double longitude = 139.7;
+  double latitude = 35.6;
+  // The azimuth the chart faces: south 0, west 90, north 180, east -90.
+  double chartAzimuth = 0.0;
+  bool showConstellations = true;
+  bool showMansions = false;
+};
+
+// Number shown in the status line; starts at 1 and grows by one per
+// DrawSkyPanel call.
+extern int PanelRedrawCount;
+
+// The whole panel for one refresh. Sets ObserverLongitude/ObserverLatitude
+// and WorkJulianDay, stores the day's rise and set times in SunRecord and
+// MoonRecord, and leaves the tide search's values in the date globals.
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
+
+// The parts DrawSkyPanel runs, in this order, for the moment jd.
+void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
+void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
+void DrawMoonPicture(QPainter& painter, double jd);
