@@ -7,3 +7,5 @@
 #include "astro/Sun.h"
 #include "astro/Moon.h"
 #include "astro/RiseSet.h"
+#include "astro/TermsPhases.h"
+#include "astro/Tides.h"
