@@ -6,6 +6,7 @@
 #include "astro/Coordinates.h"
 #include "astro/Sun.h"
 #include "astro/Moon.h"
+#include "astro/Planets.h"
 #include "astro/RiseSet.h"
 #include "astro/TermsPhases.h"
 #include "astro/Tides.h"
