@@ -1,0 +1,110 @@
+// The month calendar of the main form: the selected Western month as a grid
+// of weeks, each day with its number and its sign (六曜 or 干支), the days of
+// the neighbouring months in grey and the selected day in red.
+//
+// The drawn cells and the click grid come from one set of constants below, so
+// every pixel of a drawn day (number and sign) lies inside the click cell that
+// selects that day. The Qt drawing lives in caldb/ui/MonthCalendarView.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "astro/Globals.h"
+
+namespace monthcal {
+
+// The calendar's control on the main form, in form (view client) pixels.
+inline constexpr int kControlLeft = 520;
+inline constexpr int kControlTop = 270;
+inline constexpr int kControlWidth = 230;
+inline constexpr int kControlHeight = 250;
+
+// The cell grid, in the control's own pixels: cell (row 0, column 0) starts
+// here; in form pixels that is (525, 300), the click grid of the main view.
+inline constexpr int kGridLeft = 5;
+inline constexpr int kGridTop = 30;
+inline constexpr int kCellWidth = 31;
+inline constexpr int kCellHeight = 30;
+inline constexpr int kColumns = 7;  // Sunday .. Saturday
+inline constexpr int kRows = 6;
+
+// Font height of every text (pixels) and the text offsets inside a cell. The
+// number sits on top and the sign under it; both stay inside the cell.
+inline constexpr int kFontHeight = 12;
+inline constexpr int kDayNumberDx = 9;
+inline constexpr int kDayNumberDy = 1;
+inline constexpr int kSignDx = 3;
+inline constexpr int kSignDy = 15;
+// Weekday headings stand in the strip between the title bar and row 0.
+inline constexpr int kHeadingDx = 6;
+inline constexpr int kHeadingTop = 17;
+// The title bar and its text, squeezed above the headings.
+inline constexpr int kTitleBarLeft = 10;
+inline constexpr int kTitleBarTop = 2;
+inline constexpr int kTitleBarRight = 220;
+inline constexpr int kTitleBarBottom = 16;
+inline constexpr int kTitleLeft = 40;
+inline constexpr int kTitleTop = 3;
+
+struct Rgb {
+  int r, g, b;
+};
+inline constexpr Rgb kBackground{255, 255, 200};
+inline constexpr Rgb kTitleBar{0, 0, 255};
+inline constexpr Rgb kTitleText{255, 255, 255};
+inline constexpr Rgb kHeadingText{0, 0, 255};
+inline constexpr Rgb kDayText{0, 0, 0};
+inline constexpr Rgb kSelectedText{255, 0, 0};
+inline constexpr Rgb kOtherMonthText{125, 125, 125};
+
+struct Point {
+  int x, y;
+};
+
+// Control pixels of a cell's top-left corner, of its day number and of its
+// sign; form pixels of the same corner.
+Point CellOrigin(int row, int column);
+Point DayNumberOrigin(int row, int column);
+Point SignOrigin(int row, int column);
+Point HeadingOrigin(int column);
+
+// The click grid: the cell under a point in form pixels. False outside the
+// 7 x 6 grid (row and column are then left alone).
+bool CellAt(int formX, int formY, int& row, int& column);
+// The day a click at (formX, formY) selects: firstCellJulianDay + column +
+// 7 x row. False outside the grid.
+bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay);
+
+}  // namespace monthcal
+
+// How a drawn day is coloured.
+enum class MonthCellTone { Current, Selected, OtherMonth };
+
+struct MonthCalendarCell {
+  int row = 0;
+  int column = 0;           // 0 Sunday .. 6 Saturday
+  JulianDay julianDay = 0;  // noon on the 135 degree meridian
+  std::string dayText;      // "%2d" of the Western day
+  std::string signText;     // 六曜 or 干支 (UTF-8)
+  MonthCellTone tone = MonthCellTone::Current;
+};
+
+struct MonthCalendarModel {
+  std::string title;                  // "2033年 12月(グレゴリオ暦)"
+  std::vector<std::string> headings;  // "%3s" of 日 .. 土
+  std::vector<MonthCalendarCell> cells;
+  JulianDay firstCellJulianDay = 0;   // the top-left cell (a Sunday): m_dFirstCellJulianDay
+  std::string error;                  // the database engine's text when the signs could not be read
+};
+
+// "(ユリウス暦)" or "(グレゴリオ暦)" for the month shown under CalendarMode.
+std::string MonthCalendarCalendarName(double year, double month);
+
+// Builds the calendar of the month holding the selected date (year, month,
+// day) with the signs SignDisplay chooses (nonzero 六曜, 0 干支), reading the
+// calendar database "History.mdb" in the current directory. Reads
+// CalendarMode. A month the date conversions cannot place (NaN, absurd years)
+// gives a model without cells. A database error stops the signs: the cells
+// built so far are kept and the engine's text is in `error`.
+MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay);

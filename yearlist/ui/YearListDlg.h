@@ -1,0 +1,125 @@
+// The year list window "一覧表": conversions between Western, era and
+// lunisolar dates, the year's sign, two era lists, the year's moon phases and
+// solar terms, and the year grid in the lunisolar or the Western layout, with
+// its CSV output. Modeless; the main view owns the object for its whole life
+// and opens the window from its menu at most once at a time.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <string>
+
+#include "yearlist/YearList.h"
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class CYearGridFrame;
+class CUpDown;
+
+// The main view's side of the list request (WM_LISTREQUEST). For wParam 5 the
+// view runs BuildMoonPhaseTable(atof(m_strYear), m_nEventDays) and copies the
+// count and the records into m_nPhaseCount and m_aPhaseEvents of the year list;
+// for wParam 6 the same with BuildSolarTermTable into m_nTermCount and
+// m_aTermEvents. The call is synchronous; the result is 0.
+class CListRequestTarget {
+ public:
+  virtual ~CListRequestTarget() = default;
+  virtual long OnListRequest(int wParam, long lParam) = 0;
+};
+
+inline constexpr int kListRequestPhases = 5;
+inline constexpr int kListRequestTerms = 6;
+
+class CYearListDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // parentView answers the list requests; without one the year list computes
+  // its events itself. parent is the window the dialog stays above.
+  explicit CYearListDlg(CListRequestTarget* parentView = nullptr, QWidget* parent = nullptr);
+  ~CYearListDlg() override;
+
+  // The menu command: creates (shows) the window and runs OnInitDialog.
+  // Returns false, doing nothing, when the window is already open.
+  bool Create();
+  bool IsWindowOpen() const;
+
+  // Members the main view and the settings read and write.
+  CListRequestTarget* m_pParentView = nullptr;
+  int m_nCalendarMode = 0;
+  int m_nSignDisplay = 0;
+  int m_nPhaseCount = 0;
+  int m_nTermCount = 0;
+  YearGrid m_strGrid;
+  int m_nEventDays = 0;
+  int m_nDisplayMode = 0;
+  std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
+  std::array<CalendarEvent, kEventTableSize> m_aTermEvents{};
+  std::string m_strYear;   // field 1004
+  std::string m_strMonth;  // field 1006
+  std::string m_strDay;    // field 1008
+  std::string m_strYearSign;  // field 1003
+  YearConversions m_conversions;  // fields 1010 .. 1048
+  std::string m_strEraByTable;    // combo 1050's selected text
+  std::string m_strEraByReading;  // combo 1051's selected text
+  std::string m_strSavedDirectory;
+
+  // Copies between the controls and the member texts.
+  void UpdateData(bool toMembers);
+
+  // The window's commands (public so the view and the tests can drive them).
+  void CheckYearAndShowLunisolar();
+  void CheckYearAndShowWestern();
+  void OnYearSpin(int delta);
+  void OnEraPick(int list, const QString& item);
+  void WriteYearFile(int layout);
+  // The same with the file name already chosen (the save dialog's result).
+  bool WriteYearFileTo(const std::string& path, std::string& error);
+  void DrawYearGrid(int layout);
+
+  // Message boxes go through here; tests may replace it to read them.
+  static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
+
+  // Controls, for the view's tests and the dialog's own.
+  QLineEdit* YearEdit() const { return m_editYear; }
+  QTreeWidget* PhaseList() const { return m_listPhases; }
+  QTreeWidget* TermList() const { return m_listTerms; }
+  QListWidget* EraListByTable() const { return m_comboEraTable; }
+  QListWidget* EraListByReading() const { return m_comboEraReading; }
+  QWidget* GridFrame() const;
+  QLineEdit* Field(int id) const;
+
+ protected:
+  void OnInitDialog();
+  void accept() override;  // 終了: closes the window, the object stays
+  void reject() override;  // Esc: the same, so the menu can open it again
+
+ private:
+  void BuildControls();
+  void ShowLunisolarYear();
+  void ShowWesternYear();
+  void ShowYear(int layout);
+  void FillYearPhaseList();
+  void FillYearTermList();
+  void FillEventList(QTreeWidget* list, const char* title, int wParam);
+  void FillEraLists();
+  void ReportError(const std::string& error);
+
+  QLineEdit* m_editYear = nullptr;
+  QLineEdit* m_editMonth = nullptr;
+  QLineEdit* m_editDay = nullptr;
+  QLineEdit* m_editYearSign = nullptr;
+  std::array<QLineEdit*, 3 * 11> m_rowFields{};
+  QTreeWidget* m_listPhases = nullptr;
+  QTreeWidget* m_listTerms = nullptr;
+  QListWidget* m_comboEraTable = nullptr;
+  QListWidget* m_comboEraReading = nullptr;
+  QLineEdit* m_editEraTable = nullptr;
+  QLineEdit* m_editEraReading = nullptr;
+  CYearGridFrame* m_gridFrame = nullptr;
+  bool m_bFillingEras = false;
+};
