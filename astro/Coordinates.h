@@ -9,6 +9,9 @@ inline constexpr double kRadian = 0.017453292519943295;
 
 double SinDeg(double degrees);
 double CosDeg(double degrees);
+// asin in degrees, its argument clamped to [-1, 1] so that rounding cannot
+// turn a valid place into NaN.
+double AsinDeg(double sine);
 
 // value reduced into [0, modulus).
 double PositiveModulo(double value, double modulus);
