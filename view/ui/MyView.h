@@ -11,13 +11,16 @@
 #include <QWidget>
 #include <string>
 
+#include "view/DayPanel.h"
+#include "yearlist/ui/YearListDlg.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
 class QPainter;
-class CUpDownCtrl;
+class CUpDown;
 class CYearListDlg;
 class CAstroDataDlg;
 
@@ -36,13 +39,12 @@ inline constexpr int kMonthCalendarHeight = 250;
 
 // Requests the two modeless dialogs make of the view (sent, not posted: the
 // view answers before the dialog goes on).
-inline constexpr unsigned long kListRequestYearPhases = 5;
-inline constexpr unsigned long kListRequestYearTerms = 6;
-inline constexpr unsigned long kListRequestDataPhases = 7;
-inline constexpr unsigned long kListRequestDataTerms = 8;
-inline constexpr unsigned long kAstroRequestTable = 1;
+// The year list asks with kListRequestPhases (5) and kListRequestTerms (6).
+inline constexpr int kListRequestDataPhases = 7;
+inline constexpr int kListRequestDataTerms = 8;
+inline constexpr int kAstroRequestTable = 1;
 
-class CMyView : public QWidget {
+class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
   Q_OBJECT
 
  public:
@@ -93,28 +95,22 @@ class CMyView : public QWidget {
   int OnDeltaposMonth(int delta);
   int OnDeltaposDay(int delta);
   void OnLButtonDown(QPoint point);
-  long OnListRequest(unsigned long wParam, long lParam);
-  long OnAstroRequest(unsigned long wParam, long lParam);
+  long OnListRequest(int wParam, long lParam) override;
+  long OnAstroRequest(int wParam, long lParam);
 
   // The whole form as it shows (controls and drawings), for --render and tests.
   QImage RenderForm();
   // The drawings alone (sky panel and month calendar), as last refreshed.
   const QImage& SurfaceImage() const { return m_imgSurface; }
 
-  // The form's texts (UTF-8).
-  std::string m_strYear, m_strMonth, m_strDay, m_strHour;
-  std::string m_strWeekday, m_strSixDaySign;
-  std::string m_strEra, m_strImperialYear;
-  std::string m_strMonthName, m_strLunarDate, m_strSexagenary;
-  std::string m_strSolarTerm, m_strSolarLongitude, m_strPentadName, m_strPentadText;
-  std::string m_strMoonAge, m_strNineStar, m_strMansion, m_strSoundSign, m_strTwelveDaySign;
+  // The form's texts, the view's copy of the date and the day panel's
+  // results are the DayPanel members (m_strYear, m_dYear, m_strEra, ...).
 
   // The hour the drawings use, with five decimals.
   std::string m_strHourExact;
   // The year text the moon-phase and solar-term lists were last built for.
   std::string m_strListYear;
 
-  double m_dYear = 0, m_dMonth = 0, m_dDay = 0, m_dHour = 0;
   double m_dLongitude = 139.7;
   double m_dLatitude = 35.6;
 
@@ -125,12 +121,7 @@ class CMyView : public QWidget {
   CYearListDlg* m_pYearListDlg = nullptr;
   CAstroDataDlg* m_pAstroDataDlg = nullptr;
 
-  // Results of the day panel that the observance lists and the month calendar read.
-  double m_dNoonJulianDay = 0;
-  double m_dSolarMonth = 0;
-  int m_nDayStem = 0;
-  int m_nDayBranch = 0;
-  double m_dLunarMonth = 0, m_dLunarDay = 0;
+  // JulianDay of the month calendar's top-left cell, written by its drawing.
   double m_dFirstCellJulianDay = 0;
 
  signals:
@@ -168,9 +159,9 @@ class CMyView : public QWidget {
   QLineEdit* m_editMansion = nullptr;
   QLineEdit* m_editSoundSign = nullptr;
   QLineEdit* m_editTwelveDaySign = nullptr;
-  CUpDownCtrl* m_spinYear = nullptr;
-  CUpDownCtrl* m_spinMonth = nullptr;
-  CUpDownCtrl* m_spinDay = nullptr;
+  CUpDown* m_spinYear = nullptr;
+  CUpDown* m_spinMonth = nullptr;
+  CUpDown* m_spinDay = nullptr;
   QPushButton* m_btnChange = nullptr;
   QPushButton* m_btnToday = nullptr;
   QPushButton* m_btnQuit = nullptr;
