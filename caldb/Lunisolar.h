@@ -1,0 +1,83 @@
+// Lunisolar (旧暦) dates, read from the Kyuureki table: the month that holds a
+// Western date and the day within it, the day panel's text of it, and the
+// year list's reverse conversion from a lunisolar month and day.
+//
+// Every conversion runs at 12:00 on the 135° meridian, so differences of the
+// Julian days involved are whole days.
+#pragma once
+
+#include <string>
+
+#include "astro/Globals.h"
+#include "caldb/Dao.h"
+
+// One Kyuureki row: the lunisolar month starting on year-month-day (Western).
+struct KyuurekiRow {
+  int id = 0;
+  int year = 0;        // Western year of the month's first day
+  int month = 0;       // Western month of the first day
+  int day = 0;         // Western day of the first day
+  int flag = 0;        // 2 leap month, 1 first month of the lunisolar year
+  int lunarMonth = 0;  // 1..12, a leap month repeats its number; 0 no date
+};
+
+// What a lookup found. `found` is false for a date the table cannot place
+// (before its first month or after its last) and for a typed text that is not
+// a number; the month and day are then 0, which gives an empty date text.
+struct LunisolarResult {
+  bool found = false;
+  bool notANumber = false;      // the year list's typed year, month or day
+  KyuurekiRow row;              // the lunisolar month holding the target
+  double lunarMonth = 0.0;      // m_dLunarMonth
+  double lunarDay = 0.0;        // m_dLunarDay, 1 on the month's first day
+  JulianDay noonJulianDay = 0.0;  // m_dNoonJulianDay: the target at 12:00 JST
+};
+
+// The day panel's and the month calendar's lookup. The target is the work
+// date WorkYear/WorkMonth/WorkDay, which is normalised in place (a day past
+// the month's end moves on, WorkHour becomes 12); the anchor is the view's
+// selected year and month. Row starts are read under the current
+// CalendarMode. The first form uses an open connection, the second opens
+// "History.mdb" in the current directory for the one lookup.
+LunisolarResult LunisolarLookup(CDaoDatabase& db, double anchorYear, double anchorMonth);
+LunisolarResult LunisolarLookup(double anchorYear, double anchorMonth);
+
+// The year list's lookup: year, month and day as the user typed them. The
+// texts are checked to be numbers before anything is queried (notANumber
+// otherwise); row starts are always read with Julian dates before
+// 1582-10-15, whatever CalendarMode says. The work date is left alone.
+LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
+                                const std::string& monthText, const std::string& dayText);
+
+// "閏" or "　", then month, "月", day, "日", all without padding; empty when
+// the month is 0.
+std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay);
+
+// The lunisolar year a row belongs to: its Western year, one less for a
+// twelfth month that begins in January or February.
+int LunisolarYear(const KyuurekiRow& row);
+
+// The Western date of lunisolar day D of month M, the year list's 西暦変換.
+struct LunisolarWestern {
+  bool found = false;
+  bool notANumber = false;
+  KyuurekiRow row;           // the row used
+  double lunarDay = 0.0;     // D as read
+  JulianDay julianDay = 0.0;  // the date at 12:00 JST
+  double year = 0.0, month = 0.0, day = 0.0;  // under the current CalendarMode
+};
+
+// From the row `startId` (the month the year list's lookup found), steps on
+// at most three months to the one numbered M, and counts D − 1 days from its
+// start. Past the end of the table it is not found.
+LunisolarWestern LunisolarToWestern(CDaoDatabase& db, int startId, const std::string& monthText,
+                                    const std::string& dayText);
+// The leap variant: the row after `regular.row` when it is the leap month
+// numbered M; otherwise not found (the year list leaves its leap row empty).
+LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern& regular,
+                                        const std::string& monthText, const std::string& dayText);
+
+// Runs a Kyuureki query and reads its first row; false when it has none.
+bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row);
+// Reads the recordset's current row.
+KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs);
