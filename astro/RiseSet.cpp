@@ -1,0 +1,121 @@
+#include "astro/RiseSet.h"
+
+#include <cmath>
+
+#include "astro/Coordinates.h"
+#include "astro/Moon.h"
+#include "astro/Planets.h"
+#include "astro/TimeScales.h"
+
+namespace {
+
+// Altitude of a body's centre at rise and set, the same for every body: the
+// moon's place is topocentric already, so no parallax term is needed here.
+constexpr double kHorizonAltitude = -0.85;
+constexpr int kRefineSteps = 100;
+
+enum class Quantity { Altitude, Azimuth };
+enum class StepRule { Third, Half };
+
+// What distinguishes the three searches.
+struct EventRule {
+  Quantity quantity;
+  double threshold;
+  bool rising;  // the quantity crosses the threshold upwards
+  StepRule step;
+  double tolerance;
+};
+
+constexpr EventRule kRise = {Quantity::Altitude, kHorizonAltitude, true, StepRule::Third, 0.01};
+constexpr EventRule kSet = {Quantity::Altitude, kHorizonAltitude, false, StepRule::Half, 0.15};
+constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, StepRule::Half, 0.01};
+
+// The body's place at hour t of the fixed local day, seen from (phi, lambda).
+class DayProbe {
+ public:
+  DayProbe(JulianDay jd, int body, const EventRule& rule) : body_(body), rule_(rule) {
+    double hour;
+    JulianDayToDate(jd, year_, month_, day_, hour, ObserverLongitude);
+    phi_ = ObserverLatitude;
+    lambda_ = ObserverLongitude;
+  }
+
+  double operator()(double t) const {
+    const JulianDay j = DateToJulianDay(year_, month_, day_, t, lambda_);
+    const BodyPosition& place = Locate(j);
+    double azimuth, altitude;
+    EquatorialToHorizontal(j, place.rightAscension, place.declination, phi_, lambda_, azimuth, altitude);
+    return rule_.quantity == Quantity::Altitude ? altitude : azimuth;
+  }
+
+ private:
+  const BodyPosition& Locate(JulianDay j) const {
+    if (body_ == BodySun) {
+      SunPosition(j, SunRecord);
+      return SunRecord;
+    }
+    if (body_ == BodyMoon) {
+      MoonPosition(j, MoonRecord, 1, phi_, lambda_);
+      return MoonRecord;
+    }
+    PlanetPosition(body_, j, PlanetWorkRecord);
+    return PlanetWorkRecord;
+  }
+
+  int body_;
+  const EventRule& rule_;
+  double year_ = 0, month_ = 0, day_ = 0;
+  double phi_ = 0, lambda_ = 0;
+};
+
+bool Brackets(const EventRule& rule, double v1, double v2) {
+  return rule.rising ? (v1 < rule.threshold && v2 > rule.threshold)
+                     : (v1 > rule.threshold && v2 < rule.threshold);
+}
+
+// Narrows [t1, t2] by moving the end farther from the threshold; true when
+// both ends come within the tolerance. Bounded, so a NaN place cannot hang it.
+bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2, double v1, double v2) {
+  for (int step = 0;; ++step) {
+    const double d1 = std::fabs(v1 - rule.threshold);
+    const double d2 = std::fabs(v2 - rule.threshold);
+    if (d1 < rule.tolerance && d2 < rule.tolerance) return true;
+    if (step == kRefineSteps) return false;
+    const bool moveSecond = d2 > d1;
+    if (rule.step == StepRule::Half) {
+      (moveSecond ? t2 : t1) = (t1 + t2) / 2.0;
+    } else if (moveSecond) {
+      t2 = (t1 + 2.0 * t2) / 3.0;
+    } else {
+      t1 = (2.0 * t1 + t2) / 3.0;
+    }
+    v1 = probe(t1);
+    v2 = probe(t2);
+  }
+}
+
+// Steps through the local day hour by hour and refines the first hour that
+// brackets the event; 23.0 when none converges.
+double SearchDay(JulianDay jd, int body, const EventRule& rule) {
+  const DayProbe probe(jd, body, rule);
+  double t1 = 0.0;
+  // The end of one hour is the start of the next: probe each whole hour once.
+  double next = probe(0.0);
+  for (int k = 0; k < 24; ++k) {
+    t1 = k;
+    double t2 = k + 1;
+    const double v1 = next;
+    const double v2 = probe(t2);
+    next = v2;
+    if (Brackets(rule, v1, v2) && Refine(probe, rule, t1, t2, v1, v2)) return t1;
+  }
+  return t1;
+}
+
+}  // namespace
+
+double RiseTime(JulianDay jd, int body) { return SearchDay(jd, body, kRise); }
+
+double SetTime(JulianDay jd, int body) { return SearchDay(jd, body, kSet); }
+
+double TransitTime(JulianDay jd, int body) { return SearchDay(jd, body, kTransit); }

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "astro/astro.h"
+
+namespace {
+
+// Puts the observer somewhere for one test and back to the default after.
+class ObserverScope {
+ public:
+  ObserverScope(double latitude, double longitude) {
+    ObserverLatitude = latitude;
+    ObserverLongitude = longitude;
+  }
+  ~ObserverScope() {
+    ObserverLatitude = 35.6;
+    ObserverLongitude = 139.7;
+  }
+};
+
+// Altitude of a body at local hour t of a day, for checking a found time.
+double AltitudeAt(int body, double year, double month, double day, double t) {
+  const JulianDay j = DateToJulianDay(year, month, day, t, ObserverLongitude);
+  if (body == BodySun) {
+    SunPosition(j, SunRecord);
+    return SunRecord.altitude;
+  }
+  MoonPosition(j, MoonRecord, 1, ObserverLatitude, ObserverLongitude);
+  return MoonRecord.altitude;
+}
+
+TEST(RiseSet, TokyoOnNewYearsDay2000) {
+  ObserverScope tokyo(35.68, 139.77);
+  const JulianDay jd = DateToJulianDay(2000, 1, 1, 9.5, 139.77);
+  const struct {
+    const char* what;
+    double (*search)(JulianDay, int);
+    int body;
+    double expected, tolerance;
+  } cases[] = {
+      {"sunrise", RiseTime, BodySun, 6.840, 0.002},
+      {"solar transit", TransitTime, BodySun, 11.734, 0.002},
+      {"sunset", SetTime, BodySun, 16.625, 0.002},
+      {"moonrise", RiseTime, BodyMoon, 1.63, 0.02},
+  };
+  for (const auto& c : cases) EXPECT_NEAR(c.search(jd, c.body), c.expected, c.tolerance) << c.what;
+}
+
+TEST(RiseSet, FoundTimesSitJustBeforeTheCrossing) {
+  ObserverScope tokyo(35.68, 139.77);
+  const JulianDay jd = DateToJulianDay(2000, 1, 1, 0, 139.77);
+  const double set = SetTime(jd, BodySun);
+  EXPECT_GT(AltitudeAt(BodySun, 2000, 1, 1, set), -0.85);
+  EXPECT_LT(AltitudeAt(BodySun, 2000, 1, 1, set + 0.02), -0.85);
+  const double rise = RiseTime(jd, BodyMoon);
+  EXPECT_LT(AltitudeAt(BodyMoon, 2000, 1, 1, rise), -0.85);
+  EXPECT_GT(AltitudeAt(BodyMoon, 2000, 1, 1, rise + 0.002), -0.85);
+}
+
+TEST(RiseSet, MoonlessDaysReportTwentyThree) {
+  // About once a month the moon rises after midnight of the next day; over a
+  // month of Tokyo days exactly those days report 23.0, and every other rise
+  // is a real crossing inside the day.
+  ObserverScope tokyo(35.68, 139.77);
+  int missing = 0;
+  for (int d = 1; d <= 31; ++d) {
+    const double rise = RiseTime(DateToJulianDay(2000, 1, d, 12, 139.77), BodyMoon);
+    if (rise == kNoEventHour) {
+      ++missing;
+      EXPECT_LT(AltitudeAt(BodyMoon, 2000, 1, d, 23.0), -0.85) << d;
+    } else {
+      EXPECT_GE(rise, 0.0);
+      EXPECT_LT(rise, 24.0);
+    }
+  }
+  EXPECT_EQ(missing, 1);
+}
+
+TEST(RiseSet, PolarDayHasTransitButNoRiseOrSet) {
+  ObserverScope arctic(80.0, 15.0);
+  const JulianDay jd = DateToJulianDay(2000, 6, 21, 12, 15.0);
+  EXPECT_EQ(RiseTime(jd, BodySun), kNoEventHour);
+  EXPECT_EQ(SetTime(jd, BodySun), kNoEventHour);
+  const double transit = TransitTime(jd, BodySun);
+  EXPECT_NEAR(transit, 12.0, 0.1);
+}
+
+TEST(RiseSet, RiseInTheLastHourIsFound) {
+  // Scan a month for a moonrise after 23:00; it must come back as 23.x.
+  ObserverScope tokyo(35.68, 139.77);
+  bool seen = false;
+  for (int d = 1; d <= 31 && !seen; ++d) {
+    const double rise = RiseTime(DateToJulianDay(2000, 1, d, 12, 139.77), BodyMoon);
+    if (rise > 23.0) {
+      seen = true;
+      EXPECT_LT(rise, 24.0);
+      EXPECT_LT(AltitudeAt(BodyMoon, 2000, 1, d, rise), -0.85);
+      EXPECT_GT(AltitudeAt(BodyMoon, 2000, 1, d, rise + 0.002), -0.85);
+    }
+  }
+  EXPECT_TRUE(seen);
+}
+
+TEST(RiseSet, PlanetsUseTheirOwnPlace) {
+  ObserverScope tokyo(35.68, 139.77);
+  const JulianDay jd = DateToJulianDay(2000, 1, 1, 12, 139.77);
+  // Jupiter at RA 23.8 h transits about 6.1 h after the sun (RA 18.7 h) that day.
+  const double sun = TransitTime(jd, BodySun);
+  const double jupiter = TransitTime(jd, BodyJupiter);
+  EXPECT_NEAR(jupiter - sun, (23.84 - 281.3) / 15.0 + 24.0, 0.3);
+}
+
+TEST(RiseSet, GarbageInputsEndWithTheNoEventValue) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double jd, latitude, longitude;
+  } cases[] = {{nan, 35.0, 139.0}, {1e308, 35.0, 139.0}, {-1e308, 35.0, 139.0}, {inf, 35.0, 139.0},
+               {2451545.0, nan, 139.0}, {2451545.0, 35.0, nan}, {2451545.0, 1e308, -1e308}};
+  for (const auto& c : cases) {
+    ObserverScope place(c.latitude, c.longitude);
+    for (int body = 0; body < kBodyCount; ++body) {
+      EXPECT_EQ(RiseTime(c.jd, body), kNoEventHour);
+      EXPECT_EQ(SetTime(c.jd, body), kNoEventHour);
+      EXPECT_EQ(TransitTime(c.jd, body), kNoEventHour);
+    }
+  }
+}
+
+}  // namespace
