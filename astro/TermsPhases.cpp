@@ -1,0 +1,339 @@
+#include "astro/TermsPhases.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "astro/Coordinates.h"
+#include "astro/Globals.h"
+#include "astro/Moon.h"
+#include "astro/Sun.h"
+#include "astro/TimeScales.h"
+#include "core/Text.h"
+
+const char* const SolarTermNames[24] = {
+    "春分", "清明", "穀雨", "立夏", "小満", "芒種", "夏至", "小暑", "大暑", "立秋", "処暑", "白露",
+    "秋分", "寒露", "霜降", "立冬", "小雪", "大雪", "冬至", "小寒", "大寒", "立春", "雨水", "啓蟄"};
+const char* const MoonPhaseNames[4] = {"新月", "上弦", "満月", "下弦"};
+
+double EventAngles[kEventCapacity];
+double EventJulianDays[kEventCapacity];
+int PhaseCount = 0;
+int TermCount = 0;
+
+CalendarEvent MoonPhaseTable[kEventTableSize];
+CalendarEvent SolarTermTable[kEventTableSize];
+
+namespace {
+
+// Every search reads the clock of Japan Standard Time.
+constexpr double kJstLongitude = 135.0;
+// The searches set these observer latitudes; the main view restores its own
+// place before it draws.
+constexpr double kTermLatitude = 34.98;
+constexpr double kPhaseLatitude = 34.8;
+constexpr double kPlainAberration = 0.0057;
+// Longest span a list walks: enough for 60 terms (about 900 days), and a
+// bound so that no request can keep the loop running.
+constexpr double kMaxListDays = 1000.0;
+// The table operations cut their span to this.
+constexpr double kMaxTableDays = 800.0;
+constexpr int kDaySearchSteps = 31;
+
+enum class Step { Bisection, Trisection };
+
+// trunc(value) / divisor as whole numbers, the remainder dropped (the sign
+// follows the value, as an integer division does).
+double WholeQuotient(double value, double divisor) { return std::trunc(std::trunc(value) / divisor); }
+
+void UseJstObserver(double latitude) {
+  ObserverLongitude = kJstLongitude;
+  ObserverLatitude = latitude;
+}
+
+// The shared search within one local day (Y, M, D) of Japan Standard Time.
+// `quantity` gives f at a Julian day; `target` reads f(t1), f(t2) (and may
+// adjust f(t1)), sets T and returns false when the day has no event. On
+// success `moment` is the Julian day of t1 and `valueAtT1` is f(t1).
+template <class Quantity, class Target>
+bool DaySearch(double year, double month, double day, Quantity quantity, Target target,
+               double tolerance, Step step, double& moment, double& valueAtT1) {
+  double t1 = 0.0, t2 = 24.0;
+  double j1 = DateToJulianDay(year, month, day, t1, kJstLongitude);
+  double j2 = DateToJulianDay(year, month, day, t2, kJstLongitude);
+  double f1 = quantity(j1), f2 = quantity(j2);
+  for (int i = 0; i < kDaySearchSteps; ++i) {
+    double g1 = f1, g2 = f2, goal = 0.0;
+    if (!target(g1, g2, goal)) return false;
+    // Written as "not below" so that a NaN quantity ends the search too.
+    if (!(g1 < goal) || !(g2 > goal)) return false;
+    if (std::fabs(g1 - g2) < tolerance) {
+      moment = j1;
+      valueAtT1 = g1;
+      return true;
+    }
+    // An end that stays put keeps its value: f depends on the moment alone.
+    if (std::fabs(g1 - goal) >= std::fabs(g2 - goal)) {
+      t1 = step == Step::Bisection ? (t1 + t2) / 2.0 : (2.0 * t1 + t2) / 3.0;
+      j1 = DateToJulianDay(year, month, day, t1, kJstLongitude);
+      f1 = quantity(j1);
+    } else {
+      t2 = step == Step::Bisection ? (t1 + t2) / 2.0 : (t1 + 2.0 * t2) / 3.0;
+      j2 = DateToJulianDay(year, month, day, t2, kJstLongitude);
+      f2 = quantity(j2);
+    }
+  }
+  return false;
+}
+
+// f of the term searches: the plain-aberration longitude, continuous through 0.
+double PlainLongitudeNear360(double jd) {
+  double f = SunPlainLongitude(jd);
+  return f > 355.0 ? f - 360.0 : f;
+}
+
+double NoonLongitude(double year, double month, double day) {
+  SunPosition(DateToJulianDay(year, month, day, 12.0, kJstLongitude), SunRecord);
+  return SunRecord.longitude;
+}
+
+// The term whose longitude lies within a degree of the sun's at noon, as 15k;
+// false when the day is too far from any term.
+bool TermAtNoon(double year, double month, double day, double& goal, double& noonLongitude) {
+  noonLongitude = NoonLongitude(year, month, day);
+  double lambda = noonLongitude > 350.0 ? noonLongitude - 360.0 : noonLongitude;
+  goal = 15.0 * WholeQuotient(lambda + 0.5, 15.0);
+  return std::fabs(goal - lambda) <= 1.0;
+}
+
+bool SearchPlainLongitude(double year, double month, double day, double goal, double tolerance,
+                          double& moment, double& value) {
+  auto fixed = [goal](double&, double&, double& t) {
+    t = goal;
+    return true;
+  };
+  return DaySearch(year, month, day, PlainLongitudeNear360, fixed, tolerance, Step::Bisection, moment,
+                   value);
+}
+
+// f of the new-moon search: elongation from the plain-aberration sun.
+double NewMoonElongation(double jd) {
+  MoonPosition(jd, MoonRecord, 0, ObserverLatitude, ObserverLongitude);
+  double f = MoonRecord.longitude - (SunRecord.longitude - kPlainAberration);
+  if (f < 0.0) f += 360.0;
+  return f > 340.0 ? f - 360.0 : f;
+}
+
+// f of the phase list: elongation from the apparent sun. MoonPosition has
+// just recomputed SunRecord at the same moment.
+double PhaseElongation(double jd) {
+  MoonPosition(jd, MoonRecord, 0, ObserverLatitude, ObserverLongitude);
+  double sun = SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(jd);
+  double f = MoonRecord.longitude - sun;
+  if (f < 0.0) f += 360.0;
+  return f > 340.0 ? f - 360.0 : f;
+}
+
+double TermLongitude(double jd) {
+  double f = SunApparentLongitude(jd);
+  if (f < 0.0) f += 360.0;
+  return f > 350.0 ? f - 360.0 : f;
+}
+
+bool PhaseTarget(double&, double& f2, double& goal) {
+  if (!std::isfinite(f2)) return false;
+  goal = 90.0 * WholeQuotient(f2, 90.0);
+  return std::fabs(goal - f2) <= 30.0;
+}
+
+bool TermTarget(double& f1, double& f2, double& goal) {
+  if (!std::isfinite(f2)) return false;
+  goal = 15.0 * WholeQuotient(f2, 15.0);
+  return std::fabs(goal - f1) <= 10.0;
+}
+
+// Runs one list over days 0..n from 1 January of jd0's year; stops when the
+// event arrays are full.
+template <class Quantity, class Target>
+int ListEvents(double jd0, double n, Quantity quantity, Target target) {
+  JulianDayToDate(jd0, WorkYear, WorkMonth, WorkDay, WorkHour, kJstLongitude);
+  WorkMonth = 1.0;
+  WorkDay = 1.0;
+  UseJstObserver(kPhaseLatitude);
+  const double year = WorkYear;
+  const double last = n > kMaxListDays ? kMaxListDays : n;  // a NaN span walks no day
+  int count = 0;
+  for (double w = 0.0; w <= last && count < kEventCapacity; w += 1.0) {
+    double moment = 0.0, value = 0.0, goal = 0.0;
+    auto remember = [&](double& f1, double& f2, double& t) {
+      bool ok = target(f1, f2, t);
+      goal = t;
+      return ok;
+    };
+    if (!DaySearch(year, 1.0, 1.0 + w, quantity, remember, 0.01, Step::Trisection, moment, value))
+      continue;
+    EventAngles[count] = goal;
+    EventJulianDays[count] = moment;
+    ++count;
+  }
+  return count;
+}
+
+// Index of a name for an angle: whole steps, -1 for an angle no name has.
+int NameIndex(double angle, double stepDegrees, int size) {
+  double k = std::trunc(angle / stepDegrees);
+  return k >= 0.0 && k < size ? static_cast<int>(k) : -1;
+}
+
+int BuildTable(double year, double n, int (*list)(double, double), CalendarEvent* table,
+               const char* (*name)(int), double stepDegrees, int names) {
+  if (n > kMaxTableDays) n = kMaxTableDays;
+  int count = list(DateToJulianDay(year, 1.0, 1.0, 12.0, kJstLongitude), n);
+  for (int i = 0; i < count; ++i) {
+    CalendarEvent& e = table[i];
+    JulianDayToDate(EventJulianDays[i], e.year, e.month, e.day, e.hour, kJstLongitude);
+    e.julianDay = EventJulianDays[i];
+    e.angle = EventAngles[i];
+    std::memset(e.name, 0, sizeof e.name);
+    std::strncpy(e.name, name(NameIndex(e.angle, stepDegrees, names)), sizeof e.name - 1);
+  }
+  return count;
+}
+
+}  // namespace
+
+const char* SolarTermName(int k) { return k >= 0 && k < 24 ? SolarTermNames[k] : ""; }
+const char* MoonPhaseName(int k) { return k >= 0 && k < 4 ? MoonPhaseNames[k] : ""; }
+
+double NutationInLongitude(double julianDay) {
+  double t = (julianDay - 2451545.0) / 36525.0;
+  return -0.00478 * SinDeg(125.04 - 1934.136 * t) + 0.00037 * SinDeg(200.93 + 72001.539 * t);
+}
+
+double SunPlainLongitude(double julianDay) {
+  SunPosition(julianDay, SunRecord);
+  return SunRecord.longitude - kPlainAberration;
+}
+
+double SunApparentLongitude(double julianDay) {
+  SunPosition(julianDay, SunRecord);
+  return SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(julianDay);
+}
+
+void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
+  UseJstObserver(kTermLatitude);
+  name.clear();
+  double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
+  if (TermAtNoon(year, month, day, goal, noon) &&
+      SearchPlainLongitude(year, month, day, goal, 0.001, moment, found)) {
+    name = SolarTermName(NameIndex(goal, 15.0, 24));
+    longitude = found;
+    return;
+  }
+  longitude = noon - kPlainAberration;
+}
+
+int DaysSinceSpringBegins(double year, double month, double day) {
+  UseJstObserver(kTermLatitude);
+  const double j0 = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
+  for (int j = 0; j <= 365; ++j) {
+    const double d = day + 1.0 - j;
+    double lambda = NoonLongitude(year, month, d);
+    if (lambda > 350.0) lambda -= 360.0;
+    if (std::fabs(lambda - 315.0) > 1.0) continue;
+    double moment = 0.0, found = 0.0;
+    if (!SearchPlainLongitude(year, month, d, 315.0, 0.1, moment, found)) continue;
+    double y = 0, m = 0, dd = 0, h = 0;
+    JulianDayToDate(moment, y, m, dd, h, kJstLongitude);
+    double days = std::trunc(j0 - DateToJulianDay(y, m, dd, 12.0, kJstLongitude));
+    // A day count of a sane date fits easily; anything else is no answer.
+    return std::fabs(days) < 1e6 ? static_cast<int>(days) : -1;
+  }
+  return -1;
+}
+
+double SunDegreeOfDay(double year, double month, double day, double& julianDay) {
+  UseJstObserver(kTermLatitude);
+  julianDay = 0.0;
+  const double noonJd = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
+  const double dpsi = NutationInLongitude(noonJd);
+  SunPosition(noonJd, SunRecord);
+  double q = std::trunc(SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi + 0.5);
+  if (q > 359.0) q -= 360.0;
+  auto apparent = [dpsi](double jd) {
+    SunPosition(jd, SunRecord);
+    return SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi;
+  };
+  auto degree = [q](double& f1, double&, double& goal) {
+    goal = q;
+    if (q == 0.0 && f1 > 359.0) f1 -= 360.0;
+    return true;
+  };
+  double moment = 0.0, found = 0.0;
+  if (!DaySearch(year, month, day, apparent, degree, 0.001, Step::Trisection, moment, found))
+    return -100.0;
+  julianDay = moment;
+  return q < 0.0 ? q + 360.0 : q;
+}
+
+void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
+  first = second = 0.0;
+  JulianDayToDate(julianDay, WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
+  ObserverLongitude = kJstLongitude;
+  const double year = WorkYear, month = WorkMonth, day = WorkDay;
+  int found = 0;
+  for (int a = -245; a <= 190 && found < 2; ++a) {
+    double goal = 0.0, noon = 0.0, moment = 0.0, value = 0.0;
+    if (!TermAtNoon(year, month, day + a, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
+    if (!SearchPlainLongitude(year, month, day + a, goal, 0.001, moment, value)) continue;
+    const double j12 = DateToJulianDay(year, month, day + a, 12.0, kJstLongitude);
+    const double r = std::trunc(std::fmod(j12 - 10.0, 60.0));
+    const double before = j12 - r, after = j12 + 60.0 - r;
+    const double start = std::fabs(moment - before) < std::fabs(after - moment) ? before : after;
+    (found++ == 0 ? first : second) = start;
+  }
+}
+
+void RecentNewMoons(double julianDay, double& first, double& second) {
+  first = second = 0.0;
+  JulianDayToDate(julianDay, WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
+  UseJstObserver(kPhaseLatitude);
+  const double year = WorkYear, month = WorkMonth, day = WorkDay;
+  auto newMoon = [](double&, double&, double& goal) {
+    goal = 0.0;
+    return true;
+  };
+  int found = 0;
+  for (int a = -40; a <= 0 && found < 2; ++a) {
+    double moment = 0.0, value = 0.0;
+    if (!DaySearch(year, month, day + a, NewMoonElongation, newMoon, 0.001, Step::Trisection, moment,
+                   value))
+      continue;
+    (found++ == 0 ? first : second) = moment;
+  }
+  if (second < first) second = 0.0;
+}
+
+int ListMoonPhases(double jd0, double n) {
+  PhaseCount = ListEvents(jd0, n, PhaseElongation, PhaseTarget);
+  return PhaseCount;
+}
+
+int ListSolarTerms(double jd0, double n) {
+  TermCount = ListEvents(jd0, n, TermLongitude, TermTarget);
+  return TermCount;
+}
+
+int BuildMoonPhaseTable(double year, double n) {
+  return BuildTable(year, n, ListMoonPhases, MoonPhaseTable, MoonPhaseName, 90.0, 4);
+}
+
+int BuildSolarTermTable(double year, double n) {
+  return BuildTable(year, n, ListSolarTerms, SolarTermTable, SolarTermName, 15.0, 24);
+}
+
+std::string EventListItem(const std::string& name, double julianDay) {
+  double y = 0, m = 0, d = 0, h = 0, hh = 0, mm = 0, ss = 0;
+  JulianDayToDate(julianDay, y, m, d, h, kJstLongitude);
+  SplitSexagesimal(h, hh, mm, ss);
+  return text::SjisFormat("%5s %2.0f/%2.0f %02.0f:%02.0f:%02.0f", name, m, d, hh, mm, ss);
+}

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "astro/astro.h"
+
+namespace {
+
+// Minutes after midnight of the moment's clock time at 135 degrees east, and
+// its month and day.
+struct Clock {
+  int month, day;
+  double minutes;
+};
+Clock ClockOf(double jd) {
+  double y, m, d, h;
+  JulianDayToDate(jd, y, m, d, h, 135.0);
+  return {static_cast<int>(m), static_cast<int>(d), h * 60.0};
+}
+
+double Jd2000Noon() { return DateToJulianDay(2000, 1, 1, 12.0, 135.0); }
+
+struct Expected {
+  int index;
+  const char* name;
+  int month, day, hour, minute;
+};
+
+TEST(ListSolarTerms, Year2000) {
+  CalendarMode = 0;
+  ASSERT_EQ(ListSolarTerms(Jd2000Noon(), 366), 24);
+  EXPECT_EQ(TermCount, 24);
+  const Expected cases[] = {
+      {0, "小寒", 1, 6, 9, 52}, {5, "春分", 3, 20, 16, 25}, {23, "冬至", 12, 21, 22, 25}};
+  for (const auto& c : cases) {
+    const int k = static_cast<int>(EventAngles[c.index] / 15.0);
+    EXPECT_STREQ(SolarTermName(k), c.name) << c.index;
+    const Clock clock = ClockOf(EventJulianDays[c.index]);
+    EXPECT_EQ(clock.month, c.month) << c.name;
+    EXPECT_EQ(clock.day, c.day) << c.name;
+    EXPECT_NEAR(clock.minutes, c.hour * 60 + c.minute, 2.0) << c.name;
+  }
+  EXPECT_EQ(EventAngles[5], 0.0);
+  // The terms follow each other 15 degrees apart, about 15 days apart.
+  for (int i = 1; i < TermCount; ++i) {
+    EXPECT_EQ(std::fmod(EventAngles[i - 1] + 15.0, 360.0), EventAngles[i]) << i;
+    EXPECT_NEAR(EventJulianDays[i] - EventJulianDays[i - 1], 15.2, 1.0) << i;
+  }
+  EXPECT_EQ(ListSolarTerms(Jd2000Noon(), 430), 29);
+}
+
+TEST(ListMoonPhases, Year2000) {
+  CalendarMode = 0;
+  ASSERT_EQ(ListMoonPhases(Jd2000Noon(), 366), 49);
+  EXPECT_EQ(PhaseCount, 49);
+  const Expected cases[] = {
+      {0, "新月", 1, 7, 3, 10}, {1, "上弦", 1, 14, -1, 0}, {2, "満月", 1, 21, -1, 0}, {3, "下弦", 1, 28, -1, 0}};
+  for (const auto& c : cases) {
+    EXPECT_STREQ(MoonPhaseName(static_cast<int>(EventAngles[c.index] / 90.0)), c.name);
+    const Clock clock = ClockOf(EventJulianDays[c.index]);
+    EXPECT_EQ(clock.month, c.month) << c.name;
+    EXPECT_EQ(clock.day, c.day) << c.name;
+    if (c.hour >= 0) {
+      EXPECT_NEAR(clock.minutes, c.hour * 60 + c.minute, 3.0) << c.name;
+    }
+  }
+  for (int i = 1; i < PhaseCount; ++i) {
+    EXPECT_EQ(std::fmod(EventAngles[i - 1] + 90.0, 360.0), EventAngles[i]) << i;
+    EXPECT_NEAR(EventJulianDays[i] - EventJulianDays[i - 1], 7.4, 1.2) << i;
+  }
+  EXPECT_EQ(ListMoonPhases(Jd2000Noon(), 430), 58);
+}
+
+TEST(ListEvents, StartFromFirstOfJanuaryWhateverTheDay) {
+  CalendarMode = 0;
+  ListSolarTerms(DateToJulianDay(2000, 7, 15, 12.0, 135.0), 366);
+  EXPECT_EQ(TermCount, 24);
+  EXPECT_EQ(ClockOf(EventJulianDays[0]).month, 1);
+}
+
+// The event arrays hold 60 entries: a longer span stops there, and spans that
+// are no number walk no day.
+TEST(ListEvents, StopAtSixtyEntries) {
+  CalendarMode = 0;
+  const double spans[] = {800.0, 5000.0, 1e300, INFINITY};
+  for (double n : spans) {
+    EXPECT_EQ(ListMoonPhases(Jd2000Noon(), n), kEventCapacity) << n;
+    EXPECT_EQ(PhaseCount, kEventCapacity);
+  }
+  // 60 phases in a row from the first new moon of 2000, none lost or doubled.
+  for (int i = 1; i < kEventCapacity; ++i) EXPECT_NEAR(EventJulianDays[i] - EventJulianDays[i - 1], 7.4, 1.2);
+  EXPECT_EQ(ListSolarTerms(Jd2000Noon(), 5000.0), kEventCapacity);
+  EXPECT_EQ(ListMoonPhases(Jd2000Noon(), NAN), 0);
+  EXPECT_EQ(ListSolarTerms(Jd2000Noon(), -5), 0);
+  EXPECT_EQ(ListMoonPhases(NAN, 30), 0);
+  EXPECT_EQ(BuildMoonPhaseTable(2000, 1e9), kEventCapacity);
+}
+
+TEST(BuildSolarTermTable, RecordsCarryDateNameAndMoment) {
+  CalendarMode = 0;
+  ASSERT_EQ(BuildSolarTermTable(2000, 430), 29);
+  const CalendarEvent& e = SolarTermTable[5];
+  EXPECT_STREQ(e.name, "春分");
+  EXPECT_EQ(e.year, 2000);
+  EXPECT_EQ(e.month, 3);
+  EXPECT_EQ(e.day, 20);
+  EXPECT_NEAR(e.hour, 16.0 + 25.0 / 60.0, 0.05);
+  EXPECT_EQ(e.angle, 0.0);
+  EXPECT_EQ(SolarTermTable[28].year, 2001);
+  EXPECT_EQ(sizeof(CalendarEvent), 64u);
+
+  ASSERT_EQ(BuildMoonPhaseTable(2000, 366), 49);
+  EXPECT_STREQ(MoonPhaseTable[0].name, "新月");
+  EXPECT_STREQ(MoonPhaseTable[2].name, "満月");
+  EXPECT_EQ(EventListItem(MoonPhaseTable[0].name, MoonPhaseTable[0].julianDay).substr(0, 13), " 新月  1/ 7");
+}
+
+TEST(SolarTermOfDay, NamesOnlyTheDayTheTermBegins) {
+  CalendarMode = 0;
+  std::string name;
+  double longitude = 0.0;
+  SolarTermOfDay(2000, 3, 20, name, longitude);
+  EXPECT_EQ(name, "春分");
+  EXPECT_NEAR(longitude, 0.0, 0.001);
+  SolarTermOfDay(2000, 12, 21, name, longitude);
+  EXPECT_EQ(name, "冬至");
+  EXPECT_NEAR(longitude, 270.0, 0.001);
+  SolarTermOfDay(2000, 3, 21, name, longitude);
+  EXPECT_EQ(name, "");
+  EXPECT_NEAR(longitude, 1.0, 0.5);  // noon of the next day
+  SolarTermOfDay(2000, 3, 19, name, longitude);
+  EXPECT_EQ(name, "");
+  EXPECT_EQ(ObserverLongitude, 135.0);
+  EXPECT_EQ(ObserverLatitude, 34.98);
+}
+
+TEST(DaysSinceSpringBegins, CountsFromRisshun) {
+  CalendarMode = 0;
+  const struct {
+    int month, day, expected;
+  } cases[] = {{2, 4, 0}, {2, 3, -1}, {2, 5, 1}, {5, 1, 87}, {12, 31, 331}};
+  for (const auto& c : cases) EXPECT_EQ(DaysSinceSpringBegins(2000, c.month, c.day), c.expected) << c.month << "/" << c.day;
+  EXPECT_EQ(DaysSinceSpringBegins(NAN, 1, 1), -1);
+}
+
+TEST(SunDegreeOfDay, WholeDegreesAndTheDaysWithoutOne) {
+  CalendarMode = 0;
+  int missing = 0;
+  double previous = -1.0;
+  for (int d = 1; d <= 366; ++d) {
+    double jd = -1.0;
+    double q = SunDegreeOfDay(2000, 1, d, jd);
+    if (q == -100.0) {
+      ++missing;
+      EXPECT_EQ(jd, 0.0);
+      double y, m, dd, h;
+      JulianDayToDate(DateToJulianDay(2000, 1, d, 12, 135), y, m, dd, h, 135);
+      EXPECT_TRUE(m >= 4 && m <= 9) << m << "/" << dd;
+      continue;
+    }
+    EXPECT_EQ(q, std::trunc(q));
+    EXPECT_GE(q, 0.0);
+    EXPECT_LT(q, 360.0);
+    if (previous >= 0.0) {
+      EXPECT_TRUE(q == std::fmod(previous + 1.0, 360.0) || q == std::fmod(previous + 2.0, 360.0)) << d;
+    }
+    previous = q;
+  }
+  EXPECT_EQ(missing, 7);
+}
+
+TEST(RecentNewMoons, FindsTheNewMoonsOfTheLastFortyDays) {
+  CalendarMode = 0;
+  double first = 0, second = 0;
+  RecentNewMoons(DateToJulianDay(2000, 2, 10, 12.0, 135.0), first, second);
+  const Clock a = ClockOf(first), b = ClockOf(second);
+  EXPECT_EQ(a.month * 100 + a.day, 107);
+  EXPECT_NEAR(a.minutes, 3 * 60 + 10, 3.0);
+  EXPECT_EQ(b.month * 100 + b.day, 205);
+  // A window holding one new moon leaves the second at 0.
+  RecentNewMoons(DateToJulianDay(2000, 1, 20, 12.0, 135.0), first, second);
+  EXPECT_EQ(ClockOf(first).day, 7);
+  EXPECT_EQ(second, 0.0);
+}
+
+TEST(SolsticeCycleStartDays, CycleDaysNearTheSolstices) {
+  CalendarMode = 0;
+  ObserverLongitude = 135.0;
+  double first = 0, second = 0;
+  SolsticeCycleStartDays(DateToJulianDay(2000, 3, 1, 12.0, 135.0), first, second);
+  ASSERT_GT(first, 0.0);
+  ASSERT_GT(second, first);
+  // Both are noons of a day 甲子 (r = 0) within 30 days of the solstices of
+  // December 1999 and June 2000.
+  const double solstices[] = {DateToJulianDay(1999, 12, 22, 12, 135), DateToJulianDay(2000, 6, 21, 12, 135)};
+  const double found[] = {first, second};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(std::trunc(std::fmod(found[i] - 10.0, 60.0)), 0.0);
+    EXPECT_LE(std::fabs(found[i] - solstices[i]), 30.0);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "astro/astro.h"
+
+namespace {
+
+// Minutes since midnight of `day` (2000-01) on Japan Standard Time; a moment
+// of the next day counts past 1440.
+double MinutesOf(double jd, int day) {
+  return (jd - DateToJulianDay(2000, 1, day, 0.0, 135.0)) * 1440.0;
+}
+
+struct TideCase {
+  int day;
+  double high1, high2, low1, low2;  // expected clock minutes; NaN where not checked
+};
+constexpr double kAny = NAN;
+
+TEST(TideTimes, TokyoBayHighAndLowWaters) {
+  CalendarMode = 0;
+  ObserverLatitude = 35.68;
+  const TideCase cases[] = {
+      {1, 1 * 60 + 7, 13 * 60 + 21, 7 * 60 + 7, 20 * 60 + 34},
+      // The second low water of the 8th falls at 00:26 on the 9th, and the
+      // 9th reports the one at 23:51 on the 8th as its first.
+      {8, kAny, kAny, kAny, 24 * 60 + 26},
+      {9, kAny, kAny, -9, kAny},
+  };
+  for (const auto& c : cases) {
+    TideTimes(DateToJulianDay(2000, 1, c.day, 9.5, 135.0));
+    const double got[] = {HighWater1, HighWater2, LowWater1, LowWater2};
+    const double want[] = {c.high1, c.high2, c.low1, c.low2};
+    for (int i = 0; i < 4; ++i) {
+      if (std::isnan(want[i])) continue;
+      ASSERT_NE(got[i], 0.0) << c.day << " result " << i;
+      EXPECT_NEAR(MinutesOf(got[i], c.day), want[i], 2.0) << c.day << " result " << i;
+    }
+  }
+}
+
+TEST(TideTimes, DoesNotDependOnTheObserverLongitude) {
+  CalendarMode = 0;
+  ObserverLatitude = 35.68;
+  ObserverLongitude = 139.7;
+  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0));
+  const double tokyo[] = {HighWater1, HighWater2, LowWater1, LowWater2};
+  ObserverLongitude = -75.0;
+  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0));
+  const double other[] = {HighWater1, HighWater2, LowWater1, LowWater2};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(tokyo[i], other[i]) << i;
+}
+
+TEST(TideTimes, NoNumberGivesNoTide) {
+  TideTimes(NAN);
+  EXPECT_EQ(HighWater1 + HighWater2 + LowWater1 + LowWater2, 0.0);
+}
+
+TEST(TideHeight, StaysWithinTheSumOfTheAmplitudes) {
+  CalendarMode = 0;
+  ObserverLatitude = 35.68;
+  for (int day = 0; day < 6800; day += 97) {  // nearly one nodal cycle
+    for (double t = 0.0; t < 24.0; t += 2.5) {
+      const double jd = DateToJulianDay(2000, 1, 1 + day, t, 139.7);
+      double height = 0, datum = 0;
+      TideHeight(jd, t, height, datum);
+      EXPECT_NEAR(datum, 1.17 + height, 1e-12);
+      EXPECT_LE(std::fabs(height), 1.26) << day << " " << t;
+    }
+  }
+}
+
+}  // namespace
