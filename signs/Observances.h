@@ -19,7 +19,7 @@ std::vector<std::string> SeasonalDays(double sunDegree, int daysSinceSpring, int
 // One line of the anniversaries file "kinenbi.dat": prefix ":" text "," month "," day.
 struct Anniversary {
   std::string text;   // UTF-8
-  double month = 0;   // atof of the month text (0 when the line lacks two commas)
+  double month = 0;   // atof of the month text (NaN when the line lacks two commas: never matches)
   double day = 0;
 };
 
