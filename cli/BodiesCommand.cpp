@@ -1,0 +1,71 @@
+// ombrel-cli bodies DATE [HOUR] [--lon X] [--lat Y]: the astronomical data
+// table of the data window for one date, hour and place.
+#include <string>
+
+#include "astro/AstroTable.h"
+#include "astro/astro.h"
+#include "cli/Command.h"
+#include "core/Text.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kUsage = "usage: bodies YYYY-MM-DD [HOUR] [--lon X] [--lat Y]";
+
+// Reads the optional place; false after reporting what was wrong.
+bool ReadPlace(const Options& options, double& longitude, double& latitude, int& status) {
+  const struct {
+    const char* name;
+    const char* label;
+    double lo, hi;
+    double& value;
+  } places[] = {{"lon", "longitude", -180.0, 180.0, longitude}, {"lat", "latitude", -90.0, 90.0, latitude}};
+  for (const auto& p : places) {
+    if (!options.Has(p.name)) continue;
+    const std::string text = options.Get(p.name);
+    if (!ParseDouble(text, p.lo, p.hi, p.value)) {
+      status = UsageError(std::string("not a ") + p.label + ": '" + text + "'");
+      return false;
+    }
+  }
+  return true;
+}
+
+void PrintTable(const AstroTable& table) {
+  for (int row = 0; row < kBodyCount; ++row) {
+    const BodyPosition& b = table.bodies[kAstroTableRows[row]];
+    std::string line = text::SjisFormat("%-4s", AstroTableRowNames[row]);
+    for (double t : {b.riseTime, b.transitTime, b.setTime}) line += " " + AstroTimeText(t);
+    for (double a : {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude})
+      line += " " + AstroAngleText(a);
+    Print(line);
+  }
+  Print("満潮 " + table.tideTexts[0] + " " + table.tideTexts[1]);
+  Print("干潮 " + table.tideTexts[2] + " " + table.tideTexts[3]);
+}
+
+int RunBodies(const Args& args) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, {{"lon", true}, {"lat", true}}, options, error)) return UsageError(error);
+  const auto& pos = options.positional;
+  if (pos.empty() || pos.size() > 2) return UsageError(kUsage);
+  int year = 0, month = 0, day = 0;
+  if (!ParseDate(pos[0], year, month, day)) return UsageError("not a date: '" + pos[0] + "'");
+  double hour = 12.0, longitude = 139.7, latitude = 35.6;
+  if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return UsageError("not an hour: '" + pos[1] + "'");
+  int status = kOk;
+  if (!ReadPlace(options, longitude, latitude, status)) return status;
+  AstroTable table;
+  ComputeAstroTable(year, month, day, hour, longitude, latitude, table);
+  PrintTable(table);
+  return kOk;
+}
+
+const CommandRegistration kBodies({"bodies", "bodies YYYY-MM-DD [HOUR] [--lon X] [--lat Y]",
+                                   "rise, transit and set times and places of the sun, moon and planets, "
+                                   "and the tides of Tokyo Bay",
+                                   RunBodies});
+
+}  // namespace
+}  // namespace cli

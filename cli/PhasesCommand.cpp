@@ -1,0 +1,23 @@
+// ombrel-cli phases YEAR: the year's moon phases as the day panel lists them.
+#include "astro/astro.h"
+#include "cli/Command.h"
+
+namespace cli {
+namespace {
+
+int RunPhases(const Args& args) {
+  long long year = 0;
+  if (args.size() != 1) return UsageError("usage: phases YEAR");
+  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
+  const int count = ListMoonPhases(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
+  for (int i = 0; i < count; ++i)
+    Print(EventListItem(MoonPhaseName(static_cast<int>(EventAngles[i] / 90.0)), EventJulianDays[i]));
+  return kOk;
+}
+
+const CommandRegistration kPhases({"phases", "phases YEAR",
+                                   "the year's new moons, quarters and full moons with their dates and times (JST)",
+                                   RunPhases});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,23 @@
+// ombrel-cli terms YEAR: the year's solar terms as the day panel lists them.
+#include "astro/astro.h"
+#include "cli/Command.h"
+
+namespace cli {
+namespace {
+
+int RunTerms(const Args& args) {
+  long long year = 0;
+  if (args.size() != 1) return UsageError("usage: terms YEAR");
+  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
+  const int count = ListSolarTerms(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
+  // Named by the nearest term of the angle, as the term list names them.
+  for (int i = 0; i < count; ++i)
+    Print(EventListItem(SolarTermName(static_cast<int>((EventAngles[i] + 0.5) / 15.0)), EventJulianDays[i]));
+  return kOk;
+}
+
+const CommandRegistration kTerms({"terms", "terms YEAR", "the year's 24 solar terms with their dates and times (JST)",
+                                  RunTerms});
+
+}  // namespace
+}  // namespace cli
