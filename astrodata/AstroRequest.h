@@ -1,0 +1,107 @@
+// The astronomical data table: the computation behind the window's request
+// (rise, transit and set times and places of the seven bodies, the day's tides
+// of Tokyo Bay), the texts of its table, and the yearly data file that runs the
+// same request once per day, with the year's solar terms and moon phases kept
+// in the calendar database's Memory table.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "astro/Sun.h"
+#include "astro/TermsPhases.h"
+
+// The window's six input texts, read with atof as the user typed them.
+struct AstroInput {
+  std::string year;
+  std::string month;
+  std::string day;
+  std::string hour;       // decimal hours of the observer's clock
+  std::string longitude;  // degrees east
+  std::string latitude;   // degrees north
+};
+
+// The table's rows, top to bottom, as BodyIndex values, and their labels.
+inline constexpr int kAstroRows = 7;
+inline constexpr int kAstroRowBodies[kAstroRows] = {BodySun,  BodyMoon,    BodyMercury, BodyVenus,
+                                                    BodyMars, BodyJupiter, BodySaturn};
+extern const char* const AstroRowNames[kAstroRows];
+
+// The table's columns, left to right, and their headings.
+enum AstroColumn : int {
+  ColumnRise, ColumnTransit, ColumnSet, ColumnLongitude, ColumnLatitude,
+  ColumnRightAscension, ColumnDeclination, ColumnAzimuth, ColumnAltitude,
+};
+inline constexpr int kAstroColumns = 9;
+extern const char* const AstroColumnNames[kAstroColumns];
+
+// Tide fields: first and second high water, first and second low water.
+inline constexpr int kTideCount = 4;
+
+// What one request computes: each body's record (indexed by BodyIndex) with
+// its three times and six angles, and the four tide texts.
+struct AstroTable {
+  BodyPosition bodies[kBodyCount];
+  std::string tides[kTideCount];
+};
+
+// The request's computation. Sets WorkYear .. WorkHour, ObserverLongitude and
+// ObserverLatitude from the input and overwrites the body records and the
+// tide results, as the main view's next refresh expects.
+void ComputeAstroTable(const AstroInput& input, AstroTable& table);
+
+// One table cell's value: a time in hours or an angle in degrees.
+double AstroCellValue(const AstroTable& table, int row, AstroColumn column);
+// One table cell's text: "%02.0f:%02.0f:%02.0f" for times, "%8.2f" for angles.
+std::string AstroCellText(const AstroTable& table, int row, AstroColumn column);
+
+// "HH:MM:SS" with the seconds rounded; a rounding to 60 carries into the
+// minutes and hours, so no text ever shows 60 seconds.
+std::string ClockText(double hours);
+// "HH:MM", the seconds dropped.
+std::string HoursMinutesText(double hours);
+// A tide moment as "HH:MM" on the clock of `longitude`, or " --" for 0.
+std::string TideText(JulianDay moment, double longitude);
+
+// ---- The yearly data file ----
+
+// A year's solar terms and moon phases, as the list request delivers them.
+struct YearEvents {
+  std::vector<CalendarEvent> terms;
+  std::vector<CalendarEvent> phases;
+};
+
+// The year's events computed here (for callers without a main view): the
+// tables of 430 days from 1 January of `year`.
+void CollectYearEvents(int year, YearEvents& events);
+
+// The text stored for an event: "%5s HH:MM:SS", its name and its clock time at
+// 135 degrees east.
+std::string EventText(const char* name, JulianDay moment);
+
+// Rewrites the Memory table of the calendar database in the current directory
+// for `year`: every row's term and phase text to " ", then the text of each
+// event that falls in `year` into its day's row. One transaction: on failure
+// nothing changes and `error` says why.
+bool StoreYearEvents(int year, const YearEvents& events, std::string& error);
+
+// Header line of the file, without its line end.
+std::string YearlyHeaderLine();
+// One day's line, without its line end: pieces 1 to 21 from the day's table,
+// then the day's term and phase texts as read from Memory (" " means none).
+std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
+                          const std::string& term, const std::string& phase);
+
+// Computes the table of one day of the year into `table`; the window routes
+// this through the main view, the command line computes directly.
+using AstroDayRequest = std::function<void(double month, double day, AstroTable& table)>;
+
+// Writes the yearly file to `path`: the header and one line per day of the
+// input's year (at the input's hour, longitude and latitude), the term and
+// phase of each day read from Memory. The text goes to a temporary file in the
+// same directory, renamed over `path` only when complete, so a failure never
+// leaves a half-written or clobbered file. Returns false with `error` set on
+// any failure.
+bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
+                     bool cp932, std::string& error);

@@ -1,0 +1,122 @@
+// The astronomical data window "天文データ": for a date, an hour and a place
+// the user edits, the rise, transit and set times and the coordinates of the
+// sun, the moon and the five planets, the day's tides of Tokyo Bay, and the
+// yearly data file (FILE出力). Modeless; the main view owns the object for its
+// whole life and opens the window from its menu at most once at a time.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <string>
+
+#include "astrodata/AstroRequest.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// What the window asks of the main view, synchronously (the view answers
+// before the window goes on):
+// - OnAstroRequest(1, 0): the view runs UpdateData(true) on the window,
+//   ComputeAstroTable(window.Input(), window.m_table), then UpdateData(false).
+// - OnListRequest(7 or 8, 0): the view runs BuildMoonPhaseTable (7) or
+//   BuildSolarTermTable (8) for m_dEventYear and m_nEventDays and copies the
+//   count and the records into m_nPhaseCount/m_aPhaseEvents or
+//   m_nTermCount/m_aTermEvents.
+// Both return 0. Without a view the window computes the same itself.
+class CAstroRequestTarget {
+ public:
+  virtual ~CAstroRequestTarget() = default;
+  virtual long OnAstroRequest(int wParam, long lParam) = 0;
+  virtual long OnListRequest(int wParam, long lParam) = 0;
+};
+
+class CAstroDataDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  // Control ids of the window, as its layout numbers them.
+  enum : int {
+    IDC_YEAR = 1004, IDC_MONTH = 1006, IDC_DAY = 1008, IDC_HOUR = 1009,
+    IDC_LONGITUDE = 1011, IDC_LATITUDE = 1020,
+    IDC_RECALC = 1021, IDC_FILEOUT = 1080, IDC_QUIT = 3,
+    IDC_HIGHWATER1 = 1076, IDC_HIGHWATER2 = 1077, IDC_LOWWATER1 = 1078, IDC_LOWWATER2 = 1079,
+  };
+  // Ids of the table's fields by row (kAstroRowBodies order) and column
+  // (AstroColumn order).
+  static const int kCellIds[kAstroRows][kAstroColumns];
+
+  explicit CAstroDataDlg(CAstroRequestTarget* parentView = nullptr, QWidget* parent = nullptr);
+  ~CAstroDataDlg() override;
+
+  // The menu command: shows the window. Returns false, doing nothing, when
+  // the window is already open.
+  bool Create();
+  bool IsWindowOpen() const;
+
+  // Copies between the controls and the member texts: true = controls to
+  // members, false = members to controls.
+  void UpdateData(bool toMembers);
+  // The input texts as one record, for the view's OnAstroRequest.
+  AstroInput Input() const;
+
+  // 再計算表示: the view computes the table, the window writes its texts.
+  void OnRecalc();
+  // FILE出力: Memory rewritten for the year, a file asked for, the year written.
+  void OnFileOutput();
+  // The same from the point where the file name is known; false with `error`
+  // set when the database or the file failed.
+  bool WriteFileTo(const std::string& path, std::string& error);
+  // 終了: closes the window; the object stays with the view.
+  void OnQuitDialog();
+
+  // The field with a control id (inputs, table cells, tides), or null.
+  QLineEdit* Field(int id) const;
+  QPushButton* Button(int id) const;
+
+  // Message boxes and the save-file dialog go through these; tests replace them.
+  static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
+  static QString (*AskSaveFileName)(QWidget* parent);
+
+  CAstroRequestTarget* m_pParentView = nullptr;
+
+  // Input texts (fields 1004, 1006, 1008, 1009, 1011, 1020).
+  std::string m_strYear;
+  std::string m_strMonth;
+  std::string m_strDay;
+  std::string m_strHour;
+  std::string m_strLongitude;
+  std::string m_strLatitude;
+
+  // The numbers of the last request, and the output texts made from them.
+  AstroTable m_table;
+  std::array<std::array<std::string, kAstroColumns>, kAstroRows> m_strCells;
+
+  // The list requests of the yearly output.
+  double m_dEventYear = 0.0;
+  int m_nEventDays = 0;
+  int m_nPhaseCount = 0;
+  int m_nTermCount = 0;
+  std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
+  std::array<CalendarEvent, kEventTableSize> m_aTermEvents{};
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void accept() override;  // Enter (終了 is the default button)
+  void reject() override;  // Esc and the close box
+
+ private:
+  void BuildControls();
+  void RequestTable();
+  void RequestLists(YearEvents& events);
+  void FormatTable();
+
+  std::array<QLineEdit*, 6> m_inputs{};
+  std::array<std::array<QLineEdit*, kAstroColumns>, kAstroRows> m_cells{};
+  std::array<QLineEdit*, kTideCount> m_tides{};
+  QPushButton* m_btnRecalc = nullptr;
+  QPushButton* m_btnFile = nullptr;
+  QPushButton* m_btnQuit = nullptr;
+  bool m_bPainted = false;  // the first paint of the run computes the table
+};
