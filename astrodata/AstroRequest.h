@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "astro/Sun.h"
+#include "astro/AstroTable.h"
 #include "astro/TermsPhases.h"
 
 // The window's six input texts, read with atof as the user typed them.
@@ -22,47 +22,32 @@ struct AstroInput {
   std::string latitude;   // degrees north
 };
 
-// The table's rows, top to bottom, as BodyIndex values, and their labels.
-inline constexpr int kAstroRows = 7;
-inline constexpr int kAstroRowBodies[kAstroRows] = {BodySun,  BodyMoon,    BodyMercury, BodyVenus,
-                                                    BodyMars, BodyJupiter, BodySaturn};
-extern const char* const AstroRowNames[kAstroRows];
+// The request's computation (the main view's OnAstroRequest): the texts read
+// with atof, then ComputeAstroTable. Sets WorkYear .. WorkHour,
+// ObserverLongitude and ObserverLatitude from the input, as the main view's
+// next refresh expects.
+void ComputeAstroRequest(const AstroInput& input, AstroTable& table);
 
-// The table's columns, left to right, and their headings.
+// The table's columns, left to right, and their headings. The rows are
+// kAstroTableRows (太陽, 月, 水星, 金星, 火星, 木星, 土星).
 enum AstroColumn : int {
   ColumnRise, ColumnTransit, ColumnSet, ColumnLongitude, ColumnLatitude,
   ColumnRightAscension, ColumnDeclination, ColumnAzimuth, ColumnAltitude,
 };
+inline constexpr int kAstroRows = kBodyCount;
 inline constexpr int kAstroColumns = 9;
 extern const char* const AstroColumnNames[kAstroColumns];
 
 // Tide fields: first and second high water, first and second low water.
 inline constexpr int kTideCount = 4;
 
-// What one request computes: each body's record (indexed by BodyIndex) with
-// its three times and six angles, and the four tide texts.
-struct AstroTable {
-  BodyPosition bodies[kBodyCount];
-  std::string tides[kTideCount];
-};
-
-// The request's computation. Sets WorkYear .. WorkHour, ObserverLongitude and
-// ObserverLatitude from the input and overwrites the body records and the
-// tide results, as the main view's next refresh expects.
-void ComputeAstroTable(const AstroInput& input, AstroTable& table);
-
 // One table cell's value: a time in hours or an angle in degrees.
 double AstroCellValue(const AstroTable& table, int row, AstroColumn column);
-// One table cell's text: "%02.0f:%02.0f:%02.0f" for times, "%8.2f" for angles.
+// One table cell's text: AstroTimeText for times, AstroAngleText for angles.
 std::string AstroCellText(const AstroTable& table, int row, AstroColumn column);
 
-// "HH:MM:SS" with the seconds rounded; a rounding to 60 carries into the
-// minutes and hours, so no text ever shows 60 seconds.
-std::string ClockText(double hours);
-// "HH:MM", the seconds dropped.
+// "HH:MM", the seconds dropped, as the yearly file prints times.
 std::string HoursMinutesText(double hours);
-// A tide moment as "HH:MM" on the clock of `longitude`, or " --" for 0.
-std::string TideText(JulianDay moment, double longitude);
 
 // ---- The yearly data file ----
 

@@ -19,7 +19,7 @@ class QPushButton;
 // What the window asks of the main view, synchronously (the view answers
 // before the window goes on):
 // - OnAstroRequest(1, 0): the view runs UpdateData(true) on the window,
-//   ComputeAstroTable(window.Input(), window.m_table), then UpdateData(false).
+//   ComputeAstroRequest(window.Input(), window.m_table), then UpdateData(false).
 // - OnListRequest(7 or 8, 0): the view runs BuildMoonPhaseTable (7) or
 //   BuildSolarTermTable (8) for m_dEventYear and m_nEventDays and copies the
 //   count and the records into m_nPhaseCount/m_aPhaseEvents or
@@ -43,7 +43,7 @@ class CAstroDataDlg : public QDialog {
     IDC_RECALC = 1021, IDC_FILEOUT = 1080, IDC_QUIT = 3,
     IDC_HIGHWATER1 = 1076, IDC_HIGHWATER2 = 1077, IDC_LOWWATER1 = 1078, IDC_LOWWATER2 = 1079,
   };
-  // Ids of the table's fields by row (kAstroRowBodies order) and column
+  // Ids of the table's fields by row (kAstroTableRows order) and column
   // (AstroColumn order).
   static const int kCellIds[kAstroRows][kAstroColumns];
 
