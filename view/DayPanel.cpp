@@ -1,0 +1,255 @@
+#include "view/DayPanel.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "astro/astro.h"
+#include "astro/TermsPhases.h"
+#include "caldb/Dao.h"
+#include "caldb/Eras.h"
+#include "caldb/Lunisolar.h"
+#include "core/Text.h"
+#include "signs/Observances.h"
+#include "signs/Signs.h"
+
+using text::SjisFormat;
+
+namespace {
+
+constexpr std::size_t kFormFieldChars = 9;
+
+double NoonOf(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, 135.0); }
+
+// Reads the form's date texts into the view's copy and the shared work date.
+void ReadFormDate(DayPanel& p) {
+  WorkYear = p.m_dYear = ReadFormNumber(p.m_strYear);
+  WorkMonth = p.m_dMonth = ReadFormNumber(p.m_strMonth);
+  WorkDay = p.m_dDay = ReadFormNumber(p.m_strDay);
+  WorkHour = p.m_dHour = ReadFormNumber(p.m_strHour);
+}
+
+// The list operations read the texts as whole numbers.
+void ReadFormDateWhole(DayPanel& p) {
+  auto whole = [](const std::string& s) { return static_cast<double>(std::atoi(s.substr(0, kFormFieldChars).c_str())); };
+  WorkYear = p.m_dYear = whole(p.m_strYear);
+  WorkMonth = p.m_dMonth = whole(p.m_strMonth);
+  WorkDay = p.m_dDay = whole(p.m_strDay);
+  WorkHour = p.m_dHour = whole(p.m_strHour);
+}
+
+struct TermDay {
+  std::string name;
+  double noon;  // 12:00 JST of the term's day
+};
+
+// The 400-day term list from 1 January of a year, as BuildSolarTermTable gives
+// it. It depends only on the year and the calendar rule, and building it costs
+// a search over 400 days, so the last two years asked for are kept.
+struct TermYear {
+  bool filled = false;
+  double year = 0;
+  int calendarMode = 0;
+  std::vector<TermDay> terms;
+};
+
+const std::vector<TermDay>& TermDaysOfYear(double year) {
+  static std::array<TermYear, 2> cache;
+  static std::size_t next = 0;
+  for (const TermYear& c : cache)
+    if (c.filled && c.year == year && c.calendarMode == CalendarMode) return c.terms;
+  TermYear& c = cache[next];
+  next = (next + 1) % cache.size();
+  c = TermYear{true, year, CalendarMode, {}};
+  int count = BuildSolarTermTable(year, 400);
+  for (int i = 0; i < count && i < kEventTableSize; ++i) {
+    const CalendarEvent& e = SolarTermTable[i];
+    c.terms.push_back({e.name, NoonOf(e.year, e.month, e.day)});
+  }
+  return c.terms;
+}
+
+// The current term and the days since its day: "%5s + %2.0f". From 1 to 9
+// January the term is found in the previous year's list.
+std::string CurrentTermText(const DayPanel& p) {
+  double year = WorkMonth == 1 && WorkDay < 10 ? p.m_dYear - 1 : p.m_dYear;
+  const std::vector<TermDay>& terms = TermDaysOfYear(year);
+  double jd = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
+  std::string name;
+  double days = 0;
+  for (std::size_t i = 0; i + 1 < terms.size(); ++i) {
+    name = terms[i].name;
+    if (terms[i].noon <= jd && jd < terms[i + 1].noon) {
+      days = jd - terms[i].noon;
+      break;
+    }
+  }
+  return SjisFormat("%5s + %2.0f", name, days);
+}
+
+std::string Field(const CDaoRecordset& rs, int index) { return VariantToText(rs.GetFieldValue(index)); }
+
+// Positions the recordset on row `row` of the Data table.
+void OpenDataRow(CDaoRecordset& rs, int row) {
+  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [Data] WHERE  [No]=%1d;", row));
+}
+
+std::string DataField(CDaoRecordset& rs, int row, int index) {
+  OpenDataRow(rs, row);
+  std::string value = Field(rs, index);
+  rs.Close();
+  return value;
+}
+
+void FillPentad(DayPanel& p, CDaoRecordset& rs, int rounded) {
+  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [七十二候] WHERE [ID]=%3d;", rounded / 5 + 1));
+  p.m_strPentadName = Field(rs, 1);
+  p.m_strPentadText = Field(rs, 2);
+  rs.Close();
+}
+
+// The later of the two recent new moons that is not after jd.
+double LastNewMoon(double jd) {
+  double first = 0, second = 0;
+  RecentNewMoons(jd, first, second);
+  return second > 0 && second <= jd ? second : first;
+}
+
+// Day signs, year signs and mansion from the Data table (noon JD j).
+void FillDataSigns(DayPanel& p, CDaoRecordset& rs, double j) {
+  p.m_strWeekday = DataField(rs, WeekdayRow(j), 5);
+  p.m_strSixDaySign = DataField(rs, SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), 3);
+  int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
+  OpenDataRow(rs, stemRow);
+  p.m_strSexagenary = Field(rs, 6);
+  std::string stemSecond = Field(rs, 7);
+  rs.Close();
+  OpenDataRow(rs, branchRow);
+  p.m_strSexagenary += Field(rs, 8);
+  std::string branchSecond = Field(rs, 9);
+  rs.Close();
+  p.m_strSexagenary += " " + stemSecond + branchSecond;
+  OpenDataRow(rs, LunarMansionRow(j));
+  std::string mansion = Field(rs, 1) + " " + Field(rs, 2);
+  rs.Close();
+  std::string yearSign = DataField(rs, YearStemRow(p.m_dYear), 6) + DataField(rs, YearBranchRow(p.m_dYear), 8);
+  p.m_strImperialYear += " " + yearSign;
+  p.m_strMansion = mansion;
+  p.m_nDayStem = StemNumberOfRow(stemRow);
+  p.m_nDayBranch = BranchNumberOfRow(branchRow);
+}
+
+std::vector<std::string> EventItems(int count, int (*nameIndex)(double angle), const char* (*name)(int)) {
+  std::vector<std::string> items;
+  for (int i = 0; i < count && i < kEventCapacity; ++i)
+    items.push_back(EventListItem(name(nameIndex(EventAngles[i])), EventJulianDays[i]));
+  return items;
+}
+
+}  // namespace
+
+double ReadFormNumber(const std::string& text) { return std::atof(text.substr(0, kFormFieldChars).c_str()); }
+
+void WriteFormDate(DayPanel& p, double year, double month, double day, double hour) {
+  p.m_strYear = SjisFormat("%4.0f", year);
+  p.m_strMonth = SjisFormat("%2.0f", month);
+  p.m_strDay = SjisFormat("%2.0f", day);
+  p.m_strHour = SjisFormat("%2.1f", hour);
+}
+
+void FillDayPanel(DayPanel& p, const std::string& databasePath) {
+  ReadFormDate(p);
+  p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(WorkYear));
+  p.m_strMonthName = MonthName(TruncToInt(WorkMonth));
+  p.m_strSolarTerm.clear();
+  p.m_strSolarLongitude.clear();
+  p.m_strPentadName.clear();
+  p.m_strPentadText.clear();
+
+  std::string term;
+  double longitude = 0;
+  SolarTermOfDay(WorkYear, WorkMonth, WorkDay, term, longitude);
+  const double saved[4] = {WorkYear, WorkMonth, WorkDay, WorkHour};
+  if (term.empty()) term = CurrentTermText(p);
+  p.m_strSolarTerm = term;
+  WorkYear = saved[0], WorkMonth = saved[1], WorkDay = saved[2], WorkHour = saved[3];
+  p.m_strSolarLongitude = SjisFormat(" %4.1f度", longitude);
+  const int rounded = RoundedLongitude(longitude);
+
+  // One connection for every lookup of the panel.
+  CDaoDatabase db;
+  db.Open(databasePath, true, true, kCalendarConnect);
+  CDaoRecordset rs(&db);
+  FillPentad(p, rs, rounded);
+  p.m_strEra = EraPanelText(EraForYear(db, p.m_dYear));
+
+  const double jd = NoonOf(WorkYear, WorkMonth, WorkDay);
+  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, 135.0);
+  double s1 = 0, s2 = 0;
+  SolsticeCycleStartDays(jd, s1, s2);
+  p.m_strNineStar = SjisFormat("%9s ", NineStar(jd, s1, s2));
+
+  LunisolarResult lunar = LunisolarLookup(db, p.m_dYear, p.m_dMonth);
+  p.m_dLunarMonth = lunar.lunarMonth;
+  p.m_dLunarDay = lunar.lunarDay;
+  p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
+  p.m_dNoonJulianDay = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
+
+  FillDataSigns(p, rs, p.m_dNoonJulianDay);
+  p.m_strMoonAge = SjisFormat("%5.1f  ", jd - LastNewMoon(jd));
+  p.m_strSoundSign = SoundSign(p.m_nDayStem, p.m_nDayBranch);
+  const int solarMonth = SolarTermMonth(rounded);
+  p.m_dSolarMonth = solarMonth;
+  p.m_strTwelveDaySign = TwelveDaySign(p.m_nDayBranch, solarMonth);
+  db.Close();
+}
+
+void FillSelectedDays(DayPanel& p) {
+  p.m_listSelectedDays = SelectedDays(TruncToInt(p.m_dSolarMonth), p.m_nDayBranch, p.m_nDayStem);
+}
+
+void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath) {
+  p.m_listSeasonalDays = AnniversariesOn(ReadAnniversaries(anniversariesPath), p.m_dMonth, p.m_dDay);
+  // The selected day itself: the work date holds whatever day the moon-age
+  // search stopped on by now.
+  double crossing = 0;
+  double degree = SunDegreeOfDay(p.m_dYear, p.m_dMonth, p.m_dDay, crossing);
+  int sinceSpring = DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay);
+  for (std::string& item : SeasonalDays(degree, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
+    p.m_listSeasonalDays.push_back(std::move(item));
+}
+
+void FillPhaseList(DayPanel& p) {
+  ReadFormDateWhole(p);
+  int count = ListMoonPhases(NoonOf(WorkYear, WorkMonth, WorkDay), 366.0);
+  p.m_listPhases = EventItems(
+      count, [](double angle) { return TruncToInt(angle / 90); }, MoonPhaseName);
+}
+
+void FillTermList(DayPanel& p) {
+  ReadFormDateWhole(p);
+  int count = ListSolarTerms(NoonOf(WorkYear, WorkMonth, WorkDay), 366.0);
+  p.m_listTerms = EventItems(
+      count, [](double angle) { return TruncToInt((angle + 0.5) / 15); }, SolarTermName);
+}
+
+std::vector<std::pair<std::string, std::string>> DayPanelFields(const DayPanel& p) {
+  return {
+      {"神武天皇即位紀元", p.m_strImperialYear},
+      {"和名月", p.m_strMonthName},
+      {"二十四節季", p.m_strSolarTerm},
+      {"黄経", p.m_strSolarLongitude},
+      {"七十二候", p.m_strPentadName},
+      {"七十二候2", p.m_strPentadText},
+      {"和暦", p.m_strEra},
+      {"九星", p.m_strNineStar},
+      {"旧暦", p.m_strLunarDate},
+      {"曜日", p.m_strWeekday},
+      {"六曜", p.m_strSixDaySign},
+      {"干支", p.m_strSexagenary},
+      {"二十八宿", p.m_strMansion},
+      {"月齢", p.m_strMoonAge},
+      {"納音", p.m_strSoundSign},
+      {"十二直", p.m_strTwelveDaySign},
+  };
+}
