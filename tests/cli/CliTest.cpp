@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs the built ombrel-cli in a scratch directory of its own: these commands
+// need no calendar database, and nothing is made under the user's home.
+Result RunCli(const std::vector<std::string>& args) {
+  const std::string dir = testing::TempDir();
+  // One file per process: ctest may run the tests of this file side by side.
+  const std::string errFile = dir + "/cli_stderr_" + std::to_string(getpid()) + ".txt";
+  std::string cmd = Quote(OMBREL_CLI) + " --workdir " + Quote(dir);
+  for (const auto& a : args) cmd += " " + Quote(a);
+  cmd += " 2>" + Quote(errFile);
+  Result r{-1, "", ""};
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+  int raw = pclose(p);
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream in(errFile);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  r.err = ss.str();
+  std::remove(errFile.c_str());
+  return r;
+}
+
+TEST(Cli, UsageErrorsAreOneLineAndStatusTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"terms"},
+      {"terms", "2000", "2001"},
+      {"terms", "two thousand"},
+      {"phases", "1e3"},
+      {"phases", "99999999999"},
+      {"bodies"},
+      {"bodies", "2000-13-01"},
+      {"bodies", "2000-01-32"},
+      {"bodies", "2000/01/01"},
+      {"bodies", "2000-01-01", "25"},
+      {"bodies", "2000-01-01", "nan"},
+      {"bodies", "2000-01-01", "12", "13"},
+      {"bodies", "2000-01-01", "--lon"},
+      {"bodies", "2000-01-01", "--lon", "east"},
+      {"bodies", "2000-01-01", "--lat", "91"},
+      {"bodies", "2000-01-01", "--depth", "3"},
+  };
+  for (const auto& args : cases) {
+    const Result r = RunCli(args);
+    std::string shown;
+    for (const auto& a : args) shown += a + " ";
+    EXPECT_EQ(r.status, 2) << shown;
+    EXPECT_EQ(r.out, "") << shown;
+    EXPECT_EQ(r.err.rfind("ombrel-cli: ", 0), 0u) << shown << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << shown << r.err;
+  }
+}
+
+TEST(Cli, TermsOf2000) {
+  const Result r = RunCli({"terms", "2000"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            " 小寒  1/ 6 09:51:51\n"
+            " 大寒  1/21 03:14:27\n"
+            " 立春  2/ 4 21:33:30\n"
+            " 雨水  2/19 17:27:24\n"
+            " 啓蟄  3/ 5 15:35:32\n"
+            " 春分  3/20 16:25:05\n"
+            " 清明  4/ 4 20:21:58\n"
+            " 穀雨  4/20 03:28:38\n"
+            " 立夏  5/ 5 13:39:30\n"
+            " 小満  5/21 02:37:46\n"
+            " 芒種  6/ 5 17:51:51\n"
+            " 夏至  6/21 10:37:07\n"
+            " 小暑  7/ 7 04:06:01\n"
+            " 大暑  7/22 21:33:30\n"
+            " 立秋  8/ 7 13:57:03\n"
+            " 処暑  8/23 04:34:37\n"
+            " 白露  9/ 7 16:51:25\n"
+            " 秋分  9/23 02:12:24\n"
+            " 寒露 10/ 8 08:30:38\n"
+            " 霜降 10/23 11:31:06\n"
+            " 立冬 11/ 7 11:37:20\n"
+            " 小雪 11/22 09:06:20\n"
+            " 大雪 12/ 7 04:28:23\n"
+            " 冬至 12/21 22:24:48\n");
+}
+
+TEST(Cli, PhasesAndBodiesLines) {
+  const Result phases = RunCli({"phases", "2000"});
+  EXPECT_EQ(phases.status, 0);
+  EXPECT_EQ(phases.out.rfind(" 新月  1/ 7 03:09:55\n 上弦  1/14", 0), 0u) << phases.out;
+  std::size_t lines = 0;
+  for (char c : phases.out) lines += c == '\n';
+  EXPECT_EQ(lines, 49u);
+
+  // Tokyo, 2000-01-01: sunrise 06:50, solar transit 11:44, sunset 16:37,
+  // moonrise 01:37; the tides of Tokyo Bay at 01:07, 13:21 and 07:07, 20:34.
+  const Result bodies = RunCli({"bodies", "2000-01-01", "12", "--lon", "139.77", "--lat", "35.68"});
+  EXPECT_EQ(bodies.status, 0);
+  std::istringstream in(bodies.out);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(in, line);) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 9u) << bodies.out;
+  const char* starts[] = {"太陽 06:50:", "月   01:37:", "水星 ", "金星 ", "火星 ", "木星 ", "土星 "};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(rows[i].rfind(starts[i], 0), 0u) << rows[i];
+  EXPECT_NE(rows[0].find(" 11:44:"), std::string::npos) << rows[0];
+  EXPECT_NE(rows[0].find(" 16:37:"), std::string::npos) << rows[0];
+  EXPECT_EQ(rows[7], "満潮 01:07 13:21");
+  EXPECT_EQ(rows[8], "干潮 07:07 20:34");
+}
+
+TEST(Cli, FarDatesAndPolesStillAnswer) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"bodies", "-999999-01-01", "0", "--lon", "-180", "--lat", "-90"},
+      {"bodies", "999999-12-31", "24"},
+      {"bodies", "2000-06-21", "--lat", "90"},
+      {"terms", "-999999"},
+      {"phases", "999999"},
+  };
+  for (const auto& args : cases) EXPECT_EQ(RunCli(args).status, 0) << args[0] << " " << args[1];
+}
+
+}  // namespace
