@@ -1,0 +1,168 @@
+// The settings file: what a read takes from it (and what it leaves alone), and
+// what a write leaves on disk.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/Text.h"
+#include "view/Settings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ombrel-settings-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "ombrel.dat").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+// A record with every member away from its default, to see what a read keeps.
+SettingsRecord Marked() {
+  SettingsRecord s;
+  s.m_strLongitude = "1";
+  s.m_strLatitude = "2";
+  s.m_strAzimuth = "3";
+  s.m_nCalendarMode = 4;
+  s.m_nSignDisplay = 5;
+  s.m_bAutoUpdate = 6;
+  s.m_strInterval = "7";
+  s.m_bConstellations = 8;
+  s.m_bMansions = 9;
+  return s;
+}
+
+std::string Lines(const SettingsRecord& s) {
+  std::ostringstream o;
+  o << s.m_strLongitude << '|' << s.m_strLatitude << '|' << s.m_strAzimuth << '|' << s.m_nCalendarMode << '|'
+    << s.m_nSignDisplay << '|' << s.m_bAutoUpdate << '|' << s.m_strInterval << '|' << s.m_bConstellations << '|'
+    << s.m_bMansions;
+  return o.str();
+}
+
+TEST_F(SettingsFile, ReadTakesNonEmptyLinesAndKeepsTheRest) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string expected;  // Lines() after reading into Marked()
+    int nonEmpty;
+  };
+  const std::string longLine(150, '9');
+  const Case cases[] = {
+      {"as written", "139.7\n35.6\n0\n0\n0\n0\n1\n1\n0\n", "139.7|35.6|0|0|0|0|1|1|0", 9},
+      {"CRLF line ends", "135.5\r\n35\r\n-90\r\n1\r\n1\r\n1\r\n5\r\n0\r\n1\r\n", "135.5|35|-90|1|1|1|5|0|1", 9},
+      {"no final line end", "135.5\n35", "135.5|35|3|4|5|6|7|8|9", 2},
+      {"empty line 4 keeps the mode", "10\n20\n30\n\n1\n", "10|20|30|4|1|6|7|8|9", 4},
+      {"lines after the ninth unread", "1\n2\n3\n0\n0\n0\n1\n1\n0\n99\n99\n", "1|2|3|0|0|0|1|1|0", 9},
+      {"overlong line cut, rest unread", longLine + "\n20\n", std::string(99, '9') + "|2|3|4|5|6|7|8|9", 1},
+      {"99 bytes is not overlong", std::string(99, '8') + "\r\n20\n",
+       std::string(99, '8') + "|20|3|4|5|6|7|8|9", 2},
+      {"empty file", "", "1|2|3|4|5|6|7|8|9", 0},
+      {"NUL ends a line's text", std::string("12\0junk\n", 8) + "34\n", "12|34|3|4|5|6|7|8|9", 2},
+      {"not numbers read as 0", "abc\nx\ny\nz\nq\n", "abc|x|y|0|0|6|7|8|9", 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Write(c.bytes);
+    SettingsRecord s = Marked();
+    const SettingsReadResult r = LoadSettings(s, path_.c_str());
+    EXPECT_EQ(Lines(s), c.expected);
+    EXPECT_EQ(r.nonEmptyLines, c.nonEmpty);
+  }
+}
+
+TEST_F(SettingsFile, MissingFileChangesNothing) {
+  SettingsRecord s = Marked();
+  const SettingsReadResult r = LoadSettings(s, (dir_ / "absent.dat").string().c_str());
+  EXPECT_EQ(r.nonEmptyLines, 0);
+  EXPECT_EQ(Lines(s), Lines(Marked()));
+}
+
+TEST_F(SettingsFile, ReadsCp932AndUtf8Texts) {
+  for (const std::string& encoded : {text::ToCp932("東経１３９"), std::string("東経１３９")}) {
+    Write(encoded + "\n");
+    SettingsRecord s;
+    LoadSettings(s, path_.c_str());
+    EXPECT_EQ(s.m_strLongitude, "東経１３９");
+  }
+}
+
+TEST_F(SettingsFile, SurvivesGarbageAndHugeFiles) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 7919) & 0xff));
+  Write(garbage);
+  SettingsRecord s;
+  LoadSettings(s, path_.c_str());  // must not crash; the values are whatever the bytes say
+
+  // 64 MiB without a line end: one cut line, read without scanning the rest.
+  {
+    std::ofstream out(path_, std::ios::binary);
+    const std::string block(1 << 20, '7');
+    for (int i = 0; i < 64; ++i) out << block;
+  }
+  SettingsRecord h;
+  const SettingsReadResult r = LoadSettings(h, path_.c_str());
+  EXPECT_EQ(r.nonEmptyLines, 1);
+  EXPECT_EQ(h.m_strLongitude, std::string(99, '7'));
+  EXPECT_EQ(h.m_strLatitude, "");
+}
+
+TEST_F(SettingsFile, WritesNineCp932LinesAndReadsThemBack) {
+  SettingsRecord s;
+  s.m_strLongitude = "139.7";
+  s.m_strLatitude = "35.6";
+  s.m_strAzimuth = "0";
+  std::string error;
+  ASSERT_TRUE(SaveSettings(s, error, path_.c_str())) << error;
+  EXPECT_EQ(Read(), "139.7\n35.6\n0\n0\n0\n0\n1\n1\n0\n");
+
+  s.m_strInterval = "１０";  // full-width digits as a user might type them
+  s.m_nCalendarMode = 1;
+  ASSERT_TRUE(SaveSettings(s, error, path_.c_str())) << error;
+  EXPECT_EQ(Read(), "139.7\n35.6\n0\n1\n0\n0\n" + text::ToCp932("１０") + "\n1\n0\n");
+  SettingsRecord back = Marked();
+  LoadSettings(back, path_.c_str());
+  EXPECT_EQ(Lines(back), Lines(s));
+  // Replaced by rename: no temporary file stays behind.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(SettingsFile, UnwritableFileIsReportedAndTheOldOneKept) {
+  Write("old\n");
+  SettingsRecord s;
+  std::string error;
+  // The directory holding the file has gone: the write cannot even start.
+  EXPECT_FALSE(SaveSettings(s, error, (dir_ / "gone" / "ombrel.dat").string().c_str()));
+  EXPECT_NE(error.find("ombrel.dat"), std::string::npos) << error;
+  // A directory where the file should be: the rename fails, nothing is clobbered.
+  fs::create_directories(dir_ / "blocked.dat");
+  error.clear();
+  EXPECT_FALSE(SaveSettings(s, error, (dir_ / "blocked.dat").string().c_str()));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(fs::is_directory(dir_ / "blocked.dat"));
+  EXPECT_FALSE(fs::exists(dir_ / "blocked.dat.tmp"));
+  EXPECT_EQ(Read(), "old\n");
+}
+
+}  // namespace
