@@ -1,0 +1,447 @@
+#include "caldb/Dao.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+// How long a connection waits for another process's write lock before the
+// engine reports the file as busy.
+constexpr int kBusyTimeoutMs = 2000;
+
+const char* TypeName(unsigned short vt) {
+  switch (vt) {
+    case VT_EMPTY: return "VT_EMPTY";
+    case VT_NULL: return "VT_NULL";
+    case VT_I2: return "VT_I2";
+    case VT_I4: return "VT_I4";
+    case VT_R4: return "VT_R4";
+    case VT_R8: return "VT_R8";
+    case VT_CY: return "VT_CY";
+    case VT_DATE: return "VT_DATE";
+    case VT_BSTR: return "VT_BSTR";
+    case VT_DISPATCH: return "VT_DISPATCH";
+    case VT_ERROR: return "VT_ERROR";
+    case VT_BOOL: return "VT_BOOL";
+    case VT_VARIANT: return "VT_VARIANT";
+    case VT_UNKNOWN: return "VT_UNKNOWN";
+    case VT_I1: return "VT_I1";
+    case VT_UI1: return "VT_UI1";
+    case VT_UI2: return "VT_UI2";
+    case VT_UI4: return "VT_UI4";
+    case VT_I8: return "VT_I8";
+    case VT_UI8: return "VT_UI8";
+    case VT_INT: return "VT_INT";
+    case VT_UINT: return "VT_UINT";
+    case VT_VOID: return "VT_VOID";
+    case VT_HRESULT: return "VT_HRESULT";
+    case VT_PTR: return "VT_PTR";
+    case VT_SAFEARRAY: return "VT_SAFEARRAY";
+    case VT_CARRAY: return "VT_CARRAY";
+    case VT_USERDEFINED: return "VT_USERDEFINED";
+    case VT_LPSTR: return "VT_LPSTR";
+    case VT_LPWSTR: return "VT_LPWSTR";
+    case VT_FILETIME: return "VT_FILETIME";
+    case VT_BLOB: return "VT_BLOB";
+    case VT_STREAM: return "VT_STREAM";
+    case VT_STORAGE: return "VT_STORAGE";
+    case VT_STREAMED_OBJECT: return "VT_STREAMED_OBJECT";
+    case VT_STORED_OBJECT: return "VT_STORED_OBJECT";
+    case VT_BLOB_OBJECT: return "VT_BLOB_OBJECT";
+    case VT_CF: return "VT_CF";
+    case VT_CLSID: return "VT_CLSID";
+  }
+  return nullptr;
+}
+
+// "%e" with the exponent widened to three digits, the almanac's historical
+// form (2005.0 prints as 2.005000e+003); stored texts depend on it.
+std::string ScientificText(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%e", v);
+  std::string s = buf;
+  std::size_t e = s.find('e');
+  if (e == std::string::npos || e + 2 > s.size()) return s;  // inf, nan
+  std::string digits = s.substr(e + 2);
+  while (digits.size() < 3) digits.insert(0, "0");
+  return s.substr(0, e + 2) + digits;
+}
+
+// A currency amount in the plain locale form: up to four decimals, trailing
+// zeros dropped.
+std::string CurrencyText(double v) {
+  if (!std::isfinite(v)) return ScientificText(v);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  while (!s.empty() && s.back() == '0') s.pop_back();
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  if (s == "-0") s = "0";
+  return s;
+}
+
+// "%m %d %y" of a date held as ISO text or as a Julian day number.
+std::string DateText(const DaoVariant& v) {
+  int y = 0, m = 0, d = 0;
+  if (!v.text.empty()) {
+    if (std::sscanf(v.text.c_str(), "%d-%d-%d", &y, &m, &d) != 3) return v.text;
+  } else {
+    if (!std::isfinite(v.real) || std::fabs(v.real) > 1e9) return ScientificText(v.real);
+    // Gregorian date of a Julian day number (the engine's own date scale).
+    long long z = static_cast<long long>(std::floor(v.real + 0.5));
+    long long a = z + 32044, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
+    long long dd = (4 * c + 3) / 1461, e = c - 1461 * dd / 4, mm = (5 * e + 2) / 153;
+    d = static_cast<int>(e - (153 * mm + 2) / 5 + 1);
+    m = static_cast<int>(mm + 3 - 12 * (mm / 10));
+    y = static_cast<int>(100 * b + dd - 4800 + mm / 10);
+  }
+  char buf[48];
+  int yy = ((y % 100) + 100) % 100;
+  std::snprintf(buf, sizeof buf, "%02d %02d %02d", m, d, yy);
+  return buf;
+}
+
+std::string ScalarText(const DaoVariant& v) {
+  char buf[64];
+  switch (v.vt) {
+    case VT_EMPTY:
+    case VT_NULL: return "NULL";
+    case VT_I2: std::snprintf(buf, sizeof buf, "%hd", static_cast<short>(v.integer)); return buf;
+    case VT_I4: std::snprintf(buf, sizeof buf, "%d", static_cast<int>(v.integer)); return buf;
+    case VT_R4: return ScientificText(static_cast<double>(static_cast<float>(v.real)));
+    case VT_R8: return ScientificText(v.real);
+    case VT_CY: return CurrencyText(v.real);
+    case VT_DATE: return DateText(v);
+    case VT_BSTR: return v.text;
+    case VT_BOOL: return BoolToText(v.integer != 0);
+    case VT_UI1:
+      std::snprintf(buf, sizeof buf, "0x%02hX", static_cast<unsigned short>(v.integer & 0xFF));
+      return buf;
+  }
+  const char* name = TypeName(v.vt);
+  return name ? name : "Fish";
+}
+
+// The type a stored value reads as: the storage class, refined by the
+// column's declared type the way the almanac's tables declare them.
+unsigned short TypeOf(int storage, const char* declared) {
+  std::string decl;
+  for (const char* p = declared ? declared : ""; *p; ++p)
+    decl += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+  auto has = [&](const char* word) { return decl.find(word) != std::string::npos; };
+  switch (storage) {
+    case SQLITE_NULL: return VT_NULL;
+    case SQLITE_TEXT: return has("DATE") ? VT_DATE : VT_BSTR;
+    case SQLITE_BLOB: return VT_ARRAY | VT_UI1;
+    case SQLITE_FLOAT:
+      if (has("CURRENCY") || has("MONEY")) return VT_CY;
+      if (has("DATE")) return VT_DATE;
+      if (has("SINGLE") || has("FLOAT4")) return VT_R4;
+      return VT_R8;
+  }
+  // Integers.
+  if (has("BOOL") || has("BIT") || has("YESNO")) return VT_BOOL;
+  if (has("CURRENCY") || has("MONEY")) return VT_CY;
+  if (has("BYTE") || has("TINYINT")) return VT_UI1;
+  if (has("SMALLINT") || has("SHORT") || has("INT2")) return VT_I2;
+  return VT_I4;
+}
+
+// 16- and 32-bit columns holding a value too large for them read at the next
+// width, so no number is ever cut.
+unsigned short WidenForValue(unsigned short vt, long long v) {
+  if (vt == VT_UI1 && (v < 0 || v > 255)) vt = VT_I2;
+  if (vt == VT_I2 && (v < -32768 || v > 32767)) vt = VT_I4;
+  if (vt == VT_I4 && (v < -2147483648LL || v > 2147483647LL)) vt = VT_I8;
+  return vt;
+}
+
+DaoVariant ReadColumn(sqlite3_stmt* stmt, int i) {
+  DaoVariant v;
+  int storage = sqlite3_column_type(stmt, i);
+  v.vt = TypeOf(storage, sqlite3_column_decltype(stmt, i));
+  switch (storage) {
+    case SQLITE_INTEGER:
+      v.integer = sqlite3_column_int64(stmt, i);
+      v.real = static_cast<double>(v.integer);
+      if (v.vt == VT_DATE) v.real = static_cast<double>(v.integer);
+      v.vt = WidenForValue(v.vt, v.integer);
+      break;
+    case SQLITE_FLOAT: v.real = sqlite3_column_double(stmt, i); break;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+      const void* p = storage == SQLITE_TEXT ? static_cast<const void*>(sqlite3_column_text(stmt, i))
+                                             : sqlite3_column_blob(stmt, i);
+      int n = sqlite3_column_bytes(stmt, i);
+      if (p && n > 0) v.text.assign(static_cast<const char*>(p), static_cast<std::size_t>(n));
+      break;
+    }
+    default: break;
+  }
+  return v;
+}
+
+[[noreturn]] void Throw(sqlite3* db, int rc) {
+  const char* msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+  throw CDaoException(rc, msg ? msg : "database error");
+}
+
+// Quotes a name for SQL, doubling embedded quotes.
+std::string QuoteName(const char* name) {
+  std::string s = "\"";
+  for (const char* p = name; *p; ++p) {
+    if (*p == '"') s += '"';
+    s += *p;
+  }
+  return s + "\"";
+}
+
+void BindVariant(sqlite3_stmt* stmt, int pos, const DaoVariant& v) {
+  switch (v.vt) {
+    case VT_NULL:
+    case VT_EMPTY: sqlite3_bind_null(stmt, pos); break;
+    case VT_R4:
+    case VT_R8:
+    case VT_CY: sqlite3_bind_double(stmt, pos, v.real); break;
+    case VT_BSTR: sqlite3_bind_text(stmt, pos, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT); break;
+    case VT_DATE:
+      if (!v.text.empty())
+        sqlite3_bind_text(stmt, pos, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+      else
+        sqlite3_bind_double(stmt, pos, v.real);
+      break;
+    case VT_ARRAY | VT_UI1:
+      sqlite3_bind_blob(stmt, pos, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+      break;
+    default: sqlite3_bind_int64(stmt, pos, v.integer); break;
+  }
+}
+
+}  // namespace
+
+std::string BoolToText(bool value) { return value ? "TRUE" : "FALSE"; }
+
+std::string VariantToText(const DaoVariant& value) {
+  if (value.vt & VT_ARRAY) {
+    const char* name = TypeName(static_cast<unsigned short>(value.vt & ~VT_ARRAY));
+    return name ? std::string("Array of ") + name : "Fish";
+  }
+  return ScalarText(value);
+}
+
+bool ParseTypedNumber(const std::string& typed, int& out) {
+  std::size_t i = 0, n = typed.size();
+  auto blank = [&](std::size_t k) { return typed[k] == ' ' || typed[k] == '\t'; };
+  while (i < n && blank(i)) ++i;
+  while (n > i && blank(n - 1)) --n;
+  bool negative = false;
+  if (i < n && (typed[i] == '+' || typed[i] == '-')) negative = typed[i++] == '-';
+  if (i >= n) return false;
+  long value = 0;
+  for (; i < n; ++i) {
+    if (typed[i] < '0' || typed[i] > '9') return false;
+    value = value * 10 + (typed[i] - '0');
+    if (value > 999999) return false;
+  }
+  out = static_cast<int>(negative ? -value : value);
+  return true;
+}
+
+CDaoException::CDaoException(int code, const std::string& text) : std::runtime_error(text), m_nCode(code) {}
+
+// ---- CDaoDatabase ----
+
+CDaoDatabase::~CDaoDatabase() { Close(); }
+
+void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
+  Close();
+  // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty one.
+  int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string text = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close_v2(db);
+    throw CDaoException(rc, text + ": " + name);
+  }
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  m_pDb = db;
+}
+
+void CDaoDatabase::Close() {
+  if (!m_pDb) return;
+  if (m_bInTrans) sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  m_bInTrans = false;
+  sqlite3_close_v2(m_pDb);
+  m_pDb = nullptr;
+}
+
+void CDaoDatabase::Exec(const char* sql) {
+  if (!m_pDb) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  int rc = sqlite3_exec(m_pDb, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Throw(m_pDb, rc);
+}
+
+void CDaoDatabase::BeginTrans() {
+  Exec("BEGIN IMMEDIATE");
+  m_bInTrans = true;
+}
+
+void CDaoDatabase::CommitTrans() {
+  Exec("COMMIT");
+  m_bInTrans = false;
+}
+
+void CDaoDatabase::Rollback() {
+  if (!m_bInTrans) return;
+  m_bInTrans = false;
+  Exec("ROLLBACK");
+}
+
+// ---- CDaoRecordset ----
+
+CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
+
+CDaoRecordset::~CDaoRecordset() { Close(); }
+
+sqlite3* CDaoRecordset::Db() const {
+  sqlite3* db = m_pDatabase ? m_pDatabase->Handle() : nullptr;
+  if (!db) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  return db;
+}
+
+void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
+
+void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
+  Close();
+  sqlite3* db = Db();
+  const char* tail = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_pStmt, &tail);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(m_pStmt);
+    m_pStmt = nullptr;
+    Throw(db, rc);
+  }
+  if (!m_pStmt) throw CDaoException(SQLITE_MISUSE, "the query is empty: " + sql);
+  Step();
+}
+
+void CDaoRecordset::Step() {
+  int rc = sqlite3_step(m_pStmt);
+  m_row.clear();
+  if (rc == SQLITE_ROW) {
+    m_bEOF = false;
+    int n = sqlite3_column_count(m_pStmt);
+    m_row.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) m_row.push_back(ReadColumn(m_pStmt, i));
+    return;
+  }
+  m_bEOF = true;
+  if (rc != SQLITE_DONE) {
+    std::string text = sqlite3_errmsg(Db());
+    sqlite3_finalize(m_pStmt);
+    m_pStmt = nullptr;
+    throw CDaoException(rc, text);
+  }
+}
+
+bool CDaoRecordset::IsEOF() const { return m_bEOF; }
+
+DaoVariant CDaoRecordset::GetFieldValue(int nIndex) const {
+  if (!m_pStmt || m_bEOF) throw CDaoException(SQLITE_NOTFOUND, "No current record.");
+  if (nIndex < 0 || nIndex >= static_cast<int>(m_row.size()))
+    throw CDaoException(SQLITE_RANGE, "Item not found in this collection: field " + std::to_string(nIndex));
+  return m_row[static_cast<std::size_t>(nIndex)];
+}
+
+void CDaoRecordset::MoveNext() {
+  if (!m_pStmt || m_bEOF) throw CDaoException(SQLITE_NOTFOUND, "No current record.");
+  m_bEditing = false;
+  m_edits.clear();
+  Step();
+}
+
+void CDaoRecordset::Edit() {
+  if (!m_pStmt || m_bEOF) throw CDaoException(SQLITE_NOTFOUND, "No current record.");
+  m_bEditing = true;
+  m_edits.clear();
+}
+
+void CDaoRecordset::SetFieldValue(int nIndex, const std::string& value) {
+  if (!m_bEditing) throw CDaoException(SQLITE_MISUSE, "Update or CancelUpdate without AddNew or Edit.");
+  if (nIndex < 0 || nIndex >= static_cast<int>(m_row.size()))
+    throw CDaoException(SQLITE_RANGE, "Item not found in this collection: field " + std::to_string(nIndex));
+  m_edits.emplace_back(nIndex, value);
+}
+
+void CDaoRecordset::Update() {
+  if (!m_bEditing) throw CDaoException(SQLITE_MISUSE, "Update or CancelUpdate without AddNew or Edit.");
+  m_bEditing = false;
+  if (m_edits.empty()) return;
+  sqlite3* db = Db();
+  const char* table = sqlite3_column_table_name(m_pStmt, m_edits.front().first);
+  if (!table) throw CDaoException(SQLITE_MISUSE, "The field cannot be updated.");
+  // The row is found again by its columns' current values; a column that is
+  // its table's primary key alone is enough.
+  std::string set, where;
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  for (std::size_t i = 0; i < m_row.size(); ++i) {
+    const char* t = sqlite3_column_table_name(m_pStmt, static_cast<int>(i));
+    const char* origin = sqlite3_column_origin_name(m_pStmt, static_cast<int>(i));
+    if (!t || !origin || std::strcmp(t, table) != 0) continue;
+    int primary = 0;
+    sqlite3_table_column_metadata(db, sqlite3_column_database_name(m_pStmt, static_cast<int>(i)), t, origin,
+                                  nullptr, nullptr, nullptr, &primary, nullptr);
+    if (primary) {
+      keys.assign(1, {origin, i});
+      break;
+    }
+    keys.emplace_back(origin, i);
+  }
+  for (std::size_t k = 0; k < keys.size(); ++k)
+    where += (k ? " AND " : "") + QuoteName(keys[k].first.c_str()) + " IS ?";
+  for (std::size_t k = 0; k < m_edits.size(); ++k) {
+    const char* origin = sqlite3_column_origin_name(m_pStmt, m_edits[k].first);
+    const char* t = sqlite3_column_table_name(m_pStmt, m_edits[k].first);
+    if (!origin || !t || std::strcmp(t, table) != 0)
+      throw CDaoException(SQLITE_MISUSE, "The field cannot be updated.");
+    set += (k ? ", " : "") + QuoteName(origin) + " = ?";
+  }
+  std::string sql = "UPDATE " + QuoteName(table) + " SET " + set + " WHERE rowid = (SELECT rowid FROM " +
+                    QuoteName(table) + " WHERE " + where + " LIMIT 1)";
+  sqlite3_stmt* up = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &up, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(up);
+    Throw(db, rc);
+  }
+  int pos = 1;
+  for (const auto& e : m_edits)
+    sqlite3_bind_text(up, pos++, e.second.data(), static_cast<int>(e.second.size()), SQLITE_TRANSIENT);
+  for (const auto& k : keys) BindVariant(up, pos++, m_row[k.second]);
+  rc = sqlite3_step(up);
+  sqlite3_finalize(up);
+  if (rc != SQLITE_DONE) Throw(db, rc);
+  for (const auto& e : m_edits) {
+    DaoVariant v;
+    v.vt = VT_BSTR;
+    v.text = e.second;
+    m_row[static_cast<std::size_t>(e.first)] = v;
+  }
+  m_edits.clear();
+}
+
+void CDaoRecordset::Close() {
+  if (m_pStmt) sqlite3_finalize(m_pStmt);
+  m_pStmt = nullptr;
+  m_bEOF = true;
+  m_bEditing = false;
+  m_row.clear();
+  m_edits.clear();
+}
