@@ -1,0 +1,272 @@
+#include "astrodata/AstroRequest.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "astro/TimeScales.h"
+#include "caldb/Dao.h"
+#include "core/Text.h"
+
+const char* const AstroColumnNames[kAstroColumns] = {"出時刻", "南中時刻", "入時刻", "黄径", "黄緯",
+                                                     "赤径",   "赤緯",     "方位角", "高度"};
+
+void ComputeAstroRequest(const AstroInput& input, AstroTable& table) {
+  ComputeAstroTable(std::atof(input.year.c_str()), std::atof(input.month.c_str()),
+                    std::atof(input.day.c_str()), std::atof(input.hour.c_str()),
+                    std::atof(input.longitude.c_str()), std::atof(input.latitude.c_str()), table);
+}
+
+double AstroCellValue(const AstroTable& table, int row, AstroColumn column) {
+  const BodyPosition& b = table.bodies[kAstroTableRows[row]];
+  switch (column) {
+    case ColumnRise: return b.riseTime;
+    case ColumnTransit: return b.transitTime;
+    case ColumnSet: return b.setTime;
+    case ColumnLongitude: return b.longitude;
+    case ColumnLatitude: return b.latitude;
+    case ColumnRightAscension: return b.rightAscension;
+    case ColumnDeclination: return b.declination;
+    case ColumnAzimuth: return b.azimuth;
+    case ColumnAltitude: return b.altitude;
+  }
+  return 0.0;
+}
+
+std::string AstroCellText(const AstroTable& table, int row, AstroColumn column) {
+  const double value = AstroCellValue(table, row, column);
+  return column <= ColumnSet ? AstroTimeText(value) : AstroAngleText(value);
+}
+
+std::string HoursMinutesText(double hours) {
+  double h = 0, m = 0, s = 0;
+  SplitSexagesimal(hours, h, m, s);
+  return text::SjisFormat("%02.0f:%02.0f", h, m);
+}
+
+// ---- The yearly data file ----
+
+namespace {
+
+// Days of the event lists the yearly file asks for, and the Memory table's
+// rows and the positions of its two texts.
+constexpr int kEventDays = 430;
+constexpr int kMemoryRows = 366;
+constexpr int kTermColumn = 8;
+constexpr int kPhaseColumn = 9;
+// Memory's mark for a day without an event.
+const char* const kNoEvent = " ";
+
+std::string MemoryByIdQuery(int id) { return text::SjisFormat("SELECT * FROM [Memory] WHERE  [ID]=%d;", id); }
+
+std::string MemoryByDateQuery(int month, int day) {
+  return text::SjisFormat("SELECT * FROM [Memory] WHERE  [date]=%d%02d;", month, day);
+}
+
+// Opens a Memory row, or says which one is missing: the table must hold all
+// 366 rows, and a missing one would silently lose that day's texts.
+bool OpenMemoryRow(CDaoRecordset& rs, const std::string& query, std::string& error) {
+  rs.Open(dbOpenDynaset, query);
+  if (!rs.IsEOF()) return true;
+  error = "The Memory table of " + std::string(kCalendarDatabase) + " has no row for: " + query;
+  return false;
+}
+
+bool SetMemoryTexts(CDaoRecordset& rs, const std::string& query, const std::vector<std::pair<int, std::string>>& texts,
+                    std::string& error) {
+  if (!OpenMemoryRow(rs, query, error)) return false;
+  rs.Edit();
+  for (const auto& [column, value] : texts) rs.SetFieldValue(column, value);
+  rs.Update();
+  rs.Close();
+  return true;
+}
+
+// The name index of an event's angle; -1 (an empty name) for a non-finite one.
+int NameIndex(double angle, double step) {
+  const double k = std::trunc(angle / step);
+  return std::isfinite(k) && std::fabs(k) < 1000 ? static_cast<int>(k) : -1;
+}
+
+// Writes the texts of the events that fall in `year` into their days' rows.
+bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& events, bool terms,
+                 std::string& error) {
+  for (const CalendarEvent& e : events) {
+    double y = 0, m = 0, d = 0, h = 0;
+    JulianDayToDate(e.julianDay, y, m, d, h, 135.0);
+    if (y != year) continue;
+    const char* name = terms ? SolarTermName(NameIndex(e.angle, 15.0)) : MoonPhaseName(NameIndex(e.angle, 90.0));
+    const int column = terms ? kTermColumn : kPhaseColumn;
+    if (!SetMemoryTexts(rs, MemoryByDateQuery(static_cast<int>(m), static_cast<int>(d)),
+                        {{column, EventText(name, e.julianDay)}}, error))
+      return false;
+  }
+  return true;
+}
+
+void CopyTable(const CalendarEvent* table, int count, std::vector<CalendarEvent>& out) {
+  if (count < 0) count = 0;
+  if (count > kEventTableSize) count = kEventTableSize;
+  out.assign(table, table + count);
+}
+
+}  // namespace
+
+void CollectYearEvents(int year, YearEvents& events) {
+  CopyTable(SolarTermTable, BuildSolarTermTable(year, kEventDays), events.terms);
+  CopyTable(MoonPhaseTable, BuildMoonPhaseTable(year, kEventDays), events.phases);
+}
+
+std::string EventText(const char* name, JulianDay moment) {
+  double y = 0, m = 0, d = 0, h = 0;
+  JulianDayToDate(moment, y, m, d, h, 135.0);
+  return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(h);
+}
+
+bool StoreYearEvents(int year, const YearEvents& events, std::string& error) {
+  try {
+    CDaoDatabase db;
+    db.Open(kCalendarDatabase, false, false, kCalendarConnect);
+    db.BeginTrans();
+    CDaoRecordset rs(&db);
+    for (int id = 1; id <= kMemoryRows; ++id)
+      if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
+        return false;  // closing the database rolls the rewrite back
+    if (!StoreEvents(rs, year, events.terms, true, error) || !StoreEvents(rs, year, events.phases, false, error))
+      return false;
+    rs.Close();
+    db.CommitTrans();
+    db.Close();
+    return true;
+  } catch (const CDaoException& e) {
+    error = e.what();
+    return false;
+  }
+}
+
+std::string YearlyHeaderLine() {
+  return "  日時  , 日の出,日の入,太陽黄径,月の出,月の入,月黄径,水星出,水星入,金星出,金星入,火星出,火星入,"
+         "木星出,木星入,土星出,土星入,東京満潮1,満潮2,干潮1,干潮2,二十四節季,月のこよみ";
+}
+
+std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
+                          const std::string& term, const std::string& phase) {
+  const BodyPosition* b = table.bodies;
+  auto time = [](double hours) { return HoursMinutesText(hours) + " ,"; };
+  std::string line = text::SjisFormat("%04.0f%02.0f%02.0f , ", year, month, day);
+  line += time(b[BodySun].riseTime) + time(b[BodySun].setTime);
+  line += text::SjisFormat("%6.2f,", b[BodySun].longitude);
+  line += time(b[BodyMoon].riseTime) + time(b[BodyMoon].setTime);
+  line += text::SjisFormat("%6.2f ,", b[BodyMoon].longitude);
+  for (int planet : {BodyMercury, BodyVenus, BodyMars, BodyJupiter})
+    line += time(b[planet].riseTime) + time(b[planet].setTime);
+  line += time(b[BodySaturn].riseTime) + HoursMinutesText(b[BodySaturn].setTime) + " ,  ";
+  for (const std::string& tide : table.tideTexts) line += text::SjisFormat("%5s ,", tide);
+  line += term == kNoEvent ? std::string(",") : text::SjisFormat("%s ,", term);
+  if (phase != kNoEvent) line += text::SjisFormat("%s ,", phase);
+  return line;
+}
+
+namespace {
+
+// A file written beside its final name and renamed over it when complete.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX") {
+    fd_ = mkstemp(temp_.data());
+    if (fd_ < 0) return;
+    created_ = true;
+    // mkstemp makes the file private; give it the mode a plain create would,
+    // or the mode of the file it replaces.
+    struct stat st;
+    mode_t mode;
+    if (stat(path_.c_str(), &st) == 0) {
+      mode = st.st_mode & 07777;
+    } else {
+      const mode_t mask = umask(0);
+      umask(mask);
+      mode = 0666 & ~mask;
+    }
+    fchmod(fd_, mode);
+  }
+  ~ReplacementFile() {
+    if (fd_ >= 0) close(fd_);
+    if (created_ && !committed_) unlink(temp_.c_str());
+  }
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Writes everything, flushes it to disk and renames it into place.
+  bool Commit(const std::string& bytes) {
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+      const ssize_t n = write(fd_, p, left);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      p += n;
+      left -= static_cast<std::size_t>(n);
+    }
+    if (fsync(fd_) != 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) return false;
+    if (rename(temp_.c_str(), path_.c_str()) != 0) return false;
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+  bool created_ = false;
+  bool committed_ = false;
+};
+
+std::string FieldText(const CDaoRecordset& rs, int column) { return VariantToText(rs.GetFieldValue(column)); }
+
+}  // namespace
+
+bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
+                     bool cp932, std::string& error) {
+  ReplacementFile file(path);
+  if (!file.IsOpen()) {
+    error = "Cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  const double year = std::atof(input.year.c_str());
+  const double longitude = std::atof(input.longitude.c_str());
+  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude);
+  std::string out = YearlyHeaderLine() + "\n";
+  try {
+    CDaoDatabase db;
+    db.Open(kCalendarDatabase, false, true, kCalendarConnect);
+    CDaoRecordset rs(&db);
+    AstroTable table;
+    for (int k = 0; k < kMemoryRows; ++k) {
+      double y = 0, m = 0, d = 0, h = 0;
+      JulianDayToDate(jd0 + k, y, m, d, h, longitude);
+      if (y != year) break;
+      request(m, d, table);
+      if (!OpenMemoryRow(rs, MemoryByDateQuery(static_cast<int>(m), static_cast<int>(d)), error)) return false;
+      out += YearlyDayLine(y, m, d, table, FieldText(rs, kTermColumn), FieldText(rs, kPhaseColumn)) + "\n";
+      rs.Close();
+    }
+  } catch (const CDaoException& e) {
+    error = e.what();
+    return false;
+  }
+  if (!file.Commit(cp932 ? text::ToCp932(out) : out)) {
+    error = "Cannot write " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,55 @@
+// ombrel-cli astrodata: the data window's yearly file (FILE出力).
+#include <cstdlib>
+#include <string>
+
+#include "astrodata/AstroRequest.h"
+#include "cli/Command.h"
+
+namespace cli {
+namespace {
+
+int RunAstroData(const Args& args) {
+  Options opts;
+  std::string error;
+  if (!ParseOptions(args, {{"hour", true}, {"lon", true}, {"lat", true}, {"output", true}, {"encoding", true}}, opts,
+                    error))
+    return UsageError(error);
+  if (opts.positional.size() != 1) return UsageError("astrodata takes one YEAR");
+  long long year = 0;
+  if (!ParseInt(opts.positional[0], -99999, 99999, year)) return UsageError("not a year: " + opts.positional[0]);
+  double hour = 12.0, lon = 139.7, lat = 35.6;
+  if (!ParseDouble(opts.Get("hour", "12"), 0.0, 24.0, hour)) return UsageError("--hour takes 0 to 24");
+  if (!ParseDouble(opts.Get("lon", "139.7"), -180.0, 180.0, lon)) return UsageError("--lon takes -180 to 180");
+  if (!ParseDouble(opts.Get("lat", "35.6"), -90.0, 90.0, lat)) return UsageError("--lat takes -90 to 90");
+  if (!opts.Has("output")) return UsageError("astrodata needs --output FILE");
+  const std::string encoding = opts.Get("encoding", "cp932");
+  if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");
+
+  AstroInput input;
+  input.year = std::to_string(year);
+  input.month = "1";
+  input.day = "1";
+  input.hour = opts.Get("hour", "12");
+  input.longitude = opts.Get("lon", "139.7");
+  input.latitude = opts.Get("lat", "35.6");
+
+  YearEvents events;
+  CollectYearEvents(static_cast<int>(year), events);
+  if (!StoreYearEvents(static_cast<int>(year), events, error)) return Failure(error);
+  const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
+    AstroInput dayInput = input;
+    dayInput.month = std::to_string(static_cast<int>(month));
+    dayInput.day = std::to_string(static_cast<int>(day));
+    ComputeAstroRequest(dayInput, table);
+  };
+  if (!WriteYearlyFile(OutputPath(opts.Get("output")), input, request, encoding == "cp932", error))
+    return Failure(error);
+  return kOk;
+}
+
+const CommandRegistration kRegistration({"astrodata", "astrodata YEAR [--hour H] [--lon X] [--lat Y] --output FILE",
+                                         "write the data window's yearly file (CP932; --encoding utf-8)",
+                                         RunAstroData});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "astrodata/AstroRequest.h"
+#include "core/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The first line where two files differ, both shown; empty when equal.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  std::istringstream sa(a), sb(b);
+  std::string la, lb;
+  for (int n = 1;; ++n) {
+    const bool ga = static_cast<bool>(std::getline(sa, la)), gb = static_cast<bool>(std::getline(sb, lb));
+    if (!ga && !gb) return a == b ? "" : "line ends differ";
+    if (ga != gb || la != lb)
+      return "line " + std::to_string(n) + ":\n  " + text::FromCp932(la) + "\n  " + text::FromCp932(lb);
+  }
+}
+
+void Exec(sqlite3* db, const std::string& sql) {
+  char* err = nullptr;
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err), SQLITE_OK) << (err ? err : "");
+}
+
+// A scratch directory holding a calendar database with the Memory table the
+// yearly file needs (366 rows, date = 100 * month + day of a leap year, the
+// term and phase texts at positions 8 and 9). The test runs inside it.
+class ScratchDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/ombrel-astrodata-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    start_ = fs::current_path();
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(start_);
+    fs::remove_all(dir_);
+  }
+
+  void MakeDatabase(int missingId = 0) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open("History.mdb", &db), SQLITE_OK);
+    Exec(db, "CREATE TABLE Memory (ID INTEGER PRIMARY KEY, date INTEGER, c2, c3, c4, c5, c6, c7, term TEXT, phase TEXT);"
+             "BEGIN;");
+    const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int id = 0;
+    for (int m = 1; m <= 12; ++m)
+      for (int d = 1; d <= days[m - 1]; ++d)
+        if (++id != missingId)
+          Exec(db, "INSERT INTO Memory (ID, date, term, phase) VALUES (" + std::to_string(id) + "," +
+                       std::to_string(100 * m + d) + ",'old','old');");
+    Exec(db, "COMMIT;");
+    sqlite3_close(db);
+  }
+
+  std::string MemoryText(int date, const char* column) {
+    sqlite3* db = nullptr;
+    sqlite3_open("History.mdb", &db);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, (std::string("SELECT ") + column + " FROM Memory WHERE date=" + std::to_string(date)).c_str(),
+                       -1, &st, nullptr);
+    std::string value = "<no row>";
+    if (sqlite3_step(st) == SQLITE_ROW) value = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return value;
+  }
+
+  int RunCli(const std::string& args) {
+    const std::string cmd = std::string(OMBREL_CLI) + " --workdir " + dir_.string() + " " + args + " 2>" +
+                            (dir_ / "stderr.txt").string();
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path dir_;
+  fs::path start_;
+};
+
+AstroInput TokyoNoon(const std::string& year) { return {year, "1", "1", "12", "139.7", "35.6"}; }
+
+// Golden yearly files, written by the command line exactly as the window's
+// FILE出力 writes them: a leap year with 366 day lines, a common year with 365.
+TEST_F(ScratchDirectory, YearlyFileMatchesTheGoldenFiles) {
+  MakeDatabase();
+  const struct {
+    const char* year;
+    int dayLines;
+  } cases[] = {{"2000", 366}, {"2001", 365}};
+  for (const auto& c : cases) {
+    const fs::path out = dir_ / (std::string(c.year) + ".csv");
+    ASSERT_EQ(RunCli(std::string("astrodata ") + c.year + " --output " + out.string()), 0) << ReadFile(dir_ / "stderr.txt");
+    const std::string written = ReadFile(out);
+    const std::string golden = ReadFile(fs::path(OMBREL_FIXTURES) / "astrodata" / (std::string(c.year) + ".csv"));
+    EXPECT_EQ(FirstDifference(written, golden), "") << c.year;
+
+    std::istringstream lines(text::FromCp932(written));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, YearlyHeaderLine());
+    int count = 0;
+    while (std::getline(lines, line)) ++count;
+    EXPECT_EQ(count, c.dayLines);
+  }
+  EXPECT_NE(ReadFile(dir_ / "2000.csv").find("\n20000229 , "), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_ / "2000.csv").find("\n20010101"), std::string::npos);
+}
+
+TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
+  MakeDatabase();
+  YearEvents events;
+  CollectYearEvents(2000, events);
+  std::string error;
+  ASSERT_TRUE(StoreYearEvents(2000, events, error)) << error;
+  EXPECT_EQ(MemoryText(320, "term"), " 春分 16:25:05");
+  EXPECT_EQ(MemoryText(320, "phase"), " 満月 13:38:57");
+  EXPECT_EQ(MemoryText(101, "term"), " ");
+  // The lists run 430 days into 2001; those events stay out of the table, so
+  // 2001's 小寒 does not land on 6 January.
+  EXPECT_EQ(MemoryText(106, "term"), " 小寒 09:51:51");
+  EXPECT_EQ(MemoryText(229, "phase"), " ");
+}
+
+TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
+  // Row 200 is missing: the rewrite stops, and the transaction leaves every
+  // other row as it was.
+  MakeDatabase(200);
+  YearEvents events;
+  CollectYearEvents(2000, events);
+  std::string error;
+  EXPECT_FALSE(StoreYearEvents(2000, events, error));
+  EXPECT_NE(error.find("Memory"), std::string::npos) << error;
+  EXPECT_EQ(MemoryText(101, "term"), "old");
+
+  // The yearly file stops at the missing row; a file already there survives.
+  std::ofstream("kept.csv") << "earlier output\n";
+  const AstroDayRequest request = [](double, double, AstroTable&) {};
+  EXPECT_FALSE(WriteYearlyFile("kept.csv", TokyoNoon("2000"), request, true, error));
+  EXPECT_EQ(ReadFile("kept.csv"), "earlier output\n");
+
+  fs::remove("History.mdb");
+  error.clear();
+  EXPECT_FALSE(StoreYearEvents(2000, events, error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(WriteYearlyFile("new.csv", TokyoNoon("2000"), request, true, error));
+  EXPECT_FALSE(fs::exists("new.csv"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);  // only kept.csv
+}
+
+TEST_F(ScratchDirectory, UnwritableOutputIsAFailure) {
+  MakeDatabase();
+  std::string error;
+  const AstroDayRequest request = [](double, double, AstroTable&) {};
+  EXPECT_FALSE(WriteYearlyFile((dir_ / "no-such-dir" / "x.csv").string(), TokyoNoon("2000"), request, true, error));
+  EXPECT_NE(error.find("no-such-dir"), std::string::npos) << error;
+
+  EXPECT_EQ(RunCli("astrodata 2000 --output " + (dir_ / "no-such-dir" / "x.csv").string()), 1);
+  EXPECT_NE(ReadFile(dir_ / "stderr.txt").find("Cannot write"), std::string::npos);
+  EXPECT_EQ(RunCli("astrodata 2000"), 2);
+  EXPECT_EQ(RunCli("astrodata 2000 --output x.csv --encoding latin1"), 2);
+}
+
+TEST(YearlyDayLine, PiecesAndEventColumns) {
+  AstroTable table{};
+  for (BodyPosition& b : table.bodies) {
+    b.riseTime = 6.5;
+    b.setTime = 23.0;
+  }
+  table.bodies[BodySun].longitude = 5.126;
+  table.bodies[BodyMoon].longitude = 350.5;
+  const char* tides[] = {"01:07", " --", "07:07", "20:34"};
+  for (int i = 0; i < 4; ++i) table.tideTexts[i] = tides[i];
+  const std::string head =
+      "20000305 , 06:30 ,23:00 ,  5.13,06:30 ,23:00 ,350.50 ,06:30 ,23:00 ,06:30 ,23:00 ,06:30 ,23:00 ,"
+      "06:30 ,23:00 ,06:30 ,23:00 ,  01:07 ,   -- ,07:07 ,20:34 ,";
+  const struct {
+    const char* term;
+    const char* phase;
+    std::string tail;
+  } cases[] = {
+      {" ", " ", ","},
+      {" ", " 新月 03:09:55", ", 新月 03:09:55 ,"},
+      {" 啓蟄 10:42:00", " ", " 啓蟄 10:42:00 ,"},
+      {" 春分 16:25:05", " 満月 13:38:57", " 春分 16:25:05 , 満月 13:38:57 ,"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(YearlyDayLine(2000, 3, 5, table, c.term, c.phase), head + c.tail);
+}
+
+}  // namespace
