@@ -1,17 +1,12 @@
 #include "astrodata/AstroRequest.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "core/Text.h"
+#include "yearlist/YearList.h"
 
 const char* const AstroColumnNames[kAstroColumns] = {"出時刻", "南中時刻", "入時刻", "黄径", "黄緯",
                                                      "赤径",   "赤緯",     "方位角", "高度"};
@@ -117,7 +112,7 @@ void CopyTable(const CalendarEvent* table, int count, std::vector<CalendarEvent>
 
 }  // namespace
 
-void CollectYearEvents(int year, YearEvents& events) {
+void CollectYearEvents(int year, AstroYearEvents& events) {
   CopyTable(SolarTermTable, BuildSolarTermTable(year, kEventDays), events.terms);
   CopyTable(MoonPhaseTable, BuildMoonPhaseTable(year, kEventDays), events.phases);
 }
@@ -128,7 +123,7 @@ std::string EventText(const char* name, JulianDay moment) {
   return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(h);
 }
 
-bool StoreYearEvents(int year, const YearEvents& events, std::string& error) {
+bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error) {
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, false, kCalendarConnect);
@@ -174,74 +169,12 @@ std::string YearlyDayLine(double year, double month, double day, const AstroTabl
 
 namespace {
 
-// A file written beside its final name and renamed over it when complete.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(const std::string& path) : path_(path), temp_(path + ".XXXXXX") {
-    fd_ = mkstemp(temp_.data());
-    if (fd_ < 0) return;
-    created_ = true;
-    // mkstemp makes the file private; give it the mode a plain create would,
-    // or the mode of the file it replaces.
-    struct stat st;
-    mode_t mode;
-    if (stat(path_.c_str(), &st) == 0) {
-      mode = st.st_mode & 07777;
-    } else {
-      const mode_t mask = umask(0);
-      umask(mask);
-      mode = 0666 & ~mask;
-    }
-    fchmod(fd_, mode);
-  }
-  ~ReplacementFile() {
-    if (fd_ >= 0) close(fd_);
-    if (created_ && !committed_) unlink(temp_.c_str());
-  }
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  bool IsOpen() const { return fd_ >= 0; }
-
-  // Writes everything, flushes it to disk and renames it into place.
-  bool Commit(const std::string& bytes) {
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-      const ssize_t n = write(fd_, p, left);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      p += n;
-      left -= static_cast<std::size_t>(n);
-    }
-    if (fsync(fd_) != 0) return false;
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) return false;
-    if (rename(temp_.c_str(), path_.c_str()) != 0) return false;
-    committed_ = true;
-    return true;
-  }
-
- private:
-  std::string path_;
-  std::string temp_;
-  int fd_ = -1;
-  bool created_ = false;
-  bool committed_ = false;
-};
-
 std::string FieldText(const CDaoRecordset& rs, int column) { return VariantToText(rs.GetFieldValue(column)); }
 
 }  // namespace
 
 bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
                      bool cp932, std::string& error) {
-  ReplacementFile file(path);
-  if (!file.IsOpen()) {
-    error = "Cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
   const double year = std::atof(input.year.c_str());
   const double longitude = std::atof(input.longitude.c_str());
   const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude);
@@ -264,9 +197,5 @@ bool WriteYearlyFile(const std::string& path, const AstroInput& input, const Ast
     error = e.what();
     return false;
   }
-  if (!file.Commit(cp932 ? text::ToCp932(out) : out)) {
-    error = "Cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  return WriteTextFileAtomically(path, out, cp932, error);
 }

@@ -52,14 +52,14 @@ std::string HoursMinutesText(double hours);
 // ---- The yearly data file ----
 
 // A year's solar terms and moon phases, as the list request delivers them.
-struct YearEvents {
+struct AstroYearEvents {
   std::vector<CalendarEvent> terms;
   std::vector<CalendarEvent> phases;
 };
 
 // The year's events computed here (for callers without a main view): the
 // tables of 430 days from 1 January of `year`.
-void CollectYearEvents(int year, YearEvents& events);
+void CollectYearEvents(int year, AstroYearEvents& events);
 
 // The text stored for an event: "%5s HH:MM:SS", its name and its clock time at
 // 135 degrees east.
@@ -69,7 +69,7 @@ std::string EventText(const char* name, JulianDay moment);
 // for `year`: every row's term and phase text to " ", then the text of each
 // event that falls in `year` into its day's row. One transaction: on failure
 // nothing changes and `error` says why.
-bool StoreYearEvents(int year, const YearEvents& events, std::string& error);
+bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error);
 
 // Header line of the file, without its line end.
 std::string YearlyHeaderLine();
@@ -84,8 +84,8 @@ using AstroDayRequest = std::function<void(double month, double day, AstroTable&
 
 // Writes the yearly file to `path`: the header and one line per day of the
 // input's year (at the input's hour, longitude and latitude), the term and
-// phase of each day read from Memory. The text goes to a temporary file in the
-// same directory, renamed over `path` only when complete, so a failure never
+// phase of each day read from Memory. The file is replaced only when the whole
+// year is computed and written (WriteTextFileAtomically), so a failure never
 // leaves a half-written or clobbered file. Returns false with `error` set on
 // any failure.
 bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,

@@ -33,7 +33,7 @@ int RunAstroData(const Args& args) {
   input.longitude = opts.Get("lon", "139.7");
   input.latitude = opts.Get("lat", "35.6");
 
-  YearEvents events;
+  AstroYearEvents events;
   CollectYearEvents(static_cast<int>(year), events);
   if (!StoreYearEvents(static_cast<int>(year), events, error)) return Failure(error);
   const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {

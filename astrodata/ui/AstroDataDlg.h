@@ -109,7 +109,7 @@ class CAstroDataDlg : public QDialog {
  private:
   void BuildControls();
   void RequestTable();
-  void RequestLists(YearEvents& events);
+  void RequestLists(AstroYearEvents& events);
   void FormatTable();
 
   std::array<QLineEdit*, 6> m_inputs{};

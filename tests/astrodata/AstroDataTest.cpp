@@ -128,7 +128,7 @@ TEST_F(ScratchDirectory, YearlyFileMatchesTheGoldenFiles) {
 
 TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
   MakeDatabase();
-  YearEvents events;
+  AstroYearEvents events;
   CollectYearEvents(2000, events);
   std::string error;
   ASSERT_TRUE(StoreYearEvents(2000, events, error)) << error;
@@ -145,7 +145,7 @@ TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
   // Row 200 is missing: the rewrite stops, and the transaction leaves every
   // other row as it was.
   MakeDatabase(200);
-  YearEvents events;
+  AstroYearEvents events;
   CollectYearEvents(2000, events);
   std::string error;
   EXPECT_FALSE(StoreYearEvents(2000, events, error));
@@ -175,7 +175,7 @@ TEST_F(ScratchDirectory, UnwritableOutputIsAFailure) {
   EXPECT_NE(error.find("no-such-dir"), std::string::npos) << error;
 
   EXPECT_EQ(RunCli("astrodata 2000 --output " + (dir_ / "no-such-dir" / "x.csv").string()), 1);
-  EXPECT_NE(ReadFile(dir_ / "stderr.txt").find("Cannot write"), std::string::npos);
+  EXPECT_NE(ReadFile(dir_ / "stderr.txt").find("cannot"), std::string::npos);
   EXPECT_EQ(RunCli("astrodata 2000"), 2);
   EXPECT_EQ(RunCli("astrodata 2000 --output x.csv --encoding latin1"), 2);
 }
