@@ -12,6 +12,8 @@
 
 #include "astro/Globals.h"
 
+class CDaoDatabase;
+
 namespace monthcal {
 
 // The calendar's control on the main form, in form (view client) pixels.
@@ -108,3 +110,8 @@ std::string MonthCalendarCalendarName(double year, double month);
 // gives a model without cells. A database error stops the signs: the cells
 // built so far are kept and the engine's text is in `error`.
 MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay);
+
+// Column `column` of row [No]=`row` of the Data table, through the almanac's
+// query "SELECT * FROM [Data] WHERE  [No]=%1d;". The engine's error
+// (CDaoException) when the row does not exist.
+std::string DataTableText(CDaoDatabase& db, int row, int column);

@@ -34,9 +34,6 @@ inline constexpr const char* kYearRangeCaption = "入力範囲";
 int TypedInt(const std::string& text);
 // A typed number read the way atof reads it; NaN and infinities read as 0.
 double TypedDouble(const std::string& text);
-// True when the text, blanks around it aside, is one decimal number (what the
-// year list may put into a query); such a text carries no SQL.
-bool IsTypedNumber(const std::string& text);
 
 bool YearInListRange(int year);
 // "年干支  " followed by the year's stem and branch.
@@ -90,18 +87,6 @@ struct YearConversions {
 bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
                          int layout, YearConversions& out, std::string& error);
 
-// The two era lists: items in table order (inserted at the top, so reversed)
-// and by reading, and the texts each list selects.
-struct EraListItems {
-  std::vector<std::string> byTable;  // list 1050
-  std::string byTableSelection;
-  std::vector<std::string> byReading;  // list 1051
-  std::string byReadingSelection;
-};
-bool LoadEraListItems(const std::string& yearText, EraListItems& out, std::string& error);
-// The year text a picked item sets: its last four characters.
-std::string PickedEraYear(const std::string& item);
-
 // Number of month columns written and drawn: 13 for a lunisolar layout whose
 // column 13 has a heading, else 12.
 int YearGridColumnCount(const YearGrid& grid, int layout);
@@ -127,9 +112,16 @@ struct YearListState {
   YearConversions conversions;
 };
 
+// One of the year's event tables (phases or terms) built for `days` days from
+// 1 January of `year` and copied into out[0 .. count); returns the count,
+// at most kEventTableSize.
+int YearEventTable(bool phases, double year, int days, CalendarEvent* out);
+
 // Computes the year's phases and terms the way the main view answers the list
 // request (BuildMoonPhaseTable / BuildSolarTermTable, kYearEventDays days).
 void ComputeYearEvents(YearListState& state);
+// The events the state holds, for the fills.
+YearEvents EventsOf(const YearListState& state);
 // Runs 和暦表示 (layout 1) or 西暦表示 (2) on the state, events included.
 // False with a reason when the year is out of range or a step fails.
 bool ShowYear(YearListState& state, int layout, std::string& error);

@@ -67,6 +67,9 @@ class CYearListDlg : public QDialog {
   std::string m_strEraByTable;    // combo 1050's selected text
   std::string m_strEraByReading;  // combo 1051's selected text
   std::string m_strSavedDirectory;
+  // The year text the grid was last filled for: its caption and calendar
+  // name, which the view's copies of the date must not change under it.
+  std::string m_strGridYear;
 
   // Copies between the controls and the member texts.
   void UpdateData(bool toMembers);
@@ -83,6 +86,8 @@ class CYearListDlg : public QDialog {
 
   // Message boxes go through here; tests may replace it to read them.
   static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
+  // The save-file dialog; returns the chosen path or an empty text on cancel.
+  static QString (*ChooseSaveFile)(QWidget* parent);
 
   // Controls, for the view's tests and the dialog's own.
   QLineEdit* YearEdit() const { return m_editYear; }

@@ -1,0 +1,175 @@
+// The month calendar's cells, texts and click grid.
+#include "caldb/MonthCalendar.h"
+
+#include <cmath>
+#include <map>
+
+#include "astro/TimeScales.h"
+#include "caldb/Dao.h"
+#include "caldb/Lunisolar.h"
+#include "core/Text.h"
+#include "signs/Signs.h"
+
+namespace monthcal {
+
+Point CellOrigin(int row, int column) { return {kGridLeft + kCellWidth * column, kGridTop + kCellHeight * row}; }
+
+Point DayNumberOrigin(int row, int column) {
+  Point p = CellOrigin(row, column);
+  return {p.x + kDayNumberDx, p.y + kDayNumberDy};
+}
+
+Point SignOrigin(int row, int column) {
+  Point p = CellOrigin(row, column);
+  return {p.x + kSignDx, p.y + kSignDy};
+}
+
+Point HeadingOrigin(int column) { return {CellOrigin(0, column).x + kHeadingDx, kHeadingTop}; }
+
+bool CellAt(int formX, int formY, int& row, int& column) {
+  const int x = formX - kControlLeft - kGridLeft;
+  const int y = formY - kControlTop - kGridTop;
+  if (x < 0 || y < 0 || x >= kColumns * kCellWidth || y >= kRows * kCellHeight) return false;
+  column = x / kCellWidth;
+  row = y / kCellHeight;
+  return true;
+}
+
+bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay) {
+  int row = 0, column = 0;
+  if (!CellAt(formX, formY, row, column)) return false;
+  julianDay = firstCellJulianDay + column + 7 * row;
+  return true;
+}
+
+}  // namespace monthcal
+
+std::string DataTableText(CDaoDatabase& db, int row, int column) {
+  CDaoRecordset rs(&db);
+  rs.Open(dbOpenDynaset, text::SjisFormat("SELECT * FROM [Data] WHERE  [No]=%1d;", row));
+  return VariantToText(rs.GetFieldValue(column));
+}
+
+std::string MonthCalendarCalendarName(double year, double month) {
+  const int y = TruncToInt(year), m = TruncToInt(month);
+  const bool julian = CalendarMode == 0 && y <= 1582 && !(y == 1582 && (m == 11 || m == 12));
+  return julian ? "(ユリウス暦)" : "(グレゴリオ暦)";
+}
+
+namespace {
+
+JulianDay NoonJulianDay(double year, double month, double day) {
+  return DateToJulianDay(year, month, day, 12.0, 135.0);
+}
+
+// Weekday index, 0 for Sunday.
+int WeekdayIndex(JulianDay j) { return CycleIndex(j, 2, 7); }
+
+// The signs of one drawing: one connection, and each Data row read once.
+class SignReader {
+ public:
+  explicit SignReader(int signDisplay) : m_nSignDisplay(signDisplay) {
+    m_db.Open(kCalendarDatabase, true, true, kCalendarConnect);
+  }
+
+  std::string SignOf(JulianDay j, double y, double m, double d) {
+    if (m_nSignDisplay == 0) return Data(DayStemRow(j), 6) + Data(DayBranchRow(j), 8);
+    return SixDaySignOf(y, m, d);
+  }
+
+ private:
+  std::string SixDaySignOf(double y, double m, double d) {
+    // A lunisolar month has at least 29 days, so between the days near a
+    // month's start the day number is counted on instead of looked up.
+    if (m_dPreviousLunarDay < 2 || m_dPreviousLunarDay > 27) {
+      WorkYear = y;
+      WorkMonth = m;
+      WorkDay = d;
+      // Anchored on the day's own month: the lookup finds the month holding
+      // any day of its anchor month, grey days of the neighbours included.
+      const LunisolarResult r = LunisolarLookup(m_db, y, m);
+      m_bHaveLunar = r.found;
+      m_dLunarMonth = r.lunarMonth;
+      m_dLunarDay = r.found ? r.lunarDay : 0;
+    } else {
+      m_dLunarDay += 1;
+    }
+    m_dPreviousLunarDay = m_dLunarDay;
+    return m_bHaveLunar ? Data(SixDaySignRow(m_dLunarMonth, m_dLunarDay), 3) : std::string();
+  }
+
+  const std::string& Data(int row, int column) {
+    auto key = std::make_pair(row, column);
+    auto it = m_texts.find(key);
+    if (it == m_texts.end()) it = m_texts.emplace(key, DataTableText(m_db, row, column)).first;
+    return it->second;
+  }
+
+  int m_nSignDisplay;
+  CDaoDatabase m_db;
+  std::map<std::pair<int, int>, std::string> m_texts;
+  bool m_bHaveLunar = false;
+  double m_dLunarMonth = 0;
+  double m_dLunarDay = 0;
+  double m_dPreviousLunarDay = 0;
+};
+
+// The work date is the shared scratch date: put back what the caller had.
+struct WorkDateGuard {
+  double y = WorkYear, m = WorkMonth, d = WorkDay, h = WorkHour;
+  ~WorkDateGuard() {
+    WorkYear = y;
+    WorkMonth = m;
+    WorkDay = d;
+    WorkHour = h;
+  }
+};
+
+MonthCellTone ToneOf(int p, int n, double d, double selectedDay) {
+  if (p < 1 || p > n) return MonthCellTone::OtherMonth;
+  return TruncToInt(d) == TruncToInt(selectedDay) ? MonthCellTone::Selected : MonthCellTone::Current;
+}
+
+}  // namespace
+
+MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay) {
+  MonthCalendarModel model;
+  model.title = text::SjisFormat("%4d年 %2d月", TruncToInt(year), TruncToInt(month)) +
+                MonthCalendarCalendarName(year, month);
+  for (const char* w : {"日", "月", "火", "水", "木", "金", "土"}) model.headings.push_back(text::SjisFormat("%3s", w));
+
+  const JulianDay jNext = NoonJulianDay(year, month + 1, 1);
+  const JulianDay jFirst = NoonJulianDay(year, month, 1);
+  const JulianDay jLast0 = NoonJulianDay(year, month, 0);
+  if (!std::isfinite(jNext) || !std::isfinite(jFirst) || !std::isfinite(jLast0)) return model;
+  const double length = std::trunc(jNext - jFirst);
+  // Only a real month (21 days for October 1582 under the Julian rule) is
+  // drawn; absurd years lose the day in the double's precision.
+  if (!(length >= 1 && length <= 31) || std::fabs(jLast0 + 1 - jFirst) > 0.5) return model;
+  const int n = static_cast<int>(length);
+  const int lead = WeekdayIndex(jLast0);
+  model.firstCellJulianDay = jLast0 - lead;
+
+  WorkDateGuard guard;
+  try {
+    SignReader signs(signDisplay);
+    for (int p = -lead; p <= n - WeekdayIndex(jNext) + 7; ++p) {
+      const int cell = p + lead;
+      if (cell / monthcal::kColumns >= monthcal::kRows) break;
+      const JulianDay j = jLast0 + p;
+      double y = 0, m = 0, d = 0, h = 0;
+      JulianDayToDate(j, y, m, d, h, 135.0);
+      MonthCalendarCell c;
+      c.row = cell / monthcal::kColumns;
+      c.column = cell % monthcal::kColumns;
+      c.julianDay = j;
+      c.dayText = text::SjisFormat("%2d", TruncToInt(d));
+      c.tone = ToneOf(p, n, d, day);
+      model.cells.push_back(c);
+      model.cells.back().signText = signs.SignOf(j, y, m, d);
+    }
+  } catch (const CDaoException& e) {
+    model.error = e.what();
+  }
+  return model;
+}

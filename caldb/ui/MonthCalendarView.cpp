@@ -1,0 +1,60 @@
+#include "caldb/ui/MonthCalendarView.h"
+
+#include <QPainter>
+
+#include "view/ui/AlmanacFont.h"
+
+namespace {
+
+QColor ToColor(monthcal::Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// Text drawn from its top-left corner, on an opaque background of `back`.
+void DrawTextAt(QPainter& painter, monthcal::Point at, const std::string& text, monthcal::Rgb fore,
+                monthcal::Rgb back) {
+  painter.setPen(ToColor(fore));
+  painter.setBackground(ToColor(back));
+  painter.drawText(QRect(at.x, at.y, monthcal::kControlWidth, monthcal::kFontHeight + 2),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QString::fromStdString(text));
+}
+
+monthcal::Rgb ToneColor(MonthCellTone tone) {
+  switch (tone) {
+    case MonthCellTone::Selected: return monthcal::kSelectedText;
+    case MonthCellTone::OtherMonth: return monthcal::kOtherMonthText;
+    case MonthCellTone::Current: break;
+  }
+  return monthcal::kDayText;
+}
+
+}  // namespace
+
+void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
+  using namespace monthcal;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(ToColor(kBackground));
+  painter.setBrush(ToColor(kBackground));
+  painter.drawRect(0, 0, kControlWidth - 1, kControlHeight - 1);
+  painter.setPen(ToColor(kTitleBar));
+  painter.setBrush(ToColor(kTitleBar));
+  painter.drawRect(kTitleBarLeft, kTitleBarTop, kTitleBarRight - kTitleBarLeft - 1, kTitleBarBottom - kTitleBarTop - 1);
+  painter.setFont(AlmanacFont(kFontHeight));
+  painter.setBackgroundMode(Qt::OpaqueMode);
+  DrawTextAt(painter, {kTitleLeft, kTitleTop}, model.title, kTitleText, kTitleBar);
+  for (int i = 0; i < static_cast<int>(model.headings.size()) && i < kColumns; ++i)
+    DrawTextAt(painter, HeadingOrigin(i), model.headings[i], kHeadingText, kBackground);
+  for (const MonthCalendarCell& c : model.cells) {
+    const Rgb fore = ToneColor(c.tone);
+    DrawTextAt(painter, DayNumberOrigin(c.row, c.column), c.dayText, fore, kBackground);
+    if (!c.signText.empty()) DrawTextAt(painter, SignOrigin(c.row, c.column), c.signText, fore, kBackground);
+  }
+  painter.restore();
+}
+
+JulianDay DrawMonthCalendar(QPainter& painter, double year, double month, double day, int signDisplay,
+                            std::string* error) {
+  const MonthCalendarModel model = BuildMonthCalendar(year, month, day, signDisplay);
+  PaintMonthCalendar(painter, model);
+  if (error) *error = model.error;
+  return model.firstCellJulianDay;
+}

@@ -1,0 +1,76 @@
+// ombrel-cli yearlist YEAR ...: writes the year list's file (what FILE出力
+// writes) for a year shown in the lunisolar or the Western layout.
+#include <string>
+
+#include "astro/Globals.h"
+#include "cli/Command.h"
+#include "core/Text.h"
+#include "view/Settings.h"
+#include "yearlist/YearList.h"
+
+namespace cli {
+namespace {
+
+// Reads a choice between two option values; false on anything else.
+bool Choose(const Options& o, const char* name, const char* first, const char* second, int& out) {
+  if (!o.Has(name)) return true;
+  const std::string v = o.Get(name);
+  if (v != first && v != second) return false;
+  out = v == first ? 0 : 1;
+  return true;
+}
+
+int RunYearList(const Args& args) {
+  Options o;
+  std::string error;
+  if (!ParseOptions(args,
+                    {{"month", true}, {"day", true}, {"layout", true}, {"signs", true}, {"calendar", true},
+                     {"output", true}, {"encoding", true}},
+                    o, error))
+    return UsageError(error);
+  if (o.positional.size() != 1) return UsageError("usage: yearlist YEAR --output FILE (see --help)");
+  long long year = 0, month = 1, day = 1;
+  if (!ParseInt(o.positional[0], -999999, 999999, year)) return UsageError("not a year: '" + o.positional[0] + "'");
+  if (o.Has("month") && !ParseInt(o.Get("month"), -9999, 9999, month))
+    return UsageError("not a month: '" + o.Get("month") + "'");
+  if (o.Has("day") && !ParseInt(o.Get("day"), -9999, 9999, day)) return UsageError("not a day: '" + o.Get("day") + "'");
+  int western = 0, utf8 = 0;
+  if (!Choose(o, "layout", "lunisolar", "western", western))
+    return UsageError("--layout is lunisolar or western");
+  if (o.Has("encoding") && o.Get("encoding") != "utf-8" && o.Get("encoding") != "cp932")
+    return UsageError("--encoding is utf-8 or cp932");
+  utf8 = o.Get("encoding") == "utf-8";
+  if (!o.Has("output") || o.Get("output").empty()) return UsageError("--output FILE is required");
+
+  // The window's copies of the settings; the options override them.
+  const SettingsReadResult read = LoadSettings(SettingsDlg);
+  if (read.calendarModeRead) CalendarMode = SettingsDlg.m_nCalendarMode;
+  int signs = SettingsDlg.m_nSignDisplay;
+  int gregorian = CalendarMode != 0;
+  if (!Choose(o, "signs", "sexagenary", "six-day", signs)) return UsageError("--signs is sexagenary or six-day");
+  if (!Choose(o, "calendar", "julian", "gregorian", gregorian)) return UsageError("--calendar is julian or gregorian");
+  CalendarMode = gregorian;
+
+  YearListState state;
+  // The texts the main view hands the year list ("%4.0f", "%2.0f").
+  state.m_strYear = text::SjisFormat("%4lld", year);
+  state.m_strMonth = text::SjisFormat("%2lld", month);
+  state.m_strDay = text::SjisFormat("%2lld", day);
+  state.m_nCalendarMode = CalendarMode;
+  state.m_nSignDisplay = signs;
+  if (!YearInListRange(static_cast<int>(year))) return UsageError(kYearRangeMessage);
+  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return Failure(error);
+
+  const std::string path = OutputPath(o.Get("output"));
+  const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_nCalendarMode);
+  if (!WriteTextFileAtomically(path, content, !utf8, error)) return Failure(error);
+  return kOk;
+}
+
+const CommandRegistration kYearList(
+    {"yearlist", "yearlist YEAR --output FILE [--month M --day D] [--layout lunisolar|western] "
+                 "[--signs sexagenary|six-day] [--calendar julian|gregorian] [--encoding utf-8|cp932]",
+     "the year list's CSV file (FILE出力) for a year from -666 to 2041", RunYearList});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,283 @@
+// The year grid in both layouts, its day markers, the event list items and
+// the three conversion rows of the year list.
+#include "yearlist/YearList.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "astro/TimeScales.h"
+#include "caldb/Dao.h"
+#include "caldb/Eras.h"
+#include "caldb/Lunisolar.h"
+#include "caldb/MonthCalendar.h"
+#include "core/Text.h"
+#include "signs/Signs.h"
+
+namespace {
+
+// The table's first days are Julian dates before 1582-10-15 whatever the
+// setting, so their Julian days are read under that rule.
+JulianDay RowStart(const KyuurekiRow& row) {
+  const int saved = CalendarMode;
+  CalendarMode = 0;
+  JulianDay jd = DateToJulianDay(row.year, row.month, row.day, 12.0, 135.0);
+  CalendarMode = saved;
+  return jd;
+}
+
+bool RowById(CDaoDatabase& db, int id, KyuurekiRow& row) {
+  return QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]=%4d;", id), row);
+}
+
+// Month and day numbers of the grid: one leading blank for one digit.
+std::string Number2(int n) { return text::SjisFormat("%2d", n); }
+
+std::string LeapMark(const KyuurekiRow& row) { return row.flag == 2 ? "閏" : "　"; }
+
+std::string CellSign(int signDisplay, double lunarMonth, double lunarDay, JulianDay j) {
+  return signDisplay != 0 ? SixDaySign(lunarMonth, lunarDay) : DayStem(j) + DayBranch(j);
+}
+
+void EmptyCells(YearGrid& grid) {
+  for (int r = 1; r <= 31; ++r)
+    for (int k = 0; k <= 13; ++k) grid[r][k].clear();
+}
+
+bool SameDate(const CalendarEvent& e, double y, double m, double d) {
+  return e.year == y && e.month == m && e.day == d;
+}
+
+CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
+  db.Open(kCalendarDatabase, true, true, kCalendarConnect);
+  return db;
+}
+
+void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
+  KyuurekiRow first;
+  if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year), first))
+    throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  EmptyCells(grid);
+  for (int k = 1; k <= 13; ++k) {
+    KyuurekiRow row, next;
+    if (!RowById(db, first.id + k - 1, row) || !RowById(db, first.id + k, next))
+      throw CDaoException(0, "暦表の月が途切れています。");
+    const JulianDay js = RowStart(row);
+    const int length = TruncToInt(RowStart(next) - js);
+    if (k == 13 && row.lunarMonth != 12) {
+      // No leap month: the thirteenth row is already next year's first month.
+      for (int r = 0; r <= 30; ++r) grid[r][13].clear();
+      break;
+    }
+    grid[0][k] = LeapMark(row) + Number2(row.lunarMonth);
+    for (int r = 1; r <= 30; ++r) {
+      const JulianDay j = js + r - 1;
+      double y = 0, m = 0, d = 0, h = 0;
+      JulianDayToDate(j, y, m, d, h, 135.0);
+      grid[r][k] = CellSign(signDisplay, row.lunarMonth, r, j) + Number2(TruncToInt(m)) + " " +
+                   Number2(TruncToInt(d)) + DateMarkers(y, m, d, events);
+      if (r == 30 && length == 29) grid[r][k] = "       ";
+    }
+  }
+  for (int r = 1; r <= 30; ++r) grid[r][0] = Number2(r);
+}
+
+// The lunisolar month holding j, walking from the current one; `start` and
+// `nextStart` follow the row.
+void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, KyuurekiRow& row, JulianDay& start,
+               JulianDay& nextStart) {
+  KyuurekiRow found;
+  if (!haveRow) {
+    if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear),
+                          found))
+      throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", firstYear));
+  } else if (!RowById(db, row.id + 1, found)) {
+    throw CDaoException(0, "暦表の月が途切れています。");
+  }
+  for (int back = 0; back < 2 && RowStart(found) > j; ++back) {
+    KyuurekiRow before;
+    if (!RowById(db, found.id - 1, before)) break;
+    found = before;
+  }
+  KyuurekiRow after;
+  if (!RowById(db, found.id + 1, after)) throw CDaoException(0, "暦表の月が途切れています。");
+  row = found;
+  start = RowStart(found);
+  nextStart = RowStart(after);
+}
+
+void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
+  EmptyCells(grid);
+  const JulianDay j0 = DateToJulianDay(year, 1, 1, 12.0, 135.0);
+  KyuurekiRow row;
+  bool haveRow = false;
+  JulianDay start = 0, nextStart = 0;
+  // A year has at most 366 days; the bound keeps a broken calendar from looping.
+  for (int n = 1; n <= 400; ++n) {
+    const JulianDay j = j0 + n - 1;
+    double y = 0, m = 0, d = 0, h = 0;
+    JulianDayToDate(j, y, m, d, h, 135.0);
+    if (TruncToInt(y) != year) break;
+    if (!haveRow || j < start || j >= nextStart) {
+      FindMonth(db, j, TruncToInt(y), haveRow, row, start, nextStart);
+      haveRow = true;
+    }
+    const int lunarDay = TruncToInt(j - start + 1);
+    const int wm = TruncToInt(m), wd = TruncToInt(d);
+    if (wm < 1 || wm > 12 || wd < 1 || wd > 31) continue;
+    grid[wd][wm] = CellSign(signDisplay, row.lunarMonth, lunarDay, j) + LeapMark(row) + Number2(row.lunarMonth) +
+                   " " + Number2(lunarDay) + DateMarkers(y, m, d, events);
+  }
+  for (int r = 1; r <= 31; ++r) grid[r][0] = Number2(r);
+  for (int k = 0; k <= 12; ++k) grid[0][k] = std::to_string(k);
+}
+
+template <class Fill>
+bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+             std::string& error) {
+  try {
+    CDaoDatabase db;
+    fill(OpenCalendar(db), grid, TypedInt(yearText), signDisplay, events);
+    return true;
+  } catch (const CDaoException& e) {
+    error = e.what();
+    return false;
+  }
+}
+
+void FillSigns(CDaoDatabase& db, ConversionRow& out, JulianDay j, double lunarMonth, double lunarDay) {
+  out.weekday = DataTableText(db, WeekdayRow(j), 5);
+  out.sixDaySign = DataTableText(db, SixDaySignRow(lunarMonth, lunarDay), 3);
+  out.sexagenary = DataTableText(db, DayStemRow(j), 6) + DataTableText(db, DayBranchRow(j), 8);
+  out.mansion = DataTableText(db, LunarMansionRow(j), 1);
+}
+
+void FillEra(ConversionRow& out, const EraTexts& era) {
+  out.eraName = era.eraName;
+  out.eraYear = era.eraYear;
+  out.emperor = era.emperor;
+  out.eraExtra = era.eraExtra;
+}
+
+void FillWesternRow(CDaoDatabase& db, ConversionRow& out, const LunisolarWestern& w) {
+  FillEra(out, EraForYear(db, w.year, kHistoryQueryOneSpace));
+  out.leapMark = LeapMark(w.row);
+  out.month = std::to_string(TruncToInt(w.month));
+  out.day = std::to_string(TruncToInt(w.day));
+  FillSigns(db, out, w.julianDay, w.row.lunarMonth, w.lunarDay);
+}
+
+const char* kNotANumber = "月と日は数字で入力してください。";
+
+}  // namespace
+
+std::string DateMarkers(double year, double month, double day, const YearEvents& events) {
+  std::string out;
+  for (int i = 0; i < events.phaseCount; ++i) {
+    const CalendarEvent& e = events.phases[i];
+    if (!SameDate(e, year, month, day)) continue;
+    if (e.angle == 180) out += "○";
+    if (e.angle == 0) out += "●";
+    break;
+  }
+  for (int i = 0; i < events.termCount; ++i) {
+    const CalendarEvent& e = events.terms[i];
+    if (SameDate(e, year, month, day) && std::fmod(e.angle, 30.0) == 0) {
+      out += "*";
+      break;
+    }
+  }
+  return out;
+}
+
+std::string YearEventItem(const CalendarEvent& event, bool phase) {
+  double y = 0, m = 0, d = 0, h = 0, hh = 0, mm = 0, ss = 0;
+  JulianDayToDate(event.julianDay, y, m, d, h, 135.0);
+  SplitSexagesimal(h, hh, mm, ss);
+  const char* name = phase ? MoonPhaseName(TruncToInt(event.angle / 90)) : SolarTermName(TruncToInt(event.angle / 15));
+  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f %02.0f:%02.0f:%02.0f", name, y, m, d, hh, mm, ss);
+}
+
+std::string YearSexagenaryText(int year) { return "年干支  " + YearStem(year) + YearBranch(year); }
+
+bool FillLunisolarGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+                       std::string& error) {
+  return RunFill(FillLunisolarColumns, grid, yearText, signDisplay, events, error);
+}
+
+bool FillWesternGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+                     std::string& error) {
+  return RunFill(FillWesternColumns, grid, yearText, signDisplay, events, error);
+}
+
+bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
+                         int layout, YearConversions& out, std::string& error) {
+  try {
+    CDaoDatabase db;
+    OpenCalendar(db);
+    const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText);
+    if (found.notANumber) {
+      error = kNotANumber;
+      return false;
+    }
+    ConversionRow& lunisolar = out.lunisolar;
+    lunisolar = ConversionRow{};
+    if (found.found) {
+      const int eraYear = layout == kLunisolarLayout ? LunisolarYear(found.row) : found.row.year;
+      FillEra(lunisolar, EraForYear(db, eraYear, TypedInt(yearText), kHistoryQueryTwoSpaces));
+      lunisolar.leapMark = LeapMark(found.row);
+      lunisolar.month = std::to_string(found.row.lunarMonth);
+      lunisolar.day = std::to_string(TruncToInt(found.lunarDay));
+      FillSigns(db, lunisolar, found.noonJulianDay, found.row.lunarMonth, found.lunarDay);
+    }
+    if (layout == kLunisolarLayout) out.yearSign = YearSexagenaryText(TypedInt(yearText));
+    out.western = ConversionRow{};
+    out.leapWestern = ConversionRow{};
+    if (!found.found) return true;
+    const LunisolarWestern western = LunisolarToWestern(db, found.row.id, monthText, dayText);
+    if (western.notANumber) {
+      error = kNotANumber;
+      return false;
+    }
+    if (!western.found) return true;
+    FillWesternRow(db, out.western, western);
+    const LunisolarWestern leap = LunisolarToWesternLeap(db, western, monthText, dayText);
+    if (leap.found) FillWesternRow(db, out.leapWestern, leap);
+    return true;
+  } catch (const CDaoException& e) {
+    error = e.what();
+    return false;
+  }
+}
+
+int YearEventTable(bool phases, double year, int days, CalendarEvent* out) {
+  const int built = phases ? BuildMoonPhaseTable(year, days) : BuildSolarTermTable(year, days);
+  const int count = std::clamp(built, 0, kEventTableSize);
+  std::copy_n(phases ? MoonPhaseTable : SolarTermTable, count, out);
+  return count;
+}
+
+void ComputeYearEvents(YearListState& state) {
+  const double year = TypedDouble(state.m_strYear);
+  state.m_nPhaseCount = YearEventTable(true, year, kYearEventDays, state.m_aPhaseEvents.data());
+  state.m_nTermCount = YearEventTable(false, year, kYearEventDays, state.m_aTermEvents.data());
+}
+
+YearEvents EventsOf(const YearListState& state) {
+  return YearEvents{state.m_aPhaseEvents.data(), state.m_nPhaseCount, state.m_aTermEvents.data(),
+                    state.m_nTermCount};
+}
+
+bool ShowYear(YearListState& state, int layout, std::string& error) {
+  if (!YearInListRange(TypedInt(state.m_strYear))) {
+    error = kYearRangeMessage;
+    return false;
+  }
+  if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout, state.conversions, error))
+    return false;
+  ComputeYearEvents(state);
+  const bool ok = layout == kLunisolarLayout
+                      ? FillLunisolarGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, EventsOf(state), error)
+                      : FillWesternGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, EventsOf(state), error);
+  if (ok) state.m_nDisplayMode = layout;
+  return ok;
+}
