@@ -50,17 +50,28 @@ void UseJstObserver(double latitude) {
   ObserverLatitude = latitude;
 }
 
+// f at one moment, kept so that consecutive days share their midnight.
+struct Sample {
+  double jd = NAN;
+  double f = 0.0;
+};
+
 // The shared search within one local day (Y, M, D) of Japan Standard Time.
 // `quantity` gives f at a Julian day; `target` reads f(t1), f(t2) (and may
 // adjust f(t1)), sets T and returns false when the day has no event. On
 // success `moment` is the Julian day of t1 and `valueAtT1` is f(t1).
+// `midnight`, when given, brings f at the start of the day (used when its
+// moment is the same) and takes back f at its end.
 template <class Quantity, class Target>
 bool DaySearch(double year, double month, double day, Quantity quantity, Target target,
-               double tolerance, Step step, double& moment, double& valueAtT1) {
+               double tolerance, Step step, double& moment, double& valueAtT1,
+               Sample* midnight = nullptr) {
   double t1 = 0.0, t2 = 24.0;
   double j1 = DateToJulianDay(year, month, day, t1, kJstLongitude);
   double j2 = DateToJulianDay(year, month, day, t2, kJstLongitude);
-  double f1 = quantity(j1), f2 = quantity(j2);
+  double f1 = midnight && midnight->jd == j1 ? midnight->f : quantity(j1);
+  double f2 = quantity(j2);
+  if (midnight) *midnight = {j2, f2};
   for (int i = 0; i < kDaySearchSteps; ++i) {
     double g1 = f1, g2 = f2, goal = 0.0;
     if (!target(g1, g2, goal)) return false;
@@ -162,6 +173,7 @@ int ListEvents(double jd0, double n, Quantity quantity, Target target) {
   const double year = WorkYear;
   const double last = n > kMaxListDays ? kMaxListDays : n;  // a NaN span walks no day
   int count = 0;
+  Sample midnight;
   for (double w = 0.0; w <= last && count < kEventCapacity; w += 1.0) {
     double moment = 0.0, value = 0.0, goal = 0.0;
     auto remember = [&](double& f1, double& f2, double& t) {
@@ -169,7 +181,8 @@ int ListEvents(double jd0, double n, Quantity quantity, Target target) {
       goal = t;
       return ok;
     };
-    if (!DaySearch(year, 1.0, 1.0 + w, quantity, remember, 0.01, Step::Trisection, moment, value))
+    if (!DaySearch(year, 1.0, 1.0 + w, quantity, remember, 0.01, Step::Trisection, moment, value,
+                   &midnight))
       continue;
     EventAngles[count] = goal;
     EventJulianDays[count] = moment;
@@ -303,10 +316,11 @@ void RecentNewMoons(double julianDay, double& first, double& second) {
     return true;
   };
   int found = 0;
+  Sample midnight;
   for (int a = -40; a <= 0 && found < 2; ++a) {
     double moment = 0.0, value = 0.0;
     if (!DaySearch(year, month, day + a, NewMoonElongation, newMoon, 0.001, Step::Trisection, moment,
-                   value))
+                   value, &midnight))
       continue;
     (found++ == 0 ? first : second) = moment;
   }

@@ -34,20 +34,24 @@ double HeightAt(double year, double month, double day, double hour) {
   return aboveDatum;
 }
 
-// Narrows a turning point bracketed by [ta, tc]. For a high water the lower
-// end moves to the midpoint, for a low water the higher one. Returns the
-// moment of the last probe once both ends agree, 0 when they never do.
-double RefineTurningPoint(double year, double month, double day, double ta, double tc, bool high) {
+// Narrows a turning point bracketed by [ta, tc], whose heights are known.
+// For a high water the lower end moves to the midpoint, for a low water the
+// higher one. Returns the moment of tc once both ends agree, 0 when they
+// never do. Only the moved end is probed again: the height depends on the
+// hour alone.
+double RefineTurningPoint(double year, double month, double day, double ta, double tc, double ha,
+                          double hc, bool high) {
   for (int i = 0; i < kRefineSteps; ++i) {
-    const double ha = HeightAt(year, month, day, ta);
-    const double hc = HeightAt(year, month, day, tc);  // probed last: WorkJulianDay is tc's moment
-    if (std::fabs(ha - hc) < 1e-6) return WorkJulianDay;
-    const double mid = (ta + tc) / 2.0;
-    if ((ha > hc) == high) {
-      tc = mid;
-    } else {
-      ta = mid;
+    if (i > 0) {
+      if ((ha > hc) == high) {
+        tc = (ta + tc) / 2.0;
+        hc = HeightAt(year, month, day, tc);
+      } else {
+        ta = (ta + tc) / 2.0;
+        ha = HeightAt(year, month, day, ta);
+      }
     }
+    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(year, month, day, tc, kHarbourLongitude);
   }
   return 0.0;
 }
@@ -55,8 +59,9 @@ double RefineTurningPoint(double year, double month, double day, double ta, doub
 }  // namespace
 
 void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum) {
+  // MoonPosition recomputes SunRecord at the same moment, so the sun's
+  // longitude is at hand without a second SunPosition.
   MoonPosition(julianDay, MoonRecord, 1, ObserverLatitude, kHarbourLongitude);
-  SunPosition(julianDay, SunRecord);
   const double n = MoonRecord.node, m = MoonRecord.longitude, s = SunRecord.longitude;
 
   const double fM2 = 1.004 - 0.0373 * CosDeg(n) + 0.0002 * CosDeg(2 * n);
@@ -81,19 +86,22 @@ void TideTimes(double julianDay) {
   const double year = WorkYear, month = WorkMonth, day = WorkDay;
   HighWater1 = HighWater2 = LowWater1 = LowWater2 = 0.0;
   int highs = 0, lows = 0;
-  // Hourly samples from 23:00 of the previous day to 03:00 of the next.
+  // Hourly samples from 23:00 of the previous day to 03:00 of the next; each
+  // hour is probed once and passed along.
+  double ha = HeightAt(year, month, day, -1.0);
+  double hb = HeightAt(year, month, day, 0.0);
   for (int t = -1; t <= 25; ++t) {
-    const double ha = HeightAt(year, month, day, t);
-    const double hb = HeightAt(year, month, day, t + 1);
     const double hc = HeightAt(year, month, day, t + 2);
     if (ha < hb && hb > hc) {
       if (++highs == 3) return;
-      double moment = RefineTurningPoint(year, month, day, t, t + 2, true);
+      double moment = RefineTurningPoint(year, month, day, t, t + 2, ha, hc, true);
       if (moment != 0.0) (highs == 1 ? HighWater1 : HighWater2) = moment;
     } else if (ha > hb && hb < hc) {
       if (++lows == 3) return;
-      double moment = RefineTurningPoint(year, month, day, t, t + 2, false);
+      double moment = RefineTurningPoint(year, month, day, t, t + 2, ha, hc, false);
       if (moment != 0.0) (lows == 1 ? LowWater1 : LowWater2) = moment;
     }
+    ha = hb;
+    hb = hc;
   }
 }
