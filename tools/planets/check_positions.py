@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Compares the planet places of the almanac's own method (mean elements plus
 the generated tables, re-done here in Python from astro/PerturbationTables.cpp)
-with an independent computation from osculating-free Keplerian elements fitted
-to modern ephemerides over 1800-2050 (elements and rates per century from
+with an independent computation from Keplerian elements fitted to modern
+ephemerides over 1800-2050 (elements and rates per century from
 J2000, ecliptic and equinox J2000, precessed to the equinox of date).
 
 Usage: check_positions.py   prints the worst differences per planet.

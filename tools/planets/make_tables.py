@@ -29,8 +29,9 @@ Table units (as the position code reads them):
   axis:         delta a, thousandths of an AU (Saturn only)
 Saturn's tables carry a constant 0.5 degree (0.05 AU) that the code's long
 terms take away again. Row B = 0, A = 0..80 is the published sample and is
-kept exactly as published; the generated neighbours agree with it to within a
-unit or two.
+kept exactly as published; the generated values agree with it to within two
+units (run with --check). Values are rounded half away from zero and kept
+inside the published ranges (a few Saturn entries move by one unit).
 
 Usage: make_tables.py [output.cpp]   (default: astro/PerturbationTables.cpp)
        make_tables.py --check        (prints the fit against the samples)
@@ -278,7 +279,10 @@ def finished_tables(raw):
     for name, table in raw.items():
         lo, hi = RANGES[name]
         rows = [[min(hi, max(lo, round_half_away(v))) for v in row] for row in table]
-        rows[0][0:9] = SAMPLES[name]
+        # B = 0 and B = 360 are the same row, A = 0 and A = 360 the same
+        # column: the sample goes into both so that the table stays continuous.
+        rows[0][0:9] = rows[36][0:9] = SAMPLES[name]
+        rows[0][36] = rows[36][36] = SAMPLES[name][0]
         tables[name] = rows
     return tables
 
