@@ -204,8 +204,12 @@ void PlanetPosition(int body, JulianDay jd, BodyPosition& record) {
   record.longitude = longitude;
   record.latitude = latitude;
 
-  EclipticToEquatorial(jd, longitude, latitude, record.rightAscension, record.declination);
-  if (record.rightAscension > 359.5) record.rightAscension = 0.0;
-  EquatorialToHorizontal(jd, record.rightAscension, record.declination, ObserverLatitude, ObserverLongitude,
-                         record.azimuth, record.altitude);
+  double rightAscension, declination;
+  EclipticToEquatorial(jd, longitude, latitude, rightAscension, declination);
+  // The last half degree before 360 is shown as 0; the horizontal place keeps
+  // the true right ascension so the chart does not shift the planet.
+  record.rightAscension = rightAscension > 359.5 ? 0.0 : rightAscension;
+  record.declination = declination;
+  EquatorialToHorizontal(jd, rightAscension, declination, ObserverLatitude, ObserverLongitude, record.azimuth,
+                         record.altitude);
 }

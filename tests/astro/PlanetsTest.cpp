@@ -64,6 +64,13 @@ TEST(PlanetPosition, RightAscensionJustBelow360ReportsZero) {
   EXPECT_NEAR(PlanetWorkRecord.rightAscension, 359.49, 0.01);
   PlanetPosition(BodyMars, 2451585.75, PlanetWorkRecord);
   EXPECT_EQ(PlanetWorkRecord.rightAscension, 0.0);
+  // Only the shown value is rounded: azimuth and altitude are for the true place.
+  double ra, dec, azimuth, altitude;
+  EclipticToEquatorial(2451585.75, PlanetWorkRecord.longitude, PlanetWorkRecord.latitude, ra, dec);
+  EXPECT_GT(ra, 359.5);
+  EquatorialToHorizontal(2451585.75, ra, dec, ObserverLatitude, ObserverLongitude, azimuth, altitude);
+  EXPECT_NEAR(PlanetWorkRecord.azimuth, azimuth, 1e-9);
+  EXPECT_NEAR(PlanetWorkRecord.altitude, altitude, 1e-9);
   PlanetPosition(BodyMars, 2451586.5, PlanetWorkRecord);
   EXPECT_GT(PlanetWorkRecord.rightAscension, 0.0);
   EXPECT_LT(PlanetWorkRecord.rightAscension, 1.0);
