@@ -10,7 +10,7 @@
 namespace cli {
 namespace {
 
-constexpr const char* kUsage = "usage: bodies YYYY-MM-DD [HOUR] [--lon X] [--lat Y]";
+constexpr const char* kUsage = "usage: bodies DATE [HOUR] [--lon X] [--lat Y] (DATE as YYYY-MM-DD)";
 
 // Reads the optional place; false after reporting what was wrong.
 bool ReadPlace(const Options& options, double& longitude, double& latitude, int& status) {
@@ -62,9 +62,9 @@ int RunBodies(const Args& args) {
   return kOk;
 }
 
-const CommandRegistration kBodies({"bodies", "bodies YYYY-MM-DD [HOUR] [--lon X] [--lat Y]",
-                                   "rise, transit and set times and places of the sun, moon and planets, "
-                                   "and the tides of Tokyo Bay",
+const CommandRegistration kBodies({"bodies", "bodies DATE [HOUR] [--lon X] [--lat Y]",
+                                   "rise, transit and set times and places of the sun, moon and planets "
+                                   "(HOUR on the clock of --lon, default 12, 139.7 E, 35.6 N), Tokyo Bay's tides",
                                    RunBodies});
 
 }  // namespace
