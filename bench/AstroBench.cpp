@@ -2,6 +2,8 @@
 // refresh or year change.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "astro/astro.h"
 
 namespace {
@@ -37,5 +39,23 @@ void BM_TideTimes(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_TideTimes)->Unit(benchmark::kMicrosecond);
+
+// The searches of one main-window refresh on a day without a term: the day's
+// term, the year's terms for the current one, the nine star's switch days,
+// the moon's age and the observances' two day counts.
+void BM_DayPanelSearches(benchmark::State& state) {
+  for (auto _ : state) {
+    std::string name;
+    double longitude = 0, a = 0, b = 0, jd = 0;
+    SolarTermOfDay(2000, 5, 10, name, longitude);
+    BuildSolarTermTable(2000, 400);
+    const double noon = DateToJulianDay(2000, 5, 10, 12.0, 135.0);
+    SolsticeCycleStartDays(noon, a, b);
+    RecentNewMoons(noon, a, b);
+    benchmark::DoNotOptimize(DaysSinceSpringBegins(2000, 5, 10));
+    benchmark::DoNotOptimize(SunDegreeOfDay(2000, 5, 10, jd));
+  }
+}
+BENCHMARK(BM_DayPanelSearches)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
