@@ -2,14 +2,44 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+
+#include <sys/stat.h>
+
+// What identifies a file's content for reusing a connection to it.
+struct FileIdentity {
+  std::string path;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t size = 0;
+  long long mtimeNs = 0;
+};
 
 namespace {
+
+bool Identify(const std::string& path, FileIdentity& out) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  char* real = ::realpath(path.c_str(), nullptr);
+  out.path = real ? real : path;
+  std::free(real);
+  out.dev = st.st_dev;
+  out.ino = st.st_ino;
+  out.size = st.st_size;
+  out.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+  return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.mtimeNs == b.mtimeNs;
+}
 
 // How long a connection waits for another process's write lock before the
 // engine reports the file as busy.
@@ -255,12 +285,92 @@ bool ParseTypedNumber(const std::string& typed, int& out) {
 
 CDaoException::CDaoException(int code, const std::string& text) : std::runtime_error(text), m_nCode(code) {}
 
+// ---- connections ----
+
+// One SQLite connection with the statements prepared on it. Statements are
+// reset and kept after use, keyed by their query text, since the almanac runs
+// the same few dozen texts on every refresh.
+struct DaoConnection {
+  struct Cached {
+    std::string sql;
+    sqlite3_stmt* stmt;
+  };
+  sqlite3* db = nullptr;
+  bool readOnly = true;
+  FileIdentity file{};
+  std::vector<Cached> cache;  // statements not in use, oldest first
+
+  ~DaoConnection() {
+    for (Cached& c : cache) sqlite3_finalize(c.stmt);
+    sqlite3_close_v2(db);
+  }
+};
+
+namespace {
+
+constexpr std::size_t kStatementCacheSize = 64;
+constexpr std::size_t kPoolSize = 4;
+
+// Read-only connections closed by their users, kept for the next Open of the
+// same file. The almanac opens the database for every lookup; reusing the
+// connection saves reading the schema again each time.
+struct ConnectionPool {
+  std::mutex mutex;
+  std::vector<DaoConnection*> idle;
+  ~ConnectionPool() {
+    for (DaoConnection* c : idle) delete c;
+  }
+};
+
+ConnectionPool& Pool() {
+  static ConnectionPool pool;
+  return pool;
+}
+
+DaoConnection* TakePooled(const FileIdentity& file) {
+  ConnectionPool& pool = Pool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  for (std::size_t i = 0; i < pool.idle.size(); ++i) {
+    if (!SameFile(pool.idle[i]->file, file)) continue;
+    DaoConnection* c = pool.idle[i];
+    pool.idle.erase(pool.idle.begin() + static_cast<std::ptrdiff_t>(i));
+    return c;
+  }
+  return nullptr;
+}
+
+void ReturnToPool(DaoConnection* c) {
+  FileIdentity now;
+  // A file replaced or changed since the connection was opened is not kept.
+  if (!c->readOnly || !Identify(c->file.path, now) || !SameFile(c->file, now)) {
+    delete c;
+    return;
+  }
+  ConnectionPool& pool = Pool();
+  DaoConnection* evicted = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (pool.idle.size() >= kPoolSize) {
+      evicted = pool.idle.front();
+      pool.idle.erase(pool.idle.begin());
+    }
+    pool.idle.push_back(c);
+  }
+  delete evicted;
+}
+
+}  // namespace
+
 // ---- CDaoDatabase ----
 
 CDaoDatabase::~CDaoDatabase() { Close(); }
 
 void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
   Close();
+  FileIdentity file;
+  bool known = Identify(name, file);
+  if (readOnly && known) m_pConn = TakePooled(file);
+  if (m_pConn) return;
   // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty one.
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   sqlite3* db = nullptr;
@@ -271,21 +381,27 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
     throw CDaoException(rc, text + ": " + name);
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  m_pDb = db;
+  m_pConn = new DaoConnection;
+  m_pConn->db = db;
+  m_pConn->readOnly = readOnly && known;
+  m_pConn->file = file;
 }
 
 void CDaoDatabase::Close() {
-  if (!m_pDb) return;
-  if (m_bInTrans) sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr);
+  while (!m_openRecordsets.empty()) m_openRecordsets.back()->Close();
+  if (!m_pConn) return;
+  if (m_bInTrans) sqlite3_exec(m_pConn->db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_bInTrans = false;
-  sqlite3_close_v2(m_pDb);
-  m_pDb = nullptr;
+  ReturnToPool(m_pConn);
+  m_pConn = nullptr;
 }
 
+sqlite3* CDaoDatabase::Handle() const { return m_pConn ? m_pConn->db : nullptr; }
+
 void CDaoDatabase::Exec(const char* sql) {
-  if (!m_pDb) throw CDaoException(SQLITE_MISUSE, "the database is not open");
-  int rc = sqlite3_exec(m_pDb, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) Throw(m_pDb, rc);
+  if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  int rc = sqlite3_exec(m_pConn->db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Throw(m_pConn->db, rc);
 }
 
 void CDaoDatabase::BeginTrans() {
@@ -304,6 +420,42 @@ void CDaoDatabase::Rollback() {
   Exec("ROLLBACK");
 }
 
+sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql) {
+  if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  auto& cache = m_pConn->cache;
+  for (std::size_t i = cache.size(); i-- > 0;) {
+    if (cache[i].sql != sql) continue;
+    sqlite3_stmt* stmt = cache[i].stmt;
+    cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
+    return stmt;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(m_pConn->db, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    Throw(m_pConn->db, rc);
+  }
+  if (!stmt) throw CDaoException(SQLITE_MISUSE, "the query is empty: " + sql);
+  return stmt;
+}
+
+void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, CDaoRecordset* owner) {
+  auto it = std::find(m_openRecordsets.begin(), m_openRecordsets.end(), owner);
+  if (it != m_openRecordsets.end()) m_openRecordsets.erase(it);
+  // Reset ends the statement's read, so no lock outlives the recordset.
+  sqlite3_reset(stmt);
+  if (!m_pConn) {
+    sqlite3_finalize(stmt);
+    return;
+  }
+  auto& cache = m_pConn->cache;
+  if (cache.size() >= kStatementCacheSize) {
+    sqlite3_finalize(cache.front().stmt);
+    cache.erase(cache.begin());
+  }
+  cache.push_back({sqlite3_sql(stmt), stmt});
+}
+
 // ---- CDaoRecordset ----
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
@@ -320,15 +472,9 @@ void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
 
 void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
   Close();
-  sqlite3* db = Db();
-  const char* tail = nullptr;
-  int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_pStmt, &tail);
-  if (rc != SQLITE_OK) {
-    sqlite3_finalize(m_pStmt);
-    m_pStmt = nullptr;
-    Throw(db, rc);
-  }
-  if (!m_pStmt) throw CDaoException(SQLITE_MISUSE, "the query is empty: " + sql);
+  Db();
+  m_pStmt = m_pDatabase->AcquireStatement(sql);
+  m_pDatabase->m_openRecordsets.push_back(this);
   Step();
 }
 
@@ -345,8 +491,7 @@ void CDaoRecordset::Step() {
   m_bEOF = true;
   if (rc != SQLITE_DONE) {
     std::string text = sqlite3_errmsg(Db());
-    sqlite3_finalize(m_pStmt);
-    m_pStmt = nullptr;
+    Close();
     throw CDaoException(rc, text);
   }
 }
@@ -438,7 +583,7 @@ void CDaoRecordset::Update() {
 }
 
 void CDaoRecordset::Close() {
-  if (m_pStmt) sqlite3_finalize(m_pStmt);
+  if (m_pStmt) m_pDatabase->ReleaseStatement(m_pStmt, this);
   m_pStmt = nullptr;
   m_bEOF = true;
   m_bEditing = false;

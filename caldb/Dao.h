@@ -14,6 +14,8 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct DaoConnection;
+class CDaoRecordset;
 
 // The calendar database's file name, opened in the current directory.
 inline constexpr const char* kCalendarDatabase = "History.mdb";
@@ -74,9 +76,11 @@ class CDaoDatabase {
   // false. Several connections to one file may be open at once; `exclusive`
   // and the connect string are accepted for the callers' sake and not
   // enforced. Throws CDaoException when the file cannot be opened.
+  // Read-only connections are cheap to open again: a closed one is kept,
+  // with its prepared queries, and reused while the file stays the same.
   void Open(const std::string& name, bool exclusive = false, bool readOnly = false,
             const std::string& connect = "");
-  bool IsOpen() const { return m_pDb != nullptr; }
+  bool IsOpen() const { return m_pConn != nullptr; }
   // Closes the connection (and finishes any transaction still open by
   // rolling it back). Safe to call twice.
   void Close();
@@ -87,12 +91,16 @@ class CDaoDatabase {
   void CommitTrans();
   void Rollback();
 
-  sqlite3* Handle() const { return m_pDb; }
+  sqlite3* Handle() const;
 
  private:
+  friend class CDaoRecordset;
   void Exec(const char* sql);
-  sqlite3* m_pDb = nullptr;
+  sqlite3_stmt* AcquireStatement(const std::string& sql);
+  void ReleaseStatement(sqlite3_stmt* stmt, CDaoRecordset* owner);
+  DaoConnection* m_pConn = nullptr;
   bool m_bInTrans = false;
+  std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
 };
 
 // A number the user typed, read for a query: blanks around it are allowed,
