@@ -183,6 +183,36 @@ TEST(CDaoRecordset, EditedTextsAreWrittenAndReadBack) {
   EXPECT_EQ(VariantToText(rs.GetFieldValue(0)), "366");
 }
 
+// Connections are reused between operations; a reopened database must still
+// show the file as it is now: written, replaced or gone.
+TEST(CDaoDatabase, ReopeningSeesTheFileAsItIsNow) {
+  ScratchDir dir("reopen");
+  const std::string path = dir.CopyDatabase();
+  auto readTerm = [&] {
+    CDaoDatabase db;
+    db.Open(path, true, true, kCalendarConnect);
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Memory] WHERE  [ID]=1;");
+    return VariantToText(rs.GetFieldValue(8));
+  };
+  EXPECT_EQ(readTerm(), " ");
+  {
+    CDaoDatabase db;
+    db.Open(path, false, false, kCalendarConnect);
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Memory] WHERE  [ID]=1;");
+    rs.Edit();
+    rs.SetFieldValue(8, "written");
+    rs.Update();
+  }
+  EXPECT_EQ(readTerm(), "written");
+  dir.CopyDatabase("fresh.mdb");
+  std::filesystem::rename(dir.File("fresh.mdb"), path);
+  EXPECT_EQ(readTerm(), " ");
+  std::filesystem::remove(path);
+  EXPECT_THROW(readTerm(), CDaoException);
+}
+
 TEST(CDaoDatabase, ReadOnlyConnectionsCannotWrite) {
   ScratchDir dir("readonly");
   const std::string path = dir.CopyDatabase();
