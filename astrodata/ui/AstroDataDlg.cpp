@@ -142,7 +142,6 @@ bool CAstroDataDlg::Create() {
   if (IsWindowOpen()) return false;
   UpdateData(false);
   show();
-  raise();
   activateWindow();
   return true;
 }

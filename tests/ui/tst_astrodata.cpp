@@ -1,0 +1,181 @@
+// The astronomical data window through the real dialog, offscreen: the table
+// 再計算表示 shows, the first paint's own computation, closing and reopening,
+// the requests it makes of the view, and FILE出力 on the built database.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QtTest>
+
+#include "astrodata/ui/AstroDataDlg.h"
+#include "core/Text.h"
+#include "tst_main_support.h"
+
+namespace {
+
+// A stand-in for the main view that computes as the view does and records the
+// requests in the order they arrive.
+class RecordingView : public CAstroRequestTarget {
+ public:
+  explicit RecordingView(CAstroDataDlg*& dlg) : m_dlg(dlg) {}
+  long OnAstroRequest(int wParam, long lParam) override {
+    calls.append(QStringLiteral("astro %1 %2").arg(wParam).arg(lParam));
+    m_dlg->UpdateData(true);
+    ComputeAstroRequest(m_dlg->Input(), m_dlg->m_table);
+    m_dlg->UpdateData(false);
+    return 0;
+  }
+  long OnListRequest(int wParam, long lParam) override {
+    calls.append(QStringLiteral("list %1 %2 %3 %4").arg(wParam).arg(lParam).arg(m_dlg->m_dEventYear).arg(m_dlg->m_nEventDays));
+    if (wParam == 8) {
+      m_dlg->m_nTermCount = BuildSolarTermTable(m_dlg->m_dEventYear, m_dlg->m_nEventDays);
+      std::copy(SolarTermTable, SolarTermTable + m_dlg->m_nTermCount, m_dlg->m_aTermEvents.begin());
+    } else {
+      m_dlg->m_nPhaseCount = BuildMoonPhaseTable(m_dlg->m_dEventYear, m_dlg->m_nEventDays);
+      std::copy(MoonPhaseTable, MoonPhaseTable + m_dlg->m_nPhaseCount, m_dlg->m_aPhaseEvents.begin());
+    }
+    return 0;
+  }
+  QStringList calls;
+
+ private:
+  CAstroDataDlg*& m_dlg;
+};
+
+QString g_message;
+void RecordMessage(QWidget*, const QString& text, const QString&) { g_message = text; }
+QString g_saveAs;
+QString SaveAs(QWidget*) { return g_saveAs; }
+
+void SetInputs(CAstroDataDlg& dlg, const char* y, const char* m, const char* d, const char* h) {
+  dlg.m_strYear = y;
+  dlg.m_strMonth = m;
+  dlg.m_strDay = d;
+  dlg.m_strHour = h;
+  dlg.m_strLongitude = "139.77";
+  dlg.m_strLatitude = "35.68";
+}
+
+QString Text(CAstroDataDlg& dlg, int id) { return dlg.Field(id)->text(); }
+
+}  // namespace
+
+class TstAstroData : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    CAstroDataDlg::ShowMessage = RecordMessage;
+    CAstroDataDlg::AskSaveFileName = SaveAs;
+    g_message.clear();
+  }
+
+  void recalcShowsTheTable() {
+    CAstroDataDlg dlg;
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("天文データ"));
+    QCOMPARE(dlg.size(), QSize(748, 350));
+    SetInputs(dlg, "2000", "1", "1", "9.5");
+    QVERIFY(dlg.Create());
+    QVERIFY(!dlg.Create());  // at most one window
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
+
+    // Tokyo on 2000-01-01: the sun's rise, transit and set, the moonrise and
+    // the four tides.
+    const struct {
+      int id;
+      const char* prefix;
+    } cells[] = {{1010, "06:50:"}, {1012, "11:44:"}, {1013, "16:37:"}, {1022, "01:37:"},
+                 {1076, "01:07"},  {1077, "13:21"},  {1078, "07:07"},  {1079, "20:34"}};
+    for (const auto& c : cells) QVERIFY2(Text(dlg, c.id).startsWith(QString::fromUtf8(c.prefix)), qPrintable(Text(dlg, c.id)));
+    // Angles are "%8.2f": eight characters, right-aligned.
+    for (int id : {1014, 1015, 1016, 1017, 1018, 1019, 1038, 1031, 1036}) {
+      QCOMPARE(Text(dlg, id).size(), 8);
+      QVERIFY(Text(dlg, id).at(Text(dlg, id).indexOf('.') + 3) == QChar());
+    }
+    QVERIFY(Text(dlg, 1016).startsWith(QStringLiteral("  28")));  // the sun's right ascension, about 281
+
+    // A day the moon does not rise shows the no-event time.
+    dlg.Field(CAstroDataDlg::IDC_DAY)->setText(QStringLiteral("28"));
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
+    QCOMPARE(Text(dlg, 1022), QStringLiteral("23:00:00"));
+    if (qEnvironmentVariableIsSet("ASTRODATA_SHOT")) dlg.grab().save(qEnvironmentVariable("ASTRODATA_SHOT"));
+  }
+
+  void firstPaintComputesAndReopeningKeepsTheNumbers() {
+    CAstroDataDlg dlg;
+    SetInputs(dlg, "2000", "1", "1", "9.5");
+    QVERIFY(dlg.Create());
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
+
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_QUIT), Qt::LeftButton);
+    QVERIFY(!dlg.IsWindowOpen());
+    SetInputs(dlg, "2000", "7", "1", "9.5");
+    QVERIFY(dlg.Create());
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTest::qWait(20);
+    QCOMPARE(Text(dlg, CAstroDataDlg::IDC_MONTH), QStringLiteral("7"));
+    QVERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));  // still January's sunrise
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(!dlg.IsWindowOpen());
+  }
+
+  void requestsGoToTheViewInOrder() {
+    ScratchWorkDir dir;
+    CAstroDataDlg* dlg = nullptr;
+    RecordingView view(dlg);
+    CAstroDataDlg real(&view);
+    dlg = &real;
+    SetInputs(real, "2001", "3", "4", "12");
+    QVERIFY(real.Create());
+    QTest::mouseClick(real.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
+    QCOMPARE(view.calls, QStringList{QStringLiteral("astro 1 0")});
+    QVERIFY(Text(real, 1010).startsWith(QStringLiteral("06:")));
+
+    // FILE出力: the term list, then the phase list, then one request per day;
+    // the window ends on the year's last day.
+    view.calls.clear();
+    g_saveAs = dir.FilePath(QStringLiteral("astro.csv"));
+    QTest::mouseClick(real.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
+    QVERIFY2(g_message.isEmpty(), qPrintable(g_message));
+    QCOMPARE(view.calls.size(), 2 + 365);
+    QCOMPARE(view.calls[0], QStringLiteral("list 8 0 2001 430"));
+    QCOMPARE(view.calls[1], QStringLiteral("list 7 0 2001 430"));
+    QCOMPARE(Text(real, CAstroDataDlg::IDC_MONTH), QStringLiteral("12"));
+    QCOMPARE(Text(real, CAstroDataDlg::IDC_DAY), QStringLiteral("31"));
+    QFile out(g_saveAs);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    QCOMPARE(bytes.count('\n'), 366);
+    QVERIFY(bytes.contains("\n20010101 , "));
+    QVERIFY(bytes.contains(text::ToCp932(" 春分 ").c_str()));
+  }
+
+  void fileOutputFailuresAreReported() {
+    // Cancelled: nothing written, no message.
+    ScratchWorkDir dir;
+    CAstroDataDlg dlg;
+    SetInputs(dlg, "2001", "1", "1", "12");
+    QVERIFY(dlg.Create());
+    g_saveAs.clear();
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
+    QVERIFY(g_message.isEmpty());
+    QCOMPARE(QDir(QDir::currentPath()).entryList(QDir::Files), QStringList{QStringLiteral("History.mdb")});
+
+    // A directory that does not exist.
+    g_saveAs = dir.FilePath(QStringLiteral("no-such-dir/astro.csv"));
+    std::string error;
+    QVERIFY(!dlg.WriteFileTo(g_saveAs.toStdString(), error));
+    QVERIFY(error.find("no-such-dir") != std::string::npos);
+
+    // No calendar database: reported before the file dialog opens.
+    ScratchWorkDir empty(false);
+    g_saveAs = empty.FilePath(QStringLiteral("astro.csv"));
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
+    QVERIFY(!g_message.isEmpty());
+    QVERIFY(!QFile::exists(g_saveAs));
+  }
+};
+
+QTEST_MAIN(TstAstroData)
+#include "tst_astrodata.moc"
+#endif  // OMBREL_DB_PATH
