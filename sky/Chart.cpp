@@ -142,6 +142,7 @@ void SkyChartLayout::Clear() {
   figureLines.Clear();
   names.clear();
   mansions.clear();
+  figures.clear();
 }
 
 ChartPoint ProjectToChart(double azimuth, double altitude, double chartAzimuth,
@@ -242,9 +243,17 @@ void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double char
     run.clear();
     for (int pos = 1; pos <= kMaxFigurePositions && at[pos].visible; ++pos)
       run.push_back(ToPixel(at[pos]));
-    if (run.empty()) continue;
-    if (showConstellations) out.names.push_back({run.front(), ConstellationNames[c]});
-    AppendRun(out.figureLines, run);
+    FigureSpan span;
+    span.dotsEnd = static_cast<int>(out.dots.size());
+    if (!run.empty() && showConstellations) {
+      span.name = static_cast<int>(out.names.size());
+      out.names.push_back({run.front(), ConstellationNames[c]});
+    }
+    if (run.size() >= 2) {
+      span.run = out.figureLines.RunCount();
+      AppendRun(out.figureLines, run);
+    }
+    out.figures.push_back(span);
   }
   for (int i = 0; i < kMansionCount; ++i) {
     MansionStarPosition(jd, i);

@@ -69,12 +69,20 @@ struct ChartLabel {
   PixelPoint topLeft;
   const char* text = "";
 };
+// One constellation's share of the layout: its dots end at dotsEnd; run and
+// name index its figure line and name, -1 when it has none.
+struct FigureSpan {
+  int dotsEnd = 0;
+  int run = -1;
+  int name = -1;
+};
 // Everything DrawSkyChart paints, in painting order per constellation.
 struct SkyChartLayout {
   std::vector<StarDot> dots;
   ChartPolylines figureLines;          // red figure lines
   std::vector<ChartLabel> names;       // constellation names at position 1
   std::vector<ChartLabel> mansions;    // red mansion names
+  std::vector<FigureSpan> figures;     // constellations with a figure, in order
   void Clear();
 };
 void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double chartAzimuth,

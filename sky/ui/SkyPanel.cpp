@@ -1,0 +1,237 @@
+#include "sky/ui/SkyPanel.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <QPainter>
+#include <QPolygon>
+#include <QStaticText>
+#include <QString>
+
+#include <cmath>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+#include "astro/Globals.h"
+#include "astro/Moon.h"
+#include "astro/Sun.h"
+#include "astro/TimeScales.h"
+#include "core/Text.h"
+#include "sky/Chart.h"
+#include "sky/MoonPicture.h"
+#include "sky/Readout.h"
+#include "sky/Stars.h"
+
+int PanelRedrawCount = 1;
+
+namespace {
+
+const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+const QColor kGreen(0, 255, 0);
+const QColor kYellow(255, 255, 0);
+const QColor kMagenta(255, 0, 255);
+const QColor kWhite(255, 255, 255);
+const QColor kCyan(0, 255, 255);
+
+QColor StarColour(int code) {
+  switch (code) {
+    case 1: return kBlue;
+    case 2: return kRed;
+    case 3: return kMagenta;
+    case 4: return kGreen;
+    case 5: return kBlack;
+    case 6: return kYellow;
+    default: return kWhite;
+  }
+}
+
+// A box given by two corners the way the drawing calls take them: the right
+// and bottom edges are outside, so the shape covers right - left pixels.
+QRect Box(int x1, int y1, int x2, int y2) {
+  const int left = std::min(x1, x2), right = std::max(x1, x2);
+  const int top = std::min(y1, y2), bottom = std::max(y1, y2);
+  return QRect(left, top, std::max(right - left - 1, 0), std::max(bottom - top - 1, 0));
+}
+
+// Text with its top-left corner at (x, y). Fixed texts (names, labels) keep
+// their layout between refreshes; the cache is dropped if it ever grows large.
+void DrawTextAt(QPainter& painter, int x, int y, const char* utf8) {
+  static QHash<const char*, QStaticText> cache;
+  auto it = cache.find(utf8);
+  if (it == cache.end()) {
+    if (cache.size() > 1024) cache.clear();
+    QStaticText text(QString::fromUtf8(utf8));
+    text.setTextFormat(Qt::PlainText);
+    text.setPerformanceHint(QStaticText::AggressiveCaching);
+    it = cache.insert(utf8, text);
+  }
+  painter.drawStaticText(QPointF(x, y), *it);
+}
+
+void DrawTextAt(QPainter& painter, int x, int y, const std::string& utf8) {
+  painter.drawText(QPointF(x, y + painter.fontMetrics().ascent()), QString::fromStdString(utf8));
+}
+
+void DrawPolylines(QPainter& painter, const ChartPolylines& lines, int from, int to) {
+  static QPolygon polygon;
+  for (int i = from; i < to; ++i) {
+    const int begin = lines.starts[i];
+    const int end = i + 1 < lines.RunCount() ? lines.starts[i + 1]
+                                             : static_cast<int>(lines.points.size());
+    polygon.resize(end - begin);
+    for (int k = begin; k < end; ++k) polygon[k - begin] = QPoint(lines.points[k].x, lines.points[k].y);
+    painter.drawPolyline(polygon);
+  }
+}
+
+void DrawAllPolylines(QPainter& painter, const ChartPolylines& lines) {
+  DrawPolylines(painter, lines, 0, lines.RunCount());
+}
+
+// Qt's chord angles: counterclockwise from three o'clock, y upwards.
+int QtAngle(double dx, double dy) {
+  return static_cast<int>(std::lround(std::atan2(-dy, dx) * 180.0 / M_PI * 16.0));
+}
+
+void DrawOrbitSymbol(QPainter& painter) {
+  const OrbitSymbolShape s =
+      OrbitSymbol(SunRecord.longitude, MoonRecord.longitude, MoonRecord.semiDiameter);
+  painter.setPen(QPen(kBlack, 1));
+  painter.setBrush(kBlack);
+  painter.drawEllipse(Box(TruncToPixel(s.centreX - 3.125), TruncToPixel(s.centreY - 3.125),
+                          TruncToPixel(s.centreX + 3.125), TruncToPixel(s.centreY + 3.125)));
+  painter.setBrush(kYellow);
+  const QRect box = Box(TruncToPixel(s.centreX - 5), TruncToPixel(s.centreY - 5),
+                        TruncToPixel(s.centreX + 5), TruncToPixel(s.centreY + 5));
+  painter.drawChord(box, QtAngle(s.chordStartX - s.centreX, s.chordStartY - s.centreY), 180 * 16);
+}
+
+// Some code run by Qt leaves the upper halves of the AVX registers dirty; the
+// plain SSE maths of the computation then runs about ten times slower until
+// they are cleared. One vzeroupper before each computing stretch costs nothing.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx"))) void ClearUpperVectorStateAvx() { _mm256_zeroupper(); }
+void ClearUpperVectorState() {
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx) ClearUpperVectorStateAvx();
+}
+#else
+void ClearUpperVectorState() {}
+#endif
+
+}  // namespace
+
+void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
+  painter.save();
+  painter.setPen(QPen(kBlack, 1));
+  DrawAllPolylines(painter, HorizontalGridLines());
+  static ChartPolylines equatorial;
+  ClearUpperVectorState();
+  EquatorialGridLines(jd, ObserverLatitude, ObserverLongitude, in.chartAzimuth, equatorial);
+  painter.setPen(QPen(kBlue, 1));
+  DrawAllPolylines(painter, equatorial);
+
+  static const std::string labels[kChartBodyCount] = {
+      text::SjisFormat("%3s ", BodyLabels[0]), text::SjisFormat("%3s ", BodyLabels[1]),
+      text::SjisFormat("%3s ", BodyLabels[2]), text::SjisFormat("%3s ", BodyLabels[3]),
+      text::SjisFormat("%3s ", BodyLabels[4]), text::SjisFormat("%3s ", BodyLabels[5]),
+      text::SjisFormat("%3s ", BodyLabels[6])};
+  static const QColor colours[kChartBodyCount] = {kYellow, kMagenta, kWhite, kRed,
+                                                  kBlue,   kGreen,   kBlack};
+  BodyMark marks[kChartBodyCount];
+  ClearUpperVectorState();
+  LayoutBodies(jd, in.chartAzimuth, marks);
+  for (int i = 0; i < kChartBodyCount; ++i) {
+    const BodyMark& m = marks[i];
+    if (!m.visible) continue;
+    const double d = m.halfSize;
+    painter.setPen(kBlack);
+    DrawTextAt(painter, TruncToPixel(m.x - d + 10), TruncToPixel(m.y + d - 20), labels[i].c_str());
+    painter.setPen(QPen(colours[i], i == 3 ? 2 : 1));
+    painter.setBrush(colours[i]);
+    painter.drawEllipse(Box(TruncToPixel(m.x - d), TruncToPixel(m.y + d), TruncToPixel(m.x + d),
+                            TruncToPixel(m.y - d)));
+  }
+  painter.restore();
+}
+
+void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
+  static SkyChartLayout layout;
+  ClearUpperVectorState();
+  LayoutSkyChart(jd, ObserverLatitude, ObserverLongitude, in.chartAzimuth, in.showConstellations,
+                 in.showMansions, layout);
+  painter.save();
+  const QPen black(kBlack, 1), red(kRed, 1);
+  int dot = 0;
+  for (const FigureSpan& f : layout.figures) {
+    painter.setPen(black);
+    for (; dot < f.dotsEnd; ++dot) {
+      const StarDot& s = layout.dots[dot];
+      painter.setBrush(StarColour(s.colourCode));
+      painter.drawEllipse(Box(TruncToPixel(s.x - s.halfSize), TruncToPixel(s.y + s.halfSize),
+                              TruncToPixel(s.x + s.halfSize), TruncToPixel(s.y - s.halfSize)));
+    }
+    if (f.name >= 0) {
+      const ChartLabel& n = layout.names[f.name];
+      DrawTextAt(painter, n.topLeft.x, n.topLeft.y, n.text);
+    }
+    if (f.run >= 0) {
+      painter.setPen(red);
+      DrawPolylines(painter, layout.figureLines, f.run, f.run + 1);
+    }
+  }
+  painter.setPen(kRed);
+  for (const ChartLabel& m : layout.mansions) DrawTextAt(painter, m.topLeft.x, m.topLeft.y, m.text);
+  painter.restore();
+}
+
+void DrawMoonPicture(QPainter& painter, double jd) {
+  painter.save();
+  ClearUpperVectorState();
+  const double phase = MoonPhaseValue(jd);
+  DrawOrbitSymbol(painter);
+  MoonShape shapes[kMaxMoonShapes];
+  const int count = MoonPictureShapes(phase, shapes);
+  for (int i = 0; i < count; ++i) {
+    const MoonShape& s = shapes[i];
+    const QColor colour = s.yellow ? kYellow : kBlack;
+    const QRect box = Box(s.left, s.top, s.right, s.bottom);
+    painter.setPen(QPen(colour, 1));
+    if (s.kind == MoonShape::Outline) {
+      painter.drawArc(box, 0, 360 * 16);
+      continue;
+    }
+    painter.setBrush(colour);
+    painter.drawChord(box, (s.rightHalf ? -90 : 90) * 16, 180 * 16);
+  }
+  painter.restore();
+}
+
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setPen(QPen(kBlack, 1));
+  painter.setBrush(kCyan);
+  painter.drawRect(Box(0, 0, 520, 300));
+  painter.setBrush(Qt::NoBrush);
+
+  ObserverLongitude = in.longitude;
+  ObserverLatitude = in.latitude;
+  const double jd = DateToJulianDay(in.year, in.month, in.day, in.hour, ObserverLongitude);
+  WorkJulianDay = jd;
+  DrawTextAt(painter, 50, 520, StatusLineText(jd, ObserverLongitude, ObserverLatitude, PanelRedrawCount));
+  ++PanelRedrawCount;
+  DrawTextAt(painter, 50, 540, ClockLineText());
+
+  DrawGridAndBodies(painter, jd, in);
+  DrawSkyChart(painter, jd, in);
+  DrawMoonPicture(painter, jd);
+
+  painter.setPen(kBlack);
+  ClearUpperVectorState();
+  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, in.longitude, in.latitude, in.chartAzimuth))
+    DrawTextAt(painter, t.x, t.y, t.text);
+  painter.restore();
+}
