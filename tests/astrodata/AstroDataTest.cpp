@@ -180,6 +180,23 @@ TEST_F(ScratchDirectory, UnwritableOutputIsAFailure) {
   EXPECT_EQ(RunCli("astrodata 2000 --output x.csv --encoding latin1"), 2);
 }
 
+TEST(AstroCellText, TimesAndAngles) {
+  const struct {
+    double hours;
+    const char* text;
+  } times[] = {{6.5, "06:30:00"}, {23.0, "23:00:00"}, {6.0 + 59.0 / 60 + 59.4 / 3600, "06:59:59"},
+               {6.0 + 59.0 / 60 + 59.6 / 3600, "07:00:00"}, {12.0 + 10.0 / 60 + 59.7 / 3600, "12:11:00"}};
+  for (const auto& t : times) EXPECT_EQ(AstroTimeText(t.hours), t.text) << t.hours;
+
+  AstroTable table{};
+  table.bodies[BodyMoon].riseTime = 23.0;
+  table.bodies[BodyMoon].rightAscension = 350.5;
+  table.bodies[BodyMoon].declination = -5.25;
+  EXPECT_EQ(AstroCellText(table, 1, ColumnRise), "23:00:00");
+  EXPECT_EQ(AstroCellText(table, 1, ColumnRightAscension), "  350.50");
+  EXPECT_EQ(AstroCellText(table, 1, ColumnDeclination), "   -5.25");
+}
+
 TEST(YearlyDayLine, PiecesAndEventColumns) {
   AstroTable table{};
   for (BodyPosition& b : table.bodies) {
