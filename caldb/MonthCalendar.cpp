@@ -150,23 +150,28 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
   const int lead = WeekdayIndex(jLast0);
   model.firstCellJulianDay = jLast0 - lead;
 
+  for (int p = -lead; p <= n - WeekdayIndex(jNext) + 7; ++p) {
+    const int cell = p + lead;
+    if (cell / monthcal::kColumns >= monthcal::kRows) break;
+    MonthCalendarCell c;
+    c.row = cell / monthcal::kColumns;
+    c.column = cell % monthcal::kColumns;
+    c.julianDay = jLast0 + p;
+    double y = 0, m = 0, d = 0, h = 0;
+    JulianDayToDate(c.julianDay, y, m, d, h, 135.0);
+    c.dayText = text::SjisFormat("%2d", TruncToInt(d));
+    c.tone = ToneOf(p, n, d, day);
+    model.cells.push_back(c);
+  }
+  // The day numbers stand without the database; its failure only stops the
+  // signs from that day on.
   WorkDateGuard guard;
   try {
     SignReader signs(signDisplay);
-    for (int p = -lead; p <= n - WeekdayIndex(jNext) + 7; ++p) {
-      const int cell = p + lead;
-      if (cell / monthcal::kColumns >= monthcal::kRows) break;
-      const JulianDay j = jLast0 + p;
+    for (MonthCalendarCell& c : model.cells) {
       double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(j, y, m, d, h, 135.0);
-      MonthCalendarCell c;
-      c.row = cell / monthcal::kColumns;
-      c.column = cell % monthcal::kColumns;
-      c.julianDay = j;
-      c.dayText = text::SjisFormat("%2d", TruncToInt(d));
-      c.tone = ToneOf(p, n, d, day);
-      model.cells.push_back(c);
-      model.cells.back().signText = signs.SignOf(j, y, m, d);
+      JulianDayToDate(c.julianDay, y, m, d, h, 135.0);
+      c.signText = signs.SignOf(c.julianDay, y, m, d);
     }
   } catch (const CDaoException& e) {
     model.error = e.what();

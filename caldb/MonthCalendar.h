@@ -107,8 +107,9 @@ std::string MonthCalendarCalendarName(double year, double month);
 // day) with the signs SignDisplay chooses (nonzero 六曜, 0 干支), reading the
 // calendar database "History.mdb" in the current directory. Reads
 // CalendarMode. A month the date conversions cannot place (NaN, absurd years)
-// gives a model without cells. A database error stops the signs: the cells
-// built so far are kept and the engine's text is in `error`.
+// gives a model without cells. A database error stops the signs: every cell
+// keeps its day number, the signs read so far stay, and the engine's text is
+// in `error`.
 MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay);
 
 // Column `column` of row [No]=`row` of the Data table, through the almanac's
