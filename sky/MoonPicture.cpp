@@ -49,7 +49,9 @@ int MoonPictureShapes(double phase, MoonShape shapes[kMaxMoonShapes]) {
   const double p = phase;
   const double hw = r * std::cos(p * kRad);
   int n = 0;
-  if (p > 180.0 && p <= 360.0) shapes[n++] = Box(MoonShape::Chord, true, false, r, r);
+  // P == 0 counts with 360 here: otherwise nothing paints the right half of
+  // an exact new moon and the panel's background shows through it.
+  if ((p > 180.0 && p <= 360.0) || p == 0.0) shapes[n++] = Box(MoonShape::Chord, true, false, r, r);
   if (p >= 0.0 && p < 180.0) shapes[n++] = Box(MoonShape::Chord, false, false, r, r);
   if (p > 0.0 && p <= 180.0) shapes[n++] = Box(MoonShape::Chord, true, true, r, r);
   if (p >= 180.0 && p < 360.0) shapes[n++] = Box(MoonShape::Chord, false, true, r, r);

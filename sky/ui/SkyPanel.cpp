@@ -192,6 +192,12 @@ void DrawMoonPicture(QPainter& painter, double jd) {
   ClearUpperVectorState();
   const double phase = MoonPhaseValue(jd);
   DrawOrbitSymbol(painter);
+  DrawMoonPhase(painter, phase);
+  painter.restore();
+}
+
+void DrawMoonPhase(QPainter& painter, double phase) {
+  painter.save();
   MoonShape shapes[kMaxMoonShapes];
   const int count = MoonPictureShapes(phase, shapes);
   for (int i = 0; i < count; ++i) {

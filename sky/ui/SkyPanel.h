@@ -39,3 +39,5 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawMoonPicture(QPainter& painter, double jd);
+// The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
+void DrawMoonPhase(QPainter& painter, double phase);

@@ -1,0 +1,141 @@
+// The sky panel as drawn: the moon picture's lit halves, the frame, the
+// redraw counter and a full panel rendered offscreen.
+// tests/ui is also globbed into the window library, which has no Qt Test:
+// only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+
+#include "astro/Globals.h"
+#include "sky/ui/SkyPanel.h"
+
+namespace {
+
+QImage Blank(int w = 120, int h = 160) {
+  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::gray);
+  return image;
+}
+
+bool IsYellow(QRgb c) { return qRed(c) == 255 && qGreen(c) == 255 && qBlue(c) == 0; }
+bool IsBlack(QRgb c) { return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+
+// Yellow pixels on row y strictly left and right of the picture's centre (35, 95).
+std::pair<int, int> YellowLeftRight(const QImage& image, int y) {
+  int left = 0, right = 0;
+  for (int x = 5; x < 65; ++x) {
+    if (!IsYellow(image.pixel(x, y))) continue;
+    if (x < 35) ++left;
+    if (x > 35) ++right;
+  }
+  return {left, right};
+}
+
+}  // namespace
+
+class TestSky : public QObject {
+  Q_OBJECT
+ private slots:
+  void moonHalves_data() {
+    QTest::addColumn<double>("phase");
+    QTest::addColumn<bool>("leftLit");
+    QTest::addColumn<bool>("rightLit");
+    QTest::newRow("first quarter") << 90.0 << false << true;
+    QTest::newRow("full") << 180.0 << true << true;
+    QTest::newRow("last quarter") << 270.0 << true << false;
+    QTest::newRow("new") << 0.0 << false << false;
+  }
+  void moonHalves() {
+    QFETCH(double, phase);
+    QFETCH(bool, leftLit);
+    QFETCH(bool, rightLit);
+    QImage image = Blank();
+    {
+      QPainter painter(&image);
+      DrawMoonPhase(painter, phase);
+    }
+    for (int y : {80, 95, 110}) {
+      QCOMPARE(IsYellow(image.pixel(22, y)), leftLit);
+      QCOMPARE(IsBlack(image.pixel(22, y)), !leftLit);
+      QCOMPARE(IsYellow(image.pixel(48, y)), rightLit);
+      QCOMPARE(IsBlack(image.pixel(48, y)), !rightLit);
+    }
+    QVERIFY(IsBlack(image.pixel(35, 70)));  // outline at the top
+    QVERIFY(!IsBlack(image.pixel(35, 60)) && !IsYellow(image.pixel(35, 60)));
+  }
+
+  // Soon after new moon only a thin sliver on the right edge stays lit.
+  void thinCrescent() {
+    QImage image = Blank();
+    {
+      QPainter painter(&image);
+      DrawMoonPhase(painter, 20.0);
+    }
+    const auto [left, right] = YellowLeftRight(image, 95);
+    QCOMPARE(left, 0);
+    QVERIFY(right >= 1 && right <= 4);
+    QVERIFY(IsBlack(image.pixel(48, 95)));
+    // Waning crescent: the mirror image.
+    image = Blank();
+    {
+      QPainter painter(&image);
+      DrawMoonPhase(painter, 340.0);
+    }
+    const auto [left2, right2] = YellowLeftRight(image, 95);
+    QCOMPARE(right2, 0);
+    QVERIFY(left2 >= 1 && left2 <= 4);
+  }
+
+  void panelFrameCounterAndReadout() {
+    SkyPanelInputs in;
+    in.year = 2000;
+    in.month = 1;
+    in.day = 1;
+    in.hour = 21.0;
+    in.hourExact = "21.00000";
+    QImage image = Blank(1100, 600);
+    const int before = PanelRedrawCount;
+    for (int i = 0; i < 2; ++i) {
+      QPainter painter(&image);
+      DrawSkyPanel(painter, in);
+    }
+    QCOMPARE(PanelRedrawCount, before + 2);
+    QCOMPARE(ObserverLongitude, 139.7);
+    QCOMPARE(image.pixel(0, 150), qRgb(0, 0, 0));         // frame edge
+    QCOMPARE(image.pixel(519, 10), qRgb(0, 0, 0));
+    QCOMPARE(image.pixel(515, 295), qRgb(0, 255, 255));   // cyan inside
+    QCOMPARE(image.pixel(530, 10), Blank(1, 1).pixel(0, 0));  // nothing right of the frame
+    // Some text is drawn where the readout and the status line stand.
+    auto inked = [&](QRect r) {
+      for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+          if (qGray(image.pixel(x, y)) < 100) return true;
+      return false;
+    };
+    QVERIFY(inked(QRect(2, 6, 60, 12)));     // 日の出
+    QVERIFY(inked(QRect(470, 82, 40, 12)));  // 満
+    QVERIFY(inked(QRect(52, 522, 200, 12))); // status line
+    if (qEnvironmentVariableIsSet("OMBREL_SKY_PNG")) image.save(qEnvironmentVariable("OMBREL_SKY_PNG"));
+  }
+
+  // Garbage moments and places draw without hanging or crashing.
+  void garbageInputs() {
+    QImage image = Blank(600, 600);
+    for (double v : {qQNaN(), 1e300, -1e9}) {
+      SkyPanelInputs in;
+      in.year = v;
+      in.hour = v;
+      in.longitude = v;
+      in.latitude = v;
+      in.chartAzimuth = v;
+      in.hourExact = "abc";
+      QPainter painter(&image);
+      DrawSkyPanel(painter, in);
+    }
+  }
+};
+
+QTEST_MAIN(TestSky)
+#include "tst_sky.moc"
+#endif
