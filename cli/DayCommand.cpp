@@ -7,6 +7,7 @@
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "cli/Command.h"
+#include "sky/Readout.h"
 #include "view/DayPanel.h"
 #include "view/Settings.h"
 
@@ -28,7 +29,14 @@ Moment Now() {
 
 // The lines printed after the lists: the sky panel's readout (rise and set
 // times, tides) for the moment and the observer's place from the settings.
-std::vector<std::string> ReadoutLinesOf(const Moment&, const SettingsRecord&) { return {}; }
+// An empty place text keeps the view's own default, as the window does.
+std::vector<std::string> ReadoutLinesOf(const Moment& at, const SettingsRecord& s) {
+  auto number = [](const std::string& text, double fallback) {
+    return text.empty() ? fallback : SettingsNumber(text);
+  };
+  return ReadoutLines(at.year, at.month, at.day, at.hour, number(s.m_strLongitude, 139.7),
+                      number(s.m_strLatitude, 35.6), number(s.m_strAzimuth, 0.0));
+}
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
   for (const std::string& item : items) Print(std::string(label) + "\t" + item);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -244,6 +246,39 @@ TEST(Readout, GarbageInputsStillGiveTexts) {
     const std::vector<std::string> lines = ReadoutLines(v, 1, 1, v, v, v, v);
     EXPECT_EQ(lines.size(), 13u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// ombrel-cli day ends with the panel's readout for the settings' place.
+TEST(Readout, CliDayPrintsTheReadout) {
+  char dir[] = "/tmp/ombrel-sky-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string workdir = dir;
+  ASSERT_EQ(std::system(("cp '" OMBREL_DB_PATH "' '" + workdir + "/History.mdb'").c_str()), 0);
+  FILE* settings = std::fopen((workdir + "/ombrel.dat").c_str(), "w");
+  ASSERT_NE(settings, nullptr);
+  std::fputs("139.77\n35.68\n0\n", settings);
+  std::fclose(settings);
+
+  FILE* out = popen(("'" OMBREL_CLI "' --workdir '" + workdir + "' day 2000-01-01 21").c_str(), "r");
+  ASSERT_NE(out, nullptr);
+  std::vector<std::string> lines;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, out)) {
+    std::string line(buf);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    lines.push_back(line);
+  }
+  EXPECT_EQ(pclose(out), 0);
+  std::system(("rm -rf '" + workdir + "'").c_str());
+  ASSERT_GE(lines.size(), 13u);
+  const std::vector<std::string> tail(lines.end() - 13, lines.end());
+  EXPECT_EQ(tail, ReadoutLines(2000, 1, 1, 21.0, 139.77, 35.68, 0.0));
+  EXPECT_EQ(tail[0], "日の出 06:50");
+  EXPECT_EQ(tail[12], "干20:34");
 }
 
 }  // namespace
