@@ -203,3 +203,19 @@ TEST(DayPanel, YearListsFromFirstJanuary) {
   EXPECT_EQ(p.m_listTerms[23].substr(0, std::string(" 冬至 12/21 2").size()), " 冬至 12/21 2");
   EXPECT_EQ(p.m_dMonth, 6);  // the lists read the texts as whole numbers
 }
+
+// The solar month turns on the day of 小寒 (2005-01-05), and the twelve-day
+// sign repeats 建 across it: 戊子 in month 11, 己丑 in month 12.
+TEST(DayPanel, TwelveDaySignAtTheTermDay) {
+  CalendarModeGuard guard;
+  struct Case {
+    int d, solarMonth;
+    const char* sign;
+  } cases[] = {{4, 11, "建 たつ"}, {5, 12, "建 たつ"}, {6, 12, "除 のぞく"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.d);
+    DayPanel p = Filled(2005, 1, c.d);
+    EXPECT_EQ(p.m_dSolarMonth, c.solarMonth);
+    EXPECT_EQ(p.m_strTwelveDaySign, c.sign);
+  }
+}
