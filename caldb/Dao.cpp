@@ -158,28 +158,44 @@ std::string ScalarText(const DaoVariant& v) {
   return name ? name : "Fish";
 }
 
-// The type a stored value reads as: the storage class, refined by the
-// column's declared type the way the almanac's tables declare them.
-unsigned short TypeOf(int storage, const char* declared) {
+// What a column's declared type says about its values, worked out once per
+// prepared query (the declared types of the almanac's tables).
+enum DeclKind : unsigned char { kDeclPlain, kDeclDate, kDeclCurrency, kDeclSingle, kDeclBool, kDeclByte, kDeclShort };
+
+DeclKind KindOf(const char* declared) {
   std::string decl;
   for (const char* p = declared ? declared : ""; *p; ++p)
     decl += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
   auto has = [&](const char* word) { return decl.find(word) != std::string::npos; };
+  if (has("DATE")) return kDeclDate;
+  if (has("CURRENCY") || has("MONEY")) return kDeclCurrency;
+  if (has("SINGLE") || has("FLOAT4")) return kDeclSingle;
+  if (has("BOOL") || has("BIT") || has("YESNO")) return kDeclBool;
+  if (has("BYTE") || has("TINYINT")) return kDeclByte;
+  if (has("SMALLINT") || has("SHORT") || has("INT2")) return kDeclShort;
+  return kDeclPlain;
+}
+
+// The type a stored value reads as: its storage class, refined by the
+// column's declared type.
+unsigned short TypeOf(int storage, unsigned char kind) {
   switch (storage) {
     case SQLITE_NULL: return VT_NULL;
-    case SQLITE_TEXT: return has("DATE") ? VT_DATE : VT_BSTR;
+    case SQLITE_TEXT: return kind == kDeclDate ? VT_DATE : VT_BSTR;
     case SQLITE_BLOB: return VT_ARRAY | VT_UI1;
     case SQLITE_FLOAT:
-      if (has("CURRENCY") || has("MONEY")) return VT_CY;
-      if (has("DATE")) return VT_DATE;
-      if (has("SINGLE") || has("FLOAT4")) return VT_R4;
+      if (kind == kDeclCurrency) return VT_CY;
+      if (kind == kDeclDate) return VT_DATE;
+      if (kind == kDeclSingle) return VT_R4;
       return VT_R8;
   }
-  // Integers.
-  if (has("BOOL") || has("BIT") || has("YESNO")) return VT_BOOL;
-  if (has("CURRENCY") || has("MONEY")) return VT_CY;
-  if (has("BYTE") || has("TINYINT")) return VT_UI1;
-  if (has("SMALLINT") || has("SHORT") || has("INT2")) return VT_I2;
+  switch (kind) {  // integers
+    case kDeclBool: return VT_BOOL;
+    case kDeclCurrency: return VT_CY;
+    case kDeclDate: return VT_DATE;
+    case kDeclByte: return VT_UI1;
+    case kDeclShort: return VT_I2;
+  }
   return VT_I4;
 }
 
@@ -192,15 +208,14 @@ unsigned short WidenForValue(unsigned short vt, long long v) {
   return vt;
 }
 
-DaoVariant ReadColumn(sqlite3_stmt* stmt, int i) {
+DaoVariant ReadColumn(sqlite3_stmt* stmt, int i, unsigned char kind) {
   DaoVariant v;
   int storage = sqlite3_column_type(stmt, i);
-  v.vt = TypeOf(storage, sqlite3_column_decltype(stmt, i));
+  v.vt = TypeOf(storage, kind);
   switch (storage) {
     case SQLITE_INTEGER:
       v.integer = sqlite3_column_int64(stmt, i);
-      v.real = static_cast<double>(v.integer);
-      if (v.vt == VT_DATE) v.real = static_cast<double>(v.integer);
+      v.real = static_cast<double>(v.integer);  // currency and dates read it as a number
       v.vt = WidenForValue(v.vt, v.integer);
       break;
     case SQLITE_FLOAT: v.real = sqlite3_column_double(stmt, i); break;
@@ -294,6 +309,7 @@ struct DaoConnection {
   struct Cached {
     std::string sql;
     sqlite3_stmt* stmt;
+    std::vector<unsigned char> kinds;  // DeclKind of each result column
   };
   sqlite3* db = nullptr;
   bool readOnly = true;
@@ -420,12 +436,13 @@ void CDaoDatabase::Rollback() {
   Exec("ROLLBACK");
 }
 
-sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql) {
+sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql, std::vector<unsigned char>& kinds) {
   if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
   auto& cache = m_pConn->cache;
   for (std::size_t i = cache.size(); i-- > 0;) {
     if (cache[i].sql != sql) continue;
     sqlite3_stmt* stmt = cache[i].stmt;
+    kinds = std::move(cache[i].kinds);
     cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
     return stmt;
   }
@@ -436,10 +453,12 @@ sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql) {
     Throw(m_pConn->db, rc);
   }
   if (!stmt) throw CDaoException(SQLITE_MISUSE, "the query is empty: " + sql);
+  kinds.clear();
+  for (int i = 0, n = sqlite3_column_count(stmt); i < n; ++i) kinds.push_back(KindOf(sqlite3_column_decltype(stmt, i)));
   return stmt;
 }
 
-void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, CDaoRecordset* owner) {
+void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<unsigned char>&& kinds, CDaoRecordset* owner) {
   auto it = std::find(m_openRecordsets.begin(), m_openRecordsets.end(), owner);
   if (it != m_openRecordsets.end()) m_openRecordsets.erase(it);
   // Reset ends the statement's read, so no lock outlives the recordset.
@@ -453,7 +472,7 @@ void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, CDaoRecordset* owner) {
     sqlite3_finalize(cache.front().stmt);
     cache.erase(cache.begin());
   }
-  cache.push_back({sqlite3_sql(stmt), stmt});
+  cache.push_back({sqlite3_sql(stmt), stmt, std::move(kinds)});
 }
 
 // ---- CDaoRecordset ----
@@ -473,7 +492,7 @@ void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
 void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
   Close();
   Db();
-  m_pStmt = m_pDatabase->AcquireStatement(sql);
+  m_pStmt = m_pDatabase->AcquireStatement(sql, m_kinds);
   m_pDatabase->m_openRecordsets.push_back(this);
   Step();
 }
@@ -485,7 +504,8 @@ void CDaoRecordset::Step() {
     m_bEOF = false;
     int n = sqlite3_column_count(m_pStmt);
     m_row.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) m_row.push_back(ReadColumn(m_pStmt, i));
+    for (int i = 0; i < n; ++i)
+      m_row.push_back(ReadColumn(m_pStmt, i, i < static_cast<int>(m_kinds.size()) ? m_kinds[i] : static_cast<unsigned char>(kDeclPlain)));
     return;
   }
   m_bEOF = true;
@@ -583,7 +603,7 @@ void CDaoRecordset::Update() {
 }
 
 void CDaoRecordset::Close() {
-  if (m_pStmt) m_pDatabase->ReleaseStatement(m_pStmt, this);
+  if (m_pStmt) m_pDatabase->ReleaseStatement(m_pStmt, std::move(m_kinds), this);
   m_pStmt = nullptr;
   m_bEOF = true;
   m_bEditing = false;

@@ -96,8 +96,8 @@ class CDaoDatabase {
  private:
   friend class CDaoRecordset;
   void Exec(const char* sql);
-  sqlite3_stmt* AcquireStatement(const std::string& sql);
-  void ReleaseStatement(sqlite3_stmt* stmt, CDaoRecordset* owner);
+  sqlite3_stmt* AcquireStatement(const std::string& sql, std::vector<unsigned char>& kinds);
+  void ReleaseStatement(sqlite3_stmt* stmt, std::vector<unsigned char>&& kinds, CDaoRecordset* owner);
   DaoConnection* m_pConn = nullptr;
   bool m_bInTrans = false;
   std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
@@ -147,6 +147,7 @@ class CDaoRecordset {
   sqlite3_stmt* m_pStmt = nullptr;
   bool m_bEOF = true;
   std::vector<DaoVariant> m_row;  // the current row, so edits can find it again
+  std::vector<unsigned char> m_kinds;  // what each column's declared type says
   bool m_bEditing = false;
   std::vector<std::pair<int, std::string>> m_edits;
 };
