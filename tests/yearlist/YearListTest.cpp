@@ -123,12 +123,23 @@ TEST(YearListMarkers, PhasesAndMajorTerms) {
 
 TEST(YearListItems, NameDateAndClockTime) {
   CalendarMode = 0;
-  // 13:40:59.6 JST: the seconds round up to 60, as the list has always shown.
-  const double jd = DateToJulianDay(2000, 1, 21, 13 + 40 / 60.0 + 59.6 / 3600.0, 135.0);
-  CalendarEvent full{2000, 1, 21, 0, jd, 180, {}};
-  EXPECT_EQ(YearEventItem(full, true), " 満月 2000/ 1/21 13:40:60");
-  CalendarEvent equinox{2000, 3, 20, 0, DateToJulianDay(2000, 3, 20, 16.5, 135.0), 0, {}};
-  EXPECT_EQ(YearEventItem(equinox, false), " 春分 2000/ 3/20 16:30:00");
+  struct Case {
+    double y, m, d, hour;
+    double angle;
+    bool phase;
+    const char* item;
+  } cases[] = {
+      {2000, 1, 21, 13 + 40 / 60.0 + 20 / 3600.0, 180, true, " 満月 2000/ 1/21 13:40:20"},
+      {2000, 3, 20, 16.5, 0, false, " 春分 2000/ 3/20 16:30:00"},
+      // 59.5 seconds and more read as the next minute, at midnight the next day.
+      {2000, 1, 21, 13 + 40 / 60.0 + 59.6 / 3600.0, 0, true, " 新月 2000/ 1/21 13:41:00"},
+      {2000, 12, 31, 23 + 59 / 60.0 + 59.7 / 3600.0, 270, true, " 下弦 2001/ 1/ 1 00:00:00"},
+      {2000, 12, 31, 23 + 59 / 60.0 + 59.2 / 3600.0, 270, false, " 冬至 2000/12/31 23:59:59"},
+  };
+  for (const Case& c : cases) {
+    CalendarEvent e{c.y, c.m, c.d, c.hour, DateToJulianDay(c.y, c.m, c.d, c.hour, 135.0), c.angle, {}};
+    EXPECT_EQ(YearEventItem(e, c.phase), c.item);
+  }
 }
 
 TEST(YearListSign, YearSexagenaryText) {

@@ -151,6 +151,7 @@ void CYearListDlg::BuildControls() {
     t->setColumnCount(1);
     t->setRootIsDecorated(false);
     t->setSelectionMode(QAbstractItemView::SingleSelection);
+    t->setUniformRowHeights(true);
     return t;
   };
   m_listPhases = eventList(Du(340, 0, 103, 56));
@@ -162,6 +163,9 @@ void CYearListDlg::BuildControls() {
     text->setGeometry(r.x(), r.y(), r.width(), 26);
     list = new QListWidget(this);
     list->setGeometry(r.x(), r.y() + 26, r.width(), r.height() - 26);
+    // One line per era year: measuring each of the ~1500 items would cost
+    // more than everything else the window does when it opens.
+    list->setUniformItemSizes(true);
     connect(list, &QListWidget::currentTextChanged, this, [this, id](const QString& item) {
       if (!m_bFillingEras && !item.isEmpty()) OnEraPick(id, item);
     });

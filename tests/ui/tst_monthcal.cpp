@@ -1,0 +1,109 @@
+// The month calendar as drawn: colours of its days, and every drawn pixel of
+// a day selecting that day through the click grid.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QImage>
+#include <QPainter>
+#include <QtTest>
+#include <unistd.h>
+
+#include "astro/Globals.h"
+#include "caldb/ui/MonthCalendarView.h"
+
+namespace {
+
+using namespace monthcal;
+
+const QColor kBack(kBackground.r, kBackground.g, kBackground.b);
+
+QImage Render(const MonthCalendarModel& model) {
+  QImage image(kControlWidth, kControlHeight, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  PaintMonthCalendar(painter, model);
+  return image;
+}
+
+bool IsRed(QColor c) { return c.red() > 200 && c.green() < 90 && c.blue() < 90; }
+// Fully covered grey pixels; the edges of black text on light yellow are
+// never this neutral.
+bool IsGrey(QColor c) {
+  return std::abs(c.red() - 125) < 8 && std::abs(c.green() - 125) < 8 && std::abs(c.blue() - 125) < 8;
+}
+bool IsBlack(QColor c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; }
+
+}  // namespace
+
+class TstMonthCal : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    const QByteArray db = OMBREL_DB_PATH;
+    QVERIFY(chdir(db.left(db.lastIndexOf('/')).constData()) == 0);
+    CalendarMode = 0;
+  }
+
+  // February 2009 runs Sunday to Saturday: six rows, grey weeks on both sides.
+  void coloursOfTheDays() {
+    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1);
+    QCOMPARE(model.cells.size(), std::size_t(42));
+    const QImage image = Render(model);
+    if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) image.save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
+    QCOMPARE(QColor(image.pixel(2, 245)), kBack);
+    QCOMPARE(QColor(image.pixel(kTitleBarLeft + 2, kTitleBarTop + 2)), QColor(0, 0, 255));
+    for (const MonthCalendarCell& c : model.cells) {
+      const Point o = CellOrigin(c.row, c.column);
+      int red = 0, grey = 0, black = 0;
+      for (int y = o.y; y < o.y + kCellHeight; ++y)
+        for (int x = o.x; x < o.x + kCellWidth; ++x) {
+          const QColor p = image.pixel(x, y);
+          red += IsRed(p);
+          grey += IsGrey(p);
+          black += IsBlack(p);
+        }
+      const QString where = QString::fromStdString(c.dayText + " " + c.signText);
+      switch (c.tone) {
+        case MonthCellTone::Selected:
+          QVERIFY2(red > 0 && grey == 0 && black == 0, qPrintable(where));
+          QCOMPARE(QString::fromStdString(c.dayText), QStringLiteral("14"));
+          break;
+        case MonthCellTone::OtherMonth: QVERIFY2(grey > 0 && red == 0 && black == 0, qPrintable(where)); break;
+        case MonthCellTone::Current: QVERIFY2(black > 0 && red == 0 && grey == 0, qPrintable(where)); break;
+      }
+    }
+  }
+
+  // Each day drawn alone: every pixel it inks, number and sign, lies in the
+  // click cell that selects it, in both sign displays.
+  void everyDrawnPixelSelectsItsDay() {
+    for (int signDisplay : {0, 1}) {
+      const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, signDisplay);
+      QVERIFY(model.error.empty());
+      MonthCalendarModel blank = model;
+      blank.cells.clear();
+      const QImage background = Render(blank);
+      for (const MonthCalendarCell& c : model.cells) {
+        MonthCalendarModel one = blank;
+        one.cells = {c};
+        const QImage image = Render(one);
+        int inked = 0;
+        for (int y = 0; y < kControlHeight; ++y)
+          for (int x = 0; x < kControlWidth; ++x) {
+            if (image.pixel(x, y) == background.pixel(x, y)) continue;
+            ++inked;
+            JulianDay jd = 0;
+            QVERIFY2(HitTest(x + kControlLeft, y + kControlTop, model.firstCellJulianDay, jd),
+                     qPrintable(QStringLiteral("pixel %1,%2 outside the grid").arg(x).arg(y)));
+            QCOMPARE(jd, c.julianDay);
+          }
+        QVERIFY(inked > 20);  // a number and a sign were drawn
+      }
+    }
+  }
+};
+
+QTEST_MAIN(TstMonthCal)
+#include "tst_monthcal.moc"
+#endif

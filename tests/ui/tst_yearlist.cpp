@@ -1,0 +1,220 @@
+// The year list window through its controls: opening and reopening, the
+// conversion rows, the range message, the spinner, the era pick, the lists,
+// the drawn grid and the file output.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <unistd.h>
+
+#include "astro/Globals.h"
+#include "view/ui/UpDown.h"
+#include "yearlist/ui/YearListDlg.h"
+
+namespace {
+
+struct Message {
+  QString text, caption;
+};
+QList<Message> g_messages;
+void RecordMessage(QWidget*, const QString& text, const QString& caption) { g_messages.append({text, caption}); }
+
+QString g_savePath;
+QString ChosenFile(QWidget*) {
+  // The file dialog may leave the process in another directory.
+  QDir::setCurrent(QDir::tempPath());
+  return g_savePath;
+}
+
+QByteArray Golden(const char* name) {
+  QFile f(QStringLiteral(OMBREL_FIXTURES "/yearlist/") + QString::fromLatin1(name));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QPushButton* Button(QWidget* dlg, const QString& text) {
+  for (QPushButton* b : dlg->findChildren<QPushButton*>())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+}  // namespace
+
+class TstYearList : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<CYearListDlg> m_dlg;
+
+  QString Field(int id) { return m_dlg->Field(id)->text(); }
+  void Type(int id, const QString& text) { m_dlg->Field(id)->setText(text); }
+  void Click(const char* text) { QTest::mouseClick(Button(m_dlg.get(), QString::fromUtf8(text)), Qt::LeftButton); }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(QFile::copy(QStringLiteral(OMBREL_DB_PATH), m_dir.filePath(QStringLiteral("History.mdb"))));
+    QDir::setCurrent(m_dir.path());
+    CYearListDlg::ShowMessage = RecordMessage;
+    CYearListDlg::ChooseSaveFile = ChosenFile;
+    CalendarMode = 0;
+  }
+
+  void init() {
+    g_messages.clear();
+    m_dlg = std::make_unique<CYearListDlg>();
+    m_dlg->m_strYear = "2033";
+    m_dlg->m_strMonth = "11";
+    m_dlg->m_strDay = "15";
+  }
+
+  void cleanup() { m_dlg.reset(); }
+
+  void opensOnceAndAgainAfterEscOrQuit() {
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(m_dlg->Create());
+    qInfo("opening the year list took %lld ms", static_cast<long long>(t.elapsed()));
+    QVERIFY(m_dlg->IsWindowOpen());
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral("一覧表"));
+    QVERIFY(!m_dlg->Create());
+    QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+    QVERIFY(!m_dlg->IsWindowOpen());
+    t.restart();
+    QVERIFY(m_dlg->Create());
+    qInfo("opening it again took %lld ms", static_cast<long long>(t.elapsed()));
+    Click("終了");
+    QVERIFY(!m_dlg->IsWindowOpen());
+    m_dlg->m_strYear = "2005";
+    QVERIFY(m_dlg->Create());
+    QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
+    QCOMPARE(Field(1004), QStringLiteral("2005"));
+    QVERIFY(g_messages.isEmpty());
+  }
+
+  void conversionRowsAndLists() {
+    QVERIFY(m_dlg->Create());
+    // 2033-11-15 is 10/24; 11/15 is 12-06 and 閏11/15 is 2034-01-05.
+    QCOMPARE(Field(1015) + "/" + Field(1016), QStringLiteral("10/24"));
+    QCOMPARE(Field(1029) + "/" + Field(1030), QStringLiteral("12/6"));
+    QCOMPARE(Field(1041) + Field(1042) + "/" + Field(1043), QStringLiteral("閏1/5"));
+    QCOMPARE(Field(1003), QStringLiteral("年干支  癸丑"));
+    QCOMPARE(Field(1010), QStringLiteral("令和"));
+    QCOMPARE(m_dlg->PhaseList()->headerItem()->text(0), QStringLiteral("月のこよみ"));
+    QCOMPARE(m_dlg->TermList()->headerItem()->text(0), QStringLiteral("二十四節季"));
+    QCOMPARE(m_dlg->PhaseList()->topLevelItemCount(), m_dlg->m_nPhaseCount);
+    QVERIFY(m_dlg->m_nPhaseCount > 50 && m_dlg->m_nTermCount > 25);
+    QVERIFY(m_dlg->TermList()->topLevelItem(0)->text(0).contains(QStringLiteral("2033/ 1/")));
+    // 西暦表示 keeps the year's sign and empties the leap row for month 4.
+    Type(1006, QStringLiteral("4"));
+    Click("西暦表示");
+    QCOMPARE(m_dlg->m_nDisplayMode, kWesternLayout);
+    QCOMPARE(Field(1003), QStringLiteral("年干支  癸丑"));
+    QVERIFY(Field(1042).isEmpty());
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGrid[0][1]), QStringLiteral("1"));
+  }
+
+  void rangeMessageLeavesTheWindowAlone() {
+    QVERIFY(m_dlg->Create());
+    const YearGrid before = m_dlg->m_strGrid;
+    for (const char* year : {"2042", "-667"}) {
+      for (const char* button : {"和暦表示", "西暦表示"}) {
+        g_messages.clear();
+        Type(1004, QString::fromLatin1(year));
+        Click(button);
+        QCOMPARE(g_messages.size(), 1);
+        QCOMPARE(g_messages[0].text, QStringLiteral("西暦を-666年～2041年以内で入力してください。"));
+        QCOMPARE(g_messages[0].caption, QStringLiteral("入力範囲"));
+        QCOMPARE(Field(1004), QString::fromLatin1(year));
+        QVERIFY(m_dlg->m_strGrid == before);
+      }
+    }
+    // The spinner's up arrow on 2041 gives 2042, then the message.
+    Type(1004, QStringLiteral("2041"));
+    g_messages.clear();
+    auto* spin = m_dlg->findChild<CUpDown*>();
+    QTest::mouseClick(spin->UpButton(), Qt::LeftButton);
+    QCOMPARE(Field(1004), QStringLiteral("2042"));
+    QCOMPARE(g_messages.size(), 1);
+    QTest::mouseClick(spin->DownButton(), Qt::LeftButton);
+    QCOMPARE(Field(1004), QStringLiteral("2041"));
+    QCOMPARE(g_messages.size(), 1);
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2041"));
+  }
+
+  void typedTextsAreNotQueries() {
+    QVERIFY(m_dlg->Create());
+    g_messages.clear();
+    Type(1006, QStringLiteral("1 OR 1=1"));
+    Click("和暦表示");
+    QCOMPARE(g_messages.size(), 1);
+    Type(1006, QStringLiteral("1"));
+    Click("和暦表示");
+    QCOMPARE(g_messages.size(), 1);
+    QCOMPARE(Field(1015) + "/" + Field(1016), QStringLiteral("12/15"));  // 2033-01-15
+  }
+
+  void pickingAnEraShowsItsYear() {
+    QVERIFY(m_dlg->Create());
+    QListWidget* list = m_dlg->EraListByTable();
+    QVERIFY(list->count() > 1000);
+    // Preselected: the item of the year shown.
+    QVERIFY(list->currentItem() && list->currentItem()->text().endsWith(QStringLiteral("2033")));
+    const QList<QListWidgetItem*> found = list->findItems(QStringLiteral("   2005"), Qt::MatchEndsWith);
+    QCOMPARE(found.size(), 1);
+    list->setCurrentItem(found[0]);
+    QCOMPARE(Field(1004), QStringLiteral("2005"));
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2005"));
+    QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
+  }
+
+  void fileOutputAndTheDrawnGrid() {
+    m_dlg->m_nSignDisplay = 0;
+    m_dlg->m_nCalendarMode = 0;
+    QVERIFY(m_dlg->Create());
+    // The view's copy of a new date must not retitle the grid shown.
+    m_dlg->m_strYear = "1999";
+    const QString saved = QDir::currentPath();
+    g_savePath = m_dir.filePath(QStringLiteral("y.csv"));
+    Click("FILE出力");
+    QCOMPARE(QDir::currentPath(), saved);
+    QFile out(g_savePath);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll(), Golden("year-2033-lunisolar.csv"));
+    QVERIFY(g_messages.isEmpty());
+
+    g_savePath = m_dir.filePath(QStringLiteral("missing/y.csv"));
+    Click("FILE出力");
+    QCOMPARE(g_messages.size(), 1);
+    QCOMPARE(g_messages[0].caption, QStringLiteral("FILE出力"));
+    QCOMPARE(QDir::currentPath(), saved);
+
+    // The grid as drawn: light yellow, green new-moon days, red term days.
+    const QImage grid = m_dlg->GridFrame()->grab().toImage();
+    const QImage window = m_dlg->grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) window.save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
+    QCOMPARE(grid.size(), QSize(1110, 570));
+    QCOMPARE(QColor(grid.pixel(grid.width() - 2, grid.height() - 2)), QColor(255, 255, 200));
+    int green = 0, red = 0;
+    for (int y = 0; y < grid.height(); ++y)
+      for (int x = 0; x < grid.width(); ++x) {
+        const QColor c = grid.pixel(x, y);
+        green += c.green() > 200 && c.red() < 80 && c.blue() < 80;
+        red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+      }
+    QVERIFY(green > 100);
+    QVERIFY(red > 100);
+  }
+};
+
+QTEST_MAIN(TstYearList)
+#include "tst_yearlist.moc"
+#endif
