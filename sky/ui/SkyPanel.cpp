@@ -74,12 +74,79 @@ void DrawTextAt(QPainter& painter, int x, int y, const std::string& utf8) {
   painter.drawText(QPointF(x, y + painter.fontMetrics().ascent()), QString::fromStdString(utf8));
 }
 
+// The image a painter draws on, when lines may be plotted into it directly:
+// a 32-bit image, opaque source-over painting, no clip, whole-pixel
+// translation only. Anything else goes through QPainter.
+QImage* DirectTarget(QPainter& painter, int& dx, int& dy) {
+  QPaintDevice* device = painter.device();
+  if (!device || device->devType() != QInternal::Image) return nullptr;
+  QImage* image = static_cast<QImage*>(device);
+  const QImage::Format f = image->format();
+  if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+      f != QImage::Format_ARGB32_Premultiplied)
+    return nullptr;
+  // A shared image would detach on bits() and leave the painter on the old copy.
+  if (!image->isDetached() || painter.hasClipping() || painter.opacity() != 1.0 ||
+      image->devicePixelRatio() != 1.0 ||
+      painter.compositionMode() != QPainter::CompositionMode_SourceOver ||
+      painter.testRenderHint(QPainter::Antialiasing) || painter.pen().widthF() > 1.0 ||
+      painter.pen().style() != Qt::SolidLine || painter.pen().color().alpha() != 255)
+    return nullptr;
+  const QTransform& t = painter.deviceTransform();
+  if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) ||
+      t.dy() != std::floor(t.dy()))
+    return nullptr;
+  dx = static_cast<int>(t.dx());
+  dy = static_cast<int>(t.dy());
+  return image;
+}
+
+// Bresenham over one segment, end points included as QPainter draws them.
+void PlotSegment(QImage& image, QRgb colour, int x0, int y0, int x1, int y1) {
+  const int w = image.width(), h = image.height();
+  const qsizetype stride = image.bytesPerLine() / 4;
+  QRgb* bits = reinterpret_cast<QRgb*>(image.bits());
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  const int ax = std::abs(x1 - x0), ay = std::abs(y1 - y0);
+  int err = ax - ay;
+  for (;;) {
+    if (x0 >= 0 && y0 >= 0 && x0 < w && y0 < h) bits[y0 * stride + x0] = colour;
+    if (x0 == x1 && y0 == y1) break;
+    const int e2 = 2 * err;
+    if (e2 > -ay) {
+      err -= ay;
+      x0 += sx;
+    }
+    if (e2 < ax) {
+      err += ax;
+      y0 += sy;
+    }
+  }
+}
+
+// Far-off points (a huge place or moment) are left to QPainter's own clipping.
+bool Plottable(const PixelPoint& p) { return std::abs(p.x) < 100000 && std::abs(p.y) < 100000; }
+
+// The grid alone is thousands of short segments per refresh; plotting them
+// directly into the panel's image is several times faster than QPainter's
+// general line path.
 void DrawPolylines(QPainter& painter, const ChartPolylines& lines, int from, int to) {
+  int dx = 0, dy = 0;
+  QImage* image = DirectTarget(painter, dx, dy);
+  const QRgb colour = painter.pen().color().rgba();
   static QPolygon polygon;
   for (int i = from; i < to; ++i) {
     const int begin = lines.starts[i];
     const int end = i + 1 < lines.RunCount() ? lines.starts[i + 1]
                                              : static_cast<int>(lines.points.size());
+    bool direct = image != nullptr;
+    for (int k = begin; k < end && direct; ++k) direct = Plottable(lines.points[k]);
+    if (direct) {
+      for (int k = begin + 1; k < end; ++k)
+        PlotSegment(*image, colour, lines.points[k - 1].x + dx, lines.points[k - 1].y + dy,
+                    lines.points[k].x + dx, lines.points[k].y + dy);
+      continue;
+    }
     polygon.resize(end - begin);
     for (int k = begin; k < end; ++k) polygon[k - begin] = QPoint(lines.points[k].x, lines.points[k].y);
     painter.drawPolyline(polygon);
