@@ -151,5 +151,7 @@ TEST(Anniversaries, DamagedFilesNeverBreakTheReading) {
   for (const Anniversary& a : list) EXPECT_TRUE(text::IsValidUtf8(a.text));
 
   EXPECT_TRUE(ReadAnniversaries(dir.Write("blank.dat", "\r\n祝:元日,1,1\r\n")).empty());
+  // A byte-order mark is not part of the first line's text.
+  EXPECT_EQ(AnniversariesOn(ReadAnniversaries(dir.Write("bom.dat", "\xEF\xBB\xBF元日,1,1\n")), 1, 1), Items{"元日"});
   EXPECT_TRUE(ReadAnniversaries(dir.Write("empty.dat", "")).empty());
 }
