@@ -383,6 +383,10 @@ CDaoDatabase::~CDaoDatabase() { Close(); }
 
 void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
   Close();
+  // Only regular files: opening a pipe or a device could block forever.
+  struct stat st;
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw CDaoException(SQLITE_CANTOPEN, "unable to open database file (not a regular file): " + name);
   FileIdentity file;
   bool known = Identify(name, file);
   if (readOnly && known) m_pConn = TakePooled(file);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "caldb/Dao.h"
@@ -69,11 +71,15 @@ TEST(CDaoDatabase, EngineErrorsBecomeExceptionsAndNoFileIsMade) {
   dir.Write("empty.mdb", "");
   dir.Write("text.mdb", std::string(4096, 'x'));
   dir.Write("truncated.mdb", good.substr(0, good.size() / 3));
+  std::filesystem::create_directory(dir.File("folder.mdb"));
+  ASSERT_EQ(::mkfifo(dir.File("pipe.mdb").c_str(), 0600), 0);  // opening it must not block
   struct Case { std::string file; const char* query; } cases[] = {
       {"missing.mdb", "SELECT * FROM [Kyuureki] WHERE [ID]=1;"},
       {"empty.mdb", "SELECT * FROM [Kyuureki] WHERE [ID]=1;"},
       {"text.mdb", "SELECT * FROM [Kyuureki] WHERE [ID]=1;"},
       {"truncated.mdb", "SELECT * FROM [Kyuureki] WHERE [ID]=34000;"},
+      {"folder.mdb", "SELECT 1;"},
+      {"pipe.mdb", "SELECT 1;"},
       {"", "SELECT * FROM [NoSuchTable];"},
       {"", "SELECT * FROM [Kyuureki] WHERE [ID]=abc;"},
   };
