@@ -9,9 +9,11 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "view/DayPanel.h"
+#include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
 
 class QLabel;
@@ -44,7 +46,7 @@ inline constexpr int kListRequestDataPhases = 7;
 inline constexpr int kListRequestDataTerms = 8;
 inline constexpr int kAstroRequestTable = 1;
 
-class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
+class CMyView : public QWidget, public DayPanel, public CListRequestTarget, public CAstroRequestTarget {
   Q_OBJECT
 
  public:
@@ -96,7 +98,11 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
   int OnDeltaposDay(int delta);
   void OnLButtonDown(QPoint point);
   long OnListRequest(int wParam, long lParam) override;
-  long OnAstroRequest(int wParam, long lParam);
+  long OnAstroRequest(int wParam, long lParam) override;
+
+  // Runs a command as the event loop would: a database engine error ends it
+  // and is reported, and the window stays usable.
+  void RunCommand(const std::function<void()>& step);
 
   // The whole form as it shows (controls and drawings), for --render and tests.
   QImage RenderForm();
@@ -124,6 +130,11 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
   // JulianDay of the month calendar's top-left cell, written by its drawing.
   double m_dFirstCellJulianDay = 0;
 
+  // A database error ends the operation in progress and is shown in a message
+  // box; with m_bQuietErrors (the --render run) it is only kept here.
+  bool m_bQuietErrors = false;
+  std::string m_strLastError;
+
  signals:
   // Emitted by OnQuit: the frame closes and the program ends.
   void quitRequested();
@@ -135,9 +146,16 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
 
  private:
   void CreateControls();
-  // Runs one of the design's refresh chains with database errors reported.
-  template <class F>
-  void Guarded(F&& step);
+  void ReportError(const QString& text);
+  // The date texts ("%4.0f", "%2.0f", "%2.0f"), and with the hour ("%2.1f"
+  // into the form, "%2.5f" into m_strHourExact).
+  void WriteDateTexts(double year, double month, double day);
+  void WriteDateTextsWithHour(double year, double month, double day, double hour);
+  // The form's date and the given hour text into the view's copy and WorkYear ...
+  void ReadFormIntoWorkDate(const std::string& hourText);
+  // CalendarMode and the year list's copies follow SettingsDlg.
+  void PublishCalendarSettings();
+  int StepDateField(std::string& field, double& value, int delta);
 
   QLineEdit* m_editYear = nullptr;
   QLineEdit* m_editMonth = nullptr;
@@ -165,12 +183,13 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget {
   QPushButton* m_btnChange = nullptr;
   QPushButton* m_btnToday = nullptr;
   QPushButton* m_btnQuit = nullptr;
-  QTreeWidget* m_listPhases = nullptr;       // 1027
-  QTreeWidget* m_listTerms = nullptr;        // 1028
-  QTreeWidget* m_listSelectedDays = nullptr; // 1029
-  QTreeWidget* m_listSeasonalDays = nullptr; // 1030
+  QTreeWidget* m_wndPhases = nullptr;        // 1027
+  QTreeWidget* m_wndTerms = nullptr;         // 1028
+  QTreeWidget* m_wndSelectedDays = nullptr;  // 1029
+  QTreeWidget* m_wndSeasonalDays = nullptr;  // 1030
 
   int m_nTimerId = 0;
   bool m_bRefreshPending = false;
+  bool m_bReporting = false;
   QImage m_imgSurface;
 };

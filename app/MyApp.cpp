@@ -1,0 +1,135 @@
+#include "app/MyApp.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/AboutDlg.h"
+#include "app/MainFrm.h"
+#include "core/Text.h"
+#include "view/ui/MyView.h"
+
+CMyApp::CMyApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("Ombrel"));
+  setApplicationVersion(QStringLiteral(OMBREL_VERSION));
+  setWindowIcon(QIcon(QStringLiteral(":/ombrel.png")));
+}
+
+CMyApp::~CMyApp() = default;
+
+CMyView* CMyApp::View() const { return m_pMainWnd ? m_pMainWnd->View() : nullptr; }
+
+bool CMyApp::InitInstance(bool show) {
+  m_pMainWnd = std::make_unique<CMainFrame>();
+  CMainFrame* frame = m_pMainWnd.get();
+  connect(frame->m_actAbout, &QAction::triggered, this, &CMyApp::OnAppAbout);
+  connect(frame->m_actNew, &QAction::triggered, this, &CMyApp::OnFileNew);
+  connect(frame->m_actOpen, &QAction::triggered, this, &CMyApp::OnFileOpen);
+  connect(frame->m_actPrint, &QAction::triggered, this, &CMyApp::OnFilePrint);
+  connect(frame->m_actHelp, &QAction::triggered, this, &CMyApp::OnHelp);
+  m_doc.OnNewDocument();
+  View()->OnInitialUpdate();
+  if (show) {
+    frame->show();
+    View()->RequestRefresh();
+  }
+  return true;
+}
+
+int CMyApp::ExitInstance() {
+  m_pMainWnd.reset();
+  return 0;
+}
+
+void CMyApp::OnAppAbout() {
+  CAboutDlg dlg(m_pMainWnd.get());
+  dlg.exec();
+}
+
+void CMyApp::OnFileNew() {
+  if (!m_doc.OnNewDocument()) return;
+  View()->OnInitialUpdate();
+  View()->RequestRefresh();
+}
+
+void CMyApp::OnFileOpen() {
+  if (QFileDialog::getOpenFileName(m_pMainWnd.get()).isEmpty()) return;
+  OnFileNew();
+}
+
+void CMyApp::OnFilePrint() {
+  QPrinter printer;
+  QPrintDialog dlg(&printer, m_pMainWnd.get());
+  if (dlg.exec() != QDialog::Accepted) return;
+  QPainter painter(&printer);
+  const QImage form = View()->RenderForm();
+  const QRect page = painter.viewport();
+  const QSize size = form.size().scaled(page.size(), Qt::KeepAspectRatio);
+  painter.setViewport(page.x(), page.y(), size.width(), size.height());
+  painter.setWindow(form.rect());
+  painter.drawImage(0, 0, form);
+}
+
+void CMyApp::OnHelp() {
+  QMessageBox::information(
+      m_pMainWnd.get(), QStringLiteral("Ombrel"),
+      QStringLiteral("年・月・日・時間を入力して「日時変更」を押すと、その日時の暦と星空を表示します。\n"
+                     "矢印で年・月・日を一つずつ進め戻し、右下のカレンダーの日をクリックするとその日を表示します。\n"
+                     "「今日の表示」で現在の日時に戻ります。観測地と表示の設定はメニュー「設定値」で変更します。"));
+}
+
+bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
+  int y = 0, m = 0, d = 0, consumed = 0;
+  if (text.size() > 20 || std::sscanf(text.c_str(), "%d-%2d-%2d%n", &y, &m, &d, &consumed) != 3) return false;
+  if (consumed != static_cast<int>(text.size()) || m < 1 || m > 12 || d < 1 || d > 31) return false;
+  if (y < -999999 || y > 999999) return false;
+  year = y;
+  month = m;
+  day = d;
+  return true;
+}
+
+bool ParseRenderHour(const std::string& text, double& hour) {
+  char* end = nullptr;
+  const double h = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !std::isfinite(h) || h < 0 || h >= 24) return false;
+  hour = h;
+  return true;
+}
+
+int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error) {
+  app.InitInstance(false);
+  CMyView* view = app.View();
+  view->m_bQuietErrors = true;
+  view->RunCommand([view] { view->OnPaint(); });  // the first paint: the present moment
+  if (request.hasDate || request.hasHour) {
+    view->UpdateData(true);
+    const double year = request.hasDate ? request.year : ReadFormNumber(view->m_strYear);
+    const double month = request.hasDate ? request.month : ReadFormNumber(view->m_strMonth);
+    const double day = request.hasDate ? request.day : ReadFormNumber(view->m_strDay);
+    const double hour = request.hasHour ? request.hour : ReadFormNumber(view->m_strHourExact);
+    WriteFormDate(*view, year, month, day, hour);
+    view->UpdateData(false);
+    view->m_strLastError.clear();
+    view->RunCommand([view] { view->OnChangeDateTime(); });
+  }
+  CMainFrame* frame = app.MainFrame();
+  frame->ensurePolished();
+  const QImage image = frame->grab().toImage();
+  QImageWriter writer(QString::fromStdString(request.file), "png");
+  if (!writer.write(image)) {
+    error = request.file + ": " + writer.errorString().toStdString();
+    return 1;
+  }
+  if (!view->m_strLastError.empty()) {
+    error = view->m_strLastError;
+    return 1;
+  }
+  return 0;
+}

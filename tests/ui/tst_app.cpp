@@ -1,0 +1,163 @@
+// The application shell: the frame, its menu, the about box, Ctrl+N, the two
+// dialog commands and the --render path, with the real application object.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QtTest>
+
+#include "app/MainFrm.h"
+#include "app/MyApp.h"
+#include "astrodata/ui/AstroDataDlg.h"
+#include "tst_main_support.h"
+#include "view/Settings.h"
+#include "yearlist/ui/YearListDlg.h"
+
+class TstApp : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  CMyApp* App() { return static_cast<CMyApp*>(QCoreApplication::instance()); }
+  CMyView* View() { return App()->View(); }
+
+ private slots:
+  void init() {
+    m_dir = std::make_unique<ScratchWorkDir>();
+    SettingsDlg = SettingsRecord{};
+    QVERIFY(App()->InitInstance(false));
+    View()->RunCommand([this] { View()->OnPaint(); });
+  }
+  void cleanup() {
+    App()->ExitInstance();
+    m_dir.reset();
+  }
+
+  void frameHasTheCaptionAndAFixedSize() {
+    CMainFrame* frame = App()->MainFrame();
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Ombrelの窓"));
+    QCOMPARE(frame->minimumSize(), frame->maximumSize());
+    QCOMPARE(frame->width(), 750);
+    QCOMPARE(frame->height(), 520 + frame->menuBar()->sizeHint().height());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(View()->geometry(), QRect(0, frame->menuBar()->sizeHint().height(), 750, 520));
+  }
+
+  void menuTextsAreExact() {
+    QStringList texts;
+    for (QAction* top : App()->MainFrame()->menuBar()->actions()) {
+      QString line = top->text();
+      if (QMenu* m = top->menu())
+        for (QAction* item : m->actions()) line += " / " + (item->isSeparator() ? QStringLiteral("-") : item->text());
+      texts << line;
+    }
+    QCOMPARE(texts, QStringList({QStringLiteral("ﾌｧｲﾙ(&F) / Ombrelの窓終了(&X)"), QStringLiteral("年間暦一覧表"),
+                                 QStringLiteral("天文データ"), QStringLiteral("設定値 / 設定値"),
+                                 QStringLiteral("ﾍﾙﾌﾟ(&H) / ﾄﾋﾟｯｸの検索(&H) / - / Ombrel のﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
+  }
+
+  void aboutBoxShowsTheVersionAndClosesWithOk() {
+    QString caption, text;
+    ModalWatcher watcher([&](QWidget* w) {
+      caption = w->windowTitle();
+      text = w->findChild<QLabel*>(QStringLiteral("version"))->text();
+      QTest::mouseClick(Control<QPushButton>(w, 1), Qt::LeftButton);
+    });
+    App()->MainFrame()->m_actAbout->trigger();
+    QCOMPARE(caption, QStringLiteral("Ombrelのﾊﾞｰｼﾞｮﾝ情報"));
+    QCOMPARE(text, QStringLiteral("Ombrel Version 2.0"));
+    QVERIFY(!QApplication::activeModalWidget());
+  }
+
+  void ctrlNReturnsToThePresentAndRereadsTheSettings() {
+    CMainFrame* frame = App()->MainFrame();
+    QCOMPARE(frame->m_actNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    TypeMoment(View(), "2005", "1", "31", "10.0");
+    QFile f(QStringLiteral("ombrel.dat"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("135.5\n");
+    f.close();
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(Control(View(), 1003)->text(), QString::number(Now().year));
+    QCOMPARE(View()->m_dLongitude, 135.5);
+  }
+
+  void yearListOpensOnceAndAgainAfterClosing() {
+    CMainFrame* frame = App()->MainFrame();
+    TypeMoment(View(), "2005", "1", "31", "10.0");
+    frame->m_actYearList->trigger();
+    CYearListDlg* dlg = View()->m_pYearListDlg;
+    QVERIFY(dlg->IsWindowOpen());
+    QCOMPARE(QString::fromStdString(dlg->m_strYear), QStringLiteral("2005"));
+    QCOMPARE(Control(View(), 1003)->text(), QStringLiteral("2005"));
+    dlg->YearEdit()->setText(QStringLiteral("1999"));
+    frame->m_actYearList->trigger();  // already open: nothing happens
+    QCOMPARE(dlg->YearEdit()->text(), QStringLiteral("1999"));
+    QVERIFY(dlg->m_nPhaseCount > 12);  // the view answered its list requests
+    static_cast<QDialog*>(dlg)->accept();  // its 終了
+    QVERIFY(!dlg->IsWindowOpen());
+    frame->m_actYearList->trigger();
+    QVERIFY(dlg->IsWindowOpen());
+    QCOMPARE(dlg->YearEdit()->text(), QStringLiteral("2005"));
+  }
+
+  void dataWindowStartsFromTheForm() {
+    TypeMoment(View(), "2005", "1", "31", "10.0");
+    App()->MainFrame()->m_actAstroData->trigger();
+    CAstroDataDlg* dlg = View()->m_pAstroDataDlg;
+    QVERIFY(dlg->IsWindowOpen());
+    QCOMPARE(dlg->Field(CAstroDataDlg::IDC_YEAR)->text(), QStringLiteral("2005"));
+    QCOMPARE(dlg->Field(CAstroDataDlg::IDC_HOUR)->text(), QStringLiteral("10.0"));
+    QCOMPARE(dlg->Field(CAstroDataDlg::IDC_LONGITUDE)->text(), QStringLiteral("139.7"));
+    // The view computes the table for the window.
+    View()->OnAstroRequest(1, 0);
+    QVERIFY(dlg->m_table.bodies[0].transitTime > 11 && dlg->m_table.bodies[0].transitTime < 13);
+  }
+
+  void renderWritesThePicture() {
+    RenderRequest request;
+    request.file = m_dir->FilePath(QStringLiteral("form.png")).toStdString();
+    QVERIFY(ParseRenderDate("2005-01-31", request.year, request.month, request.day));
+    request.hasDate = true;
+    std::string error;
+    QCOMPARE(RenderMainWindow(*App(), request, error), 0);
+    QImage image(QString::fromStdString(request.file));
+    QCOMPARE(image.width(), 750);
+    QCOMPARE(Control(View(), 1003)->text(), QStringLiteral("2005"));
+
+    request.file = "/nonexistent-dir/form.png";
+    QCOMPARE(RenderMainWindow(*App(), request, error), 1);
+    QVERIFY2(QString::fromStdString(error).contains("/nonexistent-dir/form.png"), error.c_str());
+  }
+
+  void renderArguments_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("plain") << "2005-01-31" << true;
+    QTest::newRow("before the era") << "-660-02-11" << true;
+    QTest::newRow("month 13") << "2005-13-01" << false;
+    QTest::newRow("day 0") << "2005-01-00" << false;
+    QTest::newRow("trailing text") << "2005-01-31x" << false;
+    QTest::newRow("not a date") << "yesterday" << false;
+    QTest::newRow("overflowing year") << "99999999999-01-01" << false;
+  }
+  void renderArguments() {
+    QFETCH(QString, date);
+    QFETCH(bool, ok);
+    int y = 0, m = 0, d = 0;
+    QCOMPARE(ParseRenderDate(date.toStdString(), y, m, d), ok);
+  }
+};
+
+int main(int argc, char** argv) {
+  CMyApp app(argc, argv);
+  TstApp test;
+  return QTest::qExec(&test, argc, argv);
+}
+#include "tst_app.moc"
+#endif  // OMBREL_DB_PATH

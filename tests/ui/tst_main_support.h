@@ -1,0 +1,104 @@
+// Shared by the window tests: a scratch working directory holding the built
+// calendar database, and a way to act on a modal dialog once it is up.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+#include "view/ui/MyView.h"
+
+// A fresh directory made current for the test's lifetime, with "History.mdb"
+// copied in unless withDatabase is false.
+class ScratchWorkDir {
+ public:
+  explicit ScratchWorkDir(bool withDatabase = true) : m_previous(QDir::currentPath()) {
+    if (withDatabase) QFile::copy(QStringLiteral(OMBREL_DB_PATH), m_dir.filePath(QStringLiteral("History.mdb")));
+    QDir::setCurrent(m_dir.path());
+  }
+  ~ScratchWorkDir() { QDir::setCurrent(m_previous); }
+  QString FilePath(const QString& name) const { return m_dir.filePath(name); }
+
+ private:
+  QString m_previous;
+  QTemporaryDir m_dir;
+};
+
+// While it lives, runs `act` on each modal dialog that comes up (polled, since
+// exec() only returns once the dialog is closed). Scoped, so a watcher never
+// outlives the test that set it.
+class ModalWatcher {
+ public:
+  explicit ModalWatcher(std::function<void(QWidget*)> act) : m_act(std::move(act)) {
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+      if (QWidget* w = QApplication::activeModalWidget(); w && w != m_last) {
+        m_last = w;
+        m_act(w);
+      }
+    });
+    m_timer.start();
+  }
+
+ private:
+  std::function<void(QWidget*)> m_act;
+  QTimer m_timer;
+  QPointer<QWidget> m_last;
+};
+
+// Closes every message box that comes up while it lives and keeps their texts.
+class MessageBoxWatcher {
+ public:
+  MessageBoxWatcher()
+      : m_watcher([this](QWidget* w) {
+          if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            texts << box->text();
+            box->accept();
+          }
+        }) {}
+  QStringList texts;
+
+ private:
+  ModalWatcher m_watcher;
+};
+
+template <class T = QLineEdit>
+T* Control(QWidget* parent, int id) {
+  return parent->findChild<T*>(QString::number(id));
+}
+
+// Types a date and hour into the form and presses 日時変更.
+inline void TypeMoment(CMyView* view, const QString& year, const QString& month, const QString& day,
+                       const QString& hour) {
+  Control(view, 1003)->setText(year);
+  Control(view, 1004)->setText(month);
+  Control(view, 1007)->setText(day);
+  Control(view, 1011)->setText(hour);
+  QTest::mouseClick(Control<QPushButton>(view, 1021), Qt::LeftButton);
+}
+
+// The computer's local date and decimal hour now.
+struct Now {
+  int year, month, day;
+  double hour;
+  Now() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    year = tm.tm_year + 1900;
+    month = tm.tm_mon + 1;
+    day = tm.tm_mday;
+    hour = tm.tm_hour + tm.tm_min / 60.0 + tm.tm_sec / 3600.0;
+  }
+};

@@ -1,0 +1,231 @@
+// The main form through the real window: the refresh cycle, the clock, the
+// spinners, the month-calendar click, the timer and database failures.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <cmath>
+
+#include "astro/astro.h"
+#include "tst_main_support.h"
+#include "view/Settings.h"
+#include "view/ui/UpDown.h"
+
+class TstMainView : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  std::unique_ptr<CMyView> m_view;
+
+  QString Text(int id) { return Control(m_view.get(), id)->text(); }
+  // The form's date as "YYYY-MM-DD" from its three edits.
+  QString FormDate() {
+    return QStringLiteral("%1-%2-%3").arg(Text(1003).trimmed(), Text(1004).trimmed(), Text(1007).trimmed());
+  }
+  void Spin(int id, int delta) {
+    auto* spin = Control<CUpDown>(m_view.get(), id);
+    QTest::mouseClick(delta < 0 ? spin->UpButton() : spin->DownButton(), Qt::LeftButton);
+  }
+
+ private slots:
+  void init() {
+    m_dir = std::make_unique<ScratchWorkDir>();
+    SettingsDlg = SettingsRecord{};
+    m_view = std::make_unique<CMyView>();
+    m_view->OnInitialUpdate();
+    m_view->RunCommand([this] { m_view->OnPaint(); });
+  }
+  void cleanup() {
+    m_view.reset();
+    m_dir.reset();
+  }
+
+  void firstPaintShowsThePresent() {
+    const Now now;
+    QCOMPARE(Text(1003), QString::number(now.year));
+    QCOMPARE(Text(1004).toInt(), now.month);
+    QCOMPARE(Text(1007).toInt(), now.day);
+    // The hour with one decimal, the exact hour with five.
+    QVERIFY(QRegularExpression(QStringLiteral("^ ?\\d{1,2}\\.\\d$")).match(Text(1011)).hasMatch());
+    QVERIFY(std::fabs(QString::fromStdString(m_view->m_strHourExact).toDouble() - now.hour) < 0.05);
+    QVERIFY(!Text(1009).isEmpty());  // the weekday came from the database
+    QVERIFY(!Text(1013).isEmpty());
+    QCOMPARE(Control<QTreeWidget>(m_view.get(), 1027)->headerItem()->text(0), QStringLiteral("月のこよみ"));
+    QCOMPARE(Control<QTreeWidget>(m_view.get(), 1028)->headerItem()->text(0), QStringLiteral("二十四節季"));
+    QVERIFY(Control<QTreeWidget>(m_view.get(), 1027)->topLevelItemCount() >= 48);
+    QVERIFY(Control<QTreeWidget>(m_view.get(), 1028)->topLevelItemCount() >= 24);
+  }
+
+  void typedMomentNearThePresentFollowsTheClock() {
+    const Now now;
+    if (now.hour < 0.5 || now.hour > 23.5) QSKIP("too close to midnight to type a moment 15 minutes away");
+    TypeMoment(m_view.get(), QString::number(now.year), QString::number(now.month), QString::number(now.day),
+               QString::number(now.hour - 0.25, 'f', 2));
+    const QString hour = Text(1011);
+    QVERIFY2(QRegularExpression(QStringLiteral("^ ?\\d{1,2}\\.\\d{5}$")).match(hour).hasMatch(), qPrintable(hour));
+    QVERIFY(std::fabs(hour.toDouble() - Now().hour) < 0.01);
+    QCOMPARE(QString::fromStdString(m_view->m_strHourExact), hour);
+
+    // Two hours away the typed hour stays, and so does a day long past.
+    const QString away = QString::number(now.hour < 12 ? now.hour + 2 : now.hour - 2, 'f', 1);
+    TypeMoment(m_view.get(), QString::number(now.year), QString::number(now.month), QString::number(now.day), away);
+    QCOMPARE(Text(1011), away);
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.25");
+    QCOMPARE(Text(1011), QStringLiteral("10.25"));
+    QCOMPARE(QString::fromStdString(m_view->m_strHourExact), QStringLiteral("10.25"));
+  }
+
+  void spinnersCarry_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("spinner");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("day up at the month's end") << "2005-1-31" << 1008 << -1 << "2005-2-1";
+    QTest::newRow("month up from 31 January") << "2005-1-31" << 1006 << -1 << "2005-3-3";
+    QTest::newRow("month up from 31 January, leap year") << "2004-1-31" << 1006 << -1 << "2004-3-2";
+    QTest::newRow("year down from 29 February") << "2004-2-29" << 1005 << +1 << "2003-3-1";
+    QTest::newRow("day down on New Year's day") << "2005-1-1" << 1008 << +1 << "2004-12-31";
+    QTest::newRow("month up from December") << "2004-12-10" << 1006 << -1 << "2005-1-10";
+    QTest::newRow("month down from January") << "2005-1-15" << 1006 << +1 << "2004-12-15";
+    QTest::newRow("year up into 1 BC's successor") << "-1-6-1" << 1005 << -1 << "0-6-1";
+  }
+  void spinnersCarry() {
+    QFETCH(QString, start);
+    QFETCH(int, spinner);
+    QFETCH(int, delta);
+    QFETCH(QString, expected);
+    const QStringList p = start.split('-', Qt::KeepEmptyParts);
+    const bool bc = start.startsWith('-');
+    TypeMoment(m_view.get(), bc ? "-" + p[1] : p[0], p[bc ? 2 : 1], p[bc ? 3 : 2], "10.0");
+    Spin(spinner, delta);
+    QCOMPARE(FormDate(), expected);
+    QCOMPARE(Text(1011), QStringLiteral("10.0"));  // the hour does not change
+  }
+
+  void spinnerFormatsTheDateTexts() {
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    Spin(1008, -1);
+    QCOMPARE(Text(1003), QStringLiteral("2005"));
+    QCOMPARE(Text(1004), QStringLiteral(" 2"));
+    QCOMPARE(Text(1007), QStringLiteral(" 1"));
+  }
+
+  void clickInTheMonthCalendarSelectsThatDay() {
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    const double first = m_view->m_dFirstCellJulianDay;
+    QVERIFY(first > 2453000);
+    // Every cell of the click grid, hit near its middle and near its corners.
+    for (int row = 0; row < 6; ++row) {
+      for (int col = 0; col < 7; ++col) {
+        for (QPoint offset : {QPoint(15, 15), QPoint(1, 1), QPoint(29, 28)}) {
+          TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+          const QPoint at(525 + 31 * col + offset.x(), 300 + 30 * row + offset.y());
+          QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, at);
+          double y, m, d, h;
+          JulianDayToDate(first + col + 7 * row, y, m, d, h, 135.0);
+          QCOMPARE(FormDate(), QStringLiteral("%1-%2-%3").arg(y).arg(m).arg(d));
+          QCOMPARE(Text(1011), QStringLiteral("12.0"));
+        }
+      }
+    }
+    // Left of the grid nothing is selected.
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(510, 310));
+    QCOMPARE(FormDate(), QStringLiteral("2005-1-31"));
+  }
+
+  void drawingsLandWhereTheFormPutsThem() {
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    const QImage form = m_view->RenderForm();
+    QCOMPARE(form.size(), QSize(750, 520));
+    // The month calendar's pale yellow ground inside its control, not left of it.
+    QCOMPARE(QColor(form.pixel(522, 290)), QColor(255, 255, 200));
+    QVERIFY(QColor(form.pixel(518, 290)) != QColor(255, 255, 200));
+    // The sky panel's frame line starts at the anchor.
+    QCOMPARE(QColor(form.pixel(200, 270)), QColor(0, 0, 0));
+  }
+
+  void automaticUpdateReturnsToThePresent() {
+    AutoUpdate = 1;
+    UpdateInterval = "1";
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    m_view->OnTimer(1);
+    QTRY_COMPARE(Text(1003), QString::number(Now().year));
+    QCOMPARE(m_view->m_nTimerMinutes, 0);
+
+    UpdateInterval = "2";
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    m_view->OnTimer(1);
+    QTest::qWait(50);
+    QCOMPARE(Text(1003), QStringLiteral("2005"));
+    m_view->OnTimer(1);
+    QTRY_COMPARE(Text(1003), QString::number(Now().year));
+  }
+
+  void noAutomaticUpdateWithoutAnInterval_data() {
+    QTest::addColumn<int>("autoUpdate");
+    QTest::addColumn<QString>("interval");
+    QTest::newRow("interval 0") << 1 << "0";
+    QTest::newRow("interval not a number") << 1 << "abc";
+    QTest::newRow("switched off") << 0 << "1";
+  }
+  void noAutomaticUpdateWithoutAnInterval() {
+    QFETCH(int, autoUpdate);
+    QFETCH(QString, interval);
+    AutoUpdate = autoUpdate;
+    UpdateInterval = interval.toStdString();
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    for (int i = 0; i < 5; ++i) m_view->OnTimer(1);
+    QTest::qWait(50);
+    QCOMPARE(FormDate(), QStringLiteral("2005-1-31"));
+  }
+
+  void todayButtonReturnsToThePresent() {
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    QCOMPARE(Text(1003), QString::number(Now().year));
+  }
+
+  void garbageInTheFormIsSurvived_data() {
+    QTest::addColumn<QString>("year");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("hour");
+    QTest::newRow("empty") << "" << "" << "" << "";
+    QTest::newRow("words") << "abc" << "x" << "y" << "z";
+    QTest::newRow("huge") << "999999999999" << "99999" << "-99999" << "1e300";
+    QTest::newRow("not numbers") << "nan" << "inf" << "-inf" << "nan";
+  }
+  void garbageInTheFormIsSurvived() {
+    QFETCH(QString, year);
+    QFETCH(QString, month);
+    QFETCH(QString, day);
+    QFETCH(QString, hour);
+    MessageBoxWatcher boxes;  // a conversion the database cannot follow may be reported
+    TypeMoment(m_view.get(), year, month, day, hour);
+    for (int spinner : {1005, 1006, 1008}) Spin(spinner, -1);
+    QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(600, 400));
+    // Still alive and answering.
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QCOMPARE(FormDate(), QStringLiteral("2005-1-31"));
+  }
+
+  void missingDatabaseIsReportedAndTheWindowStaysUsable() {
+    ScratchWorkDir empty(false);
+    MessageBoxWatcher boxes;
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("History.mdb")), qPrintable(boxes.texts[0]));
+    QVERIFY(!QFile::exists(QStringLiteral("History.mdb")));  // nothing created in its place
+    Spin(1008, -1);
+    QCOMPARE(FormDate(), QStringLiteral("2005-2-1"));
+    QCOMPARE(boxes.texts.size(), 2);
+  }
+};
+
+QTEST_MAIN(TstMainView)
+#include "tst_mainview.moc"
+#endif  // OMBREL_DB_PATH

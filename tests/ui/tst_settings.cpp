@@ -1,0 +1,164 @@
+// The settings dialog and its file through the real window: the defaults, the
+// nine lines OK writes, the place it applies, a cancel, an unwritable file.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "core/Text.h"
+#include "tst_main_support.h"
+#include "view/Settings.h"
+#include "view/ui/SettingsDlg.h"
+
+class TstSettings : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  std::unique_ptr<CMyView> m_view;
+
+  void Start() {
+    m_view = std::make_unique<CMyView>();
+    m_view->OnInitialUpdate();
+    m_view->RunCommand([this] { m_view->OnPaint(); });
+  }
+  static QByteArray FileBytes(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  static void WriteFile(const QByteArray& bytes) {
+    QFile f(QStringLiteral("ombrel.dat"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  // Opens the dialog from the view, runs `act` on it, returns when it closed.
+  void WithDialog(std::function<void(CSettingsDlg*)> act) {
+    ModalWatcher watcher([act](QWidget* w) {
+      if (auto* dlg = qobject_cast<CSettingsDlg*>(w)) act(dlg);
+    });
+    m_view->OnSettings();
+  }
+  static void PressOk(CSettingsDlg* dlg) { QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton); }
+
+ private slots:
+  void init() {
+    m_dir = std::make_unique<ScratchWorkDir>();
+    SettingsDlg = SettingsRecord{};
+    ChartAzimuth = 0;
+  }
+  void cleanup() {
+    m_view.reset();
+    m_dir.reset();
+  }
+
+  void defaultsAndTheNineLinesOkWrites() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      QCOMPARE(dlg->windowTitle(), QStringLiteral("設定値入力"));
+      QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("139.7"));
+      QCOMPARE(Control(dlg, 1004)->text(), QStringLiteral("35.6"));
+      QCOMPARE(Control(dlg, 1005)->text(), QStringLiteral("  0"));
+      QVERIFY(Control<QRadioButton>(dlg, 1034)->isChecked());
+      QVERIFY(Control<QRadioButton>(dlg, 1036)->isChecked());
+      QCOMPARE(Control<QRadioButton>(dlg, 1034)->text(), QStringLiteral("ユリウス＋グレゴリオ暦"));
+      QCOMPARE(Control<QRadioButton>(dlg, 1037)->text(), QStringLiteral("六曜表示"));
+      QVERIFY(!Control<QCheckBox>(dlg, 1038)->isChecked());
+      QCOMPARE(Control(dlg, 1007)->text(), QStringLiteral("1"));
+      QVERIFY(Control<QCheckBox>(dlg, 1041)->isChecked());
+      QVERIFY(!Control<QCheckBox>(dlg, 1042)->isChecked());
+      QCOMPARE(Control<QPushButton>(dlg, 1)->text(), QStringLiteral("終了"));
+      PressOk(dlg);
+    });
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")), QByteArray("139.7\n35.6\n  0\n0\n0\n0\n1\n1\n0\n"));
+  }
+
+  void okAppliesThePlaceAndTheSwitches() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      Control(dlg, 1003)->setText(QStringLiteral("135.0"));
+      Control(dlg, 1004)->setText(QStringLiteral("35.0"));
+      Control(dlg, 1005)->setText(QStringLiteral("東"));  // not a number: azimuth 0
+      Control<QRadioButton>(dlg, 1035)->setChecked(true);
+      Control<QRadioButton>(dlg, 1037)->setChecked(true);
+      Control<QCheckBox>(dlg, 1038)->setChecked(true);
+      Control(dlg, 1007)->setText(QStringLiteral("15"));
+      Control<QCheckBox>(dlg, 1041)->setChecked(false);
+      Control<QCheckBox>(dlg, 1042)->setChecked(true);
+      PressOk(dlg);
+    });
+    QCOMPARE(m_view->m_dLongitude, 135.0);
+    QCOMPARE(m_view->m_dLatitude, 35.0);
+    QCOMPARE(ChartAzimuth, 0.0);
+    QCOMPARE(CalendarMode, 1);
+    QCOMPARE(SignDisplay, 1);
+    QCOMPARE(AutoUpdate, 1);
+    QCOMPARE(QString::fromStdString(UpdateInterval), QStringLiteral("15"));
+    QCOMPARE(ShowConstellations, 0);
+    QCOMPARE(ShowMansions, 1);
+    QCOMPARE(m_view->m_pYearListDlg->m_nCalendarMode, 1);
+    QCOMPARE(m_view->m_pYearListDlg->m_nSignDisplay, 1);
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")),
+             QByteArray("135.0\n35.0\n") + QByteArray::fromStdString(text::ToCp932("東")) + "\n1\n1\n1\n15\n0\n1\n");
+  }
+
+  void cancelAppliesNothing() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      Control(dlg, 1003)->setText(QStringLiteral("100"));
+      Control<QRadioButton>(dlg, 1035)->setChecked(true);
+      QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    QCOMPARE(m_view->m_dLongitude, 139.7);
+    QCOMPARE(CalendarMode, 0);
+    QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
+    QCOMPARE(QString::fromStdString(SettingsDlg.m_strLongitude), QStringLiteral("139.7"));
+  }
+
+  void fileSetsThePlaceAndTheDialogRoundsIt() {
+    WriteFile("139.75\n35.6\n-90\n\n\n\n\n\n\n");
+    Start();
+    QCOMPARE(m_view->m_dLongitude, 139.75);
+    QCOMPARE(ChartAzimuth, -90.0);
+    WithDialog([](CSettingsDlg* dlg) {
+      QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("139.8"));
+      QCOMPARE(Control(dlg, 1005)->text(), QStringLiteral("-90"));
+      PressOk(dlg);
+    });
+    QVERIFY(FileBytes(QStringLiteral("ombrel.dat")).startsWith("139.8\n35.6\n-90\n"));
+  }
+
+  void firstLineEmptySecondNotGivesLongitudeZero() {
+    WriteFile("\n36.5\n");
+    Start();
+    QCOMPARE(m_view->m_dLongitude, 0.0);
+    QCOMPARE(m_view->m_dLatitude, 36.5);
+  }
+
+  void todayRereadsTheFile() {
+    Start();
+    WriteFile("135.5\n");
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    QCOMPARE(m_view->m_dLongitude, 135.5);
+  }
+
+  void unwritableFileIsReportedAndTheValuesApply() {
+    QDir().mkdir(QStringLiteral("ombrel.dat"));  // a directory where the file belongs
+    Start();
+    MessageBoxWatcher boxes;
+    WithDialog([](CSettingsDlg* dlg) {
+      Control(dlg, 1003)->setText(QStringLiteral("130.0"));
+      PressOk(dlg);
+    });
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("ombrel.dat")), qPrintable(boxes.texts[0]));
+    QCOMPARE(m_view->m_dLongitude, 130.0);
+    QVERIFY(QFileInfo(QStringLiteral("ombrel.dat")).isDir());
+  }
+};
+
+QTEST_MAIN(TstSettings)
+#include "tst_settings.moc"
+#endif  // OMBREL_DB_PATH

@@ -1,0 +1,602 @@
+#include "view/ui/MyView.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+
+#include "astro/astro.h"
+#include "astrodata/ui/AstroDataDlg.h"
+#include "caldb/Dao.h"
+#include "caldb/MonthCalendar.h"
+#include "caldb/ui/MonthCalendarView.h"
+#include "core/Text.h"
+#include "sky/ui/SkyPanel.h"
+#include "view/Settings.h"
+#include "view/ui/AlmanacFont.h"
+#include "view/ui/SettingsDlg.h"
+#include "view/ui/UpDown.h"
+#include "yearlist/ui/YearListDlg.h"
+
+namespace {
+
+constexpr int kDu = kPixelsPerDialogUnit;
+constexpr int kTimerPeriodMs = 60000;
+constexpr double kJst = 135.0;
+// 30 minutes in days: a typed moment this close to the present follows the clock.
+constexpr double kFollowClockDays = 0.020833333333333332;
+
+QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
+
+// The computer's local calendar time as year, month, day and decimal hour.
+void ReadClock(double& year, double& month, double& day, double& hour) {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  year = t.tm_year + 1900;
+  month = t.tm_mon + 1;
+  day = t.tm_mday;
+  hour = t.tm_hour + t.tm_min * 0.016666666666666666 + t.tm_sec * 0.0002777777777777778;
+}
+
+// A spinner reads its field with atoi; at most nine characters keep it in range.
+int ReadFormInt(const std::string& text) { return std::atoi(text.substr(0, 9).c_str()); }
+
+// "%4d" of a year that may have run beyond int after many steps.
+int ClampToInt(double v) {
+  if (!(v == v)) return 0;
+  if (v > 2147483647.0) return 2147483647;
+  if (v < -2147483647.0) return -2147483647;
+  return static_cast<int>(v);
+}
+
+QString Qs(const std::string& s) { return QString::fromStdString(s); }
+
+struct EditSpec {
+  int id;
+  int x, y, w, h;
+  bool border;
+  std::string DayPanel::*member;
+};
+
+// The twenty edits of the form, in dialog units.
+const EditSpec kEdits[] = {
+    {1003, 5, 10, 40, 20, true, &DayPanel::m_strYear},
+    {1004, 60, 10, 15, 20, true, &DayPanel::m_strMonth},
+    {1007, 90, 10, 15, 20, true, &DayPanel::m_strDay},
+    {1011, 115, 10, 20, 20, true, &DayPanel::m_strHour},
+    {1009, 140, 10, 15, 20, true, &DayPanel::m_strWeekday},
+    {1010, 160, 10, 20, 20, true, &DayPanel::m_strSixDaySign},
+    {1012, 5, 45, 80, 12, false, &DayPanel::m_strEra},
+    {1013, 95, 45, 70, 12, false, &DayPanel::m_strImperialYear},
+    {1014, 5, 70, 40, 12, false, &DayPanel::m_strMonthName},
+    {1015, 50, 70, 40, 12, false, &DayPanel::m_strLunarDate},
+    {1016, 95, 70, 70, 12, false, &DayPanel::m_strSexagenary},
+    {1017, 5, 95, 40, 12, false, &DayPanel::m_strSolarTerm},
+    {1018, 50, 95, 40, 12, false, &DayPanel::m_strSolarLongitude},
+    {1019, 95, 95, 45, 12, false, &DayPanel::m_strPentadName},
+    {1020, 145, 95, 90, 12, false, &DayPanel::m_strPentadText},
+    {1024, 5, 119, 40, 12, false, &DayPanel::m_strMoonAge},
+    {1022, 50, 119, 40, 12, false, &DayPanel::m_strNineStar},
+    {1023, 95, 119, 40, 12, false, &DayPanel::m_strMansion},
+    {1025, 141, 119, 39, 12, false, &DayPanel::m_strSoundSign},
+    {1026, 185, 119, 40, 12, false, &DayPanel::m_strTwelveDaySign},
+};
+
+struct LabelSpec {
+  int x, y;
+  const char* text;
+};
+
+const LabelSpec kLabels[] = {
+    {5, 0, "入力年　　　　  　月　　　　　日　　　　時間　　曜日　六曜"},
+    {5, 35, "和暦　　"},
+    {95, 35, "神武天皇即位紀元"},
+    {5, 60, "和名月　　　 　旧暦　 　　　　干支　"},
+    {5, 85, "二十四節季　黄経　　　　　　七十二候"},
+    {5, 110, "月齢　　　　　 九星　　　  　　二十八宿　　  　納音　　　　　十二直"},
+};
+
+QTreeWidget* MakeList(QWidget* parent, int id, QRect r) {
+  auto* list = new QTreeWidget(parent);
+  list->setObjectName(QString::number(id));
+  list->setGeometry(r);
+  list->setRootIsDecorated(false);
+  list->setColumnCount(1);
+  list->setUniformRowHeights(true);
+  list->header()->setStretchLastSection(false);
+  return list;
+}
+
+// One report-style column of 150 pixels and the items, as the lists show them.
+void FillList(QTreeWidget* list, const char* column, const std::vector<std::string>& items) {
+  list->clear();
+  list->setHeaderLabels({QString::fromUtf8(column)});
+  list->setColumnWidth(0, 150);
+  QList<QTreeWidgetItem*> rows;
+  rows.reserve(static_cast<int>(items.size()));
+  for (const std::string& item : items) rows.append(new QTreeWidgetItem(QStringList{Qs(item)}));
+  list->addTopLevelItems(rows);
+}
+
+// A child that only marks a control's place (the sky anchor, the calendar's
+// frame); the drawings under it stay visible and clicks reach the view.
+void MakeMarker(QWidget* parent, int id, QRect r) {
+  auto* w = new QWidget(parent);
+  w->setObjectName(QString::number(id));
+  w->setGeometry(r);
+  w->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+}  // namespace
+
+CMyView::CMyView(QWidget* parent) : QWidget(parent), m_imgSurface(kFormWidth, kFormHeight, QImage::Format_ARGB32_Premultiplied) {
+  setFixedSize(kFormWidth, kFormHeight);
+  setFont(AlmanacFont(12));
+  setAttribute(Qt::WA_OpaquePaintEvent, false);
+  m_imgSurface.fill(Qt::transparent);
+  CreateControls();
+  m_pYearListDlg = new CYearListDlg(this, this);
+  m_pAstroDataDlg = new CAstroDataDlg(this, this);
+  m_nTimerId = startTimer(kTimerPeriodMs);
+}
+
+CMyView::~CMyView() {
+  if (m_nTimerId) killTimer(m_nTimerId);
+  delete m_pYearListDlg;
+  delete m_pAstroDataDlg;
+}
+
+void CMyView::CreateControls() {
+  for (const LabelSpec& l : kLabels) {
+    auto* label = new QLabel(QString::fromUtf8(l.text), this);
+    label->move(l.x * kDu, l.y * kDu);
+    label->adjustSize();
+  }
+  QLineEdit** const edits[] = {&m_editYear,       &m_editMonth,         &m_editDay,         &m_editHour,
+                               &m_editWeekday,    &m_editSixDaySign,    &m_editEra,         &m_editImperialYear,
+                               &m_editMonthName,  &m_editLunarDate,     &m_editSexagenary,  &m_editSolarTerm,
+                               &m_editSolarLongitude, &m_editPentadName, &m_editPentadText, &m_editMoonAge,
+                               &m_editNineStar,   &m_editMansion,       &m_editSoundSign,   &m_editTwelveDaySign};
+  for (std::size_t i = 0; i < std::size(kEdits); ++i) {
+    const EditSpec& e = kEdits[i];
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::number(e.id));
+    edit->setGeometry(DuRect(e.x, e.y, e.w, e.h));
+    edit->setFrame(e.border);
+    if (!e.border) edit->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    *edits[i] = edit;
+  }
+  m_spinYear = new CUpDown(this);
+  m_spinYear->setObjectName(QStringLiteral("1005"));
+  m_spinYear->setGeometry(DuRect(45, 10, 10, 20));
+  m_spinMonth = new CUpDown(this);
+  m_spinMonth->setObjectName(QStringLiteral("1006"));
+  m_spinMonth->setGeometry(DuRect(75, 10, 10, 20));
+  m_spinDay = new CUpDown(this);
+  m_spinDay->setObjectName(QStringLiteral("1008"));
+  m_spinDay->setGeometry(DuRect(105, 10, 10, 20));
+  connect(m_spinYear, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposYear(d); }); });
+  connect(m_spinMonth, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposMonth(d); }); });
+  connect(m_spinDay, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposDay(d); }); });
+
+  m_btnChange = new QPushButton(QStringLiteral("日時変更"), this);
+  m_btnChange->setObjectName(QStringLiteral("1021"));
+  m_btnChange->setGeometry(DuRect(240, 105, 40, 20));
+  m_btnToday = new QPushButton(QStringLiteral("今日の表示"), this);
+  m_btnToday->setObjectName(QStringLiteral("1031"));
+  m_btnToday->setGeometry(DuRect(285, 105, 40, 20));
+  m_btnQuit = new QPushButton(QStringLiteral("終了"), this);
+  m_btnQuit->setObjectName(QStringLiteral("1032"));
+  m_btnQuit->setGeometry(DuRect(330, 105, 40, 20));
+  connect(m_btnChange, &QPushButton::clicked, this, [this] { RunCommand([&] { OnChangeDateTime(); }); });
+  connect(m_btnToday, &QPushButton::clicked, this, [this] { RunCommand([&] { OnShowToday(); }); });
+  connect(m_btnQuit, &QPushButton::clicked, this, &CMyView::OnQuit);
+
+  m_wndSeasonalDays = MakeList(this, 1030, DuRect(190, 5, 85, 35));
+  m_wndSelectedDays = MakeList(this, 1029, DuRect(190, 40, 84, 54));
+  m_wndPhases = MakeList(this, 1027, DuRect(280, 5, 90, 45));
+  m_wndTerms = MakeList(this, 1028, DuRect(280, 50, 90, 44));
+  MakeMarker(this, 1000, DuRect(0, 135, 1, 1));
+  MakeMarker(this, 1033, DuRect(260, 135, 115, 125));
+}
+
+void CMyView::UpdateData(bool toMembers) {
+  QLineEdit* const edits[] = {m_editYear,       m_editMonth,         m_editDay,        m_editHour,
+                              m_editWeekday,    m_editSixDaySign,    m_editEra,        m_editImperialYear,
+                              m_editMonthName,  m_editLunarDate,     m_editSexagenary, m_editSolarTerm,
+                              m_editSolarLongitude, m_editPentadName, m_editPentadText, m_editMoonAge,
+                              m_editNineStar,   m_editMansion,       m_editSoundSign,  m_editTwelveDaySign};
+  for (std::size_t i = 0; i < std::size(kEdits); ++i) {
+    std::string& member = this->*kEdits[i].member;
+    if (toMembers) {
+      member = edits[i]->text().toStdString();
+    } else {
+      const QString text = Qs(member);
+      // Leave an unchanged edit alone so the cursor and selection survive.
+      if (edits[i]->text() != text) edits[i]->setText(text);
+    }
+  }
+}
+
+void CMyView::RunCommand(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const CDaoException& e) {
+    // The engine's error ends the operation; the window stays usable.
+    UpdateData(false);
+    ReportError(QString::fromStdString(e.what()));
+  }
+}
+
+void CMyView::ReportError(const QString& text) {
+  m_strLastError = text.toStdString();
+  if (m_bQuietErrors || m_bReporting) return;
+  m_bReporting = true;
+  QMessageBox::warning(this, QStringLiteral("Ombrel"), text);
+  m_bReporting = false;
+}
+
+void CMyView::WriteDateTexts(double year, double month, double day) {
+  m_strYear = text::SjisFormat("%4.0f", year);
+  m_strMonth = text::SjisFormat("%2.0f", month);
+  m_strDay = text::SjisFormat("%2.0f", day);
+}
+
+void CMyView::WriteDateTextsWithHour(double year, double month, double day, double hour) {
+  WriteFormDate(*this, year, month, day, hour);
+  m_strHourExact = text::SjisFormat("%2.5f", hour);
+}
+
+void CMyView::ReadFormIntoWorkDate(const std::string& hourText) {
+  WorkYear = m_dYear = ReadFormNumber(m_strYear);
+  WorkMonth = m_dMonth = ReadFormNumber(m_strMonth);
+  WorkDay = m_dDay = ReadFormNumber(m_strDay);
+  WorkHour = m_dHour = ReadFormNumber(hourText);
+}
+
+void CMyView::OnInitialUpdate() { ResetToNow(); }
+
+void CMyView::ResetToNow() {
+  ReadClock(WorkYear, WorkMonth, WorkDay, WorkHour);
+  m_dYear = WorkYear;
+  m_dMonth = WorkMonth;
+  m_dDay = WorkDay;
+  m_dHour = WorkHour;
+  WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
+  LoadSettings();
+  UpdateData(false);
+}
+
+void CMyView::LoadSettings() {
+  const SettingsReadResult read = ::LoadSettings(SettingsDlg);
+  if (read.nonEmptyLines > 0) {
+    m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
+    m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
+    ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
+  }
+  PublishCalendarSettings();
+}
+
+void CMyView::PublishCalendarSettings() {
+  CalendarMode = SettingsDlg.m_nCalendarMode;
+  m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
+  m_pYearListDlg->m_nSignDisplay = SettingsDlg.m_nSignDisplay;
+}
+
+void CMyView::RequestRefresh() {
+  if (m_bRefreshPending) return;
+  m_bRefreshPending = true;
+  QTimer::singleShot(0, this, [this] {
+    m_bRefreshPending = false;
+    RunCommand([&] { OnPaint(); });
+  });
+}
+
+void CMyView::OnPaint() {
+  ReadClock(WorkYear, WorkMonth, WorkDay, WorkHour);
+  UpdateData(true);
+  if (m_nPaintCount == 0 || m_bAutoTick) {
+    m_bAutoTick = 0;
+    m_dYear = WorkYear;
+    m_dMonth = WorkMonth;
+    m_dDay = WorkDay;
+    m_dHour = WorkHour;
+    WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
+    UpdateData(false);
+  } else {
+    SyncHourToClock();
+  }
+  ++m_nPaintCount;
+  RefreshPanel();
+  DrawSurfaces();
+}
+
+void CMyView::SyncHourToClock() {
+  double y, m, d, h;
+  ReadClock(y, m, d, h);
+  const double jdNow = DateToJulianDay(y, m, d, h, ObserverLongitude);
+  UpdateData(true);
+  ReadFormIntoWorkDate(m_strHour);
+  const double jdForm = DateToJulianDay(WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
+  if (std::fabs(jdNow - jdForm) < kFollowClockDays) {
+    m_dHour = WorkHour = h;
+    m_strHour = text::SjisFormat("%2.5f", h);
+  }
+  m_strHourExact = m_strHour;
+  UpdateData(false);
+}
+
+void CMyView::RefreshPanel() {
+  UpdateData(true);
+  FillDayPanel();
+  FillSelectedDays();
+  FillSeasonalDays();
+  if (m_strYear != m_strListYear) {
+    FillPhaseList();
+    FillTermList();
+  }
+  m_strListYear = m_strYear;
+}
+
+void CMyView::FillDayPanel() {
+  UpdateData(true);
+  try {
+    ::FillDayPanel(*this);
+  } catch (...) {
+    UpdateData(false);
+    throw;
+  }
+  UpdateData(false);
+}
+
+
+void CMyView::FillSelectedDays() {
+  ::FillSelectedDays(*this);
+  FillList(m_wndSelectedDays, "下段", m_listSelectedDays);
+}
+
+void CMyView::FillSeasonalDays() {
+  ::FillSeasonalDays(*this);
+  FillList(m_wndSeasonalDays, "暦注", m_listSeasonalDays);
+}
+
+void CMyView::FillPhaseList() {
+  UpdateData(true);
+  ::FillPhaseList(*this);
+  FillList(m_wndPhases, "月のこよみ", m_listPhases);
+}
+
+void CMyView::FillTermList() {
+  UpdateData(true);
+  ::FillTermList(*this);
+  FillList(m_wndTerms, "二十四節季", m_listTerms);
+}
+
+void CMyView::DrawSurfaces() {
+  UpdateData(true);
+  ReadFormIntoWorkDate(m_strHourExact);
+  ObserverLongitude = m_dLongitude;
+  ObserverLatitude = m_dLatitude;
+  m_pYearListDlg->m_strYear = m_strYear;
+  m_pYearListDlg->m_strMonth = m_strMonth;
+  m_pYearListDlg->m_strDay = m_strDay;
+
+  m_imgSurface.fill(Qt::transparent);
+  QPainter painter(&m_imgSurface);
+  painter.setFont(AlmanacFont(12));
+  painter.translate(kSkyPanelAnchorX, kSkyPanelAnchorY);
+  DrawSkyPanel(painter);
+  painter.resetTransform();
+  painter.setClipRect(kMonthCalendarX, kMonthCalendarY, kMonthCalendarWidth, kMonthCalendarHeight);
+  painter.translate(kMonthCalendarX, kMonthCalendarY);
+  DrawMonthCalendar(painter);
+  painter.end();
+  update();
+}
+
+void CMyView::DrawSkyPanel(QPainter& painter) {
+  SkyPanelInputs in;
+  in.year = WorkYear;
+  in.month = WorkMonth;
+  in.day = WorkDay;
+  in.hour = WorkHour;
+  in.hourExact = m_strHourExact;
+  in.longitude = m_dLongitude;
+  in.latitude = m_dLatitude;
+  in.chartAzimuth = ChartAzimuth;
+  in.showConstellations = ShowConstellations == 1;
+  in.showMansions = ShowMansions == 1;
+  ::DrawSkyPanel(painter, in);
+}
+
+void CMyView::DrawMonthCalendar(QPainter& painter) {
+  std::string error;
+  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &error);
+  UpdateData(false);
+  if (!error.empty()) ReportError(QString::fromStdString(error));
+}
+
+void CMyView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, m_imgSurface);
+}
+
+QImage CMyView::RenderForm() { return grab().toImage(); }
+
+void CMyView::OnChangeDateTime() {
+  SyncHourToClock();
+  RefreshPanel();
+  DrawSurfaces();
+}
+
+void CMyView::OnShowToday() {
+  ResetToNow();
+  RefreshPanel();
+  DrawSurfaces();
+}
+
+void CMyView::OnQuit() {
+  emit quitRequested();
+  window()->close();
+}
+
+void CMyView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == m_nTimerId) OnTimer(1);
+}
+
+void CMyView::OnTimer(int timerId) {
+  if (timerId != 1) return;
+  UpdateData(true);
+  if (AutoUpdate != 1) return;
+  ++m_nTimerMinutes;
+  if (m_nTimerMinutes == ReadFormInt(UpdateInterval)) {
+    m_bAutoTick = 1;
+    RequestRefresh();
+    m_nTimerMinutes = 0;
+  }
+}
+
+int CMyView::StepDateField(std::string& field, double& value, int delta) {
+  UpdateData(true);
+  value = ReadFormInt(field);
+  if (delta == -1) value += 1;
+  if (delta == +1) value -= 1;
+  field = text::SjisFormat("%4d", ClampToInt(value));
+  UpdateData(false);
+  const double jd = DateToJulianDay(m_dYear, m_dMonth, m_dDay, 12.0, kJst);
+  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, kJst);
+  WriteDateTexts(WorkYear, WorkMonth, WorkDay);
+  UpdateData(false);
+  SyncHourToClock();
+  RefreshPanel();
+  DrawSurfaces();
+  return 0;
+}
+
+int CMyView::OnDeltaposYear(int delta) { return StepDateField(m_strYear, m_dYear, delta); }
+int CMyView::OnDeltaposMonth(int delta) { return StepDateField(m_strMonth, m_dMonth, delta); }
+int CMyView::OnDeltaposDay(int delta) { return StepDateField(m_strDay, m_dDay, delta); }
+
+void CMyView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) RunCommand([&] { OnLButtonDown(event->position().toPoint()); });
+  QWidget::mousePressEvent(event);
+}
+
+void CMyView::OnLButtonDown(QPoint point) {
+  JulianDay jd = 0;
+  if (!monthcal::HitTest(point.x(), point.y(), m_dFirstCellJulianDay, jd)) return;
+  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, kJst);
+  WriteDateTextsWithHour(WorkYear, WorkMonth, WorkDay, WorkHour);
+  UpdateData(false);
+  SyncHourToClock();
+  RefreshPanel();
+  DrawSurfaces();
+}
+
+void CMyView::OnSettings() {
+  SettingsDlg.m_strLongitude = text::SjisFormat("%3.1f", m_dLongitude);
+  SettingsDlg.m_strLatitude = text::SjisFormat("%3.1f", m_dLatitude);
+  SettingsDlg.m_strAzimuth = text::SjisFormat("%3.0f", ChartAzimuth);
+  CSettingsDlg dlg(SettingsDlg, this);
+  if (dlg.exec() == QDialog::Accepted) {
+    m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
+    m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
+    ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
+    UpdateData(true);
+    PublishCalendarSettings();
+    // The calendar rule may have changed, so the year lists are rebuilt too.
+    RunCommand([&] {
+      FillDayPanel();
+      FillSelectedDays();
+      FillSeasonalDays();
+      FillPhaseList();
+      FillTermList();
+    });
+  }
+  UpdateData(false);
+  RequestRefresh();
+}
+
+void CMyView::OnYearList() {
+  if (m_pYearListDlg->IsWindowOpen()) return;
+  m_pYearListDlg->Create();
+  m_strYear = m_pYearListDlg->m_strYear;
+  m_strMonth = m_pYearListDlg->m_strMonth;
+  m_strDay = m_pYearListDlg->m_strDay;
+  UpdateData(false);
+  SyncHourToClock();
+  RefreshPanel();
+  DrawSurfaces();
+}
+
+namespace {
+
+// A year's events from the shared table into a dialog's array; returns the count.
+template <std::size_t N>
+int CopyEvents(int count, const CalendarEvent* table, std::array<CalendarEvent, N>& out) {
+  const int n = std::clamp(count, 0, static_cast<int>(N));
+  std::copy_n(table, n, out.begin());
+  return n;
+}
+
+}  // namespace
+
+long CMyView::OnListRequest(int wParam, long /*lParam*/) {
+  CYearListDlg& y = *m_pYearListDlg;
+  CAstroDataDlg& a = *m_pAstroDataDlg;
+  switch (wParam) {
+    case kListRequestPhases:
+      y.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(ReadFormNumber(y.m_strYear), y.m_nEventDays), MoonPhaseTable,
+                                   y.m_aPhaseEvents);
+      break;
+    case kListRequestTerms:
+      y.m_nTermCount = CopyEvents(BuildSolarTermTable(ReadFormNumber(y.m_strYear), y.m_nEventDays), SolarTermTable,
+                                  y.m_aTermEvents);
+      break;
+    case kListRequestDataPhases:
+      a.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(a.m_dEventYear, a.m_nEventDays), MoonPhaseTable, a.m_aPhaseEvents);
+      break;
+    case kListRequestDataTerms:
+      a.m_nTermCount = CopyEvents(BuildSolarTermTable(a.m_dEventYear, a.m_nEventDays), SolarTermTable, a.m_aTermEvents);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+void CMyView::OnAstroData() {
+  CAstroDataDlg& a = *m_pAstroDataDlg;
+  if (a.IsWindowOpen()) return;
+  a.m_strYear = m_strYear;
+  a.m_strMonth = m_strMonth;
+  a.m_strDay = m_strDay;
+  a.m_strHour = m_strHour;
+  a.m_strLongitude = text::SjisFormat("%4.1f", m_dLongitude);
+  a.m_strLatitude = text::SjisFormat("%4.1f", m_dLatitude);
+  UpdateData(true);
+  a.UpdateData(false);
+  a.Create();
+}
+
+long CMyView::OnAstroRequest(int wParam, long /*lParam*/) {
+  if (wParam != kAstroRequestTable) return 0;
+  CAstroDataDlg& a = *m_pAstroDataDlg;
+  a.UpdateData(true);
+  ComputeAstroRequest(a.Input(), a.m_table);
+  a.UpdateData(false);
+  return 0;
+}

@@ -1,0 +1,134 @@
+#include "view/ui/SettingsDlg.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "view/ui/AlmanacFont.h"
+
+namespace {
+
+constexpr int kDu = 2;  // pixels per dialog unit
+
+QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
+
+template <class W>
+W* Place(W* w, int id, QRect r) {
+  if (id) w->setObjectName(QString::number(id));
+  w->setGeometry(r);
+  return w;
+}
+
+void Label(QWidget* parent, const char* text, int x, int y) {
+  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  l->move(x * kDu, y * kDu);
+  l->adjustSize();
+}
+
+QLineEdit* Edit(QWidget* parent, int id, QRect r) { return Place(new QLineEdit(parent), id, r); }
+
+QCheckBox* Check(QWidget* parent, int id, QRect r) { return Place(new QCheckBox(parent), id, r); }
+
+void Radio(QWidget* parent, QButtonGroup* group, int index, int id, const char* text, QRect r) {
+  auto* b = Place(new QRadioButton(QString::fromUtf8(text), parent), id, r);
+  group->addButton(b, index);
+}
+
+void Group(QWidget* parent, const char* title, QRect r) {
+  auto* g = Place(new QGroupBox(QString::fromUtf8(title), parent), 0, r);
+  g->lower();
+}
+
+QString Qs(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(parent), m_settings(settings) {
+  setWindowTitle(QStringLiteral("設定値入力"));
+  setFont(AlmanacFont(12));
+  setFixedSize(303 * kDu, 79 * kDu);
+
+  Group(this, "暦", DuRect(85, 0, 90, 40));
+  Group(this, "カレンダー", DuRect(180, 0, 50, 40));
+  Group(this, "画面自動更新", DuRect(140, 45, 110, 30));
+  Group(this, "プラネタリウム", DuRect(235, 0, 60, 40));
+
+  Label(this, "東経", 10, 5);
+  m_editLongitude = Edit(this, 1003, DuRect(35, 5, 45, 15));
+  Label(this, "北緯", 10, 25);
+  m_editLatitude = Edit(this, 1004, DuRect(35, 25, 45, 15));
+  Label(this, "プラネタリウム方位角", 10, 45);
+  m_editAzimuth = Edit(this, 1005, DuRect(80, 45, 45, 15));
+  Label(this, "（南　0　西　90　北　180　東　－90度）", 15, 60);
+
+  m_groupCalendar = new QButtonGroup(this);
+  Radio(this, m_groupCalendar, 0, 1034, "ユリウス＋グレゴリオ暦", DuRect(90, 10, 84, 10));
+  Radio(this, m_groupCalendar, 1, 1035, "グレゴリオ暦", DuRect(90, 25, 53, 10));
+  m_groupSigns = new QButtonGroup(this);
+  Radio(this, m_groupSigns, 0, 1036, "干支表示", DuRect(185, 10, 43, 10));
+  Radio(this, m_groupSigns, 1, 1037, "六曜表示", DuRect(185, 25, 43, 10));
+
+  m_checkAutoUpdate = Check(this, 1038, DuRect(150, 55, 8, 10));
+  m_editInterval = Edit(this, 1007, DuRect(170, 55, 30, 15));
+  Label(this, "更新間隔(分)", 205, 55);
+  m_checkConstellations = Check(this, 1041, DuRect(240, 10, 8, 10));
+  Label(this, "星座表示", 250, 10);
+  m_checkMansions = Check(this, 1042, DuRect(240, 25, 8, 10));
+  Label(this, "二十八宿表示", 250, 25);
+
+  auto* ok = Place(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
+  ok->setDefault(true);
+  connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
+
+  UpdateData(false);
+}
+
+void CSettingsDlg::UpdateData(bool toMembers) {
+  SettingsRecord& s = m_settings;
+  if (toMembers) {
+    s.m_strLongitude = m_editLongitude->text().toStdString();
+    s.m_strLatitude = m_editLatitude->text().toStdString();
+    s.m_strAzimuth = m_editAzimuth->text().toStdString();
+    // A group with no button checked (a value from a hand-edited file) keeps that value.
+    if (m_groupCalendar->checkedId() >= 0) s.m_nCalendarMode = m_groupCalendar->checkedId();
+    if (m_groupSigns->checkedId() >= 0) s.m_nSignDisplay = m_groupSigns->checkedId();
+    s.m_bAutoUpdate = m_checkAutoUpdate->isChecked() ? 1 : 0;
+    s.m_strInterval = m_editInterval->text().toStdString();
+    s.m_bConstellations = m_checkConstellations->isChecked() ? 1 : 0;
+    s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
+    return;
+  }
+  m_editLongitude->setText(Qs(s.m_strLongitude));
+  m_editLatitude->setText(Qs(s.m_strLatitude));
+  m_editAzimuth->setText(Qs(s.m_strAzimuth));
+  for (auto [group, value] : {std::pair{m_groupCalendar, s.m_nCalendarMode}, std::pair{m_groupSigns, s.m_nSignDisplay}}) {
+    QAbstractButton* b = group->button(value);
+    if (b) {
+      b->setChecked(true);
+    } else {
+      // A value no button stands for (from a hand-edited file) selects none.
+      group->setExclusive(false);
+      for (QAbstractButton* other : group->buttons()) other->setChecked(false);
+      group->setExclusive(true);
+    }
+  }
+  m_checkAutoUpdate->setChecked(s.m_bAutoUpdate == 1);
+  m_editInterval->setText(Qs(s.m_strInterval));
+  m_checkConstellations->setChecked(s.m_bConstellations == 1);
+  m_checkMansions->setChecked(s.m_bMansions == 1);
+}
+
+void CSettingsDlg::accept() {
+  UpdateData(true);
+  std::string error;
+  if (!SaveSettings(m_settings, error, m_strFilePath.c_str())) {
+    QMessageBox::warning(this, QStringLiteral("設定値入力"),
+                         QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));
+  }
+  QDialog::accept();
+}

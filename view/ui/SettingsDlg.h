@@ -1,0 +1,40 @@
+// The settings dialog "設定値入力": edits the process-wide SettingsDlg record.
+// Its 終了 (OK) writes the file before closing; the close box and Escape cancel.
+#pragma once
+
+#include <QDialog>
+
+#include "view/Settings.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLineEdit;
+
+class CSettingsDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit CSettingsDlg(SettingsRecord& settings, QWidget* parent = nullptr);
+
+  // Copies between the nine controls and the record: true = controls to record.
+  void UpdateData(bool toMembers);
+  // Where OK writes the file (the bare name in the working directory).
+  std::string m_strFilePath = kSettingsFileName;
+
+ public slots:
+  // 終了: takes the controls into the record, writes the file, closes with OK.
+  // A file that cannot be written is reported; the values apply all the same.
+  void accept() override;
+
+ private:
+  SettingsRecord& m_settings;
+  QLineEdit* m_editLongitude = nullptr;
+  QLineEdit* m_editLatitude = nullptr;
+  QLineEdit* m_editAzimuth = nullptr;
+  QLineEdit* m_editInterval = nullptr;
+  QButtonGroup* m_groupCalendar = nullptr;
+  QButtonGroup* m_groupSigns = nullptr;
+  QCheckBox* m_checkAutoUpdate = nullptr;
+  QCheckBox* m_checkConstellations = nullptr;
+  QCheckBox* m_checkMansions = nullptr;
+};
