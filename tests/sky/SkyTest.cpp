@@ -2,6 +2,7 @@
 // phase and the readout texts, computed through the real astro functions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -279,6 +280,66 @@ TEST(Readout, CliDayPrintsTheReadout) {
   EXPECT_EQ(tail, ReadoutLines(2000, 1, 1, 21.0, 139.77, 35.68, 0.0));
   EXPECT_EQ(tail[0], "日の出 06:50");
   EXPECT_EQ(tail[12], "干20:34");
+}
+
+}  // namespace
+
+namespace {
+
+bool Named(const SkyChartLayout& layout, const std::string& prefix) {
+  for (const ChartLabel& n : layout.names)
+    if (std::string(n.text).rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+// Figures end at the first position that lies behind the observer; a figure
+// without a position-1 star gets no name, and the name sits on that star.
+TEST(SkyChart, FiguresStopAtTheRimAndNamesFollowPositionOne) {
+  const double jd = 2451545.0, lat = 35.6, lon = 139.7;
+  const int orion = 59;
+  const int first = FigureStarIndex[orion] - 1;
+  bool sawCut = false;
+  for (int az = -180; az < 180; az += 5) {
+    SCOPED_TRACE(az);
+    SkyChartLayout layout;
+    LayoutSkyChart(jd, lat, lon, az, true, true, layout);
+    EXPECT_FALSE(Named(layout, "Lyn.") || Named(layout, "CVn.") || Named(layout, "Cir.") ||
+                 Named(layout, "Ind.") || Named(layout, "PsA.") || Named(layout, "Ret."));
+    // Orion's line, positions 1..7, against its stars' own visibility.
+    int expected = 0;
+    for (int pos = 1; pos <= 7; ++pos) {
+      int record = -1;
+      for (int i = first; i < first + 10 && record < 0; ++i) {
+        int p[3];
+        const int n = FigurePositions(FigureStars[i].figureCode, p);
+        for (int k = 0; k < n; ++k)
+          if (p[k] == pos) record = i;
+      }
+      double a, h;
+      EquatorialToHorizontal(jd, FigureStars[record].raThousandths * 0.015,
+                             FigureStars[record].decHundredths / 100.0, lat, lon, a, h);
+      if (!ProjectToChart(a, h, az).visible) break;
+      ++expected;
+    }
+    const FigureSpan& span = layout.figures[std::count_if(
+        FigureStarIndex, FigureStarIndex + orion, [](int v) { return v != 0; })];
+    const int drawn = span.run < 0 ? (span.name >= 0 ? 1 : 0)
+                                   : (span.run + 1 < layout.figureLines.RunCount()
+                                          ? layout.figureLines.starts[span.run + 1]
+                                          : static_cast<int>(layout.figureLines.points.size())) -
+                                         layout.figureLines.starts[span.run];
+    EXPECT_EQ(drawn, expected);
+    EXPECT_EQ(span.name >= 0, expected > 0);
+    sawCut |= expected > 0 && expected < 7;
+  }
+  EXPECT_TRUE(sawCut);
+
+  // With both switches off only dots and lines remain.
+  SkyChartLayout quiet;
+  LayoutSkyChart(jd, lat, lon, 0, false, false, quiet);
+  EXPECT_TRUE(quiet.names.empty());
+  EXPECT_TRUE(quiet.mansions.empty());
+  EXPECT_FALSE(quiet.dots.empty());
 }
 
 }  // namespace
