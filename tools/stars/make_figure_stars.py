@@ -62,6 +62,10 @@ FIXED_ROWS = {
 FIXED_WALKS = {
     "Cyg": ["zet Cyg", "eps Cyg", "gam Cyg", "del Cyg", "gam Cyg", "eta Cyg", "bet2Cyg",
             "eta Cyg", "gam Cyg", "alp Cyg"],
+    # The claws as one arc, then the body down to the sting.
+    "Sco": ["rho Sco", "pi  Sco", "del Sco", "bet2Sco", "del Sco", "sig Sco", "alp Sco",
+            "tau Sco", "eps Sco", "mu 1Sco", "zet2Sco", "eta Sco", "the Sco", "iot1Sco",
+            "kap Sco", "lam Sco", "ups Sco"],
     # A cross cannot be one line: the kite through its four stars.
     "Cru": ["alp2Cru", "bet Cru", "gam Cru", "del Cru", "alp2Cru"],
 }
