@@ -333,14 +333,13 @@ constexpr std::size_t kPoolSize = 4;
 struct ConnectionPool {
   std::mutex mutex;
   std::vector<DaoConnection*> idle;
-  ~ConnectionPool() {
-    for (DaoConnection* c : idle) delete c;
-  }
 };
 
+// Never destroyed, so a database closed late during exit still finds it; the
+// idle connections hold no lock and end with the process.
 ConnectionPool& Pool() {
-  static ConnectionPool pool;
-  return pool;
+  static ConnectionPool* pool = new ConnectionPool;
+  return *pool;
 }
 
 DaoConnection* TakePooled(const FileIdentity& file) {
