@@ -596,6 +596,8 @@ void CDaoRecordset::Update() {
   rc = sqlite3_step(up);
   sqlite3_finalize(up);
   if (rc != SQLITE_DONE) Throw(db, rc);
+  // An edit that found no row must not pass for a written one.
+  if (sqlite3_changes(db) == 0) throw CDaoException(SQLITE_NOTFOUND, "The record to update no longer exists.");
   for (const auto& e : m_edits) {
     DaoVariant v;
     v.vt = VT_BSTR;

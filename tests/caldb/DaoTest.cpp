@@ -189,6 +189,18 @@ TEST(CDaoRecordset, EditedTextsAreWrittenAndReadBack) {
   EXPECT_EQ(VariantToText(rs.GetFieldValue(0)), "366");
 }
 
+TEST(CDaoRecordset, AnEditWhoseRowIsGoneFails) {
+  ScratchDir dir("gone");
+  CDaoDatabase db;
+  db.Open(dir.CopyDatabase(), false, false, kCalendarConnect);
+  CDaoRecordset rs(&db), other(&db);
+  rs.Open(dbOpenDynaset, "SELECT * FROM [Memory] WHERE  [ID]=5;");
+  other.Open(dbOpenDynaset, "DELETE FROM [Memory] WHERE [ID]=5;");
+  rs.Edit();
+  rs.SetFieldValue(8, "lost");
+  EXPECT_THROW(rs.Update(), CDaoException);
+}
+
 // Connections are reused between operations; a reopened database must still
 // show the file as it is now: written, replaced or gone.
 TEST(CDaoDatabase, ReopeningSeesTheFileAsItIsNow) {
