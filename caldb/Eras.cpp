@@ -44,7 +44,7 @@ EraTexts EraForYear(CDaoDatabase& db, double historyYear, double reignYear, cons
   int hy = 0, ry = 0;
   if (!WholeYear(historyYear, hy) || !WholeYear(reignYear, ry)) return era;
   CDaoRecordset rs(&db);
-  rs.Open(dbOpenDynaset, queryText + SjisFormat("%4d;", hy));
+  rs.Open(dbOpenDynaset, (queryText ? queryText : kHistoryQueryTwoSpaces) + SjisFormat("%4d;", hy));
   if (!rs.IsEOF()) {
     era.eraName = Field(rs, 2);
     era.eraYear = Field(rs, 4);
