@@ -61,6 +61,7 @@ Table ReadTable(const std::string& dir, const char* name, const std::vector<std:
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // an editor's BOM
     if (line.empty()) continue;
     std::vector<std::string> cells = SplitTabs(line);
     if (!haveHeader) {
