@@ -104,6 +104,7 @@ TEST(DatabaseBuilder, BadInputFailsAndLeavesTheOldFile) {
       {"kyuureki.tsv", good.substr(0, good.find('\n') + 1) + "1\t-667\t12\t9\t0\t11\n3\t-666\t1\t8\t0\t12\n",
        "kyuureki.tsv:3"},
       {"kyuureki.tsv", "", "kyuureki.tsv: empty"},
+      {"kyuureki.tsv", good.substr(0, good.find("\n33500\t")), "must cover"},  // ends in May 2042
       {"pentads.tsv", "ID\t名\t読み\n1\t雀始巣\tすずめ\n", "pentads.tsv"},
       {"emperors.tsv", "", "emperors.tsv"},
   };

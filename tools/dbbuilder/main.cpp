@@ -187,6 +187,13 @@ void BuildKyuureki(Db& db, const std::string& dir) {
     if (flag == 1 && ++firstMonths[y] > 1) Fail(t.Where(r) + ": a second first month in " + std::to_string(y));
     db.Insert("Kyuureki", t.rows[r], std::vector<bool>(6, true));
   }
+  // The year list reaches from 1 January −666 to the months beginning in the
+  // first half of 2042.
+  const auto& first = t.rows.front();
+  const auto& last = t.rows.back();
+  if (DayNumber(std::stol(first[1]), std::stol(first[2]), std::stol(first[3])) > DayNumber(-666, 1, 1) ||
+      DayNumber(std::stol(last[1]), std::stol(last[2]), std::stol(last[3])) < DayNumber(2042, 7, 1))
+    Fail(t.path + ": the months must cover -666-01-01 to 2042-06-30");
 }
 
 struct YearEntry {
