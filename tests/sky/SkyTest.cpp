@@ -343,3 +343,24 @@ TEST(SkyChart, FiguresStopAtTheRimAndNamesFollowPositionOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// At midnight the sun is under the northern horizon: behind a chart facing
+// south, below the horizon line of one facing north.
+TEST(SkyChart, BodiesBehindAreLeftOutAndBelowTheHorizonDrawnLow) {
+  ObserverLatitude = 35.6;
+  ObserverLongitude = 139.7;
+  const JulianDay midnight = DateToJulianDay(2000, 1, 1, 0.0, 139.7);
+  BodyMark marks[kChartBodyCount];
+  LayoutBodies(midnight, 0.0, marks);
+  EXPECT_FALSE(marks[3].visible);
+  LayoutBodies(midnight, 180.0, marks);
+  ASSERT_TRUE(marks[3].visible);
+  EXPECT_GT(marks[3].y, 230.0);
+  EXPECT_NEAR(marks[3].halfSize, 20 * SunRecord.semiDiameter, 1e-12);
+  EXPECT_NEAR(marks[1].halfSize, 4.0, 1e-12);  // a planet's disc
+  EXPECT_STREQ(BodyLabels[0], "月");
+}
+
+}  // namespace
