@@ -26,7 +26,7 @@ int RunLunar(const Args& args) {
   return kOk;
 }
 
-const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date",
+const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date (Julian before 1582-10-15)",
                                   RunLunar});
 
 }  // namespace

@@ -60,7 +60,7 @@ int RunWestern(const Args& args) {
 }
 
 const CommandRegistration kWestern({"western", "western YEAR MONTH DAY [--leap]",
-                                    "the Western date of a lunisolar date (YEAR the lunisolar year)", RunWestern});
+                                    "the Western date (Julian before 1582-10-15) of a lunisolar date in lunisolar year YEAR", RunWestern});
 
 }  // namespace
 }  // namespace cli
