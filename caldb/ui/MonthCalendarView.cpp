@@ -8,13 +8,13 @@ namespace {
 
 QColor ToColor(monthcal::Rgb c) { return QColor(c.r, c.g, c.b); }
 
-// Text drawn from its top-left corner, on an opaque background of `back`.
-void DrawTextAt(QPainter& painter, monthcal::Point at, const std::string& text, monthcal::Rgb fore,
+// Text drawn from its top-left corner (ascent above the baseline), on an
+// opaque background of `back`. A plain baseline draw: no layout per text.
+void DrawTextAt(QPainter& painter, int ascent, monthcal::Point at, const std::string& text, monthcal::Rgb fore,
                 monthcal::Rgb back) {
   painter.setPen(ToColor(fore));
   painter.setBackground(ToColor(back));
-  painter.drawText(QRect(at.x, at.y, monthcal::kControlWidth, monthcal::kFontHeight + 2),
-                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, QString::fromStdString(text));
+  painter.drawText(QPoint(at.x, at.y + ascent), QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
 monthcal::Rgb ToneColor(MonthCellTone tone) {
@@ -40,13 +40,14 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
   painter.drawRect(kTitleBarLeft, kTitleBarTop, kTitleBarRight - kTitleBarLeft - 1, kTitleBarBottom - kTitleBarTop - 1);
   painter.setFont(AlmanacFont(kFontHeight));
   painter.setBackgroundMode(Qt::OpaqueMode);
-  DrawTextAt(painter, {kTitleLeft, kTitleTop}, model.title, kTitleText, kTitleBar);
+  const int ascent = painter.fontMetrics().ascent();
+  DrawTextAt(painter, ascent, {kTitleLeft, kTitleTop}, model.title, kTitleText, kTitleBar);
   for (int i = 0; i < static_cast<int>(model.headings.size()) && i < kColumns; ++i)
-    DrawTextAt(painter, HeadingOrigin(i), model.headings[i], kHeadingText, kBackground);
+    DrawTextAt(painter, ascent, HeadingOrigin(i), model.headings[i], kHeadingText, kBackground);
   for (const MonthCalendarCell& c : model.cells) {
     const Rgb fore = ToneColor(c.tone);
-    DrawTextAt(painter, DayNumberOrigin(c.row, c.column), c.dayText, fore, kBackground);
-    if (!c.signText.empty()) DrawTextAt(painter, SignOrigin(c.row, c.column), c.signText, fore, kBackground);
+    DrawTextAt(painter, ascent, DayNumberOrigin(c.row, c.column), c.dayText, fore, kBackground);
+    if (!c.signText.empty()) DrawTextAt(painter, ascent, SignOrigin(c.row, c.column), c.signText, fore, kBackground);
   }
   painter.restore();
 }

@@ -3,6 +3,7 @@
 // The ui/ folders are also globbed into the window library, which has no Qt
 // Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
 #ifdef OMBREL_DB_PATH
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -72,6 +73,21 @@ class TstMonthCal : public QObject {
         case MonthCellTone::OtherMonth: QVERIFY2(grey > 0 && red == 0 && black == 0, qPrintable(where)); break;
         case MonthCellTone::Current: QVERIFY2(black > 0 && red == 0 && grey == 0, qPrintable(where)); break;
       }
+    }
+  }
+
+  // What every refresh of the main form pays for the calendar (reported, not
+  // judged: the machine's load decides the figure).
+  void drawingTime() {
+    QImage image(kControlWidth, kControlHeight, QImage::Format_ARGB32_Premultiplied);
+    for (int signDisplay : {0, 1}) {
+      QElapsedTimer t;
+      t.start();
+      for (int i = 0; i < 50; ++i) {
+        QPainter painter(&image);
+        DrawMonthCalendar(painter, 2033, 12, 25, signDisplay);
+      }
+      qInfo("DrawMonthCalendar, signs %d: %.3f ms", signDisplay, t.nsecsElapsed() / 50e6);
     }
   }
 
