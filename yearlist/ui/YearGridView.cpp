@@ -13,11 +13,12 @@ const QColor kGreen(0, 255, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlack(0, 0, 0);
 
-// Text drawn from its top-left corner, transparent background.
+// Text drawn from its top-left corner (the font's ascent above the
+// baseline), transparent background.
 void TextAt(QPainter& painter, int x, int y, const std::string& text, const QColor& colour) {
   painter.setPen(colour);
-  painter.drawText(QRect(x, y, 4000, kYearGridRowHeight + 2), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   QString::fromStdString(text));
+  painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()),
+                   QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
 // A marker counts only after the cell's first character.

@@ -82,7 +82,7 @@ class CYearGridFrame : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    PaintYearGrid(painter, size(), m_pDlg->m_strGrid, m_pDlg->m_nDisplayMode, m_pDlg->m_strGridYear,
+    PaintYearGrid(painter, size(), m_pDlg->m_strGrid, m_pDlg->m_nDisplayMode, m_pDlg->GridYearText(),
                   m_pDlg->m_nCalendarMode);
   }
 
@@ -363,7 +363,7 @@ void CYearListDlg::DrawYearGrid(int /*layout*/) {
 }
 
 bool CYearListDlg::WriteYearFileTo(const std::string& path, std::string& error) {
-  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, m_strGridYear, m_nCalendarMode);
+  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, GridYearText(), m_nCalendarMode);
   return WriteTextFileAtomically(path, text, true, error);
 }
 
@@ -377,6 +377,11 @@ void CYearListDlg::WriteYearFile(int /*layout*/) {
   // The calendar database is opened by a name relative to this directory.
   if (!m_strSavedDirectory.empty() && ::chdir(m_strSavedDirectory.c_str()) != 0)
     ShowMessage(this, QStringLiteral("作業フォルダに戻れません: ") + Q(m_strSavedDirectory), QStringLiteral("FILE出力"));
+}
+
+std::string CYearListDlg::GridYearText() const {
+  // Before any fill the grid is empty and the typed year heads it.
+  return m_nDisplayMode == 0 ? m_strYear : m_strGridYear;
 }
 
 void CYearListDlg::ReportError(const std::string& error) {

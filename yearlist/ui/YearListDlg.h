@@ -83,6 +83,8 @@ class CYearListDlg : public QDialog {
   // The same with the file name already chosen (the save dialog's result).
   bool WriteYearFileTo(const std::string& path, std::string& error);
   void DrawYearGrid(int layout);
+  // The year text the grid's caption and calendar name are made of.
+  std::string GridYearText() const;
 
   // Message boxes go through here; tests may replace it to read them.
   static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
