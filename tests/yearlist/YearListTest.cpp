@@ -107,6 +107,15 @@ TEST_F(YearListTest, RangeIsFromMinus666To2041) {
     for (int layout : {kLunisolarLayout, kWesternLayout}) Shown(y, layout);
 }
 
+TEST(YearListLegend, CalendarNameFollowsModeAndYear) {
+  const struct {
+    int mode;
+    const char* year;
+    const char* name;
+  } cases[] = {{0, "1582", "ユリウス暦"}, {0, "1583", "グレゴリオ暦"}, {1, "1582", "グレゴリオ暦"}, {0, "-666", "ユリウス暦"}};
+  for (const auto& c : cases) EXPECT_EQ(YearCalendarName(c.mode, c.year), c.name) << c.mode << " " << c.year;
+}
+
 TEST(YearListMarkers, PhasesAndMajorTerms) {
   CalendarEvent phases[] = {{2005, 1, 10, 21, 0, 0, {}}, {2005, 1, 17, 6, 0, 90, {}}, {2005, 1, 25, 19, 0, 180, {}},
                             {2005, 12, 22, 1, 0, 0, {}}};
