@@ -1,6 +1,8 @@
 #include "app/MainFrm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QLayout>
 #include <QMenuBar>
 
@@ -51,4 +53,9 @@ void CMainFrame::CreateMenu() {
   m_actNew = AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
   m_actOpen = AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   m_actPrint = AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) QApplication::quit();
 }

@@ -26,6 +26,10 @@ class CMainFrame : public QMainWindow {
   QAction* m_actOpen = nullptr;       // Ctrl+O
   QAction* m_actPrint = nullptr;      // Ctrl+P
 
+ protected:
+  // Closing the frame ends the program, modeless dialogs and all.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void CreateMenu();
   QAction* AddShortcut(const QKeySequence& key);

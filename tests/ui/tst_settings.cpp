@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "core/Text.h"
@@ -102,6 +103,19 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_pYearListDlg->m_nSignDisplay, 1);
     QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")),
              QByteArray("135.0\n35.0\n") + QByteArray::fromStdString(text::ToCp932("東")) + "\n1\n1\n1\n15\n0\n1\n");
+  }
+
+  void calendarRuleRebuildsTheYearListsInTheSameYear() {
+    Start();
+    TypeMoment(m_view.get(), "1500", "3", "1", "12.0");
+    auto* phases = Control<QTreeWidget>(m_view.get(), 1027);
+    const QString julian = phases->topLevelItem(0)->text(0);
+    WithDialog([](CSettingsDlg* dlg) {
+      Control<QRadioButton>(dlg, 1035)->setChecked(true);
+      PressOk(dlg);
+    });
+    QTRY_VERIFY(phases->topLevelItem(0)->text(0) != julian);
+    QCOMPARE(Control(m_view.get(), 1003)->text(), QStringLiteral("1500"));
   }
 
   void cancelAppliesNothing() {

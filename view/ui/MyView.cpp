@@ -344,9 +344,10 @@ void CMyView::RefreshPanel() {
   FillDayPanel();
   FillSelectedDays();
   FillSeasonalDays();
-  if (m_strYear != m_strListYear) {
+  if (m_bYearListsStale || m_strYear != m_strListYear) {
     FillPhaseList();
     FillTermList();
+    m_bYearListsStale = false;
   }
   m_strListYear = m_strYear;
 }
@@ -517,14 +518,9 @@ void CMyView::OnSettings() {
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
     UpdateData(true);
     PublishCalendarSettings();
-    // The calendar rule may have changed, so the year lists are rebuilt too.
-    RunCommand([&] {
-      FillDayPanel();
-      FillSelectedDays();
-      FillSeasonalDays();
-      FillPhaseList();
-      FillTermList();
-    });
+    // The calendar rule may have changed: the year lists are rebuilt with
+    // everything else by the one refresh below.
+    m_bYearListsStale = true;
   }
   UpdateData(false);
   RequestRefresh();

@@ -191,5 +191,8 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   int m_nTimerId = 0;
   bool m_bRefreshPending = false;
   bool m_bReporting = false;
+  // Set by the settings dialog's OK: the next refresh rebuilds the year lists
+  // even in the same year, since the calendar rule may have changed.
+  bool m_bYearListsStale = false;
   QImage m_imgSurface;
 };
