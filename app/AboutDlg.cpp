@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/AppIcon.h"
 #include "view/ui/AlmanacFont.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -12,7 +13,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setFont(AlmanacFont(12));
   setFixedSize(235 * du, 55 * du);
   auto* icon = new QLabel(this);
-  icon->setPixmap(QIcon(QStringLiteral(":/ombrel.png")).pixmap(32, 32));
+  icon->setObjectName(QStringLiteral("icon"));
+  icon->setPixmap(AppIcon().pixmap(32, 32));
   icon->setGeometry(11 * du, 17 * du, 32, 32);
   auto* version = new QLabel(QStringLiteral("Ombrel Version 2.0"), this);
   version->setObjectName(QStringLiteral("version"));

@@ -6,13 +6,14 @@
 #include <QLayout>
 #include <QMenuBar>
 
+#include "app/AppIcon.h"
 #include "view/ui/AlmanacFont.h"
 #include "view/ui/MyView.h"
 
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setWindowTitle(QStringLiteral("Ombrelの窓"));
-  setWindowIcon(QIcon(QStringLiteral(":/ombrel.png")));
+  setWindowIcon(AppIcon());
   m_pView = new CMyView(this);
   setCentralWidget(m_pView);
   CreateMenu();

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "app/AppIcon.h"
 #include "app/AboutDlg.h"
 #include "app/MainFrm.h"
 #include "core/Text.h"
@@ -18,7 +19,7 @@
 CMyApp::CMyApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Ombrel"));
   setApplicationVersion(QStringLiteral(OMBREL_VERSION));
-  setWindowIcon(QIcon(QStringLiteral(":/ombrel.png")));
+  setWindowIcon(AppIcon());
 }
 
 CMyApp::~CMyApp() = default;

@@ -61,14 +61,17 @@ class TstApp : public QObject {
 
   void aboutBoxShowsTheVersionAndClosesWithOk() {
     QString caption, text;
+    bool hasIcon = false;
     ModalWatcher watcher([&](QWidget* w) {
       caption = w->windowTitle();
       text = w->findChild<QLabel*>(QStringLiteral("version"))->text();
+      hasIcon = !w->findChild<QLabel*>(QStringLiteral("icon"))->pixmap().isNull();
       QTest::mouseClick(Control<QPushButton>(w, 1), Qt::LeftButton);
     });
     App()->MainFrame()->m_actAbout->trigger();
     QCOMPARE(caption, QStringLiteral("Ombrelのﾊﾞｰｼﾞｮﾝ情報"));
     QCOMPARE(text, QStringLiteral("Ombrel Version 2.0"));
+    QVERIFY(hasIcon);
     QVERIFY(!QApplication::activeModalWidget());
   }
 
