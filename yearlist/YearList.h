@@ -1,13 +1,13 @@
 // The year list's computation: the year grid in the lunisolar (和暦表示) and
 // the Western (西暦表示) layouts, the three conversion rows, the year's sign,
-// the era list items, the accepted range and the text of the CSV file. The
+// the accepted range and the text of the CSV file (the era list items are
+// caldb/Eras.h's EraListItemTexts). The
 // window (yearlist/ui/YearListDlg.h) only moves these texts to its controls.
 // All texts are UTF-8; the file is converted to CP932 when written.
 #pragma once
 
 #include <array>
 #include <string>
-#include <vector>
 
 #include "astro/TermsPhases.h"
 
@@ -53,7 +53,8 @@ struct YearEvents {
 // "○" full moon / "●" new moon, then "*" for a major solar term on that date.
 std::string DateMarkers(double year, double month, double day, const YearEvents& events);
 
-// List items of the phase and term lists: "%5s %4.0f/%2.0f/%2.0f %02.0f:%02.0f:%02.0f".
+// List items of the phase and term lists: "%5s %4.0f/%2.0f/%2.0f" and the
+// clock time "hh:mm:ss" of the moment rounded to the second.
 std::string YearEventItem(const CalendarEvent& event, bool phase);
 
 // Fill m_strGrid for the year text (already range-checked) from the calendar
