@@ -23,7 +23,7 @@ void PrintHelp() {
               "YYYY-MM-DD (astronomical years: 0 is 1 BC, -1 is 2 BC); hours are\n"
               "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
               "latitudes degrees north. Text is printed as UTF-8.\n\nCommands:\n");
-  for (const Command& c : Registry()) std::printf("  %-44s %s\n", c.synopsis, c.summary);
+  for (const Command& c : Registry()) std::printf("  %s\n      %s\n", c.synopsis, c.summary);
   std::printf("\nOptions (before the command):\n  --help         show this text\n  --version      show the version\n"
               "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
               "                 (default: the current directory if it holds History.mdb,\n"
