@@ -249,7 +249,7 @@ TEST(YearListCli, WritesTheWindowsFile) {
   ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
   const std::string dir = TempDir();
   const std::string out = dir + "/y.csv";
-  const std::string cli = std::string(OMBREL_CLI) + " --workdir " + DatabaseDir() + " yearlist ";
+  const std::string cli = "'" + std::string(OMBREL_CLI) + "' --workdir '" + DatabaseDir() + "' yearlist ";
   ASSERT_EQ(std::system((cli + "2033 --layout lunisolar --signs sexagenary --calendar julian --output " + out).c_str()), 0);
   const std::string bytes = ReadFile(out);
   EXPECT_EQ(bytes, ReadFile(std::string(OMBREL_FIXTURES) + "/yearlist/year-2033-lunisolar.csv"));
