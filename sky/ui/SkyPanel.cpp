@@ -1,5 +1,7 @@
 #include "sky/ui/SkyPanel.h"
 
+#include "core/Cpu.h"
+
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
@@ -9,7 +11,6 @@
 
 #include <cmath>
 #if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
 #endif
 
 #include "astro/Globals.h"
@@ -175,18 +176,7 @@ void DrawOrbitSymbol(QPainter& painter) {
   painter.drawChord(box, QtAngle(s.chordStartX - s.centreX, s.chordStartY - s.centreY), 180 * 16);
 }
 
-// Some code run by Qt leaves the upper halves of the AVX registers dirty; the
-// plain SSE maths of the computation then runs about ten times slower until
-// they are cleared. One vzeroupper before each computing stretch costs nothing.
-#if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx"))) void ClearUpperVectorStateAvx() { _mm256_zeroupper(); }
-void ClearUpperVectorState() {
-  static const bool avx = __builtin_cpu_supports("avx");
-  if (avx) ClearUpperVectorStateAvx();
-}
-#else
-void ClearUpperVectorState() {}
-#endif
+using cpu::ClearUpperVectorState;
 
 }  // namespace
 
