@@ -190,20 +190,13 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 }
 
 std::string YearEventItem(const CalendarEvent& event, bool phase) {
-  // Rounded to the second before the clock is read, so a moment at 59.5
-  // seconds or later shows the next minute (and, at midnight, the next day)
-  // instead of a clock reading of 60.
-  const double jd = std::isfinite(event.julianDay) ? std::round(event.julianDay * 86400.0) / 86400.0 : 0.0;
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(jd, y, m, d, h, 135.0);
-  long long seconds = std::llround(std::clamp(h, 0.0, 24.0) * 3600.0);
-  if (seconds >= 86400) {
-    JulianDayToDate(jd + 0.5 / 86400.0, y, m, d, h, 135.0);
-    seconds = 0;
-  }
+  // The clock is read as the almanac prints it everywhere: seconds rounded by
+  // the format, so 59.5 seconds and more print as 60.
+  double y = 0, m = 0, d = 0, h = 0, hh = 0, mm = 0, ss = 0;
+  JulianDayToDate(event.julianDay, y, m, d, h, 135.0);
+  SplitSexagesimal(h, hh, mm, ss);
   const char* name = phase ? MoonPhaseName(TruncToInt(event.angle / 90)) : SolarTermName(TruncToInt(event.angle / 15));
-  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f %02lld:%02lld:%02lld", name, y, m, d, seconds / 3600,
-                          seconds / 60 % 60, seconds % 60);
+  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f %02.0f:%02.0f:%02.0f", name, y, m, d, hh, mm, ss);
 }
 
 std::string YearSexagenaryText(int year) { return "年干支  " + YearStem(year) + YearBranch(year); }
