@@ -165,11 +165,6 @@ void CMyView::CreateControls() {
     label->move(l.x * kDu, l.y * kDu);
     label->adjustSize();
   }
-  QLineEdit** const edits[] = {&m_editYear,       &m_editMonth,         &m_editDay,         &m_editHour,
-                               &m_editWeekday,    &m_editSixDaySign,    &m_editEra,         &m_editImperialYear,
-                               &m_editMonthName,  &m_editLunarDate,     &m_editSexagenary,  &m_editSolarTerm,
-                               &m_editSolarLongitude, &m_editPentadName, &m_editPentadText, &m_editMoonAge,
-                               &m_editNineStar,   &m_editMansion,       &m_editSoundSign,   &m_editTwelveDaySign};
   for (std::size_t i = 0; i < std::size(kEdits); ++i) {
     const EditSpec& e = kEdits[i];
     auto* edit = new QLineEdit(this);
@@ -177,20 +172,20 @@ void CMyView::CreateControls() {
     edit->setGeometry(DuRect(e.x, e.y, e.w, e.h));
     edit->setFrame(e.border);
     if (!e.border) edit->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
-    *edits[i] = edit;
+    m_edits[i] = edit;
   }
-  m_spinYear = new CUpDown(this);
-  m_spinYear->setObjectName(QStringLiteral("1005"));
-  m_spinYear->setGeometry(DuRect(45, 10, 10, 20));
-  m_spinMonth = new CUpDown(this);
-  m_spinMonth->setObjectName(QStringLiteral("1006"));
-  m_spinMonth->setGeometry(DuRect(75, 10, 10, 20));
-  m_spinDay = new CUpDown(this);
-  m_spinDay->setObjectName(QStringLiteral("1008"));
-  m_spinDay->setGeometry(DuRect(105, 10, 10, 20));
-  connect(m_spinYear, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposYear(d); }); });
-  connect(m_spinMonth, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposMonth(d); }); });
-  connect(m_spinDay, &CUpDown::deltaPos, this, [this](int d) { RunCommand([&] { OnDeltaposDay(d); }); });
+  const struct {
+    int id, x;
+    int (CMyView::*handler)(int);
+  } spinners[] = {{1005, 45, &CMyView::OnDeltaposYear}, {1006, 75, &CMyView::OnDeltaposMonth},
+                  {1008, 105, &CMyView::OnDeltaposDay}};
+  for (const auto& sp : spinners) {
+    auto* spin = new CUpDown(this);
+    spin->setObjectName(QString::number(sp.id));
+    spin->setGeometry(DuRect(sp.x, 10, 10, 20));
+    const auto handler = sp.handler;
+    connect(spin, &CUpDown::deltaPos, this, [this, handler](int d) { RunCommand([&] { (this->*handler)(d); }); });
+  }
 
   m_btnChange = new QPushButton(QStringLiteral("日時変更"), this);
   m_btnChange->setObjectName(QStringLiteral("1021"));
@@ -214,19 +209,14 @@ void CMyView::CreateControls() {
 }
 
 void CMyView::UpdateData(bool toMembers) {
-  QLineEdit* const edits[] = {m_editYear,       m_editMonth,         m_editDay,        m_editHour,
-                              m_editWeekday,    m_editSixDaySign,    m_editEra,        m_editImperialYear,
-                              m_editMonthName,  m_editLunarDate,     m_editSexagenary, m_editSolarTerm,
-                              m_editSolarLongitude, m_editPentadName, m_editPentadText, m_editMoonAge,
-                              m_editNineStar,   m_editMansion,       m_editSoundSign,  m_editTwelveDaySign};
   for (std::size_t i = 0; i < std::size(kEdits); ++i) {
     std::string& member = this->*kEdits[i].member;
     if (toMembers) {
-      member = edits[i]->text().toStdString();
+      member = m_edits[i]->text().toStdString();
     } else {
       const QString text = Qs(member);
       // Leave an unchanged edit alone so the cursor and selection survive.
-      if (edits[i]->text() != text) edits[i]->setText(text);
+      if (m_edits[i]->text() != text) m_edits[i]->setText(text);
     }
   }
 }
@@ -269,13 +259,17 @@ void CMyView::ReadFormIntoWorkDate(const std::string& hourText) {
 
 void CMyView::OnInitialUpdate() { ResetToNow(); }
 
-void CMyView::ResetToNow() {
+void CMyView::TakeClockAsSelected() {
   ReadClock(WorkYear, WorkMonth, WorkDay, WorkHour);
   m_dYear = WorkYear;
   m_dMonth = WorkMonth;
   m_dDay = WorkDay;
   m_dHour = WorkHour;
   WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
+}
+
+void CMyView::ResetToNow() {
+  TakeClockAsSelected();
   LoadSettings();
   UpdateData(false);
 }
@@ -306,15 +300,10 @@ void CMyView::RequestRefresh() {
 }
 
 void CMyView::OnPaint() {
-  ReadClock(WorkYear, WorkMonth, WorkDay, WorkHour);
   UpdateData(true);
   if (m_nPaintCount == 0 || m_bAutoTick) {
     m_bAutoTick = 0;
-    m_dYear = WorkYear;
-    m_dMonth = WorkMonth;
-    m_dDay = WorkDay;
-    m_dHour = WorkHour;
-    WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
+    TakeClockAsSelected();
     UpdateData(false);
   } else {
     SyncHourToClock();
@@ -403,9 +392,13 @@ void CMyView::DrawSurfaces() {
   painter.resetTransform();
   painter.setClipRect(kMonthCalendarX, kMonthCalendarY, kMonthCalendarWidth, kMonthCalendarHeight);
   painter.translate(kMonthCalendarX, kMonthCalendarY);
+  m_strDrawError.clear();
   DrawMonthCalendar(painter);
   painter.end();
   update();
+  // Reported only now: the message box runs its own event loop, which must
+  // not find the form's image still being painted.
+  if (!m_strDrawError.empty()) ReportError(QString::fromStdString(m_strDrawError));
 }
 
 void CMyView::DrawSkyPanel(QPainter& painter) {
@@ -424,10 +417,8 @@ void CMyView::DrawSkyPanel(QPainter& painter) {
 }
 
 void CMyView::DrawMonthCalendar(QPainter& painter) {
-  std::string error;
-  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &error);
+  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &m_strDrawError);
   UpdateData(false);
-  if (!error.empty()) ReportError(QString::fromStdString(error));
 }
 
 void CMyView::paintEvent(QPaintEvent*) {

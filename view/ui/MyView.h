@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <string>
 
@@ -151,35 +152,16 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   // into the form, "%2.5f" into m_strHourExact).
   void WriteDateTexts(double year, double month, double day);
   void WriteDateTextsWithHour(double year, double month, double day, double hour);
+  // The computer's clock becomes the selected date and time, texts included.
+  void TakeClockAsSelected();
   // The form's date and the given hour text into the view's copy and WorkYear ...
   void ReadFormIntoWorkDate(const std::string& hourText);
   // CalendarMode and the year list's copies follow SettingsDlg.
   void PublishCalendarSettings();
   int StepDateField(std::string& field, double& value, int delta);
 
-  QLineEdit* m_editYear = nullptr;
-  QLineEdit* m_editMonth = nullptr;
-  QLineEdit* m_editDay = nullptr;
-  QLineEdit* m_editHour = nullptr;
-  QLineEdit* m_editWeekday = nullptr;
-  QLineEdit* m_editSixDaySign = nullptr;
-  QLineEdit* m_editEra = nullptr;
-  QLineEdit* m_editImperialYear = nullptr;
-  QLineEdit* m_editMonthName = nullptr;
-  QLineEdit* m_editLunarDate = nullptr;
-  QLineEdit* m_editSexagenary = nullptr;
-  QLineEdit* m_editSolarTerm = nullptr;
-  QLineEdit* m_editSolarLongitude = nullptr;
-  QLineEdit* m_editPentadName = nullptr;
-  QLineEdit* m_editPentadText = nullptr;
-  QLineEdit* m_editMoonAge = nullptr;
-  QLineEdit* m_editNineStar = nullptr;
-  QLineEdit* m_editMansion = nullptr;
-  QLineEdit* m_editSoundSign = nullptr;
-  QLineEdit* m_editTwelveDaySign = nullptr;
-  CUpDown* m_spinYear = nullptr;
-  CUpDown* m_spinMonth = nullptr;
-  CUpDown* m_spinDay = nullptr;
+  // The twenty edits, in the order of the form table (1003, 1004, 1007, ...).
+  std::array<QLineEdit*, 20> m_edits{};
   QPushButton* m_btnChange = nullptr;
   QPushButton* m_btnToday = nullptr;
   QPushButton* m_btnQuit = nullptr;
@@ -191,6 +173,7 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   int m_nTimerId = 0;
   bool m_bRefreshPending = false;
   bool m_bReporting = false;
+  std::string m_strDrawError;  // the month calendar's database error, if any
   // Set by the settings dialog's OK: the next refresh rebuilds the year lists
   // even in the same year, since the calendar rule may have changed.
   bool m_bYearListsStale = false;
