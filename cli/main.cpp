@@ -180,7 +180,9 @@ int main(int argc, char** argv) {
         std::printf("Usage: ombrel-cli %s\n  %s\n", c.synopsis, c.summary);
         return kOk;
       }
-    workdir::Choice wd = workdir::Enter(workDir, argv[0]);
+    // argv[0] is only the bare name when the shell found us on PATH; the
+    // kernel's link names the real file, next to which the database sits.
+    workdir::Choice wd = workdir::Enter(workDir, "/proc/self/exe");
     if (!wd.warning.empty()) {
       if (!workDir.empty()) return UsageError(wd.warning);
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
