@@ -203,7 +203,12 @@ int BuildTable(double year, double n, int (*list)(double, double), CalendarEvent
   int count = list(DateToJulianDay(year, 1.0, 1.0, 12.0, kJstLongitude), n);
   for (int i = 0; i < count; ++i) {
     CalendarEvent& e = table[i];
-    JulianDayToDate(EventJulianDays[i], e.year, e.month, e.day, e.hour, kJstLongitude);
+    // Converted through the date globals, which keep the last event's date.
+    JulianDayToDate(EventJulianDays[i], WorkYear, WorkMonth, WorkDay, WorkHour, kJstLongitude);
+    e.year = WorkYear;
+    e.month = WorkMonth;
+    e.day = WorkDay;
+    e.hour = WorkHour;
     e.julianDay = EventJulianDays[i];
     e.angle = EventAngles[i];
     std::memset(e.name, 0, sizeof e.name);

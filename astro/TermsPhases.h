@@ -69,6 +69,7 @@ void RecentNewMoons(double julianDay, double& first, double& second);
 int ListMoonPhases(double jd0, double n);
 int ListSolarTerms(double jd0, double n);
 // A year's events as records of the tables (n cut to 800); returns the count.
+// The date globals are left on the last event's date and hour.
 int BuildMoonPhaseTable(double year, double n);
 int BuildSolarTermTable(double year, double n);
 

@@ -4,6 +4,7 @@
 
 #include "astro/AstroTable.h"
 #include "astro/astro.h"
+#include "astrodata/AstroRequest.h"
 #include "cli/Command.h"
 #include "core/Text.h"
 
@@ -31,7 +32,12 @@ bool ReadPlace(const Options& options, double& longitude, double& latitude, int&
   return true;
 }
 
+// The data window's headings over the columns, each right-aligned to its
+// eight-byte field; the tides under the window's own heading.
 void PrintTable(const AstroTable& table) {
+  std::string heading = text::SjisFormat("%-4s", "");
+  for (const char* column : AstroColumnNames) heading += text::SjisFormat(" %8s", column);
+  Print(heading);
   for (int row = 0; row < kBodyCount; ++row) {
     const BodyPosition& b = table.bodies[kAstroTableRows[row]];
     std::string line = text::SjisFormat("%-4s", AstroTableRowNames[row]);
@@ -40,6 +46,7 @@ void PrintTable(const AstroTable& table) {
       line += " " + AstroAngleText(a);
     Print(line);
   }
+  Print("東京湾潮汐");
   Print("満潮 " + table.tideTexts[0] + " " + table.tideTexts[1]);
   Print("干潮 " + table.tideTexts[2] + " " + table.tideTexts[3]);
 }

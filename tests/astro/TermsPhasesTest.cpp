@@ -109,6 +109,11 @@ TEST(BuildSolarTermTable, RecordsCarryDateNameAndMoment) {
   EXPECT_EQ(e.angle, 0.0);
   EXPECT_EQ(SolarTermTable[28].year, 2001);
   EXPECT_EQ(sizeof(CalendarEvent), 64u);
+  // The date globals are left on the last event's date and hour.
+  const double work[] = {WorkYear, WorkMonth, WorkDay, WorkHour};
+  const double last[] = {SolarTermTable[28].year, SolarTermTable[28].month, SolarTermTable[28].day,
+                         SolarTermTable[28].hour};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(work[i], last[i]) << i;
 
   ASSERT_EQ(BuildMoonPhaseTable(2000, 366), 49);
   EXPECT_STREQ(MoonPhaseTable[0].name, "新月");

@@ -121,13 +121,16 @@ TEST(Cli, PhasesAndBodiesLines) {
   std::istringstream in(bodies.out);
   std::vector<std::string> rows;
   for (std::string line; std::getline(in, line);) rows.push_back(line);
-  ASSERT_EQ(rows.size(), 9u) << bodies.out;
+  ASSERT_EQ(rows.size(), 11u) << bodies.out;
+  // The data window's column headings, each over its eight-byte field.
+  EXPECT_EQ(rows[0], "       出時刻 南中時刻   入時刻     黄径     黄緯     赤径     赤緯   方位角     高度");
   const char* starts[] = {"太陽 06:50:", "月   01:37:", "水星 ", "金星 ", "火星 ", "木星 ", "土星 "};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(rows[i].rfind(starts[i], 0), 0u) << rows[i];
-  EXPECT_NE(rows[0].find(" 11:44:"), std::string::npos) << rows[0];
-  EXPECT_NE(rows[0].find(" 16:37:"), std::string::npos) << rows[0];
-  EXPECT_EQ(rows[7], "満潮 01:07 13:21");
-  EXPECT_EQ(rows[8], "干潮 07:07 20:34");
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(rows[1 + i].rfind(starts[i], 0), 0u) << rows[1 + i];
+  EXPECT_NE(rows[1].find(" 11:44:"), std::string::npos) << rows[1];
+  EXPECT_NE(rows[1].find(" 16:37:"), std::string::npos) << rows[1];
+  EXPECT_EQ(rows[8], "東京湾潮汐");
+  EXPECT_EQ(rows[9], "満潮 01:07 13:21");
+  EXPECT_EQ(rows[10], "干潮 07:07 20:34");
 }
 
 TEST(Cli, FarDatesAndPolesStillAnswer) {
