@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <initializer_list>
 #include <limits>
 
+#include "core/Files.h"
 #include "core/Text.h"
 #include "signs/Signs.h"
 
@@ -178,11 +178,8 @@ Anniversary ParseAnniversaryLine(const std::string& line) {
 
 std::vector<Anniversary> ReadAnniversaries(const std::string& path) {
   std::vector<Anniversary> list;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return list;
-  std::string bytes(kMaxReadBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  std::string bytes;
+  if (!ReadFileHead(path, kMaxReadBytes + 1, bytes)) return list;
   bool cut = bytes.size() > kMaxReadBytes;
   if (cut) bytes.resize(kMaxReadBytes);
   std::string content = DecodeHead(std::move(bytes), cut);

@@ -1,11 +1,9 @@
 #include "view/Settings.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
+#include "core/Files.h"
 #include "core/Text.h"
 
 SettingsRecord SettingsDlg;
@@ -17,18 +15,22 @@ constexpr int kSettingsLines = 9;
 // A line holds at most this many bytes; a longer one is cut and ends the read.
 constexpr std::size_t kMaxLineBytes = 99;
 
-// Reads one line of at most kMaxLineBytes bytes (without its line end).
-// Returns false when the line was longer, after cutting it.
-bool ReadLine(std::FILE* f, std::string& line) {
+// The most a read can take: nine lines of kMaxLineBytes and a CRLF each.
+constexpr std::size_t kMaxReadBytes = kSettingsLines * (kMaxLineBytes + 2);
+
+// Reads one line of at most kMaxLineBytes bytes (without its line end) from
+// `bytes` at `pos`. Returns false when the line was longer, after cutting it.
+bool ReadLine(const std::string& bytes, std::size_t& pos, std::string& line) {
   line.clear();
-  int c;
-  while ((c = std::fgetc(f)) != EOF && c != '\n') {
+  while (pos < bytes.size()) {
+    const char c = bytes[pos++];
+    if (c == '\n') break;
     if (line.size() == kMaxLineBytes) {
       // A CRLF line end after a full line still ends that line.
-      if (c == '\r' && (c = std::fgetc(f)) == '\n') return true;
+      if (c == '\r' && pos < bytes.size() && bytes[pos] == '\n') return ++pos, true;
       return false;
     }
-    line.push_back(static_cast<char>(c));
+    line.push_back(c);
   }
   return true;
 }
@@ -63,7 +65,7 @@ std::string SettingsFileText(const SettingsRecord& s) {
        {s.m_strLongitude, s.m_strLatitude, s.m_strAzimuth, text::SjisFormat("%1d", s.m_nCalendarMode),
         text::SjisFormat("%1d", s.m_nSignDisplay), text::SjisFormat("%1d", s.m_bAutoUpdate), s.m_strInterval,
         text::SjisFormat("%1d", s.m_bConstellations), text::SjisFormat("%1d", s.m_bMansions)}) {
-    out += text::ToCp932(line);
+    out += line;
     out += '\n';
   }
   return out;
@@ -75,11 +77,12 @@ double SettingsNumber(const std::string& text) { return std::atof(text.c_str());
 
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   SettingsReadResult result;
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return result;
+  std::string bytes;
+  if (!ReadFileHead(path, kMaxReadBytes, bytes)) return result;
   std::string raw;
+  std::size_t pos = 0;
   for (int lineNo = 1; lineNo <= kSettingsLines; ++lineNo) {
-    const bool whole = ReadLine(f, raw);
+    const bool whole = ReadLine(bytes, pos, raw);
     const std::string v = LineText(raw);
     if (!v.empty()) {
       StoreLine(settings, lineNo, v, result);
@@ -87,25 +90,9 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
     }
     if (!whole) break;
   }
-  std::fclose(f);
   return result;
 }
 
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path) {
-  const std::string content = SettingsFileText(settings);
-  const std::string tmp = std::string(path) + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) {
-    error = std::string(path) + ": " + std::strerror(errno);
-    return false;
-  }
-  bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (fsync(fileno(f)) == 0) && ok;
-  const int savedErrno = errno;
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok && std::rename(tmp.c_str(), path) == 0) return true;
-  error = std::string(path) + ": " + std::strerror(ok ? errno : savedErrno);
-  std::remove(tmp.c_str());
-  return false;
+  return WriteTextFileAtomically(path, SettingsFileText(settings), true, error);
 }
