@@ -47,9 +47,13 @@ int RunAstroData(const Args& args) {
   return kOk;
 }
 
-const CommandRegistration kRegistration({"astrodata", "astrodata YEAR [--hour H] [--lon X] [--lat Y] --output FILE",
-                                         "write the data window's yearly file (CP932; --encoding utf-8)",
-                                         RunAstroData});
+const CommandRegistration kRegistration(
+    {"astrodata", "astrodata YEAR --output FILE [--hour H] [--lon X] [--lat Y] [--encoding cp932|utf-8]",
+     "the data window's yearly file (FILE出力): one line per day with the rise and set times, the sun's and "
+     "moon's longitudes, Tokyo Bay's tides and the day's solar term and moon phase, computed at hour H on the "
+     "clock of --lon (default 12, 139.7 E, 35.6 N); CP932 unless --encoding utf-8. Rewrites the Memory table "
+     "of History.mdb",
+     RunAstroData});
 
 }  // namespace
 }  // namespace cli

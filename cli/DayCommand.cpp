@@ -78,7 +78,9 @@ int RunDay(const Args& args) {
 }
 
 const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
-                                "the day panel and its lists for a moment (default now; hour 12 with a date)",
+                                "the main window's day panel, its four lists and the sky readout for a moment (default now; "
+                                "hour 12 with a date), one label<TAB>text line each; the place and calendar "
+                                "come from ombrel.dat, anniversaries from kinenbi.dat",
                                 RunDay});
 
 }  // namespace

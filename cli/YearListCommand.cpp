@@ -70,7 +70,10 @@ int RunYearList(const Args& args) {
 const CommandRegistration kYearList(
     {"yearlist", "yearlist YEAR --output FILE [--month M --day D] [--layout lunisolar|western] "
                  "[--signs sexagenary|six-day] [--calendar julian|gregorian] [--encoding utf-8|cp932]",
-     "the year list's CSV file (FILE出力) for a year from -666 to 2041", RunYearList});
+     "the year list's CSV file (FILE出力) for a year from -666 to 2041: the grid of months in the "
+     "lunisolar (default) or Western layout; M and D (default 1) choose the converted date; the signs "
+     "and calendar default to ombrel.dat's; CP932 unless --encoding utf-8",
+     RunYearList});
 
 }  // namespace
 }  // namespace cli

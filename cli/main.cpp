@@ -17,17 +17,44 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
+// Prints text as lines of at most `width` bytes, the first after `indent`
+// blanks and the rest after `next`, broken at blanks (a word longer than the
+// line stands alone).
+void PrintWrapped(const std::string& text, std::size_t indent, std::size_t next, std::size_t width) {
+  std::string line;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(at, end - at);
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+      std::printf("%*s%s\n", static_cast<int>(indent), "", line.c_str());
+      line.clear();
+      indent = next;
+    }
+    if (!line.empty()) line += ' ';
+    line += word;
+    at = end + 1;
+  }
+  if (!line.empty()) std::printf("%*s%s\n", static_cast<int>(indent), "", line.c_str());
+}
+
 void PrintHelp() {
   std::printf("Usage: ombrel-cli COMMAND [ARGUMENTS]\n\n"
               "The Japanese almanac's computations on the command line. Dates are\n"
               "YYYY-MM-DD (astronomical years: 0 is 1 BC, -1 is 2 BC); hours are\n"
               "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
               "latitudes degrees north. Text is printed as UTF-8.\n\nCommands:\n");
-  for (const Command& c : Registry()) std::printf("  %s\n      %s\n", c.synopsis, c.summary);
-  std::printf("\nOptions (before the command):\n  --help         show this text\n  --version      show the version\n"
+  for (const Command& c : Registry()) {
+    PrintWrapped(c.synopsis, 2, 4, 79);
+    PrintWrapped(c.summary, 6, 6, 79);
+  }
+  std::printf("\n'ombrel-cli COMMAND --help' shows one command's usage.\n"
+              "\nOptions (before the command):\n  --help, -h     show this text\n  --version      show the version\n"
               "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
               "                 (default: the current directory if it holds History.mdb,\n"
-              "                 else ~/.local/share/ombrel, made on first use)\n\n"
+              "                 else $XDG_DATA_HOME/ombrel or ~/.local/share/ombrel, made on\n"
+              "                 first use with a copy of the installed database)\n\n"
               "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
 }
 }  // namespace
@@ -177,7 +204,8 @@ int main(int argc, char** argv) {
     Args args(argv + at + 1, argv + argc);
     for (const std::string& a : args)
       if (a == "--help" || a == "-h") {
-        std::printf("Usage: ombrel-cli %s\n  %s\n", c.synopsis, c.summary);
+        std::printf("Usage: ombrel-cli %s\n", c.synopsis);
+        PrintWrapped(c.summary, 2, 2, 79);
         return kOk;
       }
     // argv[0] is only the bare name when the shell found us on PATH; the
