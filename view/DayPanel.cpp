@@ -210,10 +210,12 @@ void FillSelectedDays(DayPanel& p) {
 
 void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath) {
   p.m_listSeasonalDays = AnniversariesOn(ReadAnniversaries(anniversariesPath), p.m_dMonth, p.m_dDay);
-  // The selected day itself: the work date holds whatever day the moon-age
-  // search stopped on by now.
-  double crossing = 0;
-  double degree = SunDegreeOfDay(p.m_dYear, p.m_dMonth, p.m_dDay, crossing);
+  // The sun's degree is that of the work date, which the panel's last search
+  // left on the local date of the day's noon; it is taken from that noon here
+  // rather than from the shared globals, so nothing run in between can move it.
+  double year = 0, month = 0, day = 0, hour = 0, crossing = 0;
+  JulianDayToDate(p.m_dNoonJulianDay, year, month, day, hour, 135.0);
+  double degree = SunDegreeOfDay(year, month, day, crossing);
   int sinceSpring = DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay);
   for (std::string& item : SeasonalDays(degree, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
     p.m_listSeasonalDays.push_back(std::move(item));

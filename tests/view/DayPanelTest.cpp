@@ -118,8 +118,7 @@ TEST(DayPanel, SolarTermAndEraEdges) {
   EXPECT_EQ(p.m_strLunarDate, "");
 }
 
-// Seasonal and selected days of known dates of 2005, with the selected date
-// itself (not whatever day the moon-age search left in the work date).
+// Seasonal days of known dates of 2005.
 TEST(DayPanel, ObservancesOfKnownDays) {
   CalendarModeGuard guard;
   struct Case {
@@ -218,4 +217,16 @@ TEST(DayPanel, TwelveDaySignAtTheTermDay) {
     EXPECT_EQ(p.m_dSolarMonth, c.solarMonth);
     EXPECT_EQ(p.m_strTwelveDaySign, c.sign);
   }
+}
+
+// A typed fraction of a day moves the day's noon into the next day; the
+// seasonal days follow the same day as the signs do (彼岸 began on 2005-03-17,
+// the sun reaching 357° at 21 h; the half day before it crosses 356° only).
+TEST(DayPanel, SeasonalDaysFollowTheDayOfTheSigns) {
+  CalendarModeGuard guard;
+  DayPanel whole = Filled(2005, 3, 17);
+  DayPanel typed = Filled("2005", "3", "16.5");
+  EXPECT_EQ(typed.m_strSexagenary, whole.m_strSexagenary);
+  EXPECT_EQ(typed.m_listSeasonalDays, whole.m_listSeasonalDays);
+  EXPECT_EQ(typed.m_listSeasonalDays, Items{"彼岸"});
 }
