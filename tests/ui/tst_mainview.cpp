@@ -11,6 +11,7 @@
 #include "astro/astro.h"
 #include "tst_main_support.h"
 #include "view/Settings.h"
+#include "sky/ui/SkyPanel.h"
 #include "view/ui/UpDown.h"
 
 class TstMainView : public QObject {
@@ -181,6 +182,37 @@ class TstMainView : public QObject {
     for (int i = 0; i < 5; ++i) m_view->OnTimer(1);
     QTest::qWait(50);
     QCOMPARE(FormDate(), QStringLiteral("2005-1-31"));
+  }
+
+  void eachTriggerRefreshesOnce_data() {
+    QTest::addColumn<int>("trigger");
+    QTest::newRow("日時変更") << 0;
+    QTest::newRow("今日の表示") << 1;
+    QTest::newRow("day spinner") << 2;
+    QTest::newRow("calendar click") << 3;
+    QTest::newRow("automatic update") << 4;
+    QTest::newRow("repaint requests in a burst") << 5;
+  }
+  void eachTriggerRefreshesOnce() {
+    QFETCH(int, trigger);
+    AutoUpdate = 1;
+    UpdateInterval = "1";
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QTest::qWait(20);
+    const int before = PanelRedrawCount;
+    switch (trigger) {
+      case 0: QTest::mouseClick(Control<QPushButton>(m_view.get(), 1021), Qt::LeftButton); break;
+      case 1: QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton); break;
+      case 2: Spin(1008, -1); break;
+      case 3: QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(600, 400)); break;
+      case 4: m_view->OnTimer(1); break;
+      case 5:
+        for (int i = 0; i < 3; ++i) m_view->RequestRefresh();
+        m_view->update();
+        break;
+    }
+    QTest::qWait(50);  // anything deferred has run, and the blit repaint too
+    QCOMPARE(PanelRedrawCount - before, 1);
   }
 
   void todayButtonReturnsToThePresent() {
