@@ -63,13 +63,32 @@ CommandRegistration::CommandRegistration(Command c) { Registry().push_back(c); }
 
 const std::vector<Command>& Commands() { return Registry(); }
 
+namespace {
+// An error is one line whatever the user typed: control characters of an
+// echoed argument are written as escapes, so they cannot break the line or
+// steer the terminal.
+void PrintError(const std::string& message) {
+  std::string line;
+  for (unsigned char c : message) {
+    if (c >= 0x20 && c != 0x7f) {
+      line += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    line += escaped;
+  }
+  std::fprintf(stderr, "ombrel-cli: %s\n", line.c_str());
+}
+}  // namespace
+
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "ombrel-cli: %s\n", message.c_str());
+  PrintError(message);
   return kUsage;
 }
 
 int Failure(const std::string& message) {
-  std::fprintf(stderr, "ombrel-cli: %s\n", message.c_str());
+  PrintError(message);
   return kFailure;
 }
 
