@@ -1,5 +1,6 @@
 #include "view/Settings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -59,13 +60,33 @@ void StoreLine(SettingsRecord& s, int lineNo, const std::string& v, SettingsRead
   }
 }
 
+// Length in bytes of the UTF-8 character starting with byte c.
+std::size_t Utf8Length(unsigned char c) { return c < 0xc0 ? 1 : c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4; }
+
+// One value as one line the reader takes back whole: a line break inside the
+// text would shift every later value, and a line longer than the reader's
+// limit (in CP932 bytes) would end its reading there, so both are kept out.
+std::string FileLine(std::string utf8) {
+  for (char& c : utf8)
+    if (c == '\n' || c == '\r') c = ' ';
+  std::size_t end = 0, width = 0;
+  while (end < utf8.size()) {
+    const std::size_t len = std::min(Utf8Length(static_cast<unsigned char>(utf8[end])), utf8.size() - end);
+    width += text::Cp932Width(std::string_view(utf8).substr(end, len));
+    if (width > kMaxLineBytes) break;
+    end += len;
+  }
+  utf8.resize(end);
+  return utf8;
+}
+
 std::string SettingsFileText(const SettingsRecord& s) {
   std::string out;
-  for (const std::string& line :
+  for (const std::string& value :
        {s.m_strLongitude, s.m_strLatitude, s.m_strAzimuth, text::SjisFormat("%1d", s.m_nCalendarMode),
         text::SjisFormat("%1d", s.m_nSignDisplay), text::SjisFormat("%1d", s.m_bAutoUpdate), s.m_strInterval,
         text::SjisFormat("%1d", s.m_bConstellations), text::SjisFormat("%1d", s.m_bMansions)}) {
-    out += line;
+    out += FileLine(value);
     out += '\n';
   }
   return out;

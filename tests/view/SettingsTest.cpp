@@ -148,6 +148,23 @@ TEST_F(SettingsFile, WritesNineCp932LinesAndReadsThemBack) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
+TEST_F(SettingsFile, EveryValueStaysOneReadableLine) {
+  SettingsRecord s;
+  s.m_strLongitude = "139.7\n35";               // a pasted line break
+  s.m_strLatitude = std::string(120, '5');       // longer than a line may be
+  s.m_strAzimuth = std::string(98, '1') + "東";  // the kanji would straddle the limit
+  s.m_strInterval = "5";
+  std::string error;
+  ASSERT_TRUE(SaveSettings(s, error, path_.c_str())) << error;
+  SettingsRecord back;
+  const SettingsReadResult r = LoadSettings(back, path_.c_str());
+  EXPECT_EQ(r.nonEmptyLines, 9);
+  EXPECT_EQ(back.m_strLongitude, "139.7 35");
+  EXPECT_EQ(back.m_strLatitude, std::string(99, '5'));
+  EXPECT_EQ(back.m_strAzimuth, std::string(98, '1'));
+  EXPECT_EQ(back.m_strInterval, "5");  // the lines after them still read
+}
+
 TEST_F(SettingsFile, UnwritableFileIsReportedAndTheOldOneKept) {
   Write("old\n");
   SettingsRecord s;
