@@ -3,7 +3,6 @@
 // anniversary files and damaged calendar databases in a working directory.
 // Nothing may crash or hang; the database's error ends in one line and exit 1.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -24,18 +23,6 @@ namespace {
 const std::vector<std::string> kBadNumbers = {
     "", " ", "abc", "1e308", "-1e308", "99999999", "-99999999", "999999999999999999999", "nan", "-nan", "inf",
     "-inf", "infinity", "0x7fffffff", "12abc", "2024-", "1,5", "１２", "\xff\xfe", "--", "-", "+", ".", "e5"};
-
-// Runs a statement on a database file, as a damaged copy is made.
-void Exec(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  char* message = nullptr;
-  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
-  const std::string text = message ? message : "";
-  sqlite3_free(message);
-  sqlite3_close(db);
-  ASSERT_EQ(rc, SQLITE_OK) << sql << ": " << text;
-}
 
 }  // namespace
 
@@ -223,7 +210,7 @@ TEST(BadInput, DamagedCalendarDatabase) {
       WorkDir dir("db");
       if (c.sql) {
         dir.CopyDatabase();
-        Exec(dir.File("History.mdb"), c.sql);
+        ExecSql(dir.File("History.mdb"), c.sql);
       } else if (c.present) {
         dir.Write("History.mdb", c.bytes);
       }
