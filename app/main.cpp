@@ -14,11 +14,10 @@
 
 namespace {
 
+constexpr const char* kUsage = "usage: ombrel [--workdir DIR] [--render FILE [--date YYYY-MM-DD] [--hour H]]\n";
+
 int Usage(const char* message) {
-  std::fprintf(stderr,
-               "ombrel: %s\n"
-               "usage: ombrel [--workdir DIR] [--render FILE [--date YYYY-MM-DD] [--hour H]]\n",
-               message);
+  std::fprintf(stderr, "ombrel: %s\n%s", message, kUsage);
   return 2;
 }
 
@@ -28,10 +27,15 @@ struct Arguments {
   RenderRequest request;
 };
 
-// Returns 0 when the arguments were understood, else the exit status.
+// Returns 0 when the arguments were understood, -1 after the help text, else
+// the exit status.
 int ParseArguments(int argc, char** argv, Arguments& out) {
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
+    if (name == "--help" || name == "-h") {
+      std::fputs(kUsage, stdout);
+      return -1;
+    }
     const bool known = name == "--workdir" || name == "--render" || name == "--date" || name == "--hour";
     if (!known) {
       // Qt's own options (-platform, -style ...) are left to QApplication.
@@ -61,7 +65,7 @@ int ParseArguments(int argc, char** argv, Arguments& out) {
 
 int main(int argc, char** argv) {
   Arguments args;
-  if (const int status = ParseArguments(argc, argv, args)) return status;
+  if (const int status = ParseArguments(argc, argv, args)) return status < 0 ? 0 : status;
   if (args.render) {
     // The output path is the user's, relative to where the program started.
     args.request.file = workdir::FromStartDirectory(args.request.file);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QtTest>
 
 #include "app/MainFrm.h"
@@ -136,6 +137,37 @@ class TstApp : public QObject {
     request.file = "/nonexistent-dir/form.png";
     QCOMPARE(RenderMainWindow(*App(), request, error), 1);
     QVERIFY2(QString::fromStdString(error).contains("/nonexistent-dir/form.png"), error.c_str());
+  }
+
+  void renderProgramExitStatus_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("written");
+    QTest::newRow("a date") << QStringList{"--date", "2005-01-31"} << 0 << true;
+    QTest::newRow("a date and an hour") << QStringList{"--date", "-660-02-11", "--hour", "21.5"} << 0 << true;
+    QTest::newRow("bad date") << QStringList{"--date", "2005-02-30x"} << 2 << false;
+    QTest::newRow("bad hour") << QStringList{"--hour", "24"} << 2 << false;
+    QTest::newRow("unwritable file") << QStringList{"--date", "2005-01-31", "--to", "/nonexistent-dir/x.png"} << 1
+                                     << false;
+  }
+  void renderProgramExitStatus() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(bool, written);
+    // The window program is built next to the command-line tool.
+    const QString program = QFileInfo(QStringLiteral(OMBREL_CLI)).dir().absoluteFilePath(QStringLiteral("ombrel"));
+    QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+    QString file = m_dir->FilePath(QStringLiteral("out.png"));
+    if (const qsizetype to = args.indexOf(QStringLiteral("--to")); to >= 0) {
+      file = args[to + 1];
+      args.remove(to, 2);
+    }
+    QProcess p;
+    p.start(program, QStringList{"--workdir", QDir::currentPath(), "--render", file} + args);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), status);
+    QCOMPARE(QFileInfo::exists(file), written);
+    if (status != 0) QVERIFY(!p.readAllStandardError().isEmpty());
   }
 
   void renderArguments_data() {
