@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "astro/astro.h"
+#include "caldb/Dao.h"
 #include "signs/Signs.h"
 
 namespace {
@@ -179,4 +180,33 @@ TEST(MonthName, WesternMonths) {
   EXPECT_EQ(MonthName(12), "師走\u3000");
   EXPECT_EQ(MonthName(0), "");
   EXPECT_EQ(MonthName(13), "");
+}
+
+// The day panel reads the sign names from the database's Data table by the
+// row rules; on every day of the cycles those rows must name what the
+// program's own tables name (84 days cover the 7-, 6-, 10-, 12- and 28-day
+// cycles, 60 years the year signs).
+TEST(DataTable, RowsNameWhatTheProgramsTablesName) {
+  CDaoDatabase db;
+  db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
+  CDaoRecordset rs(&db);
+  auto field = [&](int row, int pos) {
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Data] WHERE  [No]=" + std::to_string(row) + ";");
+    return VariantToText(rs.GetFieldValue(pos));
+  };
+  const double j0 = Noon(2000, 1, 1);
+  for (int k = 0; k < 84; ++k) {
+    const double j = j0 + k;
+    SCOPED_TRACE(k);
+    EXPECT_EQ(field(WeekdayRow(j), 5), Weekday(j));
+    EXPECT_EQ(field(DayStemRow(j), 6), DayStem(j));
+    EXPECT_EQ(field(DayBranchRow(j), 8), DayBranch(j));
+    EXPECT_EQ(field(LunarMansionRow(j), 1), LunarMansion(j));
+    EXPECT_EQ(field(SixDaySignRow(1, k + 1), 3), SixDaySign(1, k + 1));
+  }
+  for (int y = 1984; y < 2044; ++y) {
+    SCOPED_TRACE(y);
+    EXPECT_EQ(field(YearStemRow(y), 6), YearStem(y));
+    EXPECT_EQ(field(YearBranchRow(y), 8), YearBranch(y));
+  }
 }
