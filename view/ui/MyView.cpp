@@ -384,6 +384,12 @@ void CMyView::DrawSurfaces() {
   m_pYearListDlg->m_strMonth = m_strMonth;
   m_pYearListDlg->m_strDay = m_strDay;
 
+  // Drawn at the screen's own pixel density, so a high-density display shows it sharp.
+  const qreal dpr = devicePixelRatioF();
+  if (m_imgSurface.devicePixelRatio() != dpr) {
+    m_imgSurface = QImage(QSize(kFormWidth, kFormHeight) * dpr, QImage::Format_ARGB32_Premultiplied);
+    m_imgSurface.setDevicePixelRatio(dpr);
+  }
   m_imgSurface.fill(Qt::transparent);
   QPainter painter(&m_imgSurface);
   painter.setFont(AlmanacFont(12));
