@@ -64,7 +64,7 @@ int ClampToInt(double v) {
 
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
 
-struct EditSpec {
+struct EditLayout {
   int id;
   int x, y, w, h;
   bool border;
@@ -72,7 +72,7 @@ struct EditSpec {
 };
 
 // The twenty edits of the form, in dialog units.
-const EditSpec kEdits[] = {
+const EditLayout kEdits[] = {
     {1003, 5, 10, 40, 20, true, &DayPanel::m_strYear},
     {1004, 60, 10, 15, 20, true, &DayPanel::m_strMonth},
     {1007, 90, 10, 15, 20, true, &DayPanel::m_strDay},
@@ -95,12 +95,12 @@ const EditSpec kEdits[] = {
     {1026, 185, 119, 40, 12, false, &DayPanel::m_strTwelveDaySign},
 };
 
-struct LabelSpec {
+struct LabelLayout {
   int x, y;
   const char* text;
 };
 
-const LabelSpec kLabels[] = {
+const LabelLayout kLabels[] = {
     {5, 0, "入力年　　　　  　月　　　　　日　　　　時間　　曜日　六曜"},
     {5, 35, "和暦　　"},
     {95, 35, "神武天皇即位紀元"},
@@ -160,13 +160,13 @@ CMyView::~CMyView() {
 }
 
 void CMyView::CreateControls() {
-  for (const LabelSpec& l : kLabels) {
+  for (const LabelLayout& l : kLabels) {
     auto* label = new QLabel(QString::fromUtf8(l.text), this);
     label->move(l.x * kDu, l.y * kDu);
     label->adjustSize();
   }
   for (std::size_t i = 0; i < std::size(kEdits); ++i) {
-    const EditSpec& e = kEdits[i];
+    const EditLayout& e = kEdits[i];
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::number(e.id));
     edit->setGeometry(DuRect(e.x, e.y, e.w, e.h));
