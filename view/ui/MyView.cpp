@@ -22,6 +22,7 @@
 #include "caldb/Dao.h"
 #include "caldb/MonthCalendar.h"
 #include "caldb/ui/MonthCalendarView.h"
+#include "core/Cpu.h"
 #include "core/Text.h"
 #include "sky/ui/SkyPanel.h"
 #include "view/Settings.h"
@@ -330,6 +331,9 @@ void CMyView::SyncHourToClock() {
 
 void CMyView::RefreshPanel() {
   UpdateData(true);
+  // Qt's painting may leave the AVX state dirty, which slows the computation's
+  // plain SSE maths about tenfold; start the day's computations clean.
+  cpu::ClearUpperVectorState();
   FillDayPanel();
   FillSelectedDays();
   FillSeasonalDays();
