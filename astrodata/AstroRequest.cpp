@@ -5,6 +5,7 @@
 
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
+#include "core/Cpu.h"
 #include "core/Text.h"
 #include "yearlist/YearList.h"
 
@@ -12,6 +13,8 @@ const char* const AstroColumnNames[kAstroColumns] = {"出時刻", "南中時刻"
                                                      "赤径",   "赤緯",     "方位角", "高度"};
 
 void ComputeAstroRequest(const AstroInput& input, AstroTable& table) {
+  // Called from the data window between Qt's drawings (see core/Cpu.h).
+  cpu::ClearUpperVectorState();
   ComputeAstroTable(std::atof(input.year.c_str()), std::atof(input.month.c_str()),
                     std::atof(input.day.c_str()), std::atof(input.hour.c_str()),
                     std::atof(input.longitude.c_str()), std::atof(input.latitude.c_str()), table);
