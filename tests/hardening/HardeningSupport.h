@@ -86,46 +86,83 @@ struct CliRun {
   bool Exited() const { return exitCode >= 0; }
 };
 
-// Runs ombrel-cli --workdir dir ARGS with dir as its current directory, and
-// kills it when it takes longer than `limit`.
-inline CliRun RunCli(const WorkDir& dir, const std::vector<std::string>& args,
-                  std::chrono::milliseconds limit = std::chrono::seconds(30)) {
-  const std::string outFile = dir.File(".stdout"), errFile = dir.File(".stderr");
-  std::vector<std::string> all = {OMBREL_CLI, "--workdir", dir.Path()};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  CliRun r;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (out < 0 || err < 0 || ::chdir(dir.Path().c_str()) != 0) ::_exit(127);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  if (pid < 0) return r;
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      r.timedOut = true;
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      break;
+// Runs ombrel-cli --workdir dir ARGS for each argument vector, with dir as
+// its current directory, up to `parallel` at a time; a run that takes longer
+// than `limit` is killed and marked as timed out.
+inline std::vector<CliRun> RunCliAll(const WorkDir& dir, const std::vector<std::vector<std::string>>& argLists,
+                                     std::chrono::milliseconds limit = std::chrono::seconds(30), int parallel = 4) {
+  struct Job {
+    pid_t pid;
+    std::size_t index;
+    std::chrono::steady_clock::time_point deadline;
+  };
+  std::vector<CliRun> runs(argLists.size());
+  auto outFile = [&](std::size_t i) { return dir.File(".stdout-" + std::to_string(i)); };
+  auto errFile = [&](std::size_t i) { return dir.File(".stderr-" + std::to_string(i)); };
+  auto start = [&](std::size_t i) -> pid_t {
+    std::vector<std::string> all = {OMBREL_CLI, "--workdir", dir.Path()};
+    all.insert(all.end(), argLists[i].begin(), argLists[i].end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string out = outFile(i), err = errFile(i);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (o < 0 || e < 0 || ::chdir(dir.Path().c_str()) != 0) ::_exit(127);
+      ::dup2(o, 1);
+      ::dup2(e, 2);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return pid;
+  };
+  auto finish = [&](const Job& job, int status, bool timedOut) {
+    CliRun& r = runs[job.index];
+    r.timedOut = timedOut;
+    if (!timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
+    r.out = ReadFile(outFile(job.index));
+    r.err = ReadFile(errFile(job.index));
+    std::error_code ec;
+    fs::remove(outFile(job.index), ec);
+    fs::remove(errFile(job.index), ec);
+  };
+  std::vector<Job> running;
+  std::size_t next = 0;
+  while (next < argLists.size() || !running.empty()) {
+    while (next < argLists.size() && static_cast<int>(running.size()) < parallel) {
+      const pid_t pid = start(next);
+      if (pid > 0) running.push_back({pid, next, std::chrono::steady_clock::now() + limit});
+      ++next;
+    }
+    bool any = false;
+    for (std::size_t k = 0; k < running.size();) {
+      int status = 0;
+      const Job job = running[k];
+      bool late = false;
+      if (::waitpid(job.pid, &status, WNOHANG) != job.pid) {
+        late = std::chrono::steady_clock::now() > job.deadline;
+        if (!late) {
+          ++k;
+          continue;
+        }
+        ::kill(job.pid, SIGKILL);
+        ::waitpid(job.pid, &status, 0);
+      }
+      finish(job, status, late);
+      running.erase(running.begin() + static_cast<long>(k));
+      any = true;
+    }
+    if (!any) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  if (!r.timedOut && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
-  r.out = ReadFile(outFile);
-  r.err = ReadFile(errFile);
-  fs::remove(outFile);
-  fs::remove(errFile);
-  return r;
+  return runs;
+}
+
+inline CliRun RunCli(const WorkDir& dir, const std::vector<std::string>& args,
+                     std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+  return RunCliAll(dir, {args}, limit, 1).front();
 }
 
 // A printable account of a run for failure messages.

@@ -1,0 +1,212 @@
+// Bad input through the real windows, offscreen: any text in the main form's
+// date fields, in the year list and in the data window; damaged settings and
+// anniversary files and a damaged calendar database at start-up. Nothing may
+// crash or hang, and each window stays usable afterwards.
+// The ui/ folders are also globbed into the window library, which has no Qt
+// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QElapsedTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include "astrodata/ui/AstroDataDlg.h"
+#include "tst_main_support.h"
+#include "view/Settings.h"
+#include "view/ui/UpDown.h"
+#include "yearlist/ui/YearListDlg.h"
+
+namespace {
+
+// Texts a user may type where a number belongs.
+const char* const kBadTexts[] = {"",        " ",    "abc",   "1e308", "-1e308", "99999999", "-99999999",
+                                 "9999999999999", "nan", "inf",  "-inf", "12abc",  "１２", "--", "."};
+
+QStringList g_messages;
+void RecordMessage(QWidget*, const QString& text, const QString&) { g_messages << text; }
+QString g_savePath;
+QString SaveAs(QWidget*) { return g_savePath; }
+
+QPushButton* Button(QWidget* dlg, const QString& text) {
+  for (QPushButton* b : dlg->findChildren<QPushButton*>())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+void Click(QWidget* dlg, const char* text) {
+  QPushButton* b = Button(dlg, QString::fromUtf8(text));
+  QVERIFY2(b, text);
+  QTest::mouseClick(b, Qt::LeftButton);
+}
+
+}  // namespace
+
+class TstBadInput : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  std::unique_ptr<CMyView> m_view;
+
+  void OpenView() {
+    SettingsDlg = SettingsRecord{};
+    m_view = std::make_unique<CMyView>();
+    m_view->OnInitialUpdate();
+    m_view->RunCommand([this] { m_view->OnPaint(); });
+  }
+  QString Text(int id) { return Control(m_view.get(), id)->text(); }
+  void Spin(QWidget* parent, int id, bool up) {
+    auto* spin = Control<CUpDown>(parent, id);
+    QTest::mouseClick(up ? spin->UpButton() : spin->DownButton(), Qt::LeftButton);
+  }
+  // The form still answers a good date.
+  void ExpectUsable() {
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QCOMPARE(Text(1003) + "-" + Text(1004).trimmed() + "-" + Text(1007).trimmed(), QStringLiteral("2005-1-31"));
+    QVERIFY(!Text(1009).isEmpty());
+  }
+
+ private slots:
+  void initTestCase() {
+    CYearListDlg::ShowMessage = RecordMessage;
+    CYearListDlg::ChooseSaveFile = SaveAs;
+    CAstroDataDlg::ShowMessage = RecordMessage;
+    CAstroDataDlg::AskSaveFileName = SaveAs;
+  }
+  void init() {
+    g_messages.clear();
+    m_dir = std::make_unique<ScratchWorkDir>();
+    OpenView();
+  }
+  void cleanup() {
+    m_view.reset();
+    m_dir.reset();
+  }
+
+  // Each bad text in each date field: 日時変更, every spinner both ways, a
+  // click in the month calendar.
+  void formDateFields() {
+    MessageBoxWatcher boxes;  // a date the calendar table lacks may be reported
+    const int fields[] = {1003, 1004, 1007, 1011};
+    for (int field : fields) {
+      for (const char* bad : kBadTexts) {
+        const QString good[] = {"2024", "6", "15", "12.0"};
+        QElapsedTimer t;
+        t.start();
+        QString texts[4];
+        for (int i = 0; i < 4; ++i) texts[i] = fields[i] == field ? QString::fromUtf8(bad) : good[i];
+        TypeMoment(m_view.get(), texts[0], texts[1], texts[2], texts[3]);
+        for (int spinner : {1005, 1006, 1008}) {
+          Spin(m_view.get(), spinner, true);
+          Spin(m_view.get(), spinner, false);
+        }
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(600, 400));
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QStringLiteral("%1 in %2").arg(bad).arg(field)));
+      }
+    }
+    ExpectUsable();
+  }
+
+  // The year list opened from the menu command, with bad texts in its year,
+  // month and day fields and its buttons and spinner pressed.
+  void yearListFields() {
+    m_view->OnYearList();
+    CYearListDlg* dlg = m_view->m_pYearListDlg;
+    QVERIFY(dlg && dlg->IsWindowOpen());
+    g_savePath = m_dir->FilePath(QStringLiteral("y.csv"));
+    for (int field : {1004, 1006, 1008}) {
+      for (const char* bad : kBadTexts) {
+        dlg->Field(1004)->setText(QStringLiteral("2033"));
+        dlg->Field(1006)->setText(QStringLiteral("11"));
+        dlg->Field(1008)->setText(QStringLiteral("15"));
+        dlg->Field(field)->setText(QString::fromUtf8(bad));
+        Click(dlg, "和暦表示");
+        Click(dlg, "西暦表示");
+        QTest::mouseClick(dlg->findChild<CUpDown*>()->UpButton(), Qt::LeftButton);
+        Click(dlg, "FILE出力");
+      }
+    }
+    // Still converting.
+    g_messages.clear();
+    dlg->Field(1004)->setText(QStringLiteral("2033"));
+    dlg->Field(1006)->setText(QStringLiteral("11"));
+    dlg->Field(1008)->setText(QStringLiteral("15"));
+    Click(dlg, "和暦表示");
+    QCOMPARE(dlg->Field(1015)->text() + "/" + dlg->Field(1016)->text(), QStringLiteral("10/24"));
+    QVERIFY(g_messages.isEmpty());
+    ExpectUsable();
+  }
+
+  // The data window opened from the menu command, with bad texts in each of
+  // its six inputs and 再計算表示 pressed; one yearly file from a bad year.
+  void dataWindowFields() {
+    m_view->OnAstroData();
+    CAstroDataDlg* dlg = m_view->m_pAstroDataDlg;
+    QVERIFY(dlg);
+    const int inputs[] = {CAstroDataDlg::IDC_YEAR, CAstroDataDlg::IDC_MONTH, CAstroDataDlg::IDC_DAY,
+                          CAstroDataDlg::IDC_HOUR, CAstroDataDlg::IDC_LONGITUDE, CAstroDataDlg::IDC_LATITUDE};
+    QStringList present;
+    for (int id : inputs) {
+      QVERIFY2(dlg->Field(id), qPrintable(QString::number(id)));
+      present << dlg->Field(id)->text();
+    }
+    for (int i = 0; i < 6; ++i) {
+      for (const char* bad : kBadTexts) {
+        for (int k = 0; k < 6; ++k) dlg->Field(inputs[k])->setText(k == i ? QString::fromUtf8(bad) : present[k]);
+        Click(dlg, "再計算表示");
+        for (int r = 0; r < kAstroRows; ++r) QVERIFY(dlg->m_strCells[r][0].size() < 64);
+      }
+    }
+    g_savePath = m_dir->FilePath(QStringLiteral("a.csv"));
+    for (const char* year : {"abc", "1e308", "nan"}) {
+      dlg->Field(CAstroDataDlg::IDC_YEAR)->setText(QString::fromUtf8(year));
+      Click(dlg, "FILE出力");
+    }
+    ExpectUsable();
+  }
+
+  // Damaged settings and anniversary files at start-up: the window opens on
+  // the present and answers; a database that is not one is reported, and the
+  // window stays usable.
+  void damagedFilesAtStartUp_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray binary(20000, '\0');
+    for (int i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((i * 7919) >> 3);
+    for (const char* file : {"ombrel.dat", "kinenbi.dat"}) {
+      const QString f = QString::fromLatin1(file);
+      QTest::newRow(QByteArray(file) + " empty") << f << QByteArray();
+      QTest::newRow(QByteArray(file) + " binary") << f << binary;
+      QTest::newRow(QByteArray(file) + " overlong lines") << f << QByteArray(100000, '9');
+      QTest::newRow(QByteArray(file) + " bad numbers")
+          << f << QByteArray("nan\n1e308\n-inf\n99999999999\n-5\nabc\n99999999999\n-1\n2\n");
+      QTest::newRow(QByteArray(file) + " invalid Shift-JIS") << f << QByteArray("\x81\n\x82\xff\n\xa0,\x81,\x81\n");
+    }
+    QTest::newRow("History.mdb empty") << "History.mdb" << QByteArray();
+    QTest::newRow("History.mdb not a database") << "History.mdb" << QByteArray(10000, 'x');
+  }
+  void damagedFilesAtStartUp() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, bytes);
+    m_view.reset();
+    {
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(bytes);
+    }
+    MessageBoxWatcher boxes;
+    OpenView();
+    const Now now;
+    QCOMPARE(Text(1003), QString::number(now.year));
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    if (file == QStringLiteral("History.mdb")) {
+      QVERIFY(!boxes.texts.isEmpty());
+      QFile::remove(file);
+      QVERIFY(QFile::copy(QStringLiteral(OMBREL_DB_PATH), file));
+    }
+    ExpectUsable();
+    QVERIFY(QFile(file).size() > 0 || bytes.isEmpty());
+  }
+};
+
+QTEST_MAIN(TstBadInput)
+#include "tst_badinput.moc"
+#endif  // OMBREL_DB_PATH
