@@ -31,23 +31,28 @@ inline constexpr int kCellHeight = 30;
 inline constexpr int kColumns = 7;  // Sunday .. Saturday
 inline constexpr int kRows = 6;
 
-// Font height of every text (pixels) and the text offsets inside a cell. The
-// number sits on top and the sign under it; both stay inside the cell.
+// Font height of every text (pixels) and the text offsets inside a cell.
+// Column 0 keeps the drawing's own x (number 15, sign 10, heading 12); the
+// columns follow the click grid's 31 px so the last column's sign still ends
+// inside its cell.
 inline constexpr int kFontHeight = 12;
-inline constexpr int kDayNumberDx = 9;
-inline constexpr int kDayNumberDy = 1;
-inline constexpr int kSignDx = 3;
-inline constexpr int kSignDy = 15;
-// Weekday headings stand in the strip between the title bar and row 0.
-inline constexpr int kHeadingDx = 6;
-inline constexpr int kHeadingTop = 17;
-// The title bar and its text, squeezed above the headings.
+inline constexpr int kDayNumberDx = 10;
+inline constexpr int kDayNumberDy = 5;
+inline constexpr int kSignDx = 5;
+inline constexpr int kSignDy = 17;
+// The rows stand higher than the drawing's 45 / 58 (number 35, sign one line
+// under it at 47) so the sign's glyphs end where the next click row begins;
+// the weekday headings move up from 30 to clear the first row, and the title
+// bar's foot from 25 to clear the headings. The bar keeps its other edges;
+// the title keeps its x and stays inside the shorter bar.
+inline constexpr int kHeadingDx = 7;
+inline constexpr int kHeadingTop = 21;
 inline constexpr int kTitleBarLeft = 10;
-inline constexpr int kTitleBarTop = 2;
+inline constexpr int kTitleBarTop = 5;
 inline constexpr int kTitleBarRight = 220;
-inline constexpr int kTitleBarBottom = 16;
+inline constexpr int kTitleBarBottom = 21;
 inline constexpr int kTitleLeft = 40;
-inline constexpr int kTitleTop = 3;
+inline constexpr int kTitleTop = 7;
 
 struct Rgb {
   int r, g, b;

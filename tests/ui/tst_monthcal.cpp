@@ -76,6 +76,39 @@ class TstMonthCal : public QObject {
     }
   }
 
+  // The title bar keeps its left, top and right edges with the white title
+  // on it, and the weekday headings never ink a pixel a day inks.
+  void titleAndHeadingsStandClearOfTheDays() {
+    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1);
+    MonthCalendarModel headingsOnly = model, daysOnly = model, neither = model;
+    headingsOnly.cells.clear();
+    daysOnly.headings.clear();
+    neither.cells.clear();
+    neither.headings.clear();
+    const QImage headings = Render(headingsOnly), days = Render(daysOnly), bare = Render(neither);
+    const QColor blue(0, 0, 255);
+    const struct {
+      int x, y;
+      QColor colour;
+    } pixels[] = {{10, 5, blue}, {219, 5, blue}, {10, kTitleBarBottom - 1, blue}, {9, 5, kBack},
+                  {10, 4, kBack}, {220, 5, kBack}, {10, kTitleBarBottom, kBack}};
+    for (const auto& p : pixels) QCOMPARE(QColor(headings.pixel(p.x, p.y)), p.colour);
+    int white = 0, headingInk = 0;
+    for (int y = kTitleBarTop; y < kTitleBarBottom; ++y)
+      for (int x = kTitleBarLeft; x < kTitleBarRight; ++x) {
+        const QColor c = headings.pixel(x, y);
+        white += c.red() > 180 && c.green() > 180;
+      }
+    QVERIFY(white > 50);
+    for (int y = 0; y < kControlHeight; ++y)
+      for (int x = 0; x < kControlWidth; ++x) {
+        if (headings.pixel(x, y) == bare.pixel(x, y)) continue;
+        ++headingInk;
+        QVERIFY2(days.pixel(x, y) == bare.pixel(x, y), qPrintable(QStringLiteral("%1,%2 inked twice").arg(x).arg(y)));
+      }
+    QVERIFY(headingInk > 7 * 20);
+  }
+
   // What every refresh of the main form pays for the calendar (reported, not
   // judged: the machine's load decides the figure).
   void drawingTime() {
