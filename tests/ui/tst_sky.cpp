@@ -7,7 +7,8 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "astro/Globals.h"
+#include "astro/astro.h"
+#include "sky/Chart.h"
 #include "sky/ui/SkyPanel.h"
 
 namespace {
@@ -117,6 +118,84 @@ class TestSky : public QObject {
     QVERIFY(inked(QRect(470, 82, 40, 12)));  // 満
     QVERIFY(inked(QRect(52, 522, 200, 12))); // status line
     if (qEnvironmentVariableIsSet("OMBREL_SKY_PNG")) image.save(qEnvironmentVariable("OMBREL_SKY_PNG"));
+  }
+
+  // Each body's disc in its own colour, as drawn. On 2000-02-04 at 15:00 all
+  // seven stand in the frame of a chart facing south, 37 pixels apart or more.
+  void bodyColours_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QRgb>("colour");
+    QTest::newRow("moon") << 0 << qRgb(255, 255, 0);
+    QTest::newRow("Mercury") << 1 << qRgb(255, 0, 255);
+    QTest::newRow("Venus") << 2 << qRgb(255, 255, 255);
+    QTest::newRow("sun") << 3 << qRgb(255, 0, 0);
+    QTest::newRow("Mars") << 4 << qRgb(0, 0, 255);
+    QTest::newRow("Jupiter") << 5 << qRgb(0, 255, 0);
+    QTest::newRow("Saturn") << 6 << qRgb(0, 0, 0);
+  }
+  void bodyColours() {
+    QFETCH(int, index);
+    QFETCH(QRgb, colour);
+    SkyPanelInputs in;
+    ObserverLatitude = in.latitude;
+    ObserverLongitude = in.longitude;
+    const double jd = DateToJulianDay(2000, 2, 4, 15.0, in.longitude);
+    QImage image = Blank(520, 300);
+    {
+      QPainter painter(&image);
+      DrawGridAndBodies(painter, jd, in);
+    }
+    BodyMark marks[kChartBodyCount];
+    LayoutBodies(jd, in.chartAzimuth, marks);
+    const BodyMark& m = marks[index];
+    QVERIFY(m.visible);
+    QCOMPARE(image.pixel(TruncToPixel(m.x), TruncToPixel(m.y)), colour);
+  }
+
+  // Star dots take their colour from the colour code, figure lines are red.
+  // Lines run through the dots' centres and later dots may overlap, so each
+  // colour is judged by the majority of its bright dots, looking at the
+  // dot's inner pixels.
+  void starColours() {
+    SkyPanelInputs in;
+    in.showConstellations = false;
+    ObserverLatitude = in.latitude;
+    ObserverLongitude = in.longitude;
+    const double jd = DateToJulianDay(2000, 1, 1, 21.0, in.longitude);
+    QImage image = Blank(520, 460);
+    {
+      QPainter painter(&image);
+      DrawSkyChart(painter, jd, in);
+    }
+    SkyChartLayout layout;
+    LayoutSkyChart(jd, in.latitude, in.longitude, in.chartAzimuth, false, false, layout);
+    const QRgb byCode[8] = {0,
+                            qRgb(0, 0, 255),
+                            qRgb(255, 0, 0),
+                            qRgb(255, 0, 255),
+                            qRgb(0, 255, 0),
+                            qRgb(0, 0, 0),
+                            qRgb(255, 255, 0),
+                            qRgb(255, 255, 255)};
+    auto shows = [&](const StarDot& d, QRgb colour) {
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+          if (image.pixel(d.centre.x + dx, d.centre.y + dy) == colour) return true;
+      return false;
+    };
+    int seen[8] = {}, matched[8] = {};
+    for (const StarDot& d : layout.dots) {
+      if (d.halfSize < 2.0 || d.colourCode < 1 || d.colourCode > 7) continue;
+      ++seen[d.colourCode];
+      matched[d.colourCode] += shows(d, byCode[d.colourCode]);
+    }
+    for (int code : {1, 3, 5, 6, 7}) {
+      QVERIFY2(seen[code] > 0, qPrintable(QString::number(code)));
+      QVERIFY2(2 * matched[code] > seen[code], qPrintable(QString::number(code)));
+    }
+    bool red = false;
+    for (const PixelPoint& p : layout.figureLines.points) red |= image.pixel(p.x, p.y) == qRgb(255, 0, 0);
+    QVERIFY(red);
   }
 
   // Garbage moments and places draw without hanging or crashing.
