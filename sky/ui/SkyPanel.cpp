@@ -1,7 +1,5 @@
 #include "sky/ui/SkyPanel.h"
 
-#include "core/Cpu.h"
-
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
@@ -9,14 +7,14 @@
 #include <QStaticText>
 #include <QString>
 
+#include <array>
 #include <cmath>
-#if defined(__x86_64__) || defined(__i386__)
-#endif
 
 #include "astro/Globals.h"
 #include "astro/Moon.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"
+#include "core/Cpu.h"
 #include "core/Text.h"
 #include "sky/Chart.h"
 #include "sky/MoonPicture.h"
@@ -190,11 +188,11 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.setPen(QPen(kBlue, 1));
   DrawAllPolylines(painter, equatorial);
 
-  static const std::string labels[kChartBodyCount] = {
-      text::SjisFormat("%3s ", BodyLabels[0]), text::SjisFormat("%3s ", BodyLabels[1]),
-      text::SjisFormat("%3s ", BodyLabels[2]), text::SjisFormat("%3s ", BodyLabels[3]),
-      text::SjisFormat("%3s ", BodyLabels[4]), text::SjisFormat("%3s ", BodyLabels[5]),
-      text::SjisFormat("%3s ", BodyLabels[6])};
+  static const std::array<std::string, kChartBodyCount> labels = [] {
+    std::array<std::string, kChartBodyCount> out;
+    for (int i = 0; i < kChartBodyCount; ++i) out[i] = text::SjisFormat("%3s ", BodyLabels[i]);
+    return out;
+  }();
   static const QColor colours[kChartBodyCount] = {kYellow, kMagenta, kWhite, kRed,
                                                   kBlue,   kGreen,   kBlack};
   BodyMark marks[kChartBodyCount];
