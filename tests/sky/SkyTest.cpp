@@ -298,7 +298,7 @@ TEST(SkyChart, FiguresStopAtTheRimAndNamesFollowPositionOne) {
   const double jd = 2451545.0, lat = 35.6, lon = 139.7;
   const int orion = 59;
   const int first = FigureStarIndex[orion] - 1;
-  bool sawCut = false;
+  bool sawCut = false, sawCancer = false;
   for (int az = -180; az < 180; az += 5) {
     SCOPED_TRACE(az);
     SkyChartLayout layout;
@@ -331,8 +331,49 @@ TEST(SkyChart, FiguresStopAtTheRimAndNamesFollowPositionOne) {
     EXPECT_EQ(drawn, expected);
     EXPECT_EQ(span.name >= 0, expected > 0);
     sawCut |= expected > 0 && expected < 7;
+
+    // Cancer's one star stands at position 1: its name but never a line.
+    const int cancer = 21;
+    const FigureSpan& cnc = layout.figures[std::count_if(
+        FigureStarIndex, FigureStarIndex + cancer, [](int v) { return v != 0; })];
+    const FigureStarRecord& star = FigureStars[FigureStarIndex[cancer] - 1];
+    double a, h;
+    EquatorialToHorizontal(jd, star.raThousandths * 0.015, star.decHundredths / 100.0, lat, lon, a,
+                           h);
+    const ChartPoint at = ProjectToChart(a, h, az);
+    EXPECT_EQ(cnc.run, -1);
+    ASSERT_EQ(cnc.name >= 0, at.visible);
+    if (at.visible) {
+      EXPECT_STREQ(layout.names[cnc.name].text, "Cnc.ｶﾆ");
+      EXPECT_EQ(layout.names[cnc.name].topLeft.x, TruncToPixel(at.x));
+      EXPECT_EQ(layout.names[cnc.name].topLeft.y, TruncToPixel(at.y));
+      sawCancer = true;
+    }
   }
   EXPECT_TRUE(sawCut);
+  EXPECT_TRUE(sawCancer);
+
+  // Mansion names stand about 3 pixels right of and 12 above their stars,
+  // in table order for the stars in front.
+  SkyChartLayout withMansions;
+  LayoutSkyChart(jd, lat, lon, 0, false, true, withMansions);
+  std::vector<std::string> expectedNames, names;
+  for (int i = 0; i < kMansionCount; ++i) {
+    MansionStarPosition(jd, i);
+    double a, h;
+    EquatorialToHorizontal(jd, MansionStarResult.rightAscension, MansionStarResult.declination, lat,
+                           lon, a, h);
+    const ChartPoint p = ProjectToChart(a, h, 0);
+    if (!p.visible) continue;
+    expectedNames.push_back(MansionStars[i].mansion);
+    ASSERT_LE(expectedNames.size(), withMansions.mansions.size());
+    const ChartLabel& label = withMansions.mansions[expectedNames.size() - 1];
+    EXPECT_EQ(label.topLeft.x, TruncToPixel(p.x - 2) + 5) << i;
+    EXPECT_EQ(label.topLeft.y, TruncToPixel(p.y + 2) - 10) << i;
+  }
+  for (const ChartLabel& m : withMansions.mansions) names.push_back(m.text);
+  EXPECT_EQ(names, expectedNames);
+  EXPECT_GT(names.size(), 5u);
 
   // With both switches off only dots and lines remain.
   SkyChartLayout quiet;
