@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -77,6 +78,45 @@ class TstYearList : public QObject {
   }
 
   void cleanup() { m_dlg.reset(); }
+
+  // The window's layout at 2 pixels per dialog unit: the top row, the three
+  // conversion rows' ends, the lists and the grid frame.
+  void controlsStandWhereTheLayoutPutsThem() {
+    const struct {
+      const char* button;  // or null for a field id
+      int id;
+      QRect du;
+    } controls[] = {
+        {nullptr, 1004, {25, 5, 46, 25}},    {nullptr, 1006, {90, 5, 17, 25}},    {nullptr, 1008, {125, 5, 17, 25}},
+        {nullptr, 1003, {25, 30, 55, 15}},   {nullptr, 1010, {35, 50, 40, 15}},   {nullptr, 1022, {295, 50, 30, 15}},
+        {nullptr, 1028, {160, 70, 15, 15}},  {nullptr, 1037, {35, 90, 40, 15}},   {nullptr, 1048, {295, 90, 30, 15}},
+        {"和暦表示", 0, {150, 5, 40, 25}},   {"西暦表示", 0, {195, 5, 40, 25}},   {"FILE出力", 0, {240, 5, 40, 25}},
+        {"終了", 0, {295, 5, 40, 25}},
+    };
+    auto px = [](QRect du) { return QRect(du.x() * 2, du.y() * 2, du.width() * 2, du.height() * 2); };
+    for (const auto& c : controls) {
+      QWidget* w = c.button ? static_cast<QWidget*>(Button(m_dlg.get(), QString::fromUtf8(c.button)))
+                            : static_cast<QWidget*>(m_dlg->Field(c.id));
+      QVERIFY2(w, c.button ? c.button : qPrintable(QString::number(c.id)));
+      QCOMPARE(w->geometry(), px(c.du));
+    }
+    QCOMPARE(m_dlg->findChild<CUpDown*>()->geometry(), px({71, 5, 9, 25}));
+    QCOMPARE(m_dlg->PhaseList()->geometry(), px({340, 0, 103, 56}));
+    QCOMPARE(m_dlg->TermList()->geometry(), px({340, 57, 103, 56}));
+    QCOMPARE(m_dlg->GridFrame()->geometry(), px({5, 115, 555, 285}));
+    const struct {
+      const char* text;
+      QPoint du;
+    } labels[] = {{"西暦", {10, 5}},  {"天皇", {105, 40}}, {"曜日", {225, 40}},     {"二十八宿", {295, 40}},
+                  {"和暦変換", {5, 50}}, {"六曜", {250, 40}}, {"干支", {270, 40}}};
+    for (const auto& l : labels) {
+      QLabel* found = nullptr;
+      for (QLabel* label : m_dlg->findChildren<QLabel*>())
+        if (label->text() == QString::fromUtf8(l.text)) found = label;
+      QVERIFY2(found, l.text);
+      QCOMPARE(found->pos(), l.du * 2);
+    }
+  }
 
   void opensOnceAndAgainAfterEscOrQuit() {
     QElapsedTimer t;
