@@ -100,6 +100,21 @@ class TstAstroData : public QObject {
     if (qEnvironmentVariableIsSet("ASTRODATA_SHOT")) dlg.grab().save(qEnvironmentVariable("ASTRODATA_SHOT"));
   }
 
+  // Table fields every 32 units from x 36, rows every 16 from y 64, 28 wide;
+  // the tides at x 328 (2 px per dialog unit).
+  void fieldsStandInTheirColumnsAndRows() {
+    CAstroDataDlg dlg;
+    const struct {
+      int id, x, y;
+    } fields[] = {{1010, 36, 64}, {1019, 292, 64}, {1031, 260, 96}, {1036, 292, 96}, {1067, 36, 160},
+                  {1075, 292, 160}, {1076, 328, 64}, {1079, 328, 112}};
+    for (const auto& f : fields) {
+      const QRect r = dlg.Field(f.id)->geometry();
+      QCOMPARE(QPoint(r.x(), r.y()), QPoint(f.x * 2, f.y * 2));
+      QCOMPARE(r.width(), 56);
+    }
+  }
+
   void firstPaintComputesAndReopeningKeepsTheNumbers() {
     CAstroDataDlg dlg;
     SetInputs(dlg, "2000", "1", "1", "9.5");
