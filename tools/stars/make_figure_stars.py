@@ -102,11 +102,11 @@ def load_stars(directory):
     for i in range(count):
         o = start + 32 * i
         ra, dec, _, _, _, hd, mag, _ = struct.unpack_from("<iiiiiihh", ndata, o)
-        spec = ndata[o + 28:o + 30].decode("latin1")
+        spectral = ndata[o + 28:o + 30].decode("latin1")
         so = sstart + 40 * i
         bayer = sdata[so:so + 8].split(b"\0")[0].decode("latin1")
         stars.append({"hd": hd, "ra": ra / 1e6, "dec": dec / 1e5, "mag": mag / 100.0,
-                      "spec": spec, "bayer": bayer, "con": bayer[-3:]})
+                      "spectral": spectral, "bayer": bayer, "con": bayer[-3:]})
     return stars
 
 
@@ -125,7 +125,7 @@ def load_unnamed(directory, named, faintest=4.6):
         ra = int(line[0:2]) + int(line[2:4]) / 60 + float(line[4:9]) / 3600
         sign = -1 if line[10] == "-" else 1
         dec = sign * (int(line[11:13]) + int(line[13:15]) / 60 + float(line[15:19]) / 3600)
-        star = {"hd": -(len(out) + 1), "ra": ra, "dec": dec, "mag": mag, "spec": line[56:58],
+        star = {"hd": -(len(out) + 1), "ra": ra, "dec": dec, "mag": mag, "spectral": line[56:58],
                 "bayer": ""}
         nearest = min(named, key=lambda s: angular_distance(s, star))
         star["con"] = nearest["con"]
@@ -157,7 +157,7 @@ def load_lines(directory):
 def colour_code(star):
     if star["bayer"] == K_SUPERGIANT:
         return 2
-    return {"O": 5, "B": 1, "A": 7, "F": 7, "G": 6, "K": 6, "M": 3}.get(star["spec"][:1], 7)
+    return {"O": 5, "B": 1, "A": 7, "F": 7, "G": 6, "K": 6, "M": 3}.get(star["spectral"][:1], 7)
 
 
 def encode_positions(positions):
