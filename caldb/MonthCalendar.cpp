@@ -2,6 +2,7 @@
 #include "caldb/MonthCalendar.h"
 
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "astro/TimeScales.h"
@@ -37,7 +38,8 @@ bool CellAt(int formX, int formY, int& row, int& column) {
 
 bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay) {
   int row = 0, column = 0;
-  if (!CellAt(formX, formY, row, column)) return false;
+  // A month that could not be drawn has no days to pick.
+  if (!std::isfinite(firstCellJulianDay) || !CellAt(formX, formY, row, column)) return false;
   julianDay = firstCellJulianDay + column + 7 * row;
   return true;
 }
@@ -134,6 +136,7 @@ MonthCellTone ToneOf(int p, int n, double d, double selectedDay) {
 
 MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay) {
   MonthCalendarModel model;
+  model.firstCellJulianDay = std::numeric_limits<double>::quiet_NaN();
   model.title = text::SjisFormat("%4d年 %2d月", TruncToInt(year), TruncToInt(month)) +
                 MonthCalendarCalendarName(year, month);
   for (const char* w : {"日", "月", "火", "水", "木", "金", "土"}) model.headings.push_back(text::SjisFormat("%3s", w));

@@ -80,7 +80,8 @@ Point HeadingOrigin(int column);
 // 7 x 6 grid (row and column are then left alone).
 bool CellAt(int formX, int formY, int& row, int& column);
 // The day a click at (formX, formY) selects: firstCellJulianDay + column +
-// 7 x row. False outside the grid.
+// 7 x row. False outside the grid, and when firstCellJulianDay is not a
+// number (a month that could not be drawn).
 bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay);
 
 }  // namespace monthcal
@@ -101,7 +102,7 @@ struct MonthCalendarModel {
   std::string title;                  // "2033年 12月(グレゴリオ暦)"
   std::vector<std::string> headings;  // "%3s" of 日 .. 土
   std::vector<MonthCalendarCell> cells;
-  JulianDay firstCellJulianDay = 0;   // the top-left cell (a Sunday): m_dFirstCellJulianDay
+  JulianDay firstCellJulianDay = 0;   // the top-left cell (a Sunday): m_dFirstCellJulianDay; NaN without cells
   std::string error;                  // the database engine's text when the signs could not be read
 };
 

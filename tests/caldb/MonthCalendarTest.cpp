@@ -157,8 +157,13 @@ TEST_F(MonthCalendarTest, WorkDateIsPutBack) {
 
 TEST_F(MonthCalendarTest, AbsurdDatesDrawNoCells) {
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  for (double y : {nan, inf, -inf, 1e300, -1e300, 1e18})
-    EXPECT_TRUE(BuildMonthCalendar(y, 5, 1, 1).cells.empty()) << y;
+  for (double y : {nan, inf, -inf, 1e300, -1e300, 1e18}) {
+    const MonthCalendarModel m = BuildMonthCalendar(y, 5, 1, 1);
+    EXPECT_TRUE(m.cells.empty()) << y;
+    // Clicking the empty calendar picks no day.
+    JulianDay jd = 0;
+    EXPECT_FALSE(HitTest(525 + 31, 300 + 30, m.firstCellJulianDay, jd)) << y;
+  }
   EXPECT_TRUE(BuildMonthCalendar(2000, nan, 1, 0).cells.empty());
   // Month 13 carries into the next year, as the spinners do.
   EXPECT_EQ(BuildMonthCalendar(2004, 13, 1, 0).title.substr(0, 4), "2004");
