@@ -6,6 +6,7 @@
 // Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
 #ifdef OMBREL_DB_PATH
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
 
@@ -160,6 +161,43 @@ class TstBadInput : public QObject {
       dlg->Field(CAstroDataDlg::IDC_YEAR)->setText(QString::fromUtf8(year));
       Click(dlg, "FILE出力");
     }
+    ExpectUsable();
+  }
+
+  // A file the windows cannot write (a directory stands in its place): the
+  // settings dialog, the year list and the data window each say so, and
+  // nothing is put in its place.
+  void failedWritesAreReported() {
+    const QString blocked = m_dir->FilePath(QStringLiteral("blocked"));
+    QVERIFY(QDir().mkpath(blocked));
+    QVERIFY(QDir().mkpath(m_dir->FilePath(QStringLiteral("ombrel.dat"))));
+    QStringList boxes;
+    {
+      ModalWatcher watcher([&boxes](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w)) {
+          boxes << box->text();
+          box->accept();
+        } else if (auto* ok = Control<QPushButton>(w, 1)) {
+          // Queued: the warning it brings up must find this watcher idle.
+          QMetaObject::invokeMethod(ok, &QPushButton::click, Qt::QueuedConnection);
+        }
+      });
+      m_view->OnSettings();
+      QTRY_COMPARE(boxes.size(), 1);
+    }
+    QVERIFY2(boxes[0].startsWith(QStringLiteral("設定値を保存できませんでした。")), qPrintable(boxes[0]));
+    QVERIFY(QFileInfo(m_dir->FilePath(QStringLiteral("ombrel.dat"))).isDir());
+
+    g_savePath = blocked;
+    m_view->OnYearList();
+    Click(m_view->m_pYearListDlg, "FILE出力");
+    m_view->OnAstroData();
+    Click(m_view->m_pAstroDataDlg, "FILE出力");
+    QCOMPARE(g_messages.size(), 2);
+    for (const QString& m : g_messages)
+      QVERIFY2(m.startsWith(QStringLiteral("ファイルに書き込めませんでした。")), qPrintable(m));
+    QVERIFY(QFileInfo(blocked).isDir());
+    QCOMPARE(QDir(blocked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
     ExpectUsable();
   }
 
