@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <cmath>
+#include <sqlite3.h>
 
 #include "astro/astro.h"
 #include "tst_main_support.h"
@@ -255,6 +256,67 @@ class TstMainView : public QObject {
     Spin(1008, -1);
     QCOMPARE(FormDate(), QStringLiteral("2005-2-1"));
     QCOMPARE(boxes.texts.size(), 2);
+  }
+
+  void databaseErrorKeepsTheFieldsNotYetShown_data() {
+    QTest::addColumn<QString>("damage");  // SQL run on the database; empty: the database is gone
+    QTest::addColumn<bool>("eraShown");
+    QTest::newRow("no database") << QString() << false;
+    QTest::newRow("no Data rows") << QStringLiteral("DELETE FROM [Data];") << true;
+  }
+  void databaseErrorKeepsTheFieldsNotYetShown() {
+    QFETCH(QString, damage);
+    QFETCH(bool, eraShown);
+    const int upper[] = {1012, 1014, 1017, 1018, 1019, 1020};
+    const int lower[] = {1009, 1010, 1015, 1016, 1022, 1023, 1024, 1025, 1026};
+    TypeMoment(m_view.get(), "2006", "6", "15", "10.0");
+    QMap<int, QString> later;
+    for (int id : upper) later[id] = Text(id);
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QMap<int, QString> shown;
+    for (int id : upper) shown[id] = Text(id);
+    for (int id : lower) shown[id] = Text(id);
+    shown[1013] = Text(1013);
+
+    std::unique_ptr<ScratchWorkDir> broken;
+    if (damage.isEmpty()) {
+      broken = std::make_unique<ScratchWorkDir>(false);
+    } else {
+      sqlite3* db = nullptr;
+      QCOMPARE(sqlite3_open("History.mdb", &db), SQLITE_OK);
+      QCOMPARE(sqlite3_exec(db, damage.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+    }
+    MessageBoxWatcher boxes;
+    TypeMoment(m_view.get(), "2006", "6", "15", "10.0");
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(FormDate(), QStringLiteral("2006-6-15"));
+    // The panel shows its upper fields once the era is known; the rest keep
+    // the previous day's texts, the imperial year its number without the sign.
+    for (int id : upper) QCOMPARE(Text(id), eraShown ? later[id] : shown[id]);
+    for (int id : lower) QCOMPARE(Text(id), shown[id]);
+    QCOMPARE(Text(1013), eraShown ? QStringLiteral("2666年") : shown[1013]);
+  }
+
+  void keyboardGoesThroughTheDateAndTheButtons() {
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+    Control(m_view.get(), 1003)->setFocus();
+    for (int id : {1004, 1007, 1011, 1021, 1031, 1032}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget()->objectName(), QString::number(id));
+    }
+    // Typing a date and pressing Enter in any date field applies it.
+    for (int id : {1003, 1004, 1007}) Control(m_view.get(), id)->clear();
+    QTest::keyClicks(Control(m_view.get(), 1003), "2005");
+    QTest::keyClicks(Control(m_view.get(), 1004), "1");
+    QTest::keyClicks(Control(m_view.get(), 1007), "31");
+    QTest::keyClick(Control(m_view.get(), 1007), Qt::Key_Return);
+    QCOMPARE(Text(1013), QStringLiteral("2665年 乙酉"));
+    QCOMPARE(Text(1012), QStringLiteral("平成 17"));
+    QCOMPARE(Text(1014), QStringLiteral("睦月　"));
+    QCOMPARE(Text(1017), QStringLiteral(" 大寒 + 11"));
+    QCOMPARE(Text(1024).left(5), QStringLiteral(" 20.6"));
   }
 };
 

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <functional>
+#include <vector>
 
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
@@ -109,6 +110,16 @@ const LabelLayout kLabels[] = {
     {5, 85, "二十四節季　黄経　　　　　　七十二候"},
     {5, 110, "月齢　　　　　 九星　　　  　　二十八宿　　  　納音　　　　　十二直"},
 };
+
+// Stands in the era's member until the panel has looked the era up.
+const std::string kEraNotReached = "\x01";
+
+// The fields the panel has filled by the time it knows the era: the imperial
+// year (still without the year's sign), the month name, the solar term, the
+// sun's longitude, the pentad and the era.
+std::string DayPanel::* const kFieldsShownWithEra[] = {
+    &DayPanel::m_strImperialYear, &DayPanel::m_strMonthName,  &DayPanel::m_strSolarTerm, &DayPanel::m_strSolarLongitude,
+    &DayPanel::m_strPentadName,   &DayPanel::m_strPentadText, &DayPanel::m_strEra};
 
 QTreeWidget* MakeList(QWidget* parent, int id, QRect r) {
   auto* list = new QTreeWidget(parent);
@@ -207,6 +218,21 @@ void CMyView::CreateControls() {
   m_wndTerms = MakeList(this, 1028, DuRect(280, 50, 90, 44));
   MakeMarker(this, 1000, DuRect(0, 135, 1, 1));
   MakeMarker(this, 1033, DuRect(260, 135, 115, 125));
+  SetKeyboardOrder();
+}
+
+void CMyView::SetKeyboardOrder() {
+  // Tab goes from the four date fields straight to the three buttons, then
+  // through the panel's fields and the lists.
+  constexpr std::size_t kDateFields = 4;  // 1003, 1004, 1007, 1011
+  std::vector<QWidget*> order(m_edits.begin(), m_edits.begin() + kDateFields);
+  order.insert(order.end(), {m_btnChange, m_btnToday, m_btnQuit});
+  order.insert(order.end(), m_edits.begin() + kDateFields, m_edits.end());
+  order.insert(order.end(), {m_wndSeasonalDays, m_wndSelectedDays, m_wndPhases, m_wndTerms});
+  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  // Enter in a date field applies the typed moment, as 日時変更 does.
+  for (std::size_t i = 0; i < kDateFields; ++i)
+    connect(m_edits[i], &QLineEdit::returnPressed, m_btnChange, &QPushButton::click);
 }
 
 void CMyView::UpdateData(bool toMembers) {
@@ -226,8 +252,9 @@ void CMyView::RunCommand(const std::function<void()>& step) {
   try {
     step();
   } catch (const CDaoException& e) {
-    // The engine's error ends the operation; the window stays usable.
-    UpdateData(false);
+    // The engine's error ends the operation; the window stays usable. Texts
+    // not yet shown are dropped: the members follow what the form shows.
+    UpdateData(true);
     ReportError(QString::fromStdString(e.what()));
   }
 }
@@ -347,12 +374,25 @@ void CMyView::RefreshPanel() {
 
 void CMyView::FillDayPanel() {
   UpdateData(true);
+  m_strEra = kEraNotReached;
   try {
     ::FillDayPanel(*this);
   } catch (...) {
-    UpdateData(false);
+    ShowFieldsFilledBeforeError();
     throw;
   }
+  UpdateData(false);
+}
+
+void CMyView::ShowFieldsFilledBeforeError() {
+  // The panel shows its upper fields as soon as the era is known; a database
+  // error after that leaves them shown and every later field as it was.
+  const bool eraReached = m_strEra != kEraNotReached;
+  std::string filled[std::size(kFieldsShownWithEra)];
+  for (std::size_t i = 0; i < std::size(filled); ++i) filled[i] = this->*kFieldsShownWithEra[i];
+  UpdateData(true);
+  if (!eraReached) return;
+  for (std::size_t i = 0; i < std::size(filled); ++i) this->*kFieldsShownWithEra[i] = filled[i];
   UpdateData(false);
 }
 

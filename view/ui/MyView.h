@@ -147,6 +147,10 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
 
  private:
   void CreateControls();
+  void SetKeyboardOrder();
+  // After a database error in FillDayPanel: the form keeps its texts except
+  // those the panel had shown before the error.
+  void ShowFieldsFilledBeforeError();
   void ReportError(const QString& text);
   // The date texts ("%4.0f", "%2.0f", "%2.0f"), and with the hour ("%2.1f"
   // into the form, "%2.5f" into m_strHourExact).
