@@ -10,6 +10,7 @@
 #include <string>
 
 #include "astro/TermsPhases.h"
+#include "core/Files.h"
 
 inline constexpr int kYearGridRows = 39;
 inline constexpr int kYearGridColumns = 15;
@@ -93,10 +94,6 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
 int YearGridColumnCount(const YearGrid& grid, int layout);
 // The CSV text of the grid (UTF-8; 39 lines, every field followed by a comma).
 std::string YearFileText(const YearGrid& grid, int layout, const std::string& yearText, int calendarMode);
-// Writes text to path through a temporary file in the same directory renamed
-// into place; cp932 converts the text first. False with a reason when the
-// file cannot be written (the old file, if any, is left as it was).
-bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Text, bool cp932, std::string& error);
 
 // Everything the window shows for a year, computed without a window: the
 // events (when no main view supplies them), the conversions and the grid.
