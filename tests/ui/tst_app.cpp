@@ -76,6 +76,28 @@ class TstApp : public QObject {
     QVERIFY(!QApplication::activeModalWidget());
   }
 
+  void escapeClosesEveryWindow() {
+    CMainFrame* frame = App()->MainFrame();
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    for (QAction* open : {frame->m_actAbout, frame->m_actSettings}) {
+      ModalWatcher watcher([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+      open->trigger();
+      QVERIFY(!QApplication::activeModalWidget());
+    }
+    // The modeless windows close too, and the menu opens them again.
+    const std::pair<QAction*, QDialog*> modeless[] = {{frame->m_actYearList, View()->m_pYearListDlg},
+                                                      {frame->m_actAstroData, View()->m_pAstroDataDlg}};
+    for (auto [open, dlg] : modeless) {
+      open->trigger();
+      QVERIFY(dlg->isVisible());
+      QTest::keyClick(dlg, Qt::Key_Escape);
+      QVERIFY(!dlg->isVisible());
+      open->trigger();
+      QVERIFY(dlg->isVisible());
+    }
+  }
+
   void ctrlNReturnsToThePresentAndRereadsTheSettings() {
     CMainFrame* frame = App()->MainFrame();
     QCOMPARE(frame->m_actNew->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
