@@ -317,6 +317,13 @@ class TstMainView : public QObject {
     QCOMPARE(Text(1014), QStringLiteral("睦月　"));
     QCOMPARE(Text(1017), QStringLiteral(" 大寒 + 11"));
     QCOMPARE(Text(1024).left(5), QStringLiteral(" 20.6"));
+    // The arrow keys in a date field work its spinner, carries and all.
+    QTest::keyClick(Control(m_view.get(), 1007), Qt::Key_Up);
+    QCOMPARE(FormDate(), QStringLiteral("2005-2-1"));
+    QTest::keyClick(Control(m_view.get(), 1004), Qt::Key_Down);
+    QCOMPARE(FormDate(), QStringLiteral("2005-1-1"));
+    QTest::keyClick(Control(m_view.get(), 1003), Qt::Key_Down);
+    QCOMPARE(FormDate(), QStringLiteral("2004-1-1"));
   }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -193,6 +194,7 @@ void CMyView::CreateControls() {
                   {1008, 105, &CMyView::OnDeltaposDay}};
   for (const auto& sp : spinners) {
     auto* spin = new CUpDown(this);
+    m_spinners[&sp - spinners] = spin;
     spin->setObjectName(QString::number(sp.id));
     spin->setGeometry(DuRect(sp.x, 10, 10, 20));
     const auto handler = sp.handler;
@@ -233,6 +235,20 @@ void CMyView::SetKeyboardOrder() {
   // Enter in a date field applies the typed moment, as 日時変更 does.
   for (std::size_t i = 0; i < kDateFields; ++i)
     connect(m_edits[i], &QLineEdit::returnPressed, m_btnChange, &QPushButton::click);
+  // The arrow keys in the year, month and day fields work their spinners.
+  for (std::size_t i = 0; i < m_spinners.size(); ++i) m_edits[i]->installEventFilter(this);
+}
+
+bool CMyView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    for (std::size_t i = 0; i < m_spinners.size(); ++i) {
+      if (watched != m_edits[i] || (key != Qt::Key_Up && key != Qt::Key_Down)) continue;
+      m_spinners[i]->Step(key == Qt::Key_Up ? -1 : +1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void CMyView::UpdateData(bool toMembers) {

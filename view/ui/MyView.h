@@ -144,6 +144,7 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
@@ -166,6 +167,8 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
 
   // The twenty edits, in the order of the form table (1003, 1004, 1007, ...).
   std::array<QLineEdit*, 20> m_edits{};
+  // The year, month and day spinners (1005, 1006, 1008).
+  std::array<CUpDown*, 3> m_spinners{};
   QPushButton* m_btnChange = nullptr;
   QPushButton* m_btnToday = nullptr;
   QPushButton* m_btnQuit = nullptr;
