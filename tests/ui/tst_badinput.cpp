@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
+#include <sqlite3.h>
 
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
@@ -52,6 +53,10 @@ class TstBadInput : public QObject {
     m_view = std::make_unique<CMyView>();
     m_view->OnInitialUpdate();
     m_view->RunCommand([this] { m_view->OnPaint(); });
+  }
+  // A menu command as the frame runs it: an engine error is reported, not thrown.
+  void OpenFromMenu(void (CMyView::*command)()) {
+    m_view->RunCommand([this, command] { (m_view.get()->*command)(); });
   }
   QString Text(int id) { return Control(m_view.get(), id)->text(); }
   void Spin(QWidget* parent, int id, bool up) {
@@ -109,7 +114,7 @@ class TstBadInput : public QObject {
   // The year list opened from the menu command, with bad texts in its year,
   // month and day fields and its buttons and spinner pressed.
   void yearListFields() {
-    m_view->OnYearList();
+    OpenFromMenu(&CMyView::OnYearList);
     CYearListDlg* dlg = m_view->m_pYearListDlg;
     QVERIFY(dlg && dlg->IsWindowOpen());
     g_savePath = m_dir->FilePath(QStringLiteral("y.csv"));
@@ -139,7 +144,7 @@ class TstBadInput : public QObject {
   // The data window opened from the menu command, with bad texts in each of
   // its six inputs and 再計算表示 pressed; one yearly file from a bad year.
   void dataWindowFields() {
-    m_view->OnAstroData();
+    OpenFromMenu(&CMyView::OnAstroData);
     CAstroDataDlg* dlg = m_view->m_pAstroDataDlg;
     QVERIFY(dlg);
     const int inputs[] = {CAstroDataDlg::IDC_YEAR, CAstroDataDlg::IDC_MONTH, CAstroDataDlg::IDC_DAY,
@@ -182,22 +187,58 @@ class TstBadInput : public QObject {
           QMetaObject::invokeMethod(ok, &QPushButton::click, Qt::QueuedConnection);
         }
       });
-      m_view->OnSettings();
+      OpenFromMenu(&CMyView::OnSettings);
       QTRY_COMPARE(boxes.size(), 1);
     }
     QVERIFY2(boxes[0].startsWith(QStringLiteral("設定値を保存できませんでした。")), qPrintable(boxes[0]));
     QVERIFY(QFileInfo(m_dir->FilePath(QStringLiteral("ombrel.dat"))).isDir());
 
     g_savePath = blocked;
-    m_view->OnYearList();
+    OpenFromMenu(&CMyView::OnYearList);
     Click(m_view->m_pYearListDlg, "FILE出力");
-    m_view->OnAstroData();
+    OpenFromMenu(&CMyView::OnAstroData);
     Click(m_view->m_pAstroDataDlg, "FILE出力");
     QCOMPARE(g_messages.size(), 2);
     for (const QString& m : g_messages)
       QVERIFY2(m.startsWith(QStringLiteral("ファイルに書き込めませんでした。")), qPrintable(m));
     QVERIFY(QFileInfo(blocked).isDir());
     QCOMPARE(QDir(blocked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+    ExpectUsable();
+  }
+
+  // A calendar database that lacks a table or rows the form reads: the
+  // engine's error is reported (a missing lunisolar month only leaves its
+  // field empty), the year list copes too, and with the database mended the
+  // window answers again.
+  void damagedDatabaseTables_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("reported");  // else the field shows nothing, as for a date beyond the table
+    QTest::newRow("no Data table") << "DROP TABLE [Data];" << true;
+    QTest::newRow("no History table") << "DROP TABLE [History];" << true;
+    QTest::newRow("no pentads") << "DELETE FROM [七十二候];" << true;
+    QTest::newRow("no weekday row") << "DELETE FROM [Data] WHERE [No]=1;" << true;
+    QTest::newRow("no lunisolar months") << "DELETE FROM [Kyuureki];" << false;
+  }
+  void damagedDatabaseTables() {
+    QFETCH(QString, sql);
+    QFETCH(bool, reported);
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open("History.mdb", &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+    {
+      MessageBoxWatcher boxes;
+      TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+      for (int spinner : {1005, 1006, 1008}) Spin(m_view.get(), spinner, true);
+      QCOMPARE(!boxes.texts.isEmpty(), reported);
+      if (!reported) QCOMPARE(Text(1015), QString());  // 旧暦
+      OpenFromMenu(&CMyView::OnYearList);
+      Click(m_view->m_pYearListDlg, "和暦表示");
+      Click(m_view->m_pYearListDlg, "西暦表示");
+    }
+    QFile::remove(QStringLiteral("History.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(OMBREL_DB_PATH), QStringLiteral("History.mdb")));
     ExpectUsable();
   }
 
