@@ -168,6 +168,27 @@ TEST(BadInput, SettingsAndAnniversaryPathsThatAreNotFiles) {
   }
 }
 
+// "History.mdb" that is a directory or a pipe nobody writes: the commands
+// that read it fail at once instead of waiting.
+TEST(BadInput, DatabasePathsThatAreNotFiles) {
+  for (const char* kind : {"directory", "pipe"}) {
+    SCOPED_TRACE(kind);
+    WorkDir dir("dbnotfile");
+    if (std::string(kind) == "directory")
+      fs::create_directory(dir.File("History.mdb"));
+    else
+      ASSERT_EQ(::mkfifo(dir.File("History.mdb").c_str(), 0600), 0);
+    const std::vector<CliRun> runs = RunCliAll(
+        dir, {{"day", "2024-06-15"}, {"lunar", "2024-06-15"}, {"astrodata", "2024", "--output", "a.csv"}},
+        std::chrono::seconds(10));
+    for (const CliRun& r : runs) {
+      EXPECT_EQ(r.exitCode, 1) << Describe(r);
+      EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.File("a.csv")));
+  }
+}
+
 // A calendar database that is missing, empty, truncated, not a database, or
 // lacks a table or a row: every command that reads it reports the engine's
 // error in one line with exit 1, writes no output file and leaves the
