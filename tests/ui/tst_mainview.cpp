@@ -324,6 +324,10 @@ class TstMainView : public QObject {
     QCOMPARE(FormDate(), QStringLiteral("2005-1-1"));
     QTest::keyClick(Control(m_view.get(), 1003), Qt::Key_Down);
     QCOMPARE(FormDate(), QStringLiteral("2004-1-1"));
+    // Enter on a focused button presses it.
+    Control<QPushButton>(m_view.get(), 1031)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(Text(1003), QString::number(Now().year));
   }
 };
 

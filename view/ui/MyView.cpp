@@ -232,6 +232,8 @@ void CMyView::SetKeyboardOrder() {
   order.insert(order.end(), m_edits.begin() + kDateFields, m_edits.end());
   order.insert(order.end(), {m_wndSeasonalDays, m_wndSelectedDays, m_wndPhases, m_wndTerms});
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* b : {m_btnChange, m_btnToday, m_btnQuit}) b->setAutoDefault(true);
   // Enter in a date field applies the typed moment, as 日時変更 does.
   for (std::size_t i = 0; i < kDateFields; ++i)
     connect(m_edits[i], &QLineEdit::returnPressed, m_btnChange, &QPushButton::click);
