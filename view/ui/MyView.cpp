@@ -392,6 +392,7 @@ void CMyView::RefreshPanel() {
 
 void CMyView::FillDayPanel() {
   UpdateData(true);
+  const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
     ::FillDayPanel(*this);
@@ -399,6 +400,7 @@ void CMyView::FillDayPanel() {
     ShowFieldsFilledBeforeError();
     throw;
   }
+  if (m_strEra == kEraNotReached) m_strEra = era;  // a fill that left the era alone
   UpdateData(false);
 }
 
