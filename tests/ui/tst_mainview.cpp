@@ -193,6 +193,8 @@ class TstMainView : public QObject {
     QTest::newRow("calendar click") << 3;
     QTest::newRow("automatic update") << 4;
     QTest::newRow("repaint requests in a burst") << 5;
+    QTest::newRow("Enter in the day field") << 6;
+    QTest::newRow("arrow key in the day field") << 7;
   }
   void eachTriggerRefreshesOnce() {
     QFETCH(int, trigger);
@@ -211,6 +213,8 @@ class TstMainView : public QObject {
         for (int i = 0; i < 3; ++i) m_view->RequestRefresh();
         m_view->update();
         break;
+      case 6: QTest::keyClick(Control(m_view.get(), 1007), Qt::Key_Return); break;
+      case 7: QTest::keyClick(Control(m_view.get(), 1007), Qt::Key_Up); break;
     }
     QTest::qWait(50);  // anything deferred has run, and the blit repaint too
     QCOMPARE(PanelRedrawCount - before, 1);
