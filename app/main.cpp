@@ -73,7 +73,12 @@ int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
   const workdir::Choice wd = workdir::Enter(args.workDir, "/proc/self/exe");
-  if (!wd.warning.empty()) std::fprintf(stderr, "ombrel: %s\n", wd.warning.c_str());
+  if (!wd.warning.empty()) {
+    std::fprintf(stderr, "ombrel: %s\n", wd.warning.c_str());
+    // A directory the user named and we could not enter is a usage error;
+    // otherwise the window still opens and reports the database itself.
+    if (!args.workDir.empty()) return 2;
+  }
 
   CMyApp app(argc, argv);
   if (args.render) {

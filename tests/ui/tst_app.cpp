@@ -169,6 +169,7 @@ class TstApp : public QObject {
     QTest::newRow("a date and an hour") << QStringList{"--date", "-660-02-11", "--hour", "21.5"} << 0 << true;
     QTest::newRow("bad date") << QStringList{"--date", "2005-02-30x"} << 2 << false;
     QTest::newRow("bad hour") << QStringList{"--hour", "24"} << 2 << false;
+    QTest::newRow("missing working directory") << QStringList{"--workdir", "/nonexistent-dir"} << 2 << false;
     QTest::newRow("unwritable file") << QStringList{"--date", "2005-01-31", "--to", "/nonexistent-dir/x.png"} << 1
                                      << false;
   }
