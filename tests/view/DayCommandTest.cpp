@@ -72,7 +72,10 @@ class WorkDir {
 // The whole output for a fixed moment, byte for byte.
 TEST(DayCommand, GoldenOutput) {
   WorkDir wd(true);
-  for (const char* date : {"2005-01-31 12", "2000-01-01 0"}) {
+  // Across the calendar table: its first years, the last Julian day, the
+  // first year of the Western calendar, 2033's leap eleventh month, today.
+  for (const char* date : {"2005-01-31 12", "2000-01-01 0", "-660-02-11 12", "1582-10-04 12", "1873-01-01 12",
+                           "2033-12-22 12", "2026-12-10 12"}) {
     SCOPED_TRACE(date);
     std::string name = std::string("day-") + std::string(date).substr(0, 10) + ".txt";
     Result r = RunCli(wd.Arg() + " day " + date);
