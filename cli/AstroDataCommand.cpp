@@ -25,13 +25,8 @@ int RunAstroData(const Args& args) {
   const std::string encoding = opts.Get("encoding", "cp932");
   if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");
 
-  AstroInput input;
-  input.year = std::to_string(year);
-  input.month = "1";
-  input.day = "1";
-  input.hour = opts.Get("hour", "12");
-  input.longitude = opts.Get("lon", "139.7");
-  input.latitude = opts.Get("lat", "35.6");
+  const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
+                         opts.Get("lat", "35.6")};
 
   AstroYearEvents events;
   CollectYearEvents(static_cast<int>(year), events);

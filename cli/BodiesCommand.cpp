@@ -41,9 +41,9 @@ void PrintTable(const AstroTable& table) {
   for (int row = 0; row < kBodyCount; ++row) {
     const BodyPosition& b = table.bodies[kAstroTableRows[row]];
     std::string line = text::SjisFormat("%-4s", AstroTableRowNames[row]);
-    for (double t : {b.riseTime, b.transitTime, b.setTime}) line += " " + AstroTimeText(t);
+    for (double t : {b.riseTime, b.transitTime, b.setTime}) line.append(" ").append(AstroTimeText(t));
     for (double a : {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude})
-      line += " " + AstroAngleText(a);
+      line.append(" ").append(AstroAngleText(a));
     Print(line);
   }
   Print("東京湾潮汐");
