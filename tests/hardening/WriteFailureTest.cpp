@@ -131,6 +131,19 @@ TEST(NothingLost, FailedWritesSaySoAndKeepTheOldFile) {
       EXPECT_EQ(fs::is_directory(dir.File("out/file")), std::string(f.name) == "directory in the file's place");
     }
   }
+  // Permissions do not bind the superuser, but the kernel's own directory
+  // refuses every writer.
+  if (::geteuid() != 0 || !fs::is_directory("/sys")) return;
+  for (const Writer& w : Writers()) {
+    SCOPED_TRACE(std::string(w.name) + " in /sys");
+    WorkDir dir("sys");
+    dir.CopyDatabase();
+    const std::string target = "/sys/ombrel-hardening.csv";
+    std::string error;
+    EXPECT_FALSE(w.write(dir, target, error));
+    EXPECT_NE(error.find(target), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(target));
+  }
 }
 
 // The yearly data file first rewrites the Memory table in one transaction: a
