@@ -1,5 +1,7 @@
 #include "core/WorkDir.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -29,11 +31,12 @@ fs::path UserDataDirectory() {
 }
 
 // Copies through a temporary name so that a half-copied database is never
-// mistaken for a real one.
+// mistaken for a real one; the name is the process's own, so that programs
+// started together on a first run never write into each other's copy.
 bool CopyDatabase(const fs::path& from, const fs::path& to, std::string& error) {
   std::error_code ec;
   fs::path tmp = to;
-  tmp += ".tmp";
+  tmp += ".tmp" + std::to_string(::getpid());
   fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec);
   if (!ec) fs::rename(tmp, to, ec);
   if (ec) {

@@ -89,8 +89,10 @@ struct CliRun {
 // Runs ombrel-cli --workdir dir ARGS for each argument vector, with dir as
 // its current directory, up to `parallel` at a time; a run that takes longer
 // than `limit` is killed and marked as timed out.
+// Without passWorkdir the tool picks its directory itself, from dir.
 inline std::vector<CliRun> RunCliAll(const WorkDir& dir, const std::vector<std::vector<std::string>>& argLists,
-                                     std::chrono::milliseconds limit = std::chrono::seconds(30), int parallel = 4) {
+                                     std::chrono::milliseconds limit = std::chrono::seconds(30), int parallel = 4,
+                                     bool passWorkdir = true) {
   struct Job {
     pid_t pid;
     std::size_t index;
@@ -100,7 +102,8 @@ inline std::vector<CliRun> RunCliAll(const WorkDir& dir, const std::vector<std::
   auto outFile = [&](std::size_t i) { return dir.File(".stdout-" + std::to_string(i)); };
   auto errFile = [&](std::size_t i) { return dir.File(".stderr-" + std::to_string(i)); };
   auto start = [&](std::size_t i) -> pid_t {
-    std::vector<std::string> all = {OMBREL_CLI, "--workdir", dir.Path()};
+    std::vector<std::string> all = {OMBREL_CLI};
+    if (passWorkdir) all.insert(all.end(), {"--workdir", dir.Path()});
     all.insert(all.end(), argLists[i].begin(), argLists[i].end());
     std::vector<char*> argv;
     for (std::string& a : all) argv.push_back(a.data());

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -161,4 +162,29 @@ TEST(NothingLost, MemoryRewriteIsOneTransaction) {
   EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
   EXPECT_TRUE(ReadFile(dir.File("History.mdb")) == before) << "the Memory table changed";
   EXPECT_FALSE(fs::exists(dir.File("b.csv")));
+}
+
+// Programs started together on a first run each copy the calendar database
+// into the user's data directory: every one of them works on a whole copy,
+// and one whole database is left, with no temporary file beside it.
+TEST(NothingLost, FirstRunsTogetherShareOneWholeDatabase) {
+  WorkDir dir("firstrun");
+  const std::string data = dir.File("data");
+  const char* saved = std::getenv("XDG_DATA_HOME");
+  const std::string savedValue = saved ? saved : "";
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  const std::vector<std::vector<std::string>> runs(6, {"day", "2024-06-15", "12"});
+  for (int round = 0; round < 5; ++round) {
+    fs::remove_all(data);
+    for (const CliRun& r : RunCliAll(dir, runs, std::chrono::seconds(30), 6, false)) {
+      EXPECT_EQ(r.exitCode, 0) << Describe(r);
+      EXPECT_EQ(r.err, "");
+    }
+    EXPECT_EQ(Names(data + "/ombrel"), std::vector<std::string>{"History.mdb"});
+    EXPECT_TRUE(ReadFile(data + "/ombrel/History.mdb") == ReadFile(OMBREL_DB_PATH));
+  }
+  if (saved)
+    ::setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
+  else
+    ::unsetenv("XDG_DATA_HOME");
 }
