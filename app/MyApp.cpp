@@ -7,12 +7,14 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/AppIcon.h"
 #include "app/AboutDlg.h"
 #include "app/MainFrm.h"
+#include "core/Args.h"
 #include "core/Text.h"
 #include "view/ui/MyView.h"
 
@@ -86,20 +88,12 @@ void CMyApp::OnHelp() {
 }
 
 bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
-  int y = 0, m = 0, d = 0, consumed = 0;
-  if (text.size() > 20 || std::sscanf(text.c_str(), "%d-%2d-%2d%n", &y, &m, &d, &consumed) != 3) return false;
-  if (consumed != static_cast<int>(text.size()) || m < 1 || m > 12 || d < 1 || d > 31) return false;
-  if (y < -999999 || y > 999999) return false;
-  year = y;
-  month = m;
-  day = d;
-  return true;
+  return args::ParseDate(text, year, month, day);
 }
 
 bool ParseRenderHour(const std::string& text, double& hour) {
-  char* end = nullptr;
-  const double h = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !std::isfinite(h) || h < 0 || h >= 24) return false;
+  double h = 0;
+  if (!args::ParseDouble(text, 0.0, 24.0, h) || h >= 24.0) return false;
   hour = h;
   return true;
 }
@@ -123,9 +117,13 @@ int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& err
   CMainFrame* frame = app.MainFrame();
   frame->ensurePolished();
   const QImage image = frame->grab().toImage();
-  QImageWriter writer(QString::fromStdString(request.file), "png");
-  if (!writer.write(image)) {
-    error = request.file + ": " + writer.errorString().toStdString();
+  // Written whole or not at all, like every other file the program writes.
+  QSaveFile out(QString::fromStdString(request.file));
+  QImageWriter writer(&out, "png");
+  if (!out.open(QIODevice::WriteOnly) || !writer.write(image) || !out.commit()) {
+    const QString why = out.error() != QFileDevice::NoError ? out.errorString() : writer.errorString();
+    out.cancelWriting();
+    error = request.file + ": " + why.toStdString();
     return 1;
   }
   if (!view->m_strLastError.empty()) {

@@ -3,6 +3,8 @@
 // touches no other file.
 #pragma once
 
+#include "core/Args.h"
+
 #include <string>
 #include <vector>
 
@@ -35,11 +37,11 @@ int Failure(const std::string& message);
 
 // Strict readers for arguments: the whole text must be the number, finite and
 // within [lo, hi]; on failure they return false and leave the output alone.
-bool ParseInt(const std::string& s, long long lo, long long hi, long long& out);
-bool ParseDouble(const std::string& s, double lo, double hi, double& out);
+using args::ParseDouble;
+using args::ParseInt;
 // YYYY-MM-DD with an optional leading minus on the year; month 1..12, day
 // 1..31 (the day is not checked against the month's length).
-bool ParseDate(const std::string& s, int& year, int& month, int& day);
+using args::ParseDate;
 
 // Splits "--name value" options out of args. Known options are given with a
 // flag telling whether they take a value. Returns false (after reporting a

@@ -203,6 +203,7 @@ class TstApp : public QObject {
     QTest::newRow("trailing text") << "2005-01-31x" << false;
     QTest::newRow("not a date") << "yesterday" << false;
     QTest::newRow("overflowing year") << "99999999999-01-01" << false;
+    QTest::newRow("year that wraps an int") << "4294969320-01-01" << false;
   }
   void renderArguments() {
     QFETCH(QString, date);
