@@ -126,18 +126,26 @@ std::string EventText(const char* name, JulianDay moment) {
   return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(h);
 }
 
+namespace {
+
+// Every row's term and phase text to " ", then the text of each event that
+// falls in `year` into its day's row, inside the caller's transaction.
+bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, std::string& error) {
+  CDaoRecordset rs(&db);
+  for (int id = 1; id <= kMemoryRows; ++id)
+    if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
+      return false;
+  return StoreEvents(rs, year, events.terms, true, error) && StoreEvents(rs, year, events.phases, false, error);
+}
+
+}  // namespace
+
 bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error) {
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, false, kCalendarConnect);
     db.BeginTrans();
-    CDaoRecordset rs(&db);
-    for (int id = 1; id <= kMemoryRows; ++id)
-      if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
-        return false;  // closing the database rolls the rewrite back
-    if (!StoreEvents(rs, year, events.terms, true, error) || !StoreEvents(rs, year, events.phases, false, error))
-      return false;
-    rs.Close();
+    if (!RewriteMemory(db, year, events, error)) return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();
     return true;
@@ -152,8 +160,10 @@ std::string YearlyHeaderLine() {
          "木星出,木星入,土星出,土星入,東京満潮1,満潮2,干潮1,干潮2,二十四節季,月のこよみ";
 }
 
-std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
-                          const std::string& term, const std::string& phase) {
+namespace {
+
+// Pieces 1 to 21 of a day line: the date and the day's table.
+std::string YearlyDayHead(double year, double month, double day, const AstroTable& table) {
   const BodyPosition* b = table.bodies;
   auto time = [](double hours) { return HoursMinutesText(hours) + " ,"; };
   std::string line = text::SjisFormat("%04.0f%02.0f%02.0f , ", year, month, day);
@@ -165,37 +175,96 @@ std::string YearlyDayLine(double year, double month, double day, const AstroTabl
     line += time(b[planet].riseTime) + time(b[planet].setTime);
   line += time(b[BodySaturn].riseTime) + HoursMinutesText(b[BodySaturn].setTime) + " ,  ";
   for (const std::string& tide : table.tideTexts) line += text::SjisFormat("%5s ,", tide);
-  line += term == kNoEvent ? std::string(",") : text::SjisFormat("%s ,", term);
-  if (phase != kNoEvent) line += text::SjisFormat("%s ,", phase);
   return line;
+}
+
+// Pieces 22 and 23: the day's term and phase texts as Memory holds them.
+std::string YearlyEventTail(const std::string& term, const std::string& phase) {
+  std::string tail = term == kNoEvent ? std::string(",") : text::SjisFormat("%s ,", term);
+  if (phase != kNoEvent) tail += text::SjisFormat("%s ,", phase);
+  return tail;
+}
+
+}  // namespace
+
+std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
+                          const std::string& term, const std::string& phase) {
+  return YearlyDayHead(year, month, day, table) + YearlyEventTail(term, phase);
 }
 
 namespace {
 
 std::string FieldText(const CDaoRecordset& rs, int column) { return VariantToText(rs.GetFieldValue(column)); }
 
+// One day of the file: its date and the part of its line the day's table
+// gives.
+struct YearlyDay {
+  int month;
+  int day;
+  std::string head;
+};
+
+// Runs the request for every day of the input's year, in order. Needs no
+// database, so it runs before the database is locked.
+std::vector<YearlyDay> ComputeYearlyDays(const AstroInput& input, const AstroDayRequest& request) {
+  const double year = std::atof(input.year.c_str());
+  const double longitude = std::atof(input.longitude.c_str());
+  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude);
+  std::vector<YearlyDay> days;
+  AstroTable table;
+  for (int k = 0; k < kMemoryRows; ++k) {
+    double y = 0, m = 0, d = 0, h = 0;
+    JulianDayToDate(jd0 + k, y, m, d, h, longitude);
+    if (y != year) break;
+    request(m, d, table);
+    days.push_back({static_cast<int>(m), static_cast<int>(d), YearlyDayHead(y, m, d, table)});
+  }
+  return days;
+}
+
+// The file's text: the header, then each day's line completed with its term
+// and phase read back from Memory.
+bool ReadYearlyText(CDaoDatabase& db, const std::vector<YearlyDay>& days, std::string& out, std::string& error) {
+  out = YearlyHeaderLine() + "\n";
+  CDaoRecordset rs(&db);
+  for (const YearlyDay& day : days) {
+    if (!OpenMemoryRow(rs, MemoryByDateQuery(day.month, day.day), error)) return false;
+    out += day.head + YearlyEventTail(FieldText(rs, kTermColumn), FieldText(rs, kPhaseColumn)) + "\n";
+    rs.Close();
+  }
+  return true;
+}
+
 }  // namespace
 
 bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
                      bool cp932, std::string& error) {
-  const double year = std::atof(input.year.c_str());
-  const double longitude = std::atof(input.longitude.c_str());
-  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude);
-  std::string out = YearlyHeaderLine() + "\n";
+  std::string out;
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, true, kCalendarConnect);
-    CDaoRecordset rs(&db);
-    AstroTable table;
-    for (int k = 0; k < kMemoryRows; ++k) {
-      double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(jd0 + k, y, m, d, h, longitude);
-      if (y != year) break;
-      request(m, d, table);
-      if (!OpenMemoryRow(rs, MemoryByDateQuery(static_cast<int>(m), static_cast<int>(d)), error)) return false;
-      out += YearlyDayLine(y, m, d, table, FieldText(rs, kTermColumn), FieldText(rs, kPhaseColumn)) + "\n";
-      rs.Close();
-    }
+    if (!ReadYearlyText(db, ComputeYearlyDays(input, request), out, error)) return false;
+  } catch (const CDaoException& e) {
+    error = e.what();
+    return false;
+  }
+  return WriteTextFileAtomically(path, out, cp932, error);
+}
+
+bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std::string& path,
+                             const AstroInput& input, const AstroDayRequest& request, bool cp932,
+                             std::string& error) {
+  std::string out;
+  try {
+    CDaoDatabase db;
+    db.Open(kCalendarDatabase, false, false, kCalendarConnect);  // a missing database fails before the year is computed
+    const std::vector<YearlyDay> days = ComputeYearlyDays(input, request);
+    // Another run's rewrite waits here until this one has read its year back.
+    db.BeginTrans();
+    if (!RewriteMemory(db, year, events, error) || !ReadYearlyText(db, days, out, error))
+      return false;  // closing the database rolls the rewrite back
+    db.CommitTrans();
+    db.Close();
   } catch (const CDaoException& e) {
     error = e.what();
     return false;

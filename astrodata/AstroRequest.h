@@ -90,3 +90,15 @@ using AstroDayRequest = std::function<void(double month, double day, AstroTable&
 // any failure.
 bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
                      bool cp932, std::string& error);
+
+// The whole yearly output for `year`, safe against other runs on the same
+// database: StoreYearEvents' rewrite and WriteYearlyFile's read-back happen in
+// one transaction that holds the database's write lock from the rewrite until
+// every day has been read back, so a run writing another year at the same time
+// waits (a bounded time, then fails) instead of slipping its events into this
+// year's file. The day tables are computed first, outside the lock. Memory is
+// left holding `year`'s events; on any failure it is left as it was and
+// `error` says why.
+bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std::string& path,
+                             const AstroInput& input, const AstroDayRequest& request, bool cp932,
+                             std::string& error);

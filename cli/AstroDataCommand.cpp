@@ -30,14 +30,14 @@ int RunAstroData(const Args& args) {
 
   AstroYearEvents events;
   CollectYearEvents(static_cast<int>(year), events);
-  if (!StoreYearEvents(static_cast<int>(year), events, error)) return Failure(error);
   const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
     dayInput.day = std::to_string(static_cast<int>(day));
     ComputeAstroRequest(dayInput, table);
   };
-  if (!WriteYearlyFile(OutputPath(opts.Get("output")), input, request, encoding == "cp932", error))
+  if (!StoreAndWriteYearlyFile(static_cast<int>(year), events, OutputPath(opts.Get("output")), input, request,
+                               encoding == "cp932", error))
     return Failure(error);
   return kOk;
 }

@@ -203,14 +203,13 @@ void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
   take(m_aPhaseEvents, m_nPhaseCount, events.phases);
 }
 
-bool CAstroDataDlg::PrepareMemory(std::string& error) {
+bool CAstroDataDlg::PrepareMemory(AstroYearEvents& events, std::string& error) {
   UpdateData(true);
-  AstroYearEvents events;
   RequestLists(events);
   return StoreYearEvents(std::atoi(m_strYear.c_str()), events, error);
 }
 
-bool CAstroDataDlg::WriteYear(const std::string& path, std::string& error) {
+bool CAstroDataDlg::WriteYear(const AstroYearEvents& events, const std::string& path, std::string& error) {
   const AstroDayRequest request = [this](double month, double day, AstroTable& table) {
     // The window shows the day being written.
     m_strMonth = text::SjisFormat("%2.0f", month);
@@ -220,19 +219,23 @@ bool CAstroDataDlg::WriteYear(const std::string& path, std::string& error) {
     table = m_table;
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool ok = WriteYearlyFile(path, Input(), request, true, error);
+  // Memory is written again with the reading: another program may have
+  // rewritten it for its own year while the file was being chosen.
+  const bool ok = StoreAndWriteYearlyFile(std::atoi(m_strYear.c_str()), events, path, Input(), request, true, error);
   QApplication::restoreOverrideCursor();
   return ok;
 }
 
 bool CAstroDataDlg::WriteFileTo(const std::string& path, std::string& error) {
-  return PrepareMemory(error) && WriteYear(path, error);
+  AstroYearEvents events;
+  return PrepareMemory(events, error) && WriteYear(events, path, error);
 }
 
 void CAstroDataDlg::OnFileOutput() {
   const QString caption = QStringLiteral("FILE出力");
   std::string error;
-  if (!PrepareMemory(error)) {
+  AstroYearEvents events;
+  if (!PrepareMemory(events, error)) {
     ShowMessage(this, Q(error), caption);
     return;
   }
@@ -244,7 +247,7 @@ void CAstroDataDlg::OnFileOutput() {
     return;
   }
   if (path.isEmpty()) return;
-  if (!WriteYear(S(path), error))
+  if (!WriteYear(events, S(path), error))
     ShowMessage(this, QStringLiteral("ファイルに書き込めませんでした。\n") + Q(error), caption);
 }
 

@@ -110,8 +110,8 @@ class CAstroDataDlg : public QDialog {
   void BuildControls();
   void RequestTable();
   void RequestLists(AstroYearEvents& events);
-  bool PrepareMemory(std::string& error);
-  bool WriteYear(const std::string& path, std::string& error);
+  bool PrepareMemory(AstroYearEvents& events, std::string& error);
+  bool WriteYear(const AstroYearEvents& events, const std::string& path, std::string& error);
   void FormatTable();
 
   std::array<QLineEdit*, 6> m_inputs{};
