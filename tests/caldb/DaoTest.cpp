@@ -7,9 +7,9 @@
 
 #include "caldb/Dao.h"
 #include "caldb/Lunisolar.h"
-#include "CaldbTestSupport.h"
+#include "tests/support/TestSupport.h"
 
-using caldbtest::ScratchDir;
+using testsupport::ScratchDir;
 
 namespace {
 
@@ -67,7 +67,7 @@ TEST(VariantToText, TypesWithoutAPrintableValueGiveTheirNames) {
 
 TEST(CDaoDatabase, EngineErrorsBecomeExceptionsAndNoFileIsMade) {
   ScratchDir dir("broken");
-  const std::string good = caldbtest::ReadFile(OMBREL_DB_PATH);
+  const std::string good = testsupport::ReadFile(OMBREL_DB_PATH);
   dir.Write("empty.mdb", "");
   dir.Write("text.mdb", std::string(4096, 'x'));
   dir.Write("truncated.mdb", good.substr(0, good.size() / 3));

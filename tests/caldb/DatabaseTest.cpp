@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "caldb/Dao.h"
-#include "CaldbTestSupport.h"
+#include "tests/support/TestSupport.h"
 
-using caldbtest::Quote;
-using caldbtest::RunCommand;
-using caldbtest::ScratchDir;
+using testsupport::Quote;
+using testsupport::RunShell;
+using testsupport::ScratchDir;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,7 +32,10 @@ TEST(CalendarDatabase, KyuurekiIsTheSourceTable) {
   for (; std::getline(tsv, line) && !line.empty(); ++rows, rs.MoveNext()) {
     ASSERT_FALSE(rs.IsEOF()) << line;
     std::string fromDb;
-    for (int i = 0; i < 6; ++i) fromDb += (i ? "\t" : "") + VariantToText(rs.GetFieldValue(i));
+    for (int i = 0; i < 6; ++i) {
+      if (i) fromDb += '\t';
+      fromDb += VariantToText(rs.GetFieldValue(i));
+    }
     ASSERT_EQ(fromDb, line);
   }
   EXPECT_TRUE(rs.IsEOF());
@@ -97,7 +100,7 @@ TEST(CalendarDatabase, LookupsUseIndexes) {
 TEST(DatabaseBuilder, BadInputFailsAndLeavesTheOldFile) {
   if (!fs::exists(kBuilder)) GTEST_SKIP() << "builder not built";
   ScratchDir dir("builder");
-  const std::string good = caldbtest::ReadFile(kDataDir + "/kyuureki.tsv");
+  const std::string good = testsupport::ReadFile(kDataDir + "/kyuureki.tsv");
   struct Case { const char* file; std::string content; const char* message; } cases[] = {
       {"kyuureki.tsv", good.substr(0, good.find('\n') + 1) + "1\t-667\t12\t9\t0\n", "kyuureki.tsv:2"},
       {"kyuureki.tsv", good.substr(0, good.find('\n') + 1) + "1\t-667\t12\tx9\t0\t11\n", "kyuureki.tsv:2"},
@@ -114,14 +117,14 @@ TEST(DatabaseBuilder, BadInputFailsAndLeavesTheOldFile) {
     fs::copy(kDataDir, data);
     std::ofstream(data + "/" + c.file, std::ios::binary) << c.content;
     dir.Write("out.mdb", "previous");
-    auto r = RunCommand(Quote(kBuilder) + " " + Quote(data) + " " + Quote(dir.File("out.mdb")), dir);
+    auto r = RunShell(Quote(kBuilder) + " " + Quote(data) + " " + Quote(dir.File("out.mdb")));
     EXPECT_NE(r.status, 0) << c.message;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
-    EXPECT_EQ(caldbtest::ReadFile(dir.File("out.mdb")), "previous");
+    EXPECT_EQ(testsupport::ReadFile(dir.File("out.mdb")), "previous");
     for (const auto& e : fs::directory_iterator(dir.Path()))
       EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
   }
-  auto missing = RunCommand(Quote(kBuilder) + " " + Quote(dir.File("nowhere")) + " " + Quote(dir.File("x.mdb")), dir);
+  auto missing = RunShell(Quote(kBuilder) + " " + Quote(dir.File("nowhere")) + " " + Quote(dir.File("x.mdb")));
   EXPECT_EQ(missing.status, 1);
   EXPECT_FALSE(fs::exists(dir.File("x.mdb")));
 }
@@ -146,13 +149,13 @@ TEST(LunarCommands, ConvertBothWays) {
       {"western 2005 1", 2, ""},
   };
   for (const auto& c : cases) {
-    auto r = RunCommand(Quote(OMBREL_CLI) + " --workdir " + Quote(dir.Path()) + " " + c.args, dir);
+    auto r = RunShell(Quote(OMBREL_CLI) + " --workdir " + Quote(dir.Path()) + " " + c.args);
     EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
     EXPECT_EQ(r.out, c.out) << c.args;
   }
   ScratchDir empty("cli_nodb");
   for (const char* args : {"lunar 2000-01-01", "western 2000 1 1"}) {
-    auto r = RunCommand(Quote(OMBREL_CLI) + " --workdir " + Quote(empty.Path()) + " " + args, empty);
+    auto r = RunShell(Quote(OMBREL_CLI) + " --workdir " + Quote(empty.Path()) + " " + args);
     EXPECT_EQ(r.status, 1) << args;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_FALSE(fs::exists(empty.File("History.mdb")));

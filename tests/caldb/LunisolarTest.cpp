@@ -6,7 +6,6 @@
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
 #include "core/Text.h"
-#include "CaldbTestSupport.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "core/Text.h"
 #include "signs/Signs.h"
 
-#include "CaldbTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -171,7 +171,7 @@ TEST_F(MonthCalendarTest, AbsurdDatesDrawNoCells) {
 }
 
 TEST_F(MonthCalendarTest, MissingDatabaseKeepsTheDayNumbers) {
-  caldbtest::ScratchDir dir("monthcal_nodb");
+  testsupport::ScratchDir dir("monthcal_nodb");
   ASSERT_EQ(chdir(dir.Path().c_str()), 0);
   MonthCalendarModel m = BuildMonthCalendar(2033, 12, 1, 1);
   EXPECT_FALSE(m.error.empty());

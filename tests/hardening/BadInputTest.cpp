@@ -101,7 +101,7 @@ TEST(BadInput, CliArguments) {
   const std::vector<CliRun> runs = RunCliAll(dir, argLists);
   for (std::size_t i = 0; i < runs.size(); ++i) {
     SCOPED_TRACE(testing::PrintToString(argLists[i]));
-    EXPECT_EQ(runs[i].exitCode, 2) << Describe(runs[i]);
+    EXPECT_EQ(runs[i].status, 2) << Describe(runs[i]);
     EXPECT_TRUE(IsOneLineError(runs[i].err)) << runs[i].err;
     EXPECT_EQ(runs[i].out, "");
   }
@@ -142,7 +142,7 @@ TEST(BadInput, DamagedSettingsAndAnniversaryFiles) {
       dir.CopyDatabase();
       dir.Write(file, c.bytes);
       CliRun r = RunCli(dir, {"day", "2024-06-15", "12"});
-      EXPECT_EQ(r.exitCode, 0) << Describe(r);
+      EXPECT_EQ(r.status, 0) << Describe(r);
       EXPECT_NE(r.out.find("神武天皇即位紀元\t2684年"), std::string::npos) << r.out.substr(0, 200);
       EXPECT_TRUE(text::IsValidUtf8(r.out));
       EXPECT_EQ(ReadFile(dir.File(file)), c.bytes) << "a read must not change the file";
@@ -163,7 +163,7 @@ TEST(BadInput, SettingsAndAnniversaryPathsThatAreNotFiles) {
       else
         ASSERT_EQ(::mkfifo(dir.File(file).c_str(), 0600), 0);
       CliRun r = RunCli(dir, {"day", "2024-06-15", "12"}, std::chrono::seconds(10));
-      EXPECT_EQ(r.exitCode, 0) << Describe(r);
+      EXPECT_EQ(r.status, 0) << Describe(r);
       EXPECT_NE(r.out.find("神武天皇即位紀元\t2684年"), std::string::npos);
     }
   }
@@ -183,7 +183,7 @@ TEST(BadInput, DatabasePathsThatAreNotFiles) {
         dir, {{"day", "2024-06-15"}, {"lunar", "2024-06-15"}, {"astrodata", "2024", "--output", "a.csv"}},
         std::chrono::seconds(10));
     for (const CliRun& r : runs) {
-      EXPECT_EQ(r.exitCode, 1) << Describe(r);
+      EXPECT_EQ(r.status, 1) << Describe(r);
       EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
     }
     EXPECT_FALSE(fs::exists(dir.File("a.csv")));
@@ -252,8 +252,8 @@ TEST(BadInput, DamagedCalendarDatabase) {
       ASSERT_TRUE(r.Exited()) << Describe(r);
       // A table or row the command does not use may be damaged without harm;
       // a damaged file fails every command.
-      if (r.exitCode == 0 && c.sql) continue;
-      EXPECT_EQ(r.exitCode, 1) << Describe(r);
+      if (r.status == 0 && c.sql) continue;
+      EXPECT_EQ(r.status, 1) << Describe(r);
       EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
       if (run[i].size() > 3) {
         EXPECT_FALSE(fs::exists(dir.File(run[i][3]))) << "no output file after a failure";

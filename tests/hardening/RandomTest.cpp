@@ -192,8 +192,8 @@ TEST(Randomized, CliArguments) {
   const std::vector<CliRun> runs = RunCliAll(dir, argLists, std::chrono::seconds(20));
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const CliRun& run = runs[i];
-    ASSERT_TRUE(run.Exited() && run.exitCode <= 2) << testing::PrintToString(argLists[i]) << " " << Describe(run);
-    if (run.exitCode != 0) {
+    ASSERT_TRUE(run.Exited() && run.status <= 2) << testing::PrintToString(argLists[i]) << " " << Describe(run);
+    if (run.status != 0) {
       ASSERT_TRUE(IsOneLineError(run.err)) << testing::PrintToString(argLists[i]) << run.err;
     }
   }

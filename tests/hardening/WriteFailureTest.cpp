@@ -28,11 +28,11 @@ struct Writer {
 bool ByCli(const WorkDir& dir, std::vector<std::string> args, std::string& error) {
   CliRun r = RunCli(dir, args);
   error = r.err;
-  EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << Describe(r);
-  if (r.exitCode != 0) {
+  EXPECT_TRUE(r.status == 0 || r.status == 1) << Describe(r);
+  if (r.status != 0) {
     EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
   }
-  return r.exitCode == 0;
+  return r.status == 0;
 }
 
 const std::vector<Writer>& Writers() {
@@ -153,12 +153,12 @@ TEST(NothingLost, MemoryRewriteIsOneTransaction) {
   WorkDir dir("memory");
   dir.CopyDatabase();
   CliRun r = RunCli(dir, {"astrodata", "2023", "--output", dir.File("a.csv")});
-  ASSERT_EQ(r.exitCode, 0) << Describe(r);
+  ASSERT_EQ(r.status, 0) << Describe(r);
   // Without row 300 the rewrite of the rows before it must be rolled back.
   ExecSql(dir.File("History.mdb"), "DELETE FROM [Memory] WHERE [ID]=300;");
   const std::string before = ReadFile(dir.File("History.mdb"));
   r = RunCli(dir, {"astrodata", "2024", "--output", dir.File("b.csv")});
-  EXPECT_EQ(r.exitCode, 1) << Describe(r);
+  EXPECT_EQ(r.status, 1) << Describe(r);
   EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
   EXPECT_TRUE(ReadFile(dir.File("History.mdb")) == before) << "the Memory table changed";
   EXPECT_FALSE(fs::exists(dir.File("b.csv")));
@@ -177,7 +177,7 @@ TEST(NothingLost, FirstRunsTogetherShareOneWholeDatabase) {
   for (int round = 0; round < 5; ++round) {
     fs::remove_all(data);
     for (const CliRun& r : RunCliAll(dir, runs, std::chrono::seconds(30), 6, false)) {
-      EXPECT_EQ(r.exitCode, 0) << Describe(r);
+      EXPECT_EQ(r.status, 0) << Describe(r);
       EXPECT_EQ(r.err, "");
     }
     EXPECT_EQ(Names(data + "/ombrel"), std::vector<std::string>{"History.mdb"});
