@@ -1,39 +1,21 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "astrodata/AstroRequest.h"
 #include "core/Text.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// The first line where two files differ, both shown; empty when equal.
-std::string FirstDifference(const std::string& a, const std::string& b) {
-  std::istringstream sa(a), sb(b);
-  std::string la, lb;
-  for (int n = 1;; ++n) {
-    const bool ga = static_cast<bool>(std::getline(sa, la)), gb = static_cast<bool>(std::getline(sb, lb));
-    if (!ga && !gb) return a == b ? "" : "line ends differ";
-    if (ga != gb || la != lb)
-      return "line " + std::to_string(n) + ":\n  " + text::FromCp932(la) + "\n  " + text::FromCp932(lb);
-  }
-}
+using testsupport::ReadFile;
 
 void Exec(sqlite3* db, const std::string& sql) {
   char* err = nullptr;
@@ -46,15 +28,14 @@ void Exec(sqlite3* db, const std::string& sql) {
 class ScratchDirectory : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/ombrel-astrodata-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    scratch_.emplace("ombrel-astrodata");
+    dir_ = scratch_->Path();
     start_ = fs::current_path();
     fs::current_path(dir_);
   }
   void TearDown() override {
     fs::current_path(start_);
-    fs::remove_all(dir_);
+    scratch_.reset();
   }
 
   void MakeDatabase(int missingId = 0) {
@@ -86,13 +67,12 @@ class ScratchDirectory : public ::testing::Test {
     return value;
   }
 
-  int RunCli(const std::string& args) {
-    const std::string cmd = std::string(OMBREL_CLI) + " --workdir " + dir_.string() + " " + args + " 2>" +
-                            (dir_ / "stderr.txt").string();
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  testsupport::RunResult RunCli(const std::string& args) {
+    return testsupport::RunShell(testsupport::Quote(OMBREL_CLI) + " --workdir " + testsupport::Quote(dir_.string()) +
+                                 " " + args);
   }
 
+  std::optional<testsupport::ScratchDir> scratch_;
   fs::path dir_;
   fs::path start_;
 };
@@ -109,10 +89,14 @@ TEST_F(ScratchDirectory, YearlyFileMatchesTheGoldenFiles) {
   } cases[] = {{"2000", 366}, {"2001", 365}};
   for (const auto& c : cases) {
     const fs::path out = dir_ / (std::string(c.year) + ".csv");
-    ASSERT_EQ(RunCli(std::string("astrodata ") + c.year + " --output " + out.string()), 0) << ReadFile(dir_ / "stderr.txt");
+    const testsupport::RunResult run = RunCli(std::string("astrodata ") + c.year + " --output " + out.string());
+    ASSERT_EQ(run.status, 0) << run.err;
     const std::string written = ReadFile(out);
     const std::string golden = ReadFile(fs::path(OMBREL_FIXTURES) / "astrodata" / (std::string(c.year) + ".csv"));
-    EXPECT_EQ(FirstDifference(written, golden), "") << c.year;
+    {
+      SCOPED_TRACE(c.year);
+      testsupport::ExpectSameLines(written, golden, text::FromCp932);
+    }
 
     std::istringstream lines(text::FromCp932(written));
     std::string line;
@@ -174,10 +158,11 @@ TEST_F(ScratchDirectory, UnwritableOutputIsAFailure) {
   EXPECT_FALSE(WriteYearlyFile((dir_ / "no-such-dir" / "x.csv").string(), TokyoNoon("2000"), request, true, error));
   EXPECT_NE(error.find("no-such-dir"), std::string::npos) << error;
 
-  EXPECT_EQ(RunCli("astrodata 2000 --output " + (dir_ / "no-such-dir" / "x.csv").string()), 1);
-  EXPECT_NE(ReadFile(dir_ / "stderr.txt").find("cannot"), std::string::npos);
-  EXPECT_EQ(RunCli("astrodata 2000"), 2);
-  EXPECT_EQ(RunCli("astrodata 2000 --output x.csv --encoding latin1"), 2);
+  const testsupport::RunResult unwritable = RunCli("astrodata 2000 --output " + (dir_ / "no-such-dir" / "x.csv").string());
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("cannot"), std::string::npos);
+  EXPECT_EQ(RunCli("astrodata 2000").status, 2);
+  EXPECT_EQ(RunCli("astrodata 2000 --output x.csv --encoding latin1").status, 2);
 }
 
 TEST(AstroCellText, TimesAndAngles) {

@@ -1,49 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSupport.h"
+
 namespace {
 
-struct Result {
-  int status;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using Result = testsupport::RunResult;
 
 // Runs the built ombrel-cli in a scratch directory of its own: these commands
 // need no calendar database, and nothing is made under the user's home.
 Result RunCli(const std::vector<std::string>& args) {
-  const std::string dir = testing::TempDir();
-  // One file per process: ctest may run the tests of this file side by side.
-  const std::string errFile = dir + "/cli_stderr_" + std::to_string(getpid()) + ".txt";
-  std::string cmd = Quote(OMBREL_CLI) + " --workdir " + Quote(dir);
-  for (const auto& a : args) cmd += " " + Quote(a);
-  cmd += " 2>" + Quote(errFile);
-  Result r{-1, "", ""};
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  int raw = pclose(p);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(errFile);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  r.err = ss.str();
-  std::remove(errFile.c_str());
-  return r;
+  const testsupport::ScratchDir dir("cli");
+  std::vector<std::string> all = {"--workdir", dir.Path()};
+  all.insert(all.end(), args.begin(), args.end());
+  return testsupport::RunCli(all);
 }
 
 TEST(Cli, UsageErrorsAreOneLineAndStatusTwo) {

@@ -2,29 +2,17 @@
 // a user never has to read the source to find one.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tests/support/TestSupport.h"
+
 namespace {
 
-struct HelpRun {
-  int status = -1;
-  std::string out;
-};
+using HelpRun = testsupport::RunResult;
 
 HelpRun RunHelp(const std::string& arguments) {
-  HelpRun r;
-  const std::string cmd = std::string("'") + OMBREL_CLI + "' " + arguments + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-  const int raw = pclose(p);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return r;
+  return testsupport::RunShell(testsupport::Quote(OMBREL_CLI) + " " + arguments);
 }
 
 // The part of the overall help from one command's synopsis to the next

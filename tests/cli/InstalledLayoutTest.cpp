@@ -4,22 +4,19 @@
 // into the user's data directory and answer.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <string>
+
+#include "tests/support/TestSupport.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 struct Installed {
-  fs::path root;
+  const testsupport::ScratchDir scratch{"ombrel_installed"};
+  const fs::path root = scratch.Path();
   Installed() {
-    root = fs::path(testing::TempDir()) / ("ombrel_installed_" + std::to_string(getpid()));
-    fs::remove_all(root);
     fs::create_directories(root / "bin");
     fs::create_directories(root / "share" / "ombrel");
     fs::create_directories(root / "home");
@@ -27,30 +24,20 @@ struct Installed {
     fs::copy_file(OMBREL_CLI, root / "bin" / "ombrel-cli");
     fs::copy_file(OMBREL_DB_PATH, root / "share" / "ombrel" / "History.mdb");
   }
-  ~Installed() {
-    std::error_code ec;
-    fs::remove_all(root, ec);
-  }
-  // Runs `ombrel-cli ARGS` from PATH in the empty directory; returns the exit
-  // status, the output in `out`.
-  int Run(const std::string& args, std::string& out) const {
-    const std::string cmd = "cd '" + (root / "empty").string() + "' && env -u XDG_DATA_HOME HOME='" +
-                            (root / "home").string() + "' PATH='" + (root / "bin").string() +
-                            ":/usr/bin:/bin' ombrel-cli " + args + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return -1;
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    const int raw = pclose(p);
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  // Runs `ombrel-cli ARGS` from PATH in the empty directory.
+  testsupport::RunResult Run(const std::string& args) const {
+    return testsupport::RunShell("cd " + testsupport::Quote((root / "empty").string()) +
+                                 " && env -u XDG_DATA_HOME HOME=" + testsupport::Quote((root / "home").string()) +
+                                 " PATH=" + testsupport::Quote((root / "bin").string() + ":/usr/bin:/bin") +
+                                 " ombrel-cli " + args);
   }
 };
 
 TEST(InstalledLayout, FirstRunFromPathCopiesTheDatabaseAndAnswers) {
   Installed inst;
-  std::string out;
-  ASSERT_EQ(inst.Run("day 2033-08-01", out), 0) << out;
-  EXPECT_NE(out.find("旧暦\t　7月7日"), std::string::npos) << out;
+  const testsupport::RunResult r = inst.Run("day 2033-08-01");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("旧暦\t　7月7日"), std::string::npos) << r.out << r.err;
   EXPECT_TRUE(fs::is_regular_file(inst.root / "home" / ".local" / "share" / "ombrel" / "History.mdb"));
   // Nothing is left in the directory the user ran it from.
   EXPECT_TRUE(fs::is_empty(inst.root / "empty"));

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "sky/MoonPicture.h"
 #include "sky/Readout.h"
 #include "sky/Stars.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -255,26 +255,15 @@ namespace {
 
 // ombrel-cli day ends with the panel's readout for the settings' place.
 TEST(Readout, CliDayPrintsTheReadout) {
-  char dir[] = "/tmp/ombrel-sky-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string workdir = dir;
-  ASSERT_EQ(std::system(("cp '" OMBREL_DB_PATH "' '" + workdir + "/History.mdb'").c_str()), 0);
-  FILE* settings = std::fopen((workdir + "/ombrel.dat").c_str(), "w");
-  ASSERT_NE(settings, nullptr);
-  std::fputs("139.77\n35.68\n0\n", settings);
-  std::fclose(settings);
+  const testsupport::ScratchDir dir("ombrel-sky");
+  dir.CopyDatabase();
+  ASSERT_EQ(testsupport::ReadFile(dir.Write("ombrel.dat", "139.77\n35.68\n0\n")), "139.77\n35.68\n0\n");
 
-  FILE* out = popen(("'" OMBREL_CLI "' --workdir '" + workdir + "' day 2000-01-01 21").c_str(), "r");
-  ASSERT_NE(out, nullptr);
+  const testsupport::RunResult run = testsupport::RunCli({"--workdir", dir.Path(), "day", "2000-01-01", "21"});
   std::vector<std::string> lines;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, out)) {
-    std::string line(buf);
-    if (!line.empty() && line.back() == '\n') line.pop_back();
-    lines.push_back(line);
-  }
-  EXPECT_EQ(pclose(out), 0);
-  std::system(("rm -rf '" + workdir + "'").c_str());
+  std::istringstream out(run.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  EXPECT_EQ(run.status, 0) << testsupport::Describe(run);
   ASSERT_GE(lines.size(), 13u);
   const std::vector<std::string> tail(lines.end() - 13, lines.end());
   EXPECT_EQ(tail, ReadoutLines(2000, 1, 1, 21.0, 139.77, 35.68, 0.0));

@@ -1,70 +1,29 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using testsupport::ExpectSameLines;
+using testsupport::ReadFile;
+using Result = testsupport::RunResult;
 
-Result RunCli(const std::string& args) {
-  Result r;
-  std::string command = std::string("'") + OMBREL_CLI + "' " + args + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) r.out.append(buf, n);
-  int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string ReadFile(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Byte for byte, reporting the first line that differs.
-void ExpectSameLines(const std::string& got, const std::string& want) {
-  std::istringstream g(got), w(want);
-  std::string gl, wl;
-  for (int n = 1; std::getline(w, wl); ++n) {
-    ASSERT_TRUE(std::getline(g, gl)) << "output ends before line " << n << ": " << wl;
-    ASSERT_EQ(gl, wl) << "line " << n;
-  }
-  ASSERT_FALSE(std::getline(g, gl)) << "extra output: " << gl;
-  EXPECT_EQ(got, want);  // line ends included
-}
+Result RunCli(const std::string& args) { return testsupport::RunShell(testsupport::Quote(OMBREL_CLI) + " " + args); }
 
 // A working directory with the built database and the anniversaries fixture.
-class WorkDir {
+class WorkDir : public testsupport::ScratchDir {
  public:
-  explicit WorkDir(bool withDatabase) {
-    dir_ = fs::temp_directory_path() / ("ombrel-day-" + std::to_string(::getpid()) + (withDatabase ? "a" : "b"));
-    fs::create_directories(dir_);
-    if (withDatabase) fs::copy_file(OMBREL_DB_PATH, dir_ / "History.mdb", fs::copy_options::overwrite_existing);
-    fs::copy_file(fs::path(OMBREL_FIXTURES) / "signs" / "kinenbi-cp932.dat", dir_ / "kinenbi.dat",
+  explicit WorkDir(bool withDatabase) : ScratchDir(withDatabase ? "ombrel-day-a" : "ombrel-day-b") {
+    if (withDatabase) CopyDatabase();
+    fs::copy_file(fs::path(OMBREL_FIXTURES) / "signs" / "kinenbi-cp932.dat", File("kinenbi.dat"),
                   fs::copy_options::overwrite_existing);
   }
-  ~WorkDir() { fs::remove_all(dir_); }
-  std::string Arg() const { return "--workdir '" + dir_.string() + "'"; }
-
- private:
-  fs::path dir_;
+  std::string Arg() const { return "--workdir " + testsupport::Quote(Path()); }
 };
 
 }  // namespace
