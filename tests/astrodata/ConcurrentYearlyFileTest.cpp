@@ -1,79 +1,86 @@
-// Two yearly files written at the same time from one calendar database: each
-// run's Memory rewrite and read-back must not see the other's year.
+// Yearly files written by several programs at once from one calendar
+// database: each run's Memory rewrite and read-back must not see another's
+// year, and a database another program keeps locked is waited for a bounded
+// time, then reported.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
-namespace fs = std::filesystem;
+#include "core/Text.h"
+#include "tests/support/TestSupport.h"
+
+using namespace testsupport;
 
 namespace {
 
-std::string ReadAll(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+std::string Golden(const std::string& year) {
+  return ReadFile(fs::path(OMBREL_FIXTURES) / "astrodata" / (year + ".csv"));
 }
 
-// The 1-based number of the first line where two texts differ; 0 when equal.
-int FirstDifferentLine(const std::string& a, const std::string& b) {
-  std::istringstream sa(a), sb(b);
-  std::string la, lb;
-  for (int n = 1;; ++n) {
-    const bool ga = static_cast<bool>(std::getline(sa, la)), gb = static_cast<bool>(std::getline(sb, lb));
-    if (!ga && !gb) return a == b ? 0 : n;
-    if (ga != gb || la != lb) return n;
-  }
+// The written file against the golden one, differing lines shown readable.
+void ExpectGolden(const ScratchDir& dir, const std::string& year) {
+  ExpectSameLines(ReadFile(dir.File(year + ".csv")), Golden(year),
+                  [](const std::string& line) { return text::FromCp932(line); });
 }
 
-// `ombrel-cli astrodata YEAR` in `dir`, bounded in time; its exit status.
-int RunAstroData(const fs::path& dir, const std::string& year) {
-  const std::string cmd = "timeout 60 " + std::string(OMBREL_CLI) + " --workdir " + dir.string() + " astrodata " +
-                          year + " --output " + (dir / (year + ".csv")).string() + " 2>" +
-                          (dir / (year + ".err")).string();
-  const int status = std::system(cmd.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+Invocation AstroData(const ScratchDir& dir, const std::string& year) {
+  return {{OMBREL_CLI, "--workdir", dir.Path(), "astrodata", year, "--output", dir.File(year + ".csv")}, ""};
 }
-
-// A scratch directory, removed however the test ends.
-struct ScratchDir {
-  fs::path path;
-  ScratchDir() {
-    char tmpl[] = "/tmp/ombrel-concurrent-XXXXXX";
-    if (mkdtemp(tmpl)) path = tmpl;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    if (!path.empty()) fs::remove_all(path, ignored);
-  }
-};
 
 TEST(ConcurrentYearlyFiles, TwoYearsAtOnceEachGetTheirOwnEvents) {
-  ScratchDir scratch;
-  ASSERT_FALSE(scratch.path.empty());
-  const fs::path& dir = scratch.path;
-  fs::copy_file(OMBREL_DB_PATH, dir / "History.mdb");
+  ScratchDir dir("concurrent_years");
+  dir.CopyDatabase();
   const std::string years[] = {"2000", "2001"};
-  std::string golden[2];
-  for (int i = 0; i < 2; ++i) golden[i] = ReadAll(fs::path(OMBREL_FIXTURES) / "astrodata" / (years[i] + ".csv"));
-
   constexpr int kRounds = 10;
   for (int round = 1; round <= kRounds; ++round) {
-    int status[2] = {-1, -1};
-    std::thread other([&] { status[1] = RunAstroData(dir, years[1]); });
-    status[0] = RunAstroData(dir, years[0]);
-    other.join();
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::vector<RunResult> runs =
+        RunAll({AstroData(dir, years[0]), AstroData(dir, years[1])}, std::chrono::seconds(60), 2);
     for (int i = 0; i < 2; ++i) {
-      ASSERT_EQ(status[i], 0) << "round " << round << ", " << years[i] << ": " << ReadAll(dir / (years[i] + ".err"));
-      EXPECT_EQ(FirstDifferentLine(ReadAll(dir / (years[i] + ".csv")), golden[i]), 0)
-          << "round " << round << ", " << years[i] << ": first differing line";
+      SCOPED_TRACE(years[i]);
+      ASSERT_EQ(runs[i].status, 0) << Describe(runs[i]);
+      ExpectGolden(dir, years[i]);
+    }
+  }
+}
+
+// Another program holding the database's write lock: a short hold is waited
+// out, a long one is reported after a bounded wait and writes no file.
+TEST(ConcurrentYearlyFiles, ALockedDatabaseIsWaitedForThenReported) {
+  const struct {
+    int holdMs;
+    int exitStatus;
+  } cases[] = {{500, 0}, {30000, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.holdMs);
+    ScratchDir dir("locked_database");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.CopyDatabase().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    RunResult run;
+    std::atomic<bool> done{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread cli([&] {
+      run = RunAll({AstroData(dir, "2000")}).front();
+      done = true;
+    });
+    // Held until the time is up or the run has given up.
+    while (!done && std::chrono::steady_clock::now() - start < std::chrono::milliseconds(c.holdMs))
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    cli.join();
+    sqlite3_close(db);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_EQ(run.status, c.exitStatus) << Describe(run);
+    if (c.exitStatus == 0) {
+      ExpectGolden(dir, "2000");
+    } else {
+      EXPECT_NE(run.err.find("locked"), std::string::npos) << run.err;
+      EXPECT_FALSE(fs::exists(dir.File("2000.csv")));
     }
   }
 }
