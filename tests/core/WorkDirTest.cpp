@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/WorkDir.h"
+#include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
 
@@ -13,24 +14,18 @@ namespace {
 // Each case runs in a fresh sandbox: a start directory, a fake program
 // directory holding a database, and a fake XDG data home.
 struct Sandbox {
-  fs::path root, start, bin, xdg;
-  fs::path saved = fs::current_path();
+  const testsupport::ScratchDir scratch{"ombrel-wd"};
+  const fs::path root = scratch.Path();
+  const fs::path start = root / "start", bin = root / "bin", xdg = root / "xdg";
+  const fs::path saved = fs::current_path();
   Sandbox() {
-    root = fs::temp_directory_path() / ("ombrel-wd-" + std::to_string(::getpid()));
-    fs::remove_all(root);
-    start = root / "start";
-    bin = root / "bin";
-    xdg = root / "xdg";
     fs::create_directories(start);
     fs::create_directories(bin);
     std::ofstream(bin / "History.mdb") << "db";
     setenv("XDG_DATA_HOME", xdg.c_str(), 1);
     fs::current_path(start);
   }
-  ~Sandbox() {
-    fs::current_path(saved);
-    fs::remove_all(root);
-  }
+  ~Sandbox() { fs::current_path(saved); }
 };
 }  // namespace
 

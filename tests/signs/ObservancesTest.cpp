@@ -1,17 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "core/Text.h"
 #include "signs/Observances.h"
 #include "signs/Signs.h"
+#include "tests/support/TestSupport.h"
 
 using Items = std::vector<std::string>;
 
@@ -20,25 +17,6 @@ namespace {
 // A noon JulianDay whose sixty-day count d (甲子 1 … 癸亥 0) is the one given;
 // 2000-01-01 (戊午) has d = 55.
 double DayWithCount(int d) { return 2451544.625 + ((d - 55) % 60 + 60) % 60; }
-
-class TempDir {
- public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("ombrel-signs-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    std::string p = (path_ / name).string();
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
-  }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
 
 }  // namespace
 
@@ -123,7 +101,7 @@ TEST(Anniversaries, ReadInEitherEncodingAndLineEnd) {
 }
 
 TEST(Anniversaries, DamagedFilesNeverBreakTheReading) {
-  TempDir dir;
+  const testsupport::ScratchDir dir("ombrel-signs");
   // An overlong line is cut at 99 CP932 bytes, never inside a character, and
   // ends the reading.
   std::string longLine = "祝:元日,1,1";

@@ -1,14 +1,15 @@
 // The settings file: what a read takes from it (and what it leaves alone), and
 // what a write leaves on disk.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "core/Text.h"
+#include "tests/support/TestSupport.h"
 #include "view/Settings.h"
 
 namespace fs = std::filesystem;
@@ -18,22 +19,16 @@ namespace {
 class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ombrel-settings-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "ombrel.dat").string();
+    scratch_.emplace(std::string("ombrel-settings-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = scratch_->Path();
+    path_ = scratch_->File("ombrel.dat");
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { scratch_.reset(); }
 
-  void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  void Write(const std::string& bytes) { scratch_->Write("ombrel.dat", bytes); }
+  std::string Read() const { return testsupport::ReadFile(path_); }
 
+  std::optional<testsupport::ScratchDir> scratch_;
   fs::path dir_;
   std::string path_;
 };

@@ -6,33 +6,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "astro/Globals.h"
 #include "astro/TimeScales.h"
 #include "core/Text.h"
+#include "tests/support/TestSupport.h"
 #include "yearlist/YearList.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testsupport::ReadFile;
 
 std::string DatabaseDir() {
   std::string db = OMBREL_DB_PATH;
   return db.substr(0, db.rfind('/'));
-}
-
-std::string TempDir() {
-  char tmpl[] = "/tmp/ombrel-yearlist-XXXXXX";
-  return mkdtemp(tmpl);
 }
 
 class YearListTest : public ::testing::Test {
@@ -192,7 +181,8 @@ TEST_F(YearListTest, TypedTextsNeverReachTheQueries) {
 }
 
 TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
-  const std::string dir = TempDir();
+  const testsupport::ScratchDir scratch("ombrel-yearlist");
+  const std::string dir = scratch.Path();
   ASSERT_EQ(chdir(dir.c_str()), 0);
   YearListState s;
   s.m_strYear = "2033";
@@ -204,11 +194,11 @@ TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   struct stat st {};
   EXPECT_NE(stat("History.mdb", &st), 0) << "no database file may be created";
   ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
-  rmdir(dir.c_str());
 }
 
 TEST(YearListFile, WrittenWholeOrNotAtAll) {
-  const std::string dir = TempDir();
+  const testsupport::ScratchDir scratch("ombrel-yearlist");
+  const std::string dir = scratch.Path();
   const std::string path = dir + "/y.csv";
   std::string error;
   {
@@ -231,8 +221,6 @@ TEST(YearListFile, WrittenWholeOrNotAtAll) {
     EXPECT_FALSE(WriteTextFileAtomically(bad, "x", true, error)) << bad;
     EXPECT_FALSE(error.empty()) << bad;
   }
-  unlink(path.c_str());
-  rmdir(dir.c_str());
 }
 
 TEST(YearListTyped, AtoiAndAtofWithoutOverflow) {
@@ -247,19 +235,18 @@ TEST(YearListTyped, AtoiAndAtofWithoutOverflow) {
 
 TEST(YearListCli, WritesTheWindowsFile) {
   ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
-  const std::string dir = TempDir();
+  const testsupport::ScratchDir scratch("ombrel-yearlist");
+  const std::string dir = scratch.Path();
   const std::string out = dir + "/y.csv";
-  const std::string cli = "'" + std::string(OMBREL_CLI) + "' --workdir '" + DatabaseDir() + "' yearlist ";
-  ASSERT_EQ(std::system((cli + "2033 --layout lunisolar --signs sexagenary --calendar julian --output " + out).c_str()), 0);
+  const std::string cli = testsupport::Quote(OMBREL_CLI) + " --workdir " + testsupport::Quote(DatabaseDir()) + " yearlist ";
+  ASSERT_EQ(testsupport::RunShell(cli + "2033 --layout lunisolar --signs sexagenary --calendar julian --output " + out).status, 0);
   const std::string bytes = ReadFile(out);
   EXPECT_EQ(bytes, ReadFile(std::string(OMBREL_FIXTURES) + "/yearlist/year-2033-lunisolar.csv"));
   // UTF-8 on request; a year out of range and an unwritable file fail.
-  ASSERT_EQ(std::system((cli + "2033 --encoding utf-8 --signs sexagenary --calendar julian --output " + out).c_str()), 0);
+  ASSERT_EQ(testsupport::RunShell(cli + "2033 --encoding utf-8 --signs sexagenary --calendar julian --output " + out).status, 0);
   EXPECT_EQ(ReadFile(out), text::FromCp932(bytes));
-  EXPECT_EQ(WEXITSTATUS(std::system((cli + "2042 --output " + out + " 2>/dev/null").c_str())), 2);
-  EXPECT_EQ(WEXITSTATUS(std::system((cli + "2033 --output " + dir + "/no/y.csv 2>/dev/null").c_str())), 1);
-  unlink(out.c_str());
-  rmdir(dir.c_str());
+  EXPECT_EQ(testsupport::RunShell(cli + "2042 --output " + out).status, 2);
+  EXPECT_EQ(testsupport::RunShell(cli + "2033 --output " + dir + "/no/y.csv").status, 1);
 }
 
 }  // namespace
