@@ -85,4 +85,34 @@ TEST(ConcurrentYearlyFiles, ALockedDatabaseIsWaitedForThenReported) {
   }
 }
 
+// Every Memory row as text, in ID order.
+std::string MemoryDump(sqlite3* db) {
+  std::string dump;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT ID, date, 節気, 月相 FROM Memory ORDER BY ID", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW)
+    for (int i = 0; i < 4; ++i) dump += reinterpret_cast<const char*>(sqlite3_column_text(st, i)) + std::string("|");
+  sqlite3_finalize(st);
+  return dump;
+}
+
+// The rewrite succeeds but a day cannot be read back: the run fails, writes
+// no file, and Memory keeps the year an earlier run left in it.
+TEST(ConcurrentYearlyFiles, AFailedReadBackLeavesMemoryAsItWas) {
+  ScratchDir dir("failed_read_back");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(dir.CopyDatabase().c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(RunAll({AstroData(dir, "2001")}).front().status, 0);
+  fs::remove(dir.File("2001.csv"));
+  // 31 December has no event in 2000, so only its reading finds no row.
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE Memory SET date = 9999 WHERE date = 1231", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::string before = MemoryDump(db);
+  const RunResult run = RunAll({AstroData(dir, "2000")}).front();
+  EXPECT_EQ(run.status, 1) << Describe(run);
+  EXPECT_NE(run.err.find("1231"), std::string::npos) << run.err;
+  EXPECT_EQ(MemoryDump(db), before);
+  EXPECT_FALSE(fs::exists(dir.File("2000.csv")));
+  sqlite3_close(db);
+}
+
 }  // namespace
