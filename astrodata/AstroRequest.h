@@ -87,7 +87,9 @@ using AstroDayRequest = std::function<void(double month, double day, AstroTable&
 // phase of each day read from Memory. The file is replaced only when the whole
 // year is computed and written (WriteTextFileAtomically), so a failure never
 // leaves a half-written or clobbered file. Returns false with `error` set on
-// any failure.
+// any failure. Memory is read as it stands: after StoreYearEvents another
+// program may already have rewritten it, so a caller that fills Memory and
+// writes the file uses StoreAndWriteYearlyFile.
 bool WriteYearlyFile(const std::string& path, const AstroInput& input, const AstroDayRequest& request,
                      bool cp932, std::string& error);
 
