@@ -172,7 +172,7 @@ void BM_YearlyFileLeapYear(benchmark::State& state) {
   for (auto _ : state) {
     AstroYearEvents events;
     CollectYearEvents(2024, events);
-    if (!StoreYearEvents(2024, events, error) || !WriteYearlyFile(out, input, request, true, error)) {
+    if (!StoreAndWriteYearlyFile(2024, events, out, input, request, true, error)) {
       state.SkipWithError(error.c_str());
       break;
     }
