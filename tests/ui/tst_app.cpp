@@ -104,10 +104,7 @@ class TstApp : public QObject {
     frame->show();
     QVERIFY(QTest::qWaitForWindowActive(frame));
     TypeMoment(View(), "2005", "1", "31", "10.0");
-    QFile f(QStringLiteral("ombrel.dat"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("135.5\n");
-    f.close();
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.dat"), "135.5\n"));
     QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(Control(View(), 1003)->text(), QString::number(Now().year));
     QCOMPARE(View()->m_dLongitude, 135.5);

@@ -266,11 +266,7 @@ class TstBadInput : public QObject {
     QFETCH(QString, file);
     QFETCH(QByteArray, bytes);
     m_view.reset();
-    {
-      QFile f(file);
-      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(bytes);
-    }
+    QVERIFY(WriteFileBytes(file, bytes));
     MessageBoxWatcher boxes;
     OpenView();
     const Now now;

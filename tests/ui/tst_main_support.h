@@ -1,5 +1,6 @@
 // Shared by the window tests: a scratch working directory holding the built
-// calendar database, and a way to act on a modal dialog once it is up.
+// calendar database, reading and writing whole files, and a way to act on a
+// modal dialog once it is up.
 #pragma once
 
 #include <QApplication>
@@ -24,8 +25,10 @@
 class ScratchWorkDir {
  public:
   explicit ScratchWorkDir(bool withDatabase = true) : m_previous(QDir::currentPath()) {
-    if (withDatabase) QFile::copy(QStringLiteral(OMBREL_DB_PATH), m_dir.filePath(QStringLiteral("History.mdb")));
-    QDir::setCurrent(m_dir.path());
+    QVERIFY(m_dir.isValid());
+    QVERIFY(QDir::setCurrent(m_dir.path()));
+    if (withDatabase)
+      QVERIFY(QFile::copy(QStringLiteral(OMBREL_DB_PATH), m_dir.filePath(QStringLiteral("History.mdb"))));
   }
   ~ScratchWorkDir() { QDir::setCurrent(m_previous); }
   QString FilePath(const QString& name) const { return m_dir.filePath(name); }
@@ -34,6 +37,18 @@ class ScratchWorkDir {
   QString m_previous;
   QTemporaryDir m_dir;
 };
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray FileBytes(const QString& name) {
+  QFile f(name);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Replaces the file with `bytes`; false when it cannot be written whole.
+inline bool WriteFileBytes(const QString& name, const QByteArray& bytes) {
+  QFile f(name);
+  return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
+}
 
 // While it lives, runs `act` on each modal dialog that comes up (polled, since
 // exec() only returns once the dialog is closed). Scoped, so a watcher never

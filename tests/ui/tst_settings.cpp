@@ -26,15 +26,7 @@ class TstSettings : public QObject {
     m_view->OnInitialUpdate();
     m_view->RunCommand([this] { m_view->OnPaint(); });
   }
-  static QByteArray FileBytes(const QString& name) {
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  static void WriteFile(const QByteArray& bytes) {
-    QFile f(QStringLiteral("ombrel.dat"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-  }
+  static void WriteFile(const QByteArray& bytes) { QVERIFY(WriteFileBytes(QStringLiteral("ombrel.dat"), bytes)); }
   // Opens the dialog from the view, runs `act` on it, returns when it closed.
   void WithDialog(std::function<void(CSettingsDlg*)> act) {
     ModalWatcher watcher([act](QWidget* w) {

@@ -12,13 +12,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <unistd.h>
 
 #include "astro/Globals.h"
+#include "tst_main_support.h"
 #include "view/ui/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -38,8 +38,7 @@ QString ChosenFile(QWidget*) {
 }
 
 QByteArray Golden(const char* name) {
-  QFile f(QStringLiteral(OMBREL_FIXTURES "/yearlist/") + QString::fromLatin1(name));
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  return FileBytes(QStringLiteral(OMBREL_FIXTURES "/yearlist/") + QString::fromLatin1(name));
 }
 
 QPushButton* Button(QWidget* dlg, const QString& text) {
@@ -53,7 +52,7 @@ QPushButton* Button(QWidget* dlg, const QString& text) {
 class TstYearList : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_dir;
+  std::unique_ptr<ScratchWorkDir> m_dir;
   std::unique_ptr<CYearListDlg> m_dlg;
 
   QString Field(int id) { return m_dlg->Field(id)->text(); }
@@ -62,8 +61,7 @@ class TstYearList : public QObject {
 
  private slots:
   void initTestCase() {
-    QVERIFY(QFile::copy(QStringLiteral(OMBREL_DB_PATH), m_dir.filePath(QStringLiteral("History.mdb"))));
-    QDir::setCurrent(m_dir.path());
+    m_dir = std::make_unique<ScratchWorkDir>();
     CYearListDlg::ShowMessage = RecordMessage;
     CYearListDlg::ChooseSaveFile = ChosenFile;
     CalendarMode = 0;
@@ -223,7 +221,7 @@ class TstYearList : public QObject {
     // The view's copy of a new date must not retitle the grid shown.
     m_dlg->m_strYear = "1999";
     const QString saved = QDir::currentPath();
-    g_savePath = m_dir.filePath(QStringLiteral("y.csv"));
+    g_savePath = m_dir->FilePath(QStringLiteral("y.csv"));
     Click("FILE出力");
     QCOMPARE(QDir::currentPath(), saved);
     QFile out(g_savePath);
@@ -231,7 +229,7 @@ class TstYearList : public QObject {
     QCOMPARE(out.readAll(), Golden("year-2033-lunisolar.csv"));
     QVERIFY(g_messages.isEmpty());
 
-    g_savePath = m_dir.filePath(QStringLiteral("missing/y.csv"));
+    g_savePath = m_dir->FilePath(QStringLiteral("missing/y.csv"));
     Click("FILE出力");
     QCOMPARE(g_messages.size(), 1);
     QCOMPARE(g_messages[0].caption, QStringLiteral("FILE出力"));
