@@ -152,13 +152,13 @@ class TstMainView : public QObject {
 
   void automaticUpdateReturnsToThePresent() {
     AutoUpdate = 1;
-    UpdateInterval = "1";
+    UpdateInterval = std::string("1");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     m_view->OnTimer(1);
     QTRY_COMPARE(Text(1003), QString::number(Now().year));
     QCOMPARE(m_view->m_nTimerMinutes, 0);
 
-    UpdateInterval = "2";
+    UpdateInterval = std::string("2");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     m_view->OnTimer(1);
     QTest::qWait(50);
@@ -199,7 +199,7 @@ class TstMainView : public QObject {
   void eachTriggerRefreshesOnce() {
     QFETCH(int, trigger);
     AutoUpdate = 1;
-    UpdateInterval = "1";
+    UpdateInterval = std::string("1");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     QTest::qWait(20);
     const int before = PanelRedrawCount;

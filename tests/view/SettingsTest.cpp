@@ -36,13 +36,13 @@ class SettingsFile : public ::testing::Test {
 // A record with every member away from its default, to see what a read keeps.
 SettingsRecord Marked() {
   SettingsRecord s;
-  s.m_strLongitude = "1";
-  s.m_strLatitude = "2";
-  s.m_strAzimuth = "3";
+  s.m_strLongitude = std::string("1");
+  s.m_strLatitude = std::string("2");
+  s.m_strAzimuth = std::string("3");
   s.m_nCalendarMode = 4;
   s.m_nSignDisplay = 5;
   s.m_bAutoUpdate = 6;
-  s.m_strInterval = "7";
+  s.m_strInterval = std::string("7");
   s.m_bConstellations = 8;
   s.m_bMansions = 9;
   return s;
