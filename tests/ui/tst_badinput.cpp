@@ -28,18 +28,6 @@ void RecordMessage(QWidget*, const QString& text, const QString&) { g_messages <
 QString g_savePath;
 QString SaveAs(QWidget*) { return g_savePath; }
 
-QPushButton* Button(QWidget* dlg, const QString& text) {
-  for (QPushButton* b : dlg->findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  return nullptr;
-}
-
-void Click(QWidget* dlg, const char* text) {
-  QPushButton* b = Button(dlg, QString::fromUtf8(text));
-  QVERIFY2(b, text);
-  QTest::mouseClick(b, Qt::LeftButton);
-}
-
 }  // namespace
 
 class TstBadInput : public QObject {

@@ -88,6 +88,20 @@ class MessageBoxWatcher {
   ModalWatcher m_watcher;
 };
 
+// The dialog's push button with this caption, or null.
+inline QPushButton* Button(QWidget* dlg, const QString& text) {
+  for (QPushButton* b : dlg->findChildren<QPushButton*>())
+    if (b->text() == text) return b;
+  return nullptr;
+}
+
+// Clicks the push button with this caption, which must be there.
+inline void Click(QWidget* dlg, const char* text) {
+  QPushButton* b = Button(dlg, QString::fromUtf8(text));
+  QVERIFY2(b, text);
+  QTest::mouseClick(b, Qt::LeftButton);
+}
+
 template <class T = QLineEdit>
 T* Control(QWidget* parent, int id) {
   return parent->findChild<T*>(QString::number(id));

@@ -41,12 +41,6 @@ QByteArray Golden(const char* name) {
   return FileBytes(QStringLiteral(OMBREL_FIXTURES "/yearlist/") + QString::fromLatin1(name));
 }
 
-QPushButton* Button(QWidget* dlg, const QString& text) {
-  for (QPushButton* b : dlg->findChildren<QPushButton*>())
-    if (b->text() == text) return b;
-  return nullptr;
-}
-
 }  // namespace
 
 class TstYearList : public QObject {
@@ -57,7 +51,7 @@ class TstYearList : public QObject {
 
   QString Field(int id) { return m_dlg->Field(id)->text(); }
   void Type(int id, const QString& text) { m_dlg->Field(id)->setText(text); }
-  void Click(const char* text) { QTest::mouseClick(Button(m_dlg.get(), QString::fromUtf8(text)), Qt::LeftButton); }
+  void Click(const char* text) { ::Click(m_dlg.get(), text); }
 
  private slots:
   void initTestCase() {
