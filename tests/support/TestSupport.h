@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -65,12 +66,6 @@ class ScratchDir {
     std::ofstream(File(name), std::ios::binary | std::ios::trunc) << bytes;
     return File(name);
   }
-  // The names of every entry: what a command left behind.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(m_path)) names.push_back(e.path().filename().string());
-    return names;
-  }
 
  private:
   void Remove() {
@@ -111,6 +106,8 @@ struct Running {
   pid_t pid = -1;
   std::size_t index = 0;
   int fds[2] = {-1, -1};  // stdout, stderr
+  bool exited = false;
+  int status = 0;
   std::chrono::steady_clock::time_point deadline;
 };
 
@@ -137,6 +134,7 @@ inline bool Start(const Invocation& inv, Running& job) {
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
+  if (pid > 0) ::setpgid(pid, pid);  // whichever of the two runs first
   ::close(out[1]);
   ::close(err[1]);
   if (pid < 0) {
@@ -167,14 +165,15 @@ inline void Drain(int& fd, std::string& into) {
   }
 }
 
+// Ends a run: a late one is killed with all it started, then reaped.
 inline void Finish(Running& job, RunResult& r, bool late) {
-  int status = 0;
   if (late) {
     ::kill(-job.pid, SIGKILL);
     ::kill(job.pid, SIGKILL);
   }
-  while (::waitpid(job.pid, &status, 0) < 0 && errno == EINTR) {
+  while (!job.exited && ::waitpid(job.pid, &job.status, 0) < 0 && errno == EINTR) {
   }
+  const int status = job.status;
   CloseFds(job);
   r.timedOut = late;
   if (!late && WIFEXITED(status)) r.status = WEXITSTATUS(status);
@@ -201,13 +200,15 @@ inline std::vector<RunResult> RunAll(const std::vector<Invocation>& invocations,
     }
     std::vector<pollfd> polled;
     auto soonest = Clock::time_point::max();
+    long long longest = 100;  // ms; short while a run has closed its output but not yet ended
     for (const detail::Running& job : running) {
       soonest = std::min(soonest, job.deadline);
+      if (job.fds[0] < 0 && job.fds[1] < 0) longest = 1;
       for (int fd : job.fds)
         if (fd >= 0) polled.push_back({fd, POLLIN, 0});
     }
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(soonest - Clock::now()).count();
-    ::poll(polled.data(), polled.size(), static_cast<int>(std::clamp<long long>(wait + 1, 0, 100)));
+    ::poll(polled.data(), polled.size(), static_cast<int>(std::clamp<long long>(wait + 1, 0, longest)));
     for (std::size_t k = 0; k < running.size();) {
       detail::Running& job = running[k];
       RunResult& r = results[job.index];
@@ -216,9 +217,10 @@ inline std::vector<RunResult> RunAll(const std::vector<Invocation>& invocations,
         if (p.fd == job.fds[0]) detail::Drain(job.fds[0], r.out);
         if (p.fd == job.fds[1]) detail::Drain(job.fds[1], r.err);
       }
-      const bool done = job.fds[0] < 0 && job.fds[1] < 0;
-      const bool late = !done && Clock::now() > job.deadline;
-      if (!done && !late) {
+      if (job.fds[0] < 0 && job.fds[1] < 0 && !job.exited)
+        job.exited = ::waitpid(job.pid, &job.status, WNOHANG) == job.pid;
+      const bool late = !job.exited && Clock::now() > job.deadline;
+      if (!job.exited && !late) {
         ++k;
         continue;
       }
