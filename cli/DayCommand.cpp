@@ -1,12 +1,12 @@
 // ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
 // lists for a moment, one "label<TAB>text" line each, as the window shows them.
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "cli/Command.h"
+#include "core/Clock.h"
 #include "sky/Readout.h"
 #include "view/DayPanel.h"
 #include "view/Settings.h"
@@ -20,11 +20,9 @@ struct Moment {
 
 // The computer's local time, split as the main view reads the clock.
 Moment Now() {
-  std::time_t t = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&t, &local);
-  return {local.tm_year + 1900.0, local.tm_mon + 1.0, static_cast<double>(local.tm_mday),
-          local.tm_hour + local.tm_min * 0.016666666666666666 + local.tm_sec * 0.0002777777777777778};
+  Moment m;
+  clock_reading::ReadClock(m.year, m.month, m.day, m.hour);
+  return m;
 }
 
 // The lines printed after the lists: the sky panel's readout (rise and set

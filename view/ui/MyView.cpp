@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -24,6 +23,7 @@
 #include "caldb/Dao.h"
 #include "caldb/MonthCalendar.h"
 #include "caldb/ui/MonthCalendarView.h"
+#include "core/Clock.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
 #include "sky/ui/SkyPanel.h"
@@ -43,16 +43,7 @@ constexpr double kFollowClockDays = 0.020833333333333332;
 
 QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
 
-// The computer's local calendar time as year, month, day and decimal hour.
-void ReadClock(double& year, double& month, double& day, double& hour) {
-  const std::time_t now = std::time(nullptr);
-  std::tm t{};
-  localtime_r(&now, &t);
-  year = t.tm_year + 1900;
-  month = t.tm_mon + 1;
-  day = t.tm_mday;
-  hour = t.tm_hour + t.tm_min * 0.016666666666666666 + t.tm_sec * 0.0002777777777777778;
-}
+using clock_reading::ReadClock;
 
 // A spinner reads its field with atoi; at most nine characters keep it in range.
 int ReadFormInt(const std::string& text) { return std::atoi(text.substr(0, 9).c_str()); }
