@@ -76,10 +76,15 @@ std::string AstroTimeText(double hours) {
 
 std::string AstroAngleText(double degrees) { return text::SjisFormat("%8.2f", degrees); }
 
+std::string HoursMinutesText(double hours) {
+  double h = 0, m = 0, s = 0;
+  SplitSexagesimal(hours, h, m, s);
+  return text::SjisFormat("%02.0f:%02.0f", h, m);
+}
+
 std::string TideTimeText(double moment, double longitude) {
   if (moment == 0.0) return " --";
-  double y = 0, mo = 0, d = 0, hour = 0, h = 0, m = 0, s = 0;
+  double y = 0, mo = 0, d = 0, hour = 0;
   JulianDayToDate(moment, y, mo, d, hour, longitude);
-  SplitSexagesimal(hour, h, m, s);
-  return text::SjisFormat("%02.0f:%02.0f", h, m);
+  return HoursMinutesText(hour);
 }

@@ -35,6 +35,8 @@ void ComputeAstroTable(double year, double month, double day, double hour, doubl
 std::string AstroTimeText(double hours);
 // "%8.2f" of an angle.
 std::string AstroAngleText(double degrees);
+// "HH:MM" ("%02.0f:%02.0f"), the seconds dropped, of a clock time in hours.
+std::string HoursMinutesText(double hours);
 // " --" for a moment of 0, else "%02.0f:%02.0f" of its clock time at
 // `longitude`.
 std::string TideTimeText(double moment, double longitude);

@@ -41,12 +41,6 @@ std::string AstroCellText(const AstroTable& table, int row, AstroColumn column) 
   return column <= ColumnSet ? AstroTimeText(value) : AstroAngleText(value);
 }
 
-std::string HoursMinutesText(double hours) {
-  double h = 0, m = 0, s = 0;
-  SplitSexagesimal(hours, h, m, s);
-  return text::SjisFormat("%02.0f:%02.0f", h, m);
-}
-
 // ---- The yearly data file ----
 
 namespace {

@@ -46,9 +46,6 @@ double AstroCellValue(const AstroTable& table, int row, AstroColumn column);
 // One table cell's text: AstroTimeText for times, AstroAngleText for angles.
 std::string AstroCellText(const AstroTable& table, int row, AstroColumn column);
 
-// "HH:MM", the seconds dropped, as the yearly file prints times.
-std::string HoursMinutesText(double hours);
-
 // ---- The yearly data file ----
 
 // A year's solar terms and moon phases, as the list request delivers them.

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "astro/AstroTable.h"
 #include "astro/RiseSet.h"
 #include "astro/Sun.h"
 #include "astro/Tides.h"
@@ -22,11 +23,7 @@ std::string RiseSetText(const char* label, double hour, bool dashesForNoEvent) {
 
 // "満01:07" or "満 --": a tide moment on the clock of the observer's longitude.
 std::string TideText(const char* label, double moment, double longitude) {
-  if (moment == 0.0) return text::SjisFormat("%s --", label);
-  double year, month, day, hour, h, m, s;
-  JulianDayToDate(moment, year, month, day, hour, longitude);
-  SplitSexagesimal(hour, h, m, s);
-  return text::SjisFormat("%s%02.0f:%02.0f", label, h, m);
+  return label + TideTimeText(moment, longitude);
 }
 
 std::string DateTimeText(const char* label, double year, double month, double day, double hour,
