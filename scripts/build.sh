@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or $OMBREL_BUILD_DIR) with extra cmake
-# args; $OMBREL_TARGETS limits the build to those targets.
+# args; $OMBREL_TARGETS limits the build to those targets. ccache is used
+# when the machine has it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${OMBREL_BUILD_DIR:-build}
-cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 # shellcheck disable=SC2086
 cmake --build "$dir" ${OMBREL_TARGETS:+--target $OMBREL_TARGETS}
