@@ -17,8 +17,8 @@ namespace {
 constexpr int kTimeOrder[kBodyCount] = {BodySun,  BodyMoon,    BodyMercury, BodyVenus,
                                         BodyMars, BodyJupiter, BodySaturn};
 
-void PlacePlanet(int body, double jd) {
-  PlanetPosition(body, jd, PlanetWorkRecord);
+void PlacePlanet(int body, double jd, const Place& observer) {
+  PlanetPosition(body, jd, PlanetWorkRecord, observer);
   BodyPosition& kept = PlanetRecords[body];
   kept.longitude = PlanetWorkRecord.longitude;
   kept.latitude = PlanetWorkRecord.latitude;
@@ -30,37 +30,30 @@ void PlacePlanet(int body, double jd) {
 
 }  // namespace
 
-void ComputeAstroTable(double year, double month, double day, double hour, double longitude,
-                       double latitude, AstroTable& table) {
-  WorkYear = year;
-  WorkMonth = month;
-  WorkDay = day;
-  WorkHour = hour;
-  ObserverLongitude = longitude;
-  ObserverLatitude = latitude;
-  WorkJulianDay = DateToJulianDay(WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
-  const double jd = WorkJulianDay;
+void ComputeAstroTable(const Moment& at, AstroTable& table) {
+  const Place& p = at.place;
+  const double jd = MomentJulianDay(at);
 
   for (int body : kTimeOrder) {
-    BodyRecord(body).riseTime = RiseTime(jd, body);
-    BodyRecord(body).setTime = SetTime(jd, body);
+    BodyRecord(body).riseTime = RiseTime(jd, body, p);
+    BodyRecord(body).setTime = SetTime(jd, body, p);
   }
-  for (int body : kTimeOrder) BodyRecord(body).transitTime = TransitTime(jd, body);
+  for (int body : kTimeOrder) BodyRecord(body).transitTime = TransitTime(jd, body, p);
 
-  MoonPosition(jd, MoonRecord, 1, ObserverLatitude, ObserverLongitude);
-  PlacePlanet(BodyMercury, jd);
-  PlacePlanet(BodyVenus, jd);
-  SunPosition(jd, SunRecord);
-  PlacePlanet(BodyMars, jd);
-  PlacePlanet(BodyJupiter, jd);
-  PlacePlanet(BodySaturn, jd);
+  MoonPosition(jd, MoonRecord, 1, p.latitude, p.longitude, p);
+  PlacePlanet(BodyMercury, jd, p);
+  PlacePlanet(BodyVenus, jd, p);
+  SunPosition(jd, SunRecord, p);
+  PlacePlanet(BodyMars, jd, p);
+  PlacePlanet(BodyJupiter, jd, p);
+  PlacePlanet(BodySaturn, jd, p);
   for (int body = 0; body < kBodyCount; ++body) table.bodies[body] = BodyRecord(body);
 
-  TideTimes(jd);
+  TideTimes(jd, p);
   const double tides[4] = {HighWater1, HighWater2, LowWater1, LowWater2};
   for (int i = 0; i < 4; ++i) {
     table.tides[i] = tides[i];
-    table.tideTexts[i] = TideTimeText(tides[i], ObserverLongitude);
+    table.tideTexts[i] = TideTimeText(tides[i], p.longitude);
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "astro/Moment.h"
 #include "astro/Sun.h"
 
 // The table's rows in display order: 太陽, 月, 水星, 金星, 火星, 木星, 土星.
@@ -24,12 +25,10 @@ struct AstroTable {
   std::string tideTexts[4];
 };
 
-// Sets the date globals and the observer place from the arguments, computes
-// the times and the places at that moment and the tides of the day, as the
-// data window's request does. The body records and the tide results are
-// left as the computation leaves them.
-void ComputeAstroTable(double year, double month, double day, double hour, double longitude,
-                       double latitude, AstroTable& table);
+// Computes the times and the places at the moment, seen from its place, and
+// the tides of the day, as the data window's request does. The body records
+// and the tide results are left as the computation leaves them.
+void ComputeAstroTable(const Moment& at, AstroTable& table);
 
 // "%02.0f:%02.0f:%02.0f" of a clock time in hours.
 std::string AstroTimeText(double hours);

@@ -76,6 +76,11 @@ void ApplyParallax(JulianDay jd, double r, double phi, double lon, double& longi
 }  // namespace
 
 void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double latitude, double longitude) {
+  MoonPosition(jd, record, topocentric, latitude, longitude, PublishedPlace());
+}
+
+void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double latitude, double longitude,
+                  const Place& observer) {
   const double T = CenturiesFrom1800(jd);
   double meanLongitude = PositiveModulo(Cubic(kMeanLongitude, T), 360.0);
   const double perigee = PositiveModulo(Cubic(kPerigee, T), 360.0);
@@ -107,7 +112,7 @@ void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double la
   record.node = node;
   record.distance = r;
   EclipticToEquatorial(jd, lambda, beta, record.rightAscension, record.declination);
-  SunPosition(jd, SunRecord);
+  SunPosition(jd, SunRecord, observer);
   if (topocentric == 0) return;
 
   ApplyParallax(jd, r, latitude, longitude, lambda, beta);
@@ -115,6 +120,6 @@ void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double la
   record.latitude = beta;
   record.semiDiameter = AsinDeg(kMoonRadius / (kTopocentricFactor * r));
   EclipticToEquatorial(jd, lambda, beta, record.rightAscension, record.declination);
-  EquatorialToHorizontal(jd, record.rightAscension, record.declination, ObserverLatitude,
-                         ObserverLongitude, record.azimuth, record.altitude);
+  EquatorialToHorizontal(jd, record.rightAscension, record.declination, observer.latitude,
+                         observer.longitude, record.azimuth, record.altitude);
 }

@@ -190,9 +190,13 @@ double PerturbationLookup(const PerturbationTable& table, double a, double b) {
 }
 
 void PlanetPosition(int body, JulianDay jd, BodyPosition& record) {
+  PlanetPosition(body, jd, record, PublishedPlace());
+}
+
+void PlanetPosition(int body, JulianDay jd, BodyPosition& record, const Place& observer) {
   if (!IsPlanet(body)) return;
   const Vector p = Heliocentric(body, jd);
-  SunPosition(jd, SunRecord);
+  SunPosition(jd, SunRecord, observer);
   const double x = p.x + SunRecord.x;
   const double y = p.y + SunRecord.y;
   const double z = p.z + SunRecord.z;
@@ -210,6 +214,6 @@ void PlanetPosition(int body, JulianDay jd, BodyPosition& record) {
   // the true right ascension so the chart does not shift the planet.
   record.rightAscension = rightAscension > 359.5 ? 0.0 : rightAscension;
   record.declination = declination;
-  EquatorialToHorizontal(jd, rightAscension, declination, ObserverLatitude, ObserverLongitude, record.azimuth,
+  EquatorialToHorizontal(jd, rightAscension, declination, observer.latitude, observer.longitude, record.azimuth,
                          record.altitude);
 }

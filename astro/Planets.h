@@ -7,10 +7,12 @@
 #include "astro/Sun.h"
 
 // Fills longitude, latitude, rightAscension, declination, and azimuth and
-// altitude for ObserverLatitude and ObserverLongitude, of `record` for the
+// altitude seen from `observer` (the form without it: the published place),
+// of `record` for the
 // planet `body` (BodyMercury, BodyVenus, BodyMars, BodyJupiter or BodySaturn),
 // and recomputes SunRecord for the same jd. Any other body number leaves both
 // records untouched. A right ascension above 359.5 degrees is stored as 0.
+void PlanetPosition(int body, JulianDay jd, BodyPosition& record, const Place& observer);
 void PlanetPosition(int body, JulianDay jd, BodyPosition& record);
 
 // One value of a perturbation table at the arguments a and b (degrees, any

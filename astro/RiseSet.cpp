@@ -33,11 +33,12 @@ constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, StepRule::Half, 0.
 // The body's place at hour t of the fixed local day, seen from (phi, lambda).
 class DayProbe {
  public:
-  DayProbe(JulianDay jd, int body, const EventRule& rule) : body_(body), rule_(rule) {
+  DayProbe(JulianDay jd, int body, const EventRule& rule, const Place& observer)
+      : body_(body), rule_(rule), observer_(observer) {
     double hour;
-    JulianDayToDate(jd, year_, month_, day_, hour, ObserverLongitude);
-    phi_ = ObserverLatitude;
-    lambda_ = ObserverLongitude;
+    JulianDayToDate(jd, year_, month_, day_, hour, observer.longitude);
+    phi_ = observer.latitude;
+    lambda_ = observer.longitude;
   }
 
   double operator()(double t) const {
@@ -51,19 +52,20 @@ class DayProbe {
  private:
   const BodyPosition& Locate(JulianDay j) const {
     if (body_ == BodySun) {
-      SunPosition(j, SunRecord);
+      SunPosition(j, SunRecord, observer_);
       return SunRecord;
     }
     if (body_ == BodyMoon) {
-      MoonPosition(j, MoonRecord, 1, phi_, lambda_);
+      MoonPosition(j, MoonRecord, 1, phi_, lambda_, observer_);
       return MoonRecord;
     }
-    PlanetPosition(body_, j, PlanetWorkRecord);
+    PlanetPosition(body_, j, PlanetWorkRecord, observer_);
     return PlanetWorkRecord;
   }
 
   int body_;
   const EventRule& rule_;
+  Place observer_;
   double year_ = 0, month_ = 0, day_ = 0;
   double phi_ = 0, lambda_ = 0;
 };
@@ -96,8 +98,8 @@ bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2
 
 // Steps through the local day hour by hour and refines the first hour that
 // brackets the event; 23.0 when none converges.
-double SearchDay(JulianDay jd, int body, const EventRule& rule) {
-  const DayProbe probe(jd, body, rule);
+double SearchDay(JulianDay jd, int body, const EventRule& rule, const Place& observer) {
+  const DayProbe probe(jd, body, rule, observer);
   double t1 = 0.0;
   // The end of one hour is the start of the next: probe each whole hour once.
   double next = probe(0.0);
@@ -114,8 +116,12 @@ double SearchDay(JulianDay jd, int body, const EventRule& rule) {
 
 }  // namespace
 
-double RiseTime(JulianDay jd, int body) { return SearchDay(jd, body, kRise); }
+double RiseTime(JulianDay jd, int body, const Place& observer) { return SearchDay(jd, body, kRise, observer); }
+double SetTime(JulianDay jd, int body, const Place& observer) { return SearchDay(jd, body, kSet, observer); }
+double TransitTime(JulianDay jd, int body, const Place& observer) {
+  return SearchDay(jd, body, kTransit, observer);
+}
 
-double SetTime(JulianDay jd, int body) { return SearchDay(jd, body, kSet); }
-
-double TransitTime(JulianDay jd, int body) { return SearchDay(jd, body, kTransit); }
+double RiseTime(JulianDay jd, int body) { return RiseTime(jd, body, PublishedPlace()); }
+double SetTime(JulianDay jd, int body) { return SetTime(jd, body, PublishedPlace()); }
+double TransitTime(JulianDay jd, int body) { return TransitTime(jd, body, PublishedPlace()); }

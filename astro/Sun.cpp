@@ -17,7 +17,9 @@ BodyPosition& BodyRecord(int body) {
   return PlanetWorkRecord;
 }
 
-void SunPosition(JulianDay jd, BodyPosition& record) {
+void SunPosition(JulianDay jd, BodyPosition& record) { SunPosition(jd, record, PublishedPlace()); }
+
+void SunPosition(JulianDay jd, BodyPosition& record, const Place& observer) {
   const double T = CenturiesFrom1900(jd);
   const double T2 = T * T;
   const double meanLongitude = PositiveModulo(280.6824 + 36000.769325 * T + 0.000722222 * T2, 360.0);
@@ -43,6 +45,6 @@ void SunPosition(JulianDay jd, BodyPosition& record) {
   if (lambda > 360.0) lambda -= 360.0;
   record.longitude = lambda;
   EclipticToEquatorial(jd, lambda, 0.0, record.rightAscension, record.declination);
-  EquatorialToHorizontal(jd, record.rightAscension, record.declination, ObserverLatitude,
-                         ObserverLongitude, record.azimuth, record.altitude);
+  EquatorialToHorizontal(jd, record.rightAscension, record.declination, observer.latitude,
+                         observer.longitude, record.azimuth, record.altitude);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "astro/Globals.h"
+#include "astro/Moment.h"
 
 // The fixed numbering of the bodies used by the planets, the rise and set
 // search and the displays.
@@ -49,6 +50,7 @@ extern BodyPosition PlanetRecords[kBodyCount];
 BodyPosition& BodyRecord(int body);
 
 // Fills longitude, latitude (0), semiDiameter, x, y, z, distance,
-// rightAscension, declination, and azimuth and altitude for ObserverLatitude
-// and ObserverLongitude.
+// rightAscension, declination, and azimuth and altitude seen from `observer`
+// (the form without it: from the published place).
+void SunPosition(JulianDay jd, BodyPosition& record, const Place& observer);
 void SunPosition(JulianDay jd, BodyPosition& record);

@@ -26,12 +26,11 @@ CalendarEvent SolarTermTable[kEventTableSize];
 
 namespace {
 
-// Every search reads the clock of Japan Standard Time.
-constexpr double kJstLongitude = 135.0;
-// The searches set these observer latitudes; the main view restores its own
-// place before it draws.
-constexpr double kTermLatitude = 34.98;
-constexpr double kPhaseLatitude = 34.8;
+// Every search reads the clock of Japan Standard Time, and the sun's and the
+// moon's horizontal places it leaves in their records are those seen from
+// these places on its meridian.
+constexpr Place kTermObserver{34.98, kJstLongitude};
+constexpr Place kPhaseObserver{34.8, kJstLongitude};
 constexpr double kPlainAberration = 0.0057;
 // Longest span a list walks: enough for 60 terms (about 900 days), and a
 // bound so that no request can keep the loop running.
@@ -45,11 +44,6 @@ enum class Step { Bisection, Trisection };
 // trunc(value) / divisor as whole numbers, the remainder dropped (the sign
 // follows the value, as an integer division does).
 double WholeQuotient(double value, double divisor) { return std::trunc(std::trunc(value) / divisor); }
-
-void UseJstObserver(double latitude) {
-  ObserverLongitude = kJstLongitude;
-  ObserverLatitude = latitude;
-}
 
 // f at one moment, kept so that consecutive days share their midnight.
 struct Sample {
@@ -99,12 +93,12 @@ bool DaySearch(double year, double month, double day, Quantity quantity, Target 
 
 // f of the term searches: the plain-aberration longitude, continuous through 0.
 double PlainLongitudeNear360(double jd) {
-  double f = SunPlainLongitude(jd);
+  double f = SunPlainLongitude(jd, kTermObserver);
   return f > 355.0 ? f - 360.0 : f;
 }
 
 double NoonLongitude(double year, double month, double day) {
-  SunPosition(DateToJulianDay(year, month, day, 12.0, kJstLongitude), SunRecord);
+  SunPosition(DateToJulianDay(year, month, day, 12.0, kJstLongitude), SunRecord, kTermObserver);
   return SunRecord.longitude;
 }
 
@@ -129,7 +123,7 @@ bool SearchPlainLongitude(double year, double month, double day, double goal, do
 
 // f of the new-moon search: elongation from the plain-aberration sun.
 double NewMoonElongation(double jd) {
-  MoonPosition(jd, MoonRecord, 0, ObserverLatitude, ObserverLongitude);
+  MoonPosition(jd, MoonRecord, 0, kPhaseObserver.latitude, kPhaseObserver.longitude, kPhaseObserver);
   double f = MoonRecord.longitude - (SunRecord.longitude - kPlainAberration);
   if (f < 0.0) f += 360.0;
   return f > 340.0 ? f - 360.0 : f;
@@ -138,7 +132,7 @@ double NewMoonElongation(double jd) {
 // f of the phase list: elongation from the apparent sun. MoonPosition has
 // just recomputed SunRecord at the same moment.
 double PhaseElongation(double jd) {
-  MoonPosition(jd, MoonRecord, 0, ObserverLatitude, ObserverLongitude);
+  MoonPosition(jd, MoonRecord, 0, kPhaseObserver.latitude, kPhaseObserver.longitude, kPhaseObserver);
   double sun = SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(jd);
   double f = MoonRecord.longitude - sun;
   if (f < 0.0) f += 360.0;
@@ -146,7 +140,7 @@ double PhaseElongation(double jd) {
 }
 
 double TermLongitude(double jd) {
-  double f = SunApparentLongitude(jd);
+  double f = SunApparentLongitude(jd, kPhaseObserver);
   if (f < 0.0) f += 360.0;
   return f > 350.0 ? f - 360.0 : f;
 }
@@ -170,11 +164,8 @@ int ListEvents(double jd0, double n, Quantity quantity, Target target) {
   // The lists are asked for between two of the windows' drawings; a year of
   // sun and moon positions runs several times slower without this.
   cpu::ClearUpperVectorState();
-  JulianDayToDate(jd0, WorkYear, WorkMonth, WorkDay, WorkHour, kJstLongitude);
-  WorkMonth = 1.0;
-  WorkDay = 1.0;
-  UseJstObserver(kPhaseLatitude);
-  const double year = WorkYear;
+  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
+  JulianDayToDate(jd0, year, month, day, hour, kJstLongitude);
   const double last = n > kMaxListDays ? kMaxListDays : n;  // a NaN span walks no day
   int count = 0;
   Sample midnight;
@@ -207,12 +198,7 @@ int BuildTable(double year, double n, int (*list)(double, double), CalendarEvent
   int count = list(DateToJulianDay(year, 1.0, 1.0, 12.0, kJstLongitude), n);
   for (int i = 0; i < count; ++i) {
     CalendarEvent& e = table[i];
-    // Converted through the date globals, which keep the last event's date.
-    JulianDayToDate(EventJulianDays[i], WorkYear, WorkMonth, WorkDay, WorkHour, kJstLongitude);
-    e.year = WorkYear;
-    e.month = WorkMonth;
-    e.day = WorkDay;
-    e.hour = WorkHour;
+    JulianDayToDate(EventJulianDays[i], e.year, e.month, e.day, e.hour, kJstLongitude);
     e.julianDay = EventJulianDays[i];
     e.angle = EventAngles[i];
     std::memset(e.name, 0, sizeof e.name);
@@ -231,18 +217,17 @@ double NutationInLongitude(double julianDay) {
   return -0.00478 * SinDeg(125.04 - 1934.136 * t) + 0.00037 * SinDeg(200.93 + 72001.539 * t);
 }
 
-double SunPlainLongitude(double julianDay) {
-  SunPosition(julianDay, SunRecord);
+double SunPlainLongitude(double julianDay, const Place& observer) {
+  SunPosition(julianDay, SunRecord, observer);
   return SunRecord.longitude - kPlainAberration;
 }
 
-double SunApparentLongitude(double julianDay) {
-  SunPosition(julianDay, SunRecord);
+double SunApparentLongitude(double julianDay, const Place& observer) {
+  SunPosition(julianDay, SunRecord, observer);
   return SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(julianDay);
 }
 
 void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
-  UseJstObserver(kTermLatitude);
   name.clear();
   double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
   if (TermAtNoon(year, month, day, goal, noon) &&
@@ -255,7 +240,6 @@ void SolarTermOfDay(double year, double month, double day, std::string& name, do
 }
 
 int DaysSinceSpringBegins(double year, double month, double day) {
-  UseJstObserver(kTermLatitude);
   const double j0 = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
   for (int j = 0; j <= 365; ++j) {
     const double d = day + 1.0 - j;
@@ -274,15 +258,14 @@ int DaysSinceSpringBegins(double year, double month, double day) {
 }
 
 double SunDegreeOfDay(double year, double month, double day, double& julianDay) {
-  UseJstObserver(kTermLatitude);
   julianDay = 0.0;
   const double noonJd = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
   const double dpsi = NutationInLongitude(noonJd);
-  SunPosition(noonJd, SunRecord);
+  SunPosition(noonJd, SunRecord, kTermObserver);
   double q = std::trunc(SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi + 0.5);
   if (q > 359.0) q -= 360.0;
   auto apparent = [dpsi](double jd) {
-    SunPosition(jd, SunRecord);
+    SunPosition(jd, SunRecord, kTermObserver);
     return SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi;
   };
   auto degree = [q](double& f1, double&, double& goal) {
@@ -299,9 +282,8 @@ double SunDegreeOfDay(double year, double month, double day, double& julianDay) 
 
 void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
   first = second = 0.0;
-  JulianDayToDate(julianDay, WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
-  ObserverLongitude = kJstLongitude;
-  const double year = WorkYear, month = WorkMonth, day = WorkDay;
+  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
+  JulianDayToDate(julianDay, year, month, day, hour, kJstLongitude);
   int found = 0;
   for (int a = -245; a <= 190 && found < 2; ++a) {
     double goal = 0.0, noon = 0.0, moment = 0.0, value = 0.0;
@@ -317,9 +299,8 @@ void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
 
 void RecentNewMoons(double julianDay, double& first, double& second) {
   first = second = 0.0;
-  JulianDayToDate(julianDay, WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
-  UseJstObserver(kPhaseLatitude);
-  const double year = WorkYear, month = WorkMonth, day = WorkDay;
+  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
+  JulianDayToDate(julianDay, year, month, day, hour, kJstLongitude);
   auto newMoon = [](double&, double&, double& goal) {
     goal = 0.0;
     return true;

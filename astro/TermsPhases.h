@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "astro/Moment.h"
+
 // One event of a year's list: its date and clock hour at 135 degrees east,
 // its moment, its angle (0/90/180/270 for phases, a multiple of 15 for terms)
 // and its name (UTF-8, zero-terminated). 64 bytes, as the list request hands
@@ -45,10 +47,10 @@ const char* MoonPhaseName(int k);
 
 // The sun's longitude with plain aberration and its apparent longitude
 // (aberration by distance and nutation in longitude), each from a fresh
-// SunPosition into SunRecord at jd.
+// SunPosition into SunRecord at jd (its horizontal place seen from `observer`).
 double NutationInLongitude(double julianDay);
-double SunPlainLongitude(double julianDay);
-double SunApparentLongitude(double julianDay);
+double SunPlainLongitude(double julianDay, const Place& observer = Place{});
+double SunApparentLongitude(double julianDay, const Place& observer = Place{});
 
 // The term that begins on the day (empty name when none) and the sun's
 // longitude: at the term's moment on a term day, else at noon minus 0.0057.
@@ -69,7 +71,6 @@ void RecentNewMoons(double julianDay, double& first, double& second);
 int ListMoonPhases(double jd0, double n);
 int ListSolarTerms(double jd0, double n);
 // A year's events as records of the tables (n cut to 800); returns the count.
-// The date globals are left on the last event's date and hour.
 int BuildMoonPhaseTable(double year, double n);
 int BuildSolarTermTable(double year, double n);
 

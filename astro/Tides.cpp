@@ -27,10 +27,16 @@ double ReducePhase(double phase) {
 }
 
 // Height above the datum at hour t of the fixed local date.
-double HeightAt(double year, double month, double day, double hour) {
-  WorkJulianDay = DateToJulianDay(year, month, day, hour, kHarbourLongitude);
+// The day being searched and whose parallax it uses.
+struct TideDay {
+  double year, month, day;
+  Place observer;
+};
+
+double HeightAt(const TideDay& d, double hour) {
+  const JulianDay jd = DateToJulianDay(d.year, d.month, d.day, hour, kHarbourLongitude);
   double height = 0.0, aboveDatum = 0.0;
-  TideHeight(WorkJulianDay, hour, height, aboveDatum);
+  TideHeight(jd, hour, height, aboveDatum, d.observer);
   return aboveDatum;
 }
 
@@ -39,19 +45,18 @@ double HeightAt(double year, double month, double day, double hour) {
 // higher one. Returns the moment of tc once both ends agree, 0 when they
 // never do. Only the moved end is probed again: the height depends on the
 // hour alone.
-double RefineTurningPoint(double year, double month, double day, double ta, double tc, double ha,
-                          double hc, bool high) {
+double RefineTurningPoint(const TideDay& d, double ta, double tc, double ha, double hc, bool high) {
   for (int i = 0; i < kRefineSteps; ++i) {
     if (i > 0) {
       if ((ha > hc) == high) {
         tc = (ta + tc) / 2.0;
-        hc = HeightAt(year, month, day, tc);
+        hc = HeightAt(d, tc);
       } else {
         ta = (ta + tc) / 2.0;
-        ha = HeightAt(year, month, day, ta);
+        ha = HeightAt(d, ta);
       }
     }
-    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(year, month, day, tc, kHarbourLongitude);
+    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(d.year, d.month, d.day, tc, kHarbourLongitude);
   }
   return 0.0;
 }
@@ -59,9 +64,16 @@ double RefineTurningPoint(double year, double month, double day, double ta, doub
 }  // namespace
 
 void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum) {
+  TideHeight(julianDay, hour, height, heightAboveDatum, PublishedPlace());
+}
+
+void TideTimes(double julianDay) { TideTimes(julianDay, PublishedPlace()); }
+
+void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum,
+                const Place& observer) {
   // MoonPosition recomputes SunRecord at the same moment, so the sun's
   // longitude is at hand without a second SunPosition.
-  MoonPosition(julianDay, MoonRecord, 1, ObserverLatitude, kHarbourLongitude);
+  MoonPosition(julianDay, MoonRecord, 1, observer.latitude, kHarbourLongitude, observer);
   const double n = MoonRecord.node, m = MoonRecord.longitude, s = SunRecord.longitude;
 
   const double fM2 = 1.004 - 0.0373 * CosDeg(n) + 0.0002 * CosDeg(2 * n);
@@ -81,24 +93,25 @@ void TideHeight(double julianDay, double hour, double& height, double& heightAbo
   heightAboveDatum = height + kMeanLevel;
 }
 
-void TideTimes(double julianDay) {
-  JulianDayToDate(julianDay, WorkYear, WorkMonth, WorkDay, WorkHour, kHarbourLongitude);
-  const double year = WorkYear, month = WorkMonth, day = WorkDay;
+void TideTimes(double julianDay, const Place& observer) {
+  TideDay d{0.0, 0.0, 0.0, observer};
+  double hour = 0.0;
+  JulianDayToDate(julianDay, d.year, d.month, d.day, hour, kHarbourLongitude);
   HighWater1 = HighWater2 = LowWater1 = LowWater2 = 0.0;
   int highs = 0, lows = 0;
   // Hourly samples from 23:00 of the previous day to 03:00 of the next; each
   // hour is probed once and passed along.
-  double ha = HeightAt(year, month, day, -1.0);
-  double hb = HeightAt(year, month, day, 0.0);
+  double ha = HeightAt(d, -1.0);
+  double hb = HeightAt(d, 0.0);
   for (int t = -1; t <= 25; ++t) {
-    const double hc = HeightAt(year, month, day, t + 2);
+    const double hc = HeightAt(d, t + 2);
     if (ha < hb && hb > hc) {
       if (++highs == 3) return;
-      double moment = RefineTurningPoint(year, month, day, t, t + 2, ha, hc, true);
+      double moment = RefineTurningPoint(d, t, t + 2, ha, hc, true);
       if (moment != 0.0) (highs == 1 ? HighWater1 : HighWater2) = moment;
     } else if (ha > hb && hb < hc) {
       if (++lows == 3) return;
-      double moment = RefineTurningPoint(year, month, day, t, t + 2, ha, hc, false);
+      double moment = RefineTurningPoint(d, t, t + 2, ha, hc, false);
       if (moment != 0.0) (lows == 1 ? LowWater1 : LowWater2) = moment;
     }
     ha = hb;

@@ -18,7 +18,8 @@ double ZoneHours(double absLongitude) { return std::floor(absLongitude / 15.0 + 
 
 }  // namespace
 
-JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude) {
+JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude,
+                          int calendarMode) {
   double sign = 1.0;
   if (longitude < 0.0) {
     longitude = -longitude;
@@ -31,13 +32,17 @@ JulianDay DateToJulianDay(double year, double month, double day, double hour, do
   const double b = std::floor(365.25 * year) + std::floor((month - 2.0) * 30.59);
   double j = b + day + hour / 24.0 - sign * longitude / 15.0 / 24.0 + 1721086.5;
   if (year >= kZoneTimeYear) j += (longitude / 15.0 - ZoneHours(longitude)) * sign / 24.0;
-  if (CalendarMode != 0 || j >= kGregorianStart)
+  if (calendarMode != 0 || j >= kGregorianStart)
     j += std::floor(year / 400.0) - std::floor(year / 100.0) + 2.0;
   return j;
 }
 
+JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude) {
+  return DateToJulianDay(year, month, day, hour, longitude, CalendarMode);
+}
+
 void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
-                     double longitude) {
+                     double longitude, int calendarMode) {
   double sign = 1.0;
   if (longitude < 0.0) {
     longitude = -longitude;
@@ -49,7 +54,7 @@ void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, dou
   const double z = std::floor(l);
   const double f = l - z;
   double a = z;
-  if (CalendarMode != 0 || z >= kGregorianStart) {
+  if (calendarMode != 0 || z >= kGregorianStart) {
     const double alpha = std::floor((z - 1867216.25) / 36524.25);
     a = z + 1.0 + alpha - std::floor(alpha / 4.0);
   }
@@ -61,6 +66,11 @@ void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, dou
   hour = f * 24.0;
   month = e < 13.5 ? e - 1.0 : e - 13.0;
   year = month > 2.5 ? c - 4716.0 : c - 4715.0;
+}
+
+void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
+                     double longitude) {
+  JulianDayToDate(jd, year, month, day, hour, longitude, CalendarMode);
 }
 
 double LocalSiderealTime(JulianDay jd, double longitude) {

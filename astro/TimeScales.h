@@ -4,15 +4,23 @@
 
 #include "astro/Globals.h"
 
+// The meridian of Japan Standard Time, the clock of the almanac's own lists.
+inline constexpr double kJstLongitude = 135.0;
+
 // Date and hour read on the clock of `longitude` (degrees east) to a Julian
 // day. From 1887-03-01 the clock is the whole-hour zone nearest the longitude,
 // before that local mean time. Month and day carry arithmetically (day 0 is the
 // last day of the previous month, month 13 January of the next year).
-// Reads CalendarMode.
+// `calendarMode` as CalendarMode; the form without it reads CalendarMode.
+JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude,
+                          int calendarMode);
 JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude);
 
 // The inverse: the date and hour on the clock of `longitude`. Zone time from
-// jd 2410641 on, local mean time before. Reads CalendarMode.
+// jd 2410641 on, local mean time before. The form without `calendarMode`
+// reads CalendarMode.
+void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
+                     double longitude, int calendarMode);
 void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
                      double longitude);
 

@@ -12,12 +12,22 @@
 const char* const AstroColumnNames[kAstroColumns] = {"出時刻", "南中時刻", "入時刻", "黄径", "黄緯",
                                                      "赤径",   "赤緯",     "方位角", "高度"};
 
+Moment AstroInputMoment(const AstroInput& input) {
+  Moment m;
+  m.year = std::atof(input.year.c_str());
+  m.month = std::atof(input.month.c_str());
+  m.day = std::atof(input.day.c_str());
+  m.hour = std::atof(input.hour.c_str());
+  m.place.longitude = std::atof(input.longitude.c_str());
+  m.place.latitude = std::atof(input.latitude.c_str());
+  m.calendarMode = input.calendarMode;
+  return m;
+}
+
 void ComputeAstroRequest(const AstroInput& input, AstroTable& table) {
   // Called from the data window between Qt's drawings (see core/Cpu.h).
   cpu::ClearUpperVectorState();
-  ComputeAstroTable(std::atof(input.year.c_str()), std::atof(input.month.c_str()),
-                    std::atof(input.day.c_str()), std::atof(input.hour.c_str()),
-                    std::atof(input.longitude.c_str()), std::atof(input.latitude.c_str()), table);
+  ComputeAstroTable(AstroInputMoment(input), table);
 }
 
 double AstroCellValue(const AstroTable& table, int row, AstroColumn column) {
@@ -203,12 +213,12 @@ struct YearlyDay {
 std::vector<YearlyDay> ComputeYearlyDays(const AstroInput& input, const AstroDayRequest& request) {
   const double year = std::atof(input.year.c_str());
   const double longitude = std::atof(input.longitude.c_str());
-  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude);
+  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude, input.calendarMode);
   std::vector<YearlyDay> days;
   AstroTable table;
   for (int k = 0; k < kMemoryRows; ++k) {
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(jd0 + k, y, m, d, h, longitude);
+    JulianDayToDate(jd0 + k, y, m, d, h, longitude, input.calendarMode);
     if (y != year) break;
     request(m, d, table);
     days.push_back({static_cast<int>(m), static_cast<int>(d), YearlyDayHead(y, m, d, table)});

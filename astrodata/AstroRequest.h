@@ -20,12 +20,14 @@ struct AstroInput {
   std::string hour;       // decimal hours of the observer's clock
   std::string longitude;  // degrees east
   std::string latitude;   // degrees north
+  int calendarMode = 0;   // the rule the date is read under (the main view's)
 };
 
+// The moment the texts name, each read with atof.
+Moment AstroInputMoment(const AstroInput& input);
+
 // The request's computation (the main view's OnAstroRequest): the texts read
-// with atof, then ComputeAstroTable. Sets WorkYear .. WorkHour,
-// ObserverLongitude and ObserverLatitude from the input, as the main view's
-// next refresh expects.
+// with atof, then ComputeAstroTable.
 void ComputeAstroRequest(const AstroInput& input, AstroTable& table);
 
 // The table's columns, left to right, and their headings. The rows are

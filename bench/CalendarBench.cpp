@@ -104,10 +104,7 @@ void BM_LunisolarLookup(benchmark::State& state) {
   db.Open(kCalendarDatabase, false, true, kCalendarConnect);
   int day = 0;
   for (auto _ : state) {
-    WorkYear = 2005;
-    WorkMonth = 1;
-    WorkDay = 1 + day++ % 365;
-    benchmark::DoNotOptimize(LunisolarLookup(db, 2005, 1).lunarDay);
+    benchmark::DoNotOptimize(LunisolarLookup(db, 2005, 1, 1 + day++ % 365, 2005, 1).lunarDay);
   }
 }
 BENCHMARK(BM_LunisolarLookup)->Unit(benchmark::kMicrosecond);

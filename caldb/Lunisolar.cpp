@@ -21,20 +21,11 @@ bool WholeNumber(double v, int& out) {
 }
 
 JulianDay NoonJulianDay(double year, double month, double day) {
-  return DateToJulianDay(year, month, day, 12.0, 135.0);
+  return DateToJulianDay(year, month, day, 12.0, kJstLongitude);
 }
 
 // Row starts as the day panel reads them: under the current CalendarMode.
 JulianDay RowStartCurrentRule(const KyuurekiRow& r) { return NoonJulianDay(r.year, r.month, r.day); }
-
-// Row starts as the table stores them: Julian dates before 1582-10-15.
-JulianDay RowStartTableRule(const KyuurekiRow& r) {
-  int saved = CalendarMode;
-  CalendarMode = 0;
-  JulianDay j = RowStartCurrentRule(r);
-  CalendarMode = saved;
-  return j;
-}
 
 bool RowById(CDaoDatabase& db, int id, const char* format, KyuurekiRow& row) {
   return QueryKyuurekiRow(db, SjisFormat(format, id), row);
@@ -79,6 +70,10 @@ LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fa
 
 }  // namespace
 
+JulianDay KyuurekiRowStart(const KyuurekiRow& row) {
+  return DateToJulianDay(row.year, row.month, row.day, 12.0, kJstLongitude, 0);
+}
+
 KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs) {
   auto field = [&](int i) { return std::atoi(VariantToText(rs.GetFieldValue(i)).c_str()); };
   KyuurekiRow row;
@@ -99,25 +94,28 @@ bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row
   return true;
 }
 
-LunisolarResult LunisolarLookup(CDaoDatabase& db, double anchorYear, double anchorMonth) {
-  JulianDay j = NoonJulianDay(WorkYear, WorkMonth, WorkDay);
+LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, double day, double anchorYear,
+                                double anchorMonth) {
+  JulianDay j = NoonJulianDay(year, month, day);
   int ay = 0, am = 0;
   if (!std::isfinite(j) || !WholeNumber(anchorYear, ay) || !WholeNumber(anchorMonth, am)) {
     LunisolarResult none;
     return none;
   }
-  JulianDayToDate(j, WorkYear, WorkMonth, WorkDay, WorkHour, 135.0);
-  j = NoonJulianDay(WorkYear, WorkMonth, WorkDay);
+  // The target normalised: a day past the month's end is a day of the next.
+  double hour = 0.0;
+  JulianDayToDate(j, year, month, day, hour, kJstLongitude);
+  j = NoonJulianDay(year, month, day);
   int wy = 0, wm = 0;
-  WholeNumber(WorkYear, wy);
-  WholeNumber(WorkMonth, wm);
+  WholeNumber(year, wy);
+  WholeNumber(month, wm);
   return Locate(db, ay, am, wy, wm - 1, j, RowStartCurrentRule);
 }
 
-LunisolarResult LunisolarLookup(double anchorYear, double anchorMonth) {
+LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth) {
   CDaoDatabase db;
   db.Open(kCalendarDatabase, true, true, kCalendarConnect);
-  LunisolarResult r = LunisolarLookup(db, anchorYear, anchorMonth);
+  LunisolarResult r = LunisolarLookup(db, year, month, day, anchorYear, anchorMonth);
   db.Close();
   return r;
 }
@@ -130,7 +128,7 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, c
     bad.notANumber = true;
     return bad;
   }
-  return Locate(db, y, m, y, m - 1, NoonJulianDay(y, m, d), RowStartTableRule);
+  return Locate(db, y, m, y, m - 1, NoonJulianDay(y, m, d), KyuurekiRowStart);
 }
 
 std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay) {
@@ -151,9 +149,9 @@ LunisolarWestern WesternOfRow(const KyuurekiRow& row, int lunarDay) {
   w.found = true;
   w.row = row;
   w.lunarDay = lunarDay;
-  w.julianDay = RowStartTableRule(row) + lunarDay - 1.0;
+  w.julianDay = KyuurekiRowStart(row) + lunarDay - 1.0;
   double hour = 0.0;
-  JulianDayToDate(w.julianDay, w.year, w.month, w.day, hour, 135.0);
+  JulianDayToDate(w.julianDay, w.year, w.month, w.day, hour, kJstLongitude);
   return w;
 }
 

@@ -33,19 +33,19 @@ struct LunisolarResult {
   JulianDay noonJulianDay = 0.0;  // m_dNoonJulianDay: the target at 12:00 JST
 };
 
-// The day panel's and the month calendar's lookup. The target is the work
-// date WorkYear/WorkMonth/WorkDay, which is normalised in place (a day past
-// the month's end moves on, WorkHour becomes 12); the anchor is the view's
-// selected year and month. Row starts are read under the current
-// CalendarMode. The first form uses an open connection, the second opens
-// "History.mdb" in the current directory for the one lookup.
-LunisolarResult LunisolarLookup(CDaoDatabase& db, double anchorYear, double anchorMonth);
-LunisolarResult LunisolarLookup(double anchorYear, double anchorMonth);
+// The day panel's and the month calendar's lookup. The target is the date
+// (year, month, day), a day past the month's end counting on into the next;
+// the anchor is the view's selected year and month. Row starts are read under
+// the current CalendarMode. The first form uses an open connection, the
+// second opens "History.mdb" in the current directory for the one lookup.
+LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, double day, double anchorYear,
+                                double anchorMonth);
+LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth);
 
 // The year list's lookup: year, month and day as the user typed them. The
 // texts are checked to be numbers before anything is queried (notANumber
 // otherwise); row starts are always read with Julian dates before
-// 1582-10-15, whatever CalendarMode says. The work date is left alone.
+// 1582-10-15, whatever CalendarMode says.
 LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
                                 const std::string& monthText, const std::string& dayText);
 
@@ -81,3 +81,6 @@ LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern
 bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row);
 // Reads the recordset's current row.
 KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs);
+// Noon (JST) of the row's first day as the table stores it: Julian dates
+// before 1582-10-15, whatever the calendar setting.
+JulianDay KyuurekiRowStart(const KyuurekiRow& row);

@@ -84,12 +84,9 @@ class SignReader {
     // A lunisolar month has at least 29 days, so between the days near a
     // month's start the day number is counted on instead of looked up.
     if (m_dPreviousLunarDay < 2 || m_dPreviousLunarDay > 27) {
-      WorkYear = y;
-      WorkMonth = m;
-      WorkDay = d;
       // Anchored on the day's own month: the lookup finds the month holding
       // any day of its anchor month, grey days of the neighbours included.
-      const LunisolarResult r = LunisolarLookup(m_db, y, m);
+      const LunisolarResult r = LunisolarLookup(m_db, y, m, d, y, m);
       m_bHaveLunar = r.found;
       m_dLunarMonth = r.lunarMonth;
       m_dLunarDay = r.found ? r.lunarDay : 0;
@@ -114,17 +111,6 @@ class SignReader {
   double m_dLunarMonth = 0;
   double m_dLunarDay = 0;
   double m_dPreviousLunarDay = 0;
-};
-
-// The work date is the shared scratch date: put back what the caller had.
-struct WorkDateGuard {
-  double y = WorkYear, m = WorkMonth, d = WorkDay, h = WorkHour;
-  ~WorkDateGuard() {
-    WorkYear = y;
-    WorkMonth = m;
-    WorkDay = d;
-    WorkHour = h;
-  }
 };
 
 MonthCellTone ToneOf(int p, int n, double d, double selectedDay) {
@@ -168,7 +154,6 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
   }
   // The day numbers stand without the database; its failure only stops the
   // signs from that day on.
-  WorkDateGuard guard;
   try {
     SignReader signs(signDisplay);
     for (MonthCalendarCell& c : model.cells) {

@@ -63,8 +63,14 @@ int RunBodies(const Args& args) {
   if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return UsageError("not an hour: '" + pos[1] + "'");
   int status = kOk;
   if (!ReadPlace(options, longitude, latitude, status)) return status;
+  Moment at;
+  at.year = year;
+  at.month = month;
+  at.day = day;
+  at.hour = hour;
+  at.place = {latitude, longitude};
   AstroTable table;
-  ComputeAstroTable(year, month, day, hour, longitude, latitude, table);
+  ComputeAstroTable(at, table);
   PrintTable(table);
   return kOk;
 }

@@ -14,10 +14,6 @@
 namespace cli {
 namespace {
 
-struct Moment {
-  double year = 0, month = 0, day = 0, hour = 0;
-};
-
 // The computer's local time, split as the main view reads the clock.
 Moment Now() {
   Moment m;
@@ -25,16 +21,8 @@ Moment Now() {
   return m;
 }
 
-// The lines printed after the lists: the sky panel's readout (rise and set
-// times, tides) for the moment and the observer's place from the settings.
-// An empty place text keeps the view's own default, as the window does.
-std::vector<std::string> ReadoutLinesOf(const Moment& at, const SettingsRecord& s) {
-  auto number = [](const std::string& text, double fallback) {
-    return text.empty() ? fallback : SettingsNumber(text);
-  };
-  return ReadoutLines(at.year, at.month, at.day, at.hour, number(s.m_strLongitude, 139.7),
-                      number(s.m_strLatitude, 35.6), number(s.m_strAzimuth, 0.0));
-}
+// An empty settings text keeps the view's own default, as the window does.
+double SettingOr(const std::string& text, double fallback) { return text.empty() ? fallback : SettingsNumber(text); }
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
   for (const std::string& item : items) Print(std::string(label) + "\t" + item);
@@ -46,18 +34,20 @@ int RunDay(const Args& args) {
   if (!args.empty()) {
     int y = 0, m = 0, d = 0;
     if (!ParseDate(args[0], y, m, d)) return UsageError("not a date: '" + args[0] + "'");
-    at = {static_cast<double>(y), static_cast<double>(m), static_cast<double>(d), 12.0};
+    at.year = y, at.month = m, at.day = d, at.hour = 12.0;
   }
   if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
     return UsageError("not an hour from 0 to 24: '" + args[1] + "'");
 
-  SettingsReadResult read = LoadSettings(SettingsDlg);
-  if (read.calendarModeRead) CalendarMode = SettingsDlg.m_nCalendarMode;
+  LoadSettings(SettingsDlg);
+  at.place = {SettingOr(SettingsDlg.m_strLatitude, 35.6), SettingOr(SettingsDlg.m_strLongitude, 139.7)};
+  at.calendarMode = SettingsDlg.m_nCalendarMode;
+  PublishMoment(at);
 
   DayPanel panel;
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
   try {
-    FillDayPanel(panel, kCalendarDatabase);
+    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at.place, at.calendarMode), kCalendarDatabase);
   } catch (const CDaoException& e) {
     return Failure(std::string("calendar database ") + kCalendarDatabase + ": " + e.what());
   }
@@ -71,7 +61,8 @@ int RunDay(const Args& args) {
   PrintLabelled("暦注", panel.m_listSeasonalDays);
   PrintLabelled("月のこよみ", panel.m_listPhases);
   PrintLabelled("二十四節季", panel.m_listTerms);
-  for (const std::string& line : ReadoutLinesOf(at, SettingsDlg)) Print(line);
+  // After the lists: the sky panel's readout (rise and set times, tides).
+  for (const std::string& line : ReadoutLines(at, SettingOr(SettingsDlg.m_strAzimuth, 0.0))) Print(line);
   return kOk;
 }
 

@@ -11,13 +11,9 @@ int RunLunar(const Args& args) {
   int year = 0, month = 0, day = 0;
   if (args.size() != 1) return UsageError("usage: lunar YYYY-MM-DD");
   if (!ParseDate(args[0], year, month, day)) return UsageError("not a date: '" + args[0] + "'");
-  WorkYear = year;
-  WorkMonth = month;
-  WorkDay = day;
-  WorkHour = 12.0;
   LunisolarResult r;
   try {
-    r = LunisolarLookup(year, month);
+    r = LunisolarLookup(year, month, day, year, month);
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }

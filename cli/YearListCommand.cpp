@@ -2,7 +2,7 @@
 // writes) for a year shown in the lunisolar or the Western layout.
 #include <string>
 
-#include "astro/Globals.h"
+#include "astro/Moment.h"
 #include "cli/Command.h"
 #include "core/Text.h"
 #include "view/Settings.h"
@@ -43,20 +43,24 @@ int RunYearList(const Args& args) {
   if (!o.Has("output") || o.Get("output").empty()) return UsageError("--output FILE is required");
 
   // The window's copies of the settings; the options override them.
-  const SettingsReadResult read = LoadSettings(SettingsDlg);
-  if (read.calendarModeRead) CalendarMode = SettingsDlg.m_nCalendarMode;
+  LoadSettings(SettingsDlg);
   int signs = SettingsDlg.m_nSignDisplay;
-  int gregorian = CalendarMode != 0;
+  int gregorian = SettingsDlg.m_nCalendarMode != 0;
   if (!Choose(o, "signs", "sexagenary", "six-day", signs)) return UsageError("--signs is sexagenary or six-day");
   if (!Choose(o, "calendar", "julian", "gregorian", gregorian)) return UsageError("--calendar is julian or gregorian");
-  CalendarMode = gregorian;
+  Moment at;
+  at.year = static_cast<double>(year);
+  at.month = static_cast<double>(month);
+  at.day = static_cast<double>(day);
+  at.calendarMode = gregorian;
+  PublishMoment(at);
 
   YearListState state;
   // The texts the main view hands the year list ("%4.0f", "%2.0f").
   state.m_strYear = text::SjisFormat("%4lld", year);
   state.m_strMonth = text::SjisFormat("%2lld", month);
   state.m_strDay = text::SjisFormat("%2lld", day);
-  state.m_nCalendarMode = CalendarMode;
+  state.m_nCalendarMode = at.calendarMode;
   state.m_nSignDisplay = signs;
   if (!YearInListRange(static_cast<int>(year))) return UsageError(kYearRangeMessage);
   if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return Failure(error);

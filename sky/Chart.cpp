@@ -269,7 +269,7 @@ void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double char
 
 const char* const BodyLabels[kChartBodyCount] = {"月", "水星", "金星", "太陽", "火星", "木星", "土星"};
 
-void LayoutBodies(JulianDay jd, double chartAzimuth, BodyMark marks[kChartBodyCount]) {
+void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount]) {
   static const int kPlanetOf[kChartBodyCount] = {-1, BodyMercury, BodyVenus, -1,
                                                  BodyMars,   BodyJupiter,  BodySaturn};
   const ChartGeometry g;
@@ -277,19 +277,19 @@ void LayoutBodies(JulianDay jd, double chartAzimuth, BodyMark marks[kChartBodyCo
     const BodyPosition* record = &PlanetWorkRecord;
     double size = 0.2;
     if (i == 0) {
-      MoonPosition(jd, MoonRecord, 1, ObserverLatitude, ObserverLongitude);
+      MoonPosition(jd, MoonRecord, 1, observer.latitude, observer.longitude, observer);
       record = &MoonRecord;
       size = MoonRecord.semiDiameter;
     } else if (i == 3) {
-      SunPosition(jd, SunRecord);
+      SunPosition(jd, SunRecord, observer);
       record = &SunRecord;
       size = SunRecord.semiDiameter;
     } else {
-      PlanetPosition(kPlanetOf[i], jd, PlanetWorkRecord);
+      PlanetPosition(kPlanetOf[i], jd, PlanetWorkRecord, observer);
     }
     double azimuth, altitude;
-    EquatorialToHorizontal(jd, record->rightAscension, record->declination, ObserverLatitude,
-                           ObserverLongitude, azimuth, altitude);
+    EquatorialToHorizontal(jd, record->rightAscension, record->declination, observer.latitude,
+                           observer.longitude, azimuth, altitude);
     const ChartPoint p = ProjectToChart(azimuth, altitude, chartAzimuth, g);
     marks[i] = {p.visible, p.x, p.y, DiscHalfSize(size, g)};
   }

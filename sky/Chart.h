@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Moment.h"
 
 // Fixed drawing parameters of the chart.
 struct ChartGeometry {
@@ -99,5 +99,5 @@ struct BodyMark {
   double halfSize = 0.0;
 };
 // Computes the seven bodies for jd (recomputing SunRecord, MoonRecord and
-// PlanetWorkRecord) and projects them. Reads ObserverLatitude/Longitude.
-void LayoutBodies(JulianDay jd, double chartAzimuth, BodyMark marks[kChartBodyCount]);
+// PlanetWorkRecord) and projects them as seen from `observer`.
+void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount]);

@@ -28,9 +28,9 @@ MoonShape Box(MoonShape::Kind kind, bool rightHalf, bool yellow, double hw, doub
 }
 }  // namespace
 
-double MoonPhaseValue(JulianDay jd) {
-  SunPosition(jd, SunRecord);
-  MoonPosition(jd, MoonRecord, 1, ObserverLatitude, ObserverLongitude);
+double MoonPhaseValue(JulianDay jd, const Place& observer) {
+  SunPosition(jd, SunRecord, observer);
+  MoonPosition(jd, MoonRecord, 1, observer.latitude, observer.longitude, observer);
   double e = MoonRecord.longitude - SunRecord.longitude;
   if (e < 0.0) e += 360.0;
   if (e > 360.0) e -= 360.0;

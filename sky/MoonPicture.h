@@ -2,12 +2,12 @@
 // layer to paint.
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Moment.h"
 
 // Phase value P in [0, 360): 0 new, 90 first quarter, 180 full, 270 last
-// quarter. Computes SunRecord and the topocentric MoonRecord for the observer
-// globals.
-double MoonPhaseValue(JulianDay jd);
+// quarter. Computes SunRecord and the topocentric MoonRecord seen from
+// `observer`.
+double MoonPhaseValue(JulianDay jd, const Place& observer);
 
 // One shape of the picture. Box corners in panel pixels (already normalised:
 // left <= right, top <= bottom); a chord is the half towards `rightHalf`.

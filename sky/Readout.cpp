@@ -35,12 +35,13 @@ std::string DateTimeText(const char* label, double year, double month, double da
 
 }  // namespace
 
-std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact,
-                                        double longitude, double latitude, double chartAzimuth) {
-  SunRecord.riseTime = RiseTime(jd, BodySun);
-  SunRecord.setTime = SetTime(jd, BodySun);
-  MoonRecord.riseTime = RiseTime(jd, BodyMoon);
-  MoonRecord.setTime = SetTime(jd, BodyMoon);
+std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
+                                        double chartAzimuth) {
+  const double longitude = observer.longitude, latitude = observer.latitude;
+  SunRecord.riseTime = RiseTime(jd, BodySun, observer);
+  SunRecord.setTime = SetTime(jd, BodySun, observer);
+  MoonRecord.riseTime = RiseTime(jd, BodyMoon, observer);
+  MoonRecord.setTime = SetTime(jd, BodyMoon, observer);
   std::vector<ReadoutText> out;
   out.reserve(13);
   out.push_back({0, 5, RiseSetText("日の出", SunRecord.riseTime, false)});
@@ -54,7 +55,7 @@ std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExa
   out.push_back({420, 35, text::SjisFormat("北緯 %3.1f", latitude)});
   out.push_back({420, 50, text::SjisFormat("方位角 %3.0f", chartAzimuth)});
   out.push_back({440, 65, "東京湾潮汐"});
-  TideTimes(jd);
+  TideTimes(jd, observer);
   out.push_back({465, 80, TideText("満", HighWater1, longitude)});
   out.push_back({465, 95, TideText("満", HighWater2, longitude)});
   out.push_back({465, 110, TideText("干", LowWater1, longitude)});
@@ -62,15 +63,9 @@ std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExa
   return out;
 }
 
-std::vector<std::string> ReadoutLines(double year, double month, double day, double hour,
-                                      double longitude, double latitude, double chartAzimuth) {
-  ObserverLongitude = longitude;
-  ObserverLatitude = latitude;
-  const JulianDay jd = DateToJulianDay(year, month, day, hour, ObserverLongitude);
-  WorkJulianDay = jd;
+std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
   std::vector<std::string> lines;
-  for (ReadoutText& t :
-       ComputeReadout(jd, text::SjisFormat("%2.5f", hour), longitude, latitude, chartAzimuth))
+  for (ReadoutText& t : ComputeReadout(MomentJulianDay(at), text::SjisFormat("%2.5f", at.hour), at.place, chartAzimuth))
     lines.push_back(std::move(t.text));
   return lines;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Moment.h"
 
 struct ReadoutText {
   int x = 0;
@@ -13,18 +13,16 @@ struct ReadoutText {
   std::string text;
 };
 
-// The readout's texts for the moment jd, in drawing order with their panel
-// positions ("日の出 06:50", "月の出 --", "満01:07", "干 --", ...). Runs the
-// rise/set searches (stored into SunRecord/MoonRecord) and the tide search
-// (which overwrites the date globals). Reads the observer globals.
-std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact,
-                                        double longitude, double latitude, double chartAzimuth);
+// The readout's texts for the moment jd seen from `observer`, in drawing
+// order with their panel positions ("日の出 06:50", "月の出 --", "満01:07",
+// "干 --", ...). Runs the rise/set searches (stored into SunRecord/MoonRecord)
+// and the tide search.
+std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
+                                        double chartAzimuth);
 
-// The same texts, one per line, for the selected moment and place: sets the
-// observer globals, computes the moment like the panel does and reads the
-// hour with five decimals as the view writes it.
-std::vector<std::string> ReadoutLines(double year, double month, double day, double hour,
-                                      double longitude, double latitude, double chartAzimuth);
+// The same texts, one per line, for the moment: computed like the panel does,
+// reading the hour with five decimals as the view writes it.
+std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 
 // "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1"
 std::string StatusLineText(JulianDay jd, double longitude, double latitude, int redrawCount);

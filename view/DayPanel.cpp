@@ -20,23 +20,16 @@ namespace {
 
 constexpr std::size_t kFormFieldChars = 9;
 
-double NoonOf(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, 135.0); }
+double NoonOf(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, kJstLongitude); }
 
-// Reads the form's date texts into the view's copy and the shared work date.
-void ReadFormDate(DayPanel& p) {
-  WorkYear = p.m_dYear = ReadFormNumber(p.m_strYear);
-  WorkMonth = p.m_dMonth = ReadFormNumber(p.m_strMonth);
-  WorkDay = p.m_dDay = ReadFormNumber(p.m_strDay);
-  WorkHour = p.m_dHour = ReadFormNumber(p.m_strHour);
-}
-
-// The list operations read the texts as whole numbers.
-void ReadFormDateWhole(DayPanel& p) {
+// The list operations read the texts as whole numbers; returns noon of that date.
+double ReadFormDateWhole(DayPanel& p) {
   auto whole = [](const std::string& s) { return static_cast<double>(std::atoi(s.substr(0, kFormFieldChars).c_str())); };
-  WorkYear = p.m_dYear = whole(p.m_strYear);
-  WorkMonth = p.m_dMonth = whole(p.m_strMonth);
-  WorkDay = p.m_dDay = whole(p.m_strDay);
-  WorkHour = p.m_dHour = whole(p.m_strHour);
+  p.m_dYear = whole(p.m_strYear);
+  p.m_dMonth = whole(p.m_strMonth);
+  p.m_dDay = whole(p.m_strDay);
+  p.m_dHour = whole(p.m_strHour);
+  return NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
 }
 
 struct TermDay {
@@ -73,7 +66,7 @@ const std::vector<TermDay>& TermDaysOfYear(double year) {
 // The current term and the days since its day: "%5s + %2.0f". From 1 to 9
 // January the term is found in the previous year's list.
 std::string CurrentTermText(const DayPanel& p) {
-  double year = WorkMonth == 1 && WorkDay < 10 ? p.m_dYear - 1 : p.m_dYear;
+  double year = p.m_dMonth == 1 && p.m_dDay < 10 ? p.m_dYear - 1 : p.m_dYear;
   const std::vector<TermDay>& terms = TermDaysOfYear(year);
   double jd = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
   std::string name;
@@ -158,13 +151,31 @@ void WriteFormDate(DayPanel& p, double year, double month, double day, double ho
   p.m_strHour = SjisFormat("%2.1f", hour);
 }
 
+Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Place& place, int calendarMode) {
+  Moment m;
+  m.year = ReadFormNumber(p.m_strYear);
+  m.month = ReadFormNumber(p.m_strMonth);
+  m.day = ReadFormNumber(p.m_strDay);
+  m.hour = ReadFormNumber(hourText);
+  m.place = place;
+  m.calendarMode = calendarMode;
+  return m;
+}
+
 void FillDayPanel(DayPanel& p, const std::string& databasePath) {
+  FillDayPanel(p, ReadFormMoment(p, p.m_strHour, PublishedPlace(), CalendarMode), databasePath);
+}
+
+void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath) {
   // The window calls these right after Qt's drawing: without this the sun and
   // moon searches below run several times slower.
   cpu::ClearUpperVectorState();
-  ReadFormDate(p);
-  p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(WorkYear));
-  p.m_strMonthName = MonthName(TruncToInt(WorkMonth));
+  p.m_dYear = at.year;
+  p.m_dMonth = at.month;
+  p.m_dDay = at.day;
+  p.m_dHour = at.hour;
+  p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(at.year));
+  p.m_strMonthName = MonthName(TruncToInt(at.month));
   p.m_strSolarTerm.clear();
   p.m_strSolarLongitude.clear();
   p.m_strPentadName.clear();
@@ -172,11 +183,9 @@ void FillDayPanel(DayPanel& p, const std::string& databasePath) {
 
   std::string term;
   double longitude = 0;
-  SolarTermOfDay(WorkYear, WorkMonth, WorkDay, term, longitude);
-  const double saved[4] = {WorkYear, WorkMonth, WorkDay, WorkHour};
+  SolarTermOfDay(at.year, at.month, at.day, term, longitude);
   if (term.empty()) term = CurrentTermText(p);
   p.m_strSolarTerm = term;
-  WorkYear = saved[0], WorkMonth = saved[1], WorkDay = saved[2], WorkHour = saved[3];
   p.m_strSolarLongitude = SjisFormat(" %4.1f度", longitude);
   const int rounded = RoundedLongitude(longitude);
 
@@ -187,13 +196,12 @@ void FillDayPanel(DayPanel& p, const std::string& databasePath) {
   FillPentad(p, rs, rounded);
   p.m_strEra = EraPanelText(EraForYear(db, p.m_dYear));
 
-  const double jd = NoonOf(WorkYear, WorkMonth, WorkDay);
-  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, 135.0);
+  const double jd = NoonOf(at.year, at.month, at.day);
   double s1 = 0, s2 = 0;
   SolsticeCycleStartDays(jd, s1, s2);
   p.m_strNineStar = SjisFormat("%9s ", NineStar(jd, s1, s2));
 
-  LunisolarResult lunar = LunisolarLookup(db, p.m_dYear, p.m_dMonth);
+  LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth);
   p.m_dLunarMonth = lunar.lunarMonth;
   p.m_dLunarDay = lunar.lunarDay;
   p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
@@ -219,7 +227,7 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath) {
   // left on the local date of the day's noon; it is taken from that noon here
   // rather than from the shared globals, so nothing run in between can move it.
   double year = 0, month = 0, day = 0, hour = 0, crossing = 0;
-  JulianDayToDate(p.m_dNoonJulianDay, year, month, day, hour, 135.0);
+  JulianDayToDate(p.m_dNoonJulianDay, year, month, day, hour, kJstLongitude);
   double degree = SunDegreeOfDay(year, month, day, crossing);
   int sinceSpring = DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay);
   for (std::string& item : SeasonalDays(degree, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
@@ -227,15 +235,13 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath) {
 }
 
 void FillPhaseList(DayPanel& p) {
-  ReadFormDateWhole(p);
-  int count = ListMoonPhases(NoonOf(WorkYear, WorkMonth, WorkDay), 366.0);
+  int count = ListMoonPhases(ReadFormDateWhole(p), 366.0);
   p.m_listPhases = EventItems(
       count, [](double angle) { return TruncToInt(angle / 90); }, MoonPhaseName);
 }
 
 void FillTermList(DayPanel& p) {
-  ReadFormDateWhole(p);
-  int count = ListSolarTerms(NoonOf(WorkYear, WorkMonth, WorkDay), 366.0);
+  int count = ListSolarTerms(ReadFormDateWhole(p), 366.0);
   p.m_listTerms = EventItems(
       count, [](double angle) { return TruncToInt((angle + 0.5) / 15); }, SolarTermName);
 }

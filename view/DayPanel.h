@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "astro/Moment.h"
+
 struct DayPanel {
   // The form's date texts as typed or written by the view ("%4.0f", "%2.0f",
   // "%2.0f", "%2.1f"); the computation reads them as the view does.
@@ -59,9 +61,17 @@ double ReadFormNumber(const std::string& text);
 // Writes the date texts as the view does: "%4.0f", "%2.0f", "%2.0f", "%2.1f".
 void WriteFormDate(DayPanel& panel, double year, double month, double day, double hour);
 
-// Fills the sixteen fields and the values for the observances from the date
-// texts. Opens the calendar database once; its engine error (CDaoException)
-// ends the fill, and the fields not yet written keep their previous texts.
+// The moment the form names: its year, month and day texts and `hourText`,
+// each read with ReadFormNumber, at `place` under `calendarMode`.
+Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const Place& place, int calendarMode);
+
+// Fills the sixteen fields and the values for the observances for the moment
+// (the view's copy m_dYear .. m_dHour takes its date). Opens the calendar
+// database once; its engine error (CDaoException) ends the fill, and the
+// fields not yet written keep their previous texts.
+void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath = "History.mdb");
+// The same for the moment of the form's texts, at the published place and
+// calendar rule.
 void FillDayPanel(DayPanel& panel, const std::string& databasePath = "History.mdb");
 // The selected-day list ("下段"), from the values FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);

@@ -15,16 +15,6 @@
 
 namespace {
 
-// The table's first days are Julian dates before 1582-10-15 whatever the
-// setting, so their Julian days are read under that rule.
-JulianDay RowStart(const KyuurekiRow& row) {
-  const int saved = CalendarMode;
-  CalendarMode = 0;
-  JulianDay jd = DateToJulianDay(row.year, row.month, row.day, 12.0, 135.0);
-  CalendarMode = saved;
-  return jd;
-}
-
 bool RowById(CDaoDatabase& db, int id, KyuurekiRow& row) {
   return QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]=%4d;", id), row);
 }
@@ -61,8 +51,8 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
     KyuurekiRow row, next;
     if (!RowById(db, first.id + k - 1, row) || !RowById(db, first.id + k, next))
       throw CDaoException(0, "暦表の月が途切れています。");
-    const JulianDay js = RowStart(row);
-    const int length = TruncToInt(RowStart(next) - js);
+    const JulianDay js = KyuurekiRowStart(row);
+    const int length = TruncToInt(KyuurekiRowStart(next) - js);
     if (k == 13 && row.lunarMonth != 12) {
       // No leap month: the thirteenth row is already next year's first month.
       for (int r = 0; r <= 30; ++r) grid[r][13].clear();
@@ -93,7 +83,7 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
   } else if (!RowById(db, row.id + 1, found)) {
     throw CDaoException(0, "暦表の月が途切れています。");
   }
-  for (int back = 0; back < 2 && RowStart(found) > j; ++back) {
+  for (int back = 0; back < 2 && KyuurekiRowStart(found) > j; ++back) {
     KyuurekiRow before;
     if (!RowById(db, found.id - 1, before)) break;
     found = before;
@@ -101,8 +91,8 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
   KyuurekiRow after;
   if (!RowById(db, found.id + 1, after)) throw CDaoException(0, "暦表の月が途切れています。");
   row = found;
-  start = RowStart(found);
-  nextStart = RowStart(after);
+  start = KyuurekiRowStart(found);
+  nextStart = KyuurekiRowStart(after);
 }
 
 void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {

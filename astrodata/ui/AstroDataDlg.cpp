@@ -163,7 +163,7 @@ void CAstroDataDlg::UpdateData(bool toMembers) {
 }
 
 AstroInput CAstroDataDlg::Input() const {
-  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude};
+  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude, m_nCalendarMode};
 }
 
 void CAstroDataDlg::RequestTable() {

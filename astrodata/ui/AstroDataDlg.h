@@ -88,6 +88,8 @@ class CAstroDataDlg : public QDialog {
   std::string m_strHour;
   std::string m_strLongitude;
   std::string m_strLatitude;
+  // The calendar rule the dates are read under: the main view's setting.
+  int m_nCalendarMode = 0;
 
   // The numbers of the last request, and the output texts made from them.
   AstroTable m_table;

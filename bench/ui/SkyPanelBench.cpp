@@ -10,16 +10,16 @@
 static void BM_DrawSkyPanel(benchmark::State& state) {
   QImage form(750, 520, QImage::Format_ARGB32_Premultiplied);
   SkyPanelInputs in;
-  in.year = 2000;
-  in.month = 1;
-  in.day = 1;
-  in.hour = 21.0;
+  in.at.year = 2000;
+  in.at.month = 1;
+  in.at.day = 1;
+  in.at.hour = 21.0;
   in.hourExact = "21.00000";
   in.showMansions = true;
   double minute = 0.0;
   for (auto _ : state) {
     // A new moment each time, as the clock moves the form on.
-    in.hour = 21.0 + minute / 60.0;
+    in.at.hour = 21.0 + minute / 60.0;
     minute += 1.0;
     QPainter painter(&form);
     painter.translate(0, 270);

@@ -184,7 +184,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
   DrawAllPolylines(painter, HorizontalGridLines());
   static ChartPolylines equatorial;
   ClearUpperVectorState();
-  EquatorialGridLines(jd, ObserverLatitude, ObserverLongitude, in.chartAzimuth, equatorial);
+  EquatorialGridLines(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, equatorial);
   painter.setPen(QPen(kBlue, 1));
   DrawAllPolylines(painter, equatorial);
 
@@ -197,7 +197,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
                                                   kBlue,   kGreen,   kBlack};
   BodyMark marks[kChartBodyCount];
   ClearUpperVectorState();
-  LayoutBodies(jd, in.chartAzimuth, marks);
+  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks);
   for (int i = 0; i < kChartBodyCount; ++i) {
     const BodyMark& m = marks[i];
     if (!m.visible) continue;
@@ -215,7 +215,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
   static SkyChartLayout layout;
   ClearUpperVectorState();
-  LayoutSkyChart(jd, ObserverLatitude, ObserverLongitude, in.chartAzimuth, in.showConstellations,
+  LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, in.showConstellations,
                  in.showMansions, layout);
   painter.save();
   const QPen black(kBlack, 1), red(kRed, 1);
@@ -242,10 +242,10 @@ void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.restore();
 }
 
-void DrawMoonPicture(QPainter& painter, double jd) {
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer) {
   painter.save();
   ClearUpperVectorState();
-  const double phase = MoonPhaseValue(jd);
+  const double phase = MoonPhaseValue(jd, observer);
   DrawOrbitSymbol(painter);
   DrawMoonPhase(painter, phase);
   painter.restore();
@@ -278,21 +278,19 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   painter.drawRect(Box(0, 0, 520, 300));
   painter.setBrush(Qt::NoBrush);
 
-  ObserverLongitude = in.longitude;
-  ObserverLatitude = in.latitude;
-  const double jd = DateToJulianDay(in.year, in.month, in.day, in.hour, ObserverLongitude);
-  WorkJulianDay = jd;
-  DrawTextAt(painter, 50, 520, StatusLineText(jd, ObserverLongitude, ObserverLatitude, PanelRedrawCount));
+  const Place& place = in.at.place;
+  const double jd = MomentJulianDay(in.at);
+  DrawTextAt(painter, 50, 520, StatusLineText(jd, place.longitude, place.latitude, PanelRedrawCount));
   ++PanelRedrawCount;
   DrawTextAt(painter, 50, 540, ClockLineText());
 
   DrawGridAndBodies(painter, jd, in);
   DrawSkyChart(painter, jd, in);
-  DrawMoonPicture(painter, jd);
+  DrawMoonPicture(painter, jd, place);
 
   painter.setPen(kBlack);
   ClearUpperVectorState();
-  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, in.longitude, in.latitude, in.chartAzimuth))
+  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, place, in.chartAzimuth))
     DrawTextAt(painter, t.x, t.y, t.text);
   painter.restore();
 }

@@ -5,21 +5,17 @@
 
 #include <string>
 
+#include "astro/Moment.h"
+
 class QPainter;
 
 // What the panel reads from the view on each refresh.
 struct SkyPanelInputs {
-  // The selected date and hour (the view's WorkYear .. WorkHour).
-  double year = 2000.0;
-  double month = 1.0;
-  double day = 1.0;
-  double hour = 0.0;
+  // The selected moment and the observer's place.
+  Moment at;
   // The hour text the view keeps with five decimals ("%2.5f"); the readout's
   // "時刻" is read from it.
   std::string hourExact;
-  // Observer place, degrees east and north.
-  double longitude = 139.7;
-  double latitude = 35.6;
   // The azimuth the chart faces: south 0, west 90, north 180, east -90.
   double chartAzimuth = 0.0;
   bool showConstellations = true;
@@ -30,14 +26,13 @@ struct SkyPanelInputs {
 // DrawSkyPanel call.
 extern int PanelRedrawCount;
 
-// The whole panel for one refresh. Sets ObserverLongitude/ObserverLatitude
-// and WorkJulianDay, stores the day's rise and set times in SunRecord and
-// MoonRecord, and leaves the tide search's values in the date globals.
+// The whole panel for one refresh. Stores the day's rise and set times in
+// SunRecord and MoonRecord.
 void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
 
 // The parts DrawSkyPanel runs, in this order, for the moment jd.
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
-void DrawMoonPicture(QPainter& painter, double jd);
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer);
 // The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
 void DrawMoonPhase(QPainter& painter, double phase);

@@ -20,11 +20,7 @@ class Lunisolar : public ::testing::Test {
 
   // The day panel's lookup of y-m-d with the view's year and month as anchor.
   LunisolarResult DayPanel(double y, double m, double d) {
-    WorkYear = y;
-    WorkMonth = m;
-    WorkDay = d;
-    WorkHour = 0.0;
-    return LunisolarLookup(m_db, y, m);
+    return LunisolarLookup(m_db, y, m, d, y, m);
   }
   std::string DayPanelText(double y, double m, double d) {
     LunisolarResult r = DayPanel(y, m, d);
@@ -51,11 +47,8 @@ TEST_F(Lunisolar, DayPanelDates) {
   for (const auto& c : cases) EXPECT_EQ(DayPanelText(c.y, c.m, c.d), c.text) << c.y << "-" << c.m << "-" << c.d;
 }
 
-TEST_F(Lunisolar, DayPanelNormalisesTheWorkDate) {
+TEST_F(Lunisolar, DayPanelNormalisesTheDate) {
   LunisolarResult r = DayPanel(2033, 1, 32);  // carries into February
-  EXPECT_EQ(WorkMonth, 2.0);
-  EXPECT_EQ(WorkDay, 1.0);
-  EXPECT_EQ(WorkHour, 12.0);
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.lunarDay, 2.0);
   EXPECT_EQ(r.noonJulianDay, DateToJulianDay(2033, 2, 1, 12.0, 135.0));
@@ -74,10 +67,8 @@ TEST_F(Lunisolar, DatesTheTableCannotPlaceAreEmpty) {
     EXPECT_EQ(LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay), "");
   }
   // The anchor a month before the target: the month calendar's grey days.
-  WorkYear = 2017, WorkMonth = 7, WorkDay = 10;
-  EXPECT_EQ(LunisolarLookup(m_db, 2017, 6).lunarDay, 17.0);
-  WorkYear = 2017, WorkMonth = 12, WorkDay = 31;
-  EXPECT_FALSE(LunisolarLookup(m_db, 2017, 6).found);
+  EXPECT_EQ(LunisolarLookup(m_db, 2017, 7, 10, 2017, 6).lunarDay, 17.0);
+  EXPECT_FALSE(LunisolarLookup(m_db, 2017, 12, 31, 2017, 6).found);
 }
 
 // The day panel reads row dates under the calendar setting, the year list

@@ -204,13 +204,20 @@ TEST(Precession, MansionStarsComeToTheirPlace) {
   EXPECT_NEAR(ra, 359.9999, 1e-9);
 }
 
+// A moment at a place, under the default calendar rule.
+Moment At(double year, double month, double day, double hour, double longitude, double latitude) {
+  Moment m;
+  m.year = year, m.month = month, m.day = day, m.hour = hour;
+  m.place = {latitude, longitude};
+  return m;
+}
+
 TEST(MoonPhase, NewAndFullMoon) {
-  ObserverLatitude = 35.68;
-  ObserverLongitude = 139.77;
-  const double atNew = MoonPhaseValue(2451550.26);  // 2000-01-06 18:14 UT
+  const Place tokyo{35.68, 139.77};
+  const double atNew = MoonPhaseValue(2451550.26, tokyo);  // 2000-01-06 18:14 UT
   EXPECT_TRUE(atNew < 2.0 || atNew > 358.0) << atNew;
-  EXPECT_NEAR(MoonPhaseValue(2451564.69), 180.0, 2.0);  // 2000-01-21 04:40 UT
-  const double nan = MoonPhaseValue(NAN);
+  EXPECT_NEAR(MoonPhaseValue(2451564.69, tokyo), 180.0, 2.0);  // 2000-01-21 04:40 UT
+  const double nan = MoonPhaseValue(NAN, tokyo);
   MoonShape shapes[kMaxMoonShapes];
   EXPECT_EQ(MoonPictureShapes(nan, shapes), 1);  // only the outline
 }
@@ -220,20 +227,18 @@ TEST(Readout, TokyoOnNewYearsDay2000) {
       "日の出 06:50", "日の入 16:37", "月の出 01:37", "月の入 13:06", "時刻 21:00:00",
       "東経 139.8",   "北緯 35.7",    "方位角   0",   "東京湾潮汐",   "満01:07",
       "満13:21",      "干07:07",      "干20:34"};
-  EXPECT_EQ(ReadoutLines(2000, 1, 1, 21.0, 139.77, 35.68, 0.0), expected);
+  EXPECT_EQ(ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), 0.0), expected);
 }
 
 TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
-  const std::vector<std::string> lines = ReadoutLines(2000, 1, 28, 12.0, 139.77, 35.68, 0.0);
+  const std::vector<std::string> lines = ReadoutLines(At(2000, 1, 28, 12.0, 139.77, 35.68), 0.0);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[2], "月の出 --");
   EXPECT_EQ(lines[3], "月の入 11:06");
   EXPECT_NE(lines[0].find(':'), std::string::npos);
 
-  ObserverLatitude = 35.0;
-  ObserverLongitude = 135.0;
   const JulianDay jd = DateToJulianDay(2000, 1, 1, 21.99999, 135.0);
-  const std::vector<ReadoutText> texts = ComputeReadout(jd, "21.99999", 135.0, 35.0, 0.0);
+  const std::vector<ReadoutText> texts = ComputeReadout(jd, "21.99999", Place{35.0, 135.0}, 0.0);
   EXPECT_EQ(texts[4].text, "時刻 21:59:60");  // rounded, no carry
   EXPECT_EQ(texts[5].text, "東経 135.0");
   EXPECT_EQ(texts[6].text, "北緯 35.0");
@@ -244,7 +249,7 @@ TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
 
 TEST(Readout, GarbageInputsStillGiveTexts) {
   for (double v : {double(NAN), 1e300, -1e300}) {
-    const std::vector<std::string> lines = ReadoutLines(v, 1, 1, v, v, v, v);
+    const std::vector<std::string> lines = ReadoutLines(At(v, 1, 1, v, v, v), v);
     EXPECT_EQ(lines.size(), 13u);
   }
 }
@@ -266,7 +271,7 @@ TEST(Readout, CliDayPrintsTheReadout) {
   EXPECT_EQ(run.status, 0) << testsupport::Describe(run);
   ASSERT_GE(lines.size(), 13u);
   const std::vector<std::string> tail(lines.end() - 13, lines.end());
-  EXPECT_EQ(tail, ReadoutLines(2000, 1, 1, 21.0, 139.77, 35.68, 0.0));
+  EXPECT_EQ(tail, ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), 0.0));
   EXPECT_EQ(tail[0], "日の出 06:50");
   EXPECT_EQ(tail[12], "干20:34");
 }
@@ -379,13 +384,12 @@ namespace {
 // At midnight the sun is under the northern horizon: behind a chart facing
 // south, below the horizon line of one facing north.
 TEST(SkyChart, BodiesBehindAreLeftOutAndBelowTheHorizonDrawnLow) {
-  ObserverLatitude = 35.6;
-  ObserverLongitude = 139.7;
+  const Place tokyo{35.6, 139.7};
   const JulianDay midnight = DateToJulianDay(2000, 1, 1, 0.0, 139.7);
   BodyMark marks[kChartBodyCount];
-  LayoutBodies(midnight, 0.0, marks);
+  LayoutBodies(midnight, tokyo, 0.0, marks);
   EXPECT_FALSE(marks[3].visible);
-  LayoutBodies(midnight, 180.0, marks);
+  LayoutBodies(midnight, tokyo, 180.0, marks);
   ASSERT_TRUE(marks[3].visible);
   EXPECT_GT(marks[3].y, 230.0);
   EXPECT_NEAR(marks[3].halfSize, 20 * SunRecord.semiDiameter, 1e-12);

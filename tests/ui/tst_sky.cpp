@@ -90,10 +90,10 @@ class TestSky : public QObject {
 
   void panelFrameCounterAndReadout() {
     SkyPanelInputs in;
-    in.year = 2000;
-    in.month = 1;
-    in.day = 1;
-    in.hour = 21.0;
+    in.at.year = 2000;
+    in.at.month = 1;
+    in.at.day = 1;
+    in.at.hour = 21.0;
     in.hourExact = "21.00000";
     QImage image = Blank(1100, 600);
     const int before = PanelRedrawCount;
@@ -137,16 +137,14 @@ class TestSky : public QObject {
     QFETCH(int, index);
     QFETCH(QRgb, colour);
     SkyPanelInputs in;
-    ObserverLatitude = in.latitude;
-    ObserverLongitude = in.longitude;
-    const double jd = DateToJulianDay(2000, 2, 4, 15.0, in.longitude);
+    const double jd = DateToJulianDay(2000, 2, 4, 15.0, in.at.place.longitude);
     QImage image = Blank(520, 300);
     {
       QPainter painter(&image);
       DrawGridAndBodies(painter, jd, in);
     }
     BodyMark marks[kChartBodyCount];
-    LayoutBodies(jd, in.chartAzimuth, marks);
+    LayoutBodies(jd, in.at.place, in.chartAzimuth, marks);
     const BodyMark& m = marks[index];
     QVERIFY(m.visible);
     QCOMPARE(image.pixel(TruncToPixel(m.x), TruncToPixel(m.y)), colour);
@@ -159,16 +157,14 @@ class TestSky : public QObject {
   void starColours() {
     SkyPanelInputs in;
     in.showConstellations = false;
-    ObserverLatitude = in.latitude;
-    ObserverLongitude = in.longitude;
-    const double jd = DateToJulianDay(2000, 1, 1, 21.0, in.longitude);
+    const double jd = DateToJulianDay(2000, 1, 1, 21.0, in.at.place.longitude);
     QImage image = Blank(520, 460);
     {
       QPainter painter(&image);
       DrawSkyChart(painter, jd, in);
     }
     SkyChartLayout layout;
-    LayoutSkyChart(jd, in.latitude, in.longitude, in.chartAzimuth, false, false, layout);
+    LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, false, false, layout);
     const QRgb byCode[8] = {0,
                             qRgb(0, 0, 255),
                             qRgb(255, 0, 0),
@@ -203,10 +199,10 @@ class TestSky : public QObject {
     QImage image = Blank(600, 600);
     for (double v : {qQNaN(), 1e300, -1e9}) {
       SkyPanelInputs in;
-      in.year = v;
-      in.hour = v;
-      in.longitude = v;
-      in.latitude = v;
+      in.at.year = v;
+      in.at.hour = v;
+      in.at.place.longitude = v;
+      in.at.place.latitude = v;
       in.chartAzimuth = v;
       in.hourExact = "abc";
       QPainter painter(&image);

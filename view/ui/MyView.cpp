@@ -37,7 +37,6 @@ namespace {
 
 constexpr int kDu = kPixelsPerDialogUnit;
 constexpr int kTimerPeriodMs = 60000;
-constexpr double kJst = 135.0;
 // 30 minutes in days: a typed moment this close to the present follows the clock.
 constexpr double kFollowClockDays = 0.020833333333333332;
 
@@ -287,21 +286,19 @@ void CMyView::WriteDateTextsWithHour(double year, double month, double day, doub
   m_strHourExact = text::SjisFormat("%2.5f", hour);
 }
 
-void CMyView::ReadFormIntoWorkDate(const std::string& hourText) {
-  WorkYear = m_dYear = ReadFormNumber(m_strYear);
-  WorkMonth = m_dMonth = ReadFormNumber(m_strMonth);
-  WorkDay = m_dDay = ReadFormNumber(m_strDay);
-  WorkHour = m_dHour = ReadFormNumber(hourText);
+Moment CMyView::ReadFormMoment(const std::string& hourText) {
+  const Moment at = ::ReadFormMoment(*this, hourText, Place{m_dLatitude, m_dLongitude}, SettingsDlg.m_nCalendarMode);
+  m_dYear = at.year;
+  m_dMonth = at.month;
+  m_dDay = at.day;
+  m_dHour = at.hour;
+  return at;
 }
 
 void CMyView::OnInitialUpdate() { ResetToNow(); }
 
 void CMyView::TakeClockAsSelected() {
-  ReadClock(WorkYear, WorkMonth, WorkDay, WorkHour);
-  m_dYear = WorkYear;
-  m_dMonth = WorkMonth;
-  m_dDay = WorkDay;
-  m_dHour = WorkHour;
+  ReadClock(m_dYear, m_dMonth, m_dDay, m_dHour);
   WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
 }
 
@@ -322,8 +319,10 @@ void CMyView::LoadSettings() {
 }
 
 void CMyView::PublishCalendarSettings() {
-  CalendarMode = SettingsDlg.m_nCalendarMode;
+  // The calendar rule holds from here on, before the next refresh.
+  PublishMoment(ReadFormMoment(m_strHourExact));
   m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
+  m_pAstroDataDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
   m_pYearListDlg->m_nSignDisplay = SettingsDlg.m_nSignDisplay;
 }
 
@@ -353,12 +352,12 @@ void CMyView::OnPaint() {
 void CMyView::SyncHourToClock() {
   double y, m, d, h;
   ReadClock(y, m, d, h);
-  const double jdNow = DateToJulianDay(y, m, d, h, ObserverLongitude);
   UpdateData(true);
-  ReadFormIntoWorkDate(m_strHour);
-  const double jdForm = DateToJulianDay(WorkYear, WorkMonth, WorkDay, WorkHour, ObserverLongitude);
-  if (std::fabs(jdNow - jdForm) < kFollowClockDays) {
-    m_dHour = WorkHour = h;
+  const Moment typed = ReadFormMoment(m_strHour);
+  Moment now = typed;
+  now.year = y, now.month = m, now.day = d, now.hour = h;
+  if (std::fabs(MomentJulianDay(now) - MomentJulianDay(typed)) < kFollowClockDays) {
+    m_dHour = h;
     m_strHour = text::SjisFormat("%2.5f", h);
   }
   m_strHourExact = m_strHour;
@@ -367,6 +366,8 @@ void CMyView::SyncHourToClock() {
 
 void CMyView::RefreshPanel() {
   UpdateData(true);
+  // The day's computations read the calendar rule from here on.
+  PublishMoment(ReadFormMoment(m_strHour));
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
@@ -386,7 +387,7 @@ void CMyView::FillDayPanel() {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this);
+    ::FillDayPanel(*this, ReadFormMoment(m_strHour));
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -432,9 +433,9 @@ void CMyView::FillTermList() {
 
 void CMyView::DrawSurfaces() {
   UpdateData(true);
-  ReadFormIntoWorkDate(m_strHourExact);
-  ObserverLongitude = m_dLongitude;
-  ObserverLatitude = m_dLatitude;
+  // The one place the view writes the shared moment for the drawings.
+  const Moment at = ReadFormMoment(m_strHourExact);
+  PublishMoment(at);
   m_pYearListDlg->m_strYear = m_strYear;
   m_pYearListDlg->m_strMonth = m_strMonth;
   m_pYearListDlg->m_strDay = m_strDay;
@@ -449,7 +450,7 @@ void CMyView::DrawSurfaces() {
   QPainter painter(&m_imgSurface);
   painter.setFont(AlmanacFont(12));
   painter.translate(kSkyPanelAnchorX, kSkyPanelAnchorY);
-  DrawSkyPanel(painter);
+  DrawSkyPanel(painter, at);
   painter.resetTransform();
   painter.setClipRect(kMonthCalendarX, kMonthCalendarY, kMonthCalendarWidth, kMonthCalendarHeight);
   painter.translate(kMonthCalendarX, kMonthCalendarY);
@@ -462,15 +463,10 @@ void CMyView::DrawSurfaces() {
   if (!m_strDrawError.empty()) ReportError(QString::fromStdString(m_strDrawError));
 }
 
-void CMyView::DrawSkyPanel(QPainter& painter) {
+void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   SkyPanelInputs in;
-  in.year = WorkYear;
-  in.month = WorkMonth;
-  in.day = WorkDay;
-  in.hour = WorkHour;
+  in.at = at;
   in.hourExact = m_strHourExact;
-  in.longitude = m_dLongitude;
-  in.latitude = m_dLatitude;
   in.chartAzimuth = ChartAzimuth;
   in.showConstellations = ShowConstellations == 1;
   in.showMansions = ShowMansions == 1;
@@ -529,9 +525,10 @@ int CMyView::StepDateField(std::string& field, double& value, int delta) {
   if (delta == +1) value -= 1;
   field = text::SjisFormat("%4d", ClampToInt(value));
   UpdateData(false);
-  const double jd = DateToJulianDay(m_dYear, m_dMonth, m_dDay, 12.0, kJst);
-  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, kJst);
-  WriteDateTexts(WorkYear, WorkMonth, WorkDay);
+  const double jd = DateToJulianDay(m_dYear, m_dMonth, m_dDay, 12.0, kJstLongitude);
+  double y = 0, m = 0, d = 0, h = 0;
+  JulianDayToDate(jd, y, m, d, h, kJstLongitude);
+  WriteDateTexts(y, m, d);
   UpdateData(false);
   SyncHourToClock();
   RefreshPanel();
@@ -551,8 +548,9 @@ void CMyView::mousePressEvent(QMouseEvent* event) {
 void CMyView::OnLButtonDown(QPoint point) {
   JulianDay jd = 0;
   if (!monthcal::HitTest(point.x(), point.y(), m_dFirstCellJulianDay, jd)) return;
-  JulianDayToDate(jd, WorkYear, WorkMonth, WorkDay, WorkHour, kJst);
-  WriteDateTextsWithHour(WorkYear, WorkMonth, WorkDay, WorkHour);
+  double y = 0, m = 0, d = 0, h = 0;
+  JulianDayToDate(jd, y, m, d, h, kJstLongitude);
+  WriteDateTextsWithHour(y, m, d, h);
   UpdateData(false);
   SyncHourToClock();
   RefreshPanel();

@@ -80,7 +80,7 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   void FillSeasonalDays();
 
   // The drawings, into the form's image.
-  void DrawSkyPanel(QPainter& painter);
+  void DrawSkyPanel(QPainter& painter, const Moment& at);
   void DrawMonthCalendar(QPainter& painter);
 
   // Settings: reads the file into SettingsDlg and the view's place.
@@ -159,9 +159,10 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   void WriteDateTextsWithHour(double year, double month, double day, double hour);
   // The computer's clock becomes the selected date and time, texts included.
   void TakeClockAsSelected();
-  // The form's date and the given hour text into the view's copy and WorkYear ...
-  void ReadFormIntoWorkDate(const std::string& hourText);
-  // CalendarMode and the year list's copies follow SettingsDlg.
+  // The moment of the form's date and the given hour text, at the view's
+  // place under the calendar setting; the view's copy m_dYear .. follows it.
+  Moment ReadFormMoment(const std::string& hourText);
+  // The shared moment and the dialogs' copies of the settings follow SettingsDlg.
   void PublishCalendarSettings();
   int StepDateField(std::string& field, double& value, int delta);
 
