@@ -13,12 +13,14 @@ namespace {
 
 const char* const kDatabase = "History.mdb";
 
+fs::path CurrentDirectory() {
+  std::error_code ec;
+  fs::path p = fs::current_path(ec);
+  return ec ? fs::path("/") : p;
+}
+
 fs::path& StartDirectory() {
-  static fs::path start = [] {
-    std::error_code ec;
-    fs::path p = fs::current_path(ec);
-    return ec ? fs::path("/") : p;
-  }();
+  static fs::path start = CurrentDirectory();
   return start;
 }
 
@@ -66,7 +68,9 @@ std::vector<std::string> DatabaseSources(const std::string& exePath) {
 
 Choice Enter(const std::string& explicitDir, const std::string& exePath) {
   Choice c;
-  const fs::path start = StartDirectory();
+  // The directory the user started in is the one current when the choice is
+  // made (once, at start-up), whatever ran before in the process.
+  const fs::path start = StartDirectory() = CurrentDirectory();
   std::error_code ec;
   fs::path target;
   if (!explicitDir.empty()) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "astro/astro.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ struct Expected {
 };
 
 TEST(ListSolarTerms, Year2000) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   ASSERT_EQ(ListSolarTerms(Jd2000Noon(), 366), 24);
   EXPECT_EQ(TermCount, 24);
   const Expected cases[] = {
@@ -51,7 +52,7 @@ TEST(ListSolarTerms, Year2000) {
 }
 
 TEST(ListMoonPhases, Year2000) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   ASSERT_EQ(ListMoonPhases(Jd2000Noon(), 366), 49);
   EXPECT_EQ(PhaseCount, 49);
   const Expected cases[] = {
@@ -73,7 +74,7 @@ TEST(ListMoonPhases, Year2000) {
 }
 
 TEST(ListEvents, StartFromFirstOfJanuaryWhateverTheDay) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   ListSolarTerms(DateToJulianDay(2000, 7, 15, 12.0, 135.0), 366);
   EXPECT_EQ(TermCount, 24);
   EXPECT_EQ(ClockOf(EventJulianDays[0]).month, 1);
@@ -82,7 +83,7 @@ TEST(ListEvents, StartFromFirstOfJanuaryWhateverTheDay) {
 // The event arrays hold 60 entries: a longer span stops there, and spans that
 // are no number walk no day.
 TEST(ListEvents, StopAtSixtyEntries) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   const double spans[] = {800.0, 5000.0, 1e300, INFINITY};
   for (double n : spans) {
     EXPECT_EQ(ListMoonPhases(Jd2000Noon(), n), kEventCapacity) << n;
@@ -98,7 +99,7 @@ TEST(ListEvents, StopAtSixtyEntries) {
 }
 
 TEST(BuildSolarTermTable, RecordsCarryDateNameAndMoment) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   ASSERT_EQ(BuildSolarTermTable(2000, 430), 29);
   const CalendarEvent& e = SolarTermTable[5];
   EXPECT_STREQ(e.name, "春分");
@@ -117,7 +118,7 @@ TEST(BuildSolarTermTable, RecordsCarryDateNameAndMoment) {
 }
 
 TEST(SolarTermOfDay, NamesOnlyTheDayTheTermBegins) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   std::string name;
   double longitude = 0.0;
   SolarTermOfDay(2000, 3, 20, name, longitude);
@@ -148,7 +149,7 @@ TEST(TermSearches, LeaveThePublishedMomentAlone) {
 }
 
 TEST(DaysSinceSpringBegins, CountsFromRisshun) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   const struct {
     int month, day, expected;
   } cases[] = {{2, 4, 0}, {2, 3, -1}, {2, 5, 1}, {5, 1, 87}, {12, 31, 331}};
@@ -157,7 +158,7 @@ TEST(DaysSinceSpringBegins, CountsFromRisshun) {
 }
 
 TEST(SunDegreeOfDay, WholeDegreesAndTheDaysWithoutOne) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   int missing = 0;
   double previous = -1.0;
   for (int d = 1; d <= 366; ++d) {
@@ -183,7 +184,7 @@ TEST(SunDegreeOfDay, WholeDegreesAndTheDaysWithoutOne) {
 }
 
 TEST(RecentNewMoons, FindsTheNewMoonsOfTheLastFortyDays) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   double first = 0, second = 0;
   RecentNewMoons(DateToJulianDay(2000, 2, 10, 12.0, 135.0), first, second);
   const Clock a = ClockOf(first), b = ClockOf(second);
@@ -197,8 +198,7 @@ TEST(RecentNewMoons, FindsTheNewMoonsOfTheLastFortyDays) {
 }
 
 TEST(SolsticeCycleStartDays, CycleDaysNearTheSolstices) {
-  CalendarMode = 0;
-  ObserverLongitude = 135.0;
+  const testsupport::PublishedMoment rule;
   double first = 0, second = 0;
   SolsticeCycleStartDays(DateToJulianDay(2000, 3, 1, 12.0, 135.0), first, second);
   ASSERT_GT(first, 0.0);

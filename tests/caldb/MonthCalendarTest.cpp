@@ -13,6 +13,7 @@
 #include "core/Text.h"
 #include "signs/Signs.h"
 
+#include "tests/support/PublishedMoment.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -21,11 +22,9 @@ using namespace monthcal;
 
 class MonthCalendarTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string db = OMBREL_DB_PATH;
-    ASSERT_EQ(chdir(db.substr(0, db.rfind('/')).c_str()), 0);
-    CalendarMode = 0;
-  }
+  void SetUp() override { ASSERT_TRUE(m_cwd.Entered()); }
+  testsupport::WorkingDirectory m_cwd{testsupport::DatabaseDir()};
+  testsupport::PublishedMoment m_moment{0};
 };
 
 JulianDay Noon(double y, double m, double d) { return DateToJulianDay(y, m, d, 12.0, 135.0); }
@@ -110,10 +109,9 @@ TEST_F(MonthCalendarTest, TitleNamesTheCalendarInForce) {
                {0, 1583, 1, "1583年  1月(グレゴリオ暦)"}, {1, 1500, 3, "1500年  3月(グレゴリオ暦)"},
                {0, -660, 2, "-660年  2月(ユリウス暦)"}};
   for (const Case& c : cases) {
-    CalendarMode = c.mode;
+    const testsupport::PublishedMoment rule(c.mode);
     EXPECT_EQ(BuildMonthCalendar(c.year, c.month, 1, 0).title, c.title);
   }
-  CalendarMode = 0;
   // October 1582 under the Julian rule: 4 October is followed by 15 October.
   MonthCalendarModel oct = BuildMonthCalendar(1582, 10, 4, 0);
   const MonthCalendarCell* fourth = CellOf(oct, Noon(1582, 10, 4));
@@ -149,8 +147,10 @@ TEST_F(MonthCalendarTest, SignsFromTheDatabase) {
   }
 }
 
-TEST_F(MonthCalendarTest, WorkDateIsPutBack) {
-  WorkYear = 1999, WorkMonth = 7, WorkDay = 4, WorkHour = 5.5;
+TEST_F(MonthCalendarTest, PublishedDateIsLeftAlone) {
+  Moment m;
+  m.year = 1999, m.month = 7, m.day = 4, m.hour = 5.5;
+  PublishMoment(m);
   BuildMonthCalendar(2033, 12, 1, 1);
   EXPECT_EQ(WorkYear + WorkMonth + WorkDay + WorkHour, 1999 + 7 + 4 + 5.5);
 }
@@ -172,7 +172,8 @@ TEST_F(MonthCalendarTest, AbsurdDatesDrawNoCells) {
 
 TEST_F(MonthCalendarTest, MissingDatabaseKeepsTheDayNumbers) {
   testsupport::ScratchDir dir("monthcal_nodb");
-  ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+  const testsupport::WorkingDirectory inside(dir.Path());
+  ASSERT_TRUE(inside.Entered());
   MonthCalendarModel m = BuildMonthCalendar(2033, 12, 1, 1);
   EXPECT_FALSE(m.error.empty());
   ASSERT_EQ(m.cells.size(), 42u);

@@ -100,6 +100,30 @@ struct Invocation {
 
 constexpr std::chrono::milliseconds kRunLimit = std::chrono::seconds(30);
 
+// Runs the scope in another working directory and returns to the one it
+// came from, so no test leaves the process in a directory that a later test
+// (in any order) may find removed.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& path) : m_previous(fs::current_path()) {
+    m_entered = ::chdir(path.c_str()) == 0;
+  }
+  ~WorkingDirectory() {
+    std::error_code ec;
+    fs::current_path(m_previous, ec);
+  }
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+  bool Entered() const { return m_entered; }
+
+ private:
+  fs::path m_previous;
+  bool m_entered = false;
+};
+
+// The directory of the built calendar database.
+inline std::string DatabaseDir() { return fs::path(OMBREL_DB_PATH).parent_path().string(); }
+
 namespace detail {
 
 struct Running {

@@ -12,6 +12,7 @@
 #include "astro/Globals.h"
 #include "astro/TimeScales.h"
 #include "core/Text.h"
+#include "tests/support/PublishedMoment.h"
 #include "tests/support/TestSupport.h"
 #include "yearlist/YearList.h"
 
@@ -19,17 +20,13 @@ namespace {
 
 using testsupport::ReadFile;
 
-std::string DatabaseDir() {
-  std::string db = OMBREL_DB_PATH;
-  return db.substr(0, db.rfind('/'));
-}
+using testsupport::DatabaseDir;
 
 class YearListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
-    CalendarMode = 0;
-  }
+  void SetUp() override { ASSERT_TRUE(m_cwd.Entered()); }
+  testsupport::WorkingDirectory m_cwd{DatabaseDir()};
+  testsupport::PublishedMoment m_moment{0};
 };
 
 YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
@@ -120,7 +117,7 @@ TEST(YearListMarkers, PhasesAndMajorTerms) {
 }
 
 TEST(YearListItems, NameDateAndClockTime) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   struct Case {
     double y, m, d, hour;
     double angle;
@@ -182,8 +179,8 @@ TEST_F(YearListTest, TypedTextsNeverReachTheQueries) {
 
 TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   const testsupport::ScratchDir scratch("ombrel-yearlist");
-  const std::string dir = scratch.Path();
-  ASSERT_EQ(chdir(dir.c_str()), 0);
+  const testsupport::WorkingDirectory inside(scratch.Path());
+  ASSERT_TRUE(inside.Entered());
   YearListState s;
   s.m_strYear = "2033";
   s.m_strMonth = "1";
@@ -193,7 +190,6 @@ TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   EXPECT_FALSE(error.empty());
   struct stat st {};
   EXPECT_NE(stat("History.mdb", &st), 0) << "no database file may be created";
-  ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
 }
 
 TEST(YearListFile, WrittenWholeOrNotAtAll) {
@@ -234,7 +230,8 @@ TEST(YearListTyped, AtoiAndAtofWithoutOverflow) {
 }
 
 TEST(YearListCli, WritesTheWindowsFile) {
-  ASSERT_EQ(chdir(DatabaseDir().c_str()), 0);
+  const testsupport::WorkingDirectory cwd(DatabaseDir());
+  ASSERT_TRUE(cwd.Entered());
   const testsupport::ScratchDir scratch("ombrel-yearlist");
   const std::string dir = scratch.Path();
   const std::string out = dir + "/y.csv";
