@@ -21,6 +21,8 @@
 CMyApp::CMyApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Ombrel"));
   setApplicationVersion(QStringLiteral(OMBREL_VERSION));
+  // Lets the desktop match the window to its menu entry and icon.
+  setDesktopFileName(QStringLiteral(OMBREL_APP_ID));
   setWindowIcon(AppIcon());
 }
 

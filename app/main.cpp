@@ -1,6 +1,7 @@
 // ombrel: the almanac's window.
 //   ombrel [--workdir DIR]
 //   ombrel --render FILE [--date YYYY-MM-DD] [--hour H] [--workdir DIR]
+//   ombrel --help | --version
 // --render draws the main window for that moment into a PNG without showing
 // it and exits: 0 done, 1 the file could not be written (or the database
 // failed), 2 a bad argument.
@@ -16,6 +17,34 @@ namespace {
 
 constexpr const char* kUsage = "usage: ombrel [--workdir DIR] [--render FILE [--date YYYY-MM-DD] [--hour H]]\n";
 
+// The whole help; the manual page is made from it at build time.
+constexpr const char* kHelp =
+    "Usage: ombrel [--workdir DIR]\n"
+    "  or:  ombrel --render FILE [--date YYYY-MM-DD] [--hour H] [--workdir DIR]\n"
+    "\n"
+    "The Japanese almanac's window: for a date, time and place it shows the\n"
+    "Western and era dates, the lunisolar date, the cyclical signs, solar terms,\n"
+    "pentads, moon age, the selected and seasonal days, your anniversaries, a\n"
+    "chart of the sky, the moon's phase, rise and set times, the tides of Tokyo\n"
+    "Bay and a month calendar. It opens at the present moment.\n"
+    "\n"
+    "Options:\n"
+    "  --workdir DIR      the directory holding History.mdb, ombrel.dat and\n"
+    "                     kinenbi.dat (default: the current directory if it holds\n"
+    "                     History.mdb, else $XDG_DATA_HOME/ombrel or\n"
+    "                     ~/.local/share/ombrel, made on first use with a copy of\n"
+    "                     the installed database)\n"
+    "  --render FILE      draw the main window into the PNG file FILE without\n"
+    "                     showing it, then exit (no display needed)\n"
+    "  --date YYYY-MM-DD  with --render: the date to draw (default today)\n"
+    "  --hour H           with --render: the hour to draw, 0 to below 24 (default\n"
+    "                     the present hour)\n"
+    "  --help, -h         show this text\n"
+    "  --version          show the version\n"
+    "Qt's own options (-platform, -style ...) are passed on to Qt.\n"
+    "\n"
+    "Exit status: 0 success, 1 failure while working, 2 usage error.\n";
+
 int Usage(const char* message) {
   std::fprintf(stderr, "ombrel: %s\n%s", message, kUsage);
   return 2;
@@ -27,13 +56,17 @@ struct Arguments {
   RenderRequest request;
 };
 
-// Returns 0 when the arguments were understood, -1 after the help text, else
-// the exit status.
+// Returns 0 when the arguments were understood, -1 after the help or version
+// text, else the exit status.
 int ParseArguments(int argc, char** argv, Arguments& out) {
   for (int i = 1; i < argc; ++i) {
     const std::string name = argv[i];
     if (name == "--help" || name == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(kHelp, stdout);
+      return -1;
+    }
+    if (name == "--version") {
+      std::printf("ombrel %s\n", OMBREL_VERSION);
       return -1;
     }
     const bool known = name == "--workdir" || name == "--render" || name == "--date" || name == "--hour";

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, skipping those already present.
+# With the argument "package", also the tools that check the Debian package.
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-base-dev-tools libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic xvfb dpkg-dev file)
+# The manual pages are made with python3; the tests read them with man.
+pkgs+=(python3 man-db)
+if [ "${1:-}" = package ]; then
+  pkgs+=(lintian appstream desktop-file-utils)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
