@@ -46,19 +46,19 @@ _ombrel_cli_global_part() {
     done
 }
 
-# The argument an option takes according to the help: the word after it
-# ("--output FILE", "--layout lunisolar|western"), or nothing for a flag.
+# The argument an option takes according to the help: the word one blank
+# after it ("--output FILE", "--layout lunisolar|western"), or nothing for a
+# flag (in the option lists two blanks part an option from what it does).
 _ombrel_cli_argument() {
-    local option=$1 help=$2 word i words
-    help=${help//[\[\]]/ }
-    read -ra words <<<"${help//$'\n'/ }"
-    for ((i = 0; i < ${#words[@]} - 1; i++)); do
-        [[ ${words[i]} == "$option" || ${words[i]} == "$option," ]] || continue
-        word=${words[i + 1]}
+    local option=$1 rest=$2 word
+    local re="(^|[[:space:][])${option} ([^][:space:]]+)"
+    while [[ $rest =~ $re ]]; do
+        word=${BASH_REMATCH[2]}
         if [[ $word == *"|"* || $word =~ ^[A-Z][A-Z0-9_-]*$ ]]; then
             printf '%s\n' "$word"
             return
         fi
+        rest=${rest#*"${BASH_REMATCH[0]}"}
     done
 }
 
