@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,8 @@
 #include <mutex>
 
 #include <sys/stat.h>
+
+#include "caldb/Schema.h"
 
 // What identifies a file's content for reusing a connection to it.
 struct FileIdentity {
@@ -210,6 +213,28 @@ unsigned short WidenForValue(unsigned short vt, long long v) {
   return vt;
 }
 
+// What a value that does not belong in its column is, for the message.
+const char* Misfit(unsigned short vt) {
+  switch (vt) {
+    case VT_NULL: return "an empty value (NULL)";
+    case VT_R4:
+    case VT_R8: return "a fraction";
+    case VT_BSTR: return "text";
+    case VT_I8: return "a number out of range";
+  }
+  return (vt & VT_ARRAY) ? "binary data" : "a value of another type";
+}
+
+bool Fits(unsigned short vt, signed char expect) {
+  const bool integer = vt == VT_I2 || vt == VT_I4;
+  switch (static_cast<ColumnClass>(expect)) {
+    case ColumnClass::kInteger: return integer;
+    case ColumnClass::kText: return vt == VT_BSTR;
+    case ColumnClass::kTextOrInteger: return integer || vt == VT_BSTR;
+  }
+  return true;
+}
+
 DaoVariant ReadColumn(sqlite3_stmt* stmt, int i, unsigned char kind) {
   DaoVariant v;
   int storage = sqlite3_column_type(stmt, i);
@@ -272,6 +297,11 @@ void BindVariant(sqlite3_stmt* stmt, int pos, const DaoVariant& v) {
 
 }  // namespace
 
+bool PrintsPlainly(const char* declared) {
+  DeclKind k = KindOf(declared);
+  return k == kDeclPlain || k == kDeclShort;
+}
+
 std::string BoolToText(bool value) { return value ? "TRUE" : "FALSE"; }
 
 std::string VariantToText(const DaoVariant& value) {
@@ -311,10 +341,13 @@ struct DaoConnection {
   struct Cached {
     std::string sql;
     sqlite3_stmt* stmt;
-    std::vector<unsigned char> kinds;  // DeclKind of each result column
+    std::vector<DaoColumn> columns;
   };
   sqlite3* db = nullptr;
   bool readOnly = true;
+  bool checked = false;  // the calendar's shape was checked on opening
+  // When the query running now must stop.
+  std::chrono::steady_clock::time_point deadline{};
   FileIdentity file{};
   std::vector<Cached> cache;  // statements not in use, oldest first
 
@@ -359,7 +392,7 @@ DaoConnection* TakePooled(const FileIdentity& file) {
 void ReturnToPool(DaoConnection* c) {
   FileIdentity now;
   // A file replaced or changed since the connection was opened is not kept.
-  if (!c->readOnly || !Identify(c->file.path, now) || !SameFile(c->file, now)) {
+  if (!c->readOnly || !c->checked || !Identify(c->file.path, now) || !SameFile(c->file, now)) {
     delete c;
     return;
   }
@@ -382,7 +415,33 @@ void ReturnToPool(DaoConnection* c) {
 
 CDaoDatabase::~CDaoDatabase() { Close(); }
 
-void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
+namespace {
+
+// Stops the query running on a connection once its time is up.
+int PastDeadline(void* conn) {
+  return std::chrono::steady_clock::now() > static_cast<DaoConnection*>(conn)->deadline ? 1 : 0;
+}
+
+// Nothing stored in the file runs with the program's rights: no trigger, no
+// view, no schema function, and the file's own catalogue cannot be written.
+void Harden(sqlite3* db, DaoConnection* conn) {
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  // No field of the calendar comes near this; a huge one is an error, not memory.
+  sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 1 << 20);
+  sqlite3_progress_handler(db, 1000, PastDeadline, conn);
+}
+
+}  // namespace
+
+void CDaoDatabase::StartClock() {
+  if (m_pConn) m_pConn->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kQueryTimeLimitMs);
+}
+
+void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/,
+                        bool checkSchema) {
   Close();
   // Only regular files: opening a pipe or a device could block forever.
   struct stat st;
@@ -390,7 +449,7 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
     throw CDaoException(SQLITE_CANTOPEN, "unable to open database file (not a regular file): " + name);
   FileIdentity file;
   bool known = Identify(name, file);
-  if (readOnly && known) m_pConn = TakePooled(file);
+  if (readOnly && known && checkSchema) m_pConn = TakePooled(file);
   if (m_pConn) return;
   // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty one.
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
@@ -406,6 +465,16 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
   m_pConn->db = db;
   m_pConn->readOnly = readOnly && known;
   m_pConn->file = file;
+  Harden(db, m_pConn);
+  if (!checkSchema) return;
+  StartClock();
+  const std::string problem = CalendarSchemaProblem(db);
+  if (!problem.empty()) {
+    delete m_pConn;
+    m_pConn = nullptr;
+    throw CDaoException(SQLITE_CORRUPT, name + ": " + problem);
+  }
+  m_pConn->checked = true;
 }
 
 void CDaoDatabase::Close() {
@@ -421,6 +490,7 @@ sqlite3* CDaoDatabase::Handle() const { return m_pConn ? m_pConn->db : nullptr; 
 
 void CDaoDatabase::Exec(const char* sql) {
   if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  StartClock();
   int rc = sqlite3_exec(m_pConn->db, sql, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) Throw(m_pConn->db, rc);
 }
@@ -441,13 +511,34 @@ void CDaoDatabase::Rollback() {
   Exec("ROLLBACK");
 }
 
-sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql, std::vector<unsigned char>& kinds) {
+namespace {
+
+std::vector<DaoColumn> ColumnsOf(sqlite3_stmt* stmt, bool checked) {
+  std::vector<DaoColumn> columns;
+  for (int i = 0, n = sqlite3_column_count(stmt); i < n; ++i) {
+    DaoColumn c;
+    c.kind = KindOf(sqlite3_column_decltype(stmt, i));
+    const char* table = sqlite3_column_table_name(stmt, i);
+    const CalendarColumn* known = checked ? FindCalendarColumn(table, sqlite3_column_origin_name(stmt, i)) : nullptr;
+    if (known) {
+      c.expect = static_cast<signed char>(known->kind);
+      c.where = std::string("table ") + table + ", column " + known->name;
+    }
+    columns.push_back(std::move(c));
+  }
+  return columns;
+}
+
+}  // namespace
+
+sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql, std::vector<DaoColumn>& columns) {
   if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  StartClock();  // preparing may read the file's catalogue
   auto& cache = m_pConn->cache;
   for (std::size_t i = cache.size(); i-- > 0;) {
     if (cache[i].sql != sql) continue;
     sqlite3_stmt* stmt = cache[i].stmt;
-    kinds = std::move(cache[i].kinds);
+    columns = std::move(cache[i].columns);
     cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
     return stmt;
   }
@@ -458,12 +549,11 @@ sqlite3_stmt* CDaoDatabase::AcquireStatement(const std::string& sql, std::vector
     Throw(m_pConn->db, rc);
   }
   if (!stmt) throw CDaoException(SQLITE_MISUSE, "the query is empty: " + sql);
-  kinds.clear();
-  for (int i = 0, n = sqlite3_column_count(stmt); i < n; ++i) kinds.push_back(KindOf(sqlite3_column_decltype(stmt, i)));
+  columns = ColumnsOf(stmt, m_pConn->checked);
   return stmt;
 }
 
-void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<unsigned char>&& kinds, CDaoRecordset* owner) {
+void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&& columns, CDaoRecordset* owner) {
   auto it = std::find(m_openRecordsets.begin(), m_openRecordsets.end(), owner);
   if (it != m_openRecordsets.end()) m_openRecordsets.erase(it);
   // Reset ends the statement's read, so no lock outlives the recordset.
@@ -477,7 +567,7 @@ void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<unsigned cha
     sqlite3_finalize(cache.front().stmt);
     cache.erase(cache.begin());
   }
-  cache.push_back({sqlite3_sql(stmt), stmt, std::move(kinds)});
+  cache.push_back({sqlite3_sql(stmt), stmt, std::move(columns)});
 }
 
 // ---- CDaoRecordset ----
@@ -497,12 +587,13 @@ void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
 void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
   Close();
   Db();
-  m_pStmt = m_pDatabase->AcquireStatement(sql, m_kinds);
+  m_pStmt = m_pDatabase->AcquireStatement(sql, m_columns);
   m_pDatabase->m_openRecordsets.push_back(this);
   Step();
 }
 
 void CDaoRecordset::Step() {
+  m_pDatabase->StartClock();
   int rc = sqlite3_step(m_pStmt);
   m_row.clear();
   if (rc == SQLITE_ROW) {
@@ -510,7 +601,7 @@ void CDaoRecordset::Step() {
     int n = sqlite3_column_count(m_pStmt);
     m_row.reserve(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
-      m_row.push_back(ReadColumn(m_pStmt, i, i < static_cast<int>(m_kinds.size()) ? m_kinds[i] : static_cast<unsigned char>(kDeclPlain)));
+      m_row.push_back(ReadColumn(m_pStmt, i, i < static_cast<int>(m_columns.size()) ? m_columns[i].kind : static_cast<unsigned char>(kDeclPlain)));
     return;
   }
   m_bEOF = true;
@@ -527,7 +618,18 @@ DaoVariant CDaoRecordset::GetFieldValue(int nIndex) const {
   if (!m_pStmt || m_bEOF) throw CDaoException(SQLITE_NOTFOUND, "No current record.");
   if (nIndex < 0 || nIndex >= static_cast<int>(m_row.size()))
     throw CDaoException(SQLITE_RANGE, "Item not found in this collection: field " + std::to_string(nIndex));
+  CheckValue(nIndex);
   return m_row[static_cast<std::size_t>(nIndex)];
+}
+
+void CDaoRecordset::CheckValue(int nIndex) const {
+  if (nIndex >= static_cast<int>(m_columns.size())) return;
+  const DaoColumn& c = m_columns[static_cast<std::size_t>(nIndex)];
+  const unsigned short vt = m_row[static_cast<std::size_t>(nIndex)].vt;
+  if (c.expect >= 0 && !Fits(vt, c.expect))
+    throw CDaoException(SQLITE_MISMATCH, c.where + " holds " + Misfit(vt) + " where " +
+                                             (c.expect == static_cast<signed char>(ColumnClass::kText) ? "a text" : "a whole number") +
+                                             " belongs");
 }
 
 void CDaoRecordset::MoveNext() {
@@ -586,6 +688,7 @@ void CDaoRecordset::Update() {
   std::string sql = "UPDATE " + QuoteName(table) + " SET " + set + " WHERE rowid = (SELECT rowid FROM " +
                     QuoteName(table) + " WHERE " + where + " LIMIT 1)";
   sqlite3_stmt* up = nullptr;
+  m_pDatabase->StartClock();
   int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &up, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_finalize(up);
@@ -610,7 +713,7 @@ void CDaoRecordset::Update() {
 }
 
 void CDaoRecordset::Close() {
-  if (m_pStmt) m_pDatabase->ReleaseStatement(m_pStmt, std::move(m_kinds), this);
+  if (m_pStmt) m_pDatabase->ReleaseStatement(m_pStmt, std::move(m_columns), this);
   m_pStmt = nullptr;
   m_bEOF = true;
   m_bEditing = false;

@@ -46,6 +46,10 @@ struct DaoVariant {
   std::string text;
 };
 
+// True when values of a column declared so print as plain numbers or texts
+// (none of the boolean, byte, date, currency or single-precision forms).
+bool PrintsPlainly(const char* declared);
+
 // "TRUE" or "FALSE".
 std::string BoolToText(bool value);
 // The text of a field value by its type: "%hd" for 16-bit, "%d" for 32-bit,
@@ -65,6 +69,17 @@ class CDaoException : public std::runtime_error {
   int m_nCode;
 };
 
+// The longest any one query may run; the calendar's queries take well under
+// a millisecond, so only a hostile file comes near it.
+inline constexpr int kQueryTimeLimitMs = 1000;
+
+// What the access layer knows about one result column of a query.
+struct DaoColumn {
+  unsigned char kind = 0;      // how its declared type prints
+  signed char expect = -1;     // the ColumnClass a calendar column's values need, -1 none
+  std::string where;           // "table T, column C" for messages
+};
+
 class CDaoDatabase {
  public:
   CDaoDatabase() = default;
@@ -78,8 +93,14 @@ class CDaoDatabase {
   // enforced. Throws CDaoException when the file cannot be opened.
   // Read-only connections are cheap to open again: a closed one is kept,
   // with its prepared queries, and reused while the file stays the same.
+  //
+  // The file is not trusted: triggers and views in it never run, every query
+  // is stopped after kQueryTimeLimitMs, and unless checkSchema is false the
+  // calendar's five tables must have the shape caldb/Schema.h describes
+  // (else CDaoException naming the table). On a checked connection a field
+  // whose value does not fit its column's type throws when it is read.
   void Open(const std::string& name, bool exclusive = false, bool readOnly = false,
-            const std::string& connect = "");
+            const std::string& connect = "", bool checkSchema = true);
   bool IsOpen() const { return m_pConn != nullptr; }
   // Closes the connection (and finishes any transaction still open by
   // rolling it back). Safe to call twice.
@@ -96,8 +117,9 @@ class CDaoDatabase {
  private:
   friend class CDaoRecordset;
   void Exec(const char* sql);
-  sqlite3_stmt* AcquireStatement(const std::string& sql, std::vector<unsigned char>& kinds);
-  void ReleaseStatement(sqlite3_stmt* stmt, std::vector<unsigned char>&& kinds, CDaoRecordset* owner);
+  sqlite3_stmt* AcquireStatement(const std::string& sql, std::vector<DaoColumn>& columns);
+  void ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&& columns, CDaoRecordset* owner);
+  void StartClock();
   DaoConnection* m_pConn = nullptr;
   bool m_bInTrans = false;
   std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
@@ -141,13 +163,14 @@ class CDaoRecordset {
  private:
   void Step();
   void Fail() const;
+  void CheckValue(int nIndex) const;
   sqlite3* Db() const;
 
   CDaoDatabase* m_pDatabase;
   sqlite3_stmt* m_pStmt = nullptr;
   bool m_bEOF = true;
   std::vector<DaoVariant> m_row;  // the current row, so edits can find it again
-  std::vector<unsigned char> m_kinds;  // what each column's declared type says
+  std::vector<DaoColumn> m_columns;  // what each column's declared type says
   bool m_bEditing = false;
   std::vector<std::pair<int, std::string>> m_edits;
 };

@@ -74,6 +74,26 @@ JulianDay KyuurekiRowStart(const KyuurekiRow& row) {
   return DateToJulianDay(row.year, row.month, row.day, 12.0, kJstLongitude, 0);
 }
 
+namespace {
+
+// The values a month row may hold. Bounding the ID keeps every ID ± a few
+// months far from the int range; the rest keeps a damaged row from passing
+// for a date.
+void CheckKyuurekiRow(const KyuurekiRow& row) {
+  // A leap month repeats a numbered month, so it cannot be "no date" (0).
+  struct Bound { const char* column; int value, lo, hi; } bounds[] = {
+      {"ID", row.id, 1, kMaxKyuurekiId}, {"西暦", row.year, -100000, 100000}, {"月", row.month, 1, 12},
+      {"日", row.day, 1, 31}, {"指標", row.flag, 0, 2}, {"旧暦", row.lunarMonth, row.flag == 2 ? 1 : 0, 12},
+  };
+  for (const Bound& b : bounds)
+    if (b.value < b.lo || b.value > b.hi)
+      throw CDaoException(0, "table Kyuureki, row ID " + std::to_string(row.id) + ": " + b.column + " " +
+                                 std::to_string(b.value) + " is outside " + std::to_string(b.lo) + ".." +
+                                 std::to_string(b.hi));
+}
+
+}  // namespace
+
 KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs) {
   auto field = [&](int i) { return std::atoi(VariantToText(rs.GetFieldValue(i)).c_str()); };
   KyuurekiRow row;
@@ -83,6 +103,7 @@ KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs) {
   row.day = field(3);
   row.flag = field(4);
   row.lunarMonth = field(5);
+  CheckKyuurekiRow(row);
   return row;
 }
 

@@ -79,7 +79,12 @@ LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern
 
 // Runs a Kyuureki query and reads its first row; false when it has none.
 bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row);
-// Reads the recordset's current row.
+// The largest month ID a table may hold.
+inline constexpr int kMaxKyuurekiId = 100000000;
+
+// Reads the recordset's current row. A value outside what a month row can
+// hold (an ID past kMaxKyuurekiId, a month 13, a leap month numbered 0...)
+// throws CDaoException naming the row and the column.
 KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs);
 // Noon (JST) of the row's first day as the table stores it: Julian dates
 // before 1582-10-15, whatever the calendar setting.

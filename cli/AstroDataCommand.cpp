@@ -16,11 +16,11 @@ int RunAstroData(const Args& args) {
     return UsageError(error);
   if (opts.positional.size() != 1) return UsageError("astrodata takes one YEAR");
   long long year = 0;
-  if (!ParseInt(opts.positional[0], -99999, 99999, year)) return UsageError("not a year: " + opts.positional[0]);
+  if (!ParseInt(opts.positional[0], -99999, 99999, year)) return ArgumentError("a year", opts.positional[0], args::Form::kWhole);
   double hour = 12.0, lon = 139.7, lat = 35.6;
-  if (!ParseDouble(opts.Get("hour", "12"), 0.0, 24.0, hour)) return UsageError("--hour takes 0 to 24");
-  if (!ParseDouble(opts.Get("lon", "139.7"), -180.0, 180.0, lon)) return UsageError("--lon takes -180 to 180");
-  if (!ParseDouble(opts.Get("lat", "35.6"), -90.0, 90.0, lat)) return UsageError("--lat takes -90 to 90");
+  if (!ParseDouble(opts.Get("hour", "12"), 0.0, 24.0, hour)) return ArgumentError("an hour 0-24 (--hour)", opts.Get("hour"), args::Form::kDecimal);
+  if (!ParseDouble(opts.Get("lon", "139.7"), -180.0, 180.0, lon)) return ArgumentError("a longitude -180-180 (--lon)", opts.Get("lon"), args::Form::kDecimal);
+  if (!ParseDouble(opts.Get("lat", "35.6"), -90.0, 90.0, lat)) return ArgumentError("a latitude -90-90 (--lat)", opts.Get("lat"), args::Form::kDecimal);
   if (!opts.Has("output")) return UsageError("astrodata needs --output FILE");
   const std::string encoding = opts.Get("encoding", "cp932");
   if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");

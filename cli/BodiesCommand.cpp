@@ -20,12 +20,12 @@ bool ReadPlace(const Options& options, double& longitude, double& latitude, int&
     const char* label;
     double lo, hi;
     double& value;
-  } places[] = {{"lon", "longitude", -180.0, 180.0, longitude}, {"lat", "latitude", -90.0, 90.0, latitude}};
+  } places[] = {{"lon", "longitude -180-180", -180.0, 180.0, longitude}, {"lat", "latitude -90-90", -90.0, 90.0, latitude}};
   for (const auto& p : places) {
     if (!options.Has(p.name)) continue;
     const std::string text = options.Get(p.name);
     if (!ParseDouble(text, p.lo, p.hi, p.value)) {
-      status = UsageError(std::string("not a ") + p.label + ": '" + text + "'");
+      status = ArgumentError(std::string("a ") + p.label, text, args::Form::kDecimal);
       return false;
     }
   }
@@ -58,9 +58,9 @@ int RunBodies(const Args& args) {
   const auto& pos = options.positional;
   if (pos.empty() || pos.size() > 2) return UsageError(kUsage);
   int year = 0, month = 0, day = 0;
-  if (!ParseDate(pos[0], year, month, day)) return UsageError("not a date: '" + pos[0] + "'");
+  if (int rc = ReadDateArgument(pos[0], year, month, day, 0); rc != kOk) return rc;
   double hour = 12.0, longitude = 139.7, latitude = 35.6;
-  if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return UsageError("not an hour: '" + pos[1] + "'");
+  if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return ArgumentError("an hour 0-24", pos[1], args::Form::kDecimal);
   int status = kOk;
   if (!ReadPlace(options, longitude, latitude, status)) return status;
   Moment at;

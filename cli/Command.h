@@ -35,13 +35,23 @@ int UsageError(const std::string& message);
 // Reports a failure on stderr and returns kFailure.
 int Failure(const std::string& message);
 
-// Strict readers for arguments: the whole text must be the number, finite and
-// within [lo, hi]; on failure they return false and leave the output alone.
+// Strict readers for arguments (core/Args.h): the whole text must be the
+// number in its documented form, finite and within [lo, hi]; on failure they
+// return false and leave the output alone.
 using args::ParseDouble;
 using args::ParseInt;
-// YYYY-MM-DD with an optional leading minus on the year; month 1..12, day
-// 1..31 (the day is not checked against the month's length).
 using args::ParseDate;
+
+// Reports an argument that ParseInt, ParseDouble or ParseDate refused:
+// "not <what>: '<text>' <why>", and returns kUsage. `what` names the value
+// and its range ("a month 1-12").
+int ArgumentError(const std::string& what, const std::string& text, args::Form form);
+// Reads a date argument that must be a day of the calendar in force
+// (calendarMode as in args::DateExists); on failure reports why and returns
+// kUsage, else kOk.
+int ReadDateArgument(const std::string& text, int& year, int& month, int& day, int calendarMode);
+// The same check for a date already read.
+int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode);
 
 // Splits "--name value" options out of args. Known options are given with a
 // flag telling whether they take a value. Returns false (after reporting a

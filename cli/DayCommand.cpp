@@ -7,6 +7,7 @@
 #include "caldb/Dao.h"
 #include "cli/Command.h"
 #include "core/Clock.h"
+#include "core/Text.h"
 #include "sky/Readout.h"
 #include "view/DayPanel.h"
 #include "view/Settings.h"
@@ -25,7 +26,7 @@ Moment Now() {
 double SettingOr(const std::string& text, double fallback) { return text.empty() ? fallback : SettingsNumber(text); }
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
-  for (const std::string& item : items) Print(std::string(label) + "\t" + item);
+  for (const std::string& item : items) Print(std::string(label) + "\t" + text::EscapeControls(item));
 }
 
 int RunDay(const Args& args) {
@@ -33,15 +34,21 @@ int RunDay(const Args& args) {
   Moment at = Now();
   if (!args.empty()) {
     int y = 0, m = 0, d = 0;
-    if (!ParseDate(args[0], y, m, d)) return UsageError("not a date: '" + args[0] + "'");
+    if (!ParseDate(args[0], y, m, d)) return ArgumentError("a date", args[0], args::Form::kDate);
     at.year = y, at.month = m, at.day = d, at.hour = 12.0;
   }
   if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
-    return UsageError("not an hour from 0 to 24: '" + args[1] + "'");
+    return ArgumentError("an hour from 0 to 24", args[1], args::Form::kDecimal);
 
   LoadSettings(SettingsDlg);
   at.place = {SettingOr(SettingsDlg.m_strLatitude, 35.6), SettingOr(SettingsDlg.m_strLongitude, 139.7)};
   at.calendarMode = SettingsDlg.m_nCalendarMode;
+  // Whether the day exists depends on the calendar the settings choose.
+  if (!args.empty())
+    if (int rc = CheckDateExists(args[0], static_cast<int>(at.year), static_cast<int>(at.month),
+                                 static_cast<int>(at.day), at.calendarMode);
+        rc != kOk)
+      return rc;
   PublishMoment(at);
 
   DayPanel panel;
@@ -49,14 +56,15 @@ int RunDay(const Args& args) {
   try {
     FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at.place, at.calendarMode), kCalendarDatabase);
   } catch (const CDaoException& e) {
-    return Failure(std::string("calendar database ") + kCalendarDatabase + ": " + e.what());
+    return Failure(e.what());
   }
   FillSelectedDays(panel);
   FillSeasonalDays(panel, "kinenbi.dat");
   FillPhaseList(panel);
   FillTermList(panel);
 
-  for (const auto& [label, text] : DayPanelFields(panel)) Print(label + "\t" + text);
+  // Texts from the database and kinenbi.dat may hold control characters.
+  for (const auto& [label, value] : DayPanelFields(panel)) Print(label + "\t" + text::EscapeControls(value));
   PrintLabelled("下段", panel.m_listSelectedDays);
   PrintLabelled("暦注", panel.m_listSeasonalDays);
   PrintLabelled("月のこよみ", panel.m_listPhases);

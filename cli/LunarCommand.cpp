@@ -10,15 +10,17 @@ namespace {
 int RunLunar(const Args& args) {
   int year = 0, month = 0, day = 0;
   if (args.size() != 1) return UsageError("usage: lunar YYYY-MM-DD");
-  if (!ParseDate(args[0], year, month, day)) return UsageError("not a date: '" + args[0] + "'");
+  if (int rc = ReadDateArgument(args[0], year, month, day, 0); rc != kOk) return rc;
   LunisolarResult r;
   try {
     r = LunisolarLookup(year, month, day, year, month);
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
-  if (!r.found) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
-  Print(LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay));
+  const std::string date = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
+  // A month numbered 0 marks days the table gives no lunisolar date.
+  if (date.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
+  Print(date);
   return kOk;
 }
 

@@ -8,7 +8,7 @@ namespace {
 int RunPhases(const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: phases YEAR");
-  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
+  if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
   const int count = ListMoonPhases(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
   for (int i = 0; i < count; ++i)
     Print(EventListItem(MoonPhaseName(static_cast<int>(EventAngles[i] / 90.0)), EventJulianDays[i]));

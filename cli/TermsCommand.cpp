@@ -8,7 +8,7 @@ namespace {
 int RunTerms(const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: terms YEAR");
-  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
+  if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
   const int count = ListSolarTerms(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
   // Named by the nearest term of the angle, as the term list names them.
   for (int i = 0; i < count; ++i)

@@ -43,9 +43,9 @@ int RunWestern(const Args& args) {
   if (!ParseOptions(args, {{"leap", false}}, opts, error)) return UsageError(error);
   if (opts.positional.size() != 3) return UsageError("usage: western YEAR MONTH DAY [--leap]");
   long long year = 0, month = 0, day = 0;
-  if (!ParseInt(opts.positional[0], -999999, 999999, year)) return UsageError("not a year: '" + opts.positional[0] + "'");
-  if (!ParseInt(opts.positional[1], 1, 12, month)) return UsageError("not a month 1-12: '" + opts.positional[1] + "'");
-  if (!ParseInt(opts.positional[2], 1, 30, day)) return UsageError("not a day 1-30: '" + opts.positional[2] + "'");
+  if (!ParseInt(opts.positional[0], -999999, 999999, year)) return ArgumentError("a year", opts.positional[0], args::Form::kWhole);
+  if (!ParseInt(opts.positional[1], 1, 12, month)) return ArgumentError("a month 1-12", opts.positional[1], args::Form::kWhole);
+  if (!ParseInt(opts.positional[2], 1, 30, day)) return ArgumentError("a day 1-30", opts.positional[2], args::Form::kWhole);
   std::string date, why;
   try {
     CDaoDatabase db;

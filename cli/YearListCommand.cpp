@@ -30,10 +30,10 @@ int RunYearList(const Args& args) {
     return UsageError(error);
   if (o.positional.size() != 1) return UsageError("usage: yearlist YEAR --output FILE (see --help)");
   long long year = 0, month = 1, day = 1;
-  if (!ParseInt(o.positional[0], -999999, 999999, year)) return UsageError("not a year: '" + o.positional[0] + "'");
+  if (!ParseInt(o.positional[0], -999999, 999999, year)) return ArgumentError("a year", o.positional[0], args::Form::kWhole);
   if (o.Has("month") && !ParseInt(o.Get("month"), -9999, 9999, month))
-    return UsageError("not a month: '" + o.Get("month") + "'");
-  if (o.Has("day") && !ParseInt(o.Get("day"), -9999, 9999, day)) return UsageError("not a day: '" + o.Get("day") + "'");
+    return ArgumentError("a month", o.Get("month"), args::Form::kWhole);
+  if (o.Has("day") && !ParseInt(o.Get("day"), -9999, 9999, day)) return ArgumentError("a day", o.Get("day"), args::Form::kWhole);
   int western = 0, utf8 = 0;
   if (!Choose(o, "layout", "lunisolar", "western", western))
     return UsageError("--layout is lunisolar or western");

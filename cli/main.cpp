@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "core/Text.h"
 #include "core/WorkDir.h"
 
 namespace cli {
@@ -44,7 +45,16 @@ void PrintHelp() {
               "The Japanese almanac's computations on the command line. Dates are\n"
               "YYYY-MM-DD (astronomical years: 0 is 1 BC, -1 is 2 BC); hours are\n"
               "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
-              "latitudes degrees north. Text is printed as UTF-8.\n\nCommands:\n");
+              "latitudes degrees north. Text is printed as UTF-8, with control\n"
+              "characters from the database or kinenbi.dat written as \\xNN.\n\n"
+              "Arguments are read exactly in these forms, with no blanks, '+' sign,\n"
+              "hexadecimal or exponent:\n"
+              "  years         -?[0-9]+                           2024, -660\n"
+              "  dates         -?[0-9]+-[0-9]{1,2}-[0-9]{1,2}     2024-06-15, -660-2-11\n"
+              "  hours, places -?[0-9]+(\\.[0-9]+)?                12, 139.7, -35\n"
+              "A date must exist in the calendar in force: Julian before 1582-10-15,\n"
+              "Gregorian from then on (1582-10-05 to 1582-10-14 do not exist), or\n"
+              "Gregorian throughout when ombrel.dat's calendar mode says so.\n\nCommands:\n");
   for (const Command& c : Registry()) {
     PrintWrapped(c.synopsis, 2, 4, 79);
     PrintWrapped(c.summary, 6, 6, 79);
@@ -68,17 +78,7 @@ namespace {
 // echoed argument are written as escapes, so they cannot break the line or
 // steer the terminal.
 void PrintError(const std::string& message) {
-  std::string line;
-  for (unsigned char c : message) {
-    if (c >= 0x20 && c != 0x7f) {
-      line += static_cast<char>(c);
-      continue;
-    }
-    char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-    line += escaped;
-  }
-  std::fprintf(stderr, "ombrel-cli: %s\n", line.c_str());
+  std::fprintf(stderr, "ombrel-cli: %s\n", text::EscapeControls(message).c_str());
 }
 }  // namespace
 
@@ -90,6 +90,24 @@ int UsageError(const std::string& message) {
 int Failure(const std::string& message) {
   PrintError(message);
   return kFailure;
+}
+
+int ArgumentError(const std::string& what, const std::string& text, args::Form form) {
+  const std::string why = args::Refusal(text, form);
+  return UsageError("not " + what + ": '" + text + "'" + (why.empty() ? "" : " " + why));
+}
+
+int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode) {
+  if (args::DateExists(year, month, day, calendarMode)) return kOk;
+  return UsageError("no such day: '" + text + "' (" +
+                    (calendarMode == 0 ? "Julian calendar before 1582-10-15, Gregorian from then on"
+                                       : "proleptic Gregorian calendar") +
+                    ")");
+}
+
+int ReadDateArgument(const std::string& text, int& year, int& month, int& day, int calendarMode) {
+  if (!ParseDate(text, year, month, day)) return ArgumentError("a date", text, args::Form::kDate);
+  return CheckDateExists(text, year, month, day, calendarMode);
 }
 
 bool Options::Has(const std::string& name) const {

@@ -1,17 +1,35 @@
-// Strict readers for command-line arguments, shared by both programs: the
-// whole text must be the number, finite and within [lo, hi]. On failure they
-// return false and leave the output alone. (Texts typed into the windows are
-// read the almanac's own forgiving way, with atof; these are for arguments.)
+// Strict readers for command-line arguments, shared by both programs. An
+// argument must be exactly one of the documented forms:
+//   whole numbers (years)        -?[0-9]+
+//   dates                        -?[0-9]+-[0-9]{1,2}-[0-9]{1,2}
+//   hours and coordinates        -?[0-9]+(\.[0-9]+)?
+// with nothing around it: no blanks, no '+', no hexadecimal or exponent form.
+// On failure the readers return false and leave the output alone; Refusal
+// says why in words. (Texts typed into the windows are read the almanac's own
+// forgiving way, with atof; these are for arguments.)
 #pragma once
 
 #include <string>
 
 namespace args {
 
+enum class Form { kWhole, kDate, kDecimal };
+
 bool ParseInt(const std::string& s, long long lo, long long hi, long long& out);
 bool ParseDouble(const std::string& s, double lo, double hi, double& out);
-// YYYY-MM-DD with an optional leading minus on the year (|year| <= 999999);
-// month 1..12, day 1..31 (the day is not checked against the month's length).
+// Month 1..12 and day 1..31; whether the day exists in its month and
+// calendar is DateExists's question.
 bool ParseDate(const std::string& s, int& year, int& month, int& day);
+
+// Why the text is not of the form, as a short phrase ("has a '+' sign"); ""
+// when it is (its value may still be out of range).
+std::string Refusal(const std::string& s, Form form);
+// The form written out for messages: "YYYY-MM-DD", "a whole number"...
+const char* FormName(Form form);
+
+// True when the date is a day of the calendar in force: with calendarMode 0
+// the Julian calendar before 1582-10-15 and the Gregorian from then on (so
+// 1582-10-05 to 1582-10-14 do not exist), else the Gregorian throughout.
+bool DateExists(long long year, int month, int day, int calendarMode);
 
 }  // namespace args

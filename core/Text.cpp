@@ -90,6 +90,25 @@ std::string DecodeCp932OrUtf8(std::string_view bytes) {
   return FromCp932(bytes);
 }
 
+std::string EscapeControls(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    unsigned c = static_cast<unsigned char>(utf8[i]);
+    // U+0080..U+009F arrive as C2 80..C2 9F.
+    if (c == 0xC2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xE0) == 0x80)
+      c = static_cast<unsigned char>(utf8[++i]);
+    else if (c >= 0x20 && c != 0x7F) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    out += escaped;
+  }
+  return out;
+}
+
 std::size_t Cp932Width(std::string_view utf8) { return ToCp932(utf8).size(); }
 
 namespace {

@@ -24,6 +24,10 @@ bool IsValidUtf8(std::string_view bytes);
 // A file read from disk may be CP932 or UTF-8: returns UTF-8 either way.
 // Well-formed UTF-8 is taken as it stands, anything else is read as CP932.
 std::string DecodeCp932OrUtf8(std::string_view bytes);
+// The text with every control character (C0, DEL and the C1 range) written
+// as "\xNN" with the code point's hex digits, so it prints as one line and
+// cannot steer a terminal.
+std::string EscapeControls(std::string_view utf8);
 // Width of a UTF-8 text counted in CP932 bytes.
 std::size_t Cp932Width(std::string_view utf8);
 

@@ -112,7 +112,9 @@ double LastNewMoon(double jd) {
 // Day signs, year signs and mansion from the Data table (noon JD j).
 void FillDataSigns(DayPanel& p, CDaoRecordset& rs, double j) {
   p.m_strWeekday = DataField(rs, WeekdayRow(j), 5);
-  p.m_strSixDaySign = DataField(rs, SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), 3);
+  // The six-day sign counts from the lunisolar date; a day without one has none.
+  p.m_strSixDaySign =
+      p.m_strLunarDate.empty() ? "" : DataField(rs, SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), 3);
   int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
   OpenDataRow(rs, stemRow);
   p.m_strSexagenary = Field(rs, 6);

@@ -17,6 +17,8 @@
 
 #include <unistd.h>
 
+#include "caldb/Schema.h"
+
 namespace {
 
 // The temporary file being written, removed when the build fails.
@@ -127,6 +129,7 @@ class Db {
       Fail("sqlite: " + text);
     }
   }
+  std::string SchemaProblem() { return CalendarSchemaProblem(m_db); }
   // Inserts one row through a prepared statement kept per table.
   void Insert(const std::string& table, const std::vector<std::string>& values, const std::vector<bool>& isInt) {
     std::string sql = "INSERT INTO \"" + table + "\" VALUES (";
@@ -151,21 +154,11 @@ class Db {
   std::map<std::string, sqlite3_stmt*> m_stmts;
 };
 
-const char* kSchema = R"(
-CREATE TABLE Kyuureki (ID INTEGER PRIMARY KEY, 西暦 INTEGER NOT NULL, 月 SMALLINT NOT NULL,
-  日 SMALLINT NOT NULL, 指標 SMALLINT NOT NULL, 旧暦 SMALLINT NOT NULL);
+// The tables come from the one description the program checks files
+// against; the indexes serve the month, reading and date queries.
+const char* kIndexes = R"(
 CREATE INDEX Kyuureki_西暦_月 ON Kyuureki (西暦, 月);
-CREATE TABLE History (西暦 INTEGER PRIMARY KEY, 皇紀 INTEGER NOT NULL, 年号 TEXT NOT NULL,
-  年号読 TEXT NOT NULL, 年 INTEGER NOT NULL, 天皇 TEXT NOT NULL, 北朝天皇 TEXT NOT NULL,
-  北朝年号 TEXT NOT NULL, 年干 TEXT NOT NULL, 年支 TEXT NOT NULL);
 CREATE INDEX History_年号読 ON History (年号読, 西暦);
-CREATE TABLE Data (No INTEGER PRIMARY KEY, 宿 TEXT NOT NULL, 宿読 TEXT NOT NULL, 六曜 TEXT NOT NULL,
-  六曜読 TEXT NOT NULL, 曜日 TEXT NOT NULL, 十干 TEXT NOT NULL, 十干読 TEXT NOT NULL,
-  十二支 TEXT NOT NULL, 十二支読 TEXT NOT NULL);
-CREATE TABLE 七十二候 (ID INTEGER PRIMARY KEY, 名 TEXT NOT NULL, 読み TEXT NOT NULL);
-CREATE TABLE Memory (ID INTEGER PRIMARY KEY, date INTEGER NOT NULL, 月 SMALLINT NOT NULL,
-  日 SMALLINT NOT NULL, 予備1 TEXT NOT NULL, 予備2 TEXT NOT NULL, 予備3 TEXT NOT NULL,
-  予備4 TEXT NOT NULL, 節気 TEXT NOT NULL, 月相 TEXT NOT NULL);
 CREATE UNIQUE INDEX Memory_date ON Memory (date);
 )";
 
@@ -303,13 +296,16 @@ void Build(const std::string& dir, const std::string& path) {
   Db db(path);
   // A fresh temporary file: no rollback journal needed; one transaction.
   db.Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL; BEGIN;");
-  db.Exec(kSchema);
+  db.Exec(CalendarSchemaSql());
+  db.Exec(kIndexes);
   BuildKyuureki(db, dir);
   BuildHistory(db, dir);
   BuildData(db, dir);
   BuildPentads(db, dir);
   BuildMemory(db);
   db.Exec("COMMIT; PRAGMA journal_mode=DELETE;");
+  const std::string problem = db.SchemaProblem();
+  if (!problem.empty()) Fail("the built database does not pass the program's own check: " + problem);
 }
 
 }  // namespace
