@@ -34,6 +34,8 @@ const std::vector<Command>& Commands();
 int UsageError(const std::string& message);
 // Reports a failure on stderr and returns kFailure.
 int Failure(const std::string& message);
+// Reports each line on stderr as "ombrel-cli: warning: <line>"; the work goes on.
+void Warn(const std::vector<std::string>& lines);
 
 // Strict readers for arguments (core/Args.h): the whole text must be the
 // number in its documented form, finite and within [lo, hi]; on failure they

@@ -40,7 +40,7 @@ int RunDay(const Args& args) {
   if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
     return ArgumentError("an hour from 0 to 24", args[1], args::Form::kDecimal);
 
-  LoadSettings(SettingsDlg);
+  Warn(LoadSettings(SettingsDlg).warnings);
   at.place = {SettingOr(SettingsDlg.m_strLatitude, 35.6), SettingOr(SettingsDlg.m_strLongitude, 139.7)};
   at.calendarMode = SettingsDlg.m_nCalendarMode;
   // Whether the day exists depends on the calendar the settings choose.

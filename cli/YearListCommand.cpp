@@ -43,7 +43,7 @@ int RunYearList(const Args& args) {
   if (!o.Has("output") || o.Get("output").empty()) return UsageError("--output FILE is required");
 
   // The window's copies of the settings; the options override them.
-  LoadSettings(SettingsDlg);
+  Warn(LoadSettings(SettingsDlg).warnings);
   int signs = SettingsDlg.m_nSignDisplay;
   int gregorian = SettingsDlg.m_nCalendarMode != 0;
   if (!Choose(o, "signs", "sexagenary", "six-day", signs)) return UsageError("--signs is sexagenary or six-day");

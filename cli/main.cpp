@@ -92,6 +92,10 @@ int Failure(const std::string& message) {
   return kFailure;
 }
 
+void Warn(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) PrintError("warning: " + line);
+}
+
 int ArgumentError(const std::string& what, const std::string& text, args::Form form) {
   const std::string why = args::Refusal(text, form);
   return UsageError("not " + what + ": '" + text + "'" + (why.empty() ? "" : " " + why));

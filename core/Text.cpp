@@ -60,7 +60,12 @@ std::string FromCp932(std::string_view cp932) {
   return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", 1);
 }
 
-bool IsValidUtf8(std::string_view s) {
+namespace {
+
+// Walks well-formed UTF-8, calling accept(code point) for each non-ASCII
+// character; false at the first malformed sequence or refused character.
+template <class Accept>
+bool WalkUtf8(std::string_view s, Accept accept) {
   std::size_t i = 0;
   while (i < s.size()) {
     unsigned char c = static_cast<unsigned char>(s[i]);
@@ -78,15 +83,31 @@ bool IsValidUtf8(std::string_view s) {
       cp = (cp << 6) | (d & 0x3F);
     }
     if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF))
+        (cp >= 0xD800 && cp <= 0xDFFF) || !accept(cp))
       return false;
     i += n + 1;
   }
   return true;
 }
 
+// Kana (half-width too), CJK ideographs, and the full-width forms and CJK
+// punctuation (the ideographic space, 「」、。々) of Japanese text.
+bool JapaneseCharacter(char32_t cp) {
+  return (cp >= 0x3000 && cp <= 0x30FF) || (cp >= 0x31F0 && cp <= 0x31FF) || (cp >= 0x3400 && cp <= 0x4DBF) ||
+         (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFF01 && cp <= 0xFF9F) ||
+         (cp >= 0xFFE0 && cp <= 0xFFEE) || (cp >= 0x20000 && cp <= 0x2FFFF);
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view s) {
+  return WalkUtf8(s, [](char32_t) { return true; });
+}
+
+bool IsJapaneseUtf8(std::string_view s) { return WalkUtf8(s, JapaneseCharacter); }
+
 std::string DecodeCp932OrUtf8(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+  if (IsJapaneseUtf8(bytes)) return std::string(bytes);
   return FromCp932(bytes);
 }
 

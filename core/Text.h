@@ -21,8 +21,14 @@ std::string ToCp932(std::string_view utf8);
 std::string FromCp932(std::string_view cp932);
 // True when the bytes are well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(std::string_view bytes);
-// A file read from disk may be CP932 or UTF-8: returns UTF-8 either way.
-// Well-formed UTF-8 is taken as it stands, anything else is read as CP932.
+// True when the bytes are well-formed UTF-8 whose every non-ASCII character
+// is kana, a CJK ideograph, CJK punctuation or a full-width form.
+bool IsJapaneseUtf8(std::string_view bytes);
+// A whole file read from disk may be CP932 or UTF-8: returns UTF-8 either
+// way. The file is UTF-8 when IsJapaneseUtf8 holds for all of it, else CP932:
+// the bytes of CP932 text (half-width katakana pairs such as ﾃｽ) are often
+// well-formed UTF-8 of other scripts, while ordinary UTF-8 Japanese is not
+// read as those. Decide once per file, never per line.
 std::string DecodeCp932OrUtf8(std::string_view bytes);
 // The text with every control character (C0, DEL and the C1 range) written
 // as "\xNN" with the code point's hex digits, so it prints as one line and

@@ -153,8 +153,23 @@ std::string DecodeHead(std::string bytes, bool cut) {
     whole = nl == std::string::npos ? whole.substr(0, whole.size() - std::min<std::size_t>(3, whole.size()))
                                     : whole.substr(0, nl + 1);
   }
-  if (text::IsValidUtf8(whole)) return std::string(whole);
+  if (text::IsJapaneseUtf8(whole)) return std::string(whole);
   return text::FromCp932(bytes);
+}
+
+// Full-width digits (０ to ９, U+FF10..U+FF19, as a Japanese input method types
+// them) as ASCII digits, so that atof reads them.
+std::string AsciiDigits(std::string s) {
+  for (std::size_t at = 0; (at = s.find("\xEF\xBC", at)) != std::string::npos;) {
+    const unsigned char last = at + 2 < s.size() ? static_cast<unsigned char>(s[at + 2]) : 0;
+    if (last >= 0x90 && last <= 0x99) {
+      s.replace(at, 3, 1, static_cast<char>('0' + (last - 0x90)));
+      ++at;
+    } else {
+      at += 2;
+    }
+  }
+  return s;
 }
 
 }  // namespace
@@ -168,8 +183,8 @@ Anniversary ParseAnniversaryLine(const std::string& line) {
     a.month = a.day = std::numeric_limits<double>::quiet_NaN();
     return a;
   }
-  a.month = std::atof(line.substr(c1 + 1, c2 - c1 - 1).c_str());
-  a.day = std::atof(line.substr(c2 + 1).c_str());
+  a.month = std::atof(AsciiDigits(line.substr(c1 + 1, c2 - c1 - 1)).c_str());
+  a.day = std::atof(AsciiDigits(line.substr(c2 + 1)).c_str());
   std::size_t colon = line.find(':');
   std::size_t start = colon != std::string::npos && colon < c1 ? colon + 1 : 0;
   a.text = line.substr(start, c1 - start);

@@ -1,6 +1,7 @@
 #include "view/Settings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,11 +38,29 @@ bool ReadLine(const std::string& bytes, std::size_t& pos, std::string& line) {
 }
 
 // The stored text as a C string would see it: up to a NUL, without the CR of
-// a CRLF line end, decoded from CP932 or UTF-8.
-std::string LineText(std::string raw) {
+// a CRLF line end.
+std::string LineBytes(std::string raw) {
   raw.resize(std::strlen(raw.c_str()));
   if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-  return text::DecodeCp932OrUtf8(raw);
+  return raw;
+}
+
+struct PlaceSetting {
+  const char* name;
+  const char* fallback;
+  double limit;  // the largest magnitude that makes sense
+};
+constexpr PlaceSetting kPlaces[] = {{"longitude", "139.7", 180.0}, {"latitude", "35.6", 90.0}, {"azimuth", "0", 0.0}};
+
+// A value the drawing cannot use is replaced by the window's default.
+void CheckPlace(SettingsRecord& s, int lineNo, SettingsReadResult& r) {
+  std::string* texts[] = {&s.m_strLongitude, &s.m_strLatitude, &s.m_strAzimuth};
+  std::string& value = *texts[lineNo - 1];
+  const std::string problem = SettingsValueProblem(lineNo, value);
+  if (problem.empty()) return;
+  r.warnings.push_back(std::string(kSettingsFileName) + " line " + std::to_string(lineNo) + ": " + problem +
+                       "; using " + SettingsDefault(lineNo));
+  value = SettingsDefault(lineNo);
 }
 
 void StoreLine(SettingsRecord& s, int lineNo, const std::string& v, SettingsReadResult& r) {
@@ -96,20 +115,40 @@ std::string SettingsFileText(const SettingsRecord& s) {
 
 double SettingsNumber(const std::string& text) { return std::atof(text.c_str()); }
 
+std::string SettingsValueProblem(int lineNo, const std::string& text) {
+  if (lineNo < 1 || lineNo > 3) return "";
+  const PlaceSetting& p = kPlaces[lineNo - 1];
+  const double v = SettingsNumber(text);
+  if (!std::isfinite(v)) return std::string("the ") + p.name + " '" + text + "' is not a finite number";
+  if (p.limit > 0 && std::fabs(v) > p.limit)
+    return std::string("the ") + p.name + " '" + text + "' is beyond ±" + text::SjisFormat("%.0f", p.limit) + " degrees";
+  return "";
+}
+
+const char* SettingsDefault(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kPlaces[lineNo - 1].fallback : ""; }
+
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   SettingsReadResult result;
   std::string bytes;
   if (!ReadFileHead(path, kMaxReadBytes, bytes)) return result;
-  std::string raw;
+  std::vector<std::string> lines;
+  std::string raw, read;
   std::size_t pos = 0;
-  for (int lineNo = 1; lineNo <= kSettingsLines; ++lineNo) {
-    const bool whole = ReadLine(bytes, pos, raw);
-    const std::string v = LineText(raw);
-    if (!v.empty()) {
-      StoreLine(settings, lineNo, v, result);
-      ++result.nonEmptyLines;
-    }
-    if (!whole) break;
+  for (bool whole = true; whole && static_cast<int>(lines.size()) < kSettingsLines;) {
+    whole = ReadLine(bytes, pos, raw);
+    lines.push_back(LineBytes(raw));
+    read += lines.back() + "\n";
+  }
+  // One decision for the whole file: a line-by-line guess misreads CP932
+  // half-width katakana whose bytes happen to be well-formed UTF-8.
+  const bool utf8 = text::IsJapaneseUtf8(read);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string v = utf8 ? lines[i] : text::FromCp932(lines[i]);
+    if (v.empty()) continue;
+    const int lineNo = static_cast<int>(i) + 1;
+    StoreLine(settings, lineNo, v, result);
+    if (lineNo <= 3) CheckPlace(settings, lineNo, result);
+    ++result.nonEmptyLines;
   }
   return result;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Name of the settings file, opened by its bare name in the working directory.
 inline constexpr const char* kSettingsFileName = "ombrel.dat";
@@ -41,12 +42,17 @@ struct SettingsReadResult {
   int nonEmptyLines = 0;      // 0: nothing changed (missing, empty or unreadable file)
   bool calendarModeRead = false;  // line 4 was present (CalendarMode follows it)
   bool signDisplayRead = false;   // line 5 was present
+  // One sentence for each place value that could not be used and was
+  // replaced by its default (see SettingsValueProblem).
+  std::vector<std::string> warnings;
 };
 
 // Reads up to nine lines of the file into the record. An empty or missing
 // line leaves its member alone; a line longer than 99 bytes is cut there and
-// ends the reading. Accepts CP932 or UTF-8 and either line end. Never fails:
-// a missing or unreadable file changes nothing.
+// ends the reading. Accepts CP932 or UTF-8 (decided once for the whole file)
+// and either line end. Never fails: a missing or unreadable file changes
+// nothing. A longitude, latitude or azimuth that SettingsValueProblem
+// refuses is replaced by its default, with a warning.
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
 
 // Writes the nine lines (CP932, "\n" line ends) through a temporary file that
@@ -57,3 +63,10 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
 // A settings text read as a number the way the almanac reads typed numbers
 // (atof: text that is not a number reads as 0).
 double SettingsNumber(const std::string& text);
+
+// Why a place value (line 1 longitude, 2 latitude, 3 azimuth) cannot be used:
+// not finite (nan, inf), or a longitude beyond ±180 or a latitude beyond ±90.
+// "" when it can; a text that is not a number reads as 0 and can.
+std::string SettingsValueProblem(int lineNo, const std::string& text);
+// The value the window starts with for line 1, 2 or 3: "139.7", "35.6", "0".
+const char* SettingsDefault(int lineNo);
