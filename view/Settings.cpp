@@ -154,5 +154,11 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
 }
 
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path) {
-  return WriteTextFileAtomically(path, SettingsFileText(settings), true, error);
+  const std::string utf8 = SettingsFileText(settings);
+  // The file is CP932. Only where those bytes would be taken for UTF-8 when
+  // read back (a kanji followed by half-width katakana can look like one
+  // UTF-8 character) is it written as UTF-8, which reads back as written.
+  const std::string cp932 = text::ToCp932(utf8);
+  const bool misread = cp932 != utf8 && text::IsJapaneseUtf8(cp932) && text::IsJapaneseUtf8(utf8);
+  return WriteTextFileAtomically(path, utf8, !misread, error);
 }

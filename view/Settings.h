@@ -56,7 +56,9 @@ struct SettingsReadResult {
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
 
 // Writes the nine lines (CP932, "\n" line ends) through a temporary file that
-// replaces the old one by rename, so a crash never leaves half a file.
+// replaces the old one by rename, so a crash never leaves half a file. In the
+// rare case where the CP932 bytes would read back as other text (see
+// text::DecodeCp932OrUtf8), the file is written as UTF-8 instead.
 // Returns false with a readable reason when the file cannot be written.
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path = kSettingsFileName);
 

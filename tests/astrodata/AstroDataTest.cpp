@@ -8,6 +8,7 @@
 #include <string>
 
 #include "astrodata/AstroRequest.h"
+#include "caldb/Schema.h"
 #include "core/Text.h"
 #include "tests/support/TestSupport.h"
 
@@ -41,15 +42,15 @@ class ScratchDirectory : public ::testing::Test {
   void MakeDatabase(int missingId = 0) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open("History.mdb", &db), SQLITE_OK);
-    Exec(db, "CREATE TABLE Memory (ID INTEGER PRIMARY KEY, date INTEGER, c2, c3, c4, c5, c6, c7, term TEXT, phase TEXT);"
-             "BEGIN;");
+    // The calendar's tables, empty but for Memory: every file is checked for them.
+    Exec(db, CalendarSchemaSql() + "BEGIN;");
     const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int id = 0;
     for (int m = 1; m <= 12; ++m)
       for (int d = 1; d <= days[m - 1]; ++d)
         if (++id != missingId)
-          Exec(db, "INSERT INTO Memory (ID, date, term, phase) VALUES (" + std::to_string(id) + "," +
-                       std::to_string(100 * m + d) + ",'old','old');");
+          Exec(db, "INSERT INTO Memory VALUES (" + std::to_string(id) + "," + std::to_string(100 * m + d) + "," +
+                       std::to_string(m) + "," + std::to_string(d) + ",'','','','','old','old');");
     Exec(db, "COMMIT;");
     sqlite3_close(db);
   }
@@ -116,13 +117,13 @@ TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
   CollectYearEvents(2000, events);
   std::string error;
   ASSERT_TRUE(StoreYearEvents(2000, events, error)) << error;
-  EXPECT_EQ(MemoryText(320, "term"), " 春分 16:25:05");
-  EXPECT_EQ(MemoryText(320, "phase"), " 満月 13:38:57");
-  EXPECT_EQ(MemoryText(101, "term"), " ");
+  EXPECT_EQ(MemoryText(320, "節気"), " 春分 16:25:05");
+  EXPECT_EQ(MemoryText(320, "月相"), " 満月 13:38:57");
+  EXPECT_EQ(MemoryText(101, "節気"), " ");
   // The lists run 430 days into 2001; those events stay out of the table, so
   // 2001's 小寒 does not land on 6 January.
-  EXPECT_EQ(MemoryText(106, "term"), " 小寒 09:51:51");
-  EXPECT_EQ(MemoryText(229, "phase"), " ");
+  EXPECT_EQ(MemoryText(106, "節気"), " 小寒 09:51:51");
+  EXPECT_EQ(MemoryText(229, "月相"), " ");
 }
 
 TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
@@ -134,7 +135,7 @@ TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
   std::string error;
   EXPECT_FALSE(StoreYearEvents(2000, events, error));
   EXPECT_NE(error.find("Memory"), std::string::npos) << error;
-  EXPECT_EQ(MemoryText(101, "term"), "old");
+  EXPECT_EQ(MemoryText(101, "節気"), "old");
 
   // The yearly file stops at the missing row; a file already there survives.
   std::ofstream("kept.csv") << "earlier output\n";

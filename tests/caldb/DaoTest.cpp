@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "caldb/Dao.h"
@@ -33,7 +34,7 @@ std::string MakeTypedDatabase(const ScratchDir& dir) {
 TEST(VariantToText, EachStoredTypeGivesItsText) {
   ScratchDir dir("typed");
   CDaoDatabase db;
-  db.Open(MakeTypedDatabase(dir), true, true, kCalendarConnect);
+  db.Open(MakeTypedDatabase(dir), true, true, kCalendarConnect, false);
   CDaoRecordset rs(&db);
   rs.Open(dbOpenDynaset, "SELECT * FROM [T];");
   ASSERT_FALSE(rs.IsEOF());
@@ -241,6 +242,21 @@ TEST(CDaoDatabase, ReadOnlyConnectionsCannotWrite) {
   rs.Edit();
   rs.SetFieldValue(8, "x");
   EXPECT_THROW(rs.Update(), CDaoException);
+}
+
+// No query runs longer than the limit, whatever the file makes it do.
+TEST(CDaoDatabase, AnEndlessQueryIsStopped) {
+  CDaoDatabase db;
+  db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
+  CDaoRecordset rs(&db);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(rs.Open(dbOpenDynaset,
+                       "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c;"),
+               CDaoException);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs) * 3);
+  // The connection is still good for the next query.
+  rs.Open(dbOpenDynaset, "SELECT * FROM [Data] WHERE  [No]=0;");
+  EXPECT_EQ(VariantToText(rs.GetFieldValue(5)), "土");
 }
 
 TEST(ParseTypedNumber, OnlyNumbersPass) {

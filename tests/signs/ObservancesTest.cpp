@@ -100,6 +100,29 @@ TEST(Anniversaries, ReadInEitherEncodingAndLineEnd) {
   EXPECT_TRUE(ReadAnniversaries("/nonexistent/kinenbi.dat").empty());
 }
 
+// One decision per file: CP932 half-width katakana whose bytes are also
+// well-formed UTF-8 (ﾃｽ is U+00FD's bytes) stay katakana, a UTF-8 file of
+// ordinary Japanese stays UTF-8, and full-width digits date a line.
+TEST(Anniversaries, OneEncodingPerFileAndFullWidthDigits) {
+  testsupport::ScratchDir dir("kinenbi-encoding");
+  struct Case {
+    std::string bytes;
+    double month, day;
+    Items want;
+  } cases[] = {
+      {text::ToCp932("ﾃｽ:ﾃｽ,1,1\n"), 1, 1, {"ﾃｽ"}},
+      {text::ToCp932("ﾘｿ,2,3\n元日,1,1\n"), 2, 3, {"ﾘｿ"}},
+      {"元日,１,１\n誕生日:ﾀﾛｳの誕生日,５,５\n", 5, 5, {"ﾀﾛｳの誕生日"}},
+      {"元日,１,１\n", 1, 1, {"元日"}},
+      {text::ToCp932("成人の日,１,１０\n"), 1, 10, {"成人の日"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const std::string path = dir.Write("kinenbi.dat", c.bytes);
+    EXPECT_EQ(AnniversariesOn(ReadAnniversaries(path), c.month, c.day), c.want);
+  }
+}
+
 TEST(Anniversaries, DamagedFilesNeverBreakTheReading) {
   const testsupport::ScratchDir dir("ombrel-signs");
   // An overlong line is cut at 99 CP932 bytes, never inside a character, and

@@ -7,6 +7,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/Text.h"
 #include "tests/support/TestSupport.h"
@@ -63,16 +64,16 @@ TEST_F(SettingsFile, ReadTakesNonEmptyLinesAndKeepsTheRest) {
     std::string expected;  // Lines() after reading into Marked()
     int nonEmpty;
   };
-  const std::string longLine(150, '9');
+  const std::string longLine(150, '0');  // a number of no size: nothing falls back
   const Case cases[] = {
       {"as written", "139.7\n35.6\n0\n0\n0\n0\n1\n1\n0\n", "139.7|35.6|0|0|0|0|1|1|0", 9},
       {"CRLF line ends", "135.5\r\n35\r\n-90\r\n1\r\n1\r\n1\r\n5\r\n0\r\n1\r\n", "135.5|35|-90|1|1|1|5|0|1", 9},
       {"no final line end", "135.5\n35", "135.5|35|3|4|5|6|7|8|9", 2},
       {"empty line 4 keeps the mode", "10\n20\n30\n\n1\n", "10|20|30|4|1|6|7|8|9", 4},
       {"lines after the ninth unread", "1\n2\n3\n0\n0\n0\n1\n1\n0\n99\n99\n", "1|2|3|0|0|0|1|1|0", 9},
-      {"overlong line cut, rest unread", longLine + "\n20\n", std::string(99, '9') + "|2|3|4|5|6|7|8|9", 1},
-      {"99 bytes is not overlong", std::string(99, '8') + "\r\n20\n",
-       std::string(99, '8') + "|20|3|4|5|6|7|8|9", 2},
+      {"overlong line cut, rest unread", longLine + "\n20\n", std::string(99, '0') + "|2|3|4|5|6|7|8|9", 1},
+      {"99 bytes is not overlong", std::string(99, '0') + "\r\n20\n",
+       std::string(99, '0') + "|20|3|4|5|6|7|8|9", 2},
       {"empty file", "", "1|2|3|4|5|6|7|8|9", 0},
       {"NUL ends a line's text", std::string("12\0junk\n", 8) + "34\n", "12|34|3|4|5|6|7|8|9", 2},
       {"not numbers read as 0", "abc\nx\ny\nz\nq\n", "abc|x|y|0|0|6|7|8|9", 5},
@@ -113,13 +114,13 @@ TEST_F(SettingsFile, SurvivesGarbageAndHugeFiles) {
   // 64 MiB without a line end: one cut line, read without scanning the rest.
   {
     std::ofstream out(path_, std::ios::binary);
-    const std::string block(1 << 20, '7');
+    const std::string block(1 << 20, '0');
     for (int i = 0; i < 64; ++i) out << block;
   }
   SettingsRecord h;
   const SettingsReadResult r = LoadSettings(h, path_.c_str());
   EXPECT_EQ(r.nonEmptyLines, 1);
-  EXPECT_EQ(h.m_strLongitude, std::string(99, '7'));
+  EXPECT_EQ(h.m_strLongitude, std::string(99, '0'));
   EXPECT_EQ(h.m_strLatitude, "");
 }
 
@@ -146,7 +147,7 @@ TEST_F(SettingsFile, WritesNineCp932LinesAndReadsThemBack) {
 TEST_F(SettingsFile, EveryValueStaysOneReadableLine) {
   SettingsRecord s;
   s.m_strLongitude = "139.7\n35";               // a pasted line break
-  s.m_strLatitude = std::string(120, '5');       // longer than a line may be
+  s.m_strLatitude = std::string(120, '0');       // longer than a line may be
   s.m_strAzimuth = std::string(98, '1') + "東";  // the kanji would straddle the limit
   s.m_strInterval = "5";
   std::string error;
@@ -155,7 +156,7 @@ TEST_F(SettingsFile, EveryValueStaysOneReadableLine) {
   const SettingsReadResult r = LoadSettings(back, path_.c_str());
   EXPECT_EQ(r.nonEmptyLines, 9);
   EXPECT_EQ(back.m_strLongitude, "139.7 35");
-  EXPECT_EQ(back.m_strLatitude, std::string(99, '5'));
+  EXPECT_EQ(back.m_strLatitude, std::string(99, '0'));
   EXPECT_EQ(back.m_strAzimuth, std::string(98, '1'));
   EXPECT_EQ(back.m_strInterval, "5");  // the lines after them still read
 }
@@ -178,3 +179,75 @@ TEST_F(SettingsFile, UnwritableFileIsReportedAndTheOldOneKept) {
 }
 
 }  // namespace
+
+// Texts written through the real file read back as written: every half-width
+// katakana pair (a per-line guess read ﾘｿ as Arabic and saved it as '?' the
+// next time), and a kanji followed by half-width katakana, whose CP932 bytes
+// look like one UTF-8 character.
+TEST_F(SettingsFile, WhatIsWrittenReadsBackUnchanged) {
+  std::vector<std::string> kana;
+  for (int b = 0xA1; b <= 0xDF; ++b) kana.push_back(text::FromCp932(std::string(1, static_cast<char>(b))));
+  std::vector<std::string> values;
+  for (const std::string& a : kana) {
+    std::string line;
+    for (const std::string& b : kana) {
+      if (text::Cp932Width(line + a + b) > 99) {
+        values.push_back(line);
+        line.clear();
+      }
+      line += a + b;
+    }
+    values.push_back(line);
+  }
+  values.push_back("縲｡ｱ");
+  values.push_back("東経ﾃｽ１３９");
+  std::string error;
+  for (std::size_t i = 0; i < values.size(); i += 2) {
+    SettingsRecord s;
+    s.m_strAzimuth = values[i];
+    s.m_strInterval = i + 1 < values.size() ? values[i + 1] : "1";
+    ASSERT_TRUE(SaveSettings(s, error, path_.c_str())) << error;
+    SettingsRecord back;
+    LoadSettings(back, path_.c_str());
+    ASSERT_EQ(Lines(back), Lines(s));
+  }
+  // The ordinary case stays CP932 on disk.
+  SettingsRecord s;
+  s.m_strInterval = "ﾘｿ";
+  ASSERT_TRUE(SaveSettings(s, error, path_.c_str())) << error;
+  EXPECT_NE(Read().find("\xd8\xbf\n"), std::string::npos);
+}
+
+// The design's reading stays (text reads as 0, any calendar mode other than 0
+// is Gregorian); only values that give plainly wrong places fall back to the
+// window's default, one warning each.
+TEST_F(SettingsFile, UnusablePlacesFallBackWithOneWarningEach) {
+  struct Case {
+    const char* file;
+    const char* longitude;
+    const char* latitude;
+    const char* azimuth;
+    int warnings;
+  } cases[] = {
+      {"abc\n35.6xyz\n-45\n7\n", "abc", "35.6xyz", "-45", 0},
+      {"nan\ninf\n-inf\n", "139.7", "35.6", "0", 3},
+      {"1e308\n999\n1e308\n", "139.7", "35.6", "1e308", 2},
+      {"-180\n-90.0\n720\n", "-180", "-90.0", "720", 0},
+      {"180.5\n-90.01\nNAN\n", "139.7", "35.6", "0", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    Write(c.file);
+    SettingsRecord s;
+    const SettingsReadResult r = LoadSettings(s, path_.c_str());
+    EXPECT_EQ(s.m_strLongitude, c.longitude);
+    EXPECT_EQ(s.m_strLatitude, c.latitude);
+    EXPECT_EQ(s.m_strAzimuth, c.azimuth);
+    EXPECT_EQ(static_cast<int>(r.warnings.size()), c.warnings);
+    for (const std::string& w : r.warnings) EXPECT_EQ(w.find("ombrel.dat line "), 0u) << w;
+  }
+  Write("1\n2\n3\n7\n");
+  SettingsRecord s;
+  LoadSettings(s, path_.c_str());
+  EXPECT_EQ(s.m_nCalendarMode, 7);
+}
