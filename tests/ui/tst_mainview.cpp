@@ -302,6 +302,26 @@ class TstMainView : public QObject {
     QCOMPARE(Text(1013), eraShown ? QStringLiteral("2666年") : shown[1013]);
   }
 
+  // A typed day that the calendar in force does not have is refused with a
+  // message; the panel keeps the day it showed instead of showing another.
+  void aDayTheCalendarLacksIsRefused() {
+    TypeMoment(m_view.get(), "2024", "6", "15", "12.0");
+    const QString weekday = Text(1009), lunar = Text(1015);
+    for (const char* day : {"2024-2-31", "2023-2-29", "1700-2-29", "1582-10-10"}) {
+      const QStringList parts = QString::fromUtf8(day).split('-');
+      MessageBoxWatcher boxes;
+      TypeMoment(m_view.get(), parts[0], parts[1], parts[2], "12.0");
+      QCOMPARE(boxes.texts.size(), 1);
+      QVERIFY2(boxes.texts[0].contains(QStringLiteral("日という日はありません")), qPrintable(boxes.texts[0]));
+      QCOMPARE(Text(1009), weekday);
+      QCOMPARE(Text(1015), lunar);
+    }
+    MessageBoxWatcher boxes;
+    TypeMoment(m_view.get(), "1582", "10", "4", "12.0");
+    QCOMPARE(boxes.texts.size(), 0);
+    QVERIFY(Text(1015) != lunar);
+  }
+
   void keyboardGoesThroughTheDateAndTheButtons() {
     m_view->show();
     QVERIFY(QTest::qWaitForWindowActive(m_view.get()));

@@ -150,6 +150,37 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_dLongitude, 135.5);
   }
 
+  // A place the sky cannot be drawn for falls back to the default with one
+  // message (not again when the file is read again), and the dialog refuses it.
+  void unusablePlacesFallBackAndAreRefusedOnEntry() {
+    WriteFile("nan\n999\n");
+    MessageBoxWatcher boxes;
+    Start();
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("line 1")) && boxes.texts[0].contains(QStringLiteral("line 2")),
+             qPrintable(boxes.texts[0]));
+    QCOMPARE(m_view->m_dLongitude, 139.7);
+    QCOMPARE(m_view->m_dLatitude, 35.6);
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
+    WithDialog([](CSettingsDlg* dlg) {
+      for (const char* bad : {"nan", "inf", "180.5", "1e308"}) {
+        Control(dlg, 1003)->setText(QString::fromUtf8(bad));
+        PressOk(dlg);
+        QVERIFY2(dlg->isVisible(), bad);
+      }
+      Control(dlg, 1003)->setText(QStringLiteral("135.0"));
+      Control(dlg, 1004)->setText(QStringLiteral("-91"));
+      PressOk(dlg);
+      QVERIFY(dlg->isVisible());
+      Control(dlg, 1004)->setText(QStringLiteral("-90"));
+      PressOk(dlg);
+    });
+    QCOMPARE(boxes.texts.size(), 6);
+    QCOMPARE(m_view->m_dLongitude, 135.0);
+    QCOMPARE(m_view->m_dLatitude, -90.0);
+  }
+
   void unwritableFileIsReportedAndTheValuesApply() {
     QDir().mkdir(QStringLiteral("ombrel.dat"));  // a directory where the file belongs
     Start();

@@ -23,6 +23,7 @@
 #include "caldb/Dao.h"
 #include "caldb/MonthCalendar.h"
 #include "caldb/ui/MonthCalendarView.h"
+#include "core/Args.h"
 #include "core/Clock.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
@@ -310,6 +311,11 @@ void CMyView::ResetToNow() {
 
 void CMyView::LoadSettings() {
   const SettingsReadResult read = ::LoadSettings(SettingsDlg);
+  // Values replaced by their defaults are reported once, not at every reload.
+  std::string warning;
+  for (const std::string& line : read.warnings) warning += (warning.empty() ? "" : "\n") + line;
+  if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
+  m_strSettingsWarning = warning;
   if (read.nonEmptyLines > 0) {
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
@@ -486,6 +492,19 @@ void CMyView::paintEvent(QPaintEvent*) {
 QImage CMyView::RenderForm() { return grab().toImage(); }
 
 void CMyView::OnChangeDateTime() {
+  // A typed day the calendar does not have is refused, not carried into
+  // another day; the form keeps what it showed.
+  UpdateData(true);
+  const double y = ReadFormNumber(m_strYear), m = ReadFormNumber(m_strMonth), d = ReadFormNumber(m_strDay);
+  if (args::TypedDateMissing(y, m, d, CalendarMode)) {
+    ReportError(QStringLiteral("%1年%2月%3日という日はありません（%4）。")
+                    .arg(y, 0, 'f', 0)
+                    .arg(m, 0, 'f', 0)
+                    .arg(d, 0, 'f', 0)
+                    .arg(CalendarMode == 0 ? QStringLiteral("1582年10月15日より前はユリウス暦、以後はグレゴリオ暦")
+                                           : QStringLiteral("グレゴリオ暦")));
+    return;
+  }
   SyncHourToClock();
   RefreshPanel();
   DrawSurfaces();

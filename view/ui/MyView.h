@@ -135,6 +135,7 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   // box; with m_bQuietErrors (the --render run) it is only kept here.
   bool m_bQuietErrors = false;
   std::string m_strLastError;
+  std::string m_strSettingsWarning;  // the last settings warning reported
 
  signals:
   // Emitted by OnQuit: the frame closes and the program ends.

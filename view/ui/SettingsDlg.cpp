@@ -124,6 +124,15 @@ void CSettingsDlg::UpdateData(bool toMembers) {
 }
 
 void CSettingsDlg::accept() {
+  // A place the sky cannot be drawn for (nan, inf, a longitude beyond ±180, a
+  // latitude beyond ±90) is refused on entry; the dialog stays open.
+  const QLineEdit* places[] = {m_editLongitude, m_editLatitude, m_editAzimuth};
+  for (int line = 1; line <= 3; ++line) {
+    const std::string problem = SettingsValueProblem(line, places[line - 1]->text().toStdString());
+    if (problem.empty()) continue;
+    QMessageBox::warning(this, QStringLiteral("設定値入力"), Qs(problem));
+    return;
+  }
   UpdateData(true);
   std::string error;
   if (!SaveSettings(m_settings, error, m_strFilePath.c_str())) {
