@@ -90,7 +90,12 @@ void CMyApp::OnHelp() {
 }
 
 bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
-  return args::ParseDate(text, year, month, day);
+  // The window starts in the calendar of mode 0 until ombrel.dat is read:
+  // Julian before 1582-10-15, Gregorian from then on.
+  int y = 0, m = 0, d = 0;
+  if (!args::ParseDate(text, y, m, d) || !args::DateExists(y, m, d, 0)) return false;
+  year = y, month = m, day = d;
+  return true;
 }
 
 bool ParseRenderHour(const std::string& text, double& hour) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 #include <string>
@@ -25,7 +26,8 @@ const std::vector<std::string> kBadNumbers = {
     "-inf", "infinity", "0x7fffffff", "12abc", "2024-", "1,5", "１２", "\xff\xfe", "--", "-", "+", ".", "e5"};
 // The same classes, one text each, for the slower runs of the built tool.
 const std::vector<std::string> kBadArguments = {"",    "abc", "1e308", "99999999", "-99999999", "nan",
-                                                "inf", "12abc", "１２", "\xff\xfe", "-",       "e5"};
+                                                "inf", "12abc", "１２", "\xff\xfe", "-",       "e5",
+                                                " 1",  "1\n",  "+1",    "0x1",      "1e1"};
 
 }  // namespace
 
@@ -106,6 +108,42 @@ TEST(BadInput, CliArguments) {
     EXPECT_EQ(runs[i].out, "");
   }
   EXPECT_FALSE(fs::exists(dir.File("out.csv")));
+}
+
+// A date the calendar in force lacks is a usage error, not another day; the
+// calendar mode of ombrel.dat decides which days exist.
+TEST(BadInput, DaysTheCalendarLacks) {
+  WorkDir dir("nosuchday");
+  dir.CopyDatabase();
+  const std::vector<std::vector<std::string>> lines = {
+      {"lunar", "2024-02-31"}, {"lunar", "2023-02-29"}, {"day", "1700-02-29"},
+      {"day", "2100-02-29", "12"}, {"bodies", "1582-10-05"}, {"bodies", "1582-10-14"},
+  };
+  for (const CliRun& r : RunCliAll(dir, lines)) {
+    EXPECT_EQ(r.status, 2) << Describe(r);
+    EXPECT_TRUE(IsOneLineError(r.err)) << r.err;
+    EXPECT_NE(r.err.find("no such day"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(RunCli(dir, {"lunar", "1500-02-29"}).status, 0) << "a Julian leap day";
+  dir.Write("ombrel.dat", "139.7\n35.6\n0\n1\n");
+  EXPECT_EQ(RunCli(dir, {"day", "1582-10-10", "12"}).status, 0) << "proleptic Gregorian";
+  EXPECT_EQ(RunCli(dir, {"day", "1500-02-29", "12"}).status, 2);
+}
+
+// Places in ombrel.dat that give plainly wrong skies fall back to the
+// default, one warning each on stderr; the answer is the default place's.
+TEST(BadInput, UnusablePlacesInTheSettingsFile) {
+  WorkDir plain("places_plain"), bad("places_bad");
+  plain.CopyDatabase();
+  bad.CopyDatabase();
+  bad.Write("ombrel.dat", "nan\n999\n-inf\n");
+  const CliRun want = RunCli(plain, {"day", "2024-06-15", "12"});
+  const CliRun got = RunCli(bad, {"day", "2024-06-15", "12"});
+  ASSERT_EQ(got.status, 0) << Describe(got);
+  EXPECT_EQ(got.out, want.out);
+  EXPECT_EQ(std::count(got.err.begin(), got.err.end(), '\n'), 3) << got.err;
+  EXPECT_NE(got.err.find("ombrel-cli: warning: ombrel.dat line 2: the latitude '999'"), std::string::npos) << got.err;
 }
 
 // Damaged settings and anniversary files never stop the day's answer: the

@@ -201,6 +201,11 @@ class TstApp : public QObject {
     QTest::newRow("not a date") << "yesterday" << false;
     QTest::newRow("overflowing year") << "99999999999-01-01" << false;
     QTest::newRow("year that wraps an int") << "4294969320-01-01" << false;
+    QTest::newRow("a day February lacks") << "2024-02-31" << false;
+    QTest::newRow("a day the calendar skipped") << "1582-10-10" << false;
+    QTest::newRow("a Julian leap day") << "1500-02-29" << true;
+    QTest::newRow("leading blank") << " 2005-01-31" << false;
+    QTest::newRow("plus sign") << "+2005-01-31" << false;
   }
   void renderArguments() {
     QFETCH(QString, date);
