@@ -496,12 +496,13 @@ void CMyView::OnChangeDateTime() {
   // another day; the form keeps what it showed.
   UpdateData(true);
   const double y = ReadFormNumber(m_strYear), m = ReadFormNumber(m_strMonth), d = ReadFormNumber(m_strDay);
-  if (args::TypedDateMissing(y, m, d, CalendarMode)) {
+  const int calendarMode = SettingsDlg.m_nCalendarMode;
+  if (args::TypedDateMissing(y, m, d, calendarMode)) {
     ReportError(QStringLiteral("%1年%2月%3日という日はありません（%4）。")
                     .arg(y, 0, 'f', 0)
                     .arg(m, 0, 'f', 0)
                     .arg(d, 0, 'f', 0)
-                    .arg(CalendarMode == 0 ? QStringLiteral("1582年10月15日より前はユリウス暦、以後はグレゴリオ暦")
+                    .arg(calendarMode == 0 ? QStringLiteral("1582年10月15日より前はユリウス暦、以後はグレゴリオ暦")
                                            : QStringLiteral("グレゴリオ暦")));
     return;
   }
