@@ -48,10 +48,9 @@ void PrintHelp() {
               "latitudes degrees north. Text is printed as UTF-8, with control\n"
               "characters from the database or kinenbi.dat written as \\xNN.\n\n"
               "Arguments are read exactly in these forms, with no blanks, '+' sign,\n"
-              "hexadecimal or exponent:\n"
-              "  years         -?[0-9]+                           2024, -660\n"
-              "  dates         -?[0-9]+-[0-9]{1,2}-[0-9]{1,2}     2024-06-15, -660-2-11\n"
-              "  hours, places -?[0-9]+(\\.[0-9]+)?                12, 139.7, -35\n"
+              "hexadecimal or exponent: years -?[0-9]+ (2024, -660); dates\n"
+              "-?[0-9]+-[0-9]{1,2}-[0-9]{1,2} (2024-06-15, -660-2-11); hours and\n"
+              "places -?[0-9]+(\\.[0-9]+)? (12, 139.7, -35).\n\n"
               "A date must exist in the calendar in force: Julian before 1582-10-15,\n"
               "Gregorian from then on (1582-10-05 to 1582-10-14 do not exist), or\n"
               "Gregorian throughout when ombrel.dat's calendar mode says so.\n\nCommands:\n");
