@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QImageWriter>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -15,6 +17,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrm.h"
 #include "core/Args.h"
+#include "core/Conf.h"
 #include "core/Text.h"
 #include "view/ui/MyView.h"
 
@@ -24,6 +27,19 @@ CMyApp::CMyApp(int& argc, char** argv) : QApplication(argc, argv) {
   // Lets the desktop match the window to its menu entry and icon.
   setDesktopFileName(QStringLiteral(OMBREL_APP_ID));
   setWindowIcon(AppIcon());
+  LoadQtTranslation();
+}
+
+void CMyApp::LoadQtTranslation() {
+  // The whole interface is Japanese, so Qt's dialogs and buttons are too;
+  // "qt-language=system" in ombrel.conf follows the system's language instead.
+  Conf conf;
+  conf.Load();
+  const bool system = conf.Get(kQtLanguageKey, "ja") == "system";
+  const QLocale locale = system ? QLocale::system() : QLocale(QLocale::Japanese, QLocale::Japan);
+  if (m_qtTranslator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    installTranslator(&m_qtTranslator);
 }
 
 CMyApp::~CMyApp() = default;

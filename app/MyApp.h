@@ -3,12 +3,17 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <memory>
 #include <string>
 
 #include "app/MyDoc.h"
 
 class CMainFrame;
+
+// ombrel.conf: "system" loads Qt's texts for the system's language, anything
+// else (and no key) the Japanese ones.
+inline constexpr const char* kQtLanguageKey = "qt-language";
 class CMyView;
 
 class CMyApp : public QApplication {
@@ -35,6 +40,10 @@ class CMyApp : public QApplication {
   CMyView* View() const;
 
  private:
+  // Qt's own texts (file dialogs, standard buttons) in the interface's language.
+  void LoadQtTranslation();
+
+  QTranslator m_qtTranslator;
   CMyDoc m_doc;
   std::unique_ptr<CMainFrame> m_pMainWnd;
 };

@@ -57,23 +57,7 @@ void ComputeAstroTable(const Moment& at, AstroTable& table) {
   }
 }
 
-std::string AstroTimeText(double hours) {
-  double h = 0, m = 0, s = 0;
-  SplitSexagesimal(hours, h, m, s);
-  // The format rounds the seconds, so 59.5 and more print as 60, as in every
-  // list of the almanac; only a rounding residue below zero, which would print
-  // as "-0", is clamped.
-  if (s < 0.0) s = 0.0;
-  return text::SjisFormat("%02.0f:%02.0f:%02.0f", h, m, s);
-}
-
 std::string AstroAngleText(double degrees) { return text::SjisFormat("%8.2f", degrees); }
-
-std::string HoursMinutesText(double hours) {
-  double h = 0, m = 0, s = 0;
-  SplitSexagesimal(hours, h, m, s);
-  return text::SjisFormat("%02.0f:%02.0f", h, m);
-}
 
 std::string TideTimeText(double moment, double longitude) {
   if (moment == 0.0) return " --";

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "astro/ClockText.h"
 #include "astro/Moment.h"
 #include "astro/Sun.h"
 
@@ -30,12 +31,8 @@ struct AstroTable {
 // and the tide results are left as the computation leaves them.
 void ComputeAstroTable(const Moment& at, AstroTable& table);
 
-// "%02.0f:%02.0f:%02.0f" of a clock time in hours.
-std::string AstroTimeText(double hours);
 // "%8.2f" of an angle.
 std::string AstroAngleText(double degrees);
-// "HH:MM" ("%02.0f:%02.0f"), the seconds dropped, of a clock time in hours.
-std::string HoursMinutesText(double hours);
 // " --" for a moment of 0, else "%02.0f:%02.0f" of its clock time at
 // `longitude`.
 std::string TideTimeText(double moment, double longitude);

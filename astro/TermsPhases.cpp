@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "astro/ClockText.h"
 #include "astro/Coordinates.h"
 #include "astro/Globals.h"
 #include "astro/Moon.h"
@@ -336,8 +337,6 @@ int BuildSolarTermTable(double year, double n) {
 }
 
 std::string EventListItem(const std::string& name, double julianDay) {
-  double y = 0, m = 0, d = 0, h = 0, hh = 0, mm = 0, ss = 0;
-  JulianDayToDate(julianDay, y, m, d, h, kJstLongitude);
-  SplitSexagesimal(h, hh, mm, ss);
-  return text::SjisFormat("%5s %2.0f/%2.0f %02.0f:%02.0f:%02.0f", name, m, d, hh, mm, ss);
+  const ClockMoment t = MomentToSecond(julianDay, kJstLongitude);
+  return text::SjisFormat("%5s %2.0f/%2.0f ", name, t.month, t.day) + ClockText(t.time);
 }

@@ -74,6 +74,7 @@ int ListSolarTerms(double jd0, double n);
 int BuildMoonPhaseTable(double year, double n);
 int BuildSolarTermTable(double year, double n);
 
-// The list views' item text "%5s %2.0f/%2.0f %02.0f:%02.0f:%02.0f": name,
-// month, day and clock time at 135 degrees east of the moment.
+// The list views' item text "%5s %2.0f/%2.0f hh:mm:ss": name, month, day and
+// clock time at 135 degrees east of the moment, to the nearest second (a
+// rounded 60 carried, into the next day at midnight).
 std::string EventListItem(const std::string& name, double julianDay);

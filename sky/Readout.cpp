@@ -13,12 +13,10 @@
 
 namespace {
 
-// "日の出 06:50": a local clock hour split and truncated to hours and minutes.
+// "日の出 06:50": a local clock hour with the seconds dropped.
 std::string RiseSetText(const char* label, double hour, bool dashesForNoEvent) {
   if (dashesForNoEvent && hour == kNoEventHour) return text::SjisFormat("%s --", label);
-  double h, m, s;
-  SplitSexagesimal(hour, h, m, s);
-  return text::SjisFormat("%s %02d:%02d", label, TruncToPixel(h), TruncToPixel(m));
+  return std::string(label) + " " + HoursMinutesText(hour);
 }
 
 // "満01:07" or "満 --": a tide moment on the clock of the observer's longitude.
@@ -48,9 +46,7 @@ std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExa
   out.push_back({0, 20, RiseSetText("日の入", SunRecord.setTime, false)});
   out.push_back({0, 35, RiseSetText("月の出", MoonRecord.riseTime, true)});
   out.push_back({0, 50, RiseSetText("月の入", MoonRecord.setTime, true)});
-  double h, m, s;
-  SplitSexagesimal(std::atof(hourExact.c_str()), h, m, s);
-  out.push_back({420, 5, text::SjisFormat("時刻 %02.0f:%02.0f:%02.0f", h, m, s)});
+  out.push_back({420, 5, "時刻 " + AstroTimeText(std::atof(hourExact.c_str()))});
   out.push_back({420, 20, text::SjisFormat("東経 %3.1f", longitude)});
   out.push_back({420, 35, text::SjisFormat("北緯 %3.1f", latitude)});
   out.push_back({420, 50, text::SjisFormat("方位角 %3.0f", chartAzimuth)});

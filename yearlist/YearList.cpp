@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "astro/ClockText.h"
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "caldb/Eras.h"
@@ -180,13 +181,9 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 }
 
 std::string YearEventItem(const CalendarEvent& event, bool phase) {
-  // The clock is read as the almanac prints it everywhere: seconds rounded by
-  // the format, so 59.5 seconds and more print as 60.
-  double y = 0, m = 0, d = 0, h = 0, hh = 0, mm = 0, ss = 0;
-  JulianDayToDate(event.julianDay, y, m, d, h, 135.0);
-  SplitSexagesimal(h, hh, mm, ss);
+  const ClockMoment t = MomentToSecond(event.julianDay, 135.0);
   const char* name = phase ? MoonPhaseName(TruncToInt(event.angle / 90)) : SolarTermName(TruncToInt(event.angle / 15));
-  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f %02.0f:%02.0f:%02.0f", name, y, m, d, hh, mm, ss);
+  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name, t.year, t.month, t.day) + ClockText(t.time);
 }
 
 std::string YearSexagenaryText(int year) { return "年干支  " + YearStem(year) + YearBranch(year); }

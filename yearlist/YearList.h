@@ -55,7 +55,8 @@ struct YearEvents {
 std::string DateMarkers(double year, double month, double day, const YearEvents& events);
 
 // List items of the phase and term lists: "%5s %4.0f/%2.0f/%2.0f" and the
-// clock time "hh:mm:ss" of the moment rounded to the second.
+// clock time "hh:mm:ss" of the moment rounded to the second (a rounded 60
+// carried, into the next day at midnight).
 std::string YearEventItem(const CalendarEvent& event, bool phase);
 
 // Fill m_strGrid for the year text (already range-checked) from the calendar

@@ -14,7 +14,9 @@
 
 #include "core/Text.h"
 #include "view/ui/AlmanacFont.h"
+#include "view/ui/FieldText.h"
 #include "view/ui/MyView.h"
+#include "view/ui/WindowPlacement.h"
 #include "yearlist/ui/YearListDlg.h"
 
 namespace {
@@ -27,8 +29,8 @@ QRect Du(int x, int y, int w, int h) {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-// The window: 374 x 175 dialog units at (50, 0).
-constexpr int kDialogX = 50, kDialogY = 0, kDialogWidth = 374, kDialogHeight = 175;
+// The window: 374 x 175 dialog units, opened beside the main window.
+constexpr int kDialogWidth = 374, kDialogHeight = 175;
 // The table: columns every 32 units from x 36, rows every 16 units from y 64,
 // each field 28 wide.
 constexpr int kFirstColumnX = 36, kColumnStep = 32, kFirstRowY = 64, kRowStep = 16;
@@ -71,7 +73,6 @@ CAstroDataDlg::CAstroDataDlg(CAstroRequestTarget* parentView, QWidget* parent)
   setWindowTitle(QString::fromUtf8(kCaption));
   setModal(false);
   setFixedSize(Du(0, 0, kDialogWidth, kDialogHeight).size());
-  move(Du(kDialogX, kDialogY, 0, 0).topLeft());
   setFont(AlmanacFont(12));
   BuildControls();
 }
@@ -141,6 +142,7 @@ void CAstroDataDlg::BuildControls() {
 bool CAstroDataDlg::Create() {
   if (IsWindowOpen()) return false;
   UpdateData(false);
+  MoveBeside(this, parentWidget());
   show();
   activateWindow();
   return true;
@@ -154,12 +156,12 @@ void CAstroDataDlg::UpdateData(bool toMembers) {
     if (toMembers)
       *inputs[i] = S(m_inputs[i]->text());
     else
-      m_inputs[i]->setText(Q(*inputs[i]));
+      ShowFieldText(m_inputs[i], Q(*inputs[i]));
   }
   if (toMembers) return;  // the outputs only ever go to the controls
   for (int r = 0; r < kAstroRows; ++r)
-    for (int c = 0; c < kAstroColumns; ++c) m_cells[r][c]->setText(Q(m_strCells[r][c]));
-  for (int i = 0; i < kTideCount; ++i) m_tides[i]->setText(Q(m_table.tideTexts[i]));
+    for (int c = 0; c < kAstroColumns; ++c) ShowFieldText(m_cells[r][c], Q(m_strCells[r][c]));
+  for (int i = 0; i < kTideCount; ++i) ShowFieldText(m_tides[i], Q(m_table.tideTexts[i]));
 }
 
 AstroInput CAstroDataDlg::Input() const {

@@ -111,6 +111,19 @@ TEST_F(ScratchDirectory, YearlyFileMatchesTheGoldenFiles) {
   EXPECT_EQ(ReadFile(dir_ / "2000.csv").find("\n20010101"), std::string::npos);
 }
 
+// Years whose solar terms or moon phases fall in a minute's last half second:
+// the file carries those seconds into the minute, so no time reads :60.
+TEST_F(ScratchDirectory, NoTimeInTheYearlyFileHasSixtySeconds) {
+  MakeDatabase();
+  for (const char* year : {"2010", "2027", "2034"}) {
+    const fs::path out = dir_ / (std::string(year) + ".csv");
+    const testsupport::RunResult run = RunCli(std::string("astrodata ") + year + " --output " + out.string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string written = text::FromCp932(ReadFile(out));
+    EXPECT_EQ(written.find(":60"), std::string::npos) << year;
+  }
+}
+
 TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
   MakeDatabase();
   AstroYearEvents events;
@@ -171,7 +184,7 @@ TEST(AstroCellText, TimesAndAngles) {
     double hours;
     const char* text;
   } times[] = {{6.5, "06:30:00"}, {23.0, "23:00:00"}, {6.0 + 59.0 / 60 + 59.4 / 3600, "06:59:59"},
-               {6.0 + 59.0 / 60 + 59.6 / 3600, "06:59:60"}, {12.0 + 10.0 / 60 + 59.7 / 3600, "12:10:60"}};
+               {6.0 + 59.0 / 60 + 59.6 / 3600, "07:00:00"}, {12.0 + 10.0 / 60 + 59.7 / 3600, "12:11:00"}};
   for (const auto& t : times) EXPECT_EQ(AstroTimeText(t.hours), t.text) << t.hours;
 
   AstroTable table{};

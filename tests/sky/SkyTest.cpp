@@ -239,7 +239,7 @@ TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
 
   const JulianDay jd = DateToJulianDay(2000, 1, 1, 21.99999, 135.0);
   const std::vector<ReadoutText> texts = ComputeReadout(jd, "21.99999", Place{35.0, 135.0}, 0.0);
-  EXPECT_EQ(texts[4].text, "時刻 21:59:60");  // rounded, no carry
+  EXPECT_EQ(texts[4].text, "時刻 22:00:00");  // rounded and carried
   EXPECT_EQ(texts[5].text, "東経 135.0");
   EXPECT_EQ(texts[6].text, "北緯 35.0");
   EXPECT_EQ(texts[7].text, "方位角   0");

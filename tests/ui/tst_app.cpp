@@ -4,6 +4,7 @@
 // Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
 #ifdef OMBREL_DB_PATH
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
@@ -188,6 +189,23 @@ class TstApp : public QObject {
     QCOMPARE(p.exitCode(), status);
     QCOMPARE(QFileInfo::exists(file), written);
     if (status != 0) QVERIFY(!p.readAllStandardError().isEmpty());
+  }
+
+  // Qt's own dialogs speak Japanese like the rest of the program: the CSV
+  // files' save dialog, through the real chooser.
+  void saveDialogSpeaksJapanese() {
+    QString title;
+    QStringList buttons;
+    ModalWatcher watcher([&](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      if (!dialog) return;
+      title = dialog->windowTitle();
+      for (QPushButton* b : dialog->findChildren<QPushButton*>()) buttons << b->text();
+      dialog->reject();
+    });
+    QVERIFY(CYearListDlg::ChooseSaveFile(nullptr).isEmpty());
+    QCOMPARE(title, QStringLiteral("名前を付けて保存"));
+    QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join('|')));
   }
 
   void renderArguments_data() {

@@ -97,6 +97,11 @@ class TstAstroData : public QObject {
     dlg.Field(CAstroDataDlg::IDC_DAY)->setText(QStringLiteral("28"));
     QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
     QCOMPARE(Text(dlg, 1022), QStringLiteral("23:00:00"));
+    // The main view's hour, five decimals, shows from its hour's digits.
+    SetInputs(dlg, "2000", "1", "1", "12.10972");
+    dlg.UpdateData(false);
+    QVERIFY(TextOverflows(dlg.Field(CAstroDataDlg::IDC_HOUR)));
+    QVERIFY(ShowsItsStart(dlg.Field(CAstroDataDlg::IDC_HOUR)));
     if (qEnvironmentVariableIsSet("ASTRODATA_SHOT")) dlg.grab().save(qEnvironmentVariable("ASTRODATA_SHOT"));
   }
 

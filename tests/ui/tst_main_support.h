@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -115,6 +116,22 @@ inline void TypeMoment(CMyView* view, const QString& year, const QString& month,
   Control(view, 1007)->setText(day);
   Control(view, 1011)->setText(hour);
   QTest::mouseClick(Control<QPushButton>(view, 1021), Qt::LeftButton);
+}
+
+// A line edit the program filled shows the start of its text: the cursor at
+// the beginning and nothing scrolled off to the left. Checked after painting,
+// where the edit settles its scrolling.
+inline bool ShowsItsStart(QLineEdit* edit) {
+  edit->grab();
+  const QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  return edit->cursorPosition() == 0 && cursor.center().x() >= 0 && cursor.center().x() < 8;
+}
+
+// True when the edit's text is wider than the edit can show at once.
+inline bool TextOverflows(QLineEdit* edit) {
+  // The edit keeps a frame and 2 pixels on each side free of text.
+  const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit) : 0;
+  return edit->fontMetrics().horizontalAdvance(edit->text()) > edit->contentsRect().width() - 2 * frame - 4;
 }
 
 // The computer's local date and decimal hour now.

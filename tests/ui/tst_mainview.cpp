@@ -70,6 +70,9 @@ class TstMainView : public QObject {
     QVERIFY2(QRegularExpression(QStringLiteral("^ ?\\d{1,2}\\.\\d{5}$")).match(hour).hasMatch(), qPrintable(hour));
     QVERIFY(std::fabs(hour.toDouble() - Now().hour) < 0.01);
     QCOMPARE(QString::fromStdString(m_view->m_strHourExact), hour);
+    // Wider than the field, it is shown from the hour's digits.
+    QVERIFY(TextOverflows(Control(m_view.get(), 1011)));
+    QVERIFY(ShowsItsStart(Control(m_view.get(), 1011)));
 
     // Two hours away the typed hour stays, and so does a day long past.
     const QString away = QString::number(now.hour < 12 ? now.hour + 2 : now.hour - 2, 'f', 1);

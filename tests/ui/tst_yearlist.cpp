@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -19,7 +22,10 @@
 
 #include "astro/Globals.h"
 #include "tst_main_support.h"
+#include "view/ui/AlmanacFont.h"
 #include "view/ui/UpDown.h"
+#include "view/ui/WindowPlacement.h"
+#include "yearlist/ui/YearGridView.h"
 #include "yearlist/ui/YearListDlg.h"
 
 namespace {
@@ -206,6 +212,89 @@ class TstYearList : public QObject {
     QCOMPARE(Field(1004), QStringLiteral("2005"));
     QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2005"));
     QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
+  }
+
+  // Each text of the grid drawn alone, in both layouts of a thirteen-month
+  // year with markers: no pixel is inked by two texts, and no two texts' ink
+  // meets side by side (a cell running into the next column, a heading into
+  // the caption).
+  void gridTextsNeverInkEachOther() {
+    QVERIFY(m_dlg->Create());
+    for (const char* button : {"和暦表示", "西暦表示"}) {
+      Click(button);
+      QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+      QPainter measure(&probe);
+      measure.setFont(AlmanacFont(12));
+      const std::vector<YearGridText> texts = YearGridTexts(measure.fontMetrics(), m_dlg->m_strGrid,
+                                                            m_dlg->m_nDisplayMode, m_dlg->GridYearText(), 0);
+      const QSize frame = m_dlg->GridFrame()->size();
+      std::vector<int> owner(static_cast<std::size_t>(frame.width() * frame.height()), -1);
+      int inked = 0;
+      for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
+        const YearGridText& t = texts[i];
+        const QRect box(t.at - QPoint(4, 4), QSize(measure.fontMetrics().horizontalAdvance(t.text) + 8, 22));
+        QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+          QPainter p(&image);
+          p.setFont(AlmanacFont(12));
+          p.translate(-box.topLeft());
+          PaintYearGridText(p, t);
+        }
+        for (int y = 0; y < image.height(); ++y)
+          for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) == 0) continue;
+            const QPoint at = box.topLeft() + QPoint(x, y);
+            if (!QRect(QPoint(), frame).contains(at)) QFAIL(qPrintable(t.text + " leaves the frame"));
+            ++inked;
+            for (int dx = -1; dx <= 1; ++dx) {
+              if (at.x() + dx < 0 || at.x() + dx >= frame.width()) continue;
+              const int other = owner[static_cast<std::size_t>(at.y() * frame.width() + at.x() + dx)];
+              if (other >= 0 && other != i)
+                QFAIL(qPrintable(QStringLiteral("%1: \"%2\" meets \"%3\" at %4,%5")
+                                     .arg(QString::fromUtf8(button), texts[other].text, t.text)
+                                     .arg(at.x())
+                                     .arg(at.y())));
+            }
+            owner[static_cast<std::size_t>(at.y() * frame.width() + at.x())] = i;
+          }
+      }
+      QVERIFY(inked > 20000);
+    }
+  }
+
+  // Opened on a year it cannot show, the window still heads its lists.
+  void outOfRangeYearKeepsTheListHeadings() {
+    m_dlg->m_strYear = "2100";
+    QVERIFY(m_dlg->Create());
+    QCOMPARE(g_messages.size(), 1);
+    QCOMPARE(m_dlg->PhaseList()->headerItem()->text(0), QStringLiteral("月のこよみ"));
+    QCOMPARE(m_dlg->TermList()->headerItem()->text(0), QStringLiteral("二十四節季"));
+  }
+
+  // On a 1366 x 768 screen the window fits inside it and scrolls to every control.
+  void smallScreenReachesEveryControl() {
+    QVERIFY(m_dlg->Create());
+    const QRect screen(0, 0, 1366, 768 - 30);  // a panel's worth less
+    m_dlg->resize(1120, 810);
+    FitBeside(m_dlg.get(), nullptr, screen);
+    QVERIFY2(screen.contains(m_dlg->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(m_dlg->geometry().x()).arg(m_dlg->geometry().y()).arg(m_dlg->width()).arg(m_dlg->height())));
+    QTest::qWait(0);
+    auto* area = m_dlg->findChild<QScrollArea*>();
+    QVERIFY(area);
+    QVERIFY(area->verticalScrollBar()->maximum() > 0);
+    int controls = 0;
+    for (QWidget* w : area->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      area->ensureWidgetVisible(w, 0, 0);
+      const QRect shown(w->mapTo(area->viewport(), QPoint()), w->size());
+      QVERIFY2(area->viewport()->rect().contains(shown),
+               qPrintable(QStringLiteral("%1 at %2,%3 in %4x%5")
+                              .arg(QString::fromLatin1(w->metaObject()->className()))
+                              .arg(shown.x()).arg(shown.y())
+                              .arg(area->viewport()->width()).arg(area->viewport()->height())));
+      ++controls;
+    }
+    QVERIFY(controls > 40);
   }
 
   void fileOutputAndTheDrawnGrid() {

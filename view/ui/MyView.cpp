@@ -30,6 +30,7 @@
 #include "sky/ui/SkyPanel.h"
 #include "view/Settings.h"
 #include "view/ui/AlmanacFont.h"
+#include "view/ui/FieldText.h"
 #include "view/ui/SettingsDlg.h"
 #include "view/ui/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
@@ -250,9 +251,7 @@ void CMyView::UpdateData(bool toMembers) {
     if (toMembers) {
       member = m_edits[i]->text().toStdString();
     } else {
-      const QString text = Qs(member);
-      // Leave an unchanged edit alone so the cursor and selection survive.
-      if (m_edits[i]->text() != text) m_edits[i]->setText(text);
+      ShowFieldText(m_edits[i], Qs(member));
     }
   }
 }

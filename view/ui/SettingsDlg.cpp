@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "view/ui/AlmanacFont.h"
+#include "view/ui/FieldText.h"
 
 namespace {
 
@@ -103,9 +104,9 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
     return;
   }
-  m_editLongitude->setText(Qs(s.m_strLongitude));
-  m_editLatitude->setText(Qs(s.m_strLatitude));
-  m_editAzimuth->setText(Qs(s.m_strAzimuth));
+  ShowFieldText(m_editLongitude, Qs(s.m_strLongitude));
+  ShowFieldText(m_editLatitude, Qs(s.m_strLatitude));
+  ShowFieldText(m_editAzimuth, Qs(s.m_strAzimuth));
   for (auto [group, value] : {std::pair{m_groupCalendar, s.m_nCalendarMode}, std::pair{m_groupSigns, s.m_nSignDisplay}}) {
     QAbstractButton* b = group->button(value);
     if (b) {
@@ -118,7 +119,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     }
   }
   m_checkAutoUpdate->setChecked(s.m_bAutoUpdate == 1);
-  m_editInterval->setText(Qs(s.m_strInterval));
+  ShowFieldText(m_editInterval, Qs(s.m_strInterval));
   m_checkConstellations->setChecked(s.m_bConstellations == 1);
   m_checkMansions->setChecked(s.m_bMansions == 1);
 }

@@ -18,7 +18,9 @@
 #include "caldb/Eras.h"
 #include "core/Text.h"
 #include "view/ui/AlmanacFont.h"
+#include "view/ui/FieldText.h"
 #include "view/ui/UpDown.h"
+#include "view/ui/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 
 namespace {
@@ -43,6 +45,9 @@ constexpr int kRowIds[3][11] = {{1010, 1012, 1011, 1013, 1014, 1015, 1016, 1017,
                                 {1037, 1038, 1039, 1040, 1041, 1042, 1043, 1044, 1045, 1046, 1048}};
 constexpr int kRowY[3] = {50, 70, 90};
 constexpr int kRowHeightDu = 15;
+
+const char* const kPhaseListTitle = "月のこよみ";
+const char* const kTermListTitle = "二十四節季";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -97,7 +102,6 @@ CYearListDlg::CYearListDlg(CListRequestTarget* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {
   setWindowTitle(QStringLiteral("一覧表"));
   setModal(false);
-  setFixedSize(kDialogWidthDu * kDu, kDialogHeightDu * kDu);
   setFont(AlmanacFont(12));
   BuildControls();
 }
@@ -105,25 +109,27 @@ CYearListDlg::CYearListDlg(CListRequestTarget* parentView, QWidget* parent)
 CYearListDlg::~CYearListDlg() = default;
 
 void CYearListDlg::BuildControls() {
-  auto label = [this](const char* text, QRect r) {
-    auto* l = new QLabel(QString::fromUtf8(text), this);
+  // A screen smaller than the window scrolls it.
+  QWidget* page = MakeScrollPage(this, QSize(kDialogWidthDu * kDu, kDialogHeightDu * kDu));
+  auto label = [page](const char* text, QRect r) {
+    auto* l = new QLabel(QString::fromUtf8(text), page);
     l->setGeometry(r);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   };
-  auto edit = [this](QRect r) {
-    auto* e = new QLineEdit(this);
+  auto edit = [page](QRect r) {
+    auto* e = new QLineEdit(page);
     e->setGeometry(r);
     return e;
   };
-  auto button = [this](const char* text, QRect r) {
-    auto* b = new QPushButton(QString::fromUtf8(text), this);
+  auto button = [page](const char* text, QRect r) {
+    auto* b = new QPushButton(QString::fromUtf8(text), page);
     b->setGeometry(r);
     b->setAutoDefault(false);
     return b;
   };
   label("西暦", Du(10, 5, 15, 20));
   m_editYear = edit(Du(25, 5, 46, 25));
-  auto* spin = new CUpDown(this);
+  auto* spin = new CUpDown(page);
   spin->setGeometry(Du(71, 5, 9, 25));
   label("月", Du(80, 5, 10, 20));
   m_editMonth = edit(Du(90, 5, 17, 25));
@@ -145,23 +151,26 @@ void CYearListDlg::BuildControls() {
       m_rowFields[r * 11 + c] = edit(Du(kRowColumns[c].x, kRowY[r], kRowColumns[c].width, kRowHeightDu));
   }
 
-  auto eventList = [this](QRect r) {
-    auto* t = new QTreeWidget(this);
+  auto eventList = [page](QRect r, const char* title) {
+    auto* t = new QTreeWidget(page);
     t->setGeometry(r);
-    t->setColumnCount(1);
+    // Headed from the start: a window opened on a year out of range is
+    // never filled, and Qt would head the lists "1".
+    t->setHeaderLabels({QString::fromUtf8(title)});
+    t->setColumnWidth(0, 150);
     t->setRootIsDecorated(false);
     t->setSelectionMode(QAbstractItemView::SingleSelection);
     t->setUniformRowHeights(true);
     return t;
   };
-  m_listPhases = eventList(Du(340, 0, 103, 56));
-  m_listTerms = eventList(Du(340, 57, 103, 56));
+  m_listPhases = eventList(Du(340, 0, 103, 56), kPhaseListTitle);
+  m_listTerms = eventList(Du(340, 57, 103, 56), kTermListTitle);
 
   // Simple combo boxes: the selected text above, the list under it.
-  auto eraCombo = [this](QRect r, QLineEdit*& text, QListWidget*& list, int id) {
-    text = new QLineEdit(this);
+  auto eraCombo = [this, page](QRect r, QLineEdit*& text, QListWidget*& list, int id) {
+    text = new QLineEdit(page);
     text->setGeometry(r.x(), r.y(), r.width(), 26);
-    list = new QListWidget(this);
+    list = new QListWidget(page);
     list->setGeometry(r.x(), r.y() + 26, r.width(), r.height() - 26);
     // One line per era year: measuring each of the ~1500 items would cost
     // more than everything else the window does when it opens.
@@ -173,7 +182,7 @@ void CYearListDlg::BuildControls() {
   eraCombo(Du(460, 0, 85, 60), m_editEraTable, m_comboEraTable, 1050);
   eraCombo(Du(460, 55, 85, 60), m_editEraReading, m_comboEraReading, 1051);
 
-  m_gridFrame = new CYearGridFrame(this, this);
+  m_gridFrame = new CYearGridFrame(this, page);
   m_gridFrame->setGeometry(Du(5, 115, 555, 285));
 
   connect(lunisolar, &QPushButton::clicked, this, [this] { CheckYearAndShowLunisolar(); });
@@ -202,6 +211,10 @@ QLineEdit* CYearListDlg::Field(int id) const {
 bool CYearListDlg::Create() {
   if (IsWindowOpen()) return false;
   OnInitDialog();
+  // Beside the main window where the screen has room; every time, since the
+  // main window may have moved since.
+  resize(kDialogWidthDu * kDu, kDialogHeightDu * kDu);
+  MoveBeside(this, parentWidget());
   show();
   return true;
 }
@@ -223,8 +236,8 @@ void CYearListDlg::UpdateData(bool toMembers) {
   for (auto& [field, member] : pairs) {
     if (toMembers)
       *member = S(field->text());
-    else if (field->text() != Q(*member))
-      field->setText(Q(*member));
+    else
+      ShowFieldText(field, Q(*member));
   }
 }
 
@@ -286,8 +299,8 @@ void CYearListDlg::ShowYear(int layout) {
   if (!filled) ReportError(error);
 }
 
-void CYearListDlg::FillYearPhaseList() { FillEventList(m_listPhases, "月のこよみ", kListRequestPhases); }
-void CYearListDlg::FillYearTermList() { FillEventList(m_listTerms, "二十四節季", kListRequestTerms); }
+void CYearListDlg::FillYearPhaseList() { FillEventList(m_listPhases, kPhaseListTitle, kListRequestPhases); }
+void CYearListDlg::FillYearTermList() { FillEventList(m_listTerms, kTermListTitle, kListRequestTerms); }
 
 void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wParam) {
   UpdateData(true);

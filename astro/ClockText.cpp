@@ -1,0 +1,64 @@
+#include "astro/ClockText.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "astro/TimeScales.h"
+#include "core/Text.h"
+
+namespace {
+
+// A minute or second field that reached 60 becomes 0 and one more of the
+// next larger unit.
+void Carry(double& field, double& larger) {
+  if (field < 60.0) return;
+  field -= 60.0;
+  larger += 1.0;
+}
+
+}  // namespace
+
+ClockTime ClockToSecond(double hours) {
+  ClockTime t;
+  SplitSexagesimal(hours, t.hour, t.minute, t.second);
+  // nearbyint rounds as printf's "%.0f" does; a residue below zero is 0.
+  t.second = std::max(0.0, std::nearbyint(t.second));
+  Carry(t.second, t.minute);
+  Carry(t.minute, t.hour);
+  return t;
+}
+
+ClockTime ClockToMinute(double hours) {
+  ClockTime t;
+  SplitSexagesimal(hours, t.hour, t.minute, t.second);
+  t.second = 0;
+  Carry(t.minute, t.hour);  // only a representation error lifts it to 60
+  return t;
+}
+
+std::string ClockText(const ClockTime& t) {
+  return text::SjisFormat("%02.0f:%02.0f:%02.0f", t.hour, t.minute, t.second);
+}
+
+std::string AstroTimeText(double hours) { return ClockText(ClockToSecond(hours)); }
+
+std::string HoursMinutesText(double hours) {
+  const ClockTime t = ClockToMinute(hours);
+  return text::SjisFormat("%02.0f:%02.0f", t.hour, t.minute);
+}
+
+ClockMoment MomentToSecond(JulianDay moment, double longitude) {
+  ClockMoment m;
+  double hour = 0;
+  JulianDayToDate(moment, m.year, m.month, m.day, hour, longitude);
+  m.time = ClockToSecond(hour);
+  if (m.time.hour >= 24.0) {
+    // Midnight: the date of the next day, read at its noon so no clock
+    // change can move it.
+    double ignored = 0;
+    JulianDayToDate(DateToJulianDay(m.year, m.month, m.day + 1, 12.0, longitude), m.year, m.month, m.day,
+                    ignored, longitude);
+    m.time.hour -= 24.0;
+  }
+  return m;
+}

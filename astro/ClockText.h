@@ -1,0 +1,42 @@
+// Clock times as the almanac prints them, in one place: the lists, the sky
+// readout, the data window, the year list and both CSV files.
+//
+// A time printed to the second is rounded to the nearest second and a rounded
+// 60 carries into the minute, the hour and, for a moment with a date, the day:
+// 13:05:59.6 prints as 13:06:00, never 13:05:60. A time printed to the minute
+// drops its seconds.
+#pragma once
+
+#include <string>
+
+#include "astro/Globals.h"
+
+// Whole hours, minutes and seconds of a clock time. The hour is not wrapped:
+// a time of day that rounds up to midnight reads 24:00:00.
+struct ClockTime {
+  double hour = 0;
+  double minute = 0;
+  double second = 0;
+};
+
+// `hours` to the nearest second (ties as printf rounds them), carried.
+ClockTime ClockToSecond(double hours);
+// `hours` with the seconds dropped.
+ClockTime ClockToMinute(double hours);
+
+// "HH:MM:SS" ("%02.0f:%02.0f:%02.0f").
+std::string ClockText(const ClockTime& t);
+// ClockText of ClockToSecond.
+std::string AstroTimeText(double hours);
+// "HH:MM" ("%02.0f:%02.0f") of ClockToMinute.
+std::string HoursMinutesText(double hours);
+
+// A moment's date and time on the clock of `longitude`, to the nearest second;
+// a moment in the day's last half second belongs to the next day at 00:00:00.
+struct ClockMoment {
+  double year = 0;
+  double month = 0;
+  double day = 0;
+  ClockTime time;
+};
+ClockMoment MomentToSecond(JulianDay moment, double longitude);

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "astro/ClockText.h"
+#include "astro/astro.h"
+
+namespace {
+
+constexpr double kJst = 135.0;
+
+double Hms(double h, double m, double s) { return h + m / 60.0 + s / 3600.0; }
+
+TEST(ClockText, SecondsRoundAndCarry) {
+  const struct {
+    double hours;
+    const char* toSecond;
+    const char* toMinute;
+  } cases[] = {
+      {6.5, "06:30:00", "06:30"},
+      {Hms(6, 59, 59.4), "06:59:59", "06:59"},
+      {Hms(13, 5, 59.6), "13:06:00", "13:05"},
+      {Hms(6, 59, 59.6), "07:00:00", "06:59"},
+      // Ties go as printf rounds them (to even), so only the carry differs
+      // from the texts the almanac has always printed.
+      {Hms(8, 0, 0.5), "08:00:00", "08:00"},
+      {Hms(8, 0, 1.5), "08:00:02", "08:00"},
+      // A time of day that rounds up to midnight ends the day.
+      {Hms(23, 59, 59.7), "24:00:00", "23:59"},
+      {0.0, "00:00:00", "00:00"},
+      // Just below 13 h: the rounded seconds carry through the minutes into the hour.
+      {std::nextafter(13.0, 0.0), "13:00:00", "12:59"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AstroTimeText(c.hours), c.toSecond) << c.hours;
+    EXPECT_EQ(HoursMinutesText(c.hours), c.toMinute) << c.hours;
+  }
+}
+
+TEST(ClockText, MomentsCarryIntoTheNextDay) {
+  const int saved = CalendarMode;
+  const struct {
+    int mode;
+    double y, m, d, hour;
+    const char* date;
+    const char* time;
+  } cases[] = {
+      {1, 2026, 12, 10, Hms(13, 5, 59.6), "2026/12/10", "13:06:00"},
+      {1, 2024, 2, 28, Hms(23, 59, 59.7), "2024/02/29", "00:00:00"},
+      {1, 2023, 2, 28, Hms(23, 59, 59.7), "2023/03/01", "00:00:00"},
+      {1, 2033, 12, 31, Hms(23, 59, 59.8), "2034/01/01", "00:00:00"},
+      {1, 2033, 12, 31, Hms(23, 59, 59.2), "2033/12/31", "23:59:59"},
+      // The calendar reform: the day after 4 October 1582 is 15 October.
+      {0, 1582, 10, 4, Hms(23, 59, 59.9), "1582/10/15", "00:00:00"},
+  };
+  for (const auto& c : cases) {
+    CalendarMode = c.mode;
+    const ClockMoment t = MomentToSecond(DateToJulianDay(c.y, c.m, c.d, c.hour, kJst), kJst);
+    char date[32];
+    std::snprintf(date, sizeof date, "%04.0f/%02.0f/%02.0f", t.year, t.month, t.day);
+    EXPECT_EQ(date, std::string(c.date)) << c.date;
+    EXPECT_EQ(ClockText(t.time), c.time) << c.date;
+  }
+  CalendarMode = saved;
+}
+
+// The lists of the main window: the same carry, into the day at midnight.
+TEST(ClockText, EventListItems) {
+  const int saved = CalendarMode;
+  CalendarMode = 1;
+  EXPECT_EQ(EventListItem("冬至", DateToJulianDay(2033, 12, 21, Hms(22, 29, 59.8), kJst)), " 冬至 12/21 22:30:00");
+  EXPECT_EQ(EventListItem("満月", DateToJulianDay(2033, 1, 31, Hms(23, 59, 59.9), kJst)), " 満月  2/ 1 00:00:00");
+  CalendarMode = saved;
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+#include "view/ui/FieldText.h"
+
+#include <QLineEdit>
+
+void ShowFieldText(QLineEdit* edit, const QString& text) {
+  if (edit->text() == text) return;
+  edit->setText(text);
+  edit->setCursorPosition(0);
+}
