@@ -52,14 +52,16 @@ shot() { sleep 0.7; import -window root "$out/$1.png"; }
 shot main
 
 # The form's origin on the screen (the window's client area: menu bar, then form).
-eval "$(xdotool getwindowgeometry --shell "$main")"
+X=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {print $4}')
+Y=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ {print $4}')
 s=$scale
 at() { xdotool mousemove "$(echo "$X + $1 * $s" | bc | cut -d. -f1)" "$(echo "$Y + $2 * $s" | bc | cut -d. -f1)" click 1; }
 menu_bar=10            # the menu bar's middle, y
 menu_yearlist=100      # 年間暦一覧表, x
 menu_astrodata=175     # 天文データ, x
 menu_settings=235      # 設定値, x
-close_window() { xdotool search --sync --onlyvisible --name "$1" windowactivate --sync key Escape; sleep 0.3; }
+# Esc to the window just opened, which has the focus.
+close_window() { xdotool search --sync --onlyvisible --name "$1" >/dev/null; sleep 0.3; xdotool key Escape; sleep 0.3; }
 
 at "$menu_yearlist" "$menu_bar"
 xdotool search --sync --onlyvisible --name '^一覧表$' >/dev/null
@@ -71,7 +73,7 @@ shot astrodata
 close_window '^天文データ$'
 at "$menu_settings" "$menu_bar"
 sleep 0.3
-xdotool key Return
+xdotool key Down Return
 xdotool search --sync --onlyvisible --name '設定' >/dev/null && shot settings
 xdotool key Escape
 
