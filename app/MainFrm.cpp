@@ -22,6 +22,8 @@ CMainFrame::CMainFrame(QWidget* parent)
   connect(m_actYearList, &QAction::triggered, view, [view] { view->RunCommand([view] { view->OnYearList(); }); });
   connect(m_actAstroData, &QAction::triggered, view, [view] { view->RunCommand([view] { view->OnAstroData(); }); });
   connect(m_actSettings, &QAction::triggered, view, [view] { view->RunCommand([view] { view->OnSettings(); }); });
+  connect(m_actExportCalendar, &QAction::triggered, view,
+          [view] { view->RunCommand([view] { view->OnExportCalendar(); }); });
   // The frame is exactly the form plus the menu bar: no sizing border.
   setFixedSize(kFormWidth, kFormHeight + menuBar()->sizeHint().height());
   // Place the menu bar and the view now, so the frame renders right before it is shown.
@@ -40,6 +42,8 @@ void CMainFrame::CreateMenu() {
   QMenuBar* bar = menuBar();
   bar->setFont(AlmanacFont(12));
   QMenu* file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  m_actExportCalendar = file->addAction(QStringLiteral("iCalendar書き出し(&I)..."));
+  file->addSeparator();
   m_actExit = file->addAction(QStringLiteral("Ombrelの窓終了(&X)"));
   m_actYearList = bar->addAction(QStringLiteral("年間暦一覧表"));
   m_actAstroData = bar->addAction(QStringLiteral("天文データ"));

@@ -16,6 +16,7 @@ class CMainFrame : public QMainWindow {
   CMyView* View() const { return m_pView; }
 
   // Menu and accelerator commands the application object answers.
+  QAction* m_actExportCalendar = nullptr;  // "iCalendar書き出し(&I)...": the shown year as a .ics file
   QAction* m_actExit = nullptr;       // "Ombrelの窓終了(&X)"
   QAction* m_actYearList = nullptr;   // "年間暦一覧表"
   QAction* m_actAstroData = nullptr;  // "天文データ"

@@ -2,6 +2,7 @@
 #include "caldb/MonthCalendar.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <map>
 
@@ -9,6 +10,7 @@
 #include "caldb/Dao.h"
 #include "caldb/Lunisolar.h"
 #include "core/Text.h"
+#include "holidays/Holidays.h"
 #include "signs/Signs.h"
 
 namespace monthcal {
@@ -45,6 +47,16 @@ bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& juli
 }
 
 }  // namespace monthcal
+
+void MarkHolidays(MonthCalendarModel& model, double year, double month) {
+  if (!(year >= holidays::kFirstYear && year < holidays::kLastYear + 1)) return;
+  const int y = static_cast<int>(year), m = static_cast<int>(month);
+  for (const holidays::Holiday& h : holidays::HolidaysOfYear(y)) {
+    if (h.month != m) continue;
+    for (MonthCalendarCell& c : model.cells)
+      if (c.tone != MonthCellTone::OtherMonth && std::atoi(c.dayText.c_str()) == h.day) c.holiday = true;
+  }
+}
 
 std::string DataTableText(CDaoDatabase& db, int row, int column) {
   CDaoRecordset rs(&db);

@@ -64,6 +64,9 @@ inline constexpr Rgb kHeadingText{0, 0, 255};
 inline constexpr Rgb kDayText{0, 0, 0};
 inline constexpr Rgb kSelectedText{255, 0, 0};
 inline constexpr Rgb kOtherMonthText{125, 125, 125};
+// A holiday of the shown month, when the user shows holidays: the colour the
+// calendar gives Sunday, its heading's.
+inline constexpr Rgb kHolidayText = kHeadingText;
 
 struct Point {
   int x, y;
@@ -96,6 +99,7 @@ struct MonthCalendarCell {
   std::string dayText;      // "%2d" of the Western day
   std::string signText;     // 六曜 or 干支 (UTF-8)
   MonthCellTone tone = MonthCellTone::Current;
+  bool holiday = false;     // a national holiday (shown only when the user asks)
 };
 
 struct MonthCalendarModel {
@@ -117,6 +121,9 @@ std::string MonthCalendarCalendarName(double year, double month);
 // keeps its day number, the signs read so far stay, and the engine's text is
 // in `error`.
 MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay);
+
+// Marks the days of the shown month that are national holidays.
+void MarkHolidays(MonthCalendarModel& model, double year, double month);
 
 // Column `column` of row [No]=`row` of the Data table, through the almanac's
 // query "SELECT * FROM [Data] WHERE  [No]=%1d;". The engine's error

@@ -1,12 +1,15 @@
 // ombrel-cli bodies DATE [HOUR] [--lon X] [--lat Y]: the astronomical data
 // table of the data window for one date, hour and place.
+#include <cstdlib>
 #include <string>
 
 #include "astro/AstroTable.h"
 #include "astro/astro.h"
 #include "astrodata/AstroRequest.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
 #include "core/Text.h"
+#include "holidays/Holidays.h"
 
 namespace cli {
 namespace {
@@ -51,6 +54,30 @@ void PrintTable(const AstroTable& table) {
   Print("干潮 " + table.tideTexts[2] + " " + table.tideTexts[3]);
 }
 
+// The same table as one document: per body its times and angles as the
+// table prints them ("--:--:--" where there is none), the angles also as
+// numbers; the tides as their texts.
+Json TableJson(const AstroTable& table) {
+  static const char* const kTimes[] = {"rise", "transit", "set"};
+  static const char* const kAngles[] = {"longitude", "latitude", "right_ascension", "declination", "azimuth",
+                                        "altitude"};
+  Json bodies = Json::array();
+  for (int row = 0; row < kBodyCount; ++row) {
+    const BodyPosition& b = table.bodies[kAstroTableRows[row]];
+    Json j = {{"name", Trimmed(AstroTableRowNames[row])}};
+    const double times[] = {b.riseTime, b.transitTime, b.setTime};
+    for (int i = 0; i < 3; ++i) j[kTimes[i]] = Trimmed(AstroTimeText(times[i]));
+    const double angles[] = {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude};
+    for (int i = 0; i < 6; ++i) {
+      const std::string text = Trimmed(AstroAngleText(angles[i]));
+      j[kAngles[i]] = {{"text", text}, {"degrees", std::strtod(text.c_str(), nullptr)}};
+    }
+    bodies.push_back(j);
+  }
+  return {{"bodies", bodies},
+          {"tides", {{"high", {table.tideTexts[0], table.tideTexts[1]}}, {"low", {table.tideTexts[2], table.tideTexts[3]}}}}};
+}
+
 int RunBodies(const Args& args) {
   Options options;
   std::string error;
@@ -71,14 +98,20 @@ int RunBodies(const Args& args) {
   at.place = {latitude, longitude};
   AstroTable table;
   ComputeAstroTable(at, table);
-  PrintTable(table);
+  if (!Globals().json) {
+    PrintTable(table);
+    return kOk;
+  }
+  Json doc = {{"date", holidays::IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
+  doc.update(TableJson(table));
+  PrintJson(doc);
   return kOk;
 }
 
 const CommandRegistration kBodies({"bodies", "bodies DATE [HOUR] [--lon X] [--lat Y]",
                                    "rise, transit and set times and places of the sun, moon and planets "
                                    "(HOUR on the clock of --lon, default 12, 139.7 E, 35.6 N), Tokyo Bay's tides",
-                                   RunBodies});
+                                   RunBodies, true});
 
 }  // namespace
 }  // namespace cli

@@ -22,7 +22,15 @@ struct Command {
   const char* synopsis;  // "terms YEAR"
   const char* summary;   // one line for --help
   CommandFn run;
+  bool json = false;  // answers --json with one JSON document
 };
+
+// The options given before the command.
+struct GlobalOptions {
+  std::string workDir;  // --workdir DIR
+  bool json = false;    // --json
+};
+const GlobalOptions& Globals();
 
 struct CommandRegistration {
   explicit CommandRegistration(Command c);

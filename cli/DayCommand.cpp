@@ -1,11 +1,15 @@
 // ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
 // lists for a moment, one "label<TAB>text" line each, as the window shows them.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
+#include "core/Conf.h"
+#include "holidays/Holidays.h"
 #include "core/Clock.h"
 #include "core/Text.h"
 #include "sky/Readout.h"
@@ -24,6 +28,53 @@ Moment Now() {
 
 // An empty settings text keeps the view's own default, as the window does.
 double SettingOr(const std::string& text, double fallback) { return text.empty() ? fallback : SettingsNumber(text); }
+
+Json Texts(const std::vector<std::string>& items) {
+  Json list = Json::array();
+  for (const std::string& item : items) list.push_back(Trimmed(item));
+  return list;
+}
+
+Json EventItems(const std::vector<std::string>& items) {
+  Json list = Json::array();
+  for (const std::string& item : items) list.push_back(EventItemJson(item));
+  return list;
+}
+
+// A field's text with its number: {"text": "2686年", key: 2686}.
+Json WithNumber(const std::string& text, const char* key) {
+  const std::string shown = Trimmed(text);
+  return {{"text", shown}, {key, std::strtod(shown.c_str(), nullptr)}};
+}
+
+// The panel as one document; every text as the lines print it, trimmed of
+// its padding.
+Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout) {
+  return {
+      {"date", holidays::IsoDate(static_cast<int>(at.year), static_cast<int>(at.month), static_cast<int>(at.day))},
+      {"hour", at.hour},
+      {"weekday", Trimmed(p.m_strWeekday)},
+      {"six_day", Trimmed(p.m_strSixDaySign)},
+      {"lunar", LunarJson(p.m_strLunarDate, p.m_dLunarMonth, p.m_dLunarDay)},
+      {"era", Trimmed(p.m_strEra)},
+      {"imperial_year", WithNumber(p.m_strImperialYear, "year")},
+      {"month_name", Trimmed(p.m_strMonthName)},
+      {"sexagenary", Trimmed(p.m_strSexagenary)},
+      {"solar_term", Trimmed(p.m_strSolarTerm)},
+      {"solar_longitude", WithNumber(p.m_strSolarLongitude, "degrees")},
+      {"pentad", {{"name", Trimmed(p.m_strPentadName)}, {"text", Trimmed(p.m_strPentadText)}}},
+      {"moon_age", WithNumber(p.m_strMoonAge, "days")},
+      {"nine_star", Trimmed(p.m_strNineStar)},
+      {"mansion", Trimmed(p.m_strMansion)},
+      {"sound_sign", Trimmed(p.m_strSoundSign)},
+      {"twelve_day_sign", Trimmed(p.m_strTwelveDaySign)},
+      {"selected_days", Texts(p.m_listSelectedDays)},
+      {"seasonal_days", Texts(p.m_listSeasonalDays)},
+      {"moon_phases", EventItems(p.m_listPhases)},
+      {"solar_terms", EventItems(p.m_listTerms)},
+      {"readout", Texts(readout)},
+  };
+}
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
   for (const std::string& item : items) Print(std::string(label) + "\t" + text::EscapeControls(item));
@@ -59,26 +110,34 @@ int RunDay(const Args& args) {
     return Failure(e.what());
   }
   FillSelectedDays(panel);
-  FillSeasonalDays(panel, "kinenbi.dat");
+  Conf conf;
+  conf.Load();
+  FillSeasonalDays(panel, "kinenbi.dat", holidays::Shown(conf));
   FillPhaseList(panel);
   FillTermList(panel);
 
+  // After the lists: the sky panel's readout (rise and set times, tides).
+  const std::vector<std::string> readout = ReadoutLines(at, SettingOr(SettingsDlg.m_strAzimuth, 0.0));
+  if (Globals().json) {
+    PrintJson(DayJson(at, panel, readout));
+    return kOk;
+  }
   // Texts from the database and kinenbi.dat may hold control characters.
   for (const auto& [label, value] : DayPanelFields(panel)) Print(label + "\t" + text::EscapeControls(value));
   PrintLabelled("下段", panel.m_listSelectedDays);
   PrintLabelled("暦注", panel.m_listSeasonalDays);
   PrintLabelled("月のこよみ", panel.m_listPhases);
   PrintLabelled("二十四節季", panel.m_listTerms);
-  // After the lists: the sky panel's readout (rise and set times, tides).
-  for (const std::string& line : ReadoutLines(at, SettingOr(SettingsDlg.m_strAzimuth, 0.0))) Print(line);
+  for (const std::string& line : readout) Print(line);
   return kOk;
 }
 
 const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
                                 "the main window's day panel, its four lists and the sky readout for a moment (default now; "
                                 "hour 12 with a date), one label<TAB>text line each; the place and calendar "
-                                "come from ombrel.dat, anniversaries from kinenbi.dat",
-                                RunDay});
+                                "come from ombrel.dat, anniversaries from kinenbi.dat (and the national holiday "
+                                "first when ombrel.conf has holidays=1)",
+                                RunDay, true});
 
 }  // namespace
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
 
 namespace cli {
 namespace {
@@ -17,15 +18,18 @@ int RunLunar(const Args& args) {
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
-  const std::string date = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
+  const std::string text = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
   // A month numbered 0 marks days the table gives no lunisolar date.
-  if (date.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
-  Print(date);
+  if (text.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
+  if (Globals().json)
+    PrintJson({{"date", args[0]}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay)}});
+  else
+    Print(text);
   return kOk;
 }
 
 const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date (Julian before 1582-10-15)",
-                                  RunLunar});
+                                  RunLunar, true});
 
 }  // namespace
 }  // namespace cli

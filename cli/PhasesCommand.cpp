@@ -1,6 +1,7 @@
 // ombrel-cli phases YEAR: the year's moon phases as the day panel lists them.
 #include "astro/astro.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
 
 namespace cli {
 namespace {
@@ -10,14 +11,13 @@ int RunPhases(const Args& args) {
   if (args.size() != 1) return UsageError("usage: phases YEAR");
   if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
   const int count = ListMoonPhases(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
-  for (int i = 0; i < count; ++i)
-    Print(EventListItem(MoonPhaseName(static_cast<int>(EventAngles[i] / 90.0)), EventJulianDays[i]));
+  PrintEvents(year, "phases", count, [](double angle) { return MoonPhaseName(static_cast<int>(angle / 90.0)); });
   return kOk;
 }
 
 const CommandRegistration kPhases({"phases", "phases YEAR",
                                    "the year's new moons, quarters and full moons with their dates and times (JST)",
-                                   RunPhases});
+                                   RunPhases, true});
 
 }  // namespace
 }  // namespace cli

@@ -1,6 +1,7 @@
 // ombrel-cli terms YEAR: the year's solar terms as the day panel lists them.
 #include "astro/astro.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
 
 namespace cli {
 namespace {
@@ -11,13 +12,12 @@ int RunTerms(const Args& args) {
   if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
   const int count = ListSolarTerms(DateToJulianDay(year, 1, 1, 12.0, 135.0), 366.0);
   // Named by the nearest term of the angle, as the term list names them.
-  for (int i = 0; i < count; ++i)
-    Print(EventListItem(SolarTermName(static_cast<int>((EventAngles[i] + 0.5) / 15.0)), EventJulianDays[i]));
+  PrintEvents(year, "terms", count, [](double angle) { return SolarTermName(static_cast<int>((angle + 0.5) / 15.0)); });
   return kOk;
 }
 
 const CommandRegistration kTerms({"terms", "terms YEAR", "the year's 24 solar terms with their dates and times (JST)",
-                                  RunTerms});
+                                  RunTerms, true});
 
 }  // namespace
 }  // namespace cli

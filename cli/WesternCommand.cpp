@@ -5,6 +5,7 @@
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
 #include "cli/Command.h"
+#include "cli/Json.h"
 #include "core/Text.h"
 
 namespace cli {
@@ -55,12 +56,15 @@ int RunWestern(const Args& args) {
     return Failure(e.what());
   }
   if (date.empty()) return Failure(why);
-  Print(date);
+  if (Globals().json)
+    PrintJson({{"lunar", {{"year", year}, {"month", month}, {"day", day}, {"leap", opts.Has("leap")}}}, {"date", date}});
+  else
+    Print(date);
   return kOk;
 }
 
 const CommandRegistration kWestern({"western", "western YEAR MONTH DAY [--leap]",
-                                    "the Western date (Julian before 1582-10-15) of a lunisolar date in lunisolar year YEAR", RunWestern});
+                                    "the Western date (Julian before 1582-10-15) of a lunisolar date in lunisolar year YEAR", RunWestern, true});
 
 }  // namespace
 }  // namespace cli

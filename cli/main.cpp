@@ -63,7 +63,9 @@ void PrintHelp() {
               "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
               "                 (default: the current directory if it holds History.mdb,\n"
               "                 else $XDG_DATA_HOME/ombrel or ~/.local/share/ombrel, made on\n"
-              "                 first use with a copy of the installed database)\n\n"
+              "                 first use with a copy of the installed database)\n"
+              "  --json         print one JSON document in place of the text lines (day,\n"
+              "                 lunar, western, terms, phases, bodies, holidays)\n\n"
               "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
 }
 }  // namespace
@@ -173,21 +175,66 @@ void Print(const std::string& line) {
 
 }  // namespace cli
 
+namespace cli {
+namespace {
+
+GlobalOptions& MutableGlobals() {
+  static GlobalOptions options;
+  return options;
+}
+
+// The options that stand before the command and apply to every command. All
+// of them are read here, in any order, so each new one is one more row.
+struct GlobalOption {
+  const char* name;  // without the dashes
+  bool takesValue;
+  void (*apply)(GlobalOptions&, const std::string&);
+};
+const GlobalOption kGlobalOptions[] = {
+    {"workdir", true, [](GlobalOptions& g, const std::string& v) { g.workDir = v; }},
+    {"json", false, [](GlobalOptions& g, const std::string&) { g.json = true; }},
+};
+
+// Reads the global options from argv[at] on; `at` ends on the command.
+// False (after reporting) on a global option written wrongly.
+bool ParseGlobalOptions(int argc, char** argv, int& at, int& status) {
+  for (; at < argc; ++at) {
+    const std::string arg = argv[at];
+    if (arg.rfind("--", 0) != 0) return true;
+    const std::size_t eq = arg.find('=');
+    const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+    const GlobalOption* option = nullptr;
+    for (const GlobalOption& o : kGlobalOptions)
+      if (name == o.name) option = &o;
+    if (!option) return true;  // --help, --version, or the command's business
+    std::string value;
+    if (option->takesValue && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+    } else if (option->takesValue && at + 1 < argc) {
+      value = argv[++at];
+    } else if (option->takesValue) {
+      status = UsageError("option --" + name + " needs a value");
+      return false;
+    } else if (eq != std::string::npos) {
+      status = UsageError("option --" + name + " takes no value");
+      return false;
+    }
+    option->apply(MutableGlobals(), value);
+  }
+  return true;
+}
+
+}  // namespace
+
+const GlobalOptions& Globals() { return MutableGlobals(); }
+
+}  // namespace cli
+
 int main(int argc, char** argv) {
   using namespace cli;
-  std::string workDir;
-  int at = 1;
-  if (argc > 1 && std::strncmp(argv[1], "--workdir", 9) == 0) {
-    if (argv[1][9] == '=') {
-      workDir = argv[1] + 10;
-      at = 2;
-    } else if (argv[1][9] == '\0' && argc > 2) {
-      workDir = argv[2];
-      at = 3;
-    } else {
-      return UsageError("option --workdir needs a directory");
-    }
-  }
+  int at = 1, status = kOk;
+  if (!ParseGlobalOptions(argc, argv, at, status)) return status;
+  const std::string& workDir = Globals().workDir;
   if (argc <= at) {
     PrintHelp();
     return kUsage;
@@ -217,6 +264,7 @@ int main(int argc, char** argv) {
       if (!workDir.empty()) return UsageError(wd.warning);
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
     }
+    if (Globals().json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
     int rc = c.run(args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");
     return rc;

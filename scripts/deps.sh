@@ -3,7 +3,8 @@
 # With the argument "package", also the tools that check the Debian package.
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libsqlite3-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-      libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic xvfb dpkg-dev file)
+      libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic xvfb dpkg-dev file
+      nlohmann-json3-dev python3-icalendar)
 # The manual pages are made with python3; the tests read them with man.
 pkgs+=(python3 man-db)
 if [ "${1:-}" = package ]; then

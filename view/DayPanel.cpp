@@ -11,6 +11,7 @@
 #include "caldb/Lunisolar.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
+#include "holidays/Holidays.h"
 #include "signs/Observances.h"
 #include "signs/Signs.h"
 
@@ -222,9 +223,19 @@ void FillSelectedDays(DayPanel& p) {
   p.m_listSelectedDays = SelectedDays(TruncToInt(p.m_dSolarMonth), p.m_nDayBranch, p.m_nDayStem);
 }
 
-void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath) {
+std::string HolidayOfPanel(const DayPanel& p) {
+  // Compared as a double first: the form's texts may hold any number.
+  if (!(p.m_dYear >= holidays::kFirstYear && p.m_dYear < holidays::kLastYear + 1)) return "";
+  return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay));
+}
+
+void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool withHoliday) {
   cpu::ClearUpperVectorState();
-  p.m_listSeasonalDays = AnniversariesOn(ReadAnniversaries(anniversariesPath), p.m_dMonth, p.m_dDay);
+  p.m_listSeasonalDays.clear();
+  if (const std::string holiday = withHoliday ? HolidayOfPanel(p) : ""; !holiday.empty())
+    p.m_listSeasonalDays.push_back(holiday);
+  for (std::string& item : AnniversariesOn(ReadAnniversaries(anniversariesPath), p.m_dMonth, p.m_dDay))
+    p.m_listSeasonalDays.push_back(std::move(item));
   // The sun's degree is that of the work date, which the panel's last search
   // left on the local date of the day's noon; it is taken from that noon here
   // rather than from the shared globals, so nothing run in between can move it.

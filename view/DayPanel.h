@@ -76,8 +76,12 @@ void FillDayPanel(DayPanel& panel, const std::string& databasePath = "History.md
 // The selected-day list ("下段"), from the values FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
 // The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
-// left; the anniversaries file is read anew on every call.
-void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat");
+// left; the anniversaries file is read anew on every call. With
+// `withHoliday`, the day's national holiday comes first.
+void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat",
+                      bool withHoliday = false);
+// The national holiday on the panel's date, empty when none.
+std::string HolidayOfPanel(const DayPanel& panel);
 // The year's moon phases ("月のこよみ") and solar terms ("二十四節季") from
 // 1 January of the year of the texts.
 void FillPhaseList(DayPanel& panel);

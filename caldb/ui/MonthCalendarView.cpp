@@ -17,13 +17,13 @@ void DrawTextAt(QPainter& painter, int ascent, monthcal::Point at, const std::st
   painter.drawText(QPoint(at.x, at.y + ascent), QString::fromUtf8(text.data(), static_cast<int>(text.size())));
 }
 
-monthcal::Rgb ToneColor(MonthCellTone tone) {
+monthcal::Rgb ToneColor(MonthCellTone tone, bool holiday) {
   switch (tone) {
     case MonthCellTone::Selected: return monthcal::kSelectedText;
     case MonthCellTone::OtherMonth: return monthcal::kOtherMonthText;
     case MonthCellTone::Current: break;
   }
-  return monthcal::kDayText;
+  return holiday ? monthcal::kHolidayText : monthcal::kDayText;
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
   for (int i = 0; i < static_cast<int>(model.headings.size()) && i < kColumns; ++i)
     DrawTextAt(painter, ascent, HeadingOrigin(i), model.headings[i], kHeadingText, kBackground);
   for (const MonthCalendarCell& c : model.cells) {
-    const Rgb fore = ToneColor(c.tone);
+    const Rgb fore = ToneColor(c.tone, c.holiday);
     DrawTextAt(painter, ascent, DayNumberOrigin(c.row, c.column), c.dayText, fore, kBackground);
     if (!c.signText.empty()) DrawTextAt(painter, ascent, SignOrigin(c.row, c.column), c.signText, fore, kBackground);
   }
@@ -53,8 +53,9 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
 }
 
 JulianDay DrawMonthCalendar(QPainter& painter, double year, double month, double day, int signDisplay,
-                            std::string* error) {
-  const MonthCalendarModel model = BuildMonthCalendar(year, month, day, signDisplay);
+                            std::string* error, bool showHolidays) {
+  MonthCalendarModel model = BuildMonthCalendar(year, month, day, signDisplay);
+  if (showHolidays) MarkHolidays(model, year, month);
   PaintMonthCalendar(painter, model);
   if (error) *error = model.error;
   return model.firstCellJulianDay;

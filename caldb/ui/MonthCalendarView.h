@@ -15,5 +15,6 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model);
 // keeps as m_dFirstCellJulianDay for its click handler (monthcal::HitTest).
 // A database error is returned in `error` (empty on success) after what was
 // built has been painted, so the view can report it.
+// With `showHolidays` the month's national holidays are drawn in Sunday's colour.
 JulianDay DrawMonthCalendar(QPainter& painter, double year, double month, double day, int signDisplay,
-                            std::string* error = nullptr);
+                            std::string* error = nullptr, bool showHolidays = false);

@@ -36,6 +36,10 @@ TEST(Cli, UsageErrorsAreOneLineAndStatusTwo) {
       {"bodies", "2000-01-01", "--lon", "east"},
       {"bodies", "2000-01-01", "--lat", "91"},
       {"bodies", "2000-01-01", "--depth", "3"},
+      {"holidays"},
+      {"holidays", "1947"},
+      {"holidays", "2101"},
+      {"holidays", "2026", "2027"},
   };
   for (const auto& args : cases) {
     const Result r = RunCli(args);
@@ -76,6 +80,17 @@ TEST(Cli, TermsOf2000) {
             " 小雪 11/22 09:06:20\n"
             " 大雪 12/ 7 04:28:23\n"
             " 冬至 12/21 22:24:48\n");
+}
+
+TEST(Cli, HolidaysLines) {
+  const Result r = RunCli({"holidays", "2026"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "2026-01-01\t元日\n2026-01-12\t成人の日\n2026-02-11\t建国記念の日\n2026-02-23\t天皇誕生日\n"
+            "2026-03-20\t春分の日\n2026-04-29\t昭和の日\n2026-05-03\t憲法記念日\n2026-05-04\tみどりの日\n"
+            "2026-05-05\tこどもの日\n2026-05-06\t振替休日\n2026-07-20\t海の日\n2026-08-11\t山の日\n"
+            "2026-09-21\t敬老の日\n2026-09-22\t国民の休日\n2026-09-23\t秋分の日\n2026-10-12\tスポーツの日\n"
+            "2026-11-03\t文化の日\n2026-11-23\t勤労感謝の日\n");
 }
 
 TEST(Cli, PhasesAndBodiesLines) {

@@ -33,6 +33,8 @@ TEST(CliHelp, EveryCommandAndOptionIsDocumented) {
       {"astrodata", {"--output", "--hour", "--lon", "--lat", "--encoding"}},
       {"bodies", {"--lon", "--lat"}},
       {"day", {}},
+      {"holidays", {}},
+      {"ics", {"--output", "--what"}},
       {"lunar", {}},
       {"phases", {}},
       {"terms", {}},
@@ -41,7 +43,7 @@ TEST(CliHelp, EveryCommandAndOptionIsDocumented) {
   };
   const HelpRun all = RunHelp("--help");
   ASSERT_EQ(all.status, 0);
-  for (const char* global : {"--help", "--version", "--workdir"})
+  for (const char* global : {"--help", "--version", "--workdir", "--json"})
     EXPECT_NE(all.out.find(global), std::string::npos) << global;
   for (const auto& [command, options] : commands) {
     const std::string block = CommandBlock(all.out, command);

@@ -1,6 +1,7 @@
 #include "view/ui/MyView.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,8 +26,11 @@
 #include "caldb/ui/MonthCalendarView.h"
 #include "core/Args.h"
 #include "core/Clock.h"
+#include "core/Conf.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
+#include "holidays/Holidays.h"
+#include "ical/AlmanacCalendar.h"
 #include "sky/ui/SkyPanel.h"
 #include "view/Settings.h"
 #include "view/ui/AlmanacFont.h"
@@ -315,6 +319,9 @@ void CMyView::LoadSettings() {
   for (const std::string& line : read.warnings) warning += (warning.empty() ? "" : "\n") + line;
   if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
   m_strSettingsWarning = warning;
+  Conf additions;
+  additions.Load();
+  m_bShowHolidays = holidays::Shown(additions);
   if (read.nonEmptyLines > 0) {
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
@@ -420,7 +427,7 @@ void CMyView::FillSelectedDays() {
 }
 
 void CMyView::FillSeasonalDays() {
-  ::FillSeasonalDays(*this);
+  ::FillSeasonalDays(*this, "kinenbi.dat", m_bShowHolidays);
   FillList(m_wndSeasonalDays, "暦注", m_listSeasonalDays);
 }
 
@@ -479,7 +486,8 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
 }
 
 void CMyView::DrawMonthCalendar(QPainter& painter) {
-  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &m_strDrawError);
+  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &m_strDrawError,
+                                             m_bShowHolidays);
   UpdateData(false);
 }
 
@@ -581,7 +589,10 @@ void CMyView::OnSettings() {
   SettingsDlg.m_strLatitude = text::SjisFormat("%3.1f", m_dLatitude);
   SettingsDlg.m_strAzimuth = text::SjisFormat("%3.0f", ChartAzimuth);
   CSettingsDlg dlg(SettingsDlg, this);
+  dlg.m_bShowHolidays = m_bShowHolidays;
+  dlg.UpdateData(false);
   if (dlg.exec() == QDialog::Accepted) {
+    m_bShowHolidays = dlg.m_bShowHolidays;
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
@@ -593,6 +604,25 @@ void CMyView::OnSettings() {
   }
   UpdateData(false);
   RequestRefresh();
+}
+
+void CMyView::OnExportCalendar() {
+  if (!(m_dYear >= ical::kFirstYear && m_dYear < ical::kLastYear + 1)) {
+    ReportError(QStringLiteral("iCalendarに書き出せるのは%1年から%2年までです。").arg(ical::kFirstYear).arg(ical::kLastYear));
+    return;
+  }
+  const int year = static_cast<int>(m_dYear);
+  QString path = m_strExportPath;
+  if (path.isEmpty())
+    path = QFileDialog::getSaveFileName(this, QStringLiteral("iCalendar書き出し"),
+                                        QStringLiteral("ombrel-%1.ics").arg(year),
+                                        QStringLiteral("iCalendar (*.ics);;すべてのファイル (*)"));
+  if (path.isEmpty()) return;
+  std::string error;
+  const bool written = ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, error);
+  // The computation moved the shared date and place; the refresh puts them back.
+  RequestRefresh();
+  if (!written) ReportError(QStringLiteral("iCalendarを書き出せませんでした。\n") + QString::fromStdString(error));
 }
 
 void CMyView::OnYearList() {

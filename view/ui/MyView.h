@@ -91,6 +91,12 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   void OnShowToday();
   void OnQuit();
   void OnSettings();
+  // Writes the shown year as an iCalendar file chosen in the save dialog.
+  void OnExportCalendar();
+  // The file the next export writes without asking (tests); empty asks.
+  QString m_strExportPath;
+  // ombrel.conf's holidays=1: the 暦注 list and the calendar show holidays.
+  bool m_bShowHolidays = false;
   void OnYearList();
   void OnAstroData();
   void OnTimer(int timerId);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "holidays/Holidays.h"
 #include "view/ui/AlmanacFont.h"
 #include "view/ui/FieldText.h"
 
@@ -52,7 +53,8 @@ QString Qs(const std::string& s) { return QString::fromStdString(s); }
 CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(parent), m_settings(settings) {
   setWindowTitle(QStringLiteral("設定値入力"));
   setFont(AlmanacFont(12));
-  setFixedSize(303 * kDu, 79 * kDu);
+  // The design's 79 units, and one row under them for the additions.
+  setFixedSize(303 * kDu, 94 * kDu);
 
   Group(this, "暦", DuRect(85, 0, 90, 40));
   Group(this, "カレンダー", DuRect(180, 0, 50, 40));
@@ -82,6 +84,10 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   m_checkMansions = Check(this, 1042, DuRect(240, 25, 8, 10));
   Label(this, "二十八宿表示", 250, 25);
 
+  m_checkHolidays = Check(this, 0, DuRect(10, 78, 8, 10));
+  m_checkHolidays->setObjectName(QStringLiteral("holidays"));
+  Label(this, "祝日を表示", 20, 78);
+
   auto* ok = Place(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
@@ -102,6 +108,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_strInterval = m_editInterval->text().toStdString();
     s.m_bConstellations = m_checkConstellations->isChecked() ? 1 : 0;
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
+    m_bShowHolidays = m_checkHolidays->isChecked();
     return;
   }
   ShowFieldText(m_editLongitude, Qs(s.m_strLongitude));
@@ -122,6 +129,15 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   ShowFieldText(m_editInterval, Qs(s.m_strInterval));
   m_checkConstellations->setChecked(s.m_bConstellations == 1);
   m_checkMansions->setChecked(s.m_bMansions == 1);
+  m_checkHolidays->setChecked(m_bShowHolidays);
+}
+
+bool CSettingsDlg::SaveAdditions(std::string& error) const {
+  Conf conf;
+  conf.Load(m_strConfPath);
+  if (holidays::Shown(conf) == m_bShowHolidays) return true;
+  holidays::SetShown(conf, m_bShowHolidays);
+  return conf.Save(error, m_strConfPath);
 }
 
 void CSettingsDlg::accept() {
@@ -136,7 +152,7 @@ void CSettingsDlg::accept() {
   }
   UpdateData(true);
   std::string error;
-  if (!SaveSettings(m_settings, error, m_strFilePath.c_str())) {
+  if (!SaveSettings(m_settings, error, m_strFilePath.c_str()) || !SaveAdditions(error)) {
     QMessageBox::warning(this, QStringLiteral("設定値入力"),
                          QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));
   }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include "core/Conf.h"
 #include "view/Settings.h"
 
 class QButtonGroup;
@@ -20,6 +21,10 @@ class CSettingsDlg : public QDialog {
   void UpdateData(bool toMembers);
   // Where OK writes the file (the bare name in the working directory).
   std::string m_strFilePath = kSettingsFileName;
+  // The additions' switches, kept in their own file (ombrel.conf): the
+  // holidays in the 暦注 list and the month calendar.
+  bool m_bShowHolidays = false;
+  std::string m_strConfPath = kConfFileName;
 
  public slots:
   // 終了: takes the controls into the record, writes the file, closes with OK.
@@ -37,4 +42,8 @@ class CSettingsDlg : public QDialog {
   QCheckBox* m_checkAutoUpdate = nullptr;
   QCheckBox* m_checkConstellations = nullptr;
   QCheckBox* m_checkMansions = nullptr;
+  QCheckBox* m_checkHolidays = nullptr;
+
+  // Writes ombrel.conf when a switch differs from what it holds.
+  bool SaveAdditions(std::string& error) const;
 };

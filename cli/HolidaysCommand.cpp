@@ -1,0 +1,34 @@
+// ombrel-cli holidays YEAR: the year's national holidays and rest days.
+#include "cli/Command.h"
+#include "cli/Json.h"
+#include "holidays/Holidays.h"
+
+namespace cli {
+namespace {
+
+int RunHolidays(const Args& args) {
+  long long year = 0;
+  if (args.size() != 1) return UsageError("usage: holidays YEAR");
+  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
+  if (!holidays::InRange(year))
+    return UsageError("holidays are known from " + std::to_string(holidays::kFirstYear) + " to " +
+                      std::to_string(holidays::kLastYear) + ", not " + args[0]);
+  Json list = Json::array();
+  for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year))) {
+    const std::string date = holidays::IsoDate(h.year, h.month, h.day);
+    if (Globals().json)
+      list.push_back({{"date", date}, {"name", h.name}});
+    else
+      Print(date + "\t" + h.name);
+  }
+  if (Globals().json) PrintJson({{"year", year}, {"holidays", list}});
+  return kOk;
+}
+
+const CommandRegistration kHolidays({"holidays", "holidays YEAR",
+                                     "Japan's national holidays, substitute holidays and bridge days of a year "
+                                     "(1948-2100), one YYYY-MM-DD<TAB>name line each",
+                                     RunHolidays, true});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,40 @@
+// ombrel-cli ics YEAR --output FILE [--what KINDS]: the almanac's year as an
+// iCalendar file for calendar programs.
+#include <string>
+
+#include "caldb/Dao.h"
+#include "cli/Command.h"
+#include "ical/AlmanacCalendar.h"
+
+namespace cli {
+namespace {
+
+int RunIcs(const Args& args) {
+  Options opts;
+  std::string error;
+  if (!ParseOptions(args, {{"output", true}, {"what", true}}, opts, error)) return UsageError(error);
+  if (opts.positional.size() != 1) return UsageError("usage: ics YEAR --output FILE [--what KINDS]");
+  long long year = 0;
+  if (!ParseInt(opts.positional[0], -999999, 999999, year)) return UsageError("not a year: '" + opts.positional[0] + "'");
+  if (year < ical::kFirstYear || year > ical::kLastYear)
+    return UsageError("ics covers the years " + std::to_string(ical::kFirstYear) + " to " +
+                      std::to_string(ical::kLastYear) + ", not " + opts.positional[0]);
+  unsigned kinds = ical::kAllKinds;
+  std::string bad;
+  if (opts.Has("what") && !ical::ParseKinds(opts.Get("what"), kinds, bad))
+    return UsageError("unknown --what item '" + bad + "' (terms, phases, holidays, sixday, observances, lunar)");
+  if (!opts.Has("output")) return UsageError("ics needs --output FILE");
+  if (!ical::WriteAlmanacCalendar(OutputPath(opts.Get("output")), static_cast<int>(year), kinds, kCalendarDatabase,
+                                  error))
+    return Failure(error);
+  return kOk;
+}
+
+const CommandRegistration kIcs({"ics", "ics YEAR --output FILE [--what terms,phases,holidays,sixday,observances,lunar]",
+                                "the year (1583-2100) as an iCalendar (RFC 5545) file: the solar terms and moon "
+                                "phases at their moments, the national holidays, 六曜, selected and seasonal days "
+                                "and lunisolar dates as all-day events (default: every kind)",
+                                RunIcs});
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,49 @@
+// Japan's national holidays (国民の祝日) and the rest days the holiday law
+// adds to them (振替休日, 国民の休日), from the law's first day, 1948-07-20,
+// to the end of 2100. Dates are Gregorian.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/Conf.h"
+
+namespace holidays {
+
+inline constexpr int kFirstYear = 1948;
+inline constexpr int kLastYear = 2100;
+
+inline bool InRange(long long year) { return year >= kFirstYear && year <= kLastYear; }
+
+// The day of the month on which the sun's apparent longitude reaches
+// `longitude` (0: March, 180: September) in Japan Standard Time. The equinox
+// holidays take their day from here, so an astronomical model is chosen by
+// passing its function.
+using EquinoxDayFn = std::function<int(int year, int longitude)>;
+
+// The almanac's own sun (the model of the solar-term lists). Leaves every
+// shared record alone.
+int DesignEquinoxDay(int year, int longitude);
+
+struct Holiday {
+  int year = 0, month = 0, day = 0;
+  std::string name;  // UTF-8
+};
+
+// The year's holidays in date order; empty outside kFirstYear..kLastYear.
+std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay = DesignEquinoxDay);
+
+// The name of the holiday on a date, empty when the date is none.
+std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay = DesignEquinoxDay);
+
+// Whether the user shows the holidays: "holidays=1" in ombrel.conf (off
+// when absent, so the almanac looks as designed until it is turned on).
+inline constexpr const char* kConfKey = "holidays";
+bool Shown(const Conf& conf);
+void SetShown(Conf& conf, bool shown);
+
+// "YYYY-MM-DD".
+std::string IsoDate(int year, int month, int day);
+
+}  // namespace holidays

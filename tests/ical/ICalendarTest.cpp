@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "ical/AlmanacCalendar.h"
+#include "ical/ICalendar.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// Reads a calendar file with Debian's python3-icalendar and reports what it
+// found as JSON: the calendar's VERSION and PRODID and, per event, its UID,
+// whether DTSTAMP is there, DTSTART as written, whether it is a DATE, and the
+// SUMMARY as the parser unescaped it.
+const char* const kParser = R"(
+import sys, json, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+out = {'version': str(cal.get('VERSION')), 'prodid': str(cal.get('PRODID')), 'events': []}
+for e in cal.walk('VEVENT'):
+    s = e.get('DTSTART')
+    out['events'].append({'uid': str(e.get('UID')), 'dtstamp': e.get('DTSTAMP') is not None,
+                          'start': s.to_ical().decode() if s is not None else '',
+                          'date': s is not None and s.params.get('VALUE') == 'DATE',
+                          'summary': str(e.get('SUMMARY'))})
+print(json.dumps(out, ensure_ascii=False))
+)";
+
+nlohmann::json ParseWithIcalendar(const std::string& file) {
+  const testsupport::RunResult r = testsupport::Run({"/usr/bin/python3", "-c", kParser, file});
+  EXPECT_EQ(r.status, 0) << testsupport::Describe(r);
+  return nlohmann::json::parse(r.out, nullptr, false);
+}
+
+// Every physical line ends in CRLF, holds at most 75 octets and starts on a
+// character boundary.
+void ExpectFoldedLines(const std::string& text) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "a line without CRLF at " << at;
+    const std::string line = text.substr(at, end - at);
+    EXPECT_LE(line.size(), 75u) << line;
+    EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+    const std::size_t first = line.rfind(' ', 0) == 0 ? 1 : 0;
+    if (line.size() > first) {
+      EXPECT_NE(static_cast<unsigned char>(line[first]) & 0xC0, 0x80) << line;
+    }
+    at = end + 2;
+  }
+}
+
+TEST(ICalendar, LongSummaryIsFoldedAndEscapedAndReadsBackWhole) {
+  std::string summary = "春分, 秋分; 夏至\\冬至\n";
+  for (int i = 0; i < 12; ++i) summary += "二十四節気,七十二候;";
+  ical::Event e;
+  e.uid = ical::MakeUid("observance", 2026, 3, 20, summary);
+  e.summary = summary;
+  e.year = 2026, e.month = 3, e.day = 20;
+  const std::string text = ical::WriteCalendar({e}, 0);
+  ExpectFoldedLines(text);
+
+  // Unfolded, the SUMMARY line is the escaped text.
+  std::string unfolded;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    if (text[at] == ' ') unfolded += text.substr(at + 1, end - at - 1);
+    else unfolded += "\n" + text.substr(at, end - at);
+    at = end + 2;
+  }
+  EXPECT_NE(unfolded.find("\nSUMMARY:春分\\, 秋分\\; 夏至\\\\冬至\\n二十四節気\\,七十二候\\;"), std::string::npos) << unfolded;
+
+  const testsupport::ScratchDir dir("ical");
+  const nlohmann::json parsed = ParseWithIcalendar(dir.Write("long.ics", text));
+  ASSERT_EQ(parsed["events"].size(), 1u);
+  EXPECT_EQ(parsed["events"][0]["summary"], summary);
+  EXPECT_EQ(parsed["events"][0]["start"], "20260320");
+  EXPECT_EQ(parsed["version"], "2.0");
+}
+
+TEST(ICalendar, KindsList) {
+  unsigned kinds = 0;
+  std::string bad;
+  EXPECT_TRUE(ical::ParseKinds("holidays,terms", kinds, bad));
+  EXPECT_EQ(kinds, ical::kHolidays | ical::kTerms);
+  for (const char* wrong : {"", "terms,", "moons", "terms,,phases"}) {
+    EXPECT_FALSE(ical::ParseKinds(wrong, kinds, bad)) << wrong;
+  }
+}
+
+// The almanac's year through the real program: parsed by a real iCalendar
+// reader with every required property, one event per kind and day where
+// expected, and the same UIDs when the year is written again.
+TEST(ICalendar, YearFileFromTheCli) {
+  const testsupport::ScratchDir dir("icsyear");
+  dir.CopyDatabase();
+  const std::string file = dir.File("2026.ics");
+  ASSERT_EQ(testsupport::RunCli({"--workdir", dir.Path(), "ics", "2026", "--output", file}).status, 0);
+  const std::string text = testsupport::ReadFile(file);
+  ExpectFoldedLines(text);
+  const nlohmann::json cal = ParseWithIcalendar(file);
+  EXPECT_EQ(cal["version"], "2.0");
+  EXPECT_NE(cal["prodid"].get<std::string>().find("Ombrel"), std::string::npos);
+
+  std::map<std::string, int> perKind;
+  std::set<std::string> uids;
+  bool newYear = false, spring = false, lunar = false;
+  for (const auto& e : cal["events"]) {
+    const std::string uid = e["uid"], start = e["start"], summary = e["summary"];
+    EXPECT_TRUE(e["dtstamp"]) << uid;
+    EXPECT_TRUE(uids.insert(uid).second) << "duplicate " << uid;
+    const std::string kind = uid.substr(9, uid.find('-', 9) - 9);
+    ++perKind[kind];
+    const bool timed = kind == "term" || kind == "phase";
+    EXPECT_EQ(e["date"].get<bool>(), !timed) << uid;
+    if (timed) {
+      EXPECT_EQ(start.size(), 16u) << start;  // YYYYMMDDTHHMMSSZ
+    }
+    newYear |= kind == "holiday" && start == "20260101" && summary == "元日";
+    // 春分 2026-03-20 23:46 JST is 14:46 UTC.
+    spring |= kind == "term" && summary == "春分" && start.rfind("20260320T1446", 0) == 0;
+    lunar |= kind == "lunar" && start == "20261210" && summary == "旧暦 11月2日";
+  }
+  EXPECT_TRUE(newYear && spring && lunar) << newYear << spring << lunar;
+  EXPECT_EQ(perKind["term"], 24);
+  EXPECT_GE(perKind["phase"], 48);
+  EXPECT_EQ(perKind["holiday"], 18);
+  EXPECT_EQ(perKind["sixday"], 365);
+  EXPECT_EQ(perKind["lunar"], 365);
+  EXPECT_GT(perKind["observance"], 100);
+
+  ASSERT_EQ(testsupport::RunCli({"--workdir", dir.Path(), "ics", "2026", "--output", file, "--what", "holidays,terms"}).status, 0);
+  std::set<std::string> again;
+  for (const auto& e : ParseWithIcalendar(file)["events"]) again.insert(e["uid"].get<std::string>());
+  EXPECT_EQ(again.size(), 24u + 18u);
+  EXPECT_TRUE(std::includes(uids.begin(), uids.end(), again.begin(), again.end()));
+}
+
+TEST(ICalendar, BadRequestsWriteNothing) {
+  const testsupport::ScratchDir dir("icsbad");
+  dir.CopyDatabase();
+  const std::string file = dir.File("out.ics");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+  } cases[] = {
+      {{"ics", "1582", "--output", file}, 2},
+      {{"ics", "2101", "--output", file}, 2},
+      {{"ics", "2026", "--output", file, "--what", "terms,tides"}, 2},
+      {{"ics", "2026"}, 2},
+      {{"ics", "2026", "--output", dir.File("missing/out.ics")}, 1},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = {"--workdir", dir.Path()};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    const testsupport::RunResult r = testsupport::RunCli(argv);
+    EXPECT_EQ(r.status, c.status) << c.args[1] << testsupport::Describe(r);
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
+}
+
+}  // namespace
