@@ -41,7 +41,7 @@ Json EventItems(const std::vector<std::string>& items) {
   return list;
 }
 
-// A field's text with its number: {"text": "2686年", key: 2686}.
+// A field's text with the number it starts with: {"text": "258.1度", key: 258.1}.
 Json WithNumber(const std::string& text, const char* key) {
   const std::string shown = Trimmed(text);
   return {{"text", shown}, {key, std::strtod(shown.c_str(), nullptr)}};
@@ -57,7 +57,7 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"six_day", Trimmed(p.m_strSixDaySign)},
       {"lunar", LunarJson(p.m_strLunarDate, p.m_dLunarMonth, p.m_dLunarDay)},
       {"era", Trimmed(p.m_strEra)},
-      {"imperial_year", WithNumber(p.m_strImperialYear, "year")},
+      {"imperial_year", {{"text", Trimmed(p.m_strImperialYear)}, {"year", std::atoi(Trimmed(p.m_strImperialYear).c_str())}}},
       {"month_name", Trimmed(p.m_strMonthName)},
       {"sexagenary", Trimmed(p.m_strSexagenary)},
       {"solar_term", Trimmed(p.m_strSolarTerm)},

@@ -23,9 +23,15 @@ struct Outputs {
 std::string Trim(const std::string& s) {
   static const std::string kWide = "\u3000";
   std::string t = s;
-  while (!t.empty() && t.front() == ' ') t.erase(0, 1);
-  while (!t.empty() && t.back() == ' ') t.pop_back();
-  if (t.rfind(kWide, 0) == 0) t.erase(0, kWide.size());
+  for (bool more = true; more;) {
+    const std::size_t size = t.size();
+    while (!t.empty() && t.front() == ' ') t.erase(0, 1);
+    while (!t.empty() && t.back() == ' ') t.pop_back();
+    if (t.rfind(kWide, 0) == 0) t.erase(0, kWide.size());
+    if (t.size() >= kWide.size() && t.compare(t.size() - kWide.size(), kWide.size(), kWide) == 0)
+      t.erase(t.size() - kWide.size());
+    more = t.size() != size;
+  }
   return t;
 }
 
