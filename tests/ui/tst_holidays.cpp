@@ -58,6 +58,7 @@ class TstHolidays : public QObject {
       auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("holidays"));
       QVERIFY(box);
       QCOMPARE(box->isChecked(), !on);
+      if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) dlg->grab().save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
       box->setChecked(on);
       QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton);
     });
