@@ -48,6 +48,7 @@ class TstApp : public QObject {
     QCOMPARE(View()->geometry(), QRect(0, frame->menuBar()->sizeHint().height(), 750, 520));
   }
 
+  // The designed menu, with the iCalendar export added to the file menu.
   void menuTextsAreExact() {
     QStringList texts;
     for (QAction* top : App()->MainFrame()->menuBar()->actions()) {
@@ -56,7 +57,7 @@ class TstApp : public QObject {
         for (QAction* item : m->actions()) line += " / " + (item->isSeparator() ? QStringLiteral("-") : item->text());
       texts << line;
     }
-    QCOMPARE(texts, QStringList({QStringLiteral("ﾌｧｲﾙ(&F) / Ombrelの窓終了(&X)"), QStringLiteral("年間暦一覧表"),
+    QCOMPARE(texts, QStringList({QStringLiteral("ﾌｧｲﾙ(&F) / iCalendar書き出し(&I)... / - / Ombrelの窓終了(&X)"), QStringLiteral("年間暦一覧表"),
                                  QStringLiteral("天文データ"), QStringLiteral("設定値 / 設定値"),
                                  QStringLiteral("ﾍﾙﾌﾟ(&H) / ﾄﾋﾟｯｸの検索(&H) / - / Ombrel のﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
   }
