@@ -4,6 +4,7 @@
 
 #include "astro/astro.h"
 #include "cli/Command.h"
+#include "core/Text.h"
 #include "holidays/Holidays.h"
 
 namespace cli {
@@ -13,19 +14,7 @@ void PrintJson(const Json& document) {
   Print(document.dump(2, ' ', false, Json::error_handler_t::replace));
 }
 
-std::string Trimmed(const std::string& text) {
-  static const std::string kWide = "\u3000";
-  std::size_t begin = 0, end = text.size();
-  for (bool more = true; more;) {
-    more = false;
-    if (begin < end && text[begin] == ' ') ++begin, more = true;
-    if (end > begin && text[end - 1] == ' ') --end, more = true;
-    if (text.compare(begin, kWide.size(), kWide) == 0 && end - begin >= kWide.size()) begin += kWide.size(), more = true;
-    if (end - begin >= kWide.size() && text.compare(end - kWide.size(), kWide.size(), kWide) == 0)
-      end -= kWide.size(), more = true;
-  }
-  return text.substr(begin, end - begin);
-}
+std::string Trimmed(const std::string& text) { return text::TrimPadding(text); }
 
 Json LunarJson(const std::string& text, double lunarMonth, double lunarDay) {
   const std::string shown = Trimmed(text);

@@ -169,4 +169,17 @@ std::string FormatCp932Impl(const char* fmtCp932, ...) {
 }
 }  // namespace detail
 
+std::string TrimPadding(std::string_view utf8) {
+  constexpr std::string_view kWide = "\u3000";
+  for (bool more = true; more;) {
+    const std::size_t size = utf8.size();
+    while (!utf8.empty() && utf8.front() == ' ') utf8.remove_prefix(1);
+    while (!utf8.empty() && utf8.back() == ' ') utf8.remove_suffix(1);
+    if (utf8.starts_with(kWide)) utf8.remove_prefix(kWide.size());
+    if (utf8.ends_with(kWide)) utf8.remove_suffix(kWide.size());
+    more = utf8.size() != size;
+  }
+  return std::string(utf8);
+}
+
 }  // namespace text

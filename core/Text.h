@@ -36,6 +36,9 @@ std::string DecodeCp932OrUtf8(std::string_view bytes);
 std::string EscapeControls(std::string_view utf8);
 // Width of a UTF-8 text counted in CP932 bytes.
 std::size_t Cp932Width(std::string_view utf8);
+// A UTF-8 text without the blanks and full-width blanks that pad it at
+// either end (the layout of a fixed-width field).
+std::string TrimPadding(std::string_view utf8);
 
 // snprintf over an already-CP932 format; the result stays CP932.
 std::string FormatRawCp932(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

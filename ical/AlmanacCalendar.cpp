@@ -6,6 +6,7 @@
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "core/Files.h"
+#include "core/Text.h"
 #include "holidays/Holidays.h"
 #include "view/DayPanel.h"
 
@@ -47,17 +48,11 @@ void AddDay(std::vector<Event>& events, const char* kind, int y, int m, int d, c
 }
 
 // Without its padding (the panel's texts are laid out for the form).
-std::string Trim(const std::string& text) {
-  const std::size_t begin = text.find_first_not_of(' ');
-  if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
+std::string Trim(const std::string& text) { return text::TrimPadding(text); }
 
 // The lunisolar date without the full-width blank that stands for "no leap".
 std::string LunarSummary(const std::string& panelText) {
-  static const std::string kWide = "\u3000";
-  std::string text = Trim(panelText);
-  if (text.rfind(kWide, 0) == 0) text.erase(0, kWide.size());
+  const std::string text = Trim(panelText);
   return text.empty() ? "" : "旧暦 " + text;
 }
 

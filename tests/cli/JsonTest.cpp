@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/Text.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -20,20 +21,7 @@ struct Outputs {
   json doc;
 };
 
-std::string Trim(const std::string& s) {
-  static const std::string kWide = "\u3000";
-  std::string t = s;
-  for (bool more = true; more;) {
-    const std::size_t size = t.size();
-    while (!t.empty() && t.front() == ' ') t.erase(0, 1);
-    while (!t.empty() && t.back() == ' ') t.pop_back();
-    if (t.rfind(kWide, 0) == 0) t.erase(0, kWide.size());
-    if (t.size() >= kWide.size() && t.compare(t.size() - kWide.size(), kWide.size(), kWide) == 0)
-      t.erase(t.size() - kWide.size());
-    more = t.size() != size;
-  }
-  return t;
-}
+std::string Trim(const std::string& s) { return text::TrimPadding(s); }
 
 // Runs a command as text and as JSON in one working directory.
 Outputs Both(const std::vector<std::string>& args, const std::string& conf = "") {

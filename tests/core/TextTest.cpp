@@ -80,3 +80,11 @@ TEST(Encoding, ControlCharactersAreEscaped) {
   };
   for (const Case& c : cases) EXPECT_EQ(text::EscapeControls(c.in), c.out) << c.in;
 }
+
+TEST(Text, TrimPaddingDropsBlanksOfBothWidthsAtTheEnds) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  11月2日", "11月2日"},        {"\u300011月2日", "11月2日"}, {"長月\u3000", "長月"},
+      {" \u3000 閏 1月\u3000 ", "閏 1月"}, {"血忌日\u3000ちいみにち", "血忌日\u3000ちいみにち"},
+      {"\u3000 ", ""},                {"", ""}};
+  for (const auto& [in, want] : cases) EXPECT_EQ(text::TrimPadding(in), want) << in;
+}
