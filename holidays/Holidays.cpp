@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "astro/Sun.h"
 #include "astro/TermsPhases.h"
 #include "astro/TimeScales.h"
 
