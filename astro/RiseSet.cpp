@@ -75,24 +75,49 @@ bool Brackets(const EventRule& rule, double v1, double v2) {
                      : (v1 > rule.threshold && v2 < rule.threshold);
 }
 
+// The crossing lies in [v1, v2], an end on the threshold included.
+bool Straddles(const EventRule& rule, double v1, double v2) {
+  return rule.rising ? (v1 <= rule.threshold && v2 >= rule.threshold)
+                     : (v1 >= rule.threshold && v2 <= rule.threshold);
+}
+
+// An event found at exactly 23:00 would read as the no-event value; the
+// nearest later double prints the same time and stays an event.
+double Found(double hour) { return hour == kNoEventHour ? std::nextafter(kNoEventHour, 24.0) : hour; }
+
 // Narrows [t1, t2] by moving the end farther from the threshold; true when
 // both ends come within the tolerance. Bounded, so a NaN place cannot hang it.
-bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2, double v1, double v2) {
+// With keepBracket the moved end never steps over the crossing: when the new
+// point lies beyond it, the other end takes the point instead.
+bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2, double v1, double v2,
+            bool keepBracket) {
   for (int step = 0;; ++step) {
     const double d1 = std::fabs(v1 - rule.threshold);
     const double d2 = std::fabs(v2 - rule.threshold);
     if (d1 < rule.tolerance && d2 < rule.tolerance) return true;
     if (step == kRefineSteps) return false;
     const bool moveSecond = d2 > d1;
+    double t;
     if (rule.step == StepRule::Half) {
-      (moveSecond ? t2 : t1) = (t1 + t2) / 2.0;
-    } else if (moveSecond) {
-      t2 = (t1 + 2.0 * t2) / 3.0;
+      t = (t1 + t2) / 2.0;
     } else {
-      t1 = (2.0 * t1 + t2) / 3.0;
+      t = moveSecond ? (t1 + 2.0 * t2) / 3.0 : (2.0 * t1 + t2) / 3.0;
     }
-    v1 = probe(t1);
-    v2 = probe(t2);
+    if (!keepBracket) {
+      (moveSecond ? t2 : t1) = t;
+      v1 = probe(t1);
+      v2 = probe(t2);
+      continue;
+    }
+    const double v = probe(t);
+    const bool kept = moveSecond ? Straddles(rule, v1, v) : Straddles(rule, v, v2);
+    if (moveSecond == kept) {
+      t2 = t;
+      v2 = v;
+    } else {
+      t1 = t;
+      v1 = v;
+    }
   }
 }
 
@@ -109,7 +134,13 @@ double SearchDay(JulianDay jd, int body, const EventRule& rule, const Place& obs
     const double v1 = next;
     const double v2 = probe(t2);
     next = v2;
-    if (Brackets(rule, v1, v2) && Refine(probe, rule, t1, t2, v1, v2)) return t1;
+    if (!Brackets(rule, v1, v2)) continue;
+    if (Refine(probe, rule, t1, t2, v1, v2, false)) return Found(t1);
+    // Moving the farther end can step over a crossing that lies on the far
+    // side of the midpoint (the moon's transit near the zenith); the hour
+    // is searched again without losing it.
+    double u1 = k, u2 = k + 1;
+    if (Refine(probe, rule, u1, u2, v1, v2, true)) return Found(u1);
   }
   return t1;
 }

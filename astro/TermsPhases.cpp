@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "astro/ClockText.h"
 #include "astro/Coordinates.h"
@@ -78,21 +79,40 @@ bool DaySearch(double year, double month, double day, Quantity quantity, Target 
       valueAtT1 = g1;
       return true;
     }
-    // An end that stays put keeps its value: f depends on the moment alone.
-    if (std::fabs(g1 - goal) >= std::fabs(g2 - goal)) {
-      t1 = step == Step::Bisection ? (t1 + t2) / 2.0 : (2.0 * t1 + t2) / 3.0;
-      j1 = DateToJulianDay(year, month, day, t1, kJstLongitude);
-      f1 = quantity(j1);
+    // The end farther from the goal moves. An end that stays put keeps its
+    // value: f depends on the moment alone.
+    const bool moveFirst = std::fabs(g1 - goal) >= std::fabs(g2 - goal);
+    const double t = step == Step::Bisection ? (t1 + t2) / 2.0
+                     : moveFirst             ? (2.0 * t1 + t2) / 3.0
+                                             : (t1 + 2.0 * t2) / 3.0;
+    const double j = DateToJulianDay(year, month, day, t, kJstLongitude);
+    const double f = quantity(j);
+    // The farther end is not always on the far side of the root: a root on
+    // the new point is the event itself, and one between the new point and
+    // the moving end would be stepped over, so then the other end moves.
+    double seen = f;
+    if (moveFirst) {
+      double unused = f2, sameGoal = goal;
+      target(seen, unused, sameGoal);  // the reduction f(t1) gets
+    }
+    if (seen == goal) {
+      moment = j;
+      valueAtT1 = seen;
+      return true;
+    }
+    const bool rootKept = moveFirst ? seen < goal : seen > goal;
+    if (moveFirst == rootKept) {
+      t1 = t, j1 = j, f1 = f;
     } else {
-      t2 = step == Step::Bisection ? (t1 + t2) / 2.0 : (t1 + 2.0 * t2) / 3.0;
-      j2 = DateToJulianDay(year, month, day, t2, kJstLongitude);
-      f2 = quantity(j2);
+      t2 = t, j2 = j, f2 = f;
     }
   }
   return false;
 }
 
 // f of the term searches: the plain-aberration longitude, continuous through 0.
+double TermLongitude(double jd);
+
 double PlainLongitudeNear360(double jd) {
   double f = SunPlainLongitude(jd, kTermObserver);
   return f > 355.0 ? f - 360.0 : f;
@@ -108,18 +128,24 @@ double NoonLongitude(double year, double month, double day) {
 bool TermAtNoon(double year, double month, double day, double& goal, double& noonLongitude) {
   noonLongitude = NoonLongitude(year, month, day);
   double lambda = noonLongitude > 350.0 ? noonLongitude - 360.0 : noonLongitude;
-  goal = 15.0 * WholeQuotient(lambda + 0.5, 15.0);
+  // The nearest term: a term late on a winter evening leaves the noon
+  // longitude more than half a degree short of it.
+  goal = 15.0 * std::round(lambda / 15.0);
   return std::fabs(goal - lambda) <= 1.0;
 }
 
-bool SearchPlainLongitude(double year, double month, double day, double goal, double tolerance,
-                          double& moment, double& value) {
+bool SearchLongitude(double year, double month, double day, double (*longitude)(double), double goal,
+                     double tolerance, double& moment, double& value) {
   auto fixed = [goal](double&, double&, double& t) {
     t = goal;
     return true;
   };
-  return DaySearch(year, month, day, PlainLongitudeNear360, fixed, tolerance, Step::Bisection, moment,
-                   value);
+  return DaySearch(year, month, day, longitude, fixed, tolerance, Step::Bisection, moment, value);
+}
+
+bool SearchPlainLongitude(double year, double month, double day, double goal, double tolerance,
+                          double& moment, double& value) {
+  return SearchLongitude(year, month, day, PlainLongitudeNear360, goal, tolerance, moment, value);
 }
 
 // f of the new-moon search: elongation from the plain-aberration sun.
@@ -193,8 +219,13 @@ int NameIndex(double angle, double stepDegrees, int size) {
   return k >= 0.0 && k < size ? static_cast<int>(k) : -1;
 }
 
-int BuildTable(double year, double n, int (*list)(double, double), CalendarEvent* table,
-               const char* (*name)(int), double stepDegrees, int names) {
+}  // namespace
+
+int BuildEventTable(double year, double n, const std::function<int(double, double)>& list, bool phases) {
+  CalendarEvent* table = phases ? MoonPhaseTable : SolarTermTable;
+  const char* (*name)(int) = phases ? MoonPhaseName : SolarTermName;
+  const double stepDegrees = phases ? 90.0 : 15.0;
+  const int names = phases ? 4 : 24;
   if (n > kMaxTableDays) n = kMaxTableDays;
   int count = list(DateToJulianDay(year, 1.0, 1.0, 12.0, kJstLongitude), n);
   for (int i = 0; i < count; ++i) {
@@ -207,8 +238,6 @@ int BuildTable(double year, double n, int (*list)(double, double), CalendarEvent
   }
   return count;
 }
-
-}  // namespace
 
 const char* SolarTermName(int k) { return k >= 0 && k < 24 ? SolarTermNames[k] : ""; }
 const char* MoonPhaseName(int k) { return k >= 0 && k < 4 ? MoonPhaseNames[k] : ""; }
@@ -231,8 +260,10 @@ double SunApparentLongitude(double julianDay, const Place& observer) {
 void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
   name.clear();
   double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
+  // The term list's longitude decides the day, so that the panel and the
+  // list never name different days for one term.
   if (TermAtNoon(year, month, day, goal, noon) &&
-      SearchPlainLongitude(year, month, day, goal, 0.001, moment, found)) {
+      SearchLongitude(year, month, day, TermLongitude, goal, 0.001, moment, found)) {
     name = SolarTermName(NameIndex(goal, 15.0, 24));
     longitude = found;
     return;
@@ -281,6 +312,12 @@ double SunDegreeOfDay(double year, double month, double day, double& julianDay) 
   return q < 0.0 ? q + 360.0 : q;
 }
 
+double CycleStartNearSolstice(double moment, double noonOfDay) {
+  const double r = std::trunc(std::fmod(noonOfDay - 10.0, 60.0));
+  const double before = noonOfDay - r, after = noonOfDay + 60.0 - r;
+  return std::fabs(moment - before) < std::fabs(after - moment) ? before : after;
+}
+
 void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
   first = second = 0.0;
   double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
@@ -291,10 +328,7 @@ void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
     if (!TermAtNoon(year, month, day + a, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
     if (!SearchPlainLongitude(year, month, day + a, goal, 0.001, moment, value)) continue;
     const double j12 = DateToJulianDay(year, month, day + a, 12.0, kJstLongitude);
-    const double r = std::trunc(std::fmod(j12 - 10.0, 60.0));
-    const double before = j12 - r, after = j12 + 60.0 - r;
-    const double start = std::fabs(moment - before) < std::fabs(after - moment) ? before : after;
-    (found++ == 0 ? first : second) = start;
+    (found++ == 0 ? first : second) = CycleStartNearSolstice(moment, j12);
   }
 }
 
@@ -329,11 +363,11 @@ int ListSolarTerms(double jd0, double n) {
 }
 
 int BuildMoonPhaseTable(double year, double n) {
-  return BuildTable(year, n, ListMoonPhases, MoonPhaseTable, MoonPhaseName, 90.0, 4);
+  return BuildEventTable(year, n, static_cast<int (*)(double, double)>(ListMoonPhases), true);
 }
 
 int BuildSolarTermTable(double year, double n) {
-  return BuildTable(year, n, ListSolarTerms, SolarTermTable, SolarTermName, 15.0, 24);
+  return BuildEventTable(year, n, static_cast<int (*)(double, double)>(ListSolarTerms), false);
 }
 
 std::string EventListItem(const std::string& name, double julianDay) {

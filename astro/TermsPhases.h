@@ -4,6 +4,7 @@
 // list show. Every operation here reads the clock of 135 degrees east.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "astro/Moment.h"
@@ -52,8 +53,9 @@ double NutationInLongitude(double julianDay);
 double SunPlainLongitude(double julianDay, const Place& observer = Place{});
 double SunApparentLongitude(double julianDay, const Place& observer = Place{});
 
-// The term that begins on the day (empty name when none) and the sun's
-// longitude: at the term's moment on a term day, else at noon minus 0.0057.
+// The term that begins on the day (empty name when none; the day is the one
+// the term list gives) and the sun's longitude: apparent, at the term's
+// moment on a term day, else at noon minus 0.0057.
 void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude);
 // Whole days since the last 立春: 0 on its day, -1 on the day before.
 int DaysSinceSpringBegins(double year, double month, double day);
@@ -63,6 +65,10 @@ double SunDegreeOfDay(double year, double month, double day, double& julianDay);
 // Noon of the two cycle-opening days (甲子) nearest the two solstices around
 // jd; 0 when not found.
 void SolsticeCycleStartDays(double julianDay, double& first, double& second);
+// Noon of the cycle-opening day (甲子) nearer a solstice at `moment` whose
+// day has its noon at `noonOfDay`: the last one on or before that day or the
+// next one, the later when equally near.
+double CycleStartNearSolstice(double moment, double noonOfDay);
 // The new moons found in the 40 days up to jd's day; 0 when not found.
 void RecentNewMoons(double julianDay, double& first, double& second);
 
@@ -73,6 +79,11 @@ int ListSolarTerms(double jd0, double n);
 // A year's events as records of the tables (n cut to 800); returns the count.
 int BuildMoonPhaseTable(double year, double n);
 int BuildSolarTermTable(double year, double n);
+
+// A table (MoonPhaseTable when `phases`, else SolarTermTable) from a list
+// operation that fills the event arrays for (jd0, n), as the two table
+// operations build theirs; returns the count.
+int BuildEventTable(double year, double n, const std::function<int(double, double)>& list, bool phases);
 
 // The list views' item text "%5s %2.0f/%2.0f hh:mm:ss": name, month, day and
 // clock time at 135 degrees east of the moment, to the nearest second (a

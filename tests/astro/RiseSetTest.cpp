@@ -129,4 +129,30 @@ TEST(RiseSet, GarbageInputsEndWithTheNoEventValue) {
   }
 }
 
+// Moving the farther end of a bracket to its midpoint can step over a
+// crossing on the far side of the midpoint: the moon's transit near the
+// zenith was reported as none on these days at Tokyo.
+TEST(RiseSet, MoonTransitsBeyondAMidpointAreFound) {
+  ObserverScope tokyo(35.6, 139.7);
+  const struct {
+    int year, month, day;
+    double hours;  // the true transit
+  } cases[] = {{2026, 2, 28, 21 + 29 / 60.0 + 50 / 3600.0},
+               {2026, 8, 4, 3 + 30 / 60.0 + 22 / 3600.0},
+               {2030, 10, 13, 14 / 60.0 + 52 / 3600.0}};
+  for (const auto& c : cases) {
+    const double t = TransitTime(DateToJulianDay(c.year, c.month, c.day, 12.0, 139.7), BodyMoon);
+    EXPECT_NEAR(t, c.hours, 3.0 / 60.0) << c.year << "-" << c.month << "-" << c.day;
+  }
+}
+
+// A set found between 23:00:00 and 23:00:49 comes out with the earlier end
+// of its bracket at exactly 23:00, the no-event value; it must stay an event.
+TEST(RiseSet, AnEventAtElevenIsNotTheNoEventValue) {
+  ObserverScope tokyo(35.6, 139.7);
+  const double set = SetTime(DateToJulianDay(2026, 12, 16, 12.0, 139.7), BodyMoon);
+  EXPECT_NE(set, kNoEventHour);
+  EXPECT_NEAR(set, 23.0, 1e-9);
+}
+
 }  // namespace

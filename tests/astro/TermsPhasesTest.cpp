@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "astro/astro.h"
 #include "tests/support/PublishedMoment.h"
@@ -211,6 +212,62 @@ TEST(SolsticeCycleStartDays, CycleDaysNearTheSolstices) {
     EXPECT_EQ(std::trunc(std::fmod(found[i] - 10.0, 60.0)), 0.0);
     EXPECT_LE(std::fabs(found[i] - solstices[i]), 30.0);
   }
+}
+
+// A term late on a winter evening (the noon longitude then falls more than
+// half a degree short of it) and a root on a bisection midpoint used to be
+// lost by the day search, and the panel's longitude differed from the list's
+// by minutes at midnight: the panel and the term list now name the same day
+// for every term. The years hold the cases that went wrong.
+TEST(SolarTermOfDay, NamesTheDayTheTermListGives) {
+  CalendarMode = 0;
+  for (int year : {1950, 1953, 1577, 2023}) {
+    std::vector<std::string> listed, named;
+    const int count = BuildSolarTermTable(year, 366);
+    for (int i = 0; i < count; ++i) {
+      const CalendarEvent& e = SolarTermTable[i];
+      if (e.year == year)
+        listed.push_back(std::to_string(static_cast<int>(e.month)) + "/" + std::to_string(static_cast<int>(e.day)) +
+                         " " + e.name);
+    }
+    for (int d = 1; d <= 366; ++d) {
+      double y, m, dd, h;
+      JulianDayToDate(DateToJulianDay(year, 1, d, 12, 135), y, m, dd, h, 135);
+      if (y != year) break;
+      std::string name;
+      double longitude = 0.0;
+      SolarTermOfDay(y, m, dd, name, longitude);
+      if (!name.empty())
+        named.push_back(std::to_string(static_cast<int>(m)) + "/" + std::to_string(static_cast<int>(dd)) + " " + name);
+    }
+    EXPECT_EQ(listed.size(), 24u) << year;
+    EXPECT_EQ(named, listed) << year;
+  }
+  std::string name;
+  double longitude = 0.0;
+  SolarTermOfDay(1950, 1, 20, name, longitude);  // 大寒 at 23:48:54
+  EXPECT_EQ(name, "大寒");
+  SolarTermOfDay(1953, 3, 6, name, longitude);
+  EXPECT_EQ(name, "啓蟄");
+}
+
+// The 九星 switch days follow the solstices; a solstice late in its day
+// used to be missed, and the cycle day of the one after it taken instead.
+TEST(SolsticeCycleStartDays, FindsTheSolsticeLateInItsDay) {
+  CalendarMode = 0;
+  ObserverLongitude = 135.0;
+  double first = 0, second = 0;
+  SolsticeCycleStartDays(DateToJulianDay(1577, 1, 15, 12.0, 135.0), first, second);
+  // The summer solstice of 1576 and the winter one, late on 1576-12-11
+  // (Julian), whose cycle day used to be skipped for that of June 1577.
+  const double solstices[] = {DateToJulianDay(1576, 6, 10, 12, 135), DateToJulianDay(1576, 12, 11, 12, 135)};
+  const double found[] = {first, second};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(std::trunc(std::fmod(found[i] - 10.0, 60.0)), 0.0);
+    EXPECT_LE(std::fabs(found[i] - solstices[i]), 30.0) << i;
+  }
+  ObserverLatitude = 35.6;
+  ObserverLongitude = 139.7;
 }
 
 }  // namespace
