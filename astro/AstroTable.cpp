@@ -1,6 +1,7 @@
 #include "astro/AstroTable.h"
 
 #include "astro/Globals.h"
+#include "astro/Model.h"
 #include "astro/Moon.h"
 #include "astro/Planets.h"
 #include "astro/RiseSet.h"
@@ -17,8 +18,8 @@ namespace {
 constexpr int kTimeOrder[kBodyCount] = {BodySun,  BodyMoon,    BodyMercury, BodyVenus,
                                         BodyMars, BodyJupiter, BodySaturn};
 
-void PlacePlanet(int body, double jd, const Place& observer) {
-  PlanetPosition(body, jd, PlanetWorkRecord, observer);
+void PlacePlanet(AstroModel model, int body, double jd, const Place& observer) {
+  BodyPlace(model, body, jd, PlanetWorkRecord, observer);
   BodyPosition& kept = PlanetRecords[body];
   kept.longitude = PlanetWorkRecord.longitude;
   kept.latitude = PlanetWorkRecord.latitude;
@@ -32,21 +33,22 @@ void PlacePlanet(int body, double jd, const Place& observer) {
 
 void ComputeAstroTable(const Moment& at, AstroTable& table) {
   const Place& p = at.place;
+  const AstroModel model = at.model;
   const double jd = MomentJulianDay(at);
 
   for (int body : kTimeOrder) {
-    BodyRecord(body).riseTime = RiseTime(jd, body, p);
-    BodyRecord(body).setTime = SetTime(jd, body, p);
+    BodyRecord(body).riseTime = RiseTime(model, jd, body, p);
+    BodyRecord(body).setTime = SetTime(model, jd, body, p);
   }
-  for (int body : kTimeOrder) BodyRecord(body).transitTime = TransitTime(jd, body, p);
+  for (int body : kTimeOrder) BodyRecord(body).transitTime = TransitTime(model, jd, body, p);
 
-  MoonPosition(jd, MoonRecord, 1, p.latitude, p.longitude, p);
-  PlacePlanet(BodyMercury, jd, p);
-  PlacePlanet(BodyVenus, jd, p);
-  SunPosition(jd, SunRecord, p);
-  PlacePlanet(BodyMars, jd, p);
-  PlacePlanet(BodyJupiter, jd, p);
-  PlacePlanet(BodySaturn, jd, p);
+  BodyPlace(model, BodyMoon, jd, MoonRecord, p);
+  PlacePlanet(model, BodyMercury, jd, p);
+  PlacePlanet(model, BodyVenus, jd, p);
+  BodyPlace(model, BodySun, jd, SunRecord, p);
+  PlacePlanet(model, BodyMars, jd, p);
+  PlacePlanet(model, BodyJupiter, jd, p);
+  PlacePlanet(model, BodySaturn, jd, p);
   for (int body = 0; body < kBodyCount; ++body) table.bodies[body] = BodyRecord(body);
 
   TideTimes(jd, p);

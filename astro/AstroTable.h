@@ -7,6 +7,7 @@
 #include <string>
 
 #include "astro/ClockText.h"
+#include "astro/Model.h"
 #include "astro/Moment.h"
 #include "astro/Sun.h"
 
@@ -26,9 +27,10 @@ struct AstroTable {
   std::string tideTexts[4];
 };
 
-// Computes the times and the places at the moment, seen from its place, and
-// the tides of the day, as the data window's request does. The body records
-// and the tide results are left as the computation leaves them.
+// Computes the times and the places at the moment, seen from its place, in
+// its astronomical model, and the tides of the day (always on the design's
+// formulas), as the data window's request does. The body records and the
+// tide results are left as the computation leaves them.
 void ComputeAstroTable(const Moment& at, AstroTable& table);
 
 // "%8.2f" of an angle.

@@ -10,3 +10,4 @@
 #include "astro/RiseSet.h"
 #include "astro/TermsPhases.h"
 #include "astro/Tides.h"
+#include "astro/Model.h"

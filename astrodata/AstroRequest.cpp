@@ -21,6 +21,7 @@ Moment AstroInputMoment(const AstroInput& input) {
   m.place.longitude = std::atof(input.longitude.c_str());
   m.place.latitude = std::atof(input.latitude.c_str());
   m.calendarMode = input.calendarMode;
+  m.model = input.model;
   return m;
 }
 
@@ -119,9 +120,9 @@ void CopyTable(const CalendarEvent* table, int count, std::vector<CalendarEvent>
 
 }  // namespace
 
-void CollectYearEvents(int year, AstroYearEvents& events) {
-  CopyTable(SolarTermTable, BuildSolarTermTable(year, kEventDays), events.terms);
-  CopyTable(MoonPhaseTable, BuildMoonPhaseTable(year, kEventDays), events.phases);
+void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model) {
+  CopyTable(SolarTermTable, BuildSolarTermTable(model, year, kEventDays), events.terms);
+  CopyTable(MoonPhaseTable, BuildMoonPhaseTable(model, year, kEventDays), events.phases);
 }
 
 std::string EventText(const char* name, JulianDay moment) {

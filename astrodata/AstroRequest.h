@@ -21,6 +21,7 @@ struct AstroInput {
   std::string longitude;  // degrees east
   std::string latitude;   // degrees north
   int calendarMode = 0;   // the rule the date is read under (the main view's)
+  AstroModel model = AstroModel::Design;
 };
 
 // The moment the texts name, each read with atof.
@@ -58,7 +59,7 @@ struct AstroYearEvents {
 
 // The year's events computed here (for callers without a main view): the
 // tables of 430 days from 1 January of `year`.
-void CollectYearEvents(int year, AstroYearEvents& events);
+void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model = AstroModel::Design);
 
 // The text stored for an event: "%5s HH:MM:SS", its name and its clock time at
 // 135 degrees east.

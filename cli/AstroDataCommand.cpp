@@ -26,10 +26,10 @@ int RunAstroData(const Args& args) {
   if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");
 
   const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
-                         opts.Get("lat", "35.6")};
+                         opts.Get("lat", "35.6"), 0, Model()};
 
   AstroYearEvents events;
-  CollectYearEvents(static_cast<int>(year), events);
+  CollectYearEvents(static_cast<int>(year), events, input.model);
   const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));

@@ -96,6 +96,7 @@ int RunBodies(const Args& args) {
   at.day = day;
   at.hour = hour;
   at.place = {latitude, longitude};
+  at.model = Model();
   AstroTable table;
   ComputeAstroTable(at, table);
   if (!Globals().json) {

@@ -3,6 +3,7 @@
 // touches no other file.
 #pragma once
 
+#include "astro/Model.h"
 #include "core/Args.h"
 
 #include <string>
@@ -29,6 +30,7 @@ struct Command {
 struct GlobalOptions {
   std::string workDir;  // --workdir DIR
   bool json = false;    // --json
+  bool precise = false; // --precise
 };
 const GlobalOptions& Globals();
 
@@ -78,6 +80,12 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
 // A path the user gave, made absolute against the directory ombrel-cli was
 // started in (the tool may have moved to the almanac's data directory).
 std::string OutputPath(const std::string& path);
+
+// The astronomical model of this run: --precise before the command, else
+// `model` of ombrel.conf in the working directory, else the design's.
+AstroModel Model();
+void SetModel(AstroModel model);
+AstroModel ModelOfConf();
 
 // Writes UTF-8 text to stdout.
 void Print(const std::string& line);

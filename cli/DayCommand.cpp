@@ -100,9 +100,11 @@ int RunDay(const Args& args) {
                                  static_cast<int>(at.day), at.calendarMode);
         rc != kOk)
       return rc;
+  at.model = Model();
   PublishMoment(at);
 
   DayPanel panel;
+  panel.m_model = Model();
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
   try {
     FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at.place, at.calendarMode), kCalendarDatabase);

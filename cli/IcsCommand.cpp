@@ -25,7 +25,7 @@ int RunIcs(const Args& args) {
     return UsageError("unknown --what item '" + bad + "' (terms, phases, holidays, sixday, observances, lunar)");
   if (!opts.Has("output")) return UsageError("ics needs --output FILE");
   if (!ical::WriteAlmanacCalendar(OutputPath(opts.Get("output")), static_cast<int>(year), kinds, kCalendarDatabase,
-                                  error))
+                                  error, Model()))
     return Failure(error);
   return kOk;
 }

@@ -56,6 +56,7 @@ int RunYearList(const Args& args) {
   PublishMoment(at);
 
   YearListState state;
+  state.m_model = Model();
   // The texts the main view hands the year list ("%4.0f", "%2.0f").
   state.m_strYear = text::SjisFormat("%4lld", year);
   state.m_strMonth = text::SjisFormat("%2lld", month);

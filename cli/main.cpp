@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/Command.h"
+#include "core/Conf.h"
 #include "core/Text.h"
 #include "core/WorkDir.h"
 
@@ -60,6 +61,8 @@ void PrintHelp() {
   }
   std::printf("\n'ombrel-cli COMMAND --help' shows one command's usage.\n"
               "\nOptions (before the command):\n  --help, -h     show this text\n  --version      show the version\n"
+              "  --precise      compute with the precise astronomical model (ERFA) instead\n"
+              "                 of the design's formulas (also model=precise in ombrel.conf)\n"
               "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
               "                 (default: the current directory if it holds History.mdb,\n"
               "                 else $XDG_DATA_HOME/ombrel or ~/.local/share/ombrel, made on\n"
@@ -168,6 +171,19 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
 
 std::string OutputPath(const std::string& path) { return workdir::FromStartDirectory(path); }
 
+namespace {
+AstroModel g_model = AstroModel::Design;
+}  // namespace
+
+AstroModel Model() { return g_model; }
+void SetModel(AstroModel model) { g_model = model; }
+
+AstroModel ModelOfConf() {
+  Conf conf;
+  conf.Load();
+  return AstroModelFromText(conf.Get("model", "design"));
+}
+
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
@@ -193,6 +209,7 @@ struct GlobalOption {
 const GlobalOption kGlobalOptions[] = {
     {"workdir", true, [](GlobalOptions& g, const std::string& v) { g.workDir = v; }},
     {"json", false, [](GlobalOptions& g, const std::string&) { g.json = true; }},
+    {"precise", false, [](GlobalOptions& g, const std::string&) { g.precise = true; }},
 };
 
 // Reads the global options from argv[at] on; `at` ends on the command.
@@ -265,6 +282,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
     }
     if (Globals().json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
+    SetModel(Globals().precise ? AstroModel::Precise : ModelOfConf());
     int rc = c.run(args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");
     return rc;

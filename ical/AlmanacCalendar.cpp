@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "astro/Model.h"
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "core/Files.h"
@@ -102,14 +103,14 @@ bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad) {
   return true;
 }
 
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath) {
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, AstroModel model) {
   std::vector<Event> events;
   const double january = DateToJulianDay(year, 1, 1, 12.0, 135.0);
   if (kinds & kTerms)
-    AddListedEvents(year, ListSolarTerms(january, 366.0), "term",
+    AddListedEvents(year, ListSolarTerms(model, january, 366.0), "term",
                     [](double angle) { return SolarTermName(static_cast<int>((angle + 0.5) / 15.0)); }, events);
   if (kinds & kPhases)
-    AddListedEvents(year, ListMoonPhases(january, 366.0), "phase",
+    AddListedEvents(year, ListMoonPhases(model, january, 366.0), "phase",
                     [](double angle) { return MoonPhaseName(static_cast<int>(angle / 90.0)); }, events);
   if (kinds & kHolidays)
     for (const holidays::Holiday& h : holidays::HolidaysOfYear(year)) AddDay(events, "holiday", h.year, h.month, h.day, h.name);
@@ -118,10 +119,10 @@ std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& da
 }
 
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          std::string& error) {
+                          std::string& error, AstroModel model) {
   std::vector<Event> events;
   try {
-    events = AlmanacEvents(year, kinds, databasePath);
+    events = AlmanacEvents(year, kinds, databasePath, model);
   } catch (const CDaoException& e) {
     error = std::string("calendar database: ") + e.what();
     return false;

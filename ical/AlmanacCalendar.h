@@ -3,6 +3,8 @@
 // lunisolar dates as all-day events.
 #pragma once
 
+#include "astro/Moment.h"
+
 #include <string>
 #include <vector>
 
@@ -31,11 +33,13 @@ bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad);
 // The year's events of the chosen kinds, the days' ones read from the
 // calendar database at `databasePath`. The database engine's error
 // (CDaoException) passes through.
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath);
+// The solar terms and moon phases come from `model`.
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath,
+                                 AstroModel model = AstroModel::Design);
 
 // Computes and writes the calendar to `path`, wholly or not at all. False
 // with a reason when the database or the file fails.
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          std::string& error);
+                          std::string& error, AstroModel model = AstroModel::Design);
 
 }  // namespace ical

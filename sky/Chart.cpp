@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "astro/Coordinates.h"
+#include "astro/Model.h"
 #include "astro/Moon.h"
 #include "astro/Planets.h"
 #include "astro/Sun.h"
@@ -269,7 +270,8 @@ void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double char
 
 const char* const BodyLabels[kChartBodyCount] = {"月", "水星", "金星", "太陽", "火星", "木星", "土星"};
 
-void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount]) {
+void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount],
+                  AstroModel model) {
   static const int kPlanetOf[kChartBodyCount] = {-1, BodyMercury, BodyVenus, -1,
                                                  BodyMars,   BodyJupiter,  BodySaturn};
   const ChartGeometry g;
@@ -277,19 +279,22 @@ void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, Body
     const BodyPosition* record = &PlanetWorkRecord;
     double size = 0.2;
     if (i == 0) {
-      MoonPosition(jd, MoonRecord, 1, observer.latitude, observer.longitude, observer);
+      BodyPlace(model, BodyMoon, jd, MoonRecord, observer);
       record = &MoonRecord;
       size = MoonRecord.semiDiameter;
     } else if (i == 3) {
-      SunPosition(jd, SunRecord, observer);
+      BodyPlace(model, BodySun, jd, SunRecord, observer);
       record = &SunRecord;
       size = SunRecord.semiDiameter;
     } else {
-      PlanetPosition(kPlanetOf[i], jd, PlanetWorkRecord, observer);
+      BodyPlace(model, kPlanetOf[i], jd, PlanetWorkRecord, observer);
     }
-    double azimuth, altitude;
-    EquatorialToHorizontal(jd, record->rightAscension, record->declination, observer.latitude,
-                           observer.longitude, azimuth, altitude);
+    // The precise place carries its own horizon coordinates (apparent
+    // sidereal time); the design's are worked out again from its equator.
+    double azimuth = record->azimuth, altitude = record->altitude;
+    if (model == AstroModel::Design)
+      EquatorialToHorizontal(jd, record->rightAscension, record->declination, observer.latitude,
+                             observer.longitude, azimuth, altitude);
     const ChartPoint p = ProjectToChart(azimuth, altitude, chartAzimuth, g);
     marks[i] = {p.visible, p.x, p.y, DiscHalfSize(size, g)};
   }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 // Fixed drawing parameters of the chart.
@@ -99,5 +100,6 @@ struct BodyMark {
   double halfSize = 0.0;
 };
 // Computes the seven bodies for jd (recomputing SunRecord, MoonRecord and
-// PlanetWorkRecord) and projects them as seen from `observer`.
-void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount]);
+// PlanetWorkRecord) in `model` and projects them as seen from `observer`.
+void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount],
+                  AstroModel model = AstroModel::Design);

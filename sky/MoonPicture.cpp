@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "astro/Model.h"
 #include "astro/Moon.h"
 #include "astro/Sun.h"
 #include "sky/Chart.h"
@@ -28,9 +29,9 @@ MoonShape Box(MoonShape::Kind kind, bool rightHalf, bool yellow, double hw, doub
 }
 }  // namespace
 
-double MoonPhaseValue(JulianDay jd, const Place& observer) {
-  SunPosition(jd, SunRecord, observer);
-  MoonPosition(jd, MoonRecord, 1, observer.latitude, observer.longitude, observer);
+double MoonPhaseValue(JulianDay jd, const Place& observer, AstroModel model) {
+  BodyPlace(model, BodySun, jd, SunRecord, observer);
+  BodyPlace(model, BodyMoon, jd, MoonRecord, observer);
   double e = MoonRecord.longitude - SunRecord.longitude;
   if (e < 0.0) e += 360.0;
   if (e > 360.0) e -= 360.0;

@@ -2,12 +2,13 @@
 // layer to paint.
 #pragma once
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 // Phase value P in [0, 360): 0 new, 90 first quarter, 180 full, 270 last
 // quarter. Computes SunRecord and the topocentric MoonRecord seen from
-// `observer`.
-double MoonPhaseValue(JulianDay jd, const Place& observer);
+// `observer`, in `model`.
+double MoonPhaseValue(JulianDay jd, const Place& observer, AstroModel model = AstroModel::Design);
 
 // One shape of the picture. Box corners in panel pixels (already normalised:
 // left <= right, top <= bottom); a chord is the half towards `rightHalf`.

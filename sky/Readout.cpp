@@ -34,12 +34,12 @@ std::string DateTimeText(const char* label, double year, double month, double da
 }  // namespace
 
 std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
-                                        double chartAzimuth) {
+                                        double chartAzimuth, AstroModel model) {
   const double longitude = observer.longitude, latitude = observer.latitude;
-  SunRecord.riseTime = RiseTime(jd, BodySun, observer);
-  SunRecord.setTime = SetTime(jd, BodySun, observer);
-  MoonRecord.riseTime = RiseTime(jd, BodyMoon, observer);
-  MoonRecord.setTime = SetTime(jd, BodyMoon, observer);
+  SunRecord.riseTime = RiseTime(model, jd, BodySun, observer);
+  SunRecord.setTime = SetTime(model, jd, BodySun, observer);
+  MoonRecord.riseTime = RiseTime(model, jd, BodyMoon, observer);
+  MoonRecord.setTime = SetTime(model, jd, BodyMoon, observer);
   std::vector<ReadoutText> out;
   out.reserve(13);
   out.push_back({0, 5, RiseSetText("日の出", SunRecord.riseTime, false)});
@@ -61,7 +61,8 @@ std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExa
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
   std::vector<std::string> lines;
-  for (ReadoutText& t : ComputeReadout(MomentJulianDay(at), text::SjisFormat("%2.5f", at.hour), at.place, chartAzimuth))
+  for (ReadoutText& t :
+       ComputeReadout(MomentJulianDay(at), text::SjisFormat("%2.5f", at.hour), at.place, chartAzimuth, at.model))
     lines.push_back(std::move(t.text));
   return lines;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 struct ReadoutText {
@@ -15,13 +16,14 @@ struct ReadoutText {
 
 // The readout's texts for the moment jd seen from `observer`, in drawing
 // order with their panel positions ("日の出 06:50", "月の出 --", "満01:07",
-// "干 --", ...). Runs the rise/set searches (stored into SunRecord/MoonRecord)
-// and the tide search.
+// "干 --", ...). Runs the rise/set searches of `model` (stored into
+// SunRecord/MoonRecord) and the tide search (on the design's formulas in
+// either model).
 std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
-                                        double chartAzimuth);
+                                        double chartAzimuth, AstroModel model = AstroModel::Design);
 
-// The same texts, one per line, for the moment: computed like the panel does,
-// reading the hour with five decimals as the view writes it.
+// The same texts, one per line, for the moment (in its model): computed like
+// the panel does, reading the hour with five decimals as the view writes it.
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 
 // "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1"

@@ -45,18 +45,19 @@ struct TermYear {
   bool filled = false;
   double year = 0;
   int calendarMode = 0;
+  AstroModel model = AstroModel::Design;
   std::vector<TermDay> terms;
 };
 
-const std::vector<TermDay>& TermDaysOfYear(double year) {
+const std::vector<TermDay>& TermDaysOfYear(double year, AstroModel model) {
   static std::array<TermYear, 2> cache;
   static std::size_t next = 0;
   for (const TermYear& c : cache)
-    if (c.filled && c.year == year && c.calendarMode == CalendarMode) return c.terms;
+    if (c.filled && c.year == year && c.calendarMode == CalendarMode && c.model == model) return c.terms;
   TermYear& c = cache[next];
   next = (next + 1) % cache.size();
-  c = TermYear{true, year, CalendarMode, {}};
-  int count = BuildSolarTermTable(year, 400);
+  c = TermYear{true, year, CalendarMode, model, {}};
+  int count = BuildSolarTermTable(model, year, 400);
   for (int i = 0; i < count && i < kEventTableSize; ++i) {
     const CalendarEvent& e = SolarTermTable[i];
     c.terms.push_back({e.name, NoonOf(e.year, e.month, e.day)});
@@ -68,7 +69,7 @@ const std::vector<TermDay>& TermDaysOfYear(double year) {
 // January the term is found in the previous year's list.
 std::string CurrentTermText(const DayPanel& p) {
   double year = p.m_dMonth == 1 && p.m_dDay < 10 ? p.m_dYear - 1 : p.m_dYear;
-  const std::vector<TermDay>& terms = TermDaysOfYear(year);
+  const std::vector<TermDay>& terms = TermDaysOfYear(year, p.m_model);
   double jd = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
   std::string name;
   double days = 0;
@@ -104,9 +105,9 @@ void FillPentad(DayPanel& p, CDaoRecordset& rs, int rounded) {
 }
 
 // The later of the two recent new moons that is not after jd.
-double LastNewMoon(double jd) {
+double LastNewMoon(AstroModel model, double jd) {
   double first = 0, second = 0;
-  RecentNewMoons(jd, first, second);
+  RecentNewMoons(model, jd, first, second);
   return second > 0 && second <= jd ? second : first;
 }
 
@@ -162,6 +163,7 @@ Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Plac
   m.hour = ReadFormNumber(hourText);
   m.place = place;
   m.calendarMode = calendarMode;
+  m.model = p.m_model;
   return m;
 }
 
@@ -173,6 +175,8 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   // The window calls these right after Qt's drawing: without this the sun and
   // moon searches below run several times slower.
   cpu::ClearUpperVectorState();
+  // The lists and the observances filled after the panel follow its model.
+  p.m_model = at.model;
   p.m_dYear = at.year;
   p.m_dMonth = at.month;
   p.m_dDay = at.day;
@@ -186,7 +190,7 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
 
   std::string term;
   double longitude = 0;
-  SolarTermOfDay(at.year, at.month, at.day, term, longitude);
+  SolarTermOfDay(p.m_model, at.year, at.month, at.day, term, longitude);
   if (term.empty()) term = CurrentTermText(p);
   p.m_strSolarTerm = term;
   p.m_strSolarLongitude = SjisFormat(" %4.1f度", longitude);
@@ -201,7 +205,7 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
 
   const double jd = NoonOf(at.year, at.month, at.day);
   double s1 = 0, s2 = 0;
-  SolsticeCycleStartDays(jd, s1, s2);
+  SolsticeCycleStartDays(p.m_model, jd, s1, s2);
   p.m_strNineStar = SjisFormat("%9s ", NineStar(jd, s1, s2));
 
   LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth);
@@ -211,7 +215,7 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_dNoonJulianDay = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
 
   FillDataSigns(p, rs, p.m_dNoonJulianDay);
-  p.m_strMoonAge = SjisFormat("%5.1f  ", jd - LastNewMoon(jd));
+  p.m_strMoonAge = SjisFormat("%5.1f  ", jd - LastNewMoon(p.m_model, jd));
   p.m_strSoundSign = SoundSign(p.m_nDayStem, p.m_nDayBranch);
   const int solarMonth = SolarTermMonth(rounded);
   p.m_dSolarMonth = solarMonth;
@@ -241,20 +245,20 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool wi
   // rather than from the shared globals, so nothing run in between can move it.
   double year = 0, month = 0, day = 0, hour = 0, crossing = 0;
   JulianDayToDate(p.m_dNoonJulianDay, year, month, day, hour, kJstLongitude);
-  double degree = SunDegreeOfDay(year, month, day, crossing);
-  int sinceSpring = DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay);
+  double degree = SunDegreeOfDay(p.m_model, year, month, day, crossing);
+  int sinceSpring = DaysSinceSpringBegins(p.m_model, p.m_dYear, p.m_dMonth, p.m_dDay);
   for (std::string& item : SeasonalDays(degree, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
     p.m_listSeasonalDays.push_back(std::move(item));
 }
 
 void FillPhaseList(DayPanel& p) {
-  int count = ListMoonPhases(ReadFormDateWhole(p), 366.0);
+  int count = ListMoonPhases(p.m_model, ReadFormDateWhole(p), 366.0);
   p.m_listPhases = EventItems(
       count, [](double angle) { return TruncToInt(angle / 90); }, MoonPhaseName);
 }
 
 void FillTermList(DayPanel& p) {
-  int count = ListSolarTerms(ReadFormDateWhole(p), 366.0);
+  int count = ListSolarTerms(p.m_model, ReadFormDateWhole(p), 366.0);
   p.m_listTerms = EventItems(
       count, [](double angle) { return TruncToInt((angle + 0.5) / 15); }, SolarTermName);
 }

@@ -7,9 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 struct DayPanel {
+  // The astronomical model every search of the panel and its lists uses
+  // (FillDayPanel takes it from its moment).
+  AstroModel m_model = AstroModel::Design;
+
   // The form's date texts as typed or written by the view ("%4.0f", "%2.0f",
   // "%2.0f", "%2.1f"); the computation reads them as the view does.
   std::string m_strYear;

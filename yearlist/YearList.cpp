@@ -238,8 +238,8 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
   }
 }
 
-int YearEventTable(bool phases, double year, int days, CalendarEvent* out) {
-  const int built = phases ? BuildMoonPhaseTable(year, days) : BuildSolarTermTable(year, days);
+int YearEventTable(bool phases, double year, int days, CalendarEvent* out, AstroModel model) {
+  const int built = phases ? BuildMoonPhaseTable(model, year, days) : BuildSolarTermTable(model, year, days);
   const int count = std::clamp(built, 0, kEventTableSize);
   std::copy_n(phases ? MoonPhaseTable : SolarTermTable, count, out);
   return count;
@@ -247,8 +247,8 @@ int YearEventTable(bool phases, double year, int days, CalendarEvent* out) {
 
 void ComputeYearEvents(YearListState& state) {
   const double year = TypedDouble(state.m_strYear);
-  state.m_nPhaseCount = YearEventTable(true, year, kYearEventDays, state.m_aPhaseEvents.data());
-  state.m_nTermCount = YearEventTable(false, year, kYearEventDays, state.m_aTermEvents.data());
+  state.m_nPhaseCount = YearEventTable(true, year, kYearEventDays, state.m_aPhaseEvents.data(), state.m_model);
+  state.m_nTermCount = YearEventTable(false, year, kYearEventDays, state.m_aTermEvents.data(), state.m_model);
 }
 
 YearEvents EventsOf(const YearListState& state) {

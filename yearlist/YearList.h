@@ -9,6 +9,7 @@
 #include <array>
 #include <string>
 
+#include "astro/Model.h"
 #include "astro/TermsPhases.h"
 #include "core/Files.h"
 
@@ -103,6 +104,7 @@ struct YearListState {
   int m_nCalendarMode = 0;
   int m_nSignDisplay = 0;
   int m_nDisplayMode = 0;
+  AstroModel m_model = AstroModel::Design;
   int m_nPhaseCount = 0;
   int m_nTermCount = 0;
   std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
@@ -114,7 +116,8 @@ struct YearListState {
 // One of the year's event tables (phases or terms) built for `days` days from
 // 1 January of `year` and copied into out[0 .. count); returns the count,
 // at most kEventTableSize.
-int YearEventTable(bool phases, double year, int days, CalendarEvent* out);
+int YearEventTable(bool phases, double year, int days, CalendarEvent* out,
+                   AstroModel model = AstroModel::Design);
 
 // Computes the year's phases and terms the way the main view answers the list
 // request (BuildMoonPhaseTable / BuildSolarTermTable, kYearEventDays days).

@@ -1,0 +1,162 @@
+#include "astro/precise/Ephemeris.h"
+
+#include <erfa.h>
+#include <erfam.h>
+
+#include <cmath>
+
+#include "astro/Sun.h"
+#include "astro/precise/DeltaT.h"
+
+namespace precise {
+
+namespace {
+
+constexpr double kMjdZero = 2400000.5;
+// The speed of light in au per day, for light times.
+constexpr double kLightAuPerDay = ERFA_DAYSEC / ERFA_AULT;
+
+double Degrees(double radians) { return radians * ERFA_DR2D; }
+
+Vec3 Rotate(const double r[3][3], const Vec3& v) {
+  Vec3 out;
+  for (int i = 0; i < 3; ++i) out[i] = r[i][0] * v[0] + r[i][1] * v[1] + r[i][2] * v[2];
+  return out;
+}
+
+// Annual aberration of a direction at distance `distance` (au) for an earth
+// moving with `velocity` (au/day); `sunDistance` feeds the light deflection.
+Vec3 Aberrate(const Vec3& p, const Vec3& velocity, double sunDistance) {
+  const double d = Length(p);
+  double u[3] = {p[0] / d, p[1] / d, p[2] / d};
+  double v[3];
+  for (int i = 0; i < 3; ++i) v[i] = velocity[i] / kLightAuPerDay;
+  const double bm1 = std::sqrt(1.0 - (v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
+  double out[3];
+  eraAb(u, v, sunDistance, bm1, out);
+  return {out[0] * d, out[1] * d, out[2] * d};
+}
+
+Vec3 MoonGeometric(double tt, Vec3& velocity) {
+  double pv[2][3];
+  eraMoon98(kMjdZero, tt - kMjdZero, pv);
+  velocity = {pv[1][0], pv[1][1], pv[1][2]};
+  return {pv[0][0], pv[0][1], pv[0][2]};
+}
+
+// The moon's place when the light now arriving left it.
+Vec3 MoonApparent(double tt) {
+  Vec3 v;
+  Vec3 p = MoonGeometric(tt, v);
+  const double lightTime = Length(p) / kLightAuPerDay;
+  for (int i = 0; i < 3; ++i) p[i] -= v[i] * lightTime;
+  return p;
+}
+
+// A planet seen from the earth: its heliocentric place one light time ago
+// minus the earth's place now, then the annual aberration.
+Vec3 PlanetApparent(int body, double tt, const EarthState& earth) {
+  Vec3 p{};
+  double lightTime = 0.0;
+  for (int pass = 0; pass < 3; ++pass) {
+    double pv[2][3];
+    eraPlan94(kMjdZero, tt - lightTime - kMjdZero, body, pv);
+    for (int i = 0; i < 3; ++i) p[i] = pv[0][i] - earth.heliocentric[i];
+    lightTime = Length(p) / kLightAuPerDay;
+  }
+  return Aberrate(p, earth.velocity, Length(earth.heliocentric));
+}
+
+Vec3 SunApparent(const EarthState& earth) {
+  const Vec3 p = {-earth.heliocentric[0], -earth.heliocentric[1], -earth.heliocentric[2]};
+  return Aberrate(p, earth.velocity, Length(p));
+}
+
+}  // namespace
+
+double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+Frame FrameAt(JulianDay ut) {
+  Frame f;
+  f.ut = ut;
+  f.tt = TerrestrialTime(ut);
+  double dpsi, deps, epsa, rb[3][3], rp[3][3], rbp[3][3], rn[3][3];
+  eraPn00b(kMjdZero, f.tt - kMjdZero, &dpsi, &deps, &epsa, rb, rp, rbp, rn, f.rbpn);
+  f.trueObliquity = epsa + deps;
+  f.equationOfEquinoxes = dpsi * std::cos(epsa);
+  return f;
+}
+
+EarthState EarthAt(double tt) {
+  double pvh[2][3], pvb[2][3];
+  eraEpv00(kMjdZero, tt - kMjdZero, pvh, pvb);
+  return {{pvh[0][0], pvh[0][1], pvh[0][2]}, {pvb[1][0], pvb[1][1], pvb[1][2]}};
+}
+
+Vec3 ApparentPlace(int body, JulianDay ut, const Frame& frame, const EarthState& earth) {
+  const double tt = TerrestrialTime(ut);
+  if (body == BodySun) return Rotate(frame.rbpn, SunApparent(earth));
+  if (body == BodyMoon) return Rotate(frame.rbpn, MoonApparent(tt));
+  return Rotate(frame.rbpn, PlanetApparent(body, tt, earth));
+}
+
+Vec3 ApparentPlace(int body, JulianDay ut) {
+  const Frame frame = FrameAt(ut);
+  const EarthState earth = body == BodyMoon ? EarthState{} : EarthAt(frame.tt);
+  return ApparentPlace(body, ut, frame, earth);
+}
+
+void EclipticOfDate(const Vec3& v, double trueObliquity, double& longitude, double& latitude) {
+  const double c = std::cos(trueObliquity), s = std::sin(trueObliquity);
+  const double y = v[1] * c + v[2] * s;
+  const double z = -v[1] * s + v[2] * c;
+  longitude = Degrees(eraAnp(std::atan2(y, v[0])));
+  latitude = Degrees(std::atan2(z, std::hypot(v[0], y)));
+}
+
+void EquatorialOfDate(const Vec3& v, double& rightAscension, double& declination) {
+  rightAscension = Degrees(eraAnp(std::atan2(v[1], v[0])));
+  declination = Degrees(std::atan2(v[2], std::hypot(v[0], v[1])));
+}
+
+double SunLongitude(JulianDay ut) {
+  const Frame frame = FrameAt(ut);
+  double longitude, latitude;
+  EclipticOfDate(Rotate(frame.rbpn, SunApparent(EarthAt(frame.tt))), frame.trueObliquity, longitude, latitude);
+  return longitude;
+}
+
+double MoonElongation(JulianDay ut) {
+  const Frame frame = FrameAt(ut);
+  double sun, moon, latitude;
+  EclipticOfDate(Rotate(frame.rbpn, SunApparent(EarthAt(frame.tt))), frame.trueObliquity, sun, latitude);
+  EclipticOfDate(Rotate(frame.rbpn, MoonApparent(frame.tt)), frame.trueObliquity, moon, latitude);
+  const double e = std::fmod(moon - sun, 360.0);
+  return e < 0.0 ? e + 360.0 : e;
+}
+
+double LocalSiderealDegrees(JulianDay ut, double tt, double longitude, const Frame& frame) {
+  const double gst = eraGmst06(kMjdZero, ut - kMjdZero, kMjdZero, tt - kMjdZero) + frame.equationOfEquinoxes;
+  return Degrees(eraAnp(gst + longitude * ERFA_DD2R));
+}
+
+Vec3 ObserverPlace(double latitude, double siderealDegrees) {
+  double xyz[3];
+  eraGd2gc(ERFA_WGS84, 0.0, latitude * ERFA_DD2R, 0.0, xyz);
+  const double rho = std::hypot(xyz[0], xyz[1]) / ERFA_DAU;
+  const double z = xyz[2] / ERFA_DAU;
+  const double theta = siderealDegrees * ERFA_DD2R;
+  return {rho * std::cos(theta), rho * std::sin(theta), z};
+}
+
+void Horizontal(const Vec3& topocentric, double latitude, double siderealDegrees, double& azimuth,
+                double& altitude) {
+  double ra, dec;
+  EquatorialOfDate(topocentric, ra, dec);
+  const double h = (siderealDegrees - ra) * ERFA_DD2R;
+  const double d = dec * ERFA_DD2R, phi = latitude * ERFA_DD2R;
+  azimuth = Degrees(std::atan2(std::sin(h), std::sin(phi) * std::cos(h) - std::cos(phi) * std::tan(d)));
+  altitude = Degrees(std::asin(std::cos(h) * std::cos(d) * std::cos(phi) + std::sin(d) * std::sin(phi)));
+}
+
+}  // namespace precise

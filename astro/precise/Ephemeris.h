@@ -1,0 +1,73 @@
+// The precise model's places: apparent geocentric positions of the sun, the
+// moon and the five planets in the true equator and equinox of date, on the
+// IAU SOFA routines of ERFA (Earth eraEpv00, Moon eraMoon98, planets
+// eraPlan94, precession–nutation IAU 2006/2000B), with ΔT from DeltaT.h.
+// Times at the interfaces are Universal Time Julian days, like everywhere
+// else in the almanac.
+#pragma once
+
+#include <array>
+
+#include "astro/Globals.h"
+
+namespace precise {
+
+using Vec3 = std::array<double, 3>;
+
+// The rotation from the celestial reference frame to the true equator and
+// equinox of one moment, and what goes with it. The precession–nutation
+// moves by a fraction of an arcsecond a day, so one frame serves a day.
+struct Frame {
+  JulianDay ut = 0.0;
+  double tt = 0.0;
+  double rbpn[3][3] = {};
+  double trueObliquity = 0.0;    // radians
+  double equationOfEquinoxes = 0.0;  // radians
+};
+Frame FrameAt(JulianDay ut);
+
+// The earth's state that every place needs: heliocentric position (au) and
+// barycentric velocity (au/day), at a Terrestrial Time.
+struct EarthState {
+  Vec3 heliocentric;
+  Vec3 velocity;
+};
+EarthState EarthAt(double tt);
+
+// The apparent geocentric place of a body (BodyIndex) at ut, in the frame of
+// date given, in au: light time and annual aberration applied (for the moon
+// its own light time only, since the earth carries it along). `earth` must
+// be EarthAt(TerrestrialTime(ut)); the moon does not use it.
+Vec3 ApparentPlace(int body, JulianDay ut, const Frame& frame, const EarthState& earth);
+// The same with a frame and the earth of its own.
+Vec3 ApparentPlace(int body, JulianDay ut);
+
+// Ecliptic longitude (0–360) and latitude of date, degrees.
+void EclipticOfDate(const Vec3& v, double trueObliquity, double& longitude, double& latitude);
+// Right ascension (0–360) and declination, degrees.
+void EquatorialOfDate(const Vec3& v, double& rightAscension, double& declination);
+
+// The sun's apparent longitude and the moon's elongation from it (moon minus
+// sun, 0–360), degrees.
+double SunLongitude(JulianDay ut);
+double MoonElongation(JulianDay ut);
+
+// Local apparent sidereal time in degrees (0–360) at east longitude.
+double LocalSiderealDegrees(JulianDay ut, double tt, double longitude, const Frame& frame);
+
+// The observer's geocentric place (WGS84 ellipsoid, sea level) in the frame
+// of date at local sidereal time `siderealDegrees`, in au.
+Vec3 ObserverPlace(double latitude, double siderealDegrees);
+
+// Azimuth (from the south, west positive, −180–180) and altitude (no
+// refraction) of a topocentric vector of date, degrees.
+void Horizontal(const Vec3& topocentric, double latitude, double siderealDegrees, double& azimuth,
+                double& altitude);
+
+// Radii for the apparent semidiameters, au.
+inline constexpr double kMoonRadiusKm = 1737.4;
+inline constexpr double kSunSemidiameterAt1Au = 959.63;  // arcseconds
+
+double Length(const Vec3& v);
+
+}  // namespace precise

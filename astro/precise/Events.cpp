@@ -1,0 +1,262 @@
+#include "astro/precise/Events.h"
+
+#include <cmath>
+
+#include <erfam.h>
+
+#include "astro/RiseSet.h"
+#include "astro/Sun.h"
+#include "astro/precise/DeltaT.h"
+
+namespace precise {
+
+const Motion kSunMotion = {SunLongitude, 360.0 / 365.2422, 2.0};
+const Motion kMoonMotion = {MoonElongation, 360.0 / 29.530589, 2.0};
+
+namespace {
+
+// Moments are found to this (days): 0.05 s.
+constexpr double kMomentTolerance = 0.05 / 86400.0;
+// Refraction at the horizon, 35'08", in degrees.
+constexpr double kRefraction = (35.0 + 8.0 / 60.0) / 60.0;
+// Local days are sampled this often (days) for rise, set and transit.
+constexpr double kSampleStep = 1.0 / 72.0;
+constexpr int kSamples = 72;
+
+double Wrap180(double degrees) {
+  double d = std::fmod(degrees, 360.0);
+  if (d > 180.0) d -= 360.0;
+  if (d <= -180.0) d += 360.0;
+  return d;
+}
+
+double Wrap360(double degrees) {
+  const double d = std::fmod(degrees, 360.0);
+  return d < 0.0 ? d + 360.0 : d;
+}
+
+// The root of f in [a, b], where fa < 0 <= fb or fa > 0 >= fb: false
+// position with the Illinois halving, so both ends close in.
+template <class F>
+double Root(F f, double a, double b, double fa, double fb, double tolerance) {
+  int kept = 0;  // which end stayed last time: -1 a, +1 b
+  for (int i = 0; i < 200 && b - a > tolerance; ++i) {
+    double c = (a * fb - b * fa) / (fb - fa);
+    if (!(c > a + tolerance / 4 && c < b - tolerance / 4)) c = 0.5 * (a + b);
+    const double fc = f(c);
+    if (fc == 0.0) return c;
+    if ((fc < 0.0) == (fa < 0.0)) {
+      a = c, fa = fc;
+      if (kept == 1) fb /= 2.0;
+      kept = 1;
+    } else {
+      b = c, fb = fc;
+      if (kept == -1) fa /= 2.0;
+      kept = -1;
+    }
+  }
+  return 0.5 * (a + b);
+}
+
+double Offset(const Motion& m, double target, JulianDay t) { return Wrap180(m.angle(t) - target); }
+
+// The crossing of `target` near `estimate` within [lowest, highest]: the
+// bracket starts at estimate ± slack and moves by slack towards the side
+// the crossing lies on.
+bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
+              JulianDay& moment) {
+  double lo = std::fmax(lowest, estimate - m.slack), hi = std::fmin(highest, estimate + m.slack);
+  if (!(lo < hi)) return false;
+  double glo = Offset(m, target, lo), ghi = Offset(m, target, hi);
+  for (int i = 0; i < 40; ++i) {
+    if (glo < 0.0 && ghi >= 0.0) {
+      moment = Root([&](double t) { return Offset(m, target, t); }, lo, hi, glo, ghi, kMomentTolerance);
+      return true;
+    }
+    if (ghi < 0.0) {  // still short of the target: later
+      if (hi >= highest) return false;
+      lo = hi, glo = ghi;
+      hi = std::fmin(highest, hi + m.slack);
+      ghi = Offset(m, target, hi);
+    } else if (glo >= 0.0) {  // already past it: earlier
+      if (lo <= lowest) return false;
+      hi = lo, ghi = glo;
+      lo = std::fmax(lowest, lo - m.slack);
+      glo = Offset(m, target, lo);
+    } else {
+      return false;  // NaN
+    }
+  }
+  return false;
+}
+
+// One body's apparent place over a local day, from five exact places by
+// Lagrange's formula: the error stays below a milliarcsecond for the moon.
+class DaySky {
+ public:
+  DaySky(JulianDay start, double latitude, double longitude)
+      : start_(start), latitude_(latitude), longitude_(longitude), frame_(FrameAt(start + 0.5)) {
+    deltaT_ = frame_.tt - frame_.ut;
+    for (int k = 0; k < 5; ++k) earth_[k] = EarthAt(start + k * 0.25 + deltaT_);
+    // The observer's distance from the axis and from the equator's plane.
+    const Vec3 zero = ObserverPlace(latitude, 0.0);
+    axis_ = zero[0], height_ = zero[2];
+  }
+
+  Vec3 Node(int body, int k) const { return ApparentPlace(body, start_ + k * 0.25, frame_, earth_[k]); }
+  double Sidereal(double t) const {
+    const JulianDay ut = start_ + t;
+    return LocalSiderealDegrees(ut, ut + deltaT_, longitude_, frame_);
+  }
+  Vec3 Observer(double sidereal) const {
+    const double theta = sidereal * (M_PI / 180.0);
+    return {axis_ * std::cos(theta), axis_ * std::sin(theta), height_};
+  }
+  double Latitude() const { return latitude_; }
+
+ private:
+  JulianDay start_;
+  double latitude_, longitude_;
+  Frame frame_;
+  double deltaT_ = 0.0;
+  EarthState earth_[5];
+  double axis_ = 0.0, height_ = 0.0;
+};
+
+class BodyDay {
+ public:
+  BodyDay(const DaySky& sky, int body) : sky_(sky), body_(body) {
+    for (int k = 0; k < 5; ++k) nodes_[k] = sky.Node(body, k);
+  }
+
+  // Altitude of the centre minus the altitude at which the convention's
+  // limb touches the horizon.
+  double AboveHorizon(double t) const {
+    double sidereal;
+    const Vec3 p = Topocentric(t, sidereal);
+    double azimuth, altitude;
+    Horizontal(p, sky_.Latitude(), sidereal, azimuth, altitude);
+    return altitude - HorizonAltitude(p);
+  }
+
+  // Hour angle of the topocentric place, −180 to 180.
+  double HourAngle(double t) const {
+    double sidereal, ra, dec;
+    EquatorialOfDate(Topocentric(t, sidereal), ra, dec);
+    return Wrap180(sidereal - ra);
+  }
+
+ private:
+  Vec3 Geocentric(double t) const {
+    static constexpr double x[5] = {0.0, 0.25, 0.5, 0.75, 1.0};
+    Vec3 v{0.0, 0.0, 0.0};
+    for (int k = 0; k < 5; ++k) {
+      double w = 1.0;
+      for (int j = 0; j < 5; ++j)
+        if (j != k) w *= (t - x[j]) / (x[k] - x[j]);
+      for (int i = 0; i < 3; ++i) v[i] += w * nodes_[k][i];
+    }
+    return v;
+  }
+
+  Vec3 Topocentric(double t, double& sidereal) const {
+    sidereal = sky_.Sidereal(t);
+    const Vec3 g = Geocentric(t), o = sky_.Observer(sidereal);
+    return {g[0] - o[0], g[1] - o[1], g[2] - o[2]};
+  }
+
+  double HorizonAltitude(const Vec3& p) const {
+    const double d = Length(p);
+    if (body_ == BodySun) return -kRefraction - kSunSemidiameterAt1Au / 3600.0 / d;
+    if (body_ == BodyMoon) return -kRefraction - std::asin(kMoonRadiusKm * 1000.0 / ERFA_DAU / d) * 180.0 / M_PI;
+    return -kRefraction;
+  }
+
+  const DaySky& sky_;
+  int body_;
+  Vec3 nodes_[5];
+};
+
+double AsHour(double day) {
+  const double hour = day * 24.0;
+  // An event at 23:00:00 must not read as the no-event value.
+  return hour == kNoEventHour ? std::nextafter(kNoEventHour, 24.0) : hour;
+}
+
+// The first crossing of zero in the sampled day, upwards or downwards, as
+// hours; kNoEventHour when there is none. `near` limits the values taken for a
+// crossing (the hour angle jumps at ±180).
+template <class F>
+double FirstCrossing(F f, const double (&samples)[kSamples + 1], bool upwards, double near) {
+  for (int i = 0; i < kSamples; ++i) {
+    const double a = samples[i], b = samples[i + 1];
+    const bool crosses = upwards ? (a < 0.0 && b >= 0.0) : (a > 0.0 && b <= 0.0);
+    if (!crosses || std::fabs(a) > near || std::fabs(b) > near) continue;
+    return AsHour(Root(f, i * kSampleStep, (i + 1) * kSampleStep, a, b, kMomentTolerance));
+  }
+  return kNoEventHour;
+}
+
+DayTimes TimesOf(const BodyDay& day) {
+  double height[kSamples + 1], hourAngle[kSamples + 1];
+  for (int i = 0; i <= kSamples; ++i) {
+    height[i] = day.AboveHorizon(i * kSampleStep);
+    hourAngle[i] = day.HourAngle(i * kSampleStep);
+  }
+  auto above = [&day](double t) { return day.AboveHorizon(t); };
+  auto angle = [&day](double t) { return day.HourAngle(t); };
+  return {FirstCrossing(above, height, true, 1e9), FirstCrossing(angle, hourAngle, true, 90.0),
+          FirstCrossing(above, height, false, 1e9)};
+}
+
+}  // namespace
+
+bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment) {
+  const double a = Offset(m, target, from), b = Offset(m, target, to);
+  if (!(a < 0.0 && b >= 0.0)) return false;
+  moment = Root([&](double t) { return Offset(m, target, t); }, from, to, a, b, kMomentTolerance);
+  return true;
+}
+
+JulianDay NextCrossing(const Motion& m, double target, JulianDay from) {
+  const double ahead = Wrap360(target - m.angle(from));
+  JulianDay moment = from;
+  FindNear(m, target, from + ahead / m.rate, from, from + 400.0, moment);
+  return moment;
+}
+
+JulianDay PreviousCrossing(const Motion& m, double target, JulianDay before) {
+  const double behind = Wrap360(m.angle(before) - target);
+  JulianDay moment = before;
+  FindNear(m, target, before - behind / m.rate, before - 400.0, before, moment);
+  return moment;
+}
+
+std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
+                                  int limit) {
+  std::vector<AngleEvent> events;
+  const double start = m.angle(from);
+  double target = Wrap360(offset + spacing * (std::floor(Wrap360(start - offset) / spacing) + 1.0));
+  JulianDay estimate = from + Wrap360(target - start) / m.rate, lowest = from;
+  while (static_cast<int>(events.size()) < limit && estimate - m.slack < to) {
+    JulianDay moment;
+    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to) break;
+    events.push_back({moment, target});
+    lowest = moment + spacing / m.rate / 2.0;
+    estimate = moment + spacing / m.rate;
+    target = Wrap360(target + spacing);
+  }
+  return events;
+}
+
+DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude) {
+  const DaySky sky(dayStart, latitude, longitude);
+  return TimesOf(BodyDay(sky, body));
+}
+
+void RiseTransitSetAll(JulianDay dayStart, double latitude, double longitude, DayTimes (&out)[7]) {
+  const DaySky sky(dayStart, latitude, longitude);
+  for (int body = 0; body < 7; ++body) out[body] = TimesOf(BodyDay(sky, body));
+}
+
+}  // namespace precise

@@ -1,0 +1,59 @@
+// The precise model's events: solar terms, moon phases and the sun's whole
+// degrees by a bracketing root finder on the apparent longitudes, and rise,
+// transit and set by the almanac's convention on a smooth fit of each body's
+// place over the local day. Every moment is found to well under a second.
+#pragma once
+
+#include <vector>
+
+#include "astro/Globals.h"
+#include "astro/precise/Ephemeris.h"
+
+namespace precise {
+
+// How an angle moves: the angle at a moment (degrees, 0–360, increasing),
+// its mean rate (degrees a day) and how far (days) a moment estimated from
+// that rate may miss.
+struct Motion {
+  double (*angle)(JulianDay ut);
+  double rate;
+  double slack;
+};
+extern const Motion kSunMotion;   // the sun's apparent longitude
+extern const Motion kMoonMotion;  // the moon's elongation from the sun
+
+struct AngleEvent {
+  JulianDay moment;
+  double angle;  // the multiple of the spacing reached, 0–360
+};
+
+// The moment in [from, to] at which the angle reaches `target`, when it does
+// (it is below it at `from`): false otherwise.
+bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment);
+// The first moment at or after `from` at which the angle reaches `target`.
+JulianDay NextCrossing(const Motion& m, double target, JulianDay from);
+// The first moment strictly before `before` at which the angle reached
+// `target`, searched back at most one cycle.
+JulianDay PreviousCrossing(const Motion& m, double target, JulianDay before);
+// Every moment in [from, to) at which the angle reaches offset + a multiple
+// of `spacing`, in time order, at most `limit` of them.
+std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
+                                  int limit);
+
+// Rise, meridian transit and set on one local day: `dayStart` is the day's
+// 0:00 on the observer's clock (as a Universal Time Julian day); the results
+// are hours after it, or kNoEventHour. Rise and set are the moments the upper
+// limb of the sun or the moon touches the sea horizon with 35'08" of
+// refraction (the moon topocentric, the actual semidiameters); a planet's
+// centre with the same refraction.
+struct DayTimes {
+  double rise;
+  double transit;
+  double set;
+};
+DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude);
+
+// The seven bodies' times on one day, sharing the earth's places.
+void RiseTransitSetAll(JulianDay dayStart, double latitude, double longitude, DayTimes (&out)[7]);
+
+}  // namespace precise
