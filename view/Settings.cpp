@@ -162,3 +162,18 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
   const bool misread = cp932 != utf8 && text::IsJapaneseUtf8(cp932) && text::IsJapaneseUtf8(utf8);
   return WriteTextFileAtomically(path, utf8, !misread, error);
 }
+
+void LoadModelSetting(SettingsRecord& settings, const std::string& path) {
+  Conf conf;
+  conf.Load(path);
+  settings.m_model = AstroModelFromText(conf.Get("model", "design"));
+}
+
+bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path) {
+  Conf conf;
+  conf.Load(path);
+  // An untouched file stays untouched: the design's model needs no line.
+  if (!conf.Has("model") && settings.m_model == AstroModel::Design) return true;
+  conf.Set("model", AstroModelText(settings.m_model));
+  return conf.Save(error, path);
+}

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "astro/Model.h"
+#include "core/Conf.h"
+
 // Name of the settings file, opened by its bare name in the working directory.
 inline constexpr const char* kSettingsFileName = "ombrel.dat";
 
@@ -21,6 +24,8 @@ struct SettingsRecord {
   std::string m_strInterval = "1";  // 7: minutes between automatic updates, as typed
   int m_bConstellations = 1;      // 8: the sky chart writes constellation names
   int m_bMansions = 0;            // 9: the sky chart writes lunar mansion names
+  // Not in ombrel.dat: `model` of ombrel.conf (design or precise).
+  AstroModel m_model = AstroModel::Design;
 };
 
 // The process-wide settings (the dialog shows and edits exactly this record).
@@ -61,6 +66,11 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSe
 // text::DecodeCp932OrUtf8), the file is written as UTF-8 instead.
 // Returns false with a readable reason when the file cannot be written.
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path = kSettingsFileName);
+
+// The astronomical model from `model` of ombrel.conf (missing file or key:
+// the design's), and its writing back with the file's other lines kept.
+void LoadModelSetting(SettingsRecord& settings, const std::string& path = kConfFileName);
+bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path = kConfFileName);
 
 // A settings text read as a number the way the almanac reads typed numbers
 // (atof: text that is not a number reads as 0).

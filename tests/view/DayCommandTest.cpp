@@ -59,3 +59,30 @@ TEST(DayCommand, ExitStatuses) {
   };
   for (const Case& c : cases) EXPECT_EQ(RunCli(c.args).status, c.status) << c.args;
 }
+
+// The panel's fields on days the design's searches used to get wrong, and
+// on a day the two models put on either side of a term.
+TEST(DayCommand, TermAndNineStarDays) {
+  WorkDir wd(true);
+  const struct {
+    const char* args;
+    const char* label;
+    const char* want;
+  } cases[] = {
+      {"day 1950-01-20", "二十四節季", "\t大寒\n"},  // 大寒 at 23:48:54
+      {"day 1953-03-06", "二十四節季", "\t啓蟄\n"},
+      {"day 1577-01-15", "九星", "四緑"},  // after the winter solstice late on 1576-12-11
+      {"day 2023-06-21", "二十四節季", "\t 芒種 + 15\n"},  // the formulas put 夏至 at 00:00 on the 22nd
+      {"--precise day 2023-06-21", "二十四節季", "\t夏至\n"},  // 23:57:45
+  };
+  for (const auto& c : cases) {
+    const std::string args = std::string(c.args);
+    const bool precise = args.rfind("--precise", 0) == 0;
+    const Result r = RunCli((precise ? "--precise " : "") + wd.Arg() + " " + args.substr(precise ? 10 : 0));
+    ASSERT_EQ(r.status, 0) << c.args << r.err;
+    const std::size_t at = r.out.find(std::string("\n") + c.label + "\t");
+    ASSERT_NE(at, std::string::npos) << c.args;
+    const std::string line = r.out.substr(at + 1, r.out.find('\n', at + 1) - at);
+    EXPECT_NE(line.find(c.want), std::string::npos) << c.args << ": " << line;
+  }
+}

@@ -314,6 +314,7 @@ void CMyView::ResetToNow() {
 
 void CMyView::LoadSettings() {
   const SettingsReadResult read = ::LoadSettings(SettingsDlg);
+  LoadModelSetting(SettingsDlg);
   // Values replaced by their defaults are reported once, not at every reload.
   std::string warning;
   for (const std::string& line : read.warnings) warning += (warning.empty() ? "" : "\n") + line;

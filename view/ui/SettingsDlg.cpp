@@ -53,8 +53,8 @@ QString Qs(const std::string& s) { return QString::fromStdString(s); }
 CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(parent), m_settings(settings) {
   setWindowTitle(QStringLiteral("設定値入力"));
   setFont(AlmanacFont(12));
-  // The design's 79 units, and one row under them for the additions.
-  setFixedSize(303 * kDu, 94 * kDu);
+  // The design's 79 units, and rows under them for the additions.
+  setFixedSize(303 * kDu, 115 * kDu);
 
   Group(this, "暦", DuRect(85, 0, 90, 40));
   Group(this, "カレンダー", DuRect(180, 0, 50, 40));
@@ -88,6 +88,12 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   m_checkHolidays->setObjectName(QStringLiteral("holidays"));
   Label(this, "祝日を表示", 20, 78);
 
+  // The choice of astronomical model, kept in ombrel.conf.
+  Group(this, "計算方式", DuRect(10, 90, 120, 22));
+  m_groupModel = new QButtonGroup(this);
+  Radio(this, m_groupModel, 0, 1050, "標準", DuRect(15, 99, 40, 10));
+  Radio(this, m_groupModel, 1, 1051, "高精度", DuRect(60, 99, 50, 10));
+
   auto* ok = Place(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
@@ -109,6 +115,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_bConstellations = m_checkConstellations->isChecked() ? 1 : 0;
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
     m_bShowHolidays = m_checkHolidays->isChecked();
+    s.m_model = m_groupModel->checkedId() == 1 ? AstroModel::Precise : AstroModel::Design;
     return;
   }
   ShowFieldText(m_editLongitude, Qs(s.m_strLongitude));
@@ -129,6 +136,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   ShowFieldText(m_editInterval, Qs(s.m_strInterval));
   m_checkConstellations->setChecked(s.m_bConstellations == 1);
   m_checkMansions->setChecked(s.m_bMansions == 1);
+  m_groupModel->button(s.m_model == AstroModel::Precise ? 1 : 0)->setChecked(true);
   m_checkHolidays->setChecked(m_bShowHolidays);
 }
 
@@ -155,6 +163,10 @@ void CSettingsDlg::accept() {
   if (!SaveSettings(m_settings, error, m_strFilePath.c_str()) || !SaveAdditions(error)) {
     QMessageBox::warning(this, QStringLiteral("設定値入力"),
                          QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));
+  }
+  if (!SaveModelSetting(m_settings, error, m_strConfPath)) {
+    QMessageBox::warning(this, QStringLiteral("設定値入力"),
+                         QStringLiteral("計算方式を保存できませんでした。\n") + Qs(error));
   }
   QDialog::accept();
 }

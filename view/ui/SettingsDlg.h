@@ -17,13 +17,14 @@ class CSettingsDlg : public QDialog {
  public:
   explicit CSettingsDlg(SettingsRecord& settings, QWidget* parent = nullptr);
 
-  // Copies between the nine controls and the record: true = controls to record.
+  // Copies between the ten controls and the record: true = controls to record.
   void UpdateData(bool toMembers);
   // Where OK writes the file (the bare name in the working directory).
   std::string m_strFilePath = kSettingsFileName;
   // The additions' switches, kept in their own file (ombrel.conf): the
   // holidays in the 暦注 list and the month calendar.
   bool m_bShowHolidays = false;
+  // Where OK writes the additions (the holidays switch, the model choice).
   std::string m_strConfPath = kConfFileName;
 
  public slots:
@@ -39,6 +40,7 @@ class CSettingsDlg : public QDialog {
   QLineEdit* m_editInterval = nullptr;
   QButtonGroup* m_groupCalendar = nullptr;
   QButtonGroup* m_groupSigns = nullptr;
+  QButtonGroup* m_groupModel = nullptr;
   QCheckBox* m_checkAutoUpdate = nullptr;
   QCheckBox* m_checkConstellations = nullptr;
   QCheckBox* m_checkMansions = nullptr;
