@@ -165,7 +165,7 @@ void CAstroDataDlg::UpdateData(bool toMembers) {
 }
 
 AstroInput CAstroDataDlg::Input() const {
-  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude, m_nCalendarMode};
+  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude, m_nCalendarMode, m_model};
 }
 
 void CAstroDataDlg::RequestTable() {
@@ -193,7 +193,7 @@ void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
   m_dEventYear = std::atoi(m_strYear.c_str());
   m_nEventDays = 430;
   if (!m_pParentView) {
-    CollectYearEvents(static_cast<int>(m_dEventYear), events);
+    CollectYearEvents(static_cast<int>(m_dEventYear), events, m_model);
     return;
   }
   auto take = [](const std::array<CalendarEvent, kEventTableSize>& from, int count, std::vector<CalendarEvent>& to) {

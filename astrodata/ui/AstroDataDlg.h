@@ -96,6 +96,8 @@ class CAstroDataDlg : public QDialog {
   std::array<std::array<std::string, kAstroColumns>, kAstroRows> m_strCells;
 
   // The list requests of the yearly output.
+  // The astronomical model of the table and the yearly file (the view's).
+  AstroModel m_model = AstroModel::Design;
   double m_dEventYear = 0.0;
   int m_nEventDays = 0;
   int m_nPhaseCount = 0;

@@ -197,7 +197,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
                                                   kBlue,   kGreen,   kBlack};
   BodyMark marks[kChartBodyCount];
   ClearUpperVectorState();
-  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks);
+  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks, in.at.model);
   for (int i = 0; i < kChartBodyCount; ++i) {
     const BodyMark& m = marks[i];
     if (!m.visible) continue;
@@ -242,10 +242,10 @@ void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.restore();
 }
 
-void DrawMoonPicture(QPainter& painter, double jd, const Place& observer) {
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, AstroModel model) {
   painter.save();
   ClearUpperVectorState();
-  const double phase = MoonPhaseValue(jd, observer);
+  const double phase = MoonPhaseValue(jd, observer, model);
   DrawOrbitSymbol(painter);
   DrawMoonPhase(painter, phase);
   painter.restore();
@@ -286,11 +286,13 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
 
   DrawGridAndBodies(painter, jd, in);
   DrawSkyChart(painter, jd, in);
-  DrawMoonPicture(painter, jd, place);
+  DrawMoonPicture(painter, jd, place, in.at.model);
 
   painter.setPen(kBlack);
   ClearUpperVectorState();
-  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, place, in.chartAzimuth))
+  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, place, in.chartAzimuth, in.at.model))
     DrawTextAt(painter, t.x, t.y, t.text);
+  // Under the tides, so that no picture of the window leaves the model in doubt.
+  if (in.at.model == AstroModel::Precise) DrawTextAt(painter, 420, 145, "計算方式 高精度");
   painter.restore();
 }

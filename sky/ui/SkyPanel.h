@@ -5,13 +5,15 @@
 
 #include <string>
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 class QPainter;
 
 // What the panel reads from the view on each refresh.
 struct SkyPanelInputs {
-  // The selected moment and the observer's place.
+  // The selected moment, the observer's place and the astronomical model
+  // (the precise one is named under the tides).
   Moment at;
   // The hour text the view keeps with five decimals ("%2.5f"); the readout's
   // "時刻" is read from it.
@@ -33,6 +35,6 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
 // The parts DrawSkyPanel runs, in this order, for the moment jd.
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
-void DrawMoonPicture(QPainter& painter, double jd, const Place& observer);
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, AstroModel model = AstroModel::Design);
 // The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
 void DrawMoonPhase(QPainter& painter, double phase);

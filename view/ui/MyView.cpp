@@ -384,6 +384,8 @@ void CMyView::RefreshPanel() {
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
+  m_model = SettingsDlg.m_model;
+  m_pAstroDataDlg->m_model = m_model;
   FillDayPanel();
   FillSelectedDays();
   FillSeasonalDays();
@@ -655,18 +657,20 @@ long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CAstroDataDlg& a = *m_pAstroDataDlg;
   switch (wParam) {
     case kListRequestPhases:
-      y.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(ReadFormNumber(y.m_strYear), y.m_nEventDays), MoonPhaseTable,
-                                   y.m_aPhaseEvents);
+      y.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(m_model, ReadFormNumber(y.m_strYear), y.m_nEventDays),
+                                   MoonPhaseTable, y.m_aPhaseEvents);
       break;
     case kListRequestTerms:
-      y.m_nTermCount = CopyEvents(BuildSolarTermTable(ReadFormNumber(y.m_strYear), y.m_nEventDays), SolarTermTable,
-                                  y.m_aTermEvents);
+      y.m_nTermCount = CopyEvents(BuildSolarTermTable(m_model, ReadFormNumber(y.m_strYear), y.m_nEventDays),
+                                  SolarTermTable, y.m_aTermEvents);
       break;
     case kListRequestDataPhases:
-      a.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(a.m_dEventYear, a.m_nEventDays), MoonPhaseTable, a.m_aPhaseEvents);
+      a.m_nPhaseCount =
+          CopyEvents(BuildMoonPhaseTable(m_model, a.m_dEventYear, a.m_nEventDays), MoonPhaseTable, a.m_aPhaseEvents);
       break;
     case kListRequestDataTerms:
-      a.m_nTermCount = CopyEvents(BuildSolarTermTable(a.m_dEventYear, a.m_nEventDays), SolarTermTable, a.m_aTermEvents);
+      a.m_nTermCount =
+          CopyEvents(BuildSolarTermTable(m_model, a.m_dEventYear, a.m_nEventDays), SolarTermTable, a.m_aTermEvents);
       break;
     default:
       break;

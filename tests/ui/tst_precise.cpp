@@ -1,0 +1,105 @@
+// The precise model reaches the window: with model=precise in ombrel.conf
+// the day panel, the sky readout and the data window show what
+// `ombrel-cli --precise` prints for the same moment, and the sky panel names
+// the model. The ui/ folders are also globbed into the window library, which
+// has no Qt Test: only the test program (which defines OMBREL_DB_PATH)
+// compiles this.
+#ifdef OMBREL_DB_PATH
+#include <QProcess>
+#include <QtTest>
+
+#include "astro/astro.h"
+#include "astrodata/ui/AstroDataDlg.h"
+#include "tst_main_support.h"
+#include "view/Settings.h"
+
+namespace {
+
+// ombrel-cli's output lines for these arguments in the working directory.
+QStringList CliLines(const QStringList& args) {
+  QProcess p;
+  p.start(QStringLiteral(OMBREL_CLI), QStringList{"--workdir", QDir::currentPath()} + args);
+  if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
+  return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+QString Hm(const char* label, double hours) {
+  const int minutes = static_cast<int>(hours * 60.0);
+  return QString::fromUtf8(label) + QStringLiteral(" %1:%2").arg(minutes / 60, 2, 10, QChar('0')).arg(minutes % 60, 2, 10, QChar('0'));
+}
+
+}  // namespace
+
+class TstPrecise : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  std::unique_ptr<CMyView> m_view;
+
+  void Show(const char* conf) {
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), conf));
+    SettingsDlg = SettingsRecord{};
+    m_view = std::make_unique<CMyView>();
+    m_view->OnInitialUpdate();
+    WriteFormDate(*m_view, 2023, 6, 21, 21.0);
+    m_view->UpdateData(false);
+    m_view->RunCommand([this] { m_view->OnChangeDateTime(); });
+  }
+
+ private slots:
+  void init() { m_dir = std::make_unique<ScratchWorkDir>(); }
+  void cleanup() {
+    m_view.reset();
+    m_dir.reset();
+    SettingsDlg = SettingsRecord{};
+  }
+
+  // 2023-06-21 21:00 JST: 夏至 begins at 23:57:45, which the design's
+  // formulas put on the next day.
+  void panelAndReadoutAsTheCliPrintsThem() {
+    Show("model=precise\n");
+    QCOMPARE(m_view->m_model, AstroModel::Precise);
+    const QStringList cli = CliLines({"--precise", "day", "2023-06-21", "21"});
+    QVERIFY(!cli.isEmpty());
+    for (const auto& [label, text] : DayPanelFields(*m_view)) {
+      const QString line = QString::fromStdString(label + "\t" + text);
+      QVERIFY2(cli.contains(line), qPrintable(line));
+    }
+    QCOMPARE(QString::fromStdString(m_view->m_strSolarTerm), QStringLiteral("夏至"));
+    // The rise and set times the window's readout drew.
+    for (const QString& line : {Hm("日の出", SunRecord.riseTime), Hm("日の入", SunRecord.setTime),
+                                Hm("月の出", MoonRecord.riseTime), Hm("月の入", MoonRecord.setTime)})
+      QVERIFY2(cli.contains(line), qPrintable(line));
+  }
+
+  void dataWindowAsTheCliPrintsIt() {
+    Show("model=precise\n");
+    m_view->RunCommand([this] { m_view->OnAstroData(); });
+    CAstroDataDlg& data = *m_view->m_pAstroDataDlg;
+    QTest::mouseClick(data.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
+    const QStringList cli = CliLines({"--precise", "bodies", "2023-06-21", "21.0", "--lon", "139.7", "--lat", "35.6"});
+    QCOMPARE(cli.size(), 11);
+    for (int row = 0; row < kAstroRows; ++row) {
+      QStringList cells;
+      for (int column = 0; column < kAstroColumns; ++column)
+        cells << QString::fromStdString(data.m_strCells[row][column]).trimmed();
+      const QStringList printed = cli[1 + row].split(' ', Qt::SkipEmptyParts).mid(1);
+      QCOMPARE(cells, printed);
+    }
+  }
+
+  // The model is named under the tides in the precise model only.
+  void skyPanelNamesThePreciseModel() {
+    Show("");
+    const QImage design = m_view->grab().toImage().copy(420, 270 + 145, 100, 15);
+    m_view.reset();
+    Show("model=precise\n");
+    const QImage precise = m_view->grab().toImage().copy(420, 270 + 145, 100, 15);
+    QVERIFY(design != precise);
+  }
+};
+
+QTEST_MAIN(TstPrecise)
+#include "tst_precise.moc"
+#endif
