@@ -1,5 +1,6 @@
 // The astronomical searches the main window and the year list run on every
-// refresh or year change.
+// refresh or year change, in both models (argument 0: the design's formulas,
+// 1: the precise model).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -15,21 +16,34 @@ void UseTokyo() {
   ObserverLongitude = 139.77;
 }
 
+AstroModel ModelOf(const benchmark::State& state) {
+  return state.range(0) ? AstroModel::Precise : AstroModel::Design;
+}
+
+// Each day a new one, so that nothing the precise model keeps of the last day
+// is reused.
 void BM_MoonRiseTime(benchmark::State& state) {
   UseTokyo();
-  for (auto _ : state) benchmark::DoNotOptimize(RiseTime(kNoon2000, BodyMoon));
+  int day = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(RiseTime(ModelOf(state), kNoon2000 + day++ % 366, BodyMoon));
 }
-BENCHMARK(BM_MoonRiseTime);
+BENCHMARK(BM_MoonRiseTime)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A year far from the last each time: the precise model keeps the events it
+// has found, which would make a repeated year free.
+double FreshYear(int& k) { return kNoon2000 + 365.25 * 3.0 * (k++ % 60 - 30); }
 
 void BM_ListSolarTerms366(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(ListSolarTerms(kNoon2000, 366.0));
+  int k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(ListSolarTerms(ModelOf(state), FreshYear(k), 366.0));
 }
-BENCHMARK(BM_ListSolarTerms366)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListSolarTerms366)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_ListMoonPhases430(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(ListMoonPhases(kNoon2000, 430.0));
+  int k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(ListMoonPhases(ModelOf(state), FreshYear(k), 430.0));
 }
-BENCHMARK(BM_ListMoonPhases430)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ListMoonPhases430)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TideTimes(benchmark::State& state) {
   UseTokyo();
@@ -44,18 +58,28 @@ BENCHMARK(BM_TideTimes)->Unit(benchmark::kMicrosecond);
 // term, the year's terms for the current one, the nine star's switch days,
 // the moon's age and the observances' two day counts.
 void BM_DayPanelSearches(benchmark::State& state) {
+  const AstroModel model = ModelOf(state);
   for (auto _ : state) {
     std::string name;
     double longitude = 0, a = 0, b = 0, jd = 0;
-    SolarTermOfDay(2000, 5, 10, name, longitude);
-    BuildSolarTermTable(2000, 400);
+    SolarTermOfDay(model, 2000, 5, 10, name, longitude);
+    BuildSolarTermTable(model, 2000, 400);
     const double noon = DateToJulianDay(2000, 5, 10, 12.0, 135.0);
-    SolsticeCycleStartDays(noon, a, b);
-    RecentNewMoons(noon, a, b);
-    benchmark::DoNotOptimize(DaysSinceSpringBegins(2000, 5, 10));
-    benchmark::DoNotOptimize(SunDegreeOfDay(2000, 5, 10, jd));
+    SolsticeCycleStartDays(model, noon, a, b);
+    RecentNewMoons(model, noon, a, b);
+    benchmark::DoNotOptimize(DaysSinceSpringBegins(model, 2000, 5, 10));
+    benchmark::DoNotOptimize(SunDegreeOfDay(model, 2000, 5, 10, jd));
   }
 }
-BENCHMARK(BM_DayPanelSearches)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DayPanelSearches)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The places of the seven bodies for the chart (the moon topocentric).
+void BM_BodyPlaces(benchmark::State& state) {
+  UseTokyo();
+  const AstroModel model = ModelOf(state);
+  for (auto _ : state)
+    for (int body = 0; body < kBodyCount; ++body) BodyPlace(model, body, kNoon2000, BodyRecord(body));
+}
+BENCHMARK(BM_BodyPlaces)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -157,7 +157,8 @@ BENCHMARK(BM_YearListLunisolar2033)->Unit(benchmark::kMillisecond);
 void BM_YearlyFileLeapYear(benchmark::State& state) {
   ScratchDir s;
   REQUIRE_SCRATCH(s, state);
-  AstroInput input{"2024", "1", "1", "12", "139.7", "35.6"};
+  AstroInput input{"2024", "1", "1", "12", "139.7", "35.6", 0,
+                   state.range(0) ? AstroModel::Precise : AstroModel::Design};
   const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
@@ -168,13 +169,14 @@ void BM_YearlyFileLeapYear(benchmark::State& state) {
   std::string error;
   for (auto _ : state) {
     AstroYearEvents events;
-    CollectYearEvents(2024, events);
+    CollectYearEvents(2024, events, input.model);
     if (!StoreAndWriteYearlyFile(2024, events, out, input, request, true, error)) {
       state.SkipWithError(error.c_str());
       break;
     }
   }
 }
-BENCHMARK(BM_YearlyFileLeapYear)->Unit(benchmark::kMillisecond);
+// Argument 0: the design's formulas; 1: the precise model.
+BENCHMARK(BM_YearlyFileLeapYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -33,25 +33,46 @@ void LocalDate(JulianDay jd, double longitude, double& y, double& m, double& d) 
   JulianDayToDate(jd, y, m, d, h, longitude);
 }
 
-// Each body's last day asked for, since a table asks for rise, set and
-// transit of one body in three calls.
+// The last day asked for, all seven bodies at once: a table asks for rise,
+// set and transit of each body in turn, and the bodies share the earth's
+// places.
 struct TimesMemo {
   JulianDay start = 0.0;
   double latitude = 0.0, longitude = 0.0;
-  DayTimes times{};
+  DayTimes times[kBodyCount] = {};
   bool filled = false;
 };
 
 DayTimes TimesOfDay(JulianDay jd, int body, double latitude, double longitude) {
-  static TimesMemo memo[kBodyCount];
+  static TimesMemo memo;
+  if (body < 0 || body >= kBodyCount) return {kNoEventHour, kNoEventHour, kNoEventHour};
   double y, m, d;
   LocalDate(jd, longitude, y, m, d);
   const JulianDay start = DateToJulianDay(y, m, d, 0.0, longitude);
-  if (body < 0 || body >= kBodyCount) return {kNoEventHour, kNoEventHour, kNoEventHour};
-  TimesMemo& kept = memo[body];
-  if (!kept.filled || kept.start != start || kept.latitude != latitude || kept.longitude != longitude)
-    kept = {start, latitude, longitude, RiseTransitSet(body, start, latitude, longitude), true};
-  return kept.times;
+  if (!memo.filled || memo.start != start || memo.latitude != latitude || memo.longitude != longitude) {
+    memo.start = start, memo.latitude = latitude, memo.longitude = longitude, memo.filled = true;
+    RiseTransitSetAll(start, latitude, longitude, memo.times);
+  }
+  return memo.times[body];
+}
+
+// The frame and the earth of the last moment asked for: the chart asks for
+// seven places and the sun's again with each.
+struct Epoch {
+  JulianDay jd = 0.0;
+  bool filled = false;
+  Frame frame;
+  EarthState earth;
+};
+
+const Epoch& EpochAt(JulianDay jd) {
+  static Epoch last;
+  if (!last.filled || last.jd != jd) {
+    last.jd = jd, last.filled = true;
+    last.frame = FrameAt(jd);
+    last.earth = EarthAt(last.frame.tt);
+  }
+  return last;
 }
 
 int ListEvents(const Motion& motion, double spacing, double year, double n, double* angles, double* moments,
@@ -71,9 +92,9 @@ int ListEvents(const Motion& motion, double spacing, double year, double n, doub
 
 void BodyPlace(int body, JulianDay jd, double latitude, double longitude, bool topocentric,
                BodyPosition& record) {
-  const Frame frame = FrameAt(jd);
-  const EarthState earth = EarthAt(frame.tt);
-  Vec3 p = ApparentPlace(body, jd, frame, earth);
+  const Epoch& epoch = EpochAt(jd);
+  const Frame& frame = epoch.frame;
+  Vec3 p = ApparentPlace(body, jd, frame, epoch.earth);
   const double sidereal = LocalSiderealDegrees(jd, frame.tt, longitude, frame);
   if (body == BodyMoon && topocentric) {
     const Vec3 o = ObserverPlace(latitude, sidereal);
@@ -108,21 +129,22 @@ double TransitTime(JulianDay jd, int body, double latitude, double longitude) {
 
 void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
   name.clear();
-  const JulianDay from = JstMidnight(year, month, day);
-  const double start = SunLongitude(from);
-  const double target = std::fmod(15.0 * (std::floor(start / 15.0) + 1.0), 360.0);
-  JulianDay moment;
-  if (CrossingBetween(kSunMotion, target, from, JstMidnight(year, month, day + 1.0), moment)) {
-    name = SolarTermName(static_cast<int>(target / 15.0));
-    longitude = target;
+  const std::vector<AngleEvent> terms =
+      Crossings(kSunMotion, 15.0, 0.0, JstMidnight(year, month, day), JstMidnight(year, month, day + 1.0), 1);
+  if (!terms.empty()) {
+    name = SolarTermName(static_cast<int>(terms[0].angle / 15.0));
+    longitude = terms[0].angle;
     return;
   }
   longitude = SunLongitude(JstNoon(year, month, day));
 }
 
 int DaysSinceSpringBegins(double year, double month, double day) {
-  const JulianDay spring = PreviousCrossing(kSunMotion, 315.0, JstMidnight(year, month, day + 2.0));
-  const double days = std::trunc(JstNoon(year, month, day) - NoonOfMoment(spring));
+  // The last 立春 up to the end of the next day, within a year back.
+  const JulianDay end = JstMidnight(year, month, day + 2.0);
+  const std::vector<AngleEvent> springs = Crossings(kSunMotion, 360.0, 315.0, end - 370.0, end, 2);
+  if (springs.empty()) return -1;
+  const double days = std::trunc(JstNoon(year, month, day) - NoonOfMoment(springs.back().moment));
   return std::fabs(days) < 1e6 ? static_cast<int>(days) : -1;
 }
 

@@ -36,13 +36,18 @@ double Wrap360(double degrees) {
 }
 
 // The root of f in [a, b], where fa < 0 <= fb or fa > 0 >= fb: false
-// position with the Illinois halving, so both ends close in.
+// position with the Illinois halving, so both ends close in. It ends when a
+// step moves the estimate by less than the tolerance: on these smooth
+// functions the steps shrink faster than quadratically by then.
 template <class F>
 double Root(F f, double a, double b, double fa, double fb, double tolerance) {
   int kept = 0;  // which end stayed last time: -1 a, +1 b
-  for (int i = 0; i < 200 && b - a > tolerance; ++i) {
+  double last = NAN;
+  for (int i = 0; i < 100 && b - a > tolerance; ++i) {
     double c = (a * fb - b * fa) / (fb - fa);
-    if (!(c > a + tolerance / 4 && c < b - tolerance / 4)) c = 0.5 * (a + b);
+    if (!(c > a && c < b)) c = 0.5 * (a + b);
+    if (std::fabs(c - last) < tolerance) return c;
+    last = c;
     const double fc = f(c);
     if (fc == 0.0) return c;
     if ((fc < 0.0) == (fa < 0.0)) {
@@ -55,7 +60,7 @@ double Root(F f, double a, double b, double fa, double fb, double tolerance) {
       kept = -1;
     }
   }
-  return 0.5 * (a + b);
+  return std::isfinite(last) ? last : 0.5 * (a + b);
 }
 
 double Offset(const Motion& m, double target, JulianDay t) { return Wrap180(m.angle(t) - target); }
@@ -218,33 +223,105 @@ bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay t
   return true;
 }
 
-JulianDay NextCrossing(const Motion& m, double target, JulianDay from) {
-  const double ahead = Wrap360(target - m.angle(from));
-  JulianDay moment = from;
-  FindNear(m, target, from + ahead / m.rate, from, from + 400.0, moment);
-  return moment;
-}
+namespace {
 
-JulianDay PreviousCrossing(const Motion& m, double target, JulianDay before) {
-  const double behind = Wrap360(m.angle(before) - target);
-  JulianDay moment = before;
-  FindNear(m, target, before - behind / m.rate, before - 400.0, before, moment);
-  return moment;
-}
-
-std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
-                                  int limit) {
+// Every event at a multiple of `spacing` in [from, to), in time order.
+std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
   std::vector<AngleEvent> events;
   const double start = m.angle(from);
-  double target = Wrap360(offset + spacing * (std::floor(Wrap360(start - offset) / spacing) + 1.0));
+  double target = Wrap360(spacing * (std::floor(start / spacing) + 1.0));
   JulianDay estimate = from + Wrap360(target - start) / m.rate, lowest = from;
-  while (static_cast<int>(events.size()) < limit && estimate - m.slack < to) {
+  while (estimate - m.slack < to) {
     JulianDay moment;
     if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to) break;
     events.push_back({moment, target});
     lowest = moment + spacing / m.rate / 2.0;
     estimate = moment + spacing / m.rate;
     target = Wrap360(target + spacing);
+  }
+  return events;
+}
+
+// The events of one motion found so far, at multiples of its step, over one
+// span of time that holds all of them. The main window asks about the days
+// around the selected one again and again (the term of the day, the
+// solstices, the last new moon, the year's lists), and each event costs a
+// few exact places; so each is found once.
+class EventMemo {
+ public:
+  EventMemo(const Motion& m, double step) : m_(m), step_(step) {}
+
+  double Step() const { return step_; }
+
+  std::vector<AngleEvent> Between(JulianDay from, JulianDay to) {
+    // The span grows by a month at a time, so that stepping day by day
+    // searches again only once a month.
+    constexpr double kGrowth = 32.0, kFarAway = 800.0;
+    if (!(from < to)) return {};
+    if (!filled_ || to < from_ - kFarAway || from > to_ + kFarAway || events_.size() > 4000) {
+      from_ = from, to_ = to, filled_ = true;
+      events_ = Search(m_, step_, from_, to_);
+    }
+    if (from < from_) {
+      const JulianDay start = std::fmin(from, from_ - kGrowth);
+      std::vector<AngleEvent> before = Search(m_, step_, start, from_);
+      Join(before, events_);
+      events_.swap(before);
+      from_ = start;
+    }
+    if (to > to_) {
+      const JulianDay end = std::fmax(to, to_ + kGrowth);
+      Join(events_, Search(m_, step_, to_, end));
+      to_ = end;
+    }
+    std::vector<AngleEvent> out;
+    for (const AngleEvent& e : events_)
+      if (e.moment >= from && e.moment < to) out.push_back(e);
+    return out;
+  }
+
+ private:
+  // Appends `later`, dropping an event found on both sides of the seam.
+  static void Join(std::vector<AngleEvent>& into, const std::vector<AngleEvent>& later) {
+    for (const AngleEvent& e : later) {
+      if (!into.empty() && into.back().angle == e.angle && e.moment - into.back().moment < 1.0) continue;
+      into.push_back(e);
+    }
+  }
+
+  const Motion& m_;
+  double step_;
+  bool filled_ = false;
+  JulianDay from_ = 0.0, to_ = 0.0;
+  std::vector<AngleEvent> events_;
+};
+
+EventMemo* MemoFor(const Motion& m) {
+  static EventMemo sun(kSunMotion, 15.0), moon(kMoonMotion, 90.0);
+  if (&m == &kSunMotion) return &sun;
+  if (&m == &kMoonMotion) return &moon;
+  return nullptr;
+}
+
+bool IsMultiple(double value, double step) { return std::fmod(value, step) == 0.0; }
+
+}  // namespace
+
+std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
+                                  int limit) {
+  std::vector<AngleEvent> all;
+  EventMemo* memo = MemoFor(m);
+  if (memo && IsMultiple(spacing, memo->Step()) && IsMultiple(offset, memo->Step())) {
+    all = memo->Between(from, to);
+  } else if (offset == 0.0) {
+    all = Search(m, spacing, from, to);
+  } else {
+    return {};  // no caller asks for such a set
+  }
+  std::vector<AngleEvent> events;
+  for (const AngleEvent& e : all) {
+    if (static_cast<int>(events.size()) >= limit) break;
+    if (IsMultiple(Wrap360(e.angle - offset), spacing)) events.push_back(e);
   }
   return events;
 }

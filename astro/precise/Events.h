@@ -30,13 +30,9 @@ struct AngleEvent {
 // The moment in [from, to] at which the angle reaches `target`, when it does
 // (it is below it at `from`): false otherwise.
 bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment);
-// The first moment at or after `from` at which the angle reaches `target`.
-JulianDay NextCrossing(const Motion& m, double target, JulianDay from);
-// The first moment strictly before `before` at which the angle reached
-// `target`, searched back at most one cycle.
-JulianDay PreviousCrossing(const Motion& m, double target, JulianDay before);
 // Every moment in [from, to) at which the angle reaches offset + a multiple
-// of `spacing`, in time order, at most `limit` of them.
+// of `spacing`, in time order, at most `limit` of them. The sun's and the
+// moon's events (multiples of 15 and 90 degrees) are kept once found.
 std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
                                   int limit);
 

@@ -14,6 +14,7 @@
 
 #include "app/MainFrm.h"
 #include "astrodata/ui/AstroDataDlg.h"
+#include "view/Settings.h"
 #include "view/ui/MyView.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -111,8 +112,13 @@ BENCHMARK(BM_OpenYearList2033)->Unit(benchmark::kMillisecond);
 // FILE出力 of the data window for 2024 through the main view, as the button
 // runs it once the file name is chosen: Memory rewritten for the year, then
 // one request and one line per day, the window showing each day.
+// Argument 1: the precise model, through ombrel.conf.
 void BM_DataWindowYearlyFile2024(benchmark::State& state) {
   ScratchWorkDir dir;
+  QFile conf(QStringLiteral("ombrel.conf"));
+  if (state.range(0) && conf.open(QIODevice::WriteOnly)) conf.write("model=precise\n");
+  conf.close();
+  SettingsDlg = SettingsRecord{};
   CMainFrame frame;
   CMyView* view = frame.View();
   view->m_bQuietErrors = true;
@@ -131,6 +137,6 @@ void BM_DataWindowYearlyFile2024(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_DataWindowYearlyFile2024)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataWindowYearlyFile2024)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

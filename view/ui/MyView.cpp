@@ -332,7 +332,9 @@ void CMyView::LoadSettings() {
 }
 
 void CMyView::PublishCalendarSettings() {
-  // The calendar rule holds from here on, before the next refresh.
+  // The model and the calendar rule hold from here on, before the next refresh.
+  m_model = SettingsDlg.m_model;
+  m_pAstroDataDlg->m_model = m_model;
   PublishMoment(ReadFormMoment(m_strHourExact));
   m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
   m_pAstroDataDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
@@ -384,8 +386,6 @@ void CMyView::RefreshPanel() {
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
-  m_model = SettingsDlg.m_model;
-  m_pAstroDataDlg->m_model = m_model;
   FillDayPanel();
   FillSelectedDays();
   FillSeasonalDays();
