@@ -11,10 +11,7 @@ namespace {
 
 const double kNoon2000 = DateToJulianDay(2000, 1, 1, 12.0, 135.0);
 
-void UseTokyo() {
-  ObserverLatitude = 35.68;
-  ObserverLongitude = 139.77;
-}
+constexpr Place kTokyo{35.68, 139.77};
 
 AstroModel ModelOf(const benchmark::State& state) {
   return state.range(0) ? AstroModel::Precise : AstroModel::Design;
@@ -23,9 +20,9 @@ AstroModel ModelOf(const benchmark::State& state) {
 // Each day a new one, so that nothing the precise model keeps of the last day
 // is reused.
 void BM_MoonRiseTime(benchmark::State& state) {
-  UseTokyo();
   int day = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(RiseTime(ModelOf(state), kNoon2000 + day++ % 366, BodyMoon));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(RiseTime(ModelOf(state), kNoon2000 + day++ % 366, BodyMoon, kTokyo));
 }
 BENCHMARK(BM_MoonRiseTime)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
@@ -46,9 +43,8 @@ void BM_ListMoonPhases430(benchmark::State& state) {
 BENCHMARK(BM_ListMoonPhases430)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TideTimes(benchmark::State& state) {
-  UseTokyo();
   for (auto _ : state) {
-    TideTimes(kNoon2000);
+    TideTimes(kNoon2000, kTokyo);
     benchmark::DoNotOptimize(HighWater1);
   }
 }
@@ -75,10 +71,9 @@ BENCHMARK(BM_DayPanelSearches)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The places of the seven bodies for the chart (the moon topocentric).
 void BM_BodyPlaces(benchmark::State& state) {
-  UseTokyo();
   const AstroModel model = ModelOf(state);
   for (auto _ : state)
-    for (int body = 0; body < kBodyCount; ++body) BodyPlace(model, body, kNoon2000, BodyRecord(body));
+    for (int body = 0; body < kBodyCount; ++body) BodyPlace(model, body, kNoon2000, BodyRecord(body), kTokyo);
 }
 BENCHMARK(BM_BodyPlaces)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -20,7 +20,7 @@ constexpr int kDu = 2;  // pixels per dialog unit
 QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
 
 template <class W>
-W* Place(W* w, int id, QRect r) {
+W* PlaceControl(W* w, int id, QRect r) {
   if (id) w->setObjectName(QString::number(id));
   w->setGeometry(r);
   return w;
@@ -32,17 +32,17 @@ void Label(QWidget* parent, const char* text, int x, int y) {
   l->adjustSize();
 }
 
-QLineEdit* Edit(QWidget* parent, int id, QRect r) { return Place(new QLineEdit(parent), id, r); }
+QLineEdit* Edit(QWidget* parent, int id, QRect r) { return PlaceControl(new QLineEdit(parent), id, r); }
 
-QCheckBox* Check(QWidget* parent, int id, QRect r) { return Place(new QCheckBox(parent), id, r); }
+QCheckBox* Check(QWidget* parent, int id, QRect r) { return PlaceControl(new QCheckBox(parent), id, r); }
 
 void Radio(QWidget* parent, QButtonGroup* group, int index, int id, const char* text, QRect r) {
-  auto* b = Place(new QRadioButton(QString::fromUtf8(text), parent), id, r);
+  auto* b = PlaceControl(new QRadioButton(QString::fromUtf8(text), parent), id, r);
   group->addButton(b, index);
 }
 
 void Group(QWidget* parent, const char* title, QRect r) {
-  auto* g = Place(new QGroupBox(QString::fromUtf8(title), parent), 0, r);
+  auto* g = PlaceControl(new QGroupBox(QString::fromUtf8(title), parent), 0, r);
   g->lower();
 }
 
@@ -94,7 +94,7 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   Radio(this, m_groupModel, 0, 1050, "標準", DuRect(15, 99, 40, 10));
   Radio(this, m_groupModel, 1, 1051, "高精度", DuRect(60, 99, 50, 10));
 
-  auto* ok = Place(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
+  auto* ok = PlaceControl(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
 
