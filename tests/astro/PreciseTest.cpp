@@ -15,23 +15,9 @@
 #include "astro/astro.h"
 #include "astro/precise/Almanac.h"
 #include "astro/precise/DeltaT.h"
+#include "tests/support/ReferenceTsv.h"
 
 namespace {
-
-std::vector<std::vector<std::string>> ReadTsv(const std::string& name) {
-  std::ifstream in(std::string(OMBREL_FIXTURES) + "/astro/" + name);
-  std::vector<std::vector<std::string>> rows;
-  std::string line;
-  std::getline(in, line);  // header
-  while (std::getline(in, line)) {
-    std::vector<std::string> cells;
-    std::stringstream ss(line);
-    std::string cell;
-    while (std::getline(ss, cell, '\t')) cells.push_back(cell);
-    rows.push_back(cells);
-  }
-  return rows;
-}
 
 // "YYYY-MM-DD HH:MM:SS" (JST) as a Julian day.
 JulianDay JstMoment(const std::string& text) {
@@ -68,7 +54,7 @@ TEST(PreciseModel, DeltaTFollowsTheEspenakMeeusPolynomials) {
 // the same JST day, and no event more or fewer, for every year of the file.
 TEST(PreciseModel, TermsAndPhasesMatchTheReferenceYears) {
   std::map<int, std::vector<Reference>> terms, phases;
-  for (const auto& row : ReadTsv("events.tsv")) {
+  for (const auto& row : testsupport::ReadReferenceTsv("events.tsv")) {
     const int year = std::stoi(row[3].substr(0, 4));
     (row[0] == "term" ? terms : phases)[year].push_back({row[1], JstMoment(row[3])});
   }
@@ -102,7 +88,7 @@ TEST(PreciseModel, TermsAndPhasesMatchTheReferenceYears) {
 TEST(PreciseModel, RiseAndSetMatchTokyo2025) {
   double worst = 0.0;
   int days = 0;
-  for (const auto& row : ReadTsv("riseset-tokyo-2025.tsv")) {
+  for (const auto& row : testsupport::ReadReferenceTsv("riseset-tokyo-2025.tsv")) {
     int y, m, d;
     std::sscanf(row[0].c_str(), "%d-%d-%d", &y, &m, &d);
     const int body = row[1] == "太陽" ? BodySun : BodyMoon;

@@ -14,24 +14,11 @@
 #include <vector>
 
 #include "tests/support/TestSupport.h"
+#include "tests/support/ReferenceTsv.h"
 
 namespace {
 
 namespace ts = testsupport;
-
-std::vector<std::vector<std::string>> ReadTsv(const std::string& name) {
-  std::ifstream in(std::string(OMBREL_FIXTURES) + "/astro/" + name);
-  std::vector<std::vector<std::string>> rows;
-  std::string line;
-  std::getline(in, line);  // header
-  while (std::getline(in, line)) {
-    std::vector<std::string> cells;
-    std::stringstream ss(line);
-    for (std::string cell; std::getline(ss, cell, '\t');) cells.push_back(cell);
-    rows.push_back(cells);
-  }
-  return rows;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -91,7 +78,7 @@ class PreciseCli : public ::testing::Test {
 // which the reference leaves out).
 TEST_F(PreciseCli, TermsAndPhasesOfEveryReferenceYear) {
   std::map<int, std::vector<Event>> want[2];  // terms, phases
-  for (const auto& row : ReadTsv("events.tsv")) want[row[0] == "phase"][std::stoi(row[3])].push_back(Referenced(row));
+  for (const auto& row : testsupport::ReadReferenceTsv("events.tsv")) want[row[0] == "phase"][std::stoi(row[3])].push_back(Referenced(row));
   std::vector<std::vector<std::string>> runs;
   std::vector<std::pair<int, int>> asked;  // kind, year
   for (int kind = 0; kind < 2; ++kind)
@@ -124,7 +111,7 @@ TEST_F(PreciseCli, TermsAndPhasesOfEveryReferenceYear) {
 // The sun's and the moon's rise and set on every day of 2025 at 139.7 E,
 // 35.6 N within 10 s; "-" (no such event that day) prints as 23:00:00.
 TEST_F(PreciseCli, RiseAndSetAtTokyoEveryDayOf2025) {
-  const std::vector<std::vector<std::string>> rows = ReadTsv("riseset-tokyo-2025.tsv");
+  const std::vector<std::vector<std::string>> rows = testsupport::ReadReferenceTsv("riseset-tokyo-2025.tsv");
   ASSERT_EQ(rows.size(), 730u);
   std::vector<std::vector<std::string>> runs;
   for (std::size_t i = 0; i < rows.size(); i += 2) runs.push_back({"bodies", rows[i][0]});
