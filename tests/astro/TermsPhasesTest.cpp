@@ -135,6 +135,22 @@ TEST(SolarTermOfDay, NamesOnlyTheDayTheTermBegins) {
   EXPECT_EQ(name, "");
 }
 
+// The day searches measure the sun less the plain aberration of 0.0057
+// degrees, which moves every term by about eight minutes and a new moon by
+// about forty seconds. These pin the almanac's own series, not the sky: the
+// true apparent longitude at that noon is about 0.80 degrees, and the new
+// moon fell at 18:14 UT, some three minutes later.
+TEST(TermSearches, MeasureTheSunLessThePlainAberration) {
+  const testsupport::PublishedMoment rule;
+  std::string name;
+  double longitude = 0.0;
+  SolarTermOfDay(2000, 3, 21, name, longitude);  // noon JST, no term that day
+  EXPECT_NEAR(longitude, 0.810528, 1e-5);
+  double first = 0, second = 0;
+  RecentNewMoons(DateToJulianDay(2000, 2, 10, 12.0, 135.0), first, second);
+  EXPECT_NEAR(first, 2451550.257581, 5.0 / 86400.0);  // 2000-01-06 18:10:55 UT
+}
+
 // The searches work on their own copies of the date and place: whatever the
 // windows published stays as it was.
 TEST(TermSearches, LeaveThePublishedMomentAlone) {

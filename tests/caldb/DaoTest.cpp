@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 
 #include "caldb/Dao.h"
 #include "caldb/Lunisolar.h"
@@ -230,6 +231,38 @@ TEST(CDaoDatabase, ReopeningSeesTheFileAsItIsNow) {
   EXPECT_EQ(readTerm(), " ");
   std::filesystem::remove(path);
   EXPECT_THROW(readTerm(), CDaoException);
+}
+
+// A file overwritten in place (same inode) with another database whose change
+// counter happens to match: SQLite would trust its cached pages, so a kept
+// connection must not be reused for it.
+TEST(CDaoDatabase, ReopeningSeesAFileOverwrittenInPlace) {
+  ScratchDir dir("overwrite");
+  auto writeTerm = [](const std::string& path, const char* text) {
+    CDaoDatabase db;
+    db.Open(path, false, false, kCalendarConnect);
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Memory] WHERE  [ID]=1;");
+    rs.Edit();
+    rs.SetFieldValue(8, text);
+    rs.Update();
+  };
+  auto readTerm = [](const std::string& path) {
+    CDaoDatabase db;
+    db.Open(path, true, true, kCalendarConnect);
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Memory] WHERE  [ID]=1;");
+    return VariantToText(rs.GetFieldValue(8));
+  };
+  const std::string path = dir.CopyDatabase();
+  const std::string other = dir.CopyDatabase("other.mdb");
+  // One write each: the same change counter and the same size, other bytes.
+  writeTerm(path, "aaaa");
+  writeTerm(other, "bbbb");
+  EXPECT_EQ(readTerm(path), "aaaa");
+  const std::string bytes = testsupport::ReadFile(other);
+  std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << bytes;
+  EXPECT_EQ(readTerm(path), "bbbb");
 }
 
 TEST(CDaoDatabase, ReadOnlyConnectionsCannotWrite) {
