@@ -1,5 +1,6 @@
 #include "astro/Model.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "astro/Moon.h"
@@ -108,4 +109,12 @@ int BuildMoonPhaseTable(AstroModel model, double year, double n) {
 int BuildSolarTermTable(AstroModel model, double year, double n) {
   return BuildEventTable(year, n, [model](double jd0, double days) { return ListSolarTerms(model, jd0, days); },
                          false);
+}
+
+int YearEventTable(AstroModel model, EventKind kind, double year, double days, CalendarEvent* out) {
+  const bool phases = kind == EventKind::MoonPhases;
+  const int built = phases ? BuildMoonPhaseTable(model, year, days) : BuildSolarTermTable(model, year, days);
+  const int count = std::clamp(built, 0, kEventTableSize);
+  std::copy_n(phases ? MoonPhaseTable : SolarTermTable, count, out);
+  return count;
 }

@@ -11,6 +11,7 @@
 
 #include "astro/Moment.h"
 #include "astro/Sun.h"
+#include "astro/TermsPhases.h"
 
 // The model named by a settings value: "precise" or anything else (design).
 AstroModel AstroModelFromText(const std::string& text);
@@ -36,3 +37,9 @@ int ListMoonPhases(AstroModel model, double jd0, double n);
 int ListSolarTerms(AstroModel model, double jd0, double n);
 int BuildMoonPhaseTable(AstroModel model, double year, double n);
 int BuildSolarTermTable(AstroModel model, double year, double n);
+
+// One year's events of a kind, built for `days` days from 1 January of `year`
+// and copied into out[0 .. count), which has room for kEventTableSize
+// records; returns the count. The one way every window and the CLI get a
+// year's events.
+int YearEventTable(AstroModel model, EventKind kind, double year, double days, CalendarEvent* out);

@@ -85,6 +85,12 @@ int BuildSolarTermTable(double year, double n);
 // operations build theirs; returns the count.
 int BuildEventTable(double year, double n, const std::function<int(double, double)>& list, bool phases);
 
+// The two kinds of a year's events.
+enum class EventKind { MoonPhases, SolarTerms };
+// The span the year list and the data table ask for: 1 January and the 430
+// days after it, so a lunisolar year that ends in the next February is whole.
+inline constexpr int kYearEventDays = 430;
+
 // The list views' item text "%5s %2.0f/%2.0f hh:mm:ss": name, month, day and
 // clock time at 135 degrees east of the moment, to the nearest second (a
 // rounded 60 carried, into the next day at midnight).

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "core/Cpu.h"
@@ -58,7 +59,6 @@ namespace {
 
 // Days of the event lists the yearly file asks for, and the Memory table's
 // rows and the positions of its two texts.
-constexpr int kEventDays = 430;
 constexpr int kMemoryRows = 366;
 constexpr int kTermColumn = 8;
 constexpr int kPhaseColumn = 9;
@@ -112,17 +112,17 @@ bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& 
   return true;
 }
 
-void CopyTable(const CalendarEvent* table, int count, std::vector<CalendarEvent>& out) {
-  if (count < 0) count = 0;
-  if (count > kEventTableSize) count = kEventTableSize;
-  out.assign(table, table + count);
+std::vector<CalendarEvent> YearEventVector(AstroModel model, EventKind kind, int year) {
+  std::vector<CalendarEvent> events(kEventTableSize);
+  events.resize(YearEventTable(model, kind, year, kYearEventDays, events.data()));
+  return events;
 }
 
 }  // namespace
 
 void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model) {
-  CopyTable(SolarTermTable, BuildSolarTermTable(model, year, kEventDays), events.terms);
-  CopyTable(MoonPhaseTable, BuildMoonPhaseTable(model, year, kEventDays), events.phases);
+  events.terms = YearEventVector(model, EventKind::SolarTerms, year);
+  events.phases = YearEventVector(model, EventKind::MoonPhases, year);
 }
 
 std::string EventText(const char* name, JulianDay moment) {

@@ -58,7 +58,7 @@ struct AstroYearEvents {
 };
 
 // The year's events computed here (for callers without a main view): the
-// tables of 430 days from 1 January of `year`.
+// tables of kYearEventDays days from 1 January of `year`.
 void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model = AstroModel::Design);
 
 // The text stored for an event: "%5s HH:MM:SS", its name and its clock time at

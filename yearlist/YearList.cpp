@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "astro/ClockText.h"
+#include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "caldb/Eras.h"
@@ -238,17 +239,10 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
   }
 }
 
-int YearEventTable(bool phases, double year, int days, CalendarEvent* out, AstroModel model) {
-  const int built = phases ? BuildMoonPhaseTable(model, year, days) : BuildSolarTermTable(model, year, days);
-  const int count = std::clamp(built, 0, kEventTableSize);
-  std::copy_n(phases ? MoonPhaseTable : SolarTermTable, count, out);
-  return count;
-}
-
 void ComputeYearEvents(YearListState& state) {
   const double year = TypedDouble(state.m_strYear);
-  state.m_nPhaseCount = YearEventTable(true, year, kYearEventDays, state.m_aPhaseEvents.data(), state.m_model);
-  state.m_nTermCount = YearEventTable(false, year, kYearEventDays, state.m_aTermEvents.data(), state.m_model);
+  state.m_nPhaseCount = YearEventTable(state.m_model, EventKind::MoonPhases, year, kYearEventDays, state.m_aPhaseEvents.data());
+  state.m_nTermCount = YearEventTable(state.m_model, EventKind::SolarTerms, year, kYearEventDays, state.m_aTermEvents.data());
 }
 
 YearEvents EventsOf(const YearListState& state) {

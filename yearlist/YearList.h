@@ -22,8 +22,6 @@ using YearGrid = std::array<std::array<std::string, kYearGridColumns>, kYearGrid
 inline constexpr int kLunisolarLayout = 1;
 inline constexpr int kWesternLayout = 2;
 
-// Days of events the year list asks the main view for (m_nEventDays).
-inline constexpr int kYearEventDays = 430;
 
 // The years whose lunisolar months the calendar database covers.
 inline constexpr int kFirstListedYear = -666;
@@ -112,12 +110,6 @@ struct YearListState {
   YearGrid m_strGrid;
   YearConversions conversions;
 };
-
-// One of the year's event tables (phases or terms) built for `days` days from
-// 1 January of `year` and copied into out[0 .. count); returns the count,
-// at most kEventTableSize.
-int YearEventTable(bool phases, double year, int days, CalendarEvent* out,
-                   AstroModel model = AstroModel::Design);
 
 // Computes the year's phases and terms the way the main view answers the list
 // request (BuildMoonPhaseTable / BuildSolarTermTable, kYearEventDays days).

@@ -191,7 +191,7 @@ void CAstroDataDlg::OnRecalc() {
 
 void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
   m_dEventYear = std::atoi(m_strYear.c_str());
-  m_nEventDays = 430;
+  m_nEventDays = kYearEventDays;
   if (!m_pParentView) {
     CollectYearEvents(static_cast<int>(m_dEventYear), events, m_model);
     return;

@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "astro/Model.h"
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "caldb/Dao.h"
@@ -640,37 +641,23 @@ void CMyView::OnYearList() {
   DrawSurfaces();
 }
 
-namespace {
-
-// A year's events from the shared table into a dialog's array; returns the count.
-template <std::size_t N>
-int CopyEvents(int count, const CalendarEvent* table, std::array<CalendarEvent, N>& out) {
-  const int n = std::clamp(count, 0, static_cast<int>(N));
-  std::copy_n(table, n, out.begin());
-  return n;
-}
-
-}  // namespace
-
 long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CYearListDlg& y = *m_pYearListDlg;
   CAstroDataDlg& a = *m_pAstroDataDlg;
   switch (wParam) {
     case kListRequestPhases:
-      y.m_nPhaseCount = CopyEvents(BuildMoonPhaseTable(m_model, ReadFormNumber(y.m_strYear), y.m_nEventDays),
-                                   MoonPhaseTable, y.m_aPhaseEvents);
+      y.m_nPhaseCount =
+          YearEventTable(m_model, EventKind::MoonPhases, ReadFormNumber(y.m_strYear), y.m_nEventDays, y.m_aPhaseEvents.data());
       break;
     case kListRequestTerms:
-      y.m_nTermCount = CopyEvents(BuildSolarTermTable(m_model, ReadFormNumber(y.m_strYear), y.m_nEventDays),
-                                  SolarTermTable, y.m_aTermEvents);
+      y.m_nTermCount =
+          YearEventTable(m_model, EventKind::SolarTerms, ReadFormNumber(y.m_strYear), y.m_nEventDays, y.m_aTermEvents.data());
       break;
     case kListRequestDataPhases:
-      a.m_nPhaseCount =
-          CopyEvents(BuildMoonPhaseTable(m_model, a.m_dEventYear, a.m_nEventDays), MoonPhaseTable, a.m_aPhaseEvents);
+      a.m_nPhaseCount = YearEventTable(m_model, EventKind::MoonPhases, a.m_dEventYear, a.m_nEventDays, a.m_aPhaseEvents.data());
       break;
     case kListRequestDataTerms:
-      a.m_nTermCount =
-          CopyEvents(BuildSolarTermTable(m_model, a.m_dEventYear, a.m_nEventDays), SolarTermTable, a.m_aTermEvents);
+      a.m_nTermCount = YearEventTable(m_model, EventKind::SolarTerms, a.m_dEventYear, a.m_nEventDays, a.m_aTermEvents.data());
       break;
     default:
       break;

@@ -15,6 +15,7 @@
 #include <climits>
 #include <map>
 
+#include "astro/Model.h"
 #include "caldb/Eras.h"
 #include "core/Text.h"
 #include "view/ui/AlmanacFont.h"
@@ -313,8 +314,8 @@ void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wPara
     m_pParentView->OnListRequest(wParam, 0);
   } else {
     int& count = phases ? m_nPhaseCount : m_nTermCount;
-    count = YearEventTable(phases, TypedDouble(m_strYear), m_nEventDays,
-                           phases ? m_aPhaseEvents.data() : m_aTermEvents.data());
+    count = YearEventTable(AstroModel::Design, phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
+                           m_nEventDays, phases ? m_aPhaseEvents.data() : m_aTermEvents.data());
   }
   // The counts come from the view: never read past the arrays.
   m_nPhaseCount = std::clamp(m_nPhaseCount, 0, kEventTableSize);
