@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/AppIcon.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   constexpr int du = 2;

@@ -7,7 +7,7 @@
 #include <QMenuBar>
 
 #include "app/AppIcon.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 #include "view/ui/MyView.h"
 
 CMainFrame::CMainFrame(QWidget* parent)

@@ -13,7 +13,7 @@
 #include "caldb/Dao.h"
 #include "caldb/Eras.h"
 #include "caldb/Lunisolar.h"
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 #include "yearlist/YearList.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "core/Clock.h"
 #include "core/Text.h"
 #include "sky/Readout.h"
-#include "view/DayPanel.h"
-#include "view/Settings.h"
+#include "almanac/DayPanel.h"
+#include "almanac/Settings.h"
 
 namespace cli {
 namespace {

@@ -5,7 +5,7 @@
 #include "astro/Moment.h"
 #include "cli/Command.h"
 #include "core/Text.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "yearlist/YearList.h"
 
 namespace cli {

@@ -9,7 +9,7 @@
 #include "core/Files.h"
 #include "core/Text.h"
 #include "holidays/Holidays.h"
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 
 namespace ical {
 namespace {

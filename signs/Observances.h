@@ -1,6 +1,6 @@
 // The observances of a day: the selected days (list "下段"), the seasonal days
 // and the user's anniversaries (list "暦注"). The rules are plain functions of
-// the day's values; the day panel (view/DayPanel.h) gathers those values.
+// the day's values; the day panel (almanac/DayPanel.h) gathers those values.
 #pragma once
 
 #include <string>

@@ -13,7 +13,7 @@
 #include <iterator>
 
 #include "core/Text.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
 #include "view/ui/MyView.h"
 #include "view/ui/WindowPlacement.h"

@@ -10,7 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "view/ui/MyView.h"
 
 namespace {

@@ -14,7 +14,7 @@
 
 #include "app/MainFrm.h"
 #include "astrodata/ui/AstroDataDlg.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "view/ui/MyView.h"
 #include "yearlist/ui/YearListDlg.h"
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "caldb/Dao.h"
 #include "core/Text.h"
 #include "HardeningSupport.h"
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 
 using namespace hardening;
 

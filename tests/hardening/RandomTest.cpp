@@ -13,8 +13,8 @@
 #include "caldb/Dao.h"
 #include "core/Text.h"
 #include "signs/Observances.h"
-#include "view/DayPanel.h"
-#include "view/Settings.h"
+#include "almanac/DayPanel.h"
+#include "almanac/Settings.h"
 
 using namespace hardening;
 

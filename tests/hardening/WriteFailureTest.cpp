@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "HardeningSupport.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 
 using namespace hardening;
 

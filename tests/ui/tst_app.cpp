@@ -14,7 +14,7 @@
 #include "app/MyApp.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "yearlist/ui/YearListDlg.h"
 
 class TstApp : public QObject {

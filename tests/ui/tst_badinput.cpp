@@ -13,8 +13,8 @@
 
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
-#include "view/ui/UpDown.h"
+#include "almanac/Settings.h"
+#include "widgets/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
 
 namespace {

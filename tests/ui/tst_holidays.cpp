@@ -10,7 +10,7 @@
 
 #include "caldb/MonthCalendar.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "view/ui/SettingsDlg.h"
 
 namespace {

@@ -11,9 +11,9 @@
 
 #include "astro/astro.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "sky/ui/SkyPanel.h"
-#include "view/ui/UpDown.h"
+#include "widgets/UpDown.h"
 
 class TstMainView : public QObject {
   Q_OBJECT

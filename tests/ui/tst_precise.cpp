@@ -11,7 +11,7 @@
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 
 namespace {
 

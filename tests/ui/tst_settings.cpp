@@ -11,7 +11,7 @@
 
 #include "core/Text.h"
 #include "tst_main_support.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 #include "view/ui/SettingsDlg.h"
 
 class TstSettings : public QObject {

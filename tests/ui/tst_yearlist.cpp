@@ -22,8 +22,8 @@
 
 #include "astro/Globals.h"
 #include "tst_main_support.h"
-#include "view/ui/AlmanacFont.h"
-#include "view/ui/UpDown.h"
+#include "widgets/AlmanacFont.h"
+#include "widgets/UpDown.h"
 #include "view/ui/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 #include "yearlist/ui/YearListDlg.h"

@@ -33,11 +33,11 @@
 #include "holidays/Holidays.h"
 #include "ical/AlmanacCalendar.h"
 #include "sky/ui/SkyPanel.h"
-#include "view/Settings.h"
-#include "view/ui/AlmanacFont.h"
+#include "almanac/Settings.h"
+#include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
 #include "view/ui/SettingsDlg.h"
-#include "view/ui/UpDown.h"
+#include "widgets/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
 
 namespace {

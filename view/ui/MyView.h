@@ -13,7 +13,7 @@
 #include <functional>
 #include <string>
 
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
 

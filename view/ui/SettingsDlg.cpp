@@ -10,7 +10,7 @@
 #include <QRadioButton>
 
 #include "holidays/Holidays.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
+#include "almanac/Settings.h"
 #include "core/Conf.h"
-#include "view/Settings.h"
 
 class QButtonGroup;
 class QCheckBox;

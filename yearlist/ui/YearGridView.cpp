@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/Text.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "astro/Model.h"
 #include "caldb/Eras.h"
 #include "core/Text.h"
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
-#include "view/ui/UpDown.h"
+#include "widgets/UpDown.h"
 #include "view/ui/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 

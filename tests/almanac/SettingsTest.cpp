@@ -11,7 +11,7 @@
 
 #include "core/Text.h"
 #include "tests/support/TestSupport.h"
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 
 #include <array>
 #include <cmath>

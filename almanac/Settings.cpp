@@ -1,4 +1,4 @@
-#include "view/Settings.h"
+#include "almanac/Settings.h"
 
 #include <algorithm>
 #include <cmath>

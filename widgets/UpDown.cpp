@@ -1,4 +1,4 @@
-#include "view/ui/UpDown.h"
+#include "widgets/UpDown.h"
 
 #include <QToolButton>
 

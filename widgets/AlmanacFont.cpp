@@ -1,4 +1,4 @@
-#include "view/ui/AlmanacFont.h"
+#include "widgets/AlmanacFont.h"
 
 #include <QStringList>
 

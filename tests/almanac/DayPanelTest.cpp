@@ -6,7 +6,7 @@
 
 #include "astro/astro.h"
 #include "caldb/Dao.h"
-#include "view/DayPanel.h"
+#include "almanac/DayPanel.h"
 
 using Items = std::vector<std::string>;
 
