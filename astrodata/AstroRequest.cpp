@@ -101,7 +101,7 @@ bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& 
                  std::string& error) {
   for (const CalendarEvent& e : events) {
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(e.julianDay, y, m, d, h, 135.0);
+    JulianDayToDate(e.julianDay, y, m, d, h, kJstLongitude);
     if (y != year) continue;
     const char* name = terms ? SolarTermName(NameIndex(e.angle, 15.0)) : MoonPhaseName(NameIndex(e.angle, 90.0));
     const int column = terms ? kTermColumn : kPhaseColumn;
@@ -127,7 +127,7 @@ void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model) {
 
 std::string EventText(const char* name, JulianDay moment) {
   double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(moment, y, m, d, h, 135.0);
+  JulianDayToDate(moment, y, m, d, h, kJstLongitude);
   return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(h);
 }
 

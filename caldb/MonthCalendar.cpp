@@ -73,7 +73,7 @@ std::string MonthCalendarCalendarName(double year, double month) {
 namespace {
 
 JulianDay NoonJulianDay(double year, double month, double day) {
-  return DateToJulianDay(year, month, day, 12.0, 135.0);
+  return DateToJulianDay(year, month, day, 12.0, kJstLongitude);
 }
 
 // Weekday index, 0 for Sunday.
@@ -159,7 +159,7 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
     c.column = cell % monthcal::kColumns;
     c.julianDay = jLast0 + p;
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(c.julianDay, y, m, d, h, 135.0);
+    JulianDayToDate(c.julianDay, y, m, d, h, kJstLongitude);
     c.dayText = text::SjisFormat("%2d", TruncToInt(d));
     c.tone = ToneOf(p, n, d, day);
     model.cells.push_back(c);
@@ -170,7 +170,7 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
     SignReader signs(signDisplay);
     for (MonthCalendarCell& c : model.cells) {
       double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(c.julianDay, y, m, d, h, 135.0);
+      JulianDayToDate(c.julianDay, y, m, d, h, kJstLongitude);
       c.signText = signs.SignOf(c.julianDay, y, m, d);
     }
   } catch (const CDaoException& e) {

@@ -28,7 +28,7 @@ std::string WesternDate(CDaoDatabase& db, int year, int month, int day, bool lea
   }
   // The month's length is the distance to the next month's first day.
   KyuurekiRow next;
-  auto start = [](const KyuurekiRow& r) { return DateToJulianDay(r.year, r.month, r.day, 12.0, 135.0); };
+  auto start = [](const KyuurekiRow& r) { return DateToJulianDay(r.year, r.month, r.day, 12.0, kJstLongitude); };
   if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]=%d;", w.row.id + 1), next) ||
       day > start(next) - start(w.row)) {
     why = "month " + m + " of lunisolar year " + std::to_string(year) + " has no day " + d;

@@ -75,7 +75,7 @@ std::string LunarMansion(double j) { return Pick(kMansions, CycleIndex(j, 12, 28
 int NineStarNumber(double j, double s1, double s2) {
   double sel = s2 <= j ? s2 : s1;
   double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(sel, y, m, d, h, 135.0);
+  JulianDayToDate(sel, y, m, d, h, kJstLongitude);
   bool downwards = m > 2 && m <= 8;  // a switch day near the summer solstice
   int b = CycleIndex(j - sel, 0, 9);
   return downwards ? 9 - b : b + 1;

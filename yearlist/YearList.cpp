@@ -64,7 +64,7 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
     for (int r = 1; r <= 30; ++r) {
       const JulianDay j = js + r - 1;
       double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(j, y, m, d, h, 135.0);
+      JulianDayToDate(j, y, m, d, h, kJstLongitude);
       grid[r][k] = CellSign(signDisplay, row.lunarMonth, r, j) + Number2(TruncToInt(m)) + " " +
                    Number2(TruncToInt(d)) + DateMarkers(y, m, d, events);
       if (r == 30 && length == 29) grid[r][k] = "       ";
@@ -99,7 +99,7 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
 
 void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
   EmptyCells(grid);
-  const JulianDay j0 = DateToJulianDay(year, 1, 1, 12.0, 135.0);
+  const JulianDay j0 = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
   KyuurekiRow row;
   bool haveRow = false;
   JulianDay start = 0, nextStart = 0;
@@ -107,7 +107,7 @@ void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisp
   for (int n = 1; n <= 400; ++n) {
     const JulianDay j = j0 + n - 1;
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(j, y, m, d, h, 135.0);
+    JulianDayToDate(j, y, m, d, h, kJstLongitude);
     if (TruncToInt(y) != year) break;
     if (!haveRow || j < start || j >= nextStart) {
       FindMonth(db, j, TruncToInt(y), haveRow, row, start, nextStart);
@@ -182,7 +182,7 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 }
 
 std::string YearEventItem(const CalendarEvent& event, bool phase) {
-  const ClockMoment t = MomentToSecond(event.julianDay, 135.0);
+  const ClockMoment t = MomentToSecond(event.julianDay, kJstLongitude);
   const char* name = phase ? MoonPhaseName(TruncToInt(event.angle / 90)) : SolarTermName(TruncToInt(event.angle / 15));
   return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name, t.year, t.month, t.day) + ClockText(t.time);
 }

@@ -15,9 +15,9 @@
 #include "core/Text.h"
 #include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
-#include "view/ui/MyView.h"
 #include "view/ui/WindowPlacement.h"
-#include "yearlist/ui/YearListDlg.h"
+#include "widgets/DialogUnits.h"
+#include "widgets/CsvFileDialog.h"
 
 namespace {
 
@@ -44,10 +44,6 @@ void DefaultMessage(QWidget* parent, const QString& text, const QString& caption
   box.exec();
 }
 
-// The almanac's one save dialog for its CSV files (default extension csv,
-// overwrite confirmed).
-QString DefaultSaveFile(QWidget* parent) { return CYearListDlg::ChooseSaveFile(parent); }
-
 std::string CurrentDirectory() {
   char buf[4096];
   return ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
@@ -66,7 +62,7 @@ const int CAstroDataDlg::kCellIds[kAstroRows][kAstroColumns] = {
 };
 
 void (*CAstroDataDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
-QString (*CAstroDataDlg::AskSaveFileName)(QWidget*) = DefaultSaveFile;
+QString (*CAstroDataDlg::AskSaveFileName)(QWidget*) = AskCsvFileName;
 
 CAstroDataDlg::CAstroDataDlg(CAstroRequestTarget* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {

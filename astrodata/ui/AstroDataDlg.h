@@ -25,6 +25,10 @@ class QPushButton;
 //   count and the records into m_nPhaseCount/m_aPhaseEvents or
 //   m_nTermCount/m_aTermEvents.
 // Both return 0. Without a view the window computes the same itself.
+inline constexpr int kAstroRequestTable = 1;
+inline constexpr int kListRequestDataPhases = 7;
+inline constexpr int kListRequestDataTerms = 8;
+
 class CAstroRequestTarget {
  public:
   virtual ~CAstroRequestTarget() = default;

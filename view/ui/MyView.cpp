@@ -468,8 +468,9 @@ void CMyView::DrawSurfaces() {
   painter.translate(kSkyPanelAnchorX, kSkyPanelAnchorY);
   DrawSkyPanel(painter, at);
   painter.resetTransform();
-  painter.setClipRect(kMonthCalendarX, kMonthCalendarY, kMonthCalendarWidth, kMonthCalendarHeight);
-  painter.translate(kMonthCalendarX, kMonthCalendarY);
+  painter.setClipRect(monthcal::kControlLeft, monthcal::kControlTop, monthcal::kControlWidth,
+                      monthcal::kControlHeight);
+  painter.translate(monthcal::kControlLeft, monthcal::kControlTop);
   m_strDrawError.clear();
   DrawMonthCalendar(painter);
   painter.end();

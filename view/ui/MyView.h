@@ -14,6 +14,7 @@
 #include <string>
 
 #include "almanac/DayPanel.h"
+#include "widgets/DialogUnits.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -27,25 +28,20 @@ class CUpDown;
 class CYearListDlg;
 class CAstroDataDlg;
 
-// Form geometry: 2 px per dialog unit, the form is 375 x 260 dialog units.
-inline constexpr int kPixelsPerDialogUnit = 2;
+// Form geometry: the form is 375 x 260 dialog units.
 inline constexpr int kFormWidth = 750;
 inline constexpr int kFormHeight = 520;
 // Drawing origin of the sky panel (control 1000 at (0, 135) dialog units).
 inline constexpr int kSkyPanelAnchorX = 0;
 inline constexpr int kSkyPanelAnchorY = 270;
-// The month calendar's control (1033 at (260, 135), 115 x 125 dialog units).
-inline constexpr int kMonthCalendarX = 520;
-inline constexpr int kMonthCalendarY = 270;
-inline constexpr int kMonthCalendarWidth = 230;
-inline constexpr int kMonthCalendarHeight = 250;
+// The month calendar's control (1033 at (260, 135), 115 x 125 dialog units)
+// is monthcal::kControlLeft .. in caldb/MonthCalendar.h, with its click grid.
 
 // Requests the two modeless dialogs make of the view (sent, not posted: the
 // view answers before the dialog goes on).
-// The year list asks with kListRequestPhases (5) and kListRequestTerms (6).
-inline constexpr int kListRequestDataPhases = 7;
-inline constexpr int kListRequestDataTerms = 8;
-inline constexpr int kAstroRequestTable = 1;
+// The year list asks with kListRequestPhases (5) and kListRequestTerms (6),
+// the data window with kListRequestDataPhases (7), kListRequestDataTerms (8)
+// and kAstroRequestTable (1).
 
 class CMyView : public QWidget, public DayPanel, public CListRequestTarget, public CAstroRequestTarget {
   Q_OBJECT

@@ -12,10 +12,11 @@
 #include "holidays/Holidays.h"
 #include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
+#include "widgets/DialogUnits.h"
 
 namespace {
 
-constexpr int kDu = 2;  // pixels per dialog unit
+constexpr int kDu = kPixelsPerDialogUnit;
 
 QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
 

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +19,8 @@
 #include "core/Text.h"
 #include "widgets/AlmanacFont.h"
 #include "view/ui/FieldText.h"
+#include "widgets/DialogUnits.h"
+#include "widgets/CsvFileDialog.h"
 #include "widgets/UpDown.h"
 #include "view/ui/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
@@ -27,7 +28,7 @@
 namespace {
 
 // Every control is placed at 2 pixels per dialog unit.
-constexpr int kDu = 2;
+constexpr int kDu = kPixelsPerDialogUnit;
 QRect Du(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
 
 // The dialog's own size in dialog units: everything of the template fits.
@@ -63,16 +64,6 @@ void DefaultMessage(QWidget* parent, const QString& text, const QString& caption
   box.exec();
 }
 
-QString DefaultSaveFile(QWidget*) {
-  // No owner window, as the file output has always been shown.
-  QFileDialog dialog(nullptr);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("csv"));
-  dialog.setNameFilters({QStringLiteral("csvファイル(*.csv)"), QStringLiteral("全て(*)")});
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return dialog.selectedFiles().first();
-}
-
 std::string CurrentDirectory() {
   char buf[4096];
   return ::getcwd(buf, sizeof buf) ? std::string(buf) : std::string();
@@ -97,7 +88,7 @@ class CYearGridFrame : public QWidget {
 };
 
 void (*CYearListDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
-QString (*CYearListDlg::ChooseSaveFile)(QWidget*) = DefaultSaveFile;
+QString (*CYearListDlg::ChooseSaveFile)(QWidget*) = AskCsvFileName;
 
 CYearListDlg::CYearListDlg(CListRequestTarget* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {

@@ -1,0 +1,48 @@
+# Fails when a folder includes a header of a folder at its own layer or above.
+# Run as: cmake -DSOURCE_DIR=<repo> -P cmake/CheckLayers.cmake
+# Layers, lowest first, siblings joined by "|"; a folder may include its own
+# headers and those of any lower layer.
+set(layers
+    "core"
+    "astro"
+    "signs"
+    "caldb"
+    "almanac|yearlist|sky"
+    "astrodata"
+    "cli|widgets"
+    "caldb/ui|yearlist/ui|sky/ui|astrodata/ui"
+    "view/ui"
+    "app")
+
+set(rank 0)
+set(sources "")
+foreach(layer IN LISTS layers)
+  string(REPLACE "|" ";" folders "${layer}")
+  foreach(folder IN LISTS folders)
+    set(rank_${folder} ${rank})
+    file(GLOB found RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
+    list(APPEND sources ${found})
+  endforeach()
+  math(EXPR rank "${rank} + 1")
+endforeach()
+
+set(failures "")
+foreach(source IN LISTS sources)
+  get_filename_component(folder ${source} DIRECTORY)
+  file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^#include \"[a-z]+/")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^#include \"(.*)/[^/]*\".*" "\\1" target "${line}")
+    if(target STREQUAL folder)
+      continue()
+    endif()
+    if(NOT DEFINED rank_${target} OR NOT rank_${target} LESS rank_${folder})
+      list(APPEND failures "${source}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "includes against the layering (see docs/ARCHITECTURE.md):\n  ${text}")
+endif()
+message(STATUS "layering: every include points to the folder itself or a lower layer")
