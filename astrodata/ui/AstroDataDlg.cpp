@@ -14,8 +14,8 @@
 
 #include "core/Text.h"
 #include "widgets/AlmanacFont.h"
-#include "view/ui/FieldText.h"
-#include "view/ui/WindowPlacement.h"
+#include "widgets/FieldText.h"
+#include "widgets/WindowPlacement.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/CsvFileDialog.h"
 

@@ -24,7 +24,7 @@
 #include "tst_main_support.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/UpDown.h"
-#include "view/ui/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 #include "yearlist/ui/YearListDlg.h"
 

@@ -35,7 +35,7 @@
 #include "sky/ui/SkyPanel.h"
 #include "almanac/Settings.h"
 #include "widgets/AlmanacFont.h"
-#include "view/ui/FieldText.h"
+#include "widgets/FieldText.h"
 #include "view/ui/SettingsDlg.h"
 #include "widgets/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"

@@ -11,7 +11,7 @@
 
 #include "holidays/Holidays.h"
 #include "widgets/AlmanacFont.h"
-#include "view/ui/FieldText.h"
+#include "widgets/FieldText.h"
 #include "widgets/DialogUnits.h"
 
 namespace {

@@ -18,11 +18,11 @@
 #include "caldb/Eras.h"
 #include "core/Text.h"
 #include "widgets/AlmanacFont.h"
-#include "view/ui/FieldText.h"
+#include "widgets/FieldText.h"
 #include "widgets/DialogUnits.h"
 #include "widgets/CsvFileDialog.h"
 #include "widgets/UpDown.h"
-#include "view/ui/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "view/ui/FieldText.h"
+#include "widgets/FieldText.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "view/ui/WindowPlacement.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QScreen>
 #include <QScrollArea>
