@@ -12,14 +12,13 @@
 
 namespace {
 
-constexpr double kJst = 135.0;
 
 bool IsPrecise(AstroModel model) { return model == AstroModel::Precise; }
 
 // The year (JST) of a list's jd0, from whose 1 January the lists run.
 double ListYear(double jd0) {
   double y, m, d, h;
-  JulianDayToDate(jd0, y, m, d, h, kJst);
+  JulianDayToDate(jd0, y, m, d, h, kJstLongitude);
   return y;
 }
 
@@ -80,12 +79,12 @@ double SunDegreeOfDay(AstroModel model, double year, double month, double day, d
 }
 
 void SolsticeCycleStartDays(AstroModel model, double julianDay, double& first, double& second) {
-  if (IsPrecise(model)) return precise::SolsticeCycleStartDays(julianDay, kJst, first, second);
+  if (IsPrecise(model)) return precise::SolsticeCycleStartDays(julianDay, kJstLongitude, first, second);
   SolsticeCycleStartDays(julianDay, first, second);
 }
 
 void RecentNewMoons(AstroModel model, double julianDay, double& first, double& second) {
-  if (IsPrecise(model)) return precise::RecentNewMoons(julianDay, kJst, first, second);
+  if (IsPrecise(model)) return precise::RecentNewMoons(julianDay, kJstLongitude, first, second);
   RecentNewMoons(julianDay, first, second);
 }
 

@@ -9,7 +9,7 @@
 
 namespace {
 
-const double kNoon2000 = DateToJulianDay(2000, 1, 1, 12.0, 135.0);
+const double kNoon2000 = DateToJulianDay(2000, 1, 1, 12.0, kJstLongitude);
 
 constexpr Place kTokyo{35.68, 139.77};
 
@@ -60,7 +60,7 @@ void BM_DayPanelSearches(benchmark::State& state) {
     double longitude = 0, a = 0, b = 0, jd = 0;
     SolarTermOfDay(model, 2000, 5, 10, name, longitude);
     BuildSolarTermTable(model, 2000, 400);
-    const double noon = DateToJulianDay(2000, 5, 10, 12.0, 135.0);
+    const double noon = DateToJulianDay(2000, 5, 10, 12.0, kJstLongitude);
     SolsticeCycleStartDays(model, noon, a, b);
     RecentNewMoons(model, noon, a, b);
     benchmark::DoNotOptimize(DaysSinceSpringBegins(model, 2000, 5, 10));

@@ -51,7 +51,7 @@ void PrintEvents(long long year, const char* key, int count, const char* (*name)
       continue;
     }
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(EventJulianDays[i], y, m, d, h, 135.0);
+    JulianDayToDate(EventJulianDays[i], y, m, d, h, kJstLongitude);
     Json j = EventItemJson(item);
     j["date"] = holidays::IsoDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
     items.push_back(j);

@@ -191,7 +191,7 @@ int DesignEquinoxDay(int year, int longitude) {
   };
   int found = 0;  // none: not reached for the law's years
   for (int day = 17; day <= 25 && !found; ++day) {
-    const double start = DateToJulianDay(year, month, day, 0.0, 135.0, kGregorian);
+    const double start = DateToJulianDay(year, month, day, 0.0, kJstLongitude, kGregorian);
     if (lambda(start) < longitude && lambda(start + 1.0) >= longitude) found = day;
   }
   SunRecord = saved;

@@ -29,7 +29,7 @@ void AddListedEvents(int year, int count, const char* kind, const char* (*name)(
                      std::vector<Event>& events) {
   for (int i = 0; i < count; ++i) {
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(EventJulianDays[i], y, m, d, h, 135.0);
+    JulianDayToDate(EventJulianDays[i], y, m, d, h, kJstLongitude);
     if (static_cast<int>(y) != year) continue;
     Event e;
     e.summary = name(EventAngles[i]);
@@ -59,11 +59,11 @@ std::string LunarSummary(const std::string& panelText) {
 
 // The events the day panel gives for each day of the year.
 void AddPanelDays(int year, unsigned kinds, const std::string& databasePath, std::vector<Event>& events) {
-  const double first = DateToJulianDay(year, 1, 1, 12.0, 135.0);
-  const double next = DateToJulianDay(year + 1, 1, 1, 12.0, 135.0);
+  const double first = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
+  const double next = DateToJulianDay(year + 1, 1, 1, 12.0, kJstLongitude);
   for (double jd = first; jd < next; jd += 1.0) {
     double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(jd, y, m, d, h, 135.0);
+    JulianDayToDate(jd, y, m, d, h, kJstLongitude);
     const int iy = static_cast<int>(y), im = static_cast<int>(m), id = static_cast<int>(d);
     DayPanel panel;
     WriteFormDate(panel, y, m, d, 12.0);
@@ -105,7 +105,7 @@ bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad) {
 
 std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, AstroModel model) {
   std::vector<Event> events;
-  const double january = DateToJulianDay(year, 1, 1, 12.0, 135.0);
+  const double january = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
   if (kinds & kTerms)
     AddListedEvents(year, ListSolarTerms(model, january, 366.0), "term",
                     [](double angle) { return SolarTermName(static_cast<int>((angle + 0.5) / 15.0)); }, events);

@@ -1,7 +1,7 @@
 // The cyclical signs of days and years: weekday, six-day sign, stems and
 // branches, lunar mansion, nine star, sound sign, twelve-day sign, month name
 // and imperial year. Every day sign is computed from J, the JulianDay of 12:00
-// Japan Standard Time of the day (DateToJulianDay(y, m, d, 12.0, 135.0)).
+// Japan Standard Time of the day (DateToJulianDay(y, m, d, 12.0, kJstLongitude)).
 //
 // Names are UTF-8. Every index is wrapped into its table, so any J or year
 // (negative, huge, NaN) yields a name and never reads outside a table.

@@ -15,16 +15,15 @@ namespace precise {
 
 namespace {
 
-constexpr double kJst = 135.0;
 constexpr double kEarthRadiusKm = 6378.137;
 
-JulianDay JstMidnight(double year, double month, double day) { return DateToJulianDay(year, month, day, 0.0, kJst); }
-JulianDay JstNoon(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, kJst); }
+JulianDay JstMidnight(double year, double month, double day) { return DateToJulianDay(year, month, day, 0.0, kJstLongitude); }
+JulianDay JstNoon(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, kJstLongitude); }
 
 // Noon (JST) of the day that holds a moment.
 JulianDay NoonOfMoment(JulianDay moment) {
   double y, m, d, h;
-  JulianDayToDate(moment, y, m, d, h, kJst);
+  JulianDayToDate(moment, y, m, d, h, kJstLongitude);
   return JstNoon(y, m, d);
 }
 
