@@ -7,6 +7,7 @@
 #include "astro/astro.h"
 #include "astro/TermsPhases.h"
 #include "caldb/Dao.h"
+#include "caldb/DataTable.h"
 #include "caldb/Eras.h"
 #include "caldb/Lunisolar.h"
 #include "core/Cpu.h"
@@ -85,18 +86,6 @@ std::string CurrentTermText(const DayPanel& p) {
 
 std::string Field(const CDaoRecordset& rs, int index) { return VariantToText(rs.GetFieldValue(index)); }
 
-// Positions the recordset on row `row` of the Data table.
-void OpenDataRow(CDaoRecordset& rs, int row) {
-  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [Data] WHERE  [No]=%1d;", row));
-}
-
-std::string DataField(CDaoRecordset& rs, int row, int index) {
-  OpenDataRow(rs, row);
-  std::string value = Field(rs, index);
-  rs.Close();
-  return value;
-}
-
 void FillPentad(DayPanel& p, CDaoRecordset& rs, int rounded) {
   rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [七十二候] WHERE [ID]=%3d;", rounded / 5 + 1));
   p.m_strPentadName = Field(rs, 1);
@@ -112,27 +101,19 @@ double LastNewMoon(AstroModel model, double jd) {
 }
 
 // Day signs, year signs and mansion from the Data table (noon JD j).
-void FillDataSigns(DayPanel& p, CDaoRecordset& rs, double j) {
-  p.m_strWeekday = DataField(rs, WeekdayRow(j), 5);
+void FillDataSigns(DayPanel& p, DataTable& data, double j) {
+  using C = DataTable::Column;
+  p.m_strWeekday = data.Text(WeekdayRow(j), C::kWeekday);
   // The six-day sign counts from the lunisolar date; a day without one has none.
   p.m_strSixDaySign =
-      p.m_strLunarDate.empty() ? "" : DataField(rs, SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), 3);
-  int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
-  OpenDataRow(rs, stemRow);
-  p.m_strSexagenary = Field(rs, 6);
-  std::string stemSecond = Field(rs, 7);
-  rs.Close();
-  OpenDataRow(rs, branchRow);
-  p.m_strSexagenary += Field(rs, 8);
-  std::string branchSecond = Field(rs, 9);
-  rs.Close();
-  p.m_strSexagenary += " " + stemSecond + branchSecond;
-  OpenDataRow(rs, LunarMansionRow(j));
-  std::string mansion = Field(rs, 1) + " " + Field(rs, 2);
-  rs.Close();
-  std::string yearSign = DataField(rs, YearStemRow(p.m_dYear), 6) + DataField(rs, YearBranchRow(p.m_dYear), 8);
-  p.m_strImperialYear += " " + yearSign;
-  p.m_strMansion = mansion;
+      p.m_strLunarDate.empty() ? "" : data.Text(SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), C::kSixDay);
+  const int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
+  p.m_strSexagenary = data.Text(stemRow, C::kStem) + data.Text(branchRow, C::kBranch) + " " +
+                      data.Text(stemRow, C::kStemReading) + data.Text(branchRow, C::kBranchReading);
+  const int mansionRow = LunarMansionRow(j);
+  p.m_strMansion = data.Text(mansionRow, C::kMansion) + " " + data.Text(mansionRow, C::kMansionReading);
+  p.m_strImperialYear +=
+      " " + data.Text(YearStemRow(p.m_dYear), C::kStem) + data.Text(YearBranchRow(p.m_dYear), C::kBranch);
   p.m_nDayStem = StemNumberOfRow(stemRow);
   p.m_nDayBranch = BranchNumberOfRow(branchRow);
 }
@@ -214,7 +195,8 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
   p.m_dNoonJulianDay = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
 
-  FillDataSigns(p, rs, p.m_dNoonJulianDay);
+  DataTable data(db);
+  FillDataSigns(p, data, p.m_dNoonJulianDay);
   p.m_strMoonAge = SjisFormat("%5.1f  ", jd - LastNewMoon(p.m_model, jd));
   p.m_strSoundSign = SoundSign(p.m_nDayStem, p.m_nDayBranch);
   const int solarMonth = SolarTermMonth(rounded);

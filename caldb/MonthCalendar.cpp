@@ -8,6 +8,7 @@
 
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
+#include "caldb/DataTable.h"
 #include "caldb/Lunisolar.h"
 #include "core/Text.h"
 #include "holidays/Holidays.h"
@@ -58,12 +59,6 @@ void MarkHolidays(MonthCalendarModel& model, double year, double month) {
   }
 }
 
-std::string DataTableText(CDaoDatabase& db, int row, int column) {
-  CDaoRecordset rs(&db);
-  rs.Open(dbOpenDynaset, text::SjisFormat("SELECT * FROM [Data] WHERE  [No]=%1d;", row));
-  return VariantToText(rs.GetFieldValue(column));
-}
-
 std::string MonthCalendarCalendarName(double year, double month) {
   const int y = TruncToInt(year), m = TruncToInt(month);
   const bool julian = CalendarMode == 0 && y <= 1582 && !(y == 1582 && (m == 11 || m == 12));
@@ -87,7 +82,8 @@ class SignReader {
   }
 
   std::string SignOf(JulianDay j, double y, double m, double d) {
-    if (m_nSignDisplay == 0) return Data(DayStemRow(j), 6) + Data(DayBranchRow(j), 8);
+    if (m_nSignDisplay == 0)
+      return m_data.Text(DayStemRow(j), DataTable::kStem) + m_data.Text(DayBranchRow(j), DataTable::kBranch);
     return SixDaySignOf(y, m, d);
   }
 
@@ -106,19 +102,12 @@ class SignReader {
       m_dLunarDay += 1;
     }
     m_dPreviousLunarDay = m_dLunarDay;
-    return m_bHaveLunar ? Data(SixDaySignRow(m_dLunarMonth, m_dLunarDay), 3) : std::string();
-  }
-
-  const std::string& Data(int row, int column) {
-    auto key = std::make_pair(row, column);
-    auto it = m_texts.find(key);
-    if (it == m_texts.end()) it = m_texts.emplace(key, DataTableText(m_db, row, column)).first;
-    return it->second;
+    return m_bHaveLunar ? m_data.Text(SixDaySignRow(m_dLunarMonth, m_dLunarDay), DataTable::kSixDay) : std::string();
   }
 
   int m_nSignDisplay;
   CDaoDatabase m_db;
-  std::map<std::pair<int, int>, std::string> m_texts;
+  DataTable m_data{m_db};
   bool m_bHaveLunar = false;
   double m_dLunarMonth = 0;
   double m_dLunarDay = 0;

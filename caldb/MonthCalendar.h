@@ -125,7 +125,3 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
 // Marks the days of the shown month that are national holidays.
 void MarkHolidays(MonthCalendarModel& model, double year, double month);
 
-// Column `column` of row [No]=`row` of the Data table, through the almanac's
-// query "SELECT * FROM [Data] WHERE  [No]=%1d;". The engine's error
-// (CDaoException) when the row does not exist.
-std::string DataTableText(CDaoDatabase& db, int row, int column);

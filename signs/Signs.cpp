@@ -13,17 +13,6 @@ const char* Pick(const std::array<const char*, N>& table, int index) {
   return table[static_cast<std::size_t>(index) % N];
 }
 
-const std::array<const char*, 7> kWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
-const std::array<const char*, 6> kSixDaySigns = {"先勝", "友引", "先負", "仏滅", "大安", "赤口"};
-const std::array<const char*, 10> kDayStems = {"癸", "甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬"};
-const std::array<const char*, 12> kDayBranches = {"丑", "寅", "卯", "辰", "巳", "午",
-                                                  "未", "申", "酉", "戌", "亥", "子"};
-const std::array<const char*, 28> kMansions = {"角", "亢", "氏", "房", "心", "尾", "箕", "斗", "牛", "女",
-                                               "虚", "危", "室", "壁", "奎", "婁", "胃", "昴", "畢", "觜",
-                                               "参", "井", "鬼", "柳", "星", "張", "翼", "軫"};
-const std::array<const char*, 10> kYearStems = {"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"};
-const std::array<const char*, 12> kYearBranches = {"子", "丑", "寅", "卯", "辰", "巳",
-                                                   "午", "未", "申", "酉", "戌", "亥"};
 const std::array<const char*, 9> kNineStars = {"一白水星", "二黒土星", "三碧木星", "四緑木星", "五黄土星",
                                                "六白金星", "七赤金星", "八白土星", "九紫火星"};
 const std::array<const char*, 12> kTwelveDaySigns = {"建 たつ", "除 のぞく", "満 みつ", "平 たいら",
@@ -59,18 +48,6 @@ int TruncToInt(double x) {
   if (x <= static_cast<double>(INT_MIN)) return INT_MIN;
   return static_cast<int>(x);
 }
-
-std::string Weekday(double j) { return Pick(kWeekdays, CycleIndex(j, 2, 7)); }
-
-std::string SixDaySign(double lunarMonth, double lunarDay) {
-  return Pick(kSixDaySigns, CycleIndex(lunarMonth + lunarDay, 4, 6));
-}
-
-std::string DayStem(double j) { return Pick(kDayStems, CycleIndex(j, 1, 10)); }
-std::string DayBranch(double j) { return Pick(kDayBranches, CycleIndex(j, 1, 12)); }
-std::string YearStem(double year) { return Pick(kYearStems, CycleIndex(WholeYear(year), 5006, 10)); }
-std::string YearBranch(double year) { return Pick(kYearBranches, CycleIndex(WholeYear(year), 5000, 12)); }
-std::string LunarMansion(double j) { return Pick(kMansions, CycleIndex(j, 12, 28)); }
 
 int NineStarNumber(double j, double s1, double s2) {
   double sel = s2 <= j ? s2 : s1;

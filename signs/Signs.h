@@ -1,10 +1,12 @@
-// The cyclical signs of days and years: weekday, six-day sign, stems and
-// branches, lunar mansion, nine star, sound sign, twelve-day sign, month name
-// and imperial year. Every day sign is computed from J, the JulianDay of 12:00
-// Japan Standard Time of the day (DateToJulianDay(y, m, d, 12.0, kJstLongitude)).
+// The cyclical signs of days and years. The weekday, six-day sign, stems and
+// branches and lunar mansion are named by the calendar database's Data table
+// (caldb/DataTable.h): here are the rows that hold them. The nine star, sound
+// sign, twelve-day sign, month name and imperial year come from the tables
+// here. Every day sign is computed from J, the JulianDay of 12:00 Japan
+// Standard Time of the day (DateToJulianDay(y, m, d, 12.0, kJstLongitude)).
 //
 // Names are UTF-8. Every index is wrapped into its table, so any J or year
-// (negative, huge, NaN) yields a name and never reads outside a table.
+// (negative, huge, NaN) yields a name or a row and never reads outside a table.
 #pragma once
 
 #include <string>
@@ -15,14 +17,6 @@ int CycleIndex(double x, double k, int n);
 // Truncation toward zero into int, clamped to the int range; NaN gives 0.
 int TruncToInt(double x);
 
-// The signs the program computes from its own tables.
-std::string Weekday(double j);
-std::string SixDaySign(double lunarMonth, double lunarDay);
-std::string DayStem(double j);
-std::string DayBranch(double j);
-std::string YearStem(double year);
-std::string YearBranch(double year);
-std::string LunarMansion(double j);
 // The nine star number 1..9 of day j, given the two switch days of
 // SolsticeCycleStartDays(j); NineStar returns its name ("一白水星" …).
 int NineStarNumber(double j, double s1, double s2);
@@ -43,7 +37,7 @@ int SolarTermMonth(int roundedLongitude);
 // R: the integer part of L + 0.5, less 360 when 360 or more.
 int RoundedLongitude(double longitude);
 
-// Rows ([No]) of the calendar database's Data table that hold the same names.
+// Rows ([No]) of the calendar database's Data table that hold the names.
 int WeekdayRow(double j);
 int SixDaySignRow(double lunarMonth, double lunarDay);
 int DayStemRow(double j);

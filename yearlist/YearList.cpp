@@ -9,6 +9,7 @@
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
+#include "caldb/DataTable.h"
 #include "caldb/Eras.h"
 #include "caldb/Lunisolar.h"
 #include "caldb/MonthCalendar.h"
@@ -26,8 +27,9 @@ std::string Number2(int n) { return text::SjisFormat("%2d", n); }
 
 std::string LeapMark(const KyuurekiRow& row) { return row.flag == 2 ? "閏" : "　"; }
 
-std::string CellSign(int signDisplay, double lunarMonth, double lunarDay, JulianDay j) {
-  return signDisplay != 0 ? SixDaySign(lunarMonth, lunarDay) : DayStem(j) + DayBranch(j);
+std::string CellSign(DataTable& data, int signDisplay, double lunarMonth, double lunarDay, JulianDay j) {
+  if (signDisplay != 0) return data.Text(SixDaySignRow(lunarMonth, lunarDay), DataTable::kSixDay);
+  return data.Text(DayStemRow(j), DataTable::kStem) + data.Text(DayBranchRow(j), DataTable::kBranch);
 }
 
 void EmptyCells(YearGrid& grid) {
@@ -45,6 +47,7 @@ CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
 }
 
 void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
+  DataTable data(db);
   KyuurekiRow first;
   if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year), first))
     throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
@@ -65,7 +68,7 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
       const JulianDay j = js + r - 1;
       double y = 0, m = 0, d = 0, h = 0;
       JulianDayToDate(j, y, m, d, h, kJstLongitude);
-      grid[r][k] = CellSign(signDisplay, row.lunarMonth, r, j) + Number2(TruncToInt(m)) + " " +
+      grid[r][k] = CellSign(data, signDisplay, row.lunarMonth, r, j) + Number2(TruncToInt(m)) + " " +
                    Number2(TruncToInt(d)) + DateMarkers(y, m, d, events);
       if (r == 30 && length == 29) grid[r][k] = "       ";
     }
@@ -98,6 +101,7 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
 }
 
 void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
+  DataTable data(db);
   EmptyCells(grid);
   const JulianDay j0 = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
   KyuurekiRow row;
@@ -116,7 +120,7 @@ void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisp
     const int lunarDay = TruncToInt(j - start + 1);
     const int wm = TruncToInt(m), wd = TruncToInt(d);
     if (wm < 1 || wm > 12 || wd < 1 || wd > 31) continue;
-    grid[wd][wm] = CellSign(signDisplay, row.lunarMonth, lunarDay, j) + LeapMark(row) + Number2(row.lunarMonth) +
+    grid[wd][wm] = CellSign(data, signDisplay, row.lunarMonth, lunarDay, j) + LeapMark(row) + Number2(row.lunarMonth) +
                    " " + Number2(lunarDay) + DateMarkers(y, m, d, events);
   }
   for (int r = 1; r <= 31; ++r) grid[r][0] = Number2(r);
@@ -137,10 +141,11 @@ bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDis
 }
 
 void FillSigns(CDaoDatabase& db, ConversionRow& out, JulianDay j, double lunarMonth, double lunarDay) {
-  out.weekday = DataTableText(db, WeekdayRow(j), 5);
-  out.sixDaySign = DataTableText(db, SixDaySignRow(lunarMonth, lunarDay), 3);
-  out.sexagenary = DataTableText(db, DayStemRow(j), 6) + DataTableText(db, DayBranchRow(j), 8);
-  out.mansion = DataTableText(db, LunarMansionRow(j), 1);
+  DataTable data(db);
+  out.weekday = data.Text(WeekdayRow(j), DataTable::kWeekday);
+  out.sixDaySign = data.Text(SixDaySignRow(lunarMonth, lunarDay), DataTable::kSixDay);
+  out.sexagenary = data.Text(DayStemRow(j), DataTable::kStem) + data.Text(DayBranchRow(j), DataTable::kBranch);
+  out.mansion = data.Text(LunarMansionRow(j), DataTable::kMansion);
 }
 
 void FillEra(ConversionRow& out, const EraTexts& era) {
@@ -187,7 +192,10 @@ std::string YearEventItem(const CalendarEvent& event, bool phase) {
   return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name, t.year, t.month, t.day) + ClockText(t.time);
 }
 
-std::string YearSexagenaryText(int year) { return "年干支  " + YearStem(year) + YearBranch(year); }
+std::string YearSexagenaryText(CDaoDatabase& db, int year) {
+  DataTable data(db);
+  return "年干支  " + data.Text(YearStemRow(year), DataTable::kStem) + data.Text(YearBranchRow(year), DataTable::kBranch);
+}
 
 bool FillLunisolarGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
                        std::string& error) {
@@ -219,7 +227,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
       lunisolar.day = std::to_string(TruncToInt(found.lunarDay));
       FillSigns(db, lunisolar, found.noonJulianDay, found.row.lunarMonth, found.lunarDay);
     }
-    if (layout == kLunisolarLayout) out.yearSign = YearSexagenaryText(TypedInt(yearText));
+    if (layout == kLunisolarLayout) out.yearSign = YearSexagenaryText(db, TypedInt(yearText));
     out.western = ConversionRow{};
     out.leapWestern = ConversionRow{};
     if (!found.found) return true;

@@ -13,6 +13,8 @@
 #include "astro/TermsPhases.h"
 #include "core/Files.h"
 
+class CDaoDatabase;
+
 inline constexpr int kYearGridRows = 39;
 inline constexpr int kYearGridColumns = 15;
 // m_strGrid: row 0 the month headings, column 0 the day labels.
@@ -36,8 +38,8 @@ int TypedInt(const std::string& text);
 double TypedDouble(const std::string& text);
 
 bool YearInListRange(int year);
-// "年干支  " followed by the year's stem and branch.
-std::string YearSexagenaryText(int year);
+// "年干支  " followed by the year's stem and branch (from the Data table).
+std::string YearSexagenaryText(CDaoDatabase& db, int year);
 // "ユリウス暦" when calendarMode is 0 and the year (atoi) is 1582 or less,
 // else "グレゴリオ暦".
 std::string YearCalendarName(int calendarMode, const std::string& yearText);

@@ -11,6 +11,7 @@
 
 #include "astro/Globals.h"
 #include "astro/TimeScales.h"
+#include "caldb/Dao.h"
 #include "core/Text.h"
 #include "tests/support/PublishedMoment.h"
 #include "tests/support/TestSupport.h"
@@ -137,10 +138,12 @@ TEST(YearListItems, NameDateAndClockTime) {
   }
 }
 
-TEST(YearListSign, YearSexagenaryText) {
-  EXPECT_EQ(YearSexagenaryText(2005), "年干支  乙酉");
-  EXPECT_EQ(YearSexagenaryText(2000), "年干支  庚辰");
-  EXPECT_EQ(YearSexagenaryText(-666), "年干支  甲寅");
+TEST_F(YearListTest, YearSexagenaryText) {
+  CDaoDatabase db;
+  db.Open(kCalendarDatabase, true, true, kCalendarConnect);
+  EXPECT_EQ(YearSexagenaryText(db, 2005), "年干支  乙酉");
+  EXPECT_EQ(YearSexagenaryText(db, 2000), "年干支  庚辰");
+  EXPECT_EQ(YearSexagenaryText(db, -666), "年干支  甲寅");
 }
 
 TEST_F(YearListTest, ConversionRows) {
