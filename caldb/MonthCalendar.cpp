@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <map>
 
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
