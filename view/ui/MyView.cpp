@@ -351,9 +351,11 @@ void CMyView::RequestRefresh() {
   });
 }
 
-void CMyView::OnPaint() {
+void CMyView::OnPaint() { Refresh(m_nPaintCount == 0 || m_bAutoTick); }
+
+void CMyView::Refresh(bool takeClock) {
   UpdateData(true);
-  if (m_nPaintCount == 0 || m_bAutoTick) {
+  if (takeClock) {
     m_bAutoTick = 0;
     TakeClockAsSelected();
     UpdateData(false);
@@ -368,7 +370,6 @@ void CMyView::OnPaint() {
 void CMyView::SyncHourToClock() {
   double y, m, d, h;
   ReadClock(y, m, d, h);
-  UpdateData(true);
   const Moment typed = ReadFormMoment(m_strHour);
   Moment now = typed;
   now.year = y, now.month = m, now.day = d, now.hour = h;
@@ -381,7 +382,6 @@ void CMyView::SyncHourToClock() {
 }
 
 void CMyView::RefreshPanel() {
-  UpdateData(true);
   // The day's computations read the calendar rule from here on.
   PublishMoment(ReadFormMoment(m_strHour));
   // Qt's painting may leave the AVX state dirty, which slows the computation's
@@ -399,7 +399,6 @@ void CMyView::RefreshPanel() {
 }
 
 void CMyView::FillDayPanel() {
-  UpdateData(true);
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
@@ -436,19 +435,16 @@ void CMyView::FillSeasonalDays() {
 }
 
 void CMyView::FillPhaseList() {
-  UpdateData(true);
   ::FillPhaseList(*this);
   FillList(m_wndPhases, "月のこよみ", m_listPhases);
 }
 
 void CMyView::FillTermList() {
-  UpdateData(true);
   ::FillTermList(*this);
   FillList(m_wndTerms, "二十四節季", m_listTerms);
 }
 
 void CMyView::DrawSurfaces() {
-  UpdateData(true);
   // The one place the view writes the shared moment for the drawings.
   const Moment at = ReadFormMoment(m_strHourExact);
   PublishMoment(at);
@@ -518,15 +514,12 @@ void CMyView::OnChangeDateTime() {
                                            : QStringLiteral("グレゴリオ暦")));
     return;
   }
-  SyncHourToClock();
-  RefreshPanel();
-  DrawSurfaces();
+  Refresh();
 }
 
 void CMyView::OnShowToday() {
   ResetToNow();
-  RefreshPanel();
-  DrawSurfaces();
+  Refresh();
 }
 
 void CMyView::OnQuit() {
@@ -562,9 +555,7 @@ int CMyView::StepDateField(std::string& field, double& value, int delta) {
   JulianDayToDate(jd, y, m, d, h, kJstLongitude);
   WriteDateTexts(y, m, d);
   UpdateData(false);
-  SyncHourToClock();
-  RefreshPanel();
-  DrawSurfaces();
+  Refresh();
   return 0;
 }
 
@@ -584,9 +575,7 @@ void CMyView::OnLButtonDown(QPoint point) {
   JulianDayToDate(jd, y, m, d, h, kJstLongitude);
   WriteDateTextsWithHour(y, m, d, h);
   UpdateData(false);
-  SyncHourToClock();
-  RefreshPanel();
-  DrawSurfaces();
+  Refresh();
 }
 
 void CMyView::OnSettings() {
@@ -637,9 +626,7 @@ void CMyView::OnYearList() {
   m_strMonth = m_pYearListDlg->m_strMonth;
   m_strDay = m_pYearListDlg->m_strDay;
   UpdateData(false);
-  SyncHourToClock();
-  RefreshPanel();
-  DrawSurfaces();
+  Refresh();
 }
 
 long CMyView::OnListRequest(int wParam, long /*lParam*/) {

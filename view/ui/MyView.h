@@ -57,8 +57,13 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   // Start-up and the new-document command: back to the present, settings reread.
   void OnInitialUpdate();
 
-  // The refresh cycle.
+  // The refresh cycle. Every handler puts the moment it chose into the form
+  // and then refreshes through Refresh (at once) or RequestRefresh (on the
+  // next turn of the event loop); nothing else refreshes. A refresh reads the
+  // form once (UpdateData(true)) and shows what it computed as it goes.
   void ResetToNow();
+  // `takeClock`: the present moment replaces the form's first.
+  void Refresh(bool takeClock = false);
   void SyncHourToClock();
   void RefreshPanel();
   void DrawSurfaces();
