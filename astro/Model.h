@@ -43,3 +43,19 @@ int BuildSolarTermTable(AstroModel model, double year, double n);
 // records; returns the count. The one way every window and the CLI get a
 // year's events.
 int YearEventTable(AstroModel model, EventKind kind, double year, double days, CalendarEvent* out);
+
+// A window's request for a year's events (the year list's two lists, the data
+// window's yearly file).
+struct YearEventRequest {
+  EventKind kind = EventKind::MoonPhases;
+  double year = 0;
+  double days = kYearEventDays;
+};
+
+// Who answers those requests: the main view, in the model it shows. The
+// events go into the asker's own out[0 .. count) (room for kEventTableSize).
+class YearEventSource {
+ public:
+  virtual ~YearEventSource() = default;
+  virtual int AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) = 0;
+};

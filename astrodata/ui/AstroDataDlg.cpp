@@ -165,12 +165,11 @@ AstroInput CAstroDataDlg::Input() const {
 }
 
 void CAstroDataDlg::RequestTable() {
-  if (m_pParentView) {
-    m_pParentView->OnAstroRequest(kAstroRequestTable, 0);
-    return;
-  }
   UpdateData(true);
-  ComputeAstroRequest(Input(), m_table);
+  if (m_pParentView)
+    m_pParentView->AnswerAstroRequest(Input(), m_table);
+  else
+    ComputeAstroRequest(Input(), m_table);
   UpdateData(false);
 }
 
@@ -192,13 +191,16 @@ void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
     CollectYearEvents(static_cast<int>(m_dEventYear), events, m_model);
     return;
   }
-  auto take = [](const std::array<CalendarEvent, kEventTableSize>& from, int count, std::vector<CalendarEvent>& to) {
-    to.assign(from.begin(), from.begin() + std::clamp(count, 0, kEventTableSize));
+  // The counts come from the view: never read past the arrays.
+  auto ask = [&](EventKind kind, std::array<CalendarEvent, kEventTableSize>& into, int& count,
+                 std::vector<CalendarEvent>& to) {
+    count = std::clamp(m_pParentView->AnswerListRequest({kind, m_dEventYear, static_cast<double>(m_nEventDays)},
+                                                        into.data()),
+                       0, kEventTableSize);
+    to.assign(into.begin(), into.begin() + count);
   };
-  m_pParentView->OnListRequest(kListRequestDataTerms, 0);
-  take(m_aTermEvents, m_nTermCount, events.terms);
-  m_pParentView->OnListRequest(kListRequestDataPhases, 0);
-  take(m_aPhaseEvents, m_nPhaseCount, events.phases);
+  ask(EventKind::SolarTerms, m_aTermEvents, m_nTermCount, events.terms);
+  ask(EventKind::MoonPhases, m_aPhaseEvents, m_nPhaseCount, events.phases);
 }
 
 bool CAstroDataDlg::PrepareMemory(AstroYearEvents& events, std::string& error) {

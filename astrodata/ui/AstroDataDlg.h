@@ -10,6 +10,7 @@
 #include <array>
 #include <string>
 
+#include "astro/Model.h"
 #include "astrodata/AstroRequest.h"
 
 class QLabel;
@@ -17,23 +18,21 @@ class QLineEdit;
 class QPushButton;
 
 // What the window asks of the main view, synchronously (the view answers
-// before the window goes on):
-// - OnAstroRequest(1, 0): the view runs UpdateData(true) on the window,
-//   ComputeAstroRequest(window.Input(), window.m_table), then UpdateData(false).
-// - OnListRequest(7 or 8, 0): the view runs BuildMoonPhaseTable (7) or
-//   BuildSolarTermTable (8) for m_dEventYear and m_nEventDays and copies the
-//   count and the records into m_nPhaseCount/m_aPhaseEvents or
-//   m_nTermCount/m_aTermEvents.
-// Both return 0. Without a view the window computes the same itself.
+// before the window goes on), each as a typed request:
+// - the table (the astro request, wParam 1): the window's inputs (Input())
+//   in, the numbers into the window's own m_table (ComputeAstroRequest);
+// - the yearly file's lists (the list request, wParam 8 then 7): the terms,
+//   then the phases of m_dEventYear for m_nEventDays days, as
+//   YearEventRequests answered into the window's own m_aTermEvents and
+//   m_aPhaseEvents.
+// Without a view the window computes the same itself.
 inline constexpr int kAstroRequestTable = 1;
 inline constexpr int kListRequestDataPhases = 7;
 inline constexpr int kListRequestDataTerms = 8;
 
-class CAstroRequestTarget {
+class CAstroRequestTarget : public YearEventSource {
  public:
-  virtual ~CAstroRequestTarget() = default;
-  virtual long OnAstroRequest(int wParam, long lParam) = 0;
-  virtual long OnListRequest(int wParam, long lParam) = 0;
+  virtual void AnswerAstroRequest(const AstroInput& input, AstroTable& table) = 0;
 };
 
 class CAstroDataDlg : public QDialog {
@@ -62,7 +61,7 @@ class CAstroDataDlg : public QDialog {
   // Copies between the controls and the member texts: true = controls to
   // members, false = members to controls.
   void UpdateData(bool toMembers);
-  // The input texts as one record, for the view's OnAstroRequest.
+  // The input texts as one record, for the view's answer to the astro request.
   AstroInput Input() const;
 
   // 再計算表示: the view computes the table, the window writes its texts.

@@ -16,29 +16,18 @@ namespace {
 // requests in the order they arrive.
 class RecordingView : public CAstroRequestTarget {
  public:
-  explicit RecordingView(CAstroDataDlg*& dlg) : m_dlg(dlg) {}
-  long OnAstroRequest(int wParam, long lParam) override {
-    calls.append(QStringLiteral("astro %1 %2").arg(wParam).arg(lParam));
-    m_dlg->UpdateData(true);
-    ComputeAstroRequest(m_dlg->Input(), m_dlg->m_table);
-    m_dlg->UpdateData(false);
-    return 0;
+  void AnswerAstroRequest(const AstroInput& input, AstroTable& table) override {
+    calls.append(QStringLiteral("astro %1-%2-%3").arg(QString::fromStdString(input.year), QString::fromStdString(input.month), QString::fromStdString(input.day)));
+    ComputeAstroRequest(input, table);
   }
-  long OnListRequest(int wParam, long lParam) override {
-    calls.append(QStringLiteral("list %1 %2 %3 %4").arg(wParam).arg(lParam).arg(m_dlg->m_dEventYear).arg(m_dlg->m_nEventDays));
-    if (wParam == 8) {
-      m_dlg->m_nTermCount = BuildSolarTermTable(m_dlg->m_dEventYear, m_dlg->m_nEventDays);
-      std::copy(SolarTermTable, SolarTermTable + m_dlg->m_nTermCount, m_dlg->m_aTermEvents.begin());
-    } else {
-      m_dlg->m_nPhaseCount = BuildMoonPhaseTable(m_dlg->m_dEventYear, m_dlg->m_nEventDays);
-      std::copy(MoonPhaseTable, MoonPhaseTable + m_dlg->m_nPhaseCount, m_dlg->m_aPhaseEvents.begin());
-    }
-    return 0;
+  int AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) override {
+    calls.append(QStringLiteral("list %1 %2 %3")
+                     .arg(request.kind == EventKind::SolarTerms ? "terms" : "phases")
+                     .arg(request.year)
+                     .arg(request.days));
+    return YearEventTable(AstroModel::Design, request.kind, request.year, request.days, out);
   }
   QStringList calls;
-
- private:
-  CAstroDataDlg*& m_dlg;
 };
 
 QString g_message;
@@ -141,14 +130,12 @@ class TstAstroData : public QObject {
 
   void requestsGoToTheViewInOrder() {
     ScratchWorkDir dir;
-    CAstroDataDlg* dlg = nullptr;
-    RecordingView view(dlg);
+    RecordingView view;
     CAstroDataDlg real(&view);
-    dlg = &real;
     SetInputs(real, "2001", "3", "4", "12");
     QVERIFY(real.Create());
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
-    QCOMPARE(view.calls, QStringList{QStringLiteral("astro 1 0")});
+    QCOMPARE(view.calls, QStringList{QStringLiteral("astro 2001-3-4")});
     QVERIFY(Text(real, 1010).startsWith(QStringLiteral("06:")));
 
     // FILE出力: the term list, then the phase list, then one request per day;
@@ -158,8 +145,8 @@ class TstAstroData : public QObject {
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
     QVERIFY2(g_message.isEmpty(), qPrintable(g_message));
     QCOMPARE(view.calls.size(), 2 + 365);
-    QCOMPARE(view.calls[0], QStringLiteral("list 8 0 2001 430"));
-    QCOMPARE(view.calls[1], QStringLiteral("list 7 0 2001 430"));
+    QCOMPARE(view.calls[0], QStringLiteral("list terms 2001 430"));
+    QCOMPARE(view.calls[1], QStringLiteral("list phases 2001 430"));
     QCOMPARE(Text(real, CAstroDataDlg::IDC_MONTH), QStringLiteral("12"));
     QCOMPARE(Text(real, CAstroDataDlg::IDC_DAY), QStringLiteral("31"));
     QFile out(g_saveAs);

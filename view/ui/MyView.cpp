@@ -629,23 +629,30 @@ void CMyView::OnYearList() {
   Refresh();
 }
 
+int CMyView::AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) {
+  return YearEventTable(m_model, request.kind, request.year, request.days, out);
+}
+
+void CMyView::AnswerAstroRequest(const AstroInput& input, AstroTable& table) { ComputeAstroRequest(input, table); }
+
 long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CYearListDlg& y = *m_pYearListDlg;
   CAstroDataDlg& a = *m_pAstroDataDlg;
+  const double listYear = ReadFormNumber(y.m_strYear);
   switch (wParam) {
     case kListRequestPhases:
-      y.m_nPhaseCount =
-          YearEventTable(m_model, EventKind::MoonPhases, ReadFormNumber(y.m_strYear), y.m_nEventDays, y.m_aPhaseEvents.data());
+      y.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, listYear, 1.0 * y.m_nEventDays}, y.m_aPhaseEvents.data());
       break;
     case kListRequestTerms:
-      y.m_nTermCount =
-          YearEventTable(m_model, EventKind::SolarTerms, ReadFormNumber(y.m_strYear), y.m_nEventDays, y.m_aTermEvents.data());
+      y.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, listYear, 1.0 * y.m_nEventDays}, y.m_aTermEvents.data());
       break;
     case kListRequestDataPhases:
-      a.m_nPhaseCount = YearEventTable(m_model, EventKind::MoonPhases, a.m_dEventYear, a.m_nEventDays, a.m_aPhaseEvents.data());
+      a.m_nPhaseCount =
+          AnswerListRequest({EventKind::MoonPhases, a.m_dEventYear, 1.0 * a.m_nEventDays}, a.m_aPhaseEvents.data());
       break;
     case kListRequestDataTerms:
-      a.m_nTermCount = YearEventTable(m_model, EventKind::SolarTerms, a.m_dEventYear, a.m_nEventDays, a.m_aTermEvents.data());
+      a.m_nTermCount =
+          AnswerListRequest({EventKind::SolarTerms, a.m_dEventYear, 1.0 * a.m_nEventDays}, a.m_aTermEvents.data());
       break;
     default:
       break;
@@ -671,7 +678,7 @@ long CMyView::OnAstroRequest(int wParam, long /*lParam*/) {
   if (wParam != kAstroRequestTable) return 0;
   CAstroDataDlg& a = *m_pAstroDataDlg;
   a.UpdateData(true);
-  ComputeAstroRequest(a.Input(), a.m_table);
+  AnswerAstroRequest(a.Input(), a.m_table);
   a.UpdateData(false);
   return 0;
 }

@@ -43,7 +43,7 @@ inline constexpr int kSkyPanelAnchorY = 270;
 // the data window with kListRequestDataPhases (7), kListRequestDataTerms (8)
 // and kAstroRequestTable (1).
 
-class CMyView : public QWidget, public DayPanel, public CListRequestTarget, public CAstroRequestTarget {
+class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   Q_OBJECT
 
  public:
@@ -105,8 +105,14 @@ class CMyView : public QWidget, public DayPanel, public CListRequestTarget, publ
   int OnDeltaposMonth(int delta);
   int OnDeltaposDay(int delta);
   void OnLButtonDown(QPoint point);
-  long OnListRequest(int wParam, long lParam) override;
-  long OnAstroRequest(int wParam, long lParam) override;
+  // The windows' typed requests, answered in the view's model.
+  int AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) override;
+  void AnswerAstroRequest(const AstroInput& input, AstroTable& table) override;
+  // The design's message handlers, kept as thin shims over the two above:
+  // wParam 5/6 the year list's phases/terms, 7/8 the data window's, into the
+  // windows' own arrays; OnAstroRequest(1) the data window's table.
+  long OnListRequest(int wParam, long lParam);
+  long OnAstroRequest(int wParam, long lParam);
 
   // Runs a command as the event loop would: a database engine error ends it
   // and is reported, and the window stays usable.

@@ -90,7 +90,7 @@ class CYearGridFrame : public QWidget {
 void (*CYearListDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
 QString (*CYearListDlg::ChooseSaveFile)(QWidget*) = AskCsvFileName;
 
-CYearListDlg::CYearListDlg(CListRequestTarget* parentView, QWidget* parent)
+CYearListDlg::CYearListDlg(YearEventSource* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {
   setWindowTitle(QStringLiteral("一覧表"));
   setModal(false);
@@ -301,18 +301,14 @@ void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wPara
   list->setColumnWidth(0, 150);
   m_nEventDays = kYearEventDays;
   const bool phases = wParam == kListRequestPhases;
-  if (m_pParentView) {
-    m_pParentView->OnListRequest(wParam, 0);
-  } else {
-    int& count = phases ? m_nPhaseCount : m_nTermCount;
-    count = YearEventTable(AstroModel::Design, phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
-                           m_nEventDays, phases ? m_aPhaseEvents.data() : m_aTermEvents.data());
-  }
-  // The counts come from the view: never read past the arrays.
-  m_nPhaseCount = std::clamp(m_nPhaseCount, 0, kEventTableSize);
-  m_nTermCount = std::clamp(m_nTermCount, 0, kEventTableSize);
-  const int count = phases ? m_nPhaseCount : m_nTermCount;
-  const auto& events = phases ? m_aPhaseEvents : m_aTermEvents;
+  const YearEventRequest request{phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
+                                 static_cast<double>(m_nEventDays)};
+  auto& events = phases ? m_aPhaseEvents : m_aTermEvents;
+  int& count = phases ? m_nPhaseCount : m_nTermCount;
+  count = m_pParentView ? m_pParentView->AnswerListRequest(request, events.data())
+                        : YearEventTable(AstroModel::Design, request.kind, request.year, request.days, events.data());
+  // The count comes from the view: never read past the array.
+  count = std::clamp(count, 0, kEventTableSize);
   QList<QTreeWidgetItem*> items;
   for (int i = 0; i < count; ++i) items.append(new QTreeWidgetItem(QStringList{Q(YearEventItem(events[i], phases))}));
   list->addTopLevelItems(items);

@@ -20,17 +20,10 @@ class QTreeWidget;
 class CYearGridFrame;
 class CUpDown;
 
-// The main view's side of the list request (WM_LISTREQUEST). For wParam 5 the
-// view runs BuildMoonPhaseTable(atof(m_strYear), m_nEventDays) and copies the
-// count and the records into m_nPhaseCount and m_aPhaseEvents of the year list;
-// for wParam 6 the same with BuildSolarTermTable into m_nTermCount and
-// m_aTermEvents. The call is synchronous; the result is 0.
-class CListRequestTarget {
- public:
-  virtual ~CListRequestTarget() = default;
-  virtual long OnListRequest(int wParam, long lParam) = 0;
-};
-
+// The list request (WM_LISTREQUEST): the year list asks the main view for the
+// phases (wParam 5) or the terms (6) of the typed year, kYearEventDays days,
+// as a YearEventRequest; the view answers synchronously into the year list's
+// own m_aPhaseEvents or m_aTermEvents and the year list keeps the count.
 inline constexpr int kListRequestPhases = 5;
 inline constexpr int kListRequestTerms = 6;
 
@@ -40,7 +33,7 @@ class CYearListDlg : public QDialog {
  public:
   // parentView answers the list requests; without one the year list computes
   // its events itself. parent is the window the dialog stays above.
-  explicit CYearListDlg(CListRequestTarget* parentView = nullptr, QWidget* parent = nullptr);
+  explicit CYearListDlg(YearEventSource* parentView = nullptr, QWidget* parent = nullptr);
   ~CYearListDlg() override;
 
   // The menu command: creates (shows) the window and runs OnInitDialog.
@@ -49,7 +42,7 @@ class CYearListDlg : public QDialog {
   bool IsWindowOpen() const;
 
   // Members the main view and the settings read and write.
-  CListRequestTarget* m_pParentView = nullptr;
+  YearEventSource* m_pParentView = nullptr;
   int m_nCalendarMode = 0;
   int m_nSignDisplay = 0;
   int m_nPhaseCount = 0;
