@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "astro/astro.h"
+#include "tests/support/PublishedMoment.h"
 #include "caldb/Dao.h"
 #include "almanac/DayPanel.h"
 
@@ -31,16 +32,10 @@ DayPanel Filled(int year, int month, int day) {
   return Filled(p.m_strYear, p.m_strMonth, p.m_strDay, p.m_strHour);
 }
 
-struct CalendarModeGuard {
-  int saved = CalendarMode;
-  CalendarModeGuard() { CalendarMode = 0; }
-  ~CalendarModeGuard() { CalendarMode = saved; }
-};
-
 }  // namespace
 
 TEST(DayPanel, Fields20050131) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   DayPanel p = Filled(2005, 1, 31);
   EXPECT_EQ(p.m_strYear, "2005");
   EXPECT_EQ(p.m_strMonth, " 1");
@@ -70,7 +65,7 @@ TEST(DayPanel, Fields20050131) {
 }
 
 TEST(DayPanel, Fields20000101) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   DayPanel p = Filled(2000, 1, 1);
   EXPECT_EQ(p.m_strImperialYear, "2660年 庚辰");
   EXPECT_EQ(p.m_strSolarTerm, " 冬至 + 10");  // from the previous year's list
@@ -92,7 +87,7 @@ TEST(DayPanel, Fields20000101) {
 
 // The term field on a term day, the day after, and the January boundary.
 TEST(DayPanel, SolarTermAndEraEdges) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     const char *term, *era, *imperial;
@@ -120,7 +115,7 @@ TEST(DayPanel, SolarTermAndEraEdges) {
 
 // Seasonal days of known dates of 2005.
 TEST(DayPanel, ObservancesOfKnownDays) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int m, d;
     const char* item;
@@ -139,7 +134,7 @@ TEST(DayPanel, ObservancesOfKnownDays) {
 
 // The selected days change with the solar month at 立春 (2005-02-04).
 TEST(DayPanel, SelectedDaysAcrossSpring) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int m, d, solarMonth;
     Items want;
@@ -159,7 +154,7 @@ TEST(DayPanel, SelectedDaysAcrossSpring) {
 // Whatever is typed into the date fields, the panel is filled and nothing
 // breaks: texts that are not numbers read as 0, at most nine characters count.
 TEST(DayPanel, AnyTypedDateFillsThePanel) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     const char *year, *month, *day;
   } cases[] = {
@@ -178,7 +173,7 @@ TEST(DayPanel, AnyTypedDateFillsThePanel) {
 }
 
 TEST(DayPanel, MissingDatabaseRaisesTheEngineError) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   DayPanel p;
   WriteFormDate(p, 2005, 1, 31, 12.0);
   EXPECT_THROW(FillDayPanel(p, "/nonexistent/History.mdb"), CDaoException);
@@ -188,7 +183,7 @@ TEST(DayPanel, MissingDatabaseRaisesTheEngineError) {
 }
 
 TEST(DayPanel, YearListsFromFirstJanuary) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   DayPanel p;
   WriteFormDate(p, 2000, 6, 15, 12.0);
   FillPhaseList(p);
@@ -206,7 +201,7 @@ TEST(DayPanel, YearListsFromFirstJanuary) {
 // The solar month turns on the day of 小寒 (2005-01-05), and the twelve-day
 // sign repeats 建 across it: 戊子 in month 11, 己丑 in month 12.
 TEST(DayPanel, TwelveDaySignAtTheTermDay) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int d, solarMonth;
     const char* sign;
@@ -223,7 +218,7 @@ TEST(DayPanel, TwelveDaySignAtTheTermDay) {
 // seasonal days follow the same day as the signs do (彼岸 began on 2005-03-17,
 // the sun reaching 357° at 21 h; the half day before it crosses 356° only).
 TEST(DayPanel, SeasonalDaysFollowTheDayOfTheSigns) {
-  CalendarModeGuard guard;
+  const testsupport::PublishedMoment rule(0);
   DayPanel whole = Filled(2005, 3, 17);
   DayPanel typed = Filled("2005", "3", "16.5");
   EXPECT_EQ(typed.m_strSexagenary, whole.m_strSexagenary);

@@ -6,6 +6,7 @@
 
 #include "astro/ClockText.h"
 #include "astro/astro.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
@@ -40,7 +41,6 @@ TEST(ClockText, SecondsRoundAndCarry) {
 }
 
 TEST(ClockText, MomentsCarryIntoTheNextDay) {
-  const int saved = CalendarMode;
   const struct {
     int mode;
     double y, m, d, hour;
@@ -56,23 +56,20 @@ TEST(ClockText, MomentsCarryIntoTheNextDay) {
       {0, 1582, 10, 4, Hms(23, 59, 59.9), "1582/10/15", "00:00:00"},
   };
   for (const auto& c : cases) {
-    CalendarMode = c.mode;
-    const ClockMoment t = MomentToSecond(DateToJulianDay(c.y, c.m, c.d, c.hour, kJst), kJst);
+    const testsupport::PublishedMoment rule(c.mode);
+    const ClockMoment t = MomentToSecond(DateToJulianDay(c.y, c.m, c.d, c.hour, kJst, c.mode), kJst);
     char date[32];
     std::snprintf(date, sizeof date, "%04.0f/%02.0f/%02.0f", t.year, t.month, t.day);
     EXPECT_EQ(date, std::string(c.date)) << c.date;
     EXPECT_EQ(ClockText(t.time), c.time) << c.date;
   }
-  CalendarMode = saved;
 }
 
 // The lists of the main window: the same carry, into the day at midnight.
 TEST(ClockText, EventListItems) {
-  const int saved = CalendarMode;
-  CalendarMode = 1;
-  EXPECT_EQ(EventListItem("冬至", DateToJulianDay(2033, 12, 21, Hms(22, 29, 59.8), kJst)), " 冬至 12/21 22:30:00");
-  EXPECT_EQ(EventListItem("満月", DateToJulianDay(2033, 1, 31, Hms(23, 59, 59.9), kJst)), " 満月  2/ 1 00:00:00");
-  CalendarMode = saved;
+  const testsupport::PublishedMoment rule(1);
+  EXPECT_EQ(EventListItem("冬至", DateToJulianDay(2033, 12, 21, Hms(22, 29, 59.8), kJst, 1)), " 冬至 12/21 22:30:00");
+  EXPECT_EQ(EventListItem("満月", DateToJulianDay(2033, 1, 31, Hms(23, 59, 59.9), kJst, 1)), " 満月  2/ 1 00:00:00");
 }
 
 }  // namespace

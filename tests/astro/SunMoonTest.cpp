@@ -87,25 +87,20 @@ TEST(MoonPosition, TopocentricShiftDependsOnAltitude) {
   // longitude whose meridian carries the moon's right ascension.
   const double zenithLat = geo.declination;
   const double zenithLon = PositiveModulo(geo.rightAscension - 15.0 * LocalSiderealTime(jd, 0.0) + 180.0, 360.0) - 180.0;
-  ObserverLatitude = zenithLat;
-  ObserverLongitude = zenithLon;
   BodyPosition topo;
-  MoonPosition(jd, topo, 1, zenithLat, zenithLon);
+  MoonPosition(jd, topo, 1, zenithLat, zenithLon, Place{zenithLat, zenithLon});
   EXPECT_NEAR(topo.rightAscension, geo.rightAscension, 0.02);
   EXPECT_NEAR(topo.declination, geo.declination, 0.02);
   EXPECT_GT(topo.altitude, 89.0);
 
   // Ninety degrees of longitude further west the moon is on the eastern horizon.
-  ObserverLongitude = zenithLon - 90.0;
-  MoonPosition(jd, topo, 1, zenithLat, zenithLon - 90.0);
+  MoonPosition(jd, topo, 1, zenithLat, zenithLon - 90.0, Place{zenithLat, zenithLon - 90.0});
   EXPECT_LT(std::fabs(topo.altitude), 2.0);
   EXPECT_LT(topo.azimuth, 0.0);
   const double shift = std::fabs(topo.rightAscension - geo.rightAscension);
   EXPECT_GT(shift, 0.7);
   EXPECT_LT(shift, 1.3);
   EXPECT_NEAR(topo.semiDiameter, geo.semiDiameter / 0.99, 1e-4);
-  ObserverLatitude = 35.6;
-  ObserverLongitude = 139.7;
 }
 
 }  // namespace

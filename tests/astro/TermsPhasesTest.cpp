@@ -236,7 +236,7 @@ TEST(SolsticeCycleStartDays, CycleDaysNearTheSolstices) {
 // by minutes at midnight: the panel and the term list now name the same day
 // for every term. The years hold the cases that went wrong.
 TEST(SolarTermOfDay, NamesTheDayTheTermListGives) {
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule;
   for (int year : {1950, 1953, 1577, 2023}) {
     std::vector<std::string> listed, named;
     const int count = BuildSolarTermTable(year, 366);
@@ -270,8 +270,7 @@ TEST(SolarTermOfDay, NamesTheDayTheTermListGives) {
 // The 九星 switch days follow the solstices; a solstice late in its day
 // used to be missed, and the cycle day of the one after it taken instead.
 TEST(SolsticeCycleStartDays, FindsTheSolsticeLateInItsDay) {
-  CalendarMode = 0;
-  ObserverLongitude = 135.0;
+  const testsupport::PublishedMoment rule(0, Place{35.6, kJstLongitude});
   double first = 0, second = 0;
   SolsticeCycleStartDays(DateToJulianDay(1577, 1, 15, 12.0, 135.0), first, second);
   // The summer solstice of 1576 and the winter one, late on 1576-12-11
@@ -282,8 +281,6 @@ TEST(SolsticeCycleStartDays, FindsTheSolsticeLateInItsDay) {
     EXPECT_EQ(std::trunc(std::fmod(found[i] - 10.0, 60.0)), 0.0);
     EXPECT_LE(std::fabs(found[i] - solstices[i]), 30.0) << i;
   }
-  ObserverLatitude = 35.6;
-  ObserverLongitude = 139.7;
 }
 
 }  // namespace

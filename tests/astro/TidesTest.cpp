@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "astro/astro.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
@@ -18,10 +19,10 @@ struct TideCase {
 };
 constexpr double kAny = NAN;
 constexpr double kNone = INFINITY;  // the result must stay 0
+constexpr Place kTokyo{35.68, 139.7};
 
 TEST(TideTimes, TokyoBayHighAndLowWaters) {
-  CalendarMode = 0;
-  ObserverLatitude = 35.68;
+  const testsupport::PublishedMoment rule(0);
   const TideCase cases[] = {
       {1, 1 * 60 + 7, 13 * 60 + 21, 7 * 60 + 7, 20 * 60 + 34},
       // The second low water of the 8th falls at 00:26 on the 9th, and the
@@ -32,7 +33,7 @@ TEST(TideTimes, TokyoBayHighAndLowWaters) {
       {16, 12 * 60 + 13, kNone, kAny, kAny},
   };
   for (const auto& c : cases) {
-    TideTimes(DateToJulianDay(2000, 1, c.day, 9.5, 135.0));
+    TideTimes(DateToJulianDay(2000, 1, c.day, 9.5, 135.0), kTokyo);
     const double got[] = {HighWater1, HighWater2, LowWater1, LowWater2};
     const double want[] = {c.high1, c.high2, c.low1, c.low2};
     for (int i = 0; i < 4; ++i) {
@@ -48,13 +49,10 @@ TEST(TideTimes, TokyoBayHighAndLowWaters) {
 }
 
 TEST(TideTimes, DoesNotDependOnTheObserverLongitude) {
-  CalendarMode = 0;
-  ObserverLatitude = 35.68;
-  ObserverLongitude = 139.7;
-  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0));
+  const testsupport::PublishedMoment rule(0);
+  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0), kTokyo);
   const double tokyo[] = {HighWater1, HighWater2, LowWater1, LowWater2};
-  ObserverLongitude = -75.0;
-  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0));
+  TideTimes(DateToJulianDay(2000, 1, 1, 12.0, 135.0), Place{kTokyo.latitude, -75.0});
   const double other[] = {HighWater1, HighWater2, LowWater1, LowWater2};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(tokyo[i], other[i]) << i;
 }
@@ -65,13 +63,12 @@ TEST(TideTimes, NoNumberGivesNoTide) {
 }
 
 TEST(TideHeight, StaysWithinTheSumOfTheAmplitudes) {
-  CalendarMode = 0;
-  ObserverLatitude = 35.68;
+  const testsupport::PublishedMoment rule(0);
   for (int day = 0; day < 6800; day += 97) {  // nearly one nodal cycle
     for (double t = 0.0; t < 24.0; t += 2.5) {
       const double jd = DateToJulianDay(2000, 1, 1 + day, t, 139.7);
       double height = 0, datum = 0;
-      TideHeight(jd, t, height, datum);
+      TideHeight(jd, t, height, datum, kTokyo);
       EXPECT_NEAR(datum, 1.17 + height, 1e-12);
       EXPECT_LE(std::fabs(height), 1.26) << day << " " << t;
     }

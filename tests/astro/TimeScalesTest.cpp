@@ -3,18 +3,9 @@
 #include <cmath>
 
 #include "astro/astro.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
-
-// Sets CalendarMode for one test and restores the default afterwards.
-class CalendarModeScope {
- public:
-  explicit CalendarModeScope(int mode) : saved_(CalendarMode) { CalendarMode = mode; }
-  ~CalendarModeScope() { CalendarMode = saved_; }
-
- private:
-  int saved_;
-};
 
 struct DateCase {
   const char* what;
@@ -34,13 +25,16 @@ TEST(DateToJulianDay, KnownInstants) {
       {"zone +10 from 142.5 east", 0, 2000, 1, 1, 10, 142.5, 2451544.5},
       {"zone -10 from 142.5 west", 0, 2000, 1, 1, 0, -142.5, 2451544.5 + 10.0 / 24.0},
       {"local mean time at 139.7 before March 1887", 0, 1887, 2, 28, 12, 139.7,
-       DateToJulianDay(1887, 2, 28, 12, 0.0) - 139.7 / 15.0 / 24.0},
+       DateToJulianDay(1887, 2, 28, 12, 0.0, 0) - 139.7 / 15.0 / 24.0},
       {"zone time at 139.7 from March 1887", 0, 1887, 3, 1, 12, 139.7,
-       DateToJulianDay(1887, 3, 1, 12, 0.0) - 9.0 / 24.0},
+       DateToJulianDay(1887, 3, 1, 12, 0.0, 0) - 9.0 / 24.0},
   };
   for (const DateCase& c : cases) {
-    CalendarModeScope mode(c.mode);
-    EXPECT_NEAR(DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude), c.expected, 1e-9) << c.what;
+    const JulianDay jd = DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude, c.mode);
+    EXPECT_NEAR(jd, c.expected, 1e-9) << c.what;
+    // The form without a rule reads the published one.
+    const testsupport::PublishedMoment rule(c.mode);
+    EXPECT_EQ(DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude), jd) << c.what;
   }
 }
 
@@ -62,13 +56,17 @@ TEST(JulianDayToDate, InvertsDateToJulianDay) {
       {1, -500, 3, 1, 6, 135.0}, {0, 2100, 12, 31, 23.75, -75.0}, {0, 1900, 1, 1, 0, 139.7},
   };
   for (const RoundTripCase& c : cases) {
-    CalendarModeScope mode(c.mode);
     double y, m, d, h;
-    JulianDayToDate(DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude), y, m, d, h, c.longitude);
+    const JulianDay jd = DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude, c.mode);
+    JulianDayToDate(jd, y, m, d, h, c.longitude, c.mode);
     EXPECT_EQ(y, c.year);
     EXPECT_EQ(m, c.month);
     EXPECT_EQ(d, c.day) << c.year << "-" << c.month << "-" << c.day << " mode " << c.mode;
     EXPECT_NEAR(h, c.hour, 1e-6);
+    const testsupport::PublishedMoment rule(c.mode);
+    double y2, m2, d2, h2;
+    JulianDayToDate(jd, y2, m2, d2, h2, c.longitude);
+    EXPECT_TRUE(y2 == y && m2 == m && d2 == d && h2 == h) << "published rule, mode " << c.mode;
   }
 }
 

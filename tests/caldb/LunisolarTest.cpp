@@ -6,17 +6,13 @@
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
 #include "core/Text.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
 class Lunisolar : public ::testing::Test {
  protected:
-  void SetUp() override {
-    m_savedMode = CalendarMode;
-    CalendarMode = 0;
-    m_db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
-  }
-  void TearDown() override { CalendarMode = m_savedMode; }
+  void SetUp() override { m_db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect); }
 
   // The day panel's lookup of y-m-d with the view's year and month as anchor.
   LunisolarResult DayPanel(double y, double m, double d) {
@@ -28,7 +24,7 @@ class Lunisolar : public ::testing::Test {
   }
 
   CDaoDatabase m_db;
-  int m_savedMode = 0;
+  testsupport::PublishedMoment m_rule{0};
 };
 
 TEST_F(Lunisolar, DayPanelDates) {
@@ -74,7 +70,7 @@ TEST_F(Lunisolar, DatesTheTableCannotPlaceAreEmpty) {
 // The day panel reads row dates under the calendar setting, the year list
 // always as the table stores them (Julian before 1582-10-15).
 TEST_F(Lunisolar, CalendarModeChangesOnlyTheDayPanel) {
-  CalendarMode = 1;
+  const testsupport::PublishedMoment gregorian(1);
   EXPECT_EQ(DayPanelText(1500, 1, 15), "　12月15日");
   LunisolarResult yearList = LunisolarLookup(m_db, "1500", " 1", "15");
   ASSERT_TRUE(yearList.found);

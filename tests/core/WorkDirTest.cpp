@@ -17,12 +17,12 @@ struct Sandbox {
   const testsupport::ScratchDir scratch{"ombrel-wd"};
   const fs::path root = scratch.Path();
   const fs::path start = root / "start", bin = root / "bin", xdg = root / "xdg";
+  const testsupport::ScopedEnvironment dataHome{"XDG_DATA_HOME", xdg.string()};
   const fs::path saved = fs::current_path();
   Sandbox() {
     fs::create_directories(start);
     fs::create_directories(bin);
     std::ofstream(bin / "History.mdb") << "db";
-    setenv("XDG_DATA_HOME", xdg.c_str(), 1);
     fs::current_path(start);
   }
   ~Sandbox() { fs::current_path(saved); }

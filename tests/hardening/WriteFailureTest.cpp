@@ -170,9 +170,7 @@ TEST(NothingLost, MemoryRewriteIsOneTransaction) {
 TEST(NothingLost, FirstRunsTogetherShareOneWholeDatabase) {
   WorkDir dir("firstrun");
   const std::string data = dir.File("data");
-  const char* saved = std::getenv("XDG_DATA_HOME");
-  const std::string savedValue = saved ? saved : "";
-  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  const testsupport::ScopedEnvironment dataHome("XDG_DATA_HOME", data);
   const std::vector<std::vector<std::string>> runs(6, {"day", "2024-06-15", "12"});
   for (int round = 0; round < 5; ++round) {
     fs::remove_all(data);
@@ -183,8 +181,4 @@ TEST(NothingLost, FirstRunsTogetherShareOneWholeDatabase) {
     EXPECT_EQ(Names(data + "/ombrel"), std::vector<std::string>{"History.mdb"});
     EXPECT_TRUE(ReadFile(data + "/ombrel/History.mdb") == ReadFile(OMBREL_DB_PATH));
   }
-  if (saved)
-    ::setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
-  else
-    ::unsetenv("XDG_DATA_HOME");
 }

@@ -8,15 +8,11 @@
 #include "caldb/Dao.h"
 #include "caldb/DataTable.h"
 #include "signs/Signs.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
 double Noon(double y, double m, double d) { return DateToJulianDay(y, m, d, 12.0, 135.0); }
-
-struct CalendarModeGuard {
-  int saved = CalendarMode;
-  ~CalendarModeGuard() { CalendarMode = saved; }
-};
 
 // The names the windows show: the calendar database's Data table at the rows.
 struct Names {
@@ -32,8 +28,7 @@ struct Names {
 // the cycle position; 1582-10-04 and 1582-10-15 are consecutive days of the
 // Julian/Gregorian switch.
 TEST(DaySigns, KnownDays) {
-  CalendarModeGuard guard;
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     const char *weekday, *stem, *branch, *mansion;
@@ -152,8 +147,7 @@ TEST(TwelveDaySign, FollowsTheSolarMonth) {
 // upwards from 一白 in winter and downwards from 九紫 in summer; until then the
 // previous half year's cycle runs on (2000-01-07 is the winter switch day).
 TEST(NineStar, SwitchesAtTheSolsticeCycleDays) {
-  CalendarModeGuard guard;
-  CalendarMode = 0;
+  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     int firstStar;

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -119,6 +120,30 @@ class WorkingDirectory {
  private:
   fs::path m_previous;
   bool m_entered = false;
+};
+
+// Sets an environment variable for the scope and puts back what was there
+// (or its absence) afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : m_name(name) {
+    const char* old = std::getenv(name);
+    m_had = old != nullptr;
+    if (m_had) m_old = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnvironment() {
+    if (m_had)
+      ::setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+      ::unsetenv(m_name.c_str());
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string m_name, m_old;
+  bool m_had = false;
 };
 
 // The directory of the built calendar database.

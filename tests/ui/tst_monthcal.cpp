@@ -9,8 +9,8 @@
 #include <QtTest>
 #include <unistd.h>
 
-#include "astro/Globals.h"
 #include "caldb/ui/MonthCalendarView.h"
+#include "tests/support/PublishedMoment.h"
 
 namespace {
 
@@ -39,12 +39,15 @@ bool IsBlack(QColor c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60;
 class TstMonthCal : public QObject {
   Q_OBJECT
 
+  const testsupport::PublishedMoment m_rule{0};
+  const QString m_startDir = QDir::currentPath();
+
  private slots:
   void initTestCase() {
     const QByteArray db = OMBREL_DB_PATH;
     QVERIFY(chdir(db.left(db.lastIndexOf('/')).constData()) == 0);
-    CalendarMode = 0;
   }
+  void cleanupTestCase() { QDir::setCurrent(m_startDir); }
 
   // February 2009 runs Sunday to Saturday: six rows, grey weeks on both sides.
   void coloursOfTheDays() {

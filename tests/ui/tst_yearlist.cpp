@@ -20,7 +20,7 @@
 #include <QtTest>
 #include <unistd.h>
 
-#include "astro/Globals.h"
+#include "tests/support/PublishedMoment.h"
 #include "tst_main_support.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/UpDown.h"
@@ -52,6 +52,7 @@ QByteArray Golden(const char* name) {
 class TstYearList : public QObject {
   Q_OBJECT
 
+  const testsupport::PublishedMoment m_rule{0};
   std::unique_ptr<ScratchWorkDir> m_dir;
   std::unique_ptr<CYearListDlg> m_dlg;
 
@@ -64,7 +65,6 @@ class TstYearList : public QObject {
     m_dir = std::make_unique<ScratchWorkDir>();
     CYearListDlg::ShowMessage = RecordMessage;
     CYearListDlg::ChooseSaveFile = ChosenFile;
-    CalendarMode = 0;
   }
 
   void init() {
