@@ -1,9 +1,6 @@
 // One full refresh of the main window as a user's step triggers it: the day
 // panel with its database queries, the two day lists, the sky panel and the
 // month calendar, drawn into the form's off-screen image.
-// bench/ui is also globbed into the window library: only the benchmark
-// program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -71,4 +68,3 @@ void BM_MainWindowRefreshNewYear(benchmark::State& state) {
 BENCHMARK(BM_MainWindowRefreshNewYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-#endif  // OMBREL_DB_PATH

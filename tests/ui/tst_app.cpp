@@ -1,8 +1,5 @@
 // The application shell: the frame, its menu, the about box, Ctrl+N, the two
 // dialog commands and the --render path, with the real application object.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -240,4 +237,3 @@ int main(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 #include "tst_app.moc"
-#endif  // OMBREL_DB_PATH

@@ -1,9 +1,6 @@
 // The astronomical data window through the real dialog, offscreen: the table
 // 再計算表示 shows, the first paint's own computation, closing and reopening,
 // the requests it makes of the view, and FILE出力 on the built database.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QtTest>
 
 #include "astrodata/ui/AstroDataDlg.h"
@@ -185,4 +182,3 @@ class TstAstroData : public QObject {
 
 QTEST_MAIN(TstAstroData)
 #include "tst_astrodata.moc"
-#endif  // OMBREL_DB_PATH

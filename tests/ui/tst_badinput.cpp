@@ -2,9 +2,6 @@
 // date fields, in the year list and in the data window; damaged settings and
 // anniversary files and a damaged calendar database at start-up. Nothing may
 // crash or hang, and each window stays usable afterwards.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QToolButton>
@@ -272,4 +269,3 @@ class TstBadInput : public QObject {
 
 QTEST_MAIN(TstBadInput)
 #include "tst_badinput.moc"
-#endif  // OMBREL_DB_PATH

@@ -1,9 +1,6 @@
 // The holidays switch of the settings dialog through the real window: off by
 // default, stored in ombrel.conf, the holiday heading the 暦注 list and drawn
 // in Sunday's colour in the month calendar; and the iCalendar menu command.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QCheckBox>
 #include <QTreeWidget>
 #include <QtTest>
@@ -138,4 +135,3 @@ class TstHolidays : public QObject {
 
 QTEST_MAIN(TstHolidays)
 #include "tst_holidays.moc"
-#endif  // OMBREL_DB_PATH

@@ -1,8 +1,5 @@
 // The main form through the real window: the refresh cycle, the clock, the
 // spinners, the month-calendar click, the timer and database failures.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -360,4 +357,3 @@ class TstMainView : public QObject {
 
 QTEST_MAIN(TstMainView)
 #include "tst_mainview.moc"
-#endif  // OMBREL_DB_PATH

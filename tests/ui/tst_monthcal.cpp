@@ -1,8 +1,5 @@
 // The month calendar as drawn: colours of its days, and every drawn pixel of
 // a day selecting that day through the click grid.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -158,4 +155,3 @@ class TstMonthCal : public QObject {
 
 QTEST_MAIN(TstMonthCal)
 #include "tst_monthcal.moc"
-#endif

@@ -1,10 +1,7 @@
 // The precise model reaches the window: with model=precise in ombrel.conf
 // the day panel, the sky readout and the data window show what
 // `ombrel-cli --precise` prints for the same moment, and the sky panel names
-// the model. The ui/ folders are also globbed into the window library, which
-// has no Qt Test: only the test program (which defines OMBREL_DB_PATH)
-// compiles this.
-#ifdef OMBREL_DB_PATH
+// the model.
 #include <QProcess>
 #include <QtTest>
 
@@ -102,4 +99,3 @@ class TstPrecise : public QObject {
 
 QTEST_MAIN(TstPrecise)
 #include "tst_precise.moc"
-#endif

@@ -1,8 +1,5 @@
 // The settings dialog and its file through the real window: the defaults, the
 // nine lines OK writes, the place it applies, a cancel, an unwritable file.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QRadioButton>
@@ -198,4 +195,3 @@ class TstSettings : public QObject {
 
 QTEST_MAIN(TstSettings)
 #include "tst_settings.moc"
-#endif  // OMBREL_DB_PATH

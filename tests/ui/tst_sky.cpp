@@ -1,8 +1,5 @@
 // The sky panel as drawn: the moon picture's lit halves, the frame, the
 // redraw counter and a full panel rendered offscreen.
-// tests/ui is also globbed into the window library, which has no Qt Test:
-// only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
@@ -213,4 +210,3 @@ class TestSky : public QObject {
 
 QTEST_MAIN(TestSky)
 #include "tst_sky.moc"
-#endif

@@ -1,9 +1,6 @@
 // The year list window through its controls: opening and reopening, the
 // conversion rows, the range message, the spinner, the era pick, the lists,
 // the drawn grid and the file output.
-// The ui/ folders are also globbed into the window library, which has no Qt
-// Test: only the test program (which defines OMBREL_DB_PATH) compiles this.
-#ifdef OMBREL_DB_PATH
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -338,4 +335,3 @@ class TstYearList : public QObject {
 
 QTEST_MAIN(TstYearList)
 #include "tst_yearlist.moc"
-#endif
