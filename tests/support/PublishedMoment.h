@@ -15,7 +15,12 @@ class PublishedMoment {
     m.place = place;
     PublishMoment(m);
   }
-  ~PublishedMoment() { PublishMoment(m_saved); }
+  ~PublishedMoment() {
+    PublishMoment(m_saved);
+    // Before the first publish the Julian day does not follow from the date
+    // (all are 0), so it is put back as it was rather than recomputed.
+    WorkJulianDay = m_savedJulianDay;
+  }
   PublishedMoment(const PublishedMoment&) = delete;
   PublishedMoment& operator=(const PublishedMoment&) = delete;
 
@@ -28,6 +33,7 @@ class PublishedMoment {
     return m;
   }
   Moment m_saved = Current();
+  JulianDay m_savedJulianDay = WorkJulianDay;
 };
 
 }  // namespace testsupport
