@@ -12,7 +12,6 @@
 
 namespace {
 
-
 bool IsPrecise(AstroModel model) { return model == AstroModel::Precise; }
 
 // The year (JST) of a list's jd0, from whose 1 January the lists run.

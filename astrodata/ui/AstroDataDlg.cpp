@@ -14,10 +14,10 @@
 
 #include "core/Text.h"
 #include "widgets/AlmanacFont.h"
+#include "widgets/CsvFileDialog.h"
+#include "widgets/DialogUnits.h"
 #include "widgets/FieldText.h"
 #include "widgets/WindowPlacement.h"
-#include "widgets/DialogUnits.h"
-#include "widgets/CsvFileDialog.h"
 
 namespace {
 

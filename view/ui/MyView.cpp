@@ -19,6 +19,7 @@
 #include <functional>
 #include <vector>
 
+#include "almanac/Settings.h"
 #include "astro/Model.h"
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
@@ -33,10 +34,9 @@
 #include "holidays/Holidays.h"
 #include "ical/AlmanacCalendar.h"
 #include "sky/ui/SkyPanel.h"
-#include "almanac/Settings.h"
+#include "view/ui/SettingsDlg.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/FieldText.h"
-#include "view/ui/SettingsDlg.h"
 #include "widgets/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -639,20 +639,19 @@ long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CYearListDlg& y = *m_pYearListDlg;
   CAstroDataDlg& a = *m_pAstroDataDlg;
   const double listYear = ReadFormNumber(y.m_strYear);
+  const double listDays = y.m_nEventDays, dataDays = a.m_nEventDays;
   switch (wParam) {
     case kListRequestPhases:
-      y.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, listYear, 1.0 * y.m_nEventDays}, y.m_aPhaseEvents.data());
+      y.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, listYear, listDays}, y.m_aPhaseEvents.data());
       break;
     case kListRequestTerms:
-      y.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, listYear, 1.0 * y.m_nEventDays}, y.m_aTermEvents.data());
+      y.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, listYear, listDays}, y.m_aTermEvents.data());
       break;
     case kListRequestDataPhases:
-      a.m_nPhaseCount =
-          AnswerListRequest({EventKind::MoonPhases, a.m_dEventYear, 1.0 * a.m_nEventDays}, a.m_aPhaseEvents.data());
+      a.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, a.m_dEventYear, dataDays}, a.m_aPhaseEvents.data());
       break;
     case kListRequestDataTerms:
-      a.m_nTermCount =
-          AnswerListRequest({EventKind::SolarTerms, a.m_dEventYear, 1.0 * a.m_nEventDays}, a.m_aTermEvents.data());
+      a.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, a.m_dEventYear, dataDays}, a.m_aTermEvents.data());
       break;
     default:
       break;
