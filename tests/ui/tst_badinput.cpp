@@ -35,9 +35,7 @@ class TstBadInput : public QObject {
 
   void OpenView() {
     SettingsDlg = SettingsRecord{};
-    m_view = std::make_unique<CMyView>();
-    m_view->OnInitialUpdate();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
+    m_view = StartedView();
   }
   // A menu command as the frame runs it: an engine error is reported, not thrown.
   void OpenFromMenu(void (CMyView::*command)()) {

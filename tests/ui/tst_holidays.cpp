@@ -43,9 +43,7 @@ class TstHolidays : public QObject {
   std::unique_ptr<CMyView> m_view;
 
   void Start() {
-    m_view = std::make_unique<CMyView>();
-    m_view->OnInitialUpdate();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
+    m_view = StartedView();
     TypeMoment(m_view.get(), "2026", "9", "22", "12.0");
   }
   void SetHolidays(bool on) {

@@ -103,6 +103,15 @@ inline void Click(QWidget* dlg, const char* text) {
   QTest::mouseClick(b, Qt::LeftButton);
 }
 
+// A main view started as the program starts it: the present moment, the
+// settings read, the first paint done.
+inline std::unique_ptr<CMyView> StartedView() {
+  auto view = std::make_unique<CMyView>();
+  view->OnInitialUpdate();
+  view->RunCommand([&view] { view->OnPaint(); });
+  return view;
+}
+
 template <class T = QLineEdit>
 T* Control(QWidget* parent, int id) {
   return parent->findChild<T*>(QString::number(id));

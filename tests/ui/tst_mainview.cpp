@@ -33,9 +33,7 @@ class TstMainView : public QObject {
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
     SettingsDlg = SettingsRecord{};
-    m_view = std::make_unique<CMyView>();
-    m_view->OnInitialUpdate();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
+    m_view = StartedView();
   }
   void cleanup() {
     m_view.reset();

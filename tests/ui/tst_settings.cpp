@@ -19,9 +19,7 @@ class TstSettings : public QObject {
   std::unique_ptr<CMyView> m_view;
 
   void Start() {
-    m_view = std::make_unique<CMyView>();
-    m_view->OnInitialUpdate();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
+    m_view = StartedView();
   }
   static void WriteFile(const QByteArray& bytes) { QVERIFY(WriteFileBytes(QStringLiteral("ombrel.dat"), bytes)); }
   // Opens the dialog from the view, runs `act` on it, returns when it closed.
