@@ -22,16 +22,14 @@ namespace {
 
 constexpr std::size_t kFormFieldChars = 9;
 
-double NoonOf(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, kJstLongitude); }
-
-// The list operations read the texts as whole numbers; returns noon of that date.
+// The list operations read the texts as whole numbers; returns the year.
 double ReadFormDateWhole(DayPanel& p) {
   auto whole = [](const std::string& s) { return static_cast<double>(std::atoi(s.substr(0, kFormFieldChars).c_str())); };
   p.m_dYear = whole(p.m_strYear);
   p.m_dMonth = whole(p.m_strMonth);
   p.m_dDay = whole(p.m_strDay);
   p.m_dHour = whole(p.m_strHour);
-  return NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
+  return p.m_dYear;
 }
 
 struct TermDay {
@@ -40,29 +38,29 @@ struct TermDay {
 };
 
 // The 400-day term list from 1 January of a year, as BuildSolarTermTable gives
-// it. It depends only on the year and the calendar rule, and building it costs
-// a search over 400 days, so the last two years asked for are kept.
+// it. It depends only on the year, the calendar rule, the zone and the
+// model, and building it costs a search over 400 days, so each thread keeps
+// the last two years it asked for.
 struct TermYear {
   bool filled = false;
   double year = 0;
-  int calendarMode = 0;
+  CalendarRule calendar = CalendarRule::JulianThenGregorian;
+  std::string zone;
   AstroModel model = AstroModel::Design;
   std::vector<TermDay> terms;
 };
 
-const std::vector<TermDay>& TermDaysOfYear(double year, AstroModel model) {
-  static std::array<TermYear, 2> cache;
-  static std::size_t next = 0;
+const std::vector<TermDay>& TermDaysOfYear(double year, const Moment& at) {
+  thread_local std::array<TermYear, 2> cache;
+  thread_local std::size_t next = 0;
   for (const TermYear& c : cache)
-    if (c.filled && c.year == year && c.calendarMode == CalendarMode && c.model == model) return c.terms;
+    if (c.filled && c.year == year && c.calendar == at.calendar && c.zone == at.zone.Name() && c.model == at.model)
+      return c.terms;
   TermYear& c = cache[next];
   next = (next + 1) % cache.size();
-  c = TermYear{true, year, CalendarMode, model, {}};
-  int count = BuildSolarTermTable(model, year, 400);
-  for (int i = 0; i < count && i < kEventTableSize; ++i) {
-    const CalendarEvent& e = SolarTermTable[i];
-    c.terms.push_back({e.name, NoonOf(e.year, e.month, e.day)});
-  }
+  c = TermYear{true, year, at.calendar, at.zone.Name(), at.model, {}};
+  for (const CalendarEvent& e : YearEventTable(EphemerisOf(at.model), EventKind::SolarTerms, year, 400, ListClock(at)))
+    c.terms.push_back({e.name, DayNoon(e.year, e.month, e.day, at.calendar)});
   return c.terms;
 }
 
@@ -70,8 +68,8 @@ const std::vector<TermDay>& TermDaysOfYear(double year, AstroModel model) {
 // January the term is found in the previous year's list.
 std::string CurrentTermText(const DayPanel& p) {
   double year = p.m_dMonth == 1 && p.m_dDay < 10 ? p.m_dYear - 1 : p.m_dYear;
-  const std::vector<TermDay>& terms = TermDaysOfYear(year, p.m_model);
-  double jd = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
+  const std::vector<TermDay>& terms = TermDaysOfYear(year, p.m_at);
+  double jd = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, p.m_at.calendar);
   std::string name;
   double days = 0;
   for (std::size_t i = 0; i + 1 < terms.size(); ++i) {
@@ -94,10 +92,9 @@ void FillPentad(DayPanel& p, CDaoRecordset& rs, int rounded) {
 }
 
 // The later of the two recent new moons that is not after jd.
-double LastNewMoon(AstroModel model, double jd) {
-  double first = 0, second = 0;
-  RecentNewMoons(model, jd, first, second);
-  return second > 0 && second <= jd ? second : first;
+std::optional<double> LastNewMoon(const Moment& at, double jd) {
+  const MomentPair moons = EphemerisOf(at.model).RecentNewMoons(jd, ListClock(at));
+  return moons.second && *moons.second <= jd ? moons.second : moons.first;
 }
 
 // Day signs, year signs and mansion from the Data table (noon JD j).
@@ -118,10 +115,12 @@ void FillDataSigns(DayPanel& p, DataTable& data, double j) {
   p.m_nDayBranch = BranchNumberOfRow(branchRow);
 }
 
-std::vector<std::string> EventItems(int count, int (*nameIndex)(double angle), const char* (*name)(int)) {
+// A year's events of a kind (that year's only) and their list items.
+std::vector<std::string> EventItems(const DayPanel& p, EventKind kind, double year, std::vector<CalendarEvent>& events) {
+  const DateClock lists = ListClock(p.m_at);
+  events = YearEventTable(EphemerisOf(p.m_at.model), kind, year, LastDayOfYear(year, lists), lists);
   std::vector<std::string> items;
-  for (int i = 0; i < count && i < kEventCapacity; ++i)
-    items.push_back(EventListItem(name(nameIndex(EventAngles[i])), EventJulianDays[i]));
+  for (const CalendarEvent& e : events) items.push_back(EventListItem(e.name, e.julianDay, lists));
   return items;
 }
 
@@ -136,28 +135,23 @@ void WriteFormDate(DayPanel& p, double year, double month, double day, double ho
   p.m_strHour = SjisFormat("%2.1f", hour);
 }
 
-Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Place& place, int calendarMode) {
-  Moment m;
+Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Moment& settings) {
+  Moment m = settings;
   m.year = ReadFormNumber(p.m_strYear);
   m.month = ReadFormNumber(p.m_strMonth);
   m.day = ReadFormNumber(p.m_strDay);
   m.hour = ReadFormNumber(hourText);
-  m.place = place;
-  m.calendarMode = calendarMode;
-  m.model = p.m_model;
   return m;
-}
-
-void FillDayPanel(DayPanel& p, const std::string& databasePath) {
-  FillDayPanel(p, ReadFormMoment(p, p.m_strHour, PublishedPlace(), CalendarMode), databasePath);
 }
 
 void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath) {
   // The window calls these right after Qt's drawing: without this the sun and
   // moon searches below run several times slower.
   cpu::ClearUpperVectorState();
-  // The lists and the observances filled after the panel follow its model.
-  p.m_model = at.model;
+  // The lists and the observances filled after the panel follow its moment.
+  p.m_at = at;
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  const DateClock lists = ListClock(at);
   p.m_dYear = at.year;
   p.m_dMonth = at.month;
   p.m_dDay = at.day;
@@ -169,12 +163,13 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_strPentadName.clear();
   p.m_strPentadText.clear();
 
-  std::string term;
-  double longitude = 0;
-  SolarTermOfDay(p.m_model, at.year, at.month, at.day, term, longitude);
-  if (term.empty()) term = CurrentTermText(p);
-  p.m_strSolarTerm = term;
+  const SolarTermDay termDay = ephemeris.SolarTermOfDay(at.year, at.month, at.day, lists);
+  double longitude = termDay.longitude;
+  p.m_strSolarTerm = termDay.term ? std::string(SolarTermNames[*termDay.term]) : CurrentTermText(p);
+  // A longitude just short of 0 rounds to it: no "-0.0".
+  if (longitude < 0.0 && longitude > -0.05) longitude = 0.0;
   p.m_strSolarLongitude = SjisFormat(" %4.1f度", longitude);
+  p.m_dSolarLongitude = longitude;
   const int rounded = RoundedLongitude(longitude);
 
   // One connection for every lookup of the panel.
@@ -184,20 +179,23 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   FillPentad(p, rs, rounded);
   p.m_strEra = EraPanelText(EraForYear(db, p.m_dYear));
 
-  const double jd = NoonOf(at.year, at.month, at.day);
-  double s1 = 0, s2 = 0;
-  SolsticeCycleStartDays(p.m_model, jd, s1, s2);
-  p.m_strNineStar = SjisFormat("%9s ", NineStar(jd, s1, s2));
+  const double jd = DayNoon(at.year, at.month, at.day, at.calendar);
+  const MomentPair switches = ephemeris.SolsticeCycleStartDays(jd, lists);
+  p.m_strNineStar = switches.first && switches.second
+                        ? SjisFormat("%9s ", NineStar(jd, *switches.first, *switches.second, at.calendar))
+                        : std::string();
 
-  LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth);
+  LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth, at.calendar);
   p.m_dLunarMonth = lunar.lunarMonth;
   p.m_dLunarDay = lunar.lunarDay;
   p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
-  p.m_dNoonJulianDay = NoonOf(p.m_dYear, p.m_dMonth, p.m_dDay);
+  p.m_dNoonJulianDay = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, at.calendar);
 
   DataTable data(db);
   FillDataSigns(p, data, p.m_dNoonJulianDay);
-  p.m_strMoonAge = SjisFormat("%5.1f  ", jd - LastNewMoon(p.m_model, jd));
+  const std::optional<double> newMoon = LastNewMoon(at, jd);
+  p.m_dMoonAge = newMoon ? std::optional<double>(jd - *newMoon) : std::nullopt;
+  p.m_strMoonAge = p.m_dMoonAge ? SjisFormat("%5.1f  ", *p.m_dMoonAge) : std::string();
   p.m_strSoundSign = SoundSign(p.m_nDayStem, p.m_nDayBranch);
   const int solarMonth = SolarTermMonth(rounded);
   p.m_dSolarMonth = solarMonth;
@@ -212,7 +210,8 @@ void FillSelectedDays(DayPanel& p) {
 std::string HolidayOfPanel(const DayPanel& p) {
   // Compared as a double first: the form's texts may hold any number.
   if (!(p.m_dYear >= holidays::kFirstYear && p.m_dYear < holidays::kLastYear + 1)) return "";
-  return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay));
+  return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay),
+                               EphemerisOf(p.m_at.model));
 }
 
 void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool withHoliday) {
@@ -225,24 +224,22 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool wi
   // The sun's degree is that of the work date, which the panel's last search
   // left on the local date of the day's noon; it is taken from that noon here
   // rather than from the shared globals, so nothing run in between can move it.
-  double year = 0, month = 0, day = 0, hour = 0, crossing = 0;
-  JulianDayToDate(p.m_dNoonJulianDay, year, month, day, hour, kJstLongitude);
-  double degree = SunDegreeOfDay(p.m_model, year, month, day, crossing);
-  int sinceSpring = DaysSinceSpringBegins(p.m_model, p.m_dYear, p.m_dMonth, p.m_dDay);
-  for (std::string& item : SeasonalDays(degree, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
+  const Ephemeris& ephemeris = EphemerisOf(p.m_at.model);
+  const DateClock lists = ListClock(p.m_at);
+  const LocalTime date = JulianDayToDate(p.m_dNoonJulianDay, DayCountClock(p.m_at.calendar));
+  const std::optional<SunDegree> degree = ephemeris.SunDegreeOfDay(date.year, date.month, date.day, lists);
+  const std::optional<int> sinceSpring = ephemeris.DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay, lists);
+  const std::optional<double> whole = degree ? std::optional<double>(degree->degree) : std::nullopt;
+  for (std::string& item : SeasonalDays(whole, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
     p.m_listSeasonalDays.push_back(std::move(item));
 }
 
 void FillPhaseList(DayPanel& p) {
-  int count = ListMoonPhases(p.m_model, ReadFormDateWhole(p), 366.0);
-  p.m_listPhases = EventItems(
-      count, [](double angle) { return TruncToInt(angle / 90); }, MoonPhaseName);
+  p.m_listPhases = EventItems(p, EventKind::MoonPhases, ReadFormDateWhole(p), p.m_phaseEvents);
 }
 
 void FillTermList(DayPanel& p) {
-  int count = ListSolarTerms(p.m_model, ReadFormDateWhole(p), 366.0);
-  p.m_listTerms = EventItems(
-      count, [](double angle) { return TruncToInt((angle + 0.5) / 15); }, SolarTermName);
+  p.m_listTerms = EventItems(p, EventKind::SolarTerms, ReadFormDateWhole(p), p.m_termEvents);
 }
 
 std::vector<std::pair<std::string, std::string>> DayPanelFields(const DayPanel& p) {

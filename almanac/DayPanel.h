@@ -3,6 +3,7 @@
 // The members carry the view's names, so the window class only moves them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,9 +12,9 @@
 #include "astro/Moment.h"
 
 struct DayPanel {
-  // The astronomical model every search of the panel and its lists uses
-  // (FillDayPanel takes it from its moment).
-  AstroModel m_model = AstroModel::Design;
+  // The moment the panel was filled for: its calendar rule, zone and model
+  // rule every search of the panel and its lists.
+  Moment m_at;
 
   // The form's date texts as typed or written by the view ("%4.0f", "%2.0f",
   // "%2.0f", "%2.1f"); the computation reads them as the view does.
@@ -53,6 +54,15 @@ struct DayPanel {
   double m_dLunarMonth = 0;     // lunisolar month (a leap month keeps its number)
   double m_dLunarDay = 0;
 
+  // The numbers behind two of the fields: the sun's longitude (degrees) and
+  // the moon's age (days), none where the field is empty.
+  std::optional<double> m_dSolarLongitude;
+  std::optional<double> m_dMoonAge;
+
+  // The events behind the phase and term lists, dates on the list clock.
+  std::vector<CalendarEvent> m_phaseEvents;
+  std::vector<CalendarEvent> m_termEvents;
+
   // The four lists, item texts in order.
   std::vector<std::string> m_listSelectedDays;  // 1029 "下段"
   std::vector<std::string> m_listSeasonalDays;  // 1030 "暦注"
@@ -67,17 +77,15 @@ double ReadFormNumber(const std::string& text);
 void WriteFormDate(DayPanel& panel, double year, double month, double day, double hour);
 
 // The moment the form names: its year, month and day texts and `hourText`,
-// each read with ReadFormNumber, at `place` under `calendarMode`.
-Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const Place& place, int calendarMode);
+// each read with ReadFormNumber, with the place, calendar rule, zone and
+// model of `settings`.
+Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const Moment& settings);
 
 // Fills the sixteen fields and the values for the observances for the moment
 // (the view's copy m_dYear .. m_dHour takes its date). Opens the calendar
 // database once; its engine error (CDaoException) ends the fill, and the
 // fields not yet written keep their previous texts.
-void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath = "History.mdb");
-// The same for the moment of the form's texts, at the published place and
-// calendar rule.
-void FillDayPanel(DayPanel& panel, const std::string& databasePath = "History.mdb");
+void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath);
 // The selected-day list ("下段"), from the values FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
 // The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
@@ -87,8 +95,8 @@ void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "k
                       bool withHoliday = false);
 // The national holiday on the panel's date, empty when none.
 std::string HolidayOfPanel(const DayPanel& panel);
-// The year's moon phases ("月のこよみ") and solar terms ("二十四節季") from
-// 1 January of the year of the texts.
+// The year's moon phases ("月のこよみ") and solar terms ("二十四節季") of the
+// year of the texts, each once, on the list clock.
 void FillPhaseList(DayPanel& panel);
 void FillTermList(DayPanel& panel);
 

@@ -167,13 +167,39 @@ void LoadModelSetting(SettingsRecord& settings, const std::string& path) {
   Conf conf;
   conf.Load(path);
   settings.m_model = AstroModelFromText(conf.Get("model", "design"));
+  settings.m_strZone = conf.Get("zone", TimeZone::kDefaultName);
 }
 
 bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path) {
   Conf conf;
   conf.Load(path);
   // An untouched file stays untouched: the design's model needs no line.
-  if (!conf.Has("model") && settings.m_model == AstroModel::Design) return true;
-  conf.Set("model", AstroModelText(settings.m_model));
+  const bool defaultModel = !conf.Has("model") && settings.m_model == AstroModel::Design;
+  const bool defaultZone = !conf.Has("zone") && settings.m_strZone == TimeZone::kDefaultName;
+  if (defaultModel && defaultZone) return true;
+  if (!defaultModel) conf.Set("model", AstroModelText(settings.m_model));
+  if (!defaultZone) conf.Set("zone", settings.m_strZone);
   return conf.Save(error, path);
+}
+
+namespace {
+
+// An empty settings text keeps the window's own default.
+double SettingOr(const std::string& text, int lineNo) {
+  return SettingsNumber(text.empty() ? SettingsDefault(lineNo) : text);
+}
+
+}  // namespace
+
+std::optional<Moment> SettingsMoment(const SettingsRecord& settings, double year, double month, double day,
+                                     double hour, std::string& error) {
+  const std::optional<TimeZone> zone = TimeZone::Named(settings.m_strZone, error);
+  if (!zone) return std::nullopt;
+  Moment m;
+  m.year = year, m.month = month, m.day = day, m.hour = hour;
+  m.place = {SettingOr(settings.m_strLatitude, 2), SettingOr(settings.m_strLongitude, 1)};
+  m.calendar = CalendarRuleOfMode(settings.m_nCalendarMode);
+  m.zone = *zone;
+  m.model = settings.m_model;
+  return m;
 }

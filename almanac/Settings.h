@@ -4,6 +4,7 @@
 // onto it so that the drawing code never goes out of step with the dialog.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ struct SettingsRecord {
   std::string m_strInterval = "1";  // 7: minutes between automatic updates, as typed
   int m_bConstellations = 1;      // 8: the sky chart writes constellation names
   int m_bMansions = 0;            // 9: the sky chart writes lunar mansion names
-  // Not in ombrel.dat: `model` of ombrel.conf (design or precise).
+  // Not in ombrel.dat: `model` of ombrel.conf (design or precise) and
+  // `zone` (an IANA time zone name, or "design").
   AstroModel m_model = AstroModel::Design;
+  std::string m_strZone = TimeZone::kDefaultName;
 };
 
 // The process-wide settings (the dialog shows and edits exactly this record).
@@ -68,9 +71,17 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSe
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path = kSettingsFileName);
 
 // The astronomical model from `model` of ombrel.conf (missing file or key:
-// the design's), and its writing back with the file's other lines kept.
+// the design's) and the zone from `zone` (missing: Asia/Tokyo), and their
+// writing back with the file's other lines kept.
 void LoadModelSetting(SettingsRecord& settings, const std::string& path = kConfFileName);
 bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path = kConfFileName);
+
+// The moment the settings give every computation: the place (an empty text
+// keeps the window's default), the calendar rule, the zone and the model, at
+// `at`'s date and hour. nullopt with `error` set when the zone is unknown to
+// the tz database.
+std::optional<Moment> SettingsMoment(const SettingsRecord& settings, double year, double month, double day,
+                                     double hour, std::string& error);
 
 // A settings text read as a number the way the almanac reads typed numbers
 // (atof: text that is not a number reads as 0).

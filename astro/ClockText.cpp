@@ -47,17 +47,16 @@ std::string HoursMinutesText(double hours) {
   return text::SjisFormat("%02.0f:%02.0f", t.hour, t.minute);
 }
 
-ClockMoment MomentToSecond(JulianDay moment, double longitude) {
+ClockMoment MomentToSecond(JulianDay moment, const DateClock& on) {
   ClockMoment m;
-  double hour = 0;
-  JulianDayToDate(moment, m.year, m.month, m.day, hour, longitude);
-  m.time = ClockToSecond(hour);
+  const LocalTime local = JulianDayToDate(moment, on);
+  m.year = local.year, m.month = local.month, m.day = local.day;
+  m.time = ClockToSecond(local.hour);
   if (m.time.hour >= 24.0) {
     // Midnight: the date of the next day, read at its noon so no clock
     // change can move it.
-    double ignored = 0;
-    JulianDayToDate(DateToJulianDay(m.year, m.month, m.day + 1, 12.0, longitude), m.year, m.month, m.day,
-                    ignored, longitude);
+    const LocalTime next = JulianDayToDate(DateToJulianDay(m.year, m.month, m.day + 1, 12.0, on), on);
+    m.year = next.year, m.month = next.month, m.day = next.day;
     m.time.hour -= 24.0;
   }
   return m;

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 // Whole hours, minutes and seconds of a clock time. The hour is not wrapped:
 // a time of day that rounds up to midnight reads 24:00:00.
@@ -31,7 +31,7 @@ std::string AstroTimeText(double hours);
 // "HH:MM" ("%02.0f:%02.0f") of ClockToMinute.
 std::string HoursMinutesText(double hours);
 
-// A moment's date and time on the clock of `longitude`, to the nearest second;
+// A moment's date and time on a clock, to the nearest second;
 // a moment in the day's last half second belongs to the next day at 00:00:00.
 struct ClockMoment {
   double year = 0;
@@ -39,4 +39,4 @@ struct ClockMoment {
   double day = 0;
   ClockTime time;
 };
-ClockMoment MomentToSecond(JulianDay moment, double longitude);
+ClockMoment MomentToSecond(JulianDay moment, const DateClock& on);

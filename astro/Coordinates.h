@@ -2,7 +2,7 @@
 // transforms. Angles are degrees at every interface; right ascension too.
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 // Degrees to radians (multiply) and back (divide).
 inline constexpr double kRadian = 0.017453292519943295;

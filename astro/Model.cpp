@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "astro/Moon.h"
 #include "astro/Planets.h"
@@ -12,14 +13,91 @@
 
 namespace {
 
-bool IsPrecise(AstroModel model) { return model == AstroModel::Precise; }
+// The design's formulas.
+class DesignEphemeris final : public Ephemeris {
+ public:
+  AstroModel Model() const override { return AstroModel::Design; }
 
-// The year (JST) of a list's jd0, from whose 1 January the lists run.
-double ListYear(double jd0) {
-  double y, m, d, h;
-  JulianDayToDate(jd0, y, m, d, h, kJstLongitude);
-  return y;
-}
+  BodyPosition Position(int body, JulianDay jd, const Place& observer, bool topocentric) const override {
+    if (body == BodySun) return SunPosition(jd, observer);
+    if (body == BodyMoon) return MoonPosition(jd, observer, topocentric);
+    return PlanetPosition(body, jd, observer);
+  }
+  std::optional<double> RiseTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return design::RiseTime(jd, body, observer, on);
+  }
+  std::optional<double> SetTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return design::SetTime(jd, body, observer, on);
+  }
+  std::optional<double> TransitTime(int body, JulianDay jd, const Place& observer,
+                                    const DateClock& on) const override {
+    return design::TransitTime(jd, body, observer, on);
+  }
+  SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) const override {
+    return design::SolarTermOfDay(year, month, day, lists);
+  }
+  std::optional<int> DaysSinceSpringBegins(double year, double month, double day,
+                                           const DateClock& lists) const override {
+    return design::DaysSinceSpringBegins(year, month, day, lists);
+  }
+  std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day,
+                                          const DateClock& lists) const override {
+    return design::SunDegreeOfDay(year, month, day, lists);
+  }
+  MomentPair SolsticeCycleStartDays(JulianDay jd, const DateClock& lists) const override {
+    return design::SolsticeCycleStartDays(jd, lists);
+  }
+  MomentPair RecentNewMoons(JulianDay jd, const DateClock& lists) const override {
+    return design::RecentNewMoons(jd, lists);
+  }
+  std::vector<AngleEvent> YearEvents(EventKind kind, double year, int lastDay,
+                                     const DateClock& lists) const override {
+    return kind == EventKind::MoonPhases ? design::ListMoonPhases(year, lastDay, lists)
+                                         : design::ListSolarTerms(year, lastDay, lists);
+  }
+};
+
+// ERFA, astro/precise/.
+class PreciseEphemeris final : public Ephemeris {
+ public:
+  AstroModel Model() const override { return AstroModel::Precise; }
+
+  BodyPosition Position(int body, JulianDay jd, const Place& observer, bool topocentric) const override {
+    return precise::BodyPlace(body, jd, observer, topocentric);
+  }
+  std::optional<double> RiseTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return precise::RiseTime(jd, body, observer, on);
+  }
+  std::optional<double> SetTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return precise::SetTime(jd, body, observer, on);
+  }
+  std::optional<double> TransitTime(int body, JulianDay jd, const Place& observer,
+                                    const DateClock& on) const override {
+    return precise::TransitTime(jd, body, observer, on);
+  }
+  SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) const override {
+    return precise::SolarTermOfDay(year, month, day, lists);
+  }
+  std::optional<int> DaysSinceSpringBegins(double year, double month, double day,
+                                           const DateClock& lists) const override {
+    return precise::DaysSinceSpringBegins(year, month, day, lists);
+  }
+  std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day,
+                                          const DateClock& lists) const override {
+    return precise::SunDegreeOfDay(year, month, day, lists);
+  }
+  MomentPair SolsticeCycleStartDays(JulianDay jd, const DateClock& lists) const override {
+    return precise::SolsticeCycleStartDays(jd, lists);
+  }
+  MomentPair RecentNewMoons(JulianDay jd, const DateClock& lists) const override {
+    return precise::RecentNewMoons(jd, lists);
+  }
+  std::vector<AngleEvent> YearEvents(EventKind kind, double year, int lastDay,
+                                     const DateClock& lists) const override {
+    return kind == EventKind::MoonPhases ? precise::ListMoonPhases(year, lastDay, lists)
+                                         : precise::ListSolarTerms(year, lastDay, lists);
+  }
+};
 
 }  // namespace
 
@@ -27,92 +105,31 @@ AstroModel AstroModelFromText(const std::string& text) {
   return text == "precise" ? AstroModel::Precise : AstroModel::Design;
 }
 
-const char* AstroModelText(AstroModel model) { return IsPrecise(model) ? "precise" : "design"; }
+const char* AstroModelText(AstroModel model) { return model == AstroModel::Precise ? "precise" : "design"; }
 
-void BodyPlace(AstroModel model, int body, JulianDay jd, BodyPosition& record, const Place& observer,
-               bool topocentric) {
-  const double lat = observer.latitude, lon = observer.longitude;
-  if (IsPrecise(model)) {
-    if (body != BodySun) precise::BodyPlace(BodySun, jd, lat, lon, false, SunRecord);
-    precise::BodyPlace(body, jd, lat, lon, topocentric, record);
-    return;
+const Ephemeris& EphemerisOf(AstroModel model) {
+  static const DesignEphemeris design;
+  static const PreciseEphemeris precise;
+  if (model == AstroModel::Precise) return precise;
+  return design;
+}
+
+std::vector<CalendarEvent> YearEventTable(const Ephemeris& ephemeris, EventKind kind, double year, int lastDay,
+                                          const DateClock& lists) {
+  std::vector<CalendarEvent> table;
+  for (const AngleEvent& found : ephemeris.YearEvents(kind, year, lastDay, lists)) {
+    CalendarEvent e{};
+    const LocalTime t = JulianDayToDate(found.moment, lists);
+    e.year = t.year, e.month = t.month, e.day = t.day, e.hour = t.hour;
+    e.julianDay = found.moment;
+    e.angle = found.angle;
+    std::strncpy(e.name, EventName(kind, found.angle), sizeof e.name - 1);
+    table.push_back(e);
   }
-  if (body == BodySun) {
-    SunPosition(jd, record, observer);
-  } else if (body == BodyMoon) {
-    MoonPosition(jd, record, topocentric ? 1 : 0, lat, lon, observer);
-  } else {
-    PlanetPosition(body, jd, record, observer);
-  }
+  return table;
 }
 
-double RiseTime(AstroModel model, JulianDay jd, int body, const Place& observer) {
-  return IsPrecise(model) ? precise::RiseTime(jd, body, observer.latitude, observer.longitude)
-                          : RiseTime(jd, body, observer);
-}
-
-double SetTime(AstroModel model, JulianDay jd, int body, const Place& observer) {
-  return IsPrecise(model) ? precise::SetTime(jd, body, observer.latitude, observer.longitude)
-                          : SetTime(jd, body, observer);
-}
-
-double TransitTime(AstroModel model, JulianDay jd, int body, const Place& observer) {
-  return IsPrecise(model) ? precise::TransitTime(jd, body, observer.latitude, observer.longitude)
-                          : TransitTime(jd, body, observer);
-}
-
-void SolarTermOfDay(AstroModel model, double year, double month, double day, std::string& name,
-                    double& longitude) {
-  if (IsPrecise(model)) return precise::SolarTermOfDay(year, month, day, name, longitude);
-  SolarTermOfDay(year, month, day, name, longitude);
-}
-
-int DaysSinceSpringBegins(AstroModel model, double year, double month, double day) {
-  return IsPrecise(model) ? precise::DaysSinceSpringBegins(year, month, day)
-                          : DaysSinceSpringBegins(year, month, day);
-}
-
-double SunDegreeOfDay(AstroModel model, double year, double month, double day, double& julianDay) {
-  return IsPrecise(model) ? precise::SunDegreeOfDay(year, month, day, julianDay)
-                          : SunDegreeOfDay(year, month, day, julianDay);
-}
-
-void SolsticeCycleStartDays(AstroModel model, double julianDay, double& first, double& second) {
-  if (IsPrecise(model)) return precise::SolsticeCycleStartDays(julianDay, kJstLongitude, first, second);
-  SolsticeCycleStartDays(julianDay, first, second);
-}
-
-void RecentNewMoons(AstroModel model, double julianDay, double& first, double& second) {
-  if (IsPrecise(model)) return precise::RecentNewMoons(julianDay, kJstLongitude, first, second);
-  RecentNewMoons(julianDay, first, second);
-}
-
-int ListMoonPhases(AstroModel model, double jd0, double n) {
-  if (!IsPrecise(model)) return ListMoonPhases(jd0, n);
-  PhaseCount = precise::ListMoonPhases(ListYear(jd0), n, EventAngles, EventJulianDays, kEventCapacity);
-  return PhaseCount;
-}
-
-int ListSolarTerms(AstroModel model, double jd0, double n) {
-  if (!IsPrecise(model)) return ListSolarTerms(jd0, n);
-  TermCount = precise::ListSolarTerms(ListYear(jd0), n, EventAngles, EventJulianDays, kEventCapacity);
-  return TermCount;
-}
-
-int BuildMoonPhaseTable(AstroModel model, double year, double n) {
-  return BuildEventTable(year, n, [model](double jd0, double days) { return ListMoonPhases(model, jd0, days); },
-                         true);
-}
-
-int BuildSolarTermTable(AstroModel model, double year, double n) {
-  return BuildEventTable(year, n, [model](double jd0, double days) { return ListSolarTerms(model, jd0, days); },
-                         false);
-}
-
-int YearEventTable(AstroModel model, EventKind kind, double year, double days, CalendarEvent* out) {
-  const bool phases = kind == EventKind::MoonPhases;
-  const int built = phases ? BuildMoonPhaseTable(model, year, days) : BuildSolarTermTable(model, year, days);
-  const int count = std::clamp(built, 0, kEventTableSize);
-  std::copy_n(phases ? MoonPhaseTable : SolarTermTable, count, out);
-  return count;
+int LastDayOfYear(double year, const DateClock& lists) {
+  const double days = DateToJulianDay(year + 1.0, 1.0, 1.0, 12.0, lists) - DateToJulianDay(year, 1.0, 1.0, 12.0, lists);
+  return std::isfinite(days) ? static_cast<int>(std::lround(days)) - 1 : -1;
 }

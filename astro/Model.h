@@ -1,13 +1,15 @@
-// The two astronomical models and the operations that differ between them.
-// The design's formulas (the default) are the functions of the other astro
-// headers; the precise model (ERFA, astro/precise/) answers the same
-// questions with the same results and no-event values. Callers that show a
-// place, an event or a time come through here with the model they were
-// given; the tides keep the design's formulas in both (their harmonic
-// constants belong to them).
+// The two astronomical models behind one interface. The design's formulas
+// (the functions of the other astro headers) and the precise model (ERFA,
+// astro/precise/) answer the same questions with results of the same shape;
+// a caller is handed one Ephemeris and never picks again. An event that does
+// not happen is an empty optional, never a special time. The tides keep the
+// design's formulas in both models (their harmonic constants belong to
+// them), so they are not asked through here.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "astro/Moment.h"
 #include "astro/Sun.h"
@@ -17,45 +19,65 @@
 AstroModel AstroModelFromText(const std::string& text);
 const char* AstroModelText(AstroModel model);
 
-// A body's place into its record as SunPosition, MoonPosition (topocentric
-// when asked) and PlanetPosition fill it, seen from `observer`; the sun's
-// record is refreshed too, as those do.
-void BodyPlace(AstroModel model, int body, JulianDay jd, BodyPosition& record, const Place& observer,
-               bool topocentric = true);
+class Ephemeris {
+ public:
+  virtual ~Ephemeris() = default;
+  virtual AstroModel Model() const = 0;
 
-double RiseTime(AstroModel model, JulianDay jd, int body, const Place& observer);
-double SetTime(AstroModel model, JulianDay jd, int body, const Place& observer);
-double TransitTime(AstroModel model, JulianDay jd, int body, const Place& observer);
+  // A body's place at jd seen from `observer` (the moon topocentric when
+  // asked).
+  virtual BodyPosition Position(int body, JulianDay jd, const Place& observer, bool topocentric) const = 0;
 
-void SolarTermOfDay(AstroModel model, double year, double month, double day, std::string& name,
-                    double& longitude);
-int DaysSinceSpringBegins(AstroModel model, double year, double month, double day);
-double SunDegreeOfDay(AstroModel model, double year, double month, double day, double& julianDay);
-void SolsticeCycleStartDays(AstroModel model, double julianDay, double& first, double& second);
-void RecentNewMoons(AstroModel model, double julianDay, double& first, double& second);
-int ListMoonPhases(AstroModel model, double jd0, double n);
-int ListSolarTerms(AstroModel model, double jd0, double n);
-int BuildMoonPhaseTable(AstroModel model, double year, double n);
-int BuildSolarTermTable(AstroModel model, double year, double n);
+  // Rise, meridian transit and set on the local day of `on` holding jd, in
+  // hours of that clock.
+  virtual std::optional<double> RiseTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const = 0;
+  virtual std::optional<double> SetTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const = 0;
+  virtual std::optional<double> TransitTime(int body, JulianDay jd, const Place& observer,
+                                            const DateClock& on) const = 0;
 
-// One year's events of a kind, built for `days` days from 1 January of `year`
-// and copied into out[0 .. count), which has room for kEventTableSize
-// records; returns the count. The one way every window and the CLI get a
-// year's events.
-int YearEventTable(AstroModel model, EventKind kind, double year, double days, CalendarEvent* out);
+  // The day's signs, read on the list clock `lists` (dates of the year's
+  // lists).
+  virtual SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) const = 0;
+  // Whole days since the last 立春: 0 on its day.
+  virtual std::optional<int> DaysSinceSpringBegins(double year, double month, double day,
+                                                   const DateClock& lists) const = 0;
+  virtual std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day,
+                                                  const DateClock& lists) const = 0;
+  // Noon of the two cycle-opening days (甲子) nearest the two solstices around jd.
+  virtual MomentPair SolsticeCycleStartDays(JulianDay jd, const DateClock& lists) const = 0;
+  // The new moons of the 40 days up to jd's day.
+  virtual MomentPair RecentNewMoons(JulianDay jd, const DateClock& lists) const = 0;
+
+  // The events of a kind on 1 January of `year` and the `lastDay` days after
+  // it (dates on `lists`, cut to kMaxListDays), in time order, each once.
+  virtual std::vector<AngleEvent> YearEvents(EventKind kind, double year, int lastDay,
+                                             const DateClock& lists) const = 0;
+};
+
+// The model's ephemeris; each lives for the whole run and keeps no state a
+// caller can see.
+const Ephemeris& EphemerisOf(AstroModel model);
+
+// A year's events of a kind as records with their dates on `lists` and their
+// names: the one way the lists, the year list, the data window, the
+// iCalendar writer and the CLI get them.
+std::vector<CalendarEvent> YearEventTable(const Ephemeris& ephemeris, EventKind kind, double year, int lastDay,
+                                          const DateClock& lists);
+// The last day of `year` as a count of days after its 1 January (364 or 365;
+// the Julian-to-Gregorian year 1582 is shorter), for the lists of one year.
+int LastDayOfYear(double year, const DateClock& lists);
 
 // A window's request for a year's events (the year list's two lists, the data
 // window's yearly file).
 struct YearEventRequest {
   EventKind kind = EventKind::MoonPhases;
   double year = 0;
-  double days = kYearEventDays;
+  int lastDay = kYearEventDays;
 };
 
-// Who answers those requests: the main view, in the model it shows. The
-// events go into the asker's own out[0 .. count) (room for kEventTableSize).
+// Who answers those requests: the main view, in the model and calendar it shows.
 class YearEventSource {
  public:
   virtual ~YearEventSource() = default;
-  virtual int AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) = 0;
+  virtual std::vector<CalendarEvent> AnswerListRequest(const YearEventRequest& request) = 0;
 };

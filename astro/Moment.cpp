@@ -1,20 +1,9 @@
 #include "astro/Moment.h"
 
-#include "astro/TimeScales.h"
+DateClock PlaceClock(const Moment& m) { return {m.calendar, Clock{m.zone, m.place.longitude}}; }
 
-JulianDay MomentJulianDay(const Moment& m) {
-  return DateToJulianDay(m.year, m.month, m.day, m.hour, m.place.longitude, m.calendarMode);
-}
+DateClock ListClock(CalendarRule calendar, const TimeZone& zone) { return {calendar, Clock{zone, kJstLongitude}}; }
 
-void PublishMoment(const Moment& m) {
-  CalendarMode = m.calendarMode;
-  WorkYear = m.year;
-  WorkMonth = m.month;
-  WorkDay = m.day;
-  WorkHour = m.hour;
-  ObserverLatitude = m.place.latitude;
-  ObserverLongitude = m.place.longitude;
-  WorkJulianDay = MomentJulianDay(m);
-}
+DateClock ListClock(const Moment& m) { return ListClock(m.calendar, m.zone); }
 
-Place PublishedPlace() { return Place{ObserverLatitude, ObserverLongitude}; }
+JulianDay MomentJulianDay(const Moment& m) { return DateToJulianDay(m.year, m.month, m.day, m.hour, PlaceClock(m)); }

@@ -75,12 +75,8 @@ void ApplyParallax(JulianDay jd, double r, double phi, double lon, double& longi
 
 }  // namespace
 
-void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double latitude, double longitude) {
-  MoonPosition(jd, record, topocentric, latitude, longitude, PublishedPlace());
-}
-
-void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double latitude, double longitude,
-                  const Place& observer) {
+BodyPosition MoonPosition(JulianDay jd, const Place& observer, bool topocentric) {
+  BodyPosition record;
   const double T = CenturiesFrom1800(jd);
   double meanLongitude = PositiveModulo(Cubic(kMeanLongitude, T), 360.0);
   const double perigee = PositiveModulo(Cubic(kPerigee, T), 360.0);
@@ -112,14 +108,14 @@ void MoonPosition(JulianDay jd, BodyPosition& record, int topocentric, double la
   record.node = node;
   record.distance = r;
   EclipticToEquatorial(jd, lambda, beta, record.rightAscension, record.declination);
-  SunPosition(jd, SunRecord, observer);
-  if (topocentric == 0) return;
+  if (!topocentric) return record;
 
-  ApplyParallax(jd, r, latitude, longitude, lambda, beta);
+  ApplyParallax(jd, r, observer.latitude, observer.longitude, lambda, beta);
   record.longitude = lambda;
   record.latitude = beta;
   record.semiDiameter = AsinDeg(kMoonRadius / (kTopocentricFactor * r));
   EclipticToEquatorial(jd, lambda, beta, record.rightAscension, record.declination);
   EquatorialToHorizontal(jd, record.rightAscension, record.declination, observer.latitude,
                          observer.longitude, record.azimuth, record.altitude);
+  return record;
 }

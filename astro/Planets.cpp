@@ -189,17 +189,14 @@ double PerturbationLookup(const PerturbationTable& table, double a, double b) {
                          a - 10.0 * i);
 }
 
-void PlanetPosition(int body, JulianDay jd, BodyPosition& record) {
-  PlanetPosition(body, jd, record, PublishedPlace());
-}
-
-void PlanetPosition(int body, JulianDay jd, BodyPosition& record, const Place& observer) {
-  if (!IsPlanet(body)) return;
+BodyPosition PlanetPosition(int body, JulianDay jd, const Place& observer) {
+  BodyPosition record;
+  if (!IsPlanet(body)) return record;
   const Vector p = Heliocentric(body, jd);
-  SunPosition(jd, SunRecord, observer);
-  const double x = p.x + SunRecord.x;
-  const double y = p.y + SunRecord.y;
-  const double z = p.z + SunRecord.z;
+  const BodyPosition sun = SunPosition(jd, observer);
+  const double x = p.x + sun.x;
+  const double y = p.y + sun.y;
+  const double z = p.z + sun.z;
   const double distance = std::sqrt(x * x + y * y + z * z);
 
   double longitude = std::atan2(y, x) / kRadian;
@@ -216,4 +213,5 @@ void PlanetPosition(int body, JulianDay jd, BodyPosition& record, const Place& o
   record.declination = declination;
   EquatorialToHorizontal(jd, rightAscension, declination, observer.latitude, observer.longitude, record.azimuth,
                          record.altitude);
+  return record;
 }

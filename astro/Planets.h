@@ -6,14 +6,12 @@
 #include "astro/PerturbationTables.h"
 #include "astro/Sun.h"
 
-// Fills longitude, latitude, rightAscension, declination, and azimuth and
-// altitude seen from `observer` (the form without it: the published place),
-// of `record` for the
-// planet `body` (BodyMercury, BodyVenus, BodyMars, BodyJupiter or BodySaturn),
-// and recomputes SunRecord for the same jd. Any other body number leaves both
-// records untouched. A right ascension above 359.5 degrees is stored as 0.
-void PlanetPosition(int body, JulianDay jd, BodyPosition& record, const Place& observer);
-void PlanetPosition(int body, JulianDay jd, BodyPosition& record);
+// The place of the planet `body` (BodyMercury, BodyVenus, BodyMars,
+// BodyJupiter or BodySaturn) at jd: longitude, latitude, rightAscension,
+// declination, and azimuth and altitude seen from `observer`; any other body
+// number gives an empty place. A right ascension above 359.5 degrees is
+// given as 0.
+BodyPosition PlanetPosition(int body, JulianDay jd, const Place& observer);
 
 // One value of a perturbation table at the arguments a and b (degrees, any
 // value; reduced into [0, 360)): bilinear interpolation between the four

@@ -33,41 +33,30 @@ constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, StepRule::Half, 0.
 // The body's place at hour t of the fixed local day, seen from (phi, lambda).
 class DayProbe {
  public:
-  DayProbe(JulianDay jd, int body, const EventRule& rule, const Place& observer)
-      : body_(body), rule_(rule), observer_(observer) {
-    double hour;
-    JulianDayToDate(jd, year_, month_, day_, hour, observer.longitude);
-    phi_ = observer.latitude;
-    lambda_ = observer.longitude;
-  }
+  DayProbe(JulianDay jd, int body, const EventRule& rule, const Place& observer, const DateClock& on)
+      : body_(body), rule_(rule), observer_(observer), on_(on), date_(JulianDayToDate(jd, on)) {}
 
   double operator()(double t) const {
-    const JulianDay j = DateToJulianDay(year_, month_, day_, t, lambda_);
-    const BodyPosition& place = Locate(j);
+    const JulianDay j = DateToJulianDay(date_.year, date_.month, date_.day, t, on_);
+    const BodyPosition place = Locate(j);
     double azimuth, altitude;
-    EquatorialToHorizontal(j, place.rightAscension, place.declination, phi_, lambda_, azimuth, altitude);
+    EquatorialToHorizontal(j, place.rightAscension, place.declination, observer_.latitude, observer_.longitude,
+                           azimuth, altitude);
     return rule_.quantity == Quantity::Altitude ? altitude : azimuth;
   }
 
  private:
-  const BodyPosition& Locate(JulianDay j) const {
-    if (body_ == BodySun) {
-      SunPosition(j, SunRecord, observer_);
-      return SunRecord;
-    }
-    if (body_ == BodyMoon) {
-      MoonPosition(j, MoonRecord, 1, phi_, lambda_, observer_);
-      return MoonRecord;
-    }
-    PlanetPosition(body_, j, PlanetWorkRecord, observer_);
-    return PlanetWorkRecord;
+  BodyPosition Locate(JulianDay j) const {
+    if (body_ == BodySun) return SunPosition(j, observer_);
+    if (body_ == BodyMoon) return MoonPosition(j, observer_, true);
+    return PlanetPosition(body_, j, observer_);
   }
 
   int body_;
   const EventRule& rule_;
   Place observer_;
-  double year_ = 0, month_ = 0, day_ = 0;
-  double phi_ = 0, lambda_ = 0;
+  DateClock on_;
+  LocalTime date_;
 };
 
 bool Brackets(const EventRule& rule, double v1, double v2) {
@@ -80,10 +69,6 @@ bool Straddles(const EventRule& rule, double v1, double v2) {
   return rule.rising ? (v1 <= rule.threshold && v2 >= rule.threshold)
                      : (v1 >= rule.threshold && v2 <= rule.threshold);
 }
-
-// An event found at exactly 23:00 would read as the no-event value; the
-// nearest later double prints the same time and stays an event.
-double Found(double hour) { return hour == kNoEventHour ? std::nextafter(kNoEventHour, 24.0) : hour; }
 
 // Narrows [t1, t2] by moving the end farther from the threshold; true when
 // both ends come within the tolerance. Bounded, so a NaN place cannot hang it.
@@ -122,37 +107,40 @@ bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2
 }
 
 // Steps through the local day hour by hour and refines the first hour that
-// brackets the event; 23.0 when none converges.
-double SearchDay(JulianDay jd, int body, const EventRule& rule, const Place& observer) {
-  const DayProbe probe(jd, body, rule, observer);
-  double t1 = 0.0;
+// brackets the event; none when no hour brackets one or none converges.
+std::optional<double> SearchDay(JulianDay jd, int body, const EventRule& rule, const Place& observer,
+                                const DateClock& on) {
+  const DayProbe probe(jd, body, rule, observer, on);
   // The end of one hour is the start of the next: probe each whole hour once.
   double next = probe(0.0);
   for (int k = 0; k < 24; ++k) {
-    t1 = k;
-    double t2 = k + 1;
+    double t1 = k, t2 = k + 1;
     const double v1 = next;
     const double v2 = probe(t2);
     next = v2;
     if (!Brackets(rule, v1, v2)) continue;
-    if (Refine(probe, rule, t1, t2, v1, v2, false)) return Found(t1);
+    if (Refine(probe, rule, t1, t2, v1, v2, false)) return t1;
     // Moving the farther end can step over a crossing that lies on the far
     // side of the midpoint (the moon's transit near the zenith); the hour
     // is searched again without losing it.
     double u1 = k, u2 = k + 1;
-    if (Refine(probe, rule, u1, u2, v1, v2, true)) return Found(u1);
+    if (Refine(probe, rule, u1, u2, v1, v2, true)) return u1;
   }
-  return t1;
+  return std::nullopt;
 }
 
 }  // namespace
 
-double RiseTime(JulianDay jd, int body, const Place& observer) { return SearchDay(jd, body, kRise, observer); }
-double SetTime(JulianDay jd, int body, const Place& observer) { return SearchDay(jd, body, kSet, observer); }
-double TransitTime(JulianDay jd, int body, const Place& observer) {
-  return SearchDay(jd, body, kTransit, observer);
+namespace design {
+
+std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return SearchDay(jd, body, kRise, observer, on);
+}
+std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return SearchDay(jd, body, kSet, observer, on);
+}
+std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return SearchDay(jd, body, kTransit, observer, on);
 }
 
-double RiseTime(JulianDay jd, int body) { return RiseTime(jd, body, PublishedPlace()); }
-double SetTime(JulianDay jd, int body) { return SetTime(jd, body, PublishedPlace()); }
-double TransitTime(JulianDay jd, int body) { return TransitTime(jd, body, PublishedPlace()); }
+}  // namespace design

@@ -1,18 +1,17 @@
 // Rise, transit and set times of the sun, the moon and the planets for an
-// observer's place.
+// observer's place, in the design's model.
 #pragma once
+
+#include <optional>
 
 #include "astro/Sun.h"
 
-// The value returned when the event does not happen within the local day.
-inline constexpr double kNoEventHour = 23.0;
+namespace design {
 
-// Hours of the observer's clock on the local day containing jd, or 23.0.
-// Every probe overwrites the body's global record (and SunRecord). The forms
-// without `observer` search for the published place.
-double RiseTime(JulianDay jd, int body, const Place& observer);
-double SetTime(JulianDay jd, int body, const Place& observer);
-double TransitTime(JulianDay jd, int body, const Place& observer);
-double RiseTime(JulianDay jd, int body);
-double SetTime(JulianDay jd, int body);
-double TransitTime(JulianDay jd, int body);
+// Hours of the clock `on` on its local day holding jd; none when the event
+// does not happen that day.
+std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+
+}  // namespace design

@@ -5,21 +5,8 @@
 #include "astro/Coordinates.h"
 #include "astro/TimeScales.h"
 
-BodyPosition SunRecord;
-BodyPosition MoonRecord;
-BodyPosition PlanetWorkRecord;
-BodyPosition PlanetRecords[kBodyCount];
-
-BodyPosition& BodyRecord(int body) {
-  if (body == BodySun) return SunRecord;
-  if (body == BodyMoon) return MoonRecord;
-  if (body > 0 && body < kBodyCount) return PlanetRecords[body];
-  return PlanetWorkRecord;
-}
-
-void SunPosition(JulianDay jd, BodyPosition& record) { SunPosition(jd, record, PublishedPlace()); }
-
-void SunPosition(JulianDay jd, BodyPosition& record, const Place& observer) {
+BodyPosition SunPosition(JulianDay jd, const Place& observer) {
+  BodyPosition record;
   const double T = CenturiesFrom1900(jd);
   const double T2 = T * T;
   const double meanLongitude = PositiveModulo(280.6824 + 36000.769325 * T + 0.000722222 * T2, 360.0);
@@ -47,4 +34,5 @@ void SunPosition(JulianDay jd, BodyPosition& record, const Place& observer) {
   EclipticToEquatorial(jd, lambda, 0.0, record.rightAscension, record.declination);
   EquatorialToHorizontal(jd, record.rightAscension, record.declination, observer.latitude,
                          observer.longitude, record.azimuth, record.altitude);
+  return record;
 }

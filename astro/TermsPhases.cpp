@@ -6,7 +6,7 @@
 
 #include "astro/ClockText.h"
 #include "astro/Coordinates.h"
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/Moon.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"
@@ -18,27 +18,14 @@ const char* const SolarTermNames[24] = {
     "秋分", "寒露", "霜降", "立冬", "小雪", "大雪", "冬至", "小寒", "大寒", "立春", "雨水", "啓蟄"};
 const char* const MoonPhaseNames[4] = {"新月", "上弦", "満月", "下弦"};
 
-double EventAngles[kEventCapacity];
-double EventJulianDays[kEventCapacity];
-int PhaseCount = 0;
-int TermCount = 0;
-
-CalendarEvent MoonPhaseTable[kEventTableSize];
-CalendarEvent SolarTermTable[kEventTableSize];
-
 namespace {
 
-// Every search reads the clock of Japan Standard Time, and the sun's and the
-// moon's horizontal places it leaves in their records are those seen from
-// these places on its meridian.
+// Every search reads the list clock; the places its quantities are computed
+// for lie on the meridian of Japan Standard Time (only the topocentric moon's
+// place depends on them, and the searches take it geocentric).
 constexpr Place kTermObserver{34.98, kJstLongitude};
 constexpr Place kPhaseObserver{34.8, kJstLongitude};
 constexpr double kPlainAberration = 0.0057;
-// Longest span a list walks: enough for 60 terms (about 900 days), and a
-// bound so that no request can keep the loop running.
-constexpr double kMaxListDays = 1000.0;
-// The table operations cut their span to this.
-constexpr double kMaxTableDays = 800.0;
 constexpr int kDaySearchSteps = 31;
 
 enum class Step { Bisection, Trisection };
@@ -60,12 +47,11 @@ struct Sample {
 // `midnight`, when given, brings f at the start of the day (used when its
 // moment is the same) and takes back f at its end.
 template <class Quantity, class Target>
-bool DaySearch(double year, double month, double day, Quantity quantity, Target target,
-               double tolerance, Step step, double& moment, double& valueAtT1,
-               Sample* midnight = nullptr) {
+bool DaySearch(const DateClock& on, double year, double month, double day, Quantity quantity, Target target,
+               double tolerance, Step step, double& moment, double& valueAtT1, Sample* midnight) {
   double t1 = 0.0, t2 = 24.0;
-  double j1 = DateToJulianDay(year, month, day, t1, kJstLongitude);
-  double j2 = DateToJulianDay(year, month, day, t2, kJstLongitude);
+  double j1 = DateToJulianDay(year, month, day, t1, on);
+  double j2 = DateToJulianDay(year, month, day, t2, on);
   double f1 = midnight && midnight->jd == j1 ? midnight->f : quantity(j1);
   double f2 = quantity(j2);
   if (midnight) *midnight = {j2, f2};
@@ -85,7 +71,7 @@ bool DaySearch(double year, double month, double day, Quantity quantity, Target 
     const double t = step == Step::Bisection ? (t1 + t2) / 2.0
                      : moveFirst             ? (2.0 * t1 + t2) / 3.0
                                              : (t1 + 2.0 * t2) / 3.0;
-    const double j = DateToJulianDay(year, month, day, t, kJstLongitude);
+    const double j = DateToJulianDay(year, month, day, t, on);
     const double f = quantity(j);
     // The farther end is not always on the far side of the root: a root on
     // the new point is the event itself, and one between the new point and
@@ -114,19 +100,19 @@ bool DaySearch(double year, double month, double day, Quantity quantity, Target 
 double TermLongitude(double jd);
 
 double PlainLongitudeNear360(double jd) {
-  double f = SunPlainLongitude(jd, kTermObserver);
+  double f = SunPosition(jd, kTermObserver).longitude - kPlainAberration;
   return f > 355.0 ? f - 360.0 : f;
 }
 
-double NoonLongitude(double year, double month, double day) {
-  SunPosition(DateToJulianDay(year, month, day, 12.0, kJstLongitude), SunRecord, kTermObserver);
-  return SunRecord.longitude;
+double NoonLongitude(const DateClock& on, double year, double month, double day) {
+  return SunPosition(DateToJulianDay(year, month, day, 12.0, on), kTermObserver).longitude;
 }
 
 // The term whose longitude lies within a degree of the sun's at noon, as 15k;
 // false when the day is too far from any term.
-bool TermAtNoon(double year, double month, double day, double& goal, double& noonLongitude) {
-  noonLongitude = NoonLongitude(year, month, day);
+bool TermAtNoon(const DateClock& on, double year, double month, double day, double& goal,
+                double& noonLongitude) {
+  noonLongitude = NoonLongitude(on, year, month, day);
   double lambda = noonLongitude > 350.0 ? noonLongitude - 360.0 : noonLongitude;
   // The nearest term: a term late on a winter evening leaves the noon
   // longitude more than half a degree short of it.
@@ -134,34 +120,32 @@ bool TermAtNoon(double year, double month, double day, double& goal, double& noo
   return std::fabs(goal - lambda) <= 1.0;
 }
 
-bool SearchLongitude(double year, double month, double day, double (*longitude)(double), double goal,
-                     double tolerance, double& moment, double& value) {
+bool SearchLongitude(const DateClock& on, double year, double month, double day, double (*longitude)(double),
+                     double goal, double tolerance, double& moment, double& value) {
   auto fixed = [goal](double&, double&, double& t) {
     t = goal;
     return true;
   };
-  return DaySearch(year, month, day, longitude, fixed, tolerance, Step::Bisection, moment, value);
+  return DaySearch(on, year, month, day, longitude, fixed, tolerance, Step::Bisection, moment, value, nullptr);
 }
 
-bool SearchPlainLongitude(double year, double month, double day, double goal, double tolerance,
-                          double& moment, double& value) {
-  return SearchLongitude(year, month, day, PlainLongitudeNear360, goal, tolerance, moment, value);
+bool SearchPlainLongitude(const DateClock& on, double year, double month, double day, double goal,
+                          double tolerance, double& moment, double& value) {
+  return SearchLongitude(on, year, month, day, PlainLongitudeNear360, goal, tolerance, moment, value);
 }
 
 // f of the new-moon search: elongation from the plain-aberration sun.
 double NewMoonElongation(double jd) {
-  MoonPosition(jd, MoonRecord, 0, kPhaseObserver.latitude, kPhaseObserver.longitude, kPhaseObserver);
-  double f = MoonRecord.longitude - (SunRecord.longitude - kPlainAberration);
+  const double moon = MoonPosition(jd, kPhaseObserver, false).longitude;
+  double f = moon - (SunPosition(jd, kPhaseObserver).longitude - kPlainAberration);
   if (f < 0.0) f += 360.0;
   return f > 340.0 ? f - 360.0 : f;
 }
 
-// f of the phase list: elongation from the apparent sun. MoonPosition has
-// just recomputed SunRecord at the same moment.
+// f of the phase list: elongation from the apparent sun.
 double PhaseElongation(double jd) {
-  MoonPosition(jd, MoonRecord, 0, kPhaseObserver.latitude, kPhaseObserver.longitude, kPhaseObserver);
-  double sun = SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(jd);
-  double f = MoonRecord.longitude - sun;
+  const double moon = MoonPosition(jd, kPhaseObserver, false).longitude;
+  double f = moon - SunApparentLongitude(jd, kPhaseObserver);
   if (f < 0.0) f += 360.0;
   return f > 340.0 ? f - 360.0 : f;
 }
@@ -184,132 +168,54 @@ bool TermTarget(double& f1, double& f2, double& goal) {
   return std::fabs(goal - f1) <= 10.0;
 }
 
-// Runs one list over days 0..n from 1 January of jd0's year; stops when the
-// event arrays are full.
+// Runs one list over 1 January of `year` and the `lastDay` days after it.
+// The days are walked by their noons, so a day the calendar skips (the
+// change to the Gregorian calendar) is not searched twice.
 template <class Quantity, class Target>
-int ListEvents(double jd0, double n, Quantity quantity, Target target) {
+std::vector<AngleEvent> ListEvents(double year, int lastDay, const DateClock& on, Quantity quantity,
+                                   Target target) {
   // The lists are asked for between two of the windows' drawings; a year of
   // sun and moon positions runs several times slower without this.
   cpu::ClearUpperVectorState();
-  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
-  JulianDayToDate(jd0, year, month, day, hour, kJstLongitude);
-  const double last = n > kMaxListDays ? kMaxListDays : n;  // a NaN span walks no day
-  int count = 0;
+  std::vector<AngleEvent> events;
+  const JulianDay firstNoon = DateToJulianDay(year, 1.0, 1.0, 12.0, on);
+  if (!std::isfinite(firstNoon)) return events;
   Sample midnight;
-  for (double w = 0.0; w <= last && count < kEventCapacity; w += 1.0) {
+  for (int w = 0; w <= std::min(lastDay, kMaxListDays); ++w) {
+    const LocalTime date = JulianDayToDate(firstNoon + w, on);
     double moment = 0.0, value = 0.0, goal = 0.0;
     auto remember = [&](double& f1, double& f2, double& t) {
       bool ok = target(f1, f2, t);
       goal = t;
       return ok;
     };
-    if (!DaySearch(year, 1.0, 1.0 + w, quantity, remember, 0.01, Step::Trisection, moment, value,
+    if (!DaySearch(on, date.year, date.month, date.day, quantity, remember, 0.01, Step::Trisection, moment, value,
                    &midnight))
       continue;
-    EventAngles[count] = goal;
-    EventJulianDays[count] = moment;
-    ++count;
+    events.push_back({moment, goal});
   }
-  return count;
-}
-
-// Index of a name for an angle: whole steps, -1 for an angle no name has.
-int NameIndex(double angle, double stepDegrees, int size) {
-  double k = std::trunc(angle / stepDegrees);
-  return k >= 0.0 && k < size ? static_cast<int>(k) : -1;
+  return events;
 }
 
 }  // namespace
 
-int BuildEventTable(double year, double n, const std::function<int(double, double)>& list, bool phases) {
-  CalendarEvent* table = phases ? MoonPhaseTable : SolarTermTable;
-  const char* (*name)(int) = phases ? MoonPhaseName : SolarTermName;
-  const double stepDegrees = phases ? 90.0 : 15.0;
-  const int names = phases ? 4 : 24;
-  if (n > kMaxTableDays) n = kMaxTableDays;
-  int count = list(DateToJulianDay(year, 1.0, 1.0, 12.0, kJstLongitude), n);
-  for (int i = 0; i < count; ++i) {
-    CalendarEvent& e = table[i];
-    JulianDayToDate(EventJulianDays[i], e.year, e.month, e.day, e.hour, kJstLongitude);
-    e.julianDay = EventJulianDays[i];
-    e.angle = EventAngles[i];
-    std::memset(e.name, 0, sizeof e.name);
-    std::strncpy(e.name, name(NameIndex(e.angle, stepDegrees, names)), sizeof e.name - 1);
-  }
-  return count;
+const char* EventName(EventKind kind, double angle) {
+  const bool phase = kind == EventKind::MoonPhases;
+  const double step = phase ? 90.0 : 15.0;
+  const int size = phase ? 4 : 24;
+  const double k = PositiveModulo(std::round(angle / step), size);
+  if (!std::isfinite(k)) return "";
+  return phase ? MoonPhaseNames[static_cast<int>(k)] : SolarTermNames[static_cast<int>(k)];
 }
-
-const char* SolarTermName(int k) { return k >= 0 && k < 24 ? SolarTermNames[k] : ""; }
-const char* MoonPhaseName(int k) { return k >= 0 && k < 4 ? MoonPhaseNames[k] : ""; }
 
 double NutationInLongitude(double julianDay) {
   double t = (julianDay - 2451545.0) / 36525.0;
   return -0.00478 * SinDeg(125.04 - 1934.136 * t) + 0.00037 * SinDeg(200.93 + 72001.539 * t);
 }
 
-double SunPlainLongitude(double julianDay, const Place& observer) {
-  SunPosition(julianDay, SunRecord, observer);
-  return SunRecord.longitude - kPlainAberration;
-}
-
 double SunApparentLongitude(double julianDay, const Place& observer) {
-  SunPosition(julianDay, SunRecord, observer);
-  return SunRecord.longitude - 0.005693 / SunRecord.distance + NutationInLongitude(julianDay);
-}
-
-void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
-  name.clear();
-  double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
-  // The term list's longitude decides the day, so that the panel and the
-  // list never name different days for one term.
-  if (TermAtNoon(year, month, day, goal, noon) &&
-      SearchLongitude(year, month, day, TermLongitude, goal, 0.001, moment, found)) {
-    name = SolarTermName(NameIndex(goal, 15.0, 24));
-    longitude = found;
-    return;
-  }
-  longitude = noon - kPlainAberration;
-}
-
-int DaysSinceSpringBegins(double year, double month, double day) {
-  const double j0 = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
-  for (int j = 0; j <= 365; ++j) {
-    const double d = day + 1.0 - j;
-    double lambda = NoonLongitude(year, month, d);
-    if (lambda > 350.0) lambda -= 360.0;
-    if (std::fabs(lambda - 315.0) > 1.0) continue;
-    double moment = 0.0, found = 0.0;
-    if (!SearchPlainLongitude(year, month, d, 315.0, 0.1, moment, found)) continue;
-    double y = 0, m = 0, dd = 0, h = 0;
-    JulianDayToDate(moment, y, m, dd, h, kJstLongitude);
-    double days = std::trunc(j0 - DateToJulianDay(y, m, dd, 12.0, kJstLongitude));
-    // A day count of a sane date fits easily; anything else is no answer.
-    return std::fabs(days) < 1e6 ? static_cast<int>(days) : -1;
-  }
-  return -1;
-}
-
-double SunDegreeOfDay(double year, double month, double day, double& julianDay) {
-  julianDay = 0.0;
-  const double noonJd = DateToJulianDay(year, month, day, 12.0, kJstLongitude);
-  const double dpsi = NutationInLongitude(noonJd);
-  SunPosition(noonJd, SunRecord, kTermObserver);
-  double q = std::trunc(SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi + 0.5);
-  if (q > 359.0) q -= 360.0;
-  auto apparent = [dpsi](double jd) {
-    SunPosition(jd, SunRecord, kTermObserver);
-    return SunRecord.longitude - 0.005693 / SunRecord.distance + dpsi;
-  };
-  auto degree = [q](double& f1, double&, double& goal) {
-    goal = q;
-    if (q == 0.0 && f1 > 359.0) f1 -= 360.0;
-    return true;
-  };
-  double moment = 0.0, found = 0.0;
-  if (!DaySearch(year, month, day, apparent, degree, 0.001, Step::Trisection, moment, found))
-    return -100.0;
-  julianDay = moment;
-  return q < 0.0 ? q + 360.0 : q;
+  const BodyPosition sun = SunPosition(julianDay, observer);
+  return sun.longitude - 0.005693 / sun.distance + NutationInLongitude(julianDay);
 }
 
 double CycleStartNearSolstice(double moment, double noonOfDay) {
@@ -318,59 +224,101 @@ double CycleStartNearSolstice(double moment, double noonOfDay) {
   return std::fabs(moment - before) < std::fabs(after - moment) ? before : after;
 }
 
-void SolsticeCycleStartDays(double julianDay, double& first, double& second) {
-  first = second = 0.0;
-  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
-  JulianDayToDate(julianDay, year, month, day, hour, kJstLongitude);
-  int found = 0;
-  for (int a = -245; a <= 190 && found < 2; ++a) {
-    double goal = 0.0, noon = 0.0, moment = 0.0, value = 0.0;
-    if (!TermAtNoon(year, month, day + a, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
-    if (!SearchPlainLongitude(year, month, day + a, goal, 0.001, moment, value)) continue;
-    const double j12 = DateToJulianDay(year, month, day + a, 12.0, kJstLongitude);
-    (found++ == 0 ? first : second) = CycleStartNearSolstice(moment, j12);
-  }
+std::string EventListItem(const std::string& name, double julianDay, const DateClock& lists) {
+  const ClockMoment t = MomentToSecond(julianDay, lists);
+  return text::SjisFormat("%5s %2.0f/%2.0f ", name, t.month, t.day) + ClockText(t.time);
 }
 
-void RecentNewMoons(double julianDay, double& first, double& second) {
-  first = second = 0.0;
-  double year = 0.0, month = 0.0, day = 0.0, hour = 0.0;
-  JulianDayToDate(julianDay, year, month, day, hour, kJstLongitude);
+namespace design {
+
+SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) {
+  double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
+  // The term list's longitude decides the day, so that the panel and the
+  // list never name different days for one term.
+  if (TermAtNoon(lists, year, month, day, goal, noon) &&
+      SearchLongitude(lists, year, month, day, TermLongitude, goal, 0.001, moment, found)) {
+    return {static_cast<int>(PositiveModulo(goal / 15.0, 24.0)), found};
+  }
+  return {std::nullopt, noon - kPlainAberration};
+}
+
+std::optional<int> DaysSinceSpringBegins(double year, double month, double day, const DateClock& lists) {
+  const double j0 = DateToJulianDay(year, month, day, 12.0, lists);
+  for (int j = 0; j <= 365; ++j) {
+    const double d = day + 1.0 - j;
+    double lambda = NoonLongitude(lists, year, month, d);
+    if (lambda > 350.0) lambda -= 360.0;
+    if (std::fabs(lambda - 315.0) > 1.0) continue;
+    double moment = 0.0, found = 0.0;
+    if (!SearchPlainLongitude(lists, year, month, d, 315.0, 0.1, moment, found)) continue;
+    const LocalTime spring = JulianDayToDate(moment, lists);
+    double days = std::trunc(j0 - DateToJulianDay(spring.year, spring.month, spring.day, 12.0, lists));
+    // A day count of a sane date fits easily; anything else is no answer.
+    if (std::fabs(days) < 1e6) return static_cast<int>(days);
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day, const DateClock& lists) {
+  const double noonJd = DateToJulianDay(year, month, day, 12.0, lists);
+  const double dpsi = NutationInLongitude(noonJd);
+  auto apparent = [dpsi](double jd) {
+    const BodyPosition sun = SunPosition(jd, kTermObserver);
+    return sun.longitude - 0.005693 / sun.distance + dpsi;
+  };
+  double q = std::trunc(apparent(noonJd) + 0.5);
+  if (q > 359.0) q -= 360.0;
+  auto degree = [q](double& f1, double&, double& goal) {
+    goal = q;
+    if (q == 0.0 && f1 > 359.0) f1 -= 360.0;
+    return true;
+  };
+  double moment = 0.0, found = 0.0;
+  if (!DaySearch(lists, year, month, day, apparent, degree, 0.001, Step::Trisection, moment, found, nullptr))
+    return std::nullopt;
+  return SunDegree{q < 0.0 ? q + 360.0 : q, moment};
+}
+
+MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
+  MomentPair found;
+  const LocalTime date = JulianDayToDate(julianDay, lists);
+  for (int a = -245; a <= 190 && !found.second; ++a) {
+    double goal = 0.0, noon = 0.0, moment = 0.0, value = 0.0;
+    const double day = date.day + a;
+    if (!TermAtNoon(lists, date.year, date.month, day, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
+    if (!SearchPlainLongitude(lists, date.year, date.month, day, goal, 0.001, moment, value)) continue;
+    const double j12 = DateToJulianDay(date.year, date.month, day, 12.0, lists);
+    (found.first ? found.second : found.first) = CycleStartNearSolstice(moment, j12);
+  }
+  return found;
+}
+
+MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
+  MomentPair found;
+  const LocalTime date = JulianDayToDate(julianDay, lists);
   auto newMoon = [](double&, double&, double& goal) {
     goal = 0.0;
     return true;
   };
-  int found = 0;
   Sample midnight;
-  for (int a = -40; a <= 0 && found < 2; ++a) {
+  for (int a = -40; a <= 0 && !found.second; ++a) {
     double moment = 0.0, value = 0.0;
-    if (!DaySearch(year, month, day + a, NewMoonElongation, newMoon, 0.001, Step::Trisection, moment,
-                   value, &midnight))
+    if (!DaySearch(lists, date.year, date.month, date.day + a, NewMoonElongation, newMoon, 0.001, Step::Trisection,
+                   moment, value, &midnight))
       continue;
-    (found++ == 0 ? first : second) = moment;
+    (found.first ? found.second : found.first) = moment;
   }
-  if (second < first) second = 0.0;
+  if (found.second && *found.second < *found.first) found.second.reset();
+  return found;
 }
 
-int ListMoonPhases(double jd0, double n) {
-  PhaseCount = ListEvents(jd0, n, PhaseElongation, PhaseTarget);
-  return PhaseCount;
+std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists) {
+  return ListEvents(year, lastDay, lists, PhaseElongation, PhaseTarget);
 }
 
-int ListSolarTerms(double jd0, double n) {
-  TermCount = ListEvents(jd0, n, TermLongitude, TermTarget);
-  return TermCount;
+std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists) {
+  return ListEvents(year, lastDay, lists, TermLongitude, TermTarget);
 }
 
-int BuildMoonPhaseTable(double year, double n) {
-  return BuildEventTable(year, n, static_cast<int (*)(double, double)>(ListMoonPhases), true);
-}
-
-int BuildSolarTermTable(double year, double n) {
-  return BuildEventTable(year, n, static_cast<int (*)(double, double)>(ListSolarTerms), false);
-}
-
-std::string EventListItem(const std::string& name, double julianDay) {
-  const ClockMoment t = MomentToSecond(julianDay, kJstLongitude);
-  return text::SjisFormat("%5s %2.0f/%2.0f ", name, t.month, t.day) + ClockText(t.time);
-}
+}  // namespace design

@@ -3,20 +3,14 @@
 #include <cmath>
 
 #include "astro/Coordinates.h"
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/Moon.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"
 
-double HighWater1 = 0.0;
-double HighWater2 = 0.0;
-double LowWater1 = 0.0;
-double LowWater2 = 0.0;
-
 namespace {
 
-// Tokyo Bay: the harbour's meridian and its mean level above the chart datum.
-constexpr double kHarbourLongitude = 139.7;
+// Tokyo Bay's mean level above the chart datum.
 constexpr double kMeanLevel = 1.17;
 constexpr int kRefineSteps = 31;
 
@@ -28,16 +22,15 @@ double ReducePhase(double phase) {
 
 // Height above the datum at hour t of the fixed local date.
 // The day being searched and whose parallax it uses.
-struct TideDay {
-  double year, month, day;
+struct HarbourDay {
+  LocalTime date;
   Place observer;
+  DateClock on;
 };
 
-double HeightAt(const TideDay& d, double hour) {
-  const JulianDay jd = DateToJulianDay(d.year, d.month, d.day, hour, kHarbourLongitude);
-  double height = 0.0, aboveDatum = 0.0;
-  TideHeight(jd, hour, height, aboveDatum, d.observer);
-  return aboveDatum;
+double HeightAt(const HarbourDay& d, double hour) {
+  const JulianDay jd = DateToJulianDay(d.date.year, d.date.month, d.date.day, hour, d.on);
+  return TideHeight(jd, hour, d.observer).aboveDatum;
 }
 
 // Narrows a turning point bracketed by [ta, tc], whose heights are known.
@@ -45,7 +38,7 @@ double HeightAt(const TideDay& d, double hour) {
 // higher one. Returns the moment of tc once both ends agree, 0 when they
 // never do. Only the moved end is probed again: the height depends on the
 // hour alone.
-double RefineTurningPoint(const TideDay& d, double ta, double tc, double ha, double hc, bool high) {
+std::optional<JulianDay> RefineTurningPoint(const HarbourDay& d, double ta, double tc, double ha, double hc, bool high) {
   for (int i = 0; i < kRefineSteps; ++i) {
     if (i > 0) {
       if ((ha > hc) == high) {
@@ -56,25 +49,20 @@ double RefineTurningPoint(const TideDay& d, double ta, double tc, double ha, dou
         ha = HeightAt(d, ta);
       }
     }
-    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(d.year, d.month, d.day, tc, kHarbourLongitude);
+    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(d.date.year, d.date.month, d.date.day, tc, d.on);
   }
-  return 0.0;
+  return std::nullopt;
 }
 
 }  // namespace
 
-void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum) {
-  TideHeight(julianDay, hour, height, heightAboveDatum, PublishedPlace());
+DateClock HarbourClock(CalendarRule calendar, const TimeZone& zone) {
+  return {calendar, Clock{zone, kHarbourLongitude}};
 }
 
-void TideTimes(double julianDay) { TideTimes(julianDay, PublishedPlace()); }
-
-void TideHeight(double julianDay, double hour, double& height, double& heightAboveDatum,
-                const Place& observer) {
-  // MoonPosition recomputes SunRecord at the same moment, so the sun's
-  // longitude is at hand without a second SunPosition.
-  MoonPosition(julianDay, MoonRecord, 1, observer.latitude, kHarbourLongitude, observer);
-  const double n = MoonRecord.node, m = MoonRecord.longitude, s = SunRecord.longitude;
+TideLevel TideHeight(double julianDay, double hour, const Place& observer) {
+  const BodyPosition moon = MoonPosition(julianDay, Place{observer.latitude, kHarbourLongitude}, true);
+  const double n = moon.node, m = moon.longitude, s = SunPosition(julianDay, observer).longitude;
 
   const double fM2 = 1.004 - 0.0373 * CosDeg(n) + 0.0002 * CosDeg(2 * n);
   const double uM2 = -2.14 * SinDeg(n);
@@ -88,16 +76,16 @@ void TideHeight(double julianDay, double hour, double& height, double& heightAbo
   const double pK1 = ReducePhase(s + 90.0 + uK1 + kHarbourLongitude - 135.0 - 179.5);
   const double pO1 = ReducePhase(s - 2 * m + 270.0 + uO1 + kHarbourLongitude - 125.1 - 160.98);
 
-  height = 0.482 * fM2 * CosDeg(28.98 * hour + pM2) + 0.238 * CosDeg(30.0 * hour + pS2) +
+  TideLevel level;
+  level.height = 0.482 * fM2 * CosDeg(28.98 * hour + pM2) + 0.238 * CosDeg(30.0 * hour + pS2) +
            0.252 * fK1 * CosDeg(15.0 * hour + pK1) + 0.198 * fO1 * CosDeg(13.9 * hour + pO1);
-  heightAboveDatum = height + kMeanLevel;
+  level.aboveDatum = level.height + kMeanLevel;
+  return level;
 }
 
-void TideTimes(double julianDay, const Place& observer) {
-  TideDay d{0.0, 0.0, 0.0, observer};
-  double hour = 0.0;
-  JulianDayToDate(julianDay, d.year, d.month, d.day, hour, kHarbourLongitude);
-  HighWater1 = HighWater2 = LowWater1 = LowWater2 = 0.0;
+TideDay TideTimes(double julianDay, const Place& observer, const DateClock& harbour) {
+  const HarbourDay d{JulianDayToDate(julianDay, harbour), observer, harbour};
+  TideDay found;
   int highs = 0, lows = 0;
   // Hourly samples from 23:00 of the previous day to 03:00 of the next; each
   // hour is probed once and passed along.
@@ -106,15 +94,14 @@ void TideTimes(double julianDay, const Place& observer) {
   for (int t = -1; t <= 25; ++t) {
     const double hc = HeightAt(d, t + 2);
     if (ha < hb && hb > hc) {
-      if (++highs == 3) return;
-      double moment = RefineTurningPoint(d, t, t + 2, ha, hc, true);
-      if (moment != 0.0) (highs == 1 ? HighWater1 : HighWater2) = moment;
+      if (++highs == 3) break;
+      found.high[highs - 1] = RefineTurningPoint(d, t, t + 2, ha, hc, true);
     } else if (ha > hb && hb < hc) {
-      if (++lows == 3) return;
-      double moment = RefineTurningPoint(d, t, t + 2, ha, hc, false);
-      if (moment != 0.0) (lows == 1 ? LowWater1 : LowWater2) = moment;
+      if (++lows == 3) break;
+      found.low[lows - 1] = RefineTurningPoint(d, t, t + 2, ha, hc, false);
     }
     ha = hb;
     hb = hc;
   }
+  return found;
 }

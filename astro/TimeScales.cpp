@@ -6,21 +6,18 @@
 
 namespace {
 
-// The day the Gregorian calendar starts when CalendarMode is 0 (1582-10-15).
+// The day the Gregorian calendar starts under the Julian-then-Gregorian rule
+// (1582-10-15).
 constexpr double kGregorianStart = 2299161.0;
-// The inverse conversion reads zone time from 1888-01-04 12:00 UT on.
-constexpr double kZoneTimeStart = 2410641.0;
-// The forward conversion reads zone time from this March-based year on.
-constexpr double kZoneTimeYear = 1887.0;
 
-// Whole-hour zone nearest |longitude|, halves rounded away from zero.
-double ZoneHours(double absLongitude) { return std::floor(absLongitude / 15.0 + 0.5); }
+bool GregorianAt(const DateClock& on, double jd) {
+  return on.calendar == CalendarRule::Gregorian || jd >= kGregorianStart;
+}
 
 }  // namespace
 
-JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude,
-                          int calendarMode) {
-  double sign = 1.0;
+JulianDay DateToJulianDay(double year, double month, double day, double hour, const DateClock& on) {
+  double longitude = on.clock.longitude, sign = 1.0;
   if (longitude < 0.0) {
     longitude = -longitude;
     sign = -1.0;
@@ -30,31 +27,30 @@ JulianDay DateToJulianDay(double year, double month, double day, double hour, do
     month += 12.0;
   }
   const double b = std::floor(365.25 * year) + std::floor((month - 2.0) * 30.59);
+  const double century = std::floor(year / 400.0) - std::floor(year / 100.0) + 2.0;
+  // The reading as if it were Universal Time tells the zone which offset holds.
+  double reading = b + day + hour / 24.0 + 1721086.5;
+  if (GregorianAt(on, reading)) reading += century;
+  const TimeZone::Offset offset = on.clock.zone.OffsetOfReading(reading, on.clock.longitude);
   double j = b + day + hour / 24.0 - sign * longitude / 15.0 / 24.0 + 1721086.5;
-  if (year >= kZoneTimeYear) j += (longitude / 15.0 - ZoneHours(longitude)) * sign / 24.0;
-  if (calendarMode != 0 || j >= kGregorianStart)
-    j += std::floor(year / 400.0) - std::floor(year / 100.0) + 2.0;
+  if (!offset.meanTime) j += (longitude / 15.0 - sign * offset.hours) * sign / 24.0;
+  if (GregorianAt(on, j)) j += century;
   return j;
 }
 
-JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude) {
-  return DateToJulianDay(year, month, day, hour, longitude, CalendarMode);
-}
-
-void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
-                     double longitude, int calendarMode) {
-  double sign = 1.0;
+LocalTime JulianDayToDate(JulianDay jd, const DateClock& on) {
+  double longitude = on.clock.longitude, sign = 1.0;
   if (longitude < 0.0) {
     longitude = -longitude;
     sign = -1.0;
   }
-  double l = jd >= kZoneTimeStart ? jd + sign * ZoneHours(longitude) / 24.0
-                                  : jd + sign * longitude / 15.0 / 24.0;
+  const TimeZone::Offset offset = on.clock.zone.OffsetAt(jd, on.clock.longitude);
+  double l = offset.meanTime ? jd + sign * longitude / 15.0 / 24.0 : jd + offset.hours / 24.0;
   l += 0.5;
   const double z = std::floor(l);
   const double f = l - z;
   double a = z;
-  if (calendarMode != 0 || z >= kGregorianStart) {
+  if (on.calendar == CalendarRule::Gregorian || z >= kGregorianStart) {
     const double alpha = std::floor((z - 1867216.25) / 36524.25);
     a = z + 1.0 + alpha - std::floor(alpha / 4.0);
   }
@@ -62,15 +58,18 @@ void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, dou
   const double c = std::floor((b - 122.1) / 365.25);
   const double d = std::floor(365.25 * c);
   const double e = std::floor((b - d) / 30.6001);
-  day = std::floor(b - d - std::floor(30.6001 * e) + f);
-  hour = f * 24.0;
-  month = e < 13.5 ? e - 1.0 : e - 13.0;
-  year = month > 2.5 ? c - 4716.0 : c - 4715.0;
+  LocalTime t;
+  t.day = std::floor(b - d - std::floor(30.6001 * e) + f);
+  t.hour = f * 24.0;
+  t.month = e < 13.5 ? e - 1.0 : e - 13.0;
+  t.year = t.month > 2.5 ? c - 4716.0 : c - 4715.0;
+  return t;
 }
 
-void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
-                     double longitude) {
-  JulianDayToDate(jd, year, month, day, hour, longitude, CalendarMode);
+DateClock DayCountClock(CalendarRule calendar) { return {calendar, Clock{TimeZone::Design(), kJstLongitude}}; }
+
+JulianDay DayNoon(double year, double month, double day, CalendarRule calendar) {
+  return DateToJulianDay(year, month, day, 12.0, DayCountClock(calendar));
 }
 
 double LocalSiderealTime(JulianDay jd, double longitude) {

@@ -2,27 +2,26 @@
 // century counts of the sun, moon and planet theories, and sexagesimal forms.
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 // The meridian of Japan Standard Time, the clock of the almanac's own lists.
 inline constexpr double kJstLongitude = 135.0;
 
-// Date and hour read on the clock of `longitude` (degrees east) to a Julian
-// day. From 1887-03-01 the clock is the whole-hour zone nearest the longitude,
-// before that local mean time. Month and day carry arithmetically (day 0 is the
-// last day of the previous month, month 13 January of the next year).
-// `calendarMode` as CalendarMode; the form without it reads CalendarMode.
-JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude,
-                          int calendarMode);
-JulianDay DateToJulianDay(double year, double month, double day, double hour, double longitude);
+// A date and hour on a clock, under a calendar rule, to a Julian day (UT).
+// Month and day carry arithmetically (day 0 is the last day of the previous
+// month, month 13 January of the next year).
+JulianDay DateToJulianDay(double year, double month, double day, double hour, const DateClock& on);
 
-// The inverse: the date and hour on the clock of `longitude`. Zone time from
-// jd 2410641 on, local mean time before. The form without `calendarMode`
-// reads CalendarMode.
-void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
-                     double longitude, int calendarMode);
-void JulianDayToDate(JulianDay jd, double& year, double& month, double& day, double& hour,
-                     double longitude);
+// The inverse: the date and hour the clock shows at jd.
+LocalTime JulianDayToDate(JulianDay jd, const DateClock& on);
+
+// The clock the days of the calendar are counted on, whatever the zone shown:
+// Japan Standard Time (mean time of its meridian before 1888, the same
+// clock). A day's signs, its lunisolar date and the calendar table's rows are
+// read at its noon on this clock under a calendar rule.
+DateClock DayCountClock(CalendarRule calendar);
+// Noon of a day on DayCountClock.
+JulianDay DayNoon(double year, double month, double day, CalendarRule calendar);
 
 // Local mean sidereal time in hours, 0 <= value < 24 (NaN for a non-finite jd).
 double LocalSiderealTime(JulianDay jd, double longitude);

@@ -1,7 +1,7 @@
 // The astronomical computation: free functions over the global records.
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/TimeScales.h"
 #include "astro/Coordinates.h"
 #include "astro/Sun.h"

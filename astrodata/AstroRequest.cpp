@@ -14,30 +14,30 @@ const char* const AstroColumnNames[kAstroColumns] = {"出時刻", "南中時刻"
                                                      "赤径",   "赤緯",     "方位角", "高度"};
 
 Moment AstroInputMoment(const AstroInput& input) {
-  Moment m;
+  Moment m = input.settings;
   m.year = std::atof(input.year.c_str());
   m.month = std::atof(input.month.c_str());
   m.day = std::atof(input.day.c_str());
   m.hour = std::atof(input.hour.c_str());
   m.place.longitude = std::atof(input.longitude.c_str());
   m.place.latitude = std::atof(input.latitude.c_str());
-  m.calendarMode = input.calendarMode;
-  m.model = input.model;
   return m;
 }
 
-void ComputeAstroRequest(const AstroInput& input, AstroTable& table) {
+AstroTable ComputeAstroRequest(const AstroInput& input) {
   // Called from the data window between Qt's drawings (see core/Cpu.h).
   cpu::ClearUpperVectorState();
-  ComputeAstroTable(AstroInputMoment(input), table);
+  return ComputeAstroTable(AstroInputMoment(input));
 }
 
-double AstroCellValue(const AstroTable& table, int row, AstroColumn column) {
+namespace {
+
+double AstroAngleValue(const AstroTable& table, int row, AstroColumn column) {
   const BodyPosition& b = table.bodies[kAstroTableRows[row]];
   switch (column) {
-    case ColumnRise: return b.riseTime;
-    case ColumnTransit: return b.transitTime;
-    case ColumnSet: return b.setTime;
+    case ColumnRise:
+    case ColumnTransit:
+    case ColumnSet: break;
     case ColumnLongitude: return b.longitude;
     case ColumnLatitude: return b.latitude;
     case ColumnRightAscension: return b.rightAscension;
@@ -48,9 +48,16 @@ double AstroCellValue(const AstroTable& table, int row, AstroColumn column) {
   return 0.0;
 }
 
+}  // namespace
+
 std::string AstroCellText(const AstroTable& table, int row, AstroColumn column) {
-  const double value = AstroCellValue(table, row, column);
-  return column <= ColumnSet ? AstroTimeText(value) : AstroAngleText(value);
+  const BodyTimes& t = table.times[kAstroTableRows[row]];
+  switch (column) {
+    case ColumnRise: return EventTimeText(t.rise, "--");
+    case ColumnTransit: return EventTimeText(t.transit, "--");
+    case ColumnSet: return EventTimeText(t.set, "--");
+    default: return AstroAngleText(AstroAngleValue(table, row, column));
+  }
 }
 
 // ---- The yearly data file ----
@@ -90,67 +97,55 @@ bool SetMemoryTexts(CDaoRecordset& rs, const std::string& query, const std::vect
   return true;
 }
 
-// The name index of an event's angle; -1 (an empty name) for a non-finite one.
-int NameIndex(double angle, double step) {
-  const double k = std::trunc(angle / step);
-  return std::isfinite(k) && std::fabs(k) < 1000 ? static_cast<int>(k) : -1;
-}
-
 // Writes the texts of the events that fall in `year` into their days' rows.
-bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& events, bool terms,
-                 std::string& error) {
+bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& events, EventKind kind,
+                 const DateClock& lists, std::string& error) {
   for (const CalendarEvent& e : events) {
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(e.julianDay, y, m, d, h, kJstLongitude);
-    if (y != year) continue;
-    const char* name = terms ? SolarTermName(NameIndex(e.angle, 15.0)) : MoonPhaseName(NameIndex(e.angle, 90.0));
-    const int column = terms ? kTermColumn : kPhaseColumn;
-    if (!SetMemoryTexts(rs, MemoryByDateQuery(static_cast<int>(m), static_cast<int>(d)),
-                        {{column, EventText(name, e.julianDay)}}, error))
+    const LocalTime t = JulianDayToDate(e.julianDay, lists);
+    if (t.year != year) continue;
+    const int column = kind == EventKind::SolarTerms ? kTermColumn : kPhaseColumn;
+    if (!SetMemoryTexts(rs, MemoryByDateQuery(static_cast<int>(t.month), static_cast<int>(t.day)),
+                        {{column, EventText(EventName(kind, e.angle), e.julianDay, lists)}}, error))
       return false;
   }
   return true;
 }
 
-std::vector<CalendarEvent> YearEventVector(AstroModel model, EventKind kind, int year) {
-  std::vector<CalendarEvent> events(kEventTableSize);
-  events.resize(YearEventTable(model, kind, year, kYearEventDays, events.data()));
-  return events;
-}
-
 }  // namespace
 
-void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model) {
-  events.terms = YearEventVector(model, EventKind::SolarTerms, year);
-  events.phases = YearEventVector(model, EventKind::MoonPhases, year);
+AstroYearEvents CollectYearEvents(int year, const Moment& settings) {
+  const Ephemeris& ephemeris = EphemerisOf(settings.model);
+  const DateClock lists = ListClock(settings);
+  return {YearEventTable(ephemeris, EventKind::SolarTerms, year, kYearEventDays, lists),
+          YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists)};
 }
 
-std::string EventText(const char* name, JulianDay moment) {
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(moment, y, m, d, h, kJstLongitude);
-  return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(h);
+std::string EventText(const char* name, JulianDay moment, const DateClock& lists) {
+  return text::SjisFormat("%5s ", name ? name : "") + AstroTimeText(JulianDayToDate(moment, lists).hour);
 }
 
 namespace {
 
 // Every row's term and phase text to " ", then the text of each event that
 // falls in `year` into its day's row, inside the caller's transaction.
-bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, std::string& error) {
+bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, const DateClock& lists,
+                   std::string& error) {
   CDaoRecordset rs(&db);
   for (int id = 1; id <= kMemoryRows; ++id)
     if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
       return false;
-  return StoreEvents(rs, year, events.terms, true, error) && StoreEvents(rs, year, events.phases, false, error);
+  return StoreEvents(rs, year, events.terms, EventKind::SolarTerms, lists, error) &&
+         StoreEvents(rs, year, events.phases, EventKind::MoonPhases, lists, error);
 }
 
 }  // namespace
 
-bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error) {
+bool StoreYearEvents(int year, const AstroYearEvents& events, const DateClock& lists, std::string& error) {
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, false, kCalendarConnect);
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, error)) return false;  // closing the database rolls the rewrite back
+    if (!RewriteMemory(db, year, events, lists, error)) return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();
     return true;
@@ -168,18 +163,20 @@ std::string YearlyHeaderLine() {
 namespace {
 
 // Pieces 1 to 21 of a day line: the date and the day's table.
-std::string YearlyDayHead(double year, double month, double day, const AstroTable& table) {
+std::string YearlyDayHead(double year, double month, double day, const AstroTable& table,
+                          const DateClock& placeClock) {
   const BodyPosition* b = table.bodies;
-  auto time = [](double hours) { return HoursMinutesText(hours) + " ,"; };
+  const BodyTimes* t = table.times;
+  auto time = [](const std::optional<double>& hours) { return EventMinuteText(hours, "--") + " ,"; };
   std::string line = text::SjisFormat("%04.0f%02.0f%02.0f , ", year, month, day);
-  line += time(b[BodySun].riseTime) + time(b[BodySun].setTime);
+  line += time(t[BodySun].rise) + time(t[BodySun].set);
   line += text::SjisFormat("%6.2f,", b[BodySun].longitude);
-  line += time(b[BodyMoon].riseTime) + time(b[BodyMoon].setTime);
+  line += time(t[BodyMoon].rise) + time(t[BodyMoon].set);
   line += text::SjisFormat("%6.2f ,", b[BodyMoon].longitude);
-  for (int planet : {BodyMercury, BodyVenus, BodyMars, BodyJupiter})
-    line += time(b[planet].riseTime) + time(b[planet].setTime);
-  line += time(b[BodySaturn].riseTime) + HoursMinutesText(b[BodySaturn].setTime) + " ,  ";
-  for (const std::string& tide : table.tideTexts) line += text::SjisFormat("%5s ,", tide);
+  for (int planet : {BodyMercury, BodyVenus, BodyMars, BodyJupiter}) line += time(t[planet].rise) + time(t[planet].set);
+  line += time(t[BodySaturn].rise) + EventMinuteText(t[BodySaturn].set, "--") + " ,  ";
+  for (int i = 0; i < kTideCount; ++i)
+    line += text::SjisFormat("%5s ,", TideTimeText(TideMoment(table.tides, i), placeClock));
   return line;
 }
 
@@ -193,8 +190,8 @@ std::string YearlyEventTail(const std::string& term, const std::string& phase) {
 }  // namespace
 
 std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
-                          const std::string& term, const std::string& phase) {
-  return YearlyDayHead(year, month, day, table) + YearlyEventTail(term, phase);
+                          const DateClock& placeClock, const std::string& term, const std::string& phase) {
+  return YearlyDayHead(year, month, day, table, placeClock) + YearlyEventTail(term, phase);
 }
 
 namespace {
@@ -212,17 +209,17 @@ struct YearlyDay {
 // Runs the request for every day of the input's year, in order. Needs no
 // database, so it runs before the database is locked.
 std::vector<YearlyDay> ComputeYearlyDays(const AstroInput& input, const AstroDayRequest& request) {
-  const double year = std::atof(input.year.c_str());
-  const double longitude = std::atof(input.longitude.c_str());
-  const JulianDay jd0 = DateToJulianDay(year, 1, 1, 12.0, longitude, input.calendarMode);
+  Moment first = AstroInputMoment(input);
+  first.month = first.day = 1.0;
+  first.hour = 12.0;
+  const DateClock on = PlaceClock(first);
+  const JulianDay jd0 = MomentJulianDay(first);
   std::vector<YearlyDay> days;
-  AstroTable table;
   for (int k = 0; k < kMemoryRows; ++k) {
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(jd0 + k, y, m, d, h, longitude, input.calendarMode);
-    if (y != year) break;
-    request(m, d, table);
-    days.push_back({static_cast<int>(m), static_cast<int>(d), YearlyDayHead(y, m, d, table)});
+    const LocalTime t = JulianDayToDate(jd0 + k, on);
+    if (t.year != first.year) break;
+    const AstroTable table = request(t.month, t.day);
+    days.push_back({static_cast<int>(t.month), static_cast<int>(t.day), YearlyDayHead(t.year, t.month, t.day, table, on)});
   }
   return days;
 }
@@ -266,7 +263,8 @@ bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std:
     const std::vector<YearlyDay> days = ComputeYearlyDays(input, request);
     // Another run's rewrite waits here until this one has read its year back.
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, error) || !ReadYearlyText(db, days, out, error))
+    if (!RewriteMemory(db, year, events, ListClock(AstroInputMoment(input)), error) ||
+        !ReadYearlyText(db, days, out, error))
       return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();

@@ -20,8 +20,9 @@ struct AstroInput {
   std::string hour;       // decimal hours of the observer's clock
   std::string longitude;  // degrees east
   std::string latitude;   // degrees north
-  int calendarMode = 0;   // the rule the date is read under (the main view's)
-  AstroModel model = AstroModel::Design;
+  // The calendar rule, zone and model the date is read and computed under
+  // (the main view's); the other fields of this moment are not read.
+  Moment settings;
 };
 
 // The moment the texts name, each read with atof.
@@ -29,7 +30,7 @@ Moment AstroInputMoment(const AstroInput& input);
 
 // The request's computation (the main view's OnAstroRequest): the texts read
 // with atof, then ComputeAstroTable.
-void ComputeAstroRequest(const AstroInput& input, AstroTable& table);
+AstroTable ComputeAstroRequest(const AstroInput& input);
 
 // The table's columns, left to right, and their headings. The rows are
 // kAstroTableRows (太陽, 月, 水星, 金星, 火星, 木星, 土星).
@@ -44,9 +45,8 @@ extern const char* const AstroColumnNames[kAstroColumns];
 // Tide fields: first and second high water, first and second low water.
 inline constexpr int kTideCount = 4;
 
-// One table cell's value: a time in hours or an angle in degrees.
-double AstroCellValue(const AstroTable& table, int row, AstroColumn column);
-// One table cell's text: AstroTimeText for times, AstroAngleText for angles.
+// One table cell's text: the time to the second ("--" where the body has no
+// such event that day) or AstroAngleText for angles.
 std::string AstroCellText(const AstroTable& table, int row, AstroColumn column);
 
 // ---- The yearly data file ----
@@ -58,29 +58,30 @@ struct AstroYearEvents {
 };
 
 // The year's events computed here (for callers without a main view): the
-// tables of kYearEventDays days from 1 January of `year`.
-void CollectYearEvents(int year, AstroYearEvents& events, AstroModel model = AstroModel::Design);
+// tables of kYearEventDays days from 1 January of `year`, in the settings'
+// model, on their list clock.
+AstroYearEvents CollectYearEvents(int year, const Moment& settings);
 
-// The text stored for an event: "%5s HH:MM:SS", its name and its clock time at
-// 135 degrees east.
-std::string EventText(const char* name, JulianDay moment);
+// The text stored for an event: "%5s HH:MM:SS", its name and its clock time on
+// `lists`.
+std::string EventText(const char* name, JulianDay moment, const DateClock& lists);
 
 // Rewrites the Memory table of the calendar database in the current directory
 // for `year`: every row's term and phase text to " ", then the text of each
 // event that falls in `year` into its day's row. One transaction: on failure
 // nothing changes and `error` says why.
-bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error);
+bool StoreYearEvents(int year, const AstroYearEvents& events, const DateClock& lists, std::string& error);
 
 // Header line of the file, without its line end.
 std::string YearlyHeaderLine();
 // One day's line, without its line end: pieces 1 to 21 from the day's table,
 // then the day's term and phase texts as read from Memory (" " means none).
 std::string YearlyDayLine(double year, double month, double day, const AstroTable& table,
-                          const std::string& term, const std::string& phase);
+                          const DateClock& placeClock, const std::string& term, const std::string& phase);
 
 // Computes the table of one day of the year into `table`; the window routes
 // this through the main view, the command line computes directly.
-using AstroDayRequest = std::function<void(double month, double day, AstroTable& table)>;
+using AstroDayRequest = std::function<AstroTable(double month, double day)>;
 
 // Writes the yearly file to `path`: the header and one line per day of the
 // input's year (at the input's hour, longitude and latitude), the term and

@@ -20,12 +20,6 @@ bool WholeNumber(double v, int& out) {
   return true;
 }
 
-JulianDay NoonJulianDay(double year, double month, double day) {
-  return DateToJulianDay(year, month, day, 12.0, kJstLongitude);
-}
-
-// Row starts as the day panel reads them: under the current CalendarMode.
-JulianDay RowStartCurrentRule(const KyuurekiRow& r) { return NoonJulianDay(r.year, r.month, r.day); }
 
 bool RowById(CDaoDatabase& db, int id, const char* format, KyuurekiRow& row) {
   return QueryKyuurekiRow(db, SjisFormat(format, id), row);
@@ -39,7 +33,8 @@ bool RowByMonth(CDaoDatabase& db, int month, int year, KyuurekiRow& row) {
 // back when the target lies before it, one step on when the next month has
 // already begun.
 LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fallbackYear, int fallbackMonth,
-                       JulianDay target, JulianDay (*rowStart)(const KyuurekiRow&)) {
+                       JulianDay target) {
+  const auto rowStart = KyuurekiRowStart;
   LunisolarResult r;
   r.noonJulianDay = target;
   KyuurekiRow cur, next;
@@ -71,7 +66,7 @@ LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fa
 }  // namespace
 
 JulianDay KyuurekiRowStart(const KyuurekiRow& row) {
-  return DateToJulianDay(row.year, row.month, row.day, 12.0, kJstLongitude, 0);
+  return DayNoon(row.year, row.month, row.day, CalendarRule::JulianThenGregorian);
 }
 
 namespace {
@@ -116,27 +111,27 @@ bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row
 }
 
 LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, double day, double anchorYear,
-                                double anchorMonth) {
-  JulianDay j = NoonJulianDay(year, month, day);
+                                double anchorMonth, CalendarRule calendar) {
+  JulianDay j = DayNoon(year, month, day, calendar);
   int ay = 0, am = 0;
   if (!std::isfinite(j) || !WholeNumber(anchorYear, ay) || !WholeNumber(anchorMonth, am)) {
     LunisolarResult none;
     return none;
   }
   // The target normalised: a day past the month's end is a day of the next.
-  double hour = 0.0;
-  JulianDayToDate(j, year, month, day, hour, kJstLongitude);
-  j = NoonJulianDay(year, month, day);
+  const LocalTime date = JulianDayToDate(j, DayCountClock(calendar));
+  j = DayNoon(date.year, date.month, date.day, calendar);
   int wy = 0, wm = 0;
-  WholeNumber(year, wy);
-  WholeNumber(month, wm);
-  return Locate(db, ay, am, wy, wm - 1, j, RowStartCurrentRule);
+  WholeNumber(date.year, wy);
+  WholeNumber(date.month, wm);
+  return Locate(db, ay, am, wy, wm - 1, j);
 }
 
-LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth) {
+LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth,
+                                CalendarRule calendar) {
   CDaoDatabase db;
   db.Open(kCalendarDatabase, true, true, kCalendarConnect);
-  LunisolarResult r = LunisolarLookup(db, year, month, day, anchorYear, anchorMonth);
+  LunisolarResult r = LunisolarLookup(db, year, month, day, anchorYear, anchorMonth, calendar);
   db.Close();
   return r;
 }
@@ -149,7 +144,7 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, c
     bad.notANumber = true;
     return bad;
   }
-  return Locate(db, y, m, y, m - 1, NoonJulianDay(y, m, d), KyuurekiRowStart);
+  return Locate(db, y, m, y, m - 1, DayNoon(y, m, d, CalendarRule::JulianThenGregorian));
 }
 
 std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay) {
@@ -165,14 +160,14 @@ int LunisolarYear(const KyuurekiRow& row) {
 
 namespace {
 
-LunisolarWestern WesternOfRow(const KyuurekiRow& row, int lunarDay) {
+LunisolarWestern WesternOfRow(const KyuurekiRow& row, int lunarDay, CalendarRule calendar) {
   LunisolarWestern w;
   w.found = true;
   w.row = row;
   w.lunarDay = lunarDay;
   w.julianDay = KyuurekiRowStart(row) + lunarDay - 1.0;
-  double hour = 0.0;
-  JulianDayToDate(w.julianDay, w.year, w.month, w.day, hour, kJstLongitude);
+  const LocalTime date = JulianDayToDate(w.julianDay, DayCountClock(calendar));
+  w.year = date.year, w.month = date.month, w.day = date.day;
   return w;
 }
 
@@ -183,7 +178,7 @@ bool ParseMonthDay(const std::string& monthText, const std::string& dayText, int
 }  // namespace
 
 LunisolarWestern LunisolarToWestern(CDaoDatabase& db, int startId, const std::string& monthText,
-                                    const std::string& dayText) {
+                                    const std::string& dayText, CalendarRule calendar) {
   LunisolarWestern none;
   int m = 0, d = 0;
   if (!ParseMonthDay(monthText, dayText, m, d)) {
@@ -195,11 +190,12 @@ LunisolarWestern LunisolarToWestern(CDaoDatabase& db, int startId, const std::st
   if (!RowById(db, startId, byId, row)) return none;
   for (int step = 0; step < 3 && row.lunarMonth != m; ++step)
     if (!RowById(db, row.id + 1, byId, row)) return none;
-  return WesternOfRow(row, d);
+  return WesternOfRow(row, d, calendar);
 }
 
 LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern& regular,
-                                        const std::string& monthText, const std::string& dayText) {
+                                        const std::string& monthText, const std::string& dayText,
+                                        CalendarRule calendar) {
   LunisolarWestern none;
   int m = 0, d = 0;
   if (!ParseMonthDay(monthText, dayText, m, d)) {
@@ -214,5 +210,5 @@ LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern
   // The leap mark is compared as text, as the table stores it.
   bool leap = VariantToText(rs.GetFieldValue(4)) == "2";
   if (next.lunarMonth != m || !leap) return none;
-  return WesternOfRow(next, d);
+  return WesternOfRow(next, d, calendar);
 }

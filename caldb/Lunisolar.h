@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "caldb/Dao.h"
 
 // One Kyuureki row: the lunisolar month starting on year-month-day (Western).
@@ -35,17 +35,19 @@ struct LunisolarResult {
 
 // The day panel's and the month calendar's lookup. The target is the date
 // (year, month, day), a day past the month's end counting on into the next;
-// the anchor is the view's selected year and month. Row starts are read under
-// the current CalendarMode. The first form uses an open connection, the
-// second opens "History.mdb" in the current directory for the one lookup.
+// the anchor is the view's selected year and month. The target is read under
+// `calendar`, the rows as the table stores them (Julian dates before
+// 1582-10-15). The first form uses an open connection, the second opens
+// "History.mdb" in the current directory for the one lookup.
 LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, double day, double anchorYear,
-                                double anchorMonth);
-LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth);
+                                double anchorMonth, CalendarRule calendar);
+LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth,
+                                CalendarRule calendar);
 
 // The year list's lookup: year, month and day as the user typed them. The
 // texts are checked to be numbers before anything is queried (notANumber
-// otherwise); row starts are always read with Julian dates before
-// 1582-10-15, whatever CalendarMode says.
+// otherwise); the date is read with Julian dates before 1582-10-15, as the
+// table's rows are.
 LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
                                 const std::string& monthText, const std::string& dayText);
 
@@ -64,18 +66,19 @@ struct LunisolarWestern {
   KyuurekiRow row;           // the row used
   double lunarDay = 0.0;     // D as read
   JulianDay julianDay = 0.0;  // the date at 12:00 JST
-  double year = 0.0, month = 0.0, day = 0.0;  // under the current CalendarMode
+  double year = 0.0, month = 0.0, day = 0.0;  // under the calendar rule asked for
 };
 
 // From the row `startId` (the month the year list's lookup found), steps on
 // at most three months to the one numbered M, and counts D − 1 days from its
 // start. Past the end of the table it is not found.
 LunisolarWestern LunisolarToWestern(CDaoDatabase& db, int startId, const std::string& monthText,
-                                    const std::string& dayText);
+                                    const std::string& dayText, CalendarRule calendar);
 // The leap variant: the row after `regular.row` when it is the leap month
 // numbered M; otherwise not found (the year list leaves its leap row empty).
 LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern& regular,
-                                        const std::string& monthText, const std::string& dayText);
+                                        const std::string& monthText, const std::string& dayText,
+                                        CalendarRule calendar);
 
 // Runs a Kyuureki query and reads its first row; false when it has none.
 bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row);

@@ -48,27 +48,23 @@ bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& juli
 
 }  // namespace monthcal
 
-void MarkHolidays(MonthCalendarModel& model, double year, double month) {
+void MarkHolidays(MonthCalendarModel& model, double year, double month, const Ephemeris& ephemeris) {
   if (!(year >= holidays::kFirstYear && year < holidays::kLastYear + 1)) return;
   const int y = static_cast<int>(year), m = static_cast<int>(month);
-  for (const holidays::Holiday& h : holidays::HolidaysOfYear(y)) {
+  for (const holidays::Holiday& h : holidays::HolidaysOfYear(y, ephemeris)) {
     if (h.month != m) continue;
     for (MonthCalendarCell& c : model.cells)
       if (c.tone != MonthCellTone::OtherMonth && std::atoi(c.dayText.c_str()) == h.day) c.holiday = true;
   }
 }
 
-std::string MonthCalendarCalendarName(double year, double month) {
+std::string MonthCalendarCalendarName(double year, double month, CalendarRule calendar) {
   const int y = TruncToInt(year), m = TruncToInt(month);
-  const bool julian = CalendarMode == 0 && y <= 1582 && !(y == 1582 && (m == 11 || m == 12));
+  const bool julian = calendar == CalendarRule::JulianThenGregorian && y <= 1582 && !(y == 1582 && (m == 11 || m == 12));
   return julian ? "(ユリウス暦)" : "(グレゴリオ暦)";
 }
 
 namespace {
-
-JulianDay NoonJulianDay(double year, double month, double day) {
-  return DateToJulianDay(year, month, day, 12.0, kJstLongitude);
-}
 
 // Weekday index, 0 for Sunday.
 int WeekdayIndex(JulianDay j) { return CycleIndex(j, 2, 7); }
@@ -76,7 +72,7 @@ int WeekdayIndex(JulianDay j) { return CycleIndex(j, 2, 7); }
 // The signs of one drawing: one connection, and each Data row read once.
 class SignReader {
  public:
-  explicit SignReader(int signDisplay) : m_nSignDisplay(signDisplay) {
+  SignReader(int signDisplay, CalendarRule calendar) : m_nSignDisplay(signDisplay), m_calendar(calendar) {
     m_db.Open(kCalendarDatabase, true, true, kCalendarConnect);
   }
 
@@ -93,7 +89,7 @@ class SignReader {
     if (m_dPreviousLunarDay < 2 || m_dPreviousLunarDay > 27) {
       // Anchored on the day's own month: the lookup finds the month holding
       // any day of its anchor month, grey days of the neighbours included.
-      const LunisolarResult r = LunisolarLookup(m_db, y, m, d, y, m);
+      const LunisolarResult r = LunisolarLookup(m_db, y, m, d, y, m, m_calendar);
       m_bHaveLunar = r.found;
       m_dLunarMonth = r.lunarMonth;
       m_dLunarDay = r.found ? r.lunarDay : 0;
@@ -105,6 +101,7 @@ class SignReader {
   }
 
   int m_nSignDisplay;
+  CalendarRule m_calendar;
   CDaoDatabase m_db;
   DataTable m_data{m_db};
   bool m_bHaveLunar = false;
@@ -120,11 +117,13 @@ MonthCellTone ToneOf(int p, int n, double d, double selectedDay) {
 
 }  // namespace
 
-MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay) {
+MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay,
+                                      CalendarRule calendar) {
+  const auto NoonJulianDay = [calendar](double y, double m, double d) { return DayNoon(y, m, d, calendar); };
   MonthCalendarModel model;
   model.firstCellJulianDay = std::numeric_limits<double>::quiet_NaN();
   model.title = text::SjisFormat("%4d年 %2d月", TruncToInt(year), TruncToInt(month)) +
-                MonthCalendarCalendarName(year, month);
+                MonthCalendarCalendarName(year, month, calendar);
   for (const char* w : {"日", "月", "火", "水", "木", "金", "土"}) model.headings.push_back(text::SjisFormat("%3s", w));
 
   const JulianDay jNext = NoonJulianDay(year, month + 1, 1);
@@ -146,8 +145,7 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
     c.row = cell / monthcal::kColumns;
     c.column = cell % monthcal::kColumns;
     c.julianDay = jLast0 + p;
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(c.julianDay, y, m, d, h, kJstLongitude);
+    const double d = JulianDayToDate(c.julianDay, DayCountClock(calendar)).day;
     c.dayText = text::SjisFormat("%2d", TruncToInt(d));
     c.tone = ToneOf(p, n, d, day);
     model.cells.push_back(c);
@@ -155,11 +153,10 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
   // The day numbers stand without the database; its failure only stops the
   // signs from that day on.
   try {
-    SignReader signs(signDisplay);
+    SignReader signs(signDisplay, calendar);
     for (MonthCalendarCell& c : model.cells) {
-      double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(c.julianDay, y, m, d, h, kJstLongitude);
-      c.signText = signs.SignOf(c.julianDay, y, m, d);
+      const LocalTime t = JulianDayToDate(c.julianDay, DayCountClock(calendar));
+      c.signText = signs.SignOf(c.julianDay, t.year, t.month, t.day);
     }
   } catch (const CDaoException& e) {
     model.error = e.what();

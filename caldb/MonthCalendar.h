@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Model.h"
+#include "astro/Clock.h"
 
 class CDaoDatabase;
 
@@ -110,18 +111,19 @@ struct MonthCalendarModel {
   std::string error;                  // the database engine's text when the signs could not be read
 };
 
-// "(ユリウス暦)" or "(グレゴリオ暦)" for the month shown under CalendarMode.
-std::string MonthCalendarCalendarName(double year, double month);
+// "(ユリウス暦)" or "(グレゴリオ暦)" for the month shown under `calendar`.
+std::string MonthCalendarCalendarName(double year, double month, CalendarRule calendar);
 
 // Builds the calendar of the month holding the selected date (year, month,
 // day) with the signs SignDisplay chooses (nonzero 六曜, 0 干支), reading the
-// calendar database "History.mdb" in the current directory. Reads
-// CalendarMode. A month the date conversions cannot place (NaN, absurd years)
+// calendar database "History.mdb" in the current directory, the days under
+// `calendar`. A month the date conversions cannot place (NaN, absurd years)
 // gives a model without cells. A database error stops the signs: every cell
 // keeps its day number, the signs read so far stay, and the engine's text is
 // in `error`.
-MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay);
+MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int signDisplay,
+                                      CalendarRule calendar);
 
 // Marks the days of the shown month that are national holidays.
-void MarkHolidays(MonthCalendarModel& model, double year, double month);
+void MarkHolidays(MonthCalendarModel& model, double year, double month, const Ephemeris& ephemeris);
 

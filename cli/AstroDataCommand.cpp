@@ -8,7 +8,7 @@
 namespace cli {
 namespace {
 
-int RunAstroData(const Args& args) {
+int RunAstroData(const Run& run, const Args& args) {
   Options opts;
   std::string error;
   if (!ParseOptions(args, {{"hour", true}, {"lon", true}, {"lat", true}, {"output", true}, {"encoding", true}}, opts,
@@ -26,15 +26,13 @@ int RunAstroData(const Args& args) {
   if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");
 
   const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
-                         opts.Get("lat", "35.6"), 0, Model()};
-
-  AstroYearEvents events;
-  CollectYearEvents(static_cast<int>(year), events, input.model);
-  const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
+                         opts.Get("lat", "35.6"), run.settings};
+  const AstroYearEvents events = CollectYearEvents(static_cast<int>(year), run.settings);
+  const AstroDayRequest request = [&input](double month, double day) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
     dayInput.day = std::to_string(static_cast<int>(day));
-    ComputeAstroRequest(dayInput, table);
+    return ComputeAstroRequest(dayInput);
   };
   if (!StoreAndWriteYearlyFile(static_cast<int>(year), events, OutputPath(opts.Get("output")), input, request,
                                encoding == "cp932", error))

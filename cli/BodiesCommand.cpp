@@ -1,6 +1,7 @@
 // ombrel-cli bodies DATE [HOUR] [--lon X] [--lat Y]: the astronomical data
 // table of the data window for one date, hour and place.
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "astro/AstroTable.h"
@@ -37,27 +38,36 @@ bool ReadPlace(const Options& options, double& longitude, double& latitude, int&
 
 // The data window's headings over the columns, each right-aligned to its
 // eight-byte field; the tides under the window's own heading.
-void PrintTable(const AstroTable& table) {
+void PrintTable(const AstroTable& table, const DateClock& on) {
   std::string heading = text::SjisFormat("%-4s", "");
   for (const char* column : AstroColumnNames) heading += text::SjisFormat(" %8s", column);
   Print(heading);
   for (int row = 0; row < kBodyCount; ++row) {
     const BodyPosition& b = table.bodies[kAstroTableRows[row]];
+    const BodyTimes& times = table.times[kAstroTableRows[row]];
     std::string line = text::SjisFormat("%-4s", AstroTableRowNames[row]);
-    for (double t : {b.riseTime, b.transitTime, b.setTime}) line.append(" ").append(AstroTimeText(t));
+    for (const auto& t : {times.rise, times.transit, times.set}) line.append(" ").append(EventTimeText(t, "--:--:--"));
     for (double a : {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude})
       line.append(" ").append(AstroAngleText(a));
     Print(line);
   }
   Print("東京湾潮汐");
-  Print("満潮 " + table.tideTexts[0] + " " + table.tideTexts[1]);
-  Print("干潮 " + table.tideTexts[2] + " " + table.tideTexts[3]);
+  Print("満潮 " + TideTimeText(table.tides.high[0], on) + " " + TideTimeText(table.tides.high[1], on));
+  Print("干潮 " + TideTimeText(table.tides.low[0], on) + " " + TideTimeText(table.tides.low[1], on));
 }
 
-// The same table as one document: per body its times and angles as the
-// table prints them ("--:--:--" where there is none), the angles also as
-// numbers; the tides as their texts.
-Json TableJson(const AstroTable& table) {
+// "HH:MM:SS" of a time, null where there is none.
+Json TimeJson(const std::optional<double>& hours) { return hours ? Json(AstroTimeText(*hours)) : Json(nullptr); }
+
+// "HH:MM" of a tide's moment, null where there is none.
+Json TideJson(const std::optional<JulianDay>& moment, const DateClock& on) {
+  return moment ? Json(Trimmed(TideTimeText(moment, on))) : Json(nullptr);
+}
+
+// The same table as one document: per body its times (null where there is
+// none) and its angles as the table prints them and as numbers; the tides'
+// clock times (null where there is none).
+Json TableJson(const AstroTable& table, const DateClock& on) {
   static const char* const kTimes[] = {"rise", "transit", "set"};
   static const char* const kAngles[] = {"longitude", "latitude", "right_ascension", "declination", "azimuth",
                                         "altitude"};
@@ -65,46 +75,45 @@ Json TableJson(const AstroTable& table) {
   for (int row = 0; row < kBodyCount; ++row) {
     const BodyPosition& b = table.bodies[kAstroTableRows[row]];
     Json j = {{"name", Trimmed(AstroTableRowNames[row])}};
-    const double times[] = {b.riseTime, b.transitTime, b.setTime};
-    for (int i = 0; i < 3; ++i) j[kTimes[i]] = Trimmed(AstroTimeText(times[i]));
+    const BodyTimes& t = table.times[kAstroTableRows[row]];
+    const std::optional<double> times[] = {t.rise, t.transit, t.set};
+    for (int i = 0; i < 3; ++i) j[kTimes[i]] = TimeJson(times[i]);
     const double angles[] = {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude};
-    for (int i = 0; i < 6; ++i) {
-      const std::string text = Trimmed(AstroAngleText(angles[i]));
-      j[kAngles[i]] = {{"text", text}, {"degrees", std::strtod(text.c_str(), nullptr)}};
-    }
+    for (int i = 0; i < 6; ++i) j[kAngles[i]] = {{"text", Trimmed(AstroAngleText(angles[i]))}, {"degrees", angles[i]}};
     bodies.push_back(j);
   }
   return {{"bodies", bodies},
-          {"tides", {{"high", {table.tideTexts[0], table.tideTexts[1]}}, {"low", {table.tideTexts[2], table.tideTexts[3]}}}}};
+          {"tides",
+           {{"high", {TideJson(table.tides.high[0], on), TideJson(table.tides.high[1], on)}},
+            {"low", {TideJson(table.tides.low[0], on), TideJson(table.tides.low[1], on)}}}}};
 }
 
-int RunBodies(const Args& args) {
+int RunBodies(const Run& run, const Args& args) {
   Options options;
   std::string error;
   if (!ParseOptions(args, {{"lon", true}, {"lat", true}}, options, error)) return UsageError(error);
   const auto& pos = options.positional;
   if (pos.empty() || pos.size() > 2) return UsageError(kUsage);
   int year = 0, month = 0, day = 0;
-  if (int rc = ReadDateArgument(pos[0], year, month, day, 0); rc != kOk) return rc;
+  if (int rc = ReadDateArgument(pos[0], year, month, day, CalendarModeOfRule(run.settings.calendar)); rc != kOk)
+    return rc;
   double hour = 12.0, longitude = 139.7, latitude = 35.6;
   if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return ArgumentError("an hour 0-24", pos[1], args::Form::kDecimal);
   int status = kOk;
   if (!ReadPlace(options, longitude, latitude, status)) return status;
-  Moment at;
+  Moment at = run.settings;
   at.year = year;
   at.month = month;
   at.day = day;
   at.hour = hour;
   at.place = {latitude, longitude};
-  at.model = Model();
-  AstroTable table;
-  ComputeAstroTable(at, table);
-  if (!Globals().json) {
-    PrintTable(table);
+  const AstroTable table = ComputeAstroTable(at);
+  if (!run.options.json) {
+    PrintTable(table, PlaceClock(at));
     return kOk;
   }
-  Json doc = {{"date", holidays::IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
-  doc.update(TableJson(table));
+  Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
+  doc.update(TableJson(table, PlaceClock(at)));
   PrintJson(doc);
   return kOk;
 }

@@ -3,6 +3,7 @@
 // touches no other file.
 #pragma once
 
+#include "almanac/Settings.h"
 #include "astro/Model.h"
 #include "core/Args.h"
 
@@ -16,7 +17,27 @@ namespace cli {
 enum ExitStatus { kOk = 0, kFailure = 1, kUsage = 2 };
 
 using Args = std::vector<std::string>;
-using CommandFn = int (*)(const Args& args);
+
+// The options given before the command.
+struct GlobalOptions {
+  std::string workDir;  // --workdir DIR
+  bool json = false;    // --json
+  bool precise = false; // --precise
+  std::string zone;     // --zone NAME (empty: ombrel.conf's zone)
+};
+
+// What every command of one run shares, built once in main from the options
+// and the settings files of the working directory: the place, calendar rule,
+// zone and model (`settings`, whose date is not read), and what reading
+// ombrel.dat had to warn about.
+struct Run {
+  GlobalOptions options;
+  SettingsRecord record;
+  Moment settings;
+  std::vector<std::string> settingsWarnings;
+};
+
+using CommandFn = int (*)(const Run& run, const Args& args);
 
 struct Command {
   const char* name;
@@ -26,19 +47,17 @@ struct Command {
   bool json = false;  // answers --json with one JSON document
 };
 
-// The options given before the command.
-struct GlobalOptions {
-  std::string workDir;  // --workdir DIR
-  bool json = false;    // --json
-  bool precise = false; // --precise
-};
-const GlobalOptions& Globals();
 
 struct CommandRegistration {
   explicit CommandRegistration(Command c);
 };
 
 const std::vector<Command>& Commands();
+
+// The years the term and phase lists answer for: the span where both models'
+// series keep every list well formed (each term and phase once, in order).
+inline constexpr long long kFirstListYear = -1000;
+inline constexpr long long kLastListYear = 3000;
 
 // Reports a usage error on stderr ("ombrel-cli: <message>") and returns kUsage.
 int UsageError(const std::string& message);
@@ -81,11 +100,6 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
 // started in (the tool may have moved to the almanac's data directory).
 std::string OutputPath(const std::string& path);
 
-// The astronomical model of this run: --precise before the command, else
-// `model` of ombrel.conf in the working directory, else the design's.
-AstroModel Model();
-void SetModel(AstroModel model);
-AstroModel ModelOfConf();
 
 // Writes UTF-8 text to stdout.
 void Print(const std::string& line);

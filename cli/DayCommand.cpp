@@ -1,6 +1,7 @@
 // ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
 // lists for a moment, one "label<TAB>text" line each, as the window shows them.
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,6 @@
 #include "cli/Json.h"
 #include "core/Conf.h"
 #include "holidays/Holidays.h"
-#include "core/Clock.h"
 #include "core/Text.h"
 #include "sky/Readout.h"
 #include "almanac/DayPanel.h"
@@ -19,15 +19,13 @@
 namespace cli {
 namespace {
 
-// The computer's local time, split as the main view reads the clock.
-Moment Now() {
-  Moment m;
-  clock_reading::ReadClock(m.year, m.month, m.day, m.hour);
+// The present instant on the run's clock at its place.
+Moment Now(const Moment& settings) {
+  Moment m = settings;
+  const LocalTime t = JulianDayToDate(CurrentJulianDay(), PlaceClock(settings));
+  m.year = t.year, m.month = t.month, m.day = t.day, m.hour = t.hour;
   return m;
 }
-
-// An empty settings text keeps the view's own default, as the window does.
-double SettingOr(const std::string& text, double fallback) { return text.empty() ? fallback : SettingsNumber(text); }
 
 Json Texts(const std::vector<std::string>& items) {
   Json list = Json::array();
@@ -35,23 +33,23 @@ Json Texts(const std::vector<std::string>& items) {
   return list;
 }
 
-Json EventItems(const std::vector<std::string>& items) {
+Json EventItems(const std::vector<CalendarEvent>& events, const DateClock& lists) {
   Json list = Json::array();
-  for (const std::string& item : items) list.push_back(EventItemJson(item));
+  for (const CalendarEvent& e : events) list.push_back(EventJson(e, lists));
   return list;
 }
 
-// A field's text with the number it starts with: {"text": "258.1度", key: 258.1}.
-Json WithNumber(const std::string& text, const char* key) {
-  const std::string shown = Trimmed(text);
-  return {{"text", shown}, {key, std::strtod(shown.c_str(), nullptr)}};
+// A field's text with its number: {"text": "258.1度", key: 258.1}; null where
+// the field shows none.
+Json WithNumber(const std::string& text, const char* key, const std::optional<double>& value) {
+  return {{"text", Trimmed(text)}, {key, value ? Json(*value) : Json(nullptr)}};
 }
 
 // The panel as one document; every text as the lines print it, trimmed of
 // its padding.
 Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout) {
   return {
-      {"date", holidays::IsoDate(static_cast<int>(at.year), static_cast<int>(at.month), static_cast<int>(at.day))},
+      {"date", IsoDate(at.year, at.month, at.day)},
       {"hour", at.hour},
       {"weekday", Trimmed(p.m_strWeekday)},
       {"six_day", Trimmed(p.m_strSixDaySign)},
@@ -61,17 +59,17 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"month_name", Trimmed(p.m_strMonthName)},
       {"sexagenary", Trimmed(p.m_strSexagenary)},
       {"solar_term", Trimmed(p.m_strSolarTerm)},
-      {"solar_longitude", WithNumber(p.m_strSolarLongitude, "degrees")},
+      {"solar_longitude", WithNumber(p.m_strSolarLongitude, "degrees", p.m_dSolarLongitude)},
       {"pentad", {{"name", Trimmed(p.m_strPentadName)}, {"text", Trimmed(p.m_strPentadText)}}},
-      {"moon_age", WithNumber(p.m_strMoonAge, "days")},
+      {"moon_age", WithNumber(p.m_strMoonAge, "days", p.m_dMoonAge)},
       {"nine_star", Trimmed(p.m_strNineStar)},
       {"mansion", Trimmed(p.m_strMansion)},
       {"sound_sign", Trimmed(p.m_strSoundSign)},
       {"twelve_day_sign", Trimmed(p.m_strTwelveDaySign)},
       {"selected_days", Texts(p.m_listSelectedDays)},
       {"seasonal_days", Texts(p.m_listSeasonalDays)},
-      {"moon_phases", EventItems(p.m_listPhases)},
-      {"solar_terms", EventItems(p.m_listTerms)},
+      {"moon_phases", EventItems(p.m_phaseEvents, ListClock(at))},
+      {"solar_terms", EventItems(p.m_termEvents, ListClock(at))},
       {"readout", Texts(readout)},
   };
 }
@@ -80,34 +78,24 @@ void PrintLabelled(const char* label, const std::vector<std::string>& items) {
   for (const std::string& item : items) Print(std::string(label) + "\t" + text::EscapeControls(item));
 }
 
-int RunDay(const Args& args) {
+int RunDay(const Run& run, const Args& args) {
   if (args.size() > 2) return UsageError("usage: day [YYYY-MM-DD [HOUR]]");
-  Moment at = Now();
+  Moment at = Now(run.settings);
   if (!args.empty()) {
     int y = 0, m = 0, d = 0;
     if (!ParseDate(args[0], y, m, d)) return ArgumentError("a date", args[0], args::Form::kDate);
     at.year = y, at.month = m, at.day = d, at.hour = 12.0;
+    // Whether the day exists depends on the calendar the settings choose.
+    if (int rc = CheckDateExists(args[0], y, m, d, CalendarModeOfRule(at.calendar)); rc != kOk) return rc;
   }
   if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
     return ArgumentError("an hour from 0 to 24", args[1], args::Form::kDecimal);
-
-  Warn(LoadSettings(SettingsDlg).warnings);
-  at.place = {SettingOr(SettingsDlg.m_strLatitude, 35.6), SettingOr(SettingsDlg.m_strLongitude, 139.7)};
-  at.calendarMode = SettingsDlg.m_nCalendarMode;
-  // Whether the day exists depends on the calendar the settings choose.
-  if (!args.empty())
-    if (int rc = CheckDateExists(args[0], static_cast<int>(at.year), static_cast<int>(at.month),
-                                 static_cast<int>(at.day), at.calendarMode);
-        rc != kOk)
-      return rc;
-  at.model = Model();
-  PublishMoment(at);
+  Warn(run.settingsWarnings);
 
   DayPanel panel;
-  panel.m_model = Model();
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
   try {
-    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at.place, at.calendarMode), kCalendarDatabase);
+    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at), kCalendarDatabase);
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
@@ -119,8 +107,9 @@ int RunDay(const Args& args) {
   FillTermList(panel);
 
   // After the lists: the sky panel's readout (rise and set times, tides).
-  const std::vector<std::string> readout = ReadoutLines(at, SettingOr(SettingsDlg.m_strAzimuth, 0.0));
-  if (Globals().json) {
+  const std::vector<std::string> readout =
+      ReadoutLines(at, SettingsNumber(run.record.m_strAzimuth.empty() ? SettingsDefault(3) : run.record.m_strAzimuth));
+  if (run.options.json) {
     PrintJson(DayJson(at, panel, readout));
     return kOk;
   }

@@ -6,7 +6,7 @@
 namespace cli {
 namespace {
 
-int RunHolidays(const Args& args) {
+int RunHolidays(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: holidays YEAR");
   if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
@@ -14,14 +14,14 @@ int RunHolidays(const Args& args) {
     return UsageError("holidays are known from " + std::to_string(holidays::kFirstYear) + " to " +
                       std::to_string(holidays::kLastYear) + ", not " + args[0]);
   Json list = Json::array();
-  for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year))) {
+  for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year), EphemerisOf(run.settings.model))) {
     const std::string date = holidays::IsoDate(h.year, h.month, h.day);
-    if (Globals().json)
+    if (run.options.json)
       list.push_back({{"date", date}, {"name", h.name}});
     else
       Print(date + "\t" + h.name);
   }
-  if (Globals().json) PrintJson({{"year", year}, {"holidays", list}});
+  if (run.options.json) PrintJson({{"year", year}, {"holidays", list}});
   return kOk;
 }
 

@@ -9,7 +9,7 @@
 namespace cli {
 namespace {
 
-int RunIcs(const Args& args) {
+int RunIcs(const Run& run, const Args& args) {
   Options opts;
   std::string error;
   if (!ParseOptions(args, {{"output", true}, {"what", true}}, opts, error)) return UsageError(error);
@@ -25,7 +25,7 @@ int RunIcs(const Args& args) {
     return UsageError("unknown --what item '" + bad + "' (terms, phases, holidays, sixday, observances, lunar)");
   if (!opts.Has("output")) return UsageError("ics needs --output FILE");
   if (!ical::WriteAlmanacCalendar(OutputPath(opts.Get("output")), static_cast<int>(year), kinds, kCalendarDatabase,
-                                  error, Model()))
+                                  run.settings, error))
     return Failure(error);
   return kOk;
 }

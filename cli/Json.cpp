@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "astro/astro.h"
+#include "astro/ClockText.h"
 #include "cli/Command.h"
 #include "core/Text.h"
 #include "holidays/Holidays.h"
@@ -24,39 +25,35 @@ Json LunarJson(const std::string& text, double lunarMonth, double lunarDay) {
           {"leap", shown.rfind("閏", 0) == 0}};
 }
 
-Json EventItemJson(const std::string& item) {
-  Json j = {{"text", Trimmed(item)}};
-  // "%5s %2.0f/%2.0f %02.0f:%02.0f:%02.0f": the name, then the date and time.
-  const std::string text = Trimmed(item);
-  const std::size_t blank = text.find(' ');
-  int month = 0, day = 0, h = 0, m = 0, s = 0;
-  if (blank == std::string::npos ||
-      std::sscanf(text.c_str() + blank, " %d/ %d %d:%d:%d", &month, &day, &h, &m, &s) != 5)
-    return j;
-  char time[16];
-  std::snprintf(time, sizeof time, "%02d:%02d:%02d", h, m, s);
-  j["name"] = text.substr(0, blank);
-  j["month"] = month;
-  j["day"] = day;
-  j["time"] = time;
-  return j;
+Json EventJson(const CalendarEvent& event, const DateClock& lists) {
+  const ClockMoment t = MomentToSecond(event.julianDay, lists);
+  return {{"text", Trimmed(EventListItem(event.name, event.julianDay, lists))},
+          {"name", event.name},
+          {"month", static_cast<int>(t.month)},
+          {"day", static_cast<int>(t.day)},
+          {"time", ClockText(t.time)},
+          {"date", IsoDate(t.year, t.month, t.day)}};
 }
 
-void PrintEvents(long long year, const char* key, int count, const char* (*name)(double angle)) {
+std::string IsoDate(double year, double month, double day) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%04lld-%02d-%02d", year < 0 ? "-" : "", std::llabs(static_cast<long long>(year)),
+                static_cast<int>(month), static_cast<int>(day));
+  return text;
+}
+
+void PrintEvents(const Run& run, long long year, const char* key, EventKind kind) {
+  const DateClock lists = ListClock(run.settings);
+  const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
+                                                           static_cast<double>(year), LastDayOfYear(year, lists), lists);
   Json items = Json::array();
-  for (int i = 0; i < count; ++i) {
-    const std::string item = EventListItem(name(EventAngles[i]), EventJulianDays[i]);
-    if (!Globals().json) {
-      Print(item);
-      continue;
-    }
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(EventJulianDays[i], y, m, d, h, kJstLongitude);
-    Json j = EventItemJson(item);
-    j["date"] = holidays::IsoDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
-    items.push_back(j);
+  for (const CalendarEvent& e : events) {
+    if (run.options.json)
+      items.push_back(EventJson(e, lists));
+    else
+      Print(EventListItem(e.name, e.julianDay, lists));
   }
-  if (Globals().json) PrintJson({{"year", year}, {key, items}});
+  if (run.options.json) PrintJson({{"year", year}, {key, items}});
 }
 
 }  // namespace cli

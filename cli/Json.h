@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/Command.h"
+
 namespace cli {
 
 using Json = nlohmann::ordered_json;
@@ -21,13 +23,18 @@ std::string Trimmed(const std::string& text);
 // with its parts: {"text": "閏11月1日", "month": 11, "day": 1, "leap": true}.
 Json LunarJson(const std::string& text, double lunarMonth, double lunarDay);
 
-// An event list item (" 春分  3/20 16:25:05") with its parts: name, month,
-// day and the clock time in Japan Standard Time.
-Json EventItemJson(const std::string& item);
+// An event of a year's list with its list item's text: {"text", "name",
+// "month", "day", "time", "date"}, the date and time on `lists`.
+Json EventJson(const CalendarEvent& event, const DateClock& lists);
 
-// Prints a year's events as list items, one a line, or with --json as
-// {"year": Y, key: [item with its parts and its "date" YYYY-MM-DD]}. The
-// items come from the event arrays the last list operation filled.
-void PrintEvents(long long year, const char* key, int count, const char* (*name)(double angle));
+// Prints a year's events of a kind (that year's only, on the run's list
+// clock) as list items, one a line, or with --json as {"year": Y, key:
+// [{"text", "name", "month", "day", "time", "date"}]}, built from the
+// events' own numbers.
+void PrintEvents(const Run& run, long long year, const char* key, EventKind kind);
+
+// "YYYY-MM-DD" of a date: astronomical years with a sign when negative and at
+// least four digits.
+std::string IsoDate(double year, double month, double day);
 
 }  // namespace cli

@@ -8,27 +8,28 @@
 namespace cli {
 namespace {
 
-int RunLunar(const Args& args) {
+int RunLunar(const Run& run, const Args& args) {
   int year = 0, month = 0, day = 0;
   if (args.size() != 1) return UsageError("usage: lunar YYYY-MM-DD");
-  if (int rc = ReadDateArgument(args[0], year, month, day, 0); rc != kOk) return rc;
+  const CalendarRule calendar = run.settings.calendar;
+  if (int rc = ReadDateArgument(args[0], year, month, day, CalendarModeOfRule(calendar)); rc != kOk) return rc;
   LunisolarResult r;
   try {
-    r = LunisolarLookup(year, month, day, year, month);
+    r = LunisolarLookup(year, month, day, year, month, calendar);
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
   const std::string text = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
   // A month numbered 0 marks days the table gives no lunisolar date.
   if (text.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
-  if (Globals().json)
-    PrintJson({{"date", args[0]}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay)}});
+  if (run.options.json)
+    PrintJson({{"date", IsoDate(year, month, day)}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay)}});
   else
     Print(text);
   return kOk;
 }
 
-const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date (Julian before 1582-10-15)",
+const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date (Julian before 1582-10-15, or as ombrel.dat\'s calendar mode says)",
                                   RunLunar, true});
 
 }  // namespace

@@ -6,17 +6,18 @@
 namespace cli {
 namespace {
 
-int RunPhases(const Args& args) {
+int RunPhases(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: phases YEAR");
-  if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
-  const int count = ListMoonPhases(Model(), DateToJulianDay(year, 1, 1, 12.0, kJstLongitude), 366.0);
-  PrintEvents(year, "phases", count, [](double angle) { return MoonPhaseName(static_cast<int>(angle / 90.0)); });
+  if (!ParseInt(args[0], kFirstListYear, kLastListYear, year))
+    return ArgumentError("a year " + std::to_string(kFirstListYear) + " to " + std::to_string(kLastListYear), args[0],
+                         args::Form::kWhole);
+  PrintEvents(run, year, "phases", EventKind::MoonPhases);
   return kOk;
 }
 
 const CommandRegistration kPhases({"phases", "phases YEAR",
-                                   "the year's new moons, quarters and full moons with their dates and times (JST)",
+                                   "the year's new moons, quarters and full moons with their dates and times (on the zone's clock, JST by default), years -1000 to 3000",
                                    RunPhases, true});
 
 }  // namespace

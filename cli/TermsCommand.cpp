@@ -6,17 +6,17 @@
 namespace cli {
 namespace {
 
-int RunTerms(const Args& args) {
+int RunTerms(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: terms YEAR");
-  if (!ParseInt(args[0], -999999, 999999, year)) return ArgumentError("a year", args[0], args::Form::kWhole);
-  const int count = ListSolarTerms(Model(), DateToJulianDay(year, 1, 1, 12.0, kJstLongitude), 366.0);
-  // Named by the nearest term of the angle, as the term list names them.
-  PrintEvents(year, "terms", count, [](double angle) { return SolarTermName(static_cast<int>((angle + 0.5) / 15.0)); });
+  if (!ParseInt(args[0], kFirstListYear, kLastListYear, year))
+    return ArgumentError("a year " + std::to_string(kFirstListYear) + " to " + std::to_string(kLastListYear), args[0],
+                         args::Form::kWhole);
+  PrintEvents(run, year, "terms", EventKind::SolarTerms);
   return kOk;
 }
 
-const CommandRegistration kTerms({"terms", "terms YEAR", "the year's 24 solar terms with their dates and times (JST)",
+const CommandRegistration kTerms({"terms", "terms YEAR", "the year's 24 solar terms with their dates and times (on the zone's clock, JST by default), years -1000 to 3000",
                                   RunTerms, true});
 
 }  // namespace

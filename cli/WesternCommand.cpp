@@ -12,7 +12,8 @@ namespace cli {
 namespace {
 
 // The Western date, or an empty text when the year has no such month or day.
-std::string WesternDate(CDaoDatabase& db, int year, int month, int day, bool leap, std::string& why) {
+std::string WesternDate(CDaoDatabase& db, int year, int month, int day, bool leap, CalendarRule calendar,
+                        std::string& why) {
   KyuurekiRow first;
   if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%d;", year), first)) {
     why = "lunisolar year " + std::to_string(year) + " is outside the calendar table";
@@ -20,25 +21,24 @@ std::string WesternDate(CDaoDatabase& db, int year, int month, int day, bool lea
   }
   // The month numbered `month` lies at most one leap month past this row.
   const std::string m = std::to_string(month), d = std::to_string(day);
-  LunisolarWestern w = LunisolarToWestern(db, first.id + month - 1, m, d);
-  if (w.found && leap) w = LunisolarToWesternLeap(db, w, m, d);
+  LunisolarWestern w = LunisolarToWestern(db, first.id + month - 1, m, d, calendar);
+  if (w.found && leap) w = LunisolarToWesternLeap(db, w, m, d, calendar);
   if (!w.found || w.row.lunarMonth != month || (w.row.flag == 2) != leap) {
     why = std::string("lunisolar year ") + std::to_string(year) + " has no " + (leap ? "leap " : "") + "month " + m;
     return "";
   }
   // The month's length is the distance to the next month's first day.
   KyuurekiRow next;
-  auto start = [](const KyuurekiRow& r) { return DateToJulianDay(r.year, r.month, r.day, 12.0, kJstLongitude); };
+  auto start = [](const KyuurekiRow& r) { return KyuurekiRowStart(r); };
   if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]=%d;", w.row.id + 1), next) ||
       day > start(next) - start(w.row)) {
     why = "month " + m + " of lunisolar year " + std::to_string(year) + " has no day " + d;
     return "";
   }
-  return text::SjisFormat("%04d-%02d-%02d", static_cast<int>(w.year), static_cast<int>(w.month),
-                          static_cast<int>(w.day));
+  return IsoDate(w.year, w.month, w.day);
 }
 
-int RunWestern(const Args& args) {
+int RunWestern(const Run& run, const Args& args) {
   Options opts;
   std::string error;
   if (!ParseOptions(args, {{"leap", false}}, opts, error)) return UsageError(error);
@@ -51,12 +51,12 @@ int RunWestern(const Args& args) {
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, true, true, kCalendarConnect);
-    date = WesternDate(db, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), opts.Has("leap"), why);
+    date = WesternDate(db, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), opts.Has("leap"), run.settings.calendar, why);
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
   if (date.empty()) return Failure(why);
-  if (Globals().json)
+  if (run.options.json)
     PrintJson({{"lunar", {{"year", year}, {"month", month}, {"day", day}, {"leap", opts.Has("leap")}}}, {"date", date}});
   else
     Print(date);

@@ -20,7 +20,7 @@ bool Choose(const Options& o, const char* name, const char* first, const char* s
   return true;
 }
 
-int RunYearList(const Args& args) {
+int RunYearList(const Run& run, const Args& args) {
   Options o;
   std::string error;
   if (!ParseOptions(args,
@@ -43,25 +43,18 @@ int RunYearList(const Args& args) {
   if (!o.Has("output") || o.Get("output").empty()) return UsageError("--output FILE is required");
 
   // The window's copies of the settings; the options override them.
-  Warn(LoadSettings(SettingsDlg).warnings);
-  int signs = SettingsDlg.m_nSignDisplay;
-  int gregorian = SettingsDlg.m_nCalendarMode != 0;
+  Warn(run.settingsWarnings);
+  int signs = run.record.m_nSignDisplay;
+  int gregorian = run.record.m_nCalendarMode != 0;
   if (!Choose(o, "signs", "sexagenary", "six-day", signs)) return UsageError("--signs is sexagenary or six-day");
   if (!Choose(o, "calendar", "julian", "gregorian", gregorian)) return UsageError("--calendar is julian or gregorian");
-  Moment at;
-  at.year = static_cast<double>(year);
-  at.month = static_cast<double>(month);
-  at.day = static_cast<double>(day);
-  at.calendarMode = gregorian;
-  PublishMoment(at);
-
   YearListState state;
-  state.m_model = Model();
+  state.m_settings = run.settings;
   // The texts the main view hands the year list ("%4.0f", "%2.0f").
   state.m_strYear = text::SjisFormat("%4lld", year);
   state.m_strMonth = text::SjisFormat("%2lld", month);
   state.m_strDay = text::SjisFormat("%2lld", day);
-  state.m_nCalendarMode = at.calendarMode;
+  state.m_nCalendarMode = gregorian;
   state.m_nSignDisplay = signs;
   if (!YearInListRange(static_cast<int>(year))) return UsageError(kYearRangeMessage);
   if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return Failure(error);

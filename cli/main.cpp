@@ -45,7 +45,8 @@ void PrintHelp() {
   std::printf("Usage: ombrel-cli COMMAND [ARGUMENTS]\n\n"
               "The Japanese almanac's computations on the command line. Dates are\n"
               "YYYY-MM-DD (astronomical years: 0 is 1 BC, -1 is 2 BC); hours are\n"
-              "decimal hours of Japan Standard Time; longitudes are degrees east,\n"
+              "decimal hours of the zone's clock (Japan Standard Time unless --zone\n"
+              "or ombrel.conf's zone= says otherwise); longitudes are degrees east,\n"
               "latitudes degrees north. Text is printed as UTF-8, with control\n"
               "characters from the database or kinenbi.dat written as \\xNN.\n\n"
               "Arguments are read exactly in these forms, with no blanks, '+' sign,\n"
@@ -68,7 +69,11 @@ void PrintHelp() {
               "                 else $XDG_DATA_HOME/ombrel or ~/.local/share/ombrel, made on\n"
               "                 first use with a copy of the installed database)\n"
               "  --json         print one JSON document in place of the text lines (day,\n"
-              "                 lunar, western, terms, phases, bodies, holidays)\n\n"
+              "                 lunar, western, terms, phases, bodies, holidays)\n"
+              "  --zone NAME    show times on the time zone NAME of the tz database (an IANA\n"
+              "                 name such as Asia/Tokyo, the default, or America/New_York),\n"
+              "                 or 'design' for the whole-hour zone nearest the longitude\n"
+              "                 (also zone=NAME in ombrel.conf)\n\n"
               "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
 }
 }  // namespace
@@ -171,19 +176,6 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
 
 std::string OutputPath(const std::string& path) { return workdir::FromStartDirectory(path); }
 
-namespace {
-AstroModel g_model = AstroModel::Design;
-}  // namespace
-
-AstroModel Model() { return g_model; }
-void SetModel(AstroModel model) { g_model = model; }
-
-AstroModel ModelOfConf() {
-  Conf conf;
-  conf.Load();
-  return AstroModelFromText(conf.Get("model", "design"));
-}
-
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);
@@ -193,11 +185,6 @@ void Print(const std::string& line) {
 
 namespace cli {
 namespace {
-
-GlobalOptions& MutableGlobals() {
-  static GlobalOptions options;
-  return options;
-}
 
 // The options that stand before the command and apply to every command. All
 // of them are read here, in any order, so each new one is one more row.
@@ -210,11 +197,12 @@ const GlobalOption kGlobalOptions[] = {
     {"workdir", true, [](GlobalOptions& g, const std::string& v) { g.workDir = v; }},
     {"json", false, [](GlobalOptions& g, const std::string&) { g.json = true; }},
     {"precise", false, [](GlobalOptions& g, const std::string&) { g.precise = true; }},
+    {"zone", true, [](GlobalOptions& g, const std::string& v) { g.zone = v; }},
 };
 
 // Reads the global options from argv[at] on; `at` ends on the command.
 // False (after reporting) on a global option written wrongly.
-bool ParseGlobalOptions(int argc, char** argv, int& at, int& status) {
+bool ParseGlobalOptions(int argc, char** argv, int& at, GlobalOptions& options, int& status) {
   for (; at < argc; ++at) {
     const std::string arg = argv[at];
     if (arg.rfind("--", 0) != 0) return true;
@@ -236,22 +224,43 @@ bool ParseGlobalOptions(int argc, char** argv, int& at, int& status) {
       status = UsageError("option --" + name + " takes no value");
       return false;
     }
-    option->apply(MutableGlobals(), value);
+    option->apply(options, value);
   }
   return true;
 }
 
-}  // namespace
+// The run's shared settings: ombrel.dat and ombrel.conf of the working
+// directory, then the options. False (after reporting) on an unknown zone.
+bool BuildRun(Run& run, int& status) {
+  run.settingsWarnings = LoadSettings(run.record).warnings;
+  LoadModelSetting(run.record);
+  if (run.options.precise) run.record.m_model = AstroModel::Precise;
+  std::string error;
+  if (!run.options.zone.empty()) {
+    run.record.m_strZone = run.options.zone;
+  } else if (!TimeZone::Named(run.record.m_strZone, error)) {
+    Warn({kConfFileName + std::string(": ") + error + "; using " + TimeZone::kDefaultName});
+    run.record.m_strZone = TimeZone::kDefaultName;
+  }
+  const std::optional<Moment> settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
+  if (!settings) {
+    status = UsageError("--zone: " + error);
+    return false;
+  }
+  run.settings = *settings;
+  return true;
+}
 
-const GlobalOptions& Globals() { return MutableGlobals(); }
+}  // namespace
 
 }  // namespace cli
 
 int main(int argc, char** argv) {
   using namespace cli;
   int at = 1, status = kOk;
-  if (!ParseGlobalOptions(argc, argv, at, status)) return status;
-  const std::string& workDir = Globals().workDir;
+  Run run;
+  if (!ParseGlobalOptions(argc, argv, at, run.options, status)) return status;
+  const std::string& workDir = run.options.workDir;
   if (argc <= at) {
     PrintHelp();
     return kUsage;
@@ -281,9 +290,9 @@ int main(int argc, char** argv) {
       if (!workDir.empty()) return UsageError(wd.warning);
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
     }
-    if (Globals().json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
-    SetModel(Globals().precise ? AstroModel::Precise : ModelOfConf());
-    int rc = c.run(args);
+    if (run.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
+    if (!BuildRun(run, status)) return status;
+    int rc = c.run(run, args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");
     return rc;
   }

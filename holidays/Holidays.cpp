@@ -18,7 +18,6 @@ enum class Kind {
 };
 
 constexpr int kOpen = 9999;
-constexpr int kGregorian = 1;  // the law's dates, whatever calendar rule the user chose
 
 // One holiday as the law defined it between two years (inclusive). A holiday
 // that moved or changed its name has one row per period.
@@ -179,23 +178,14 @@ void AddBridges(const DayMap& national, DayMap& all) {
 
 }  // namespace
 
-int DesignEquinoxDay(int year, int longitude) {
+int EquinoxDay(const Ephemeris& ephemeris, int year, int longitude) {
   const int month = longitude == 0 ? 3 : 9;
-  // The search writes the shared sun record; whoever reads it next expects
-  // what they left there.
-  const BodyPosition saved = SunRecord;
-  // Continuous through 0 for the March equinox.
-  auto lambda = [longitude](double jd) {
-    const double f = SunApparentLongitude(jd);
-    return longitude == 0 && f > 180.0 ? f - 360.0 : f;
-  };
-  int found = 0;  // none: not reached for the law's years
-  for (int day = 17; day <= 25 && !found; ++day) {
-    const double start = DateToJulianDay(year, month, day, 0.0, kJstLongitude, kGregorian);
-    if (lambda(start) < longitude && lambda(start + 1.0) >= longitude) found = day;
+  const DateClock jst = DayCountClock(CalendarRule::Gregorian);
+  for (int day = 17; day <= 25; ++day) {
+    const SolarTermDay term = ephemeris.SolarTermOfDay(year, month, day, jst);
+    if (term.term && *term.term * 15 == longitude) return day;
   }
-  SunRecord = saved;
-  return found;
+  return 0;  // not reached for the law's years
 }
 
 std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay) {
@@ -216,6 +206,15 @@ std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equino
   for (const Holiday& h : HolidaysOfYear(year, equinoxDay))
     if (h.month == month && h.day == day) return h.name;
   return "";
+}
+
+std::vector<Holiday> HolidaysOfYear(int year, const Ephemeris& ephemeris) {
+  return HolidaysOfYear(year, [&ephemeris](int y, int longitude) { return EquinoxDay(ephemeris, y, longitude); });
+}
+
+std::string HolidayName(int year, int month, int day, const Ephemeris& ephemeris) {
+  return HolidayName(year, month, day,
+                     [&ephemeris](int y, int longitude) { return EquinoxDay(ephemeris, y, longitude); });
 }
 
 bool Shown(const Conf& conf) { return conf.Get(kConfKey, "0") == "1"; }

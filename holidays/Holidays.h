@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "astro/Model.h"
 #include "core/Conf.h"
 
 namespace holidays {
@@ -22,9 +23,10 @@ inline bool InRange(long long year) { return year >= kFirstYear && year <= kLast
 // passing its function.
 using EquinoxDayFn = std::function<int(int year, int longitude)>;
 
-// The almanac's own sun (the model of the solar-term lists). Leaves every
-// shared record alone.
-int DesignEquinoxDay(int year, int longitude);
+// The day from an ephemeris: the day (JST, Gregorian) whose solar term is the
+// equinox, as the model's term list names it; 0 when none of days 17 to 25
+// has it.
+int EquinoxDay(const Ephemeris& ephemeris, int year, int longitude);
 
 struct Holiday {
   int year = 0, month = 0, day = 0;
@@ -32,10 +34,12 @@ struct Holiday {
 };
 
 // The year's holidays in date order; empty outside kFirstYear..kLastYear.
-std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay = DesignEquinoxDay);
+std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay);
+std::vector<Holiday> HolidaysOfYear(int year, const Ephemeris& ephemeris);
 
 // The name of the holiday on a date, empty when the date is none.
-std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay = DesignEquinoxDay);
+std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay);
+std::string HolidayName(int year, int month, int day, const Ephemeris& ephemeris);
 
 // Whether the user shows the holidays: "holidays=1" in ombrel.conf (off
 // when absent, so the almanac looks as designed until it is turned on).

@@ -23,19 +23,17 @@ const struct {
 // The event list's moment as an instant, to the second.
 std::time_t Instant(double julianDay) { return static_cast<std::time_t>(std::llround((julianDay - 2440587.5) * 86400.0)); }
 
-// The events of the last list operation that fall in `year` (Japan time):
-// the lists run from 1 January for 366 days, so may end in the next year.
-void AddListedEvents(int year, int count, const char* kind, const char* (*name)(double angle),
+// The year's events of a kind, dated on the list clock.
+void AddListedEvents(int year, EventKind kind, const char* uidKind, const Moment& settings,
                      std::vector<Event>& events) {
-  for (int i = 0; i < count; ++i) {
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(EventJulianDays[i], y, m, d, h, kJstLongitude);
-    if (static_cast<int>(y) != year) continue;
+  const DateClock lists = ListClock(settings);
+  for (const CalendarEvent& found :
+       YearEventTable(EphemerisOf(settings.model), kind, year, LastDayOfYear(year, lists), lists)) {
     Event e;
-    e.summary = name(EventAngles[i]);
-    e.uid = MakeUid(kind, year, static_cast<int>(m), static_cast<int>(d), e.summary);
+    e.summary = found.name;
+    e.uid = MakeUid(uidKind, year, static_cast<int>(found.month), static_cast<int>(found.day), e.summary);
     e.allDay = false;
-    e.moment = Instant(EventJulianDays[i]);
+    e.moment = Instant(found.julianDay);
     events.push_back(e);
   }
 }
@@ -58,16 +56,19 @@ std::string LunarSummary(const std::string& panelText) {
 }
 
 // The events the day panel gives for each day of the year.
-void AddPanelDays(int year, unsigned kinds, const std::string& databasePath, std::vector<Event>& events) {
-  const double first = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
-  const double next = DateToJulianDay(year + 1, 1, 1, 12.0, kJstLongitude);
+void AddPanelDays(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
+                  std::vector<Event>& events) {
+  const DateClock days = DayCountClock(settings.calendar);
+  const double first = DayNoon(year, 1, 1, settings.calendar);
+  const double next = DayNoon(year + 1, 1, 1, settings.calendar);
   for (double jd = first; jd < next; jd += 1.0) {
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(jd, y, m, d, h, kJstLongitude);
-    const int iy = static_cast<int>(y), im = static_cast<int>(m), id = static_cast<int>(d);
+    const LocalTime t = JulianDayToDate(jd, days);
+    const int iy = static_cast<int>(t.year), im = static_cast<int>(t.month), id = static_cast<int>(t.day);
     DayPanel panel;
-    WriteFormDate(panel, y, m, d, 12.0);
-    FillDayPanel(panel, databasePath);
+    Moment at = settings;
+    at.year = t.year, at.month = t.month, at.day = t.day, at.hour = 12.0;
+    WriteFormDate(panel, at.year, at.month, at.day, at.hour);
+    FillDayPanel(panel, at, databasePath);
     if ((kinds & kSixDay) && !Trim(panel.m_strSixDaySign).empty())
       AddDay(events, "sixday", iy, im, id, Trim(panel.m_strSixDaySign));
     if (kinds & kObservances) {
@@ -103,26 +104,22 @@ bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad) {
   return true;
 }
 
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, AstroModel model) {
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings) {
   std::vector<Event> events;
-  const double january = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
-  if (kinds & kTerms)
-    AddListedEvents(year, ListSolarTerms(model, january, 366.0), "term",
-                    [](double angle) { return SolarTermName(static_cast<int>((angle + 0.5) / 15.0)); }, events);
-  if (kinds & kPhases)
-    AddListedEvents(year, ListMoonPhases(model, january, 366.0), "phase",
-                    [](double angle) { return MoonPhaseName(static_cast<int>(angle / 90.0)); }, events);
+  if (kinds & kTerms) AddListedEvents(year, EventKind::SolarTerms, "term", settings, events);
+  if (kinds & kPhases) AddListedEvents(year, EventKind::MoonPhases, "phase", settings, events);
   if (kinds & kHolidays)
-    for (const holidays::Holiday& h : holidays::HolidaysOfYear(year)) AddDay(events, "holiday", h.year, h.month, h.day, h.name);
-  if (kinds & (kSixDay | kObservances | kLunar)) AddPanelDays(year, kinds, databasePath, events);
+    for (const holidays::Holiday& h : holidays::HolidaysOfYear(year, EphemerisOf(settings.model)))
+      AddDay(events, "holiday", h.year, h.month, h.day, h.name);
+  if (kinds & (kSixDay | kObservances | kLunar)) AddPanelDays(year, kinds, databasePath, settings, events);
   return events;
 }
 
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          std::string& error, AstroModel model) {
+                          const Moment& settings, std::string& error) {
   std::vector<Event> events;
   try {
-    events = AlmanacEvents(year, kinds, databasePath, model);
+    events = AlmanacEvents(year, kinds, databasePath, settings);
   } catch (const CDaoException& e) {
     error = std::string("calendar database: ") + e.what();
     return false;

@@ -31,15 +31,14 @@ inline constexpr int kLastYear = 2100;
 bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad);
 
 // The year's events of the chosen kinds, the days' ones read from the
-// calendar database at `databasePath`. The database engine's error
-// (CDaoException) passes through.
-// The solar terms and moon phases come from `model`.
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath,
-                                 AstroModel model = AstroModel::Design);
+// calendar database at `databasePath`, everything in the model, calendar
+// rule and zone of `settings` (its date and hour are not read). The database
+// engine's error (CDaoException) passes through.
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings);
 
 // Computes and writes the calendar to `path`, wholly or not at all. False
 // with a reason when the database or the file fails.
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          std::string& error, AstroModel model = AstroModel::Design);
+                          const Moment& settings, std::string& error);
 
 }  // namespace ical

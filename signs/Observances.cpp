@@ -87,7 +87,13 @@ std::vector<std::string> SelectedDays(int m, int b, int s) {
   return items;
 }
 
-std::vector<std::string> SeasonalDays(double l, int n, int s, int b, double j) {
+std::vector<std::string> SeasonalDays(std::optional<double> sunDegree, std::optional<int> daysSinceSpring, int s,
+                                      int b, double j) {
+  // The rules read a day without a whole degree as degree -100 and a day
+  // without a 立春 to count from as -2, values no rule of a real degree or
+  // count matches (三隣亡's table still answers for -100, as it always has).
+  double l = sunDegree.value_or(-100.0);
+  const int n = daysSinceSpring.value_or(-2);
   std::vector<std::string> items;
   if (l == 80) items.push_back("入梅");
   if (l == 100) items.push_back("半夏生");

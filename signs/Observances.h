@@ -3,6 +3,7 @@
 // the day's values; the day panel (almanac/DayPanel.h) gathers those values.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,11 @@
 std::vector<std::string> SelectedDays(int solarMonth, int branch, int stem);
 
 // The seasonal days, 八専, 十方暮, 天一天上, the three 伏 days and 三隣亡, in list
-// order. sunDegree is SunDegreeOfDay's whole degree (0..359, or -100 when the
+// order. sunDegree is SunDegreeOfDay's whole degree (0..359; none when the
 // day crosses none), daysSinceSpring DaysSinceSpringBegins' result, and j the
 // JulianDay of the day's noon (Japan Standard Time).
-std::vector<std::string> SeasonalDays(double sunDegree, int daysSinceSpring, int stem, int branch, double j);
+std::vector<std::string> SeasonalDays(std::optional<double> sunDegree, std::optional<int> daysSinceSpring,
+                                      int stem, int branch, double j);
 
 // One line of the anniversaries file "kinenbi.dat": prefix ":" text "," month "," day.
 struct Anniversary {

@@ -49,17 +49,16 @@ int TruncToInt(double x) {
   return static_cast<int>(x);
 }
 
-int NineStarNumber(double j, double s1, double s2) {
+int NineStarNumber(double j, double s1, double s2, CalendarRule calendar) {
   double sel = s2 <= j ? s2 : s1;
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(sel, y, m, d, h, kJstLongitude);
+  const double m = JulianDayToDate(sel, DayCountClock(calendar)).month;
   bool downwards = m > 2 && m <= 8;  // a switch day near the summer solstice
   int b = CycleIndex(j - sel, 0, 9);
   return downwards ? 9 - b : b + 1;
 }
 
-std::string NineStar(double j, double s1, double s2) {
-  return Pick(kNineStars, NineStarNumber(j, s1, s2) - 1);
+std::string NineStar(double j, double s1, double s2, CalendarRule calendar) {
+  return Pick(kNineStars, NineStarNumber(j, s1, s2, calendar) - 1);
 }
 
 std::string SoundSign(int stem, int branch) {

@@ -3,13 +3,15 @@
 // (caldb/DataTable.h): here are the rows that hold them. The nine star, sound
 // sign, twelve-day sign, month name and imperial year come from the tables
 // here. Every day sign is computed from J, the JulianDay of 12:00 Japan
-// Standard Time of the day (DateToJulianDay(y, m, d, 12.0, kJstLongitude)).
+// Standard Time of the day (DayNoon(y, m, d, calendar)).
 //
 // Names are UTF-8. Every index is wrapped into its table, so any J or year
 // (negative, huge, NaN) yields a name or a row and never reads outside a table.
 #pragma once
 
 #include <string>
+
+#include "astro/TimeScales.h"
 
 // The index of x + k modulo n: the integer part of fmod(x + k, n), wrapped into
 // 0 .. n-1 for negative dividends; NaN and infinities give 0.
@@ -18,9 +20,10 @@ int CycleIndex(double x, double k, int n);
 int TruncToInt(double x);
 
 // The nine star number 1..9 of day j, given the two switch days of
-// SolsticeCycleStartDays(j); NineStar returns its name ("一白水星" …).
-int NineStarNumber(double j, double s1, double s2);
-std::string NineStar(double j, double s1, double s2);
+// SolsticeCycleStartDays(j), the switch day's month read under `calendar`;
+// NineStar returns its name ("一白水星" …).
+int NineStarNumber(double j, double s1, double s2, CalendarRule calendar);
+std::string NineStar(double j, double s1, double s2, CalendarRule calendar);
 // Stem 甲 1 … 壬 9, 癸 0; branch 子 1 … 戌 11, 亥 0 (m_nDayStem, m_nDayBranch).
 std::string SoundSign(int stem, int branch);
 std::string TwelveDaySign(int branch, int solarMonth);

@@ -271,28 +271,19 @@ void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double char
 const char* const BodyLabels[kChartBodyCount] = {"月", "水星", "金星", "太陽", "火星", "木星", "土星"};
 
 void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount],
-                  AstroModel model) {
-  static const int kPlanetOf[kChartBodyCount] = {-1, BodyMercury, BodyVenus, -1,
-                                                 BodyMars,   BodyJupiter,  BodySaturn};
+                  const Ephemeris& ephemeris) {
+  static const int kBodyOf[kChartBodyCount] = {BodyMoon, BodyMercury, BodyVenus,  BodySun,
+                                               BodyMars, BodyJupiter, BodySaturn};
   const ChartGeometry g;
   for (int i = 0; i < kChartBodyCount; ++i) {
-    const BodyPosition* record = &PlanetWorkRecord;
-    double size = 0.2;
-    if (i == 0) {
-      BodyPlace(model, BodyMoon, jd, MoonRecord, observer);
-      record = &MoonRecord;
-      size = MoonRecord.semiDiameter;
-    } else if (i == 3) {
-      BodyPlace(model, BodySun, jd, SunRecord, observer);
-      record = &SunRecord;
-      size = SunRecord.semiDiameter;
-    } else {
-      BodyPlace(model, kPlanetOf[i], jd, PlanetWorkRecord, observer);
-    }
+    const int body = kBodyOf[i];
+    const BodyPosition place = ephemeris.Position(body, jd, observer, true);
+    const BodyPosition* record = &place;
+    const double size = body == BodyMoon || body == BodySun ? place.semiDiameter : 0.2;
     // The precise place carries its own horizon coordinates (apparent
     // sidereal time); the design's are worked out again from its equator.
     double azimuth = record->azimuth, altitude = record->altitude;
-    if (model == AstroModel::Design)
+    if (ephemeris.Model() == AstroModel::Design)
       EquatorialToHorizontal(jd, record->rightAscension, record->declination, observer.latitude,
                              observer.longitude, azimuth, altitude);
     const ChartPoint p = ProjectToChart(azimuth, altitude, chartAzimuth, g);

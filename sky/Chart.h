@@ -99,7 +99,6 @@ struct BodyMark {
   double y = 0.0;
   double halfSize = 0.0;
 };
-// Computes the seven bodies for jd (recomputing SunRecord, MoonRecord and
-// PlanetWorkRecord) in `model` and projects them as seen from `observer`.
+// Computes the seven bodies for jd and projects them as seen from `observer`.
 void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, BodyMark marks[kChartBodyCount],
-                  AstroModel model = AstroModel::Design);
+                  const Ephemeris& ephemeris);

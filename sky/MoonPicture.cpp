@@ -29,20 +29,20 @@ MoonShape Box(MoonShape::Kind kind, bool rightHalf, bool yellow, double hw, doub
 }
 }  // namespace
 
-double MoonPhaseValue(JulianDay jd, const Place& observer, AstroModel model) {
-  BodyPlace(model, BodySun, jd, SunRecord, observer);
-  BodyPlace(model, BodyMoon, jd, MoonRecord, observer);
-  double e = MoonRecord.longitude - SunRecord.longitude;
+MoonPhaseView MoonPhaseOf(JulianDay jd, const Place& observer, const Ephemeris& ephemeris) {
+  const BodyPosition sun = ephemeris.Position(BodySun, jd, observer, true);
+  const BodyPosition moon = ephemeris.Position(BodyMoon, jd, observer, true);
+  double e = moon.longitude - sun.longitude;
   if (e < 0.0) e += 360.0;
   if (e > 360.0) e -= 360.0;
-  const double sunDistance = SunRecord.distance;
-  const double moonDistance = MoonRecord.distance * 6371012.0 / 1.4959787e11;
+  const double sunDistance = sun.distance;
+  const double moonDistance = moon.distance * 6371012.0 / 1.4959787e11;
   const double y = sunDistance * std::sin(e * kRad);
   const double x = moonDistance - sunDistance * std::cos(e * kRad);
   double phase = std::fmod(180.0 - std::atan2(y, x) / kRad, 360.0);
   if (phase < 0.0) phase += 360.0;
   if (phase >= 360.0) phase -= 360.0;
-  return phase;
+  return {phase, sun.longitude, moon.longitude, moon.semiDiameter};
 }
 
 int MoonPictureShapes(double phase, MoonShape shapes[kMaxMoonShapes]) {

@@ -5,10 +5,16 @@
 #include "astro/Model.h"
 #include "astro/Moment.h"
 
-// Phase value P in [0, 360): 0 new, 90 first quarter, 180 full, 270 last
-// quarter. Computes SunRecord and the topocentric MoonRecord seen from
-// `observer`, in `model`.
-double MoonPhaseValue(JulianDay jd, const Place& observer, AstroModel model = AstroModel::Design);
+// The moon's phase at jd seen from `observer`: the phase value P in
+// [0, 360) (0 new, 90 first quarter, 180 full, 270 last quarter) and the
+// places the orbit symbol is drawn from (the sun's, the topocentric moon's).
+struct MoonPhaseView {
+  double phase = 0.0;
+  double sunLongitude = 0.0;
+  double moonLongitude = 0.0;
+  double moonSemiDiameter = 0.0;
+};
+MoonPhaseView MoonPhaseOf(JulianDay jd, const Place& observer, const Ephemeris& ephemeris);
 
 // One shape of the picture. Box corners in panel pixels (already normalised:
 // left <= right, top <= bottom); a chord is the half towards `rightHalf`.

@@ -1,10 +1,8 @@
 #include "sky/Readout.h"
 
-#include <cstdlib>
-#include <ctime>
+#include <optional>
 
 #include "astro/AstroTable.h"
-#include "astro/RiseSet.h"
 #include "astro/Sun.h"
 #include "astro/Tides.h"
 #include "astro/TimeScales.h"
@@ -13,15 +11,10 @@
 
 namespace {
 
-// "日の出 06:50": a local clock hour with the seconds dropped.
-std::string RiseSetText(const char* label, double hour, bool dashesForNoEvent) {
-  if (dashesForNoEvent && hour == kNoEventHour) return text::SjisFormat("%s --", label);
-  return std::string(label) + " " + HoursMinutesText(hour);
-}
-
-// "満01:07" or "満 --": a tide moment on the clock of the observer's longitude.
-std::string TideText(const char* label, double moment, double longitude) {
-  return label + TideTimeText(moment, longitude);
+// "日の出 06:50": a local clock hour with the seconds dropped, "日の出 --"
+// where the day has none.
+std::string RiseSetText(const char* label, const std::optional<double>& hour) {
+  return std::string(label) + " " + EventMinuteText(hour, "--");
 }
 
 std::string DateTimeText(const char* label, double year, double month, double day, double hour,
@@ -31,54 +24,48 @@ std::string DateTimeText(const char* label, double year, double month, double da
                           TruncToPixel(minute), TruncToPixel(second));
 }
 
+std::string DateTimeText(const char* label, const LocalTime& t) {
+  double h, m, s;
+  SplitSexagesimal(t.hour, h, m, s);
+  return DateTimeText(label, t.year, t.month, t.day, h, m, s);
+}
+
 }  // namespace
 
-std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
-                                        double chartAzimuth, AstroModel model) {
-  const double longitude = observer.longitude, latitude = observer.latitude;
-  SunRecord.riseTime = RiseTime(model, jd, BodySun, observer);
-  SunRecord.setTime = SetTime(model, jd, BodySun, observer);
-  MoonRecord.riseTime = RiseTime(model, jd, BodyMoon, observer);
-  MoonRecord.setTime = SetTime(model, jd, BodyMoon, observer);
+std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth) {
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  const Place& observer = at.place;
+  const DateClock on = PlaceClock(at);
+  const JulianDay jd = MomentJulianDay(at);
   std::vector<ReadoutText> out;
   out.reserve(13);
-  out.push_back({0, 5, RiseSetText("日の出", SunRecord.riseTime, false)});
-  out.push_back({0, 20, RiseSetText("日の入", SunRecord.setTime, false)});
-  out.push_back({0, 35, RiseSetText("月の出", MoonRecord.riseTime, true)});
-  out.push_back({0, 50, RiseSetText("月の入", MoonRecord.setTime, true)});
-  out.push_back({420, 5, "時刻 " + AstroTimeText(std::atof(hourExact.c_str()))});
-  out.push_back({420, 20, text::SjisFormat("東経 %3.1f", longitude)});
-  out.push_back({420, 35, text::SjisFormat("北緯 %3.1f", latitude)});
+  out.push_back({0, 5, RiseSetText("日の出", ephemeris.RiseTime(BodySun, jd, observer, on))});
+  out.push_back({0, 20, RiseSetText("日の入", ephemeris.SetTime(BodySun, jd, observer, on))});
+  out.push_back({0, 35, RiseSetText("月の出", ephemeris.RiseTime(BodyMoon, jd, observer, on))});
+  out.push_back({0, 50, RiseSetText("月の入", ephemeris.SetTime(BodyMoon, jd, observer, on))});
+  out.push_back({420, 5, "時刻 " + AstroTimeText(at.hour)});
+  out.push_back({420, 20, text::SjisFormat("東経 %3.1f", observer.longitude)});
+  out.push_back({420, 35, text::SjisFormat("北緯 %3.1f", observer.latitude)});
   out.push_back({420, 50, text::SjisFormat("方位角 %3.0f", chartAzimuth)});
   out.push_back({440, 65, "東京湾潮汐"});
-  TideTimes(jd, observer);
-  out.push_back({465, 80, TideText("満", HighWater1, longitude)});
-  out.push_back({465, 95, TideText("満", HighWater2, longitude)});
-  out.push_back({465, 110, TideText("干", LowWater1, longitude)});
-  out.push_back({465, 125, TideText("干", LowWater2, longitude)});
+  const TideDay tides = TideTimes(jd, observer, HarbourClock(at.calendar, at.zone));
+  const char* const labels[4] = {"満", "満", "干", "干"};
+  for (int i = 0; i < 4; ++i) out.push_back({465, 80 + 15 * i, labels[i] + TideTimeText(TideMoment(tides, i), on)});
   return out;
 }
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
   std::vector<std::string> lines;
-  for (ReadoutText& t :
-       ComputeReadout(MomentJulianDay(at), text::SjisFormat("%2.5f", at.hour), at.place, chartAzimuth, at.model))
-    lines.push_back(std::move(t.text));
+  for (ReadoutText& t : ComputeReadout(at, chartAzimuth)) lines.push_back(std::move(t.text));
   return lines;
 }
 
-std::string StatusLineText(JulianDay jd, double longitude, double latitude, int redrawCount) {
-  double year, month, day, hour, h, m, s;
-  JulianDayToDate(jd, year, month, day, hour, longitude);
-  SplitSexagesimal(hour, h, m, s);
-  return DateTimeText("表示日時", year, month, day, h, m, s) +
-         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", longitude, latitude, jd, redrawCount);
+std::string StatusLineText(const Moment& at, int redrawCount) {
+  const JulianDay jd = MomentJulianDay(at);
+  return DateTimeText("表示日時", JulianDayToDate(jd, PlaceClock(at))) +
+         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", at.place.longitude, at.place.latitude, jd, redrawCount);
 }
 
-std::string ClockLineText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return DateTimeText("現在日時", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                      local.tm_hour, local.tm_min, local.tm_sec);
+std::string ClockLineText(const Moment& at) {
+  return DateTimeText("現在日時", JulianDayToDate(CurrentJulianDay(), PlaceClock(at)));
 }

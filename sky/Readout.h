@@ -14,19 +14,18 @@ struct ReadoutText {
   std::string text;
 };
 
-// The readout's texts for the moment jd seen from `observer`, in drawing
-// order with their panel positions ("日の出 06:50", "月の出 --", "満01:07",
-// "干 --", ...). Runs the rise/set searches of `model` (stored into
-// SunRecord/MoonRecord) and the tide search (on the design's formulas in
-// either model).
-std::vector<ReadoutText> ComputeReadout(JulianDay jd, const std::string& hourExact, const Place& observer,
-                                        double chartAzimuth, AstroModel model = AstroModel::Design);
+// The readout's texts for the moment, seen from its place in its model, in
+// drawing order with their panel positions ("日の出 06:50", "月の出 --",
+// "満01:07", "干 --", ...): the sun's and the moon's rise and set and the
+// tides (on the design's formulas in either model), "--" where a day has
+// none.
+std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth);
 
-// The same texts, one per line, for the moment (in its model): computed like
-// the panel does, reading the hour with five decimals as the view writes it.
+// The same texts, one per line.
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 
-// "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1"
-std::string StatusLineText(JulianDay jd, double longitude, double latitude, int redrawCount);
-// "現在日時  ..." with the computer's local date and time.
-std::string ClockLineText();
+// "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1": the
+// moment on its place's clock.
+std::string StatusLineText(const Moment& at, int redrawCount);
+// "現在日時  ..." with the present instant on the moment's zone at its place.
+std::string ClockLineText(const Moment& at);

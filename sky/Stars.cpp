@@ -85,7 +85,7 @@ int FigurePositions(double figureCode, int positions[3]) {
 void PrecessStar(JulianDay jd, double epochYear, double rightAscension0, double declination0,
                  double properMotionRa, double properMotionDec, double& rightAscension,
                  double& declination) {
-  const double jd0 = DateToJulianDay(epochYear, 1.0, 1.0, 12.0, 0.0);
+  const double jd0 = DateToJulianDay(epochYear, 1.0, 1.0, 12.0, DateClock{CalendarRule::JulianThenGregorian, Clock{TimeZone::Design(), 0.0}});
   const double T = (jd0 - 2451545.0) / 36525.0;
   const double t = (jd - jd0) / 36525.0;
   const double base = 2306.2181 + 1.39656 * T - 0.000139 * T * T;

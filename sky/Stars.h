@@ -4,7 +4,7 @@
 // motion of a mansion star).
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 inline constexpr int kConstellationCount = 88;
 inline constexpr int kFigureStarCount = 360;

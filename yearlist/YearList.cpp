@@ -47,6 +47,7 @@ CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
 }
 
 void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
+  const DateClock days = DayCountClock(events.calendar);
   DataTable data(db);
   KyuurekiRow first;
   if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year), first))
@@ -66,8 +67,8 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
     grid[0][k] = LeapMark(row) + Number2(row.lunarMonth);
     for (int r = 1; r <= 30; ++r) {
       const JulianDay j = js + r - 1;
-      double y = 0, m = 0, d = 0, h = 0;
-      JulianDayToDate(j, y, m, d, h, kJstLongitude);
+      const LocalTime t = JulianDayToDate(j, days);
+      const double y = t.year, m = t.month, d = t.day;
       grid[r][k] = CellSign(data, signDisplay, row.lunarMonth, r, j) + Number2(TruncToInt(m)) + " " +
                    Number2(TruncToInt(d)) + DateMarkers(y, m, d, events);
       if (r == 30 && length == 29) grid[r][k] = "       ";
@@ -103,15 +104,16 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
 void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
   DataTable data(db);
   EmptyCells(grid);
-  const JulianDay j0 = DateToJulianDay(year, 1, 1, 12.0, kJstLongitude);
+  const DateClock days = DayCountClock(events.calendar);
+  const JulianDay j0 = DayNoon(year, 1, 1, events.calendar);
   KyuurekiRow row;
   bool haveRow = false;
   JulianDay start = 0, nextStart = 0;
   // A year has at most 366 days; the bound keeps a broken calendar from looping.
   for (int n = 1; n <= 400; ++n) {
     const JulianDay j = j0 + n - 1;
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(j, y, m, d, h, kJstLongitude);
+    const LocalTime t = JulianDayToDate(j, days);
+    const double y = t.year, m = t.month, d = t.day;
     if (TruncToInt(y) != year) break;
     if (!haveRow || j < start || j >= nextStart) {
       FindMonth(db, j, TruncToInt(y), haveRow, row, start, nextStart);
@@ -169,14 +171,14 @@ const char* kNotANumber = "月と日は数字で入力してください。";
 
 std::string DateMarkers(double year, double month, double day, const YearEvents& events) {
   std::string out;
-  for (int i = 0; i < events.phaseCount; ++i) {
+  for (std::size_t i = 0; i < events.phases.size(); ++i) {
     const CalendarEvent& e = events.phases[i];
     if (!SameDate(e, year, month, day)) continue;
     if (e.angle == 180) out += "○";
     if (e.angle == 0) out += "●";
     break;
   }
-  for (int i = 0; i < events.termCount; ++i) {
+  for (std::size_t i = 0; i < events.terms.size(); ++i) {
     const CalendarEvent& e = events.terms[i];
     if (SameDate(e, year, month, day) && std::fmod(e.angle, 30.0) == 0) {
       out += "*";
@@ -186,9 +188,9 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
   return out;
 }
 
-std::string YearEventItem(const CalendarEvent& event, bool phase) {
-  const ClockMoment t = MomentToSecond(event.julianDay, kJstLongitude);
-  const char* name = phase ? MoonPhaseName(TruncToInt(event.angle / 90)) : SolarTermName(TruncToInt(event.angle / 15));
+std::string YearEventItem(const CalendarEvent& event, bool phase, const DateClock& lists) {
+  const ClockMoment t = MomentToSecond(event.julianDay, lists);
+  const char* name = EventName(phase ? EventKind::MoonPhases : EventKind::SolarTerms, event.angle);
   return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name, t.year, t.month, t.day) + ClockText(t.time);
 }
 
@@ -208,7 +210,7 @@ bool FillWesternGrid(YearGrid& grid, const std::string& yearText, int signDispla
 }
 
 bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
-                         int layout, YearConversions& out, std::string& error) {
+                         int layout, CalendarRule calendar, YearConversions& out, std::string& error) {
   try {
     CDaoDatabase db;
     OpenCalendar(db);
@@ -231,14 +233,14 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
     out.western = ConversionRow{};
     out.leapWestern = ConversionRow{};
     if (!found.found) return true;
-    const LunisolarWestern western = LunisolarToWestern(db, found.row.id, monthText, dayText);
+    const LunisolarWestern western = LunisolarToWestern(db, found.row.id, monthText, dayText, calendar);
     if (western.notANumber) {
       error = kNotANumber;
       return false;
     }
     if (!western.found) return true;
     FillWesternRow(db, out.western, western);
-    const LunisolarWestern leap = LunisolarToWesternLeap(db, western, monthText, dayText);
+    const LunisolarWestern leap = LunisolarToWesternLeap(db, western, monthText, dayText, calendar);
     if (leap.found) FillWesternRow(db, out.leapWestern, leap);
     return true;
   } catch (const CDaoException& e) {
@@ -249,13 +251,11 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
 
 void ComputeYearEvents(YearListState& state) {
   const double year = TypedDouble(state.m_strYear);
-  state.m_nPhaseCount = YearEventTable(state.m_model, EventKind::MoonPhases, year, kYearEventDays, state.m_aPhaseEvents.data());
-  state.m_nTermCount = YearEventTable(state.m_model, EventKind::SolarTerms, year, kYearEventDays, state.m_aTermEvents.data());
-}
-
-YearEvents EventsOf(const YearListState& state) {
-  return YearEvents{state.m_aPhaseEvents.data(), state.m_nPhaseCount, state.m_aTermEvents.data(),
-                    state.m_nTermCount};
+  const Ephemeris& ephemeris = EphemerisOf(state.m_settings.model);
+  const CalendarRule calendar = CalendarRuleOfMode(state.m_nCalendarMode);
+  const DateClock lists = ListClock(calendar, state.m_settings.zone);
+  state.m_events = {YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists),
+                    YearEventTable(ephemeris, EventKind::SolarTerms, year, kYearEventDays, lists), calendar};
 }
 
 bool ShowYear(YearListState& state, int layout, std::string& error) {
@@ -263,12 +263,13 @@ bool ShowYear(YearListState& state, int layout, std::string& error) {
     error = kYearRangeMessage;
     return false;
   }
-  if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout, state.conversions, error))
+  if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout,
+                           CalendarRuleOfMode(state.m_nCalendarMode), state.conversions, error))
     return false;
   ComputeYearEvents(state);
   const bool ok = layout == kLunisolarLayout
-                      ? FillLunisolarGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, EventsOf(state), error)
-                      : FillWesternGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, EventsOf(state), error);
+                      ? FillLunisolarGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error)
+                      : FillWesternGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error);
   if (ok) state.m_nDisplayMode = layout;
   return ok;
 }

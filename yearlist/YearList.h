@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "astro/Model.h"
 #include "astro/TermsPhases.h"
@@ -44,12 +45,12 @@ std::string YearSexagenaryText(CDaoDatabase& db, int year);
 // else "グレゴリオ暦".
 std::string YearCalendarName(int calendarMode, const std::string& yearText);
 
-// The events a fill marks days with: the first count records of each array.
+// The events a fill marks days with (dates on the list clock), and the
+// calendar rule the grid's Western dates are written in.
 struct YearEvents {
-  const CalendarEvent* phases = nullptr;
-  int phaseCount = 0;
-  const CalendarEvent* terms = nullptr;
-  int termCount = 0;
+  std::vector<CalendarEvent> phases;
+  std::vector<CalendarEvent> terms;
+  CalendarRule calendar = CalendarRule::JulianThenGregorian;
 };
 
 // "○" full moon / "●" new moon, then "*" for a major solar term on that date.
@@ -58,7 +59,7 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 // List items of the phase and term lists: "%5s %4.0f/%2.0f/%2.0f" and the
 // clock time "hh:mm:ss" of the moment rounded to the second (a rounded 60
 // carried, into the next day at midnight).
-std::string YearEventItem(const CalendarEvent& event, bool phase);
+std::string YearEventItem(const CalendarEvent& event, bool phase, const DateClock& lists);
 
 // Fill m_strGrid for the year text (already range-checked) from the calendar
 // database in the current directory. signDisplay nonzero shows 六曜.
@@ -89,7 +90,7 @@ struct YearConversions {
 // kWesternLayout. False with a reason in `error` when a month or day text is
 // not a number or the database fails; rows already filled stay in `out`.
 bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
-                         int layout, YearConversions& out, std::string& error);
+                         int layout, CalendarRule calendar, YearConversions& out, std::string& error);
 
 // Number of month columns written and drawn: 13 for a lunisolar layout whose
 // column 13 has a heading, else 12.
@@ -104,20 +105,16 @@ struct YearListState {
   int m_nCalendarMode = 0;
   int m_nSignDisplay = 0;
   int m_nDisplayMode = 0;
-  AstroModel m_model = AstroModel::Design;
-  int m_nPhaseCount = 0;
-  int m_nTermCount = 0;
-  std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
-  std::array<CalendarEvent, kEventTableSize> m_aTermEvents{};
+  // The zone and model of the main view (its calendar rule is m_nCalendarMode).
+  Moment m_settings;
+  YearEvents m_events;
   YearGrid m_strGrid;
   YearConversions conversions;
 };
 
 // Computes the year's phases and terms the way the main view answers the list
-// request (BuildMoonPhaseTable / BuildSolarTermTable, kYearEventDays days).
+// request (YearEventTable, kYearEventDays days).
 void ComputeYearEvents(YearListState& state);
-// The events the state holds, for the fills.
-YearEvents EventsOf(const YearListState& state);
 // Runs 和暦表示 (layout 1) or 西暦表示 (2) on the state, events included.
 // False with a reason when the year is out of range or a step fails.
 bool ShowYear(YearListState& state, int layout, std::string& error);

@@ -2,9 +2,9 @@
 
 #include <erfam.h>
 
+#include <algorithm>
 #include <cmath>
 
-#include "astro/RiseSet.h"
 #include "astro/TermsPhases.h"
 #include "astro/TimeScales.h"
 #include "astro/precise/DeltaT.h"
@@ -17,24 +17,22 @@ namespace {
 
 constexpr double kEarthRadiusKm = 6378.137;
 
-JulianDay JstMidnight(double year, double month, double day) { return DateToJulianDay(year, month, day, 0.0, kJstLongitude); }
-JulianDay JstNoon(double year, double month, double day) { return DateToJulianDay(year, month, day, 12.0, kJstLongitude); }
-
-// Noon (JST) of the day that holds a moment.
-JulianDay NoonOfMoment(JulianDay moment) {
-  double y, m, d, h;
-  JulianDayToDate(moment, y, m, d, h, kJstLongitude);
-  return JstNoon(y, m, d);
+JulianDay Midnight(const DateClock& on, double year, double month, double day) {
+  return DateToJulianDay(year, month, day, 0.0, on);
+}
+JulianDay Noon(const DateClock& on, double year, double month, double day) {
+  return DateToJulianDay(year, month, day, 12.0, on);
 }
 
-void LocalDate(JulianDay jd, double longitude, double& y, double& m, double& d) {
-  double h;
-  JulianDayToDate(jd, y, m, d, h, longitude);
+// Noon of the day that holds a moment.
+JulianDay NoonOfMoment(JulianDay moment, const DateClock& on) {
+  const LocalTime t = JulianDayToDate(moment, on);
+  return Noon(on, t.year, t.month, t.day);
 }
 
-// The last day asked for, all seven bodies at once: a table asks for rise,
-// set and transit of each body in turn, and the bodies share the earth's
-// places.
+// The last day asked for on this thread, all seven bodies at once: a table
+// asks for rise, set and transit of each body in turn, and the bodies share
+// the earth's places.
 struct TimesMemo {
   JulianDay start = 0.0;
   double latitude = 0.0, longitude = 0.0;
@@ -42,12 +40,12 @@ struct TimesMemo {
   bool filled = false;
 };
 
-DayTimes TimesOfDay(JulianDay jd, int body, double latitude, double longitude) {
-  static TimesMemo memo;
-  if (body < 0 || body >= kBodyCount) return {kNoEventHour, kNoEventHour, kNoEventHour};
-  double y, m, d;
-  LocalDate(jd, longitude, y, m, d);
-  const JulianDay start = DateToJulianDay(y, m, d, 0.0, longitude);
+DayTimes TimesOfDay(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  thread_local TimesMemo memo;
+  if (body < 0 || body >= kBodyCount) return {};
+  const LocalTime date = JulianDayToDate(jd, on);
+  const JulianDay start = Midnight(on, date.year, date.month, date.day);
+  const double latitude = observer.latitude, longitude = observer.longitude;
   if (!memo.filled || memo.start != start || memo.latitude != latitude || memo.longitude != longitude) {
     memo.start = start, memo.latitude = latitude, memo.longitude = longitude, memo.filled = true;
     RiseTransitSetAll(start, latitude, longitude, memo.times);
@@ -55,8 +53,8 @@ DayTimes TimesOfDay(JulianDay jd, int body, double latitude, double longitude) {
   return memo.times[body];
 }
 
-// The frame and the earth of the last moment asked for: the chart asks for
-// seven places and the sun's again with each.
+// The frame and the earth of the last moment asked for on this thread: the
+// chart asks for seven places and the sun's again with each.
 struct Epoch {
   JulianDay jd = 0.0;
   bool filled = false;
@@ -65,7 +63,7 @@ struct Epoch {
 };
 
 const Epoch& EpochAt(JulianDay jd) {
-  static Epoch last;
+  thread_local Epoch last;
   if (!last.filled || last.jd != jd) {
     last.jd = jd, last.filled = true;
     last.frame = FrameAt(jd);
@@ -74,35 +72,31 @@ const Epoch& EpochAt(JulianDay jd) {
   return last;
 }
 
-int ListEvents(const Motion& motion, double spacing, double year, double n, double* angles, double* moments,
-               int capacity) {
-  const double last = std::isfinite(n) ? std::floor(std::fmin(std::fmax(n, -1.0), 1000.0)) : -1.0;
-  const JulianDay from = JstMidnight(year, 1.0, 1.0);
-  const std::vector<AngleEvent> events =
-      Crossings(motion, spacing, 0.0, from, JstMidnight(year, 1.0, 2.0 + last), capacity);
-  for (std::size_t i = 0; i < events.size(); ++i) {
-    angles[i] = events[i].angle;
-    moments[i] = events[i].moment;
-  }
-  return static_cast<int>(events.size());
+std::vector<AngleEvent> ListEvents(const Motion& motion, double spacing, double year, int lastDay,
+                                   const DateClock& lists) {
+  const int last = std::clamp(lastDay, -1, kMaxListDays);
+  const JulianDay from = Midnight(lists, year, 1.0, 1.0);
+  const JulianDay to = DateToJulianDay(year, 1.0, 1.0, 12.0, lists) + last + 1;
+  const LocalTime end = JulianDayToDate(to, lists);
+  return Crossings(motion, spacing, 0.0, from, Midnight(lists, end.year, end.month, end.day), 4 * kMaxListDays);
 }
 
 }  // namespace
 
-void BodyPlace(int body, JulianDay jd, double latitude, double longitude, bool topocentric,
-               BodyPosition& record) {
+BodyPosition BodyPlace(int body, JulianDay jd, const Place& observer, bool topocentric) {
+  BodyPosition record;
   const Epoch& epoch = EpochAt(jd);
   const Frame& frame = epoch.frame;
   Vec3 p = ApparentPlace(body, jd, frame, epoch.earth);
-  const double sidereal = LocalSiderealDegrees(jd, frame.tt, longitude, frame);
+  const double sidereal = LocalSiderealDegrees(jd, frame.tt, observer.longitude, frame);
   if (body == BodyMoon && topocentric) {
-    const Vec3 o = ObserverPlace(latitude, sidereal);
+    const Vec3 o = ObserverPlace(observer.latitude, sidereal);
     for (int i = 0; i < 3; ++i) p[i] -= o[i];
   }
   const double distance = Length(p);
   EclipticOfDate(p, frame.trueObliquity, record.longitude, record.latitude);
   EquatorialOfDate(p, record.rightAscension, record.declination);
-  Horizontal(p, latitude, sidereal, record.azimuth, record.altitude);
+  Horizontal(p, observer.latitude, sidereal, record.azimuth, record.altitude);
   if (body == BodySun) {
     record.distance = distance;
     record.semiDiameter = kSunSemidiameterAt1Au / 3600.0 / distance;
@@ -114,77 +108,73 @@ void BodyPlace(int body, JulianDay jd, double latitude, double longitude, bool t
     record.distance = distance * ERFA_DAU / 1000.0 / kEarthRadiusKm;
     record.semiDiameter = std::asin(kMoonRadiusKm / (distance * ERFA_DAU / 1000.0)) * ERFA_DR2D;
   }
+  return record;
 }
 
-double RiseTime(JulianDay jd, int body, double latitude, double longitude) {
-  return TimesOfDay(jd, body, latitude, longitude).rise;
+std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return TimesOfDay(jd, body, observer, on).rise;
 }
-double SetTime(JulianDay jd, int body, double latitude, double longitude) {
-  return TimesOfDay(jd, body, latitude, longitude).set;
+std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return TimesOfDay(jd, body, observer, on).set;
 }
-double TransitTime(JulianDay jd, int body, double latitude, double longitude) {
-  return TimesOfDay(jd, body, latitude, longitude).transit;
-}
-
-void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude) {
-  name.clear();
-  const std::vector<AngleEvent> terms =
-      Crossings(kSunMotion, 15.0, 0.0, JstMidnight(year, month, day), JstMidnight(year, month, day + 1.0), 1);
-  if (!terms.empty()) {
-    name = SolarTermName(static_cast<int>(terms[0].angle / 15.0));
-    longitude = terms[0].angle;
-    return;
-  }
-  longitude = SunLongitude(JstNoon(year, month, day));
+std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
+  return TimesOfDay(jd, body, observer, on).transit;
 }
 
-int DaysSinceSpringBegins(double year, double month, double day) {
+SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) {
+  const std::vector<AngleEvent> terms = Crossings(kSunMotion, 15.0, 0.0, Midnight(lists, year, month, day),
+                                                  Midnight(lists, year, month, day + 1.0), 1);
+  if (!terms.empty()) return {static_cast<int>(terms[0].angle / 15.0), terms[0].angle};
+  return {std::nullopt, SunLongitude(Noon(lists, year, month, day))};
+}
+
+std::optional<int> DaysSinceSpringBegins(double year, double month, double day, const DateClock& lists) {
   // The last 立春 up to the end of the next day, within a year back.
-  const JulianDay end = JstMidnight(year, month, day + 2.0);
+  const JulianDay end = Midnight(lists, year, month, day + 2.0);
   const std::vector<AngleEvent> springs = Crossings(kSunMotion, 360.0, 315.0, end - 370.0, end, 2);
-  if (springs.empty()) return -1;
-  const double days = std::trunc(JstNoon(year, month, day) - NoonOfMoment(springs.back().moment));
-  return std::fabs(days) < 1e6 ? static_cast<int>(days) : -1;
+  if (springs.empty()) return std::nullopt;
+  const double days = std::trunc(Noon(lists, year, month, day) - NoonOfMoment(springs.back().moment, lists));
+  if (std::fabs(days) < 1e6) return static_cast<int>(days);
+  return std::nullopt;
 }
 
-double SunDegreeOfDay(double year, double month, double day, double& julianDay) {
-  julianDay = 0.0;
-  double q = std::trunc(SunLongitude(JstNoon(year, month, day)) + 0.5);
+std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day, const DateClock& lists) {
+  double q = std::trunc(SunLongitude(Noon(lists, year, month, day)) + 0.5);
   if (q > 359.0) q -= 360.0;
   JulianDay moment;
-  if (!CrossingBetween(kSunMotion, q, JstMidnight(year, month, day), JstMidnight(year, month, day + 1.0), moment))
-    return -100.0;
-  julianDay = moment;
-  return q;
+  if (!CrossingBetween(kSunMotion, q, Midnight(lists, year, month, day), Midnight(lists, year, month, day + 1.0),
+                       moment))
+    return std::nullopt;
+  return SunDegree{q, moment};
 }
 
-void SolsticeCycleStartDays(double julianDay, double longitude, double& first, double& second) {
-  first = second = 0.0;
-  double y, m, d;
-  LocalDate(julianDay, longitude, y, m, d);
-  const std::vector<AngleEvent> solstices =
-      Crossings(kSunMotion, 180.0, 90.0, JstMidnight(y, m, d - 245.0), JstMidnight(y, m, d + 191.0), 2);
-  double* out[2] = {&first, &second};
+MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
+  const LocalTime t = JulianDayToDate(julianDay, lists);
+  const std::vector<AngleEvent> solstices = Crossings(kSunMotion, 180.0, 90.0, Midnight(lists, t.year, t.month, t.day - 245.0),
+                                                      Midnight(lists, t.year, t.month, t.day + 191.0), 2);
+  MomentPair found;
   for (std::size_t i = 0; i < solstices.size(); ++i)
-    *out[i] = CycleStartNearSolstice(solstices[i].moment, NoonOfMoment(solstices[i].moment));
+    (i == 0 ? found.first : found.second) =
+        CycleStartNearSolstice(solstices[i].moment, NoonOfMoment(solstices[i].moment, lists));
+  return found;
 }
 
-void RecentNewMoons(double julianDay, double longitude, double& first, double& second) {
-  first = second = 0.0;
-  double y, m, d;
-  LocalDate(julianDay, longitude, y, m, d);
-  const std::vector<AngleEvent> newMoons =
-      Crossings(kMoonMotion, 360.0, 0.0, JstMidnight(y, m, d - 40.0), JstMidnight(y, m, d + 1.0), 2);
-  if (!newMoons.empty()) first = newMoons[0].moment;
-  if (newMoons.size() > 1) second = newMoons[1].moment;
+MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
+  const LocalTime t = JulianDayToDate(julianDay, lists);
+  const std::vector<AngleEvent> newMoons = Crossings(kMoonMotion, 360.0, 0.0, Midnight(lists, t.year, t.month, t.day - 40.0),
+                                                     Midnight(lists, t.year, t.month, t.day + 1.0), 2);
+  MomentPair found;
+  if (!newMoons.empty()) found.first = newMoons[0].moment;
+  if (newMoons.size() > 1) found.second = newMoons[1].moment;
+  return found;
 }
 
-int ListMoonPhases(double year, double n, double* angles, double* moments, int capacity) {
-  return ListEvents(kMoonMotion, 90.0, year, n, angles, moments, capacity);
+std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists) {
+  return ListEvents(kMoonMotion, 90.0, year, lastDay, lists);
 }
 
-int ListSolarTerms(double year, double n, double* angles, double* moments, int capacity) {
-  return ListEvents(kSunMotion, 15.0, year, n, angles, moments, capacity);
+std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists) {
+  return ListEvents(kSunMotion, 15.0, year, lastDay, lists);
 }
 
 }  // namespace precise

@@ -1,36 +1,36 @@
 // The almanac's operations in the precise model, shaped like those of the
-// design's formulas (same arguments, same results, same no-event values), so
-// that a caller picks its model at one place.
+// design's formulas (same arguments, results of the same shape), so that
+// the model is picked at one place (astro/Model.cpp).
 #pragma once
 
-#include <string>
+#include <optional>
+#include <vector>
 
 #include "astro/Sun.h"
+#include "astro/TermsPhases.h"
 
 namespace precise {
 
-// Apparent place of a body at jd into `record`: ecliptic and equatorial
-// coordinates of date, distance (au for the sun, earth radii for the moon),
-// semidiameter, and azimuth and altitude for (latitude, longitude). The moon
-// is topocentric when `topocentric` is set, like the design's flag.
-void BodyPlace(int body, JulianDay jd, double latitude, double longitude, bool topocentric,
-               BodyPosition& record);
+// Apparent place of a body at jd: ecliptic and equatorial coordinates of
+// date, distance (au for the sun, earth radii for the moon), semidiameter,
+// and azimuth and altitude seen from `observer`. The moon is topocentric when
+// `topocentric` is set, like the design's flag.
+BodyPosition BodyPlace(int body, JulianDay jd, const Place& observer, bool topocentric);
 
-// Rise, transit and set of the local day (at `longitude`'s clock) holding jd.
-double RiseTime(JulianDay jd, int body, double latitude, double longitude);
-double SetTime(JulianDay jd, int body, double latitude, double longitude);
-double TransitTime(JulianDay jd, int body, double latitude, double longitude);
+// Rise, transit and set of the local day of `on` holding jd, in its hours.
+std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
 
-void SolarTermOfDay(double year, double month, double day, std::string& name, double& longitude);
-int DaysSinceSpringBegins(double year, double month, double day);
-double SunDegreeOfDay(double year, double month, double day, double& julianDay);
-// jd's local date is read at `longitude`'s clock, as the design reads it.
-void SolsticeCycleStartDays(double julianDay, double longitude, double& first, double& second);
-void RecentNewMoons(double julianDay, double longitude, double& first, double& second);
+SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists);
+std::optional<int> DaysSinceSpringBegins(double year, double month, double day, const DateClock& lists);
+std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day, const DateClock& lists);
+MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists);
+MomentPair RecentNewMoons(double julianDay, const DateClock& lists);
 
-// A year's events from 1 January (0:00 JST) over days 0..n into the moments
-// and angles given, at most `capacity`; returns the count.
-int ListMoonPhases(double year, double n, double* angles, double* moments, int capacity);
-int ListSolarTerms(double year, double n, double* angles, double* moments, int capacity);
+// A year's events from 1 January (0:00 on `lists`) over that day and the
+// `lastDay` days after it.
+std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists);
+std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists);
 
 }  // namespace precise

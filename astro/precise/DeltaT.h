@@ -3,7 +3,7 @@
 // clock on Universal Time.
 #pragma once
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 namespace precise {
 

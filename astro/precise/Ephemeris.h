@@ -8,7 +8,7 @@
 
 #include <array>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 namespace precise {
 

@@ -4,7 +4,6 @@
 
 #include <erfam.h>
 
-#include "astro/RiseSet.h"
 #include "astro/Sun.h"
 #include "astro/precise/DeltaT.h"
 
@@ -182,24 +181,18 @@ class BodyDay {
   Vec3 nodes_[5];
 };
 
-double AsHour(double day) {
-  const double hour = day * 24.0;
-  // An event at 23:00:00 must not read as the no-event value.
-  return hour == kNoEventHour ? std::nextafter(kNoEventHour, 24.0) : hour;
-}
-
 // The first crossing of zero in the sampled day, upwards or downwards, as
-// hours; kNoEventHour when there is none. `near` limits the values taken for a
+// hours; none when there is none. `near` limits the values taken for a
 // crossing (the hour angle jumps at ±180).
 template <class F>
-double FirstCrossing(F f, const double (&samples)[kSamples + 1], bool upwards, double near) {
+std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], bool upwards, double near) {
   for (int i = 0; i < kSamples; ++i) {
     const double a = samples[i], b = samples[i + 1];
     const bool crosses = upwards ? (a < 0.0 && b >= 0.0) : (a > 0.0 && b <= 0.0);
     if (!crosses || std::fabs(a) > near || std::fabs(b) > near) continue;
-    return AsHour(Root(f, i * kSampleStep, (i + 1) * kSampleStep, a, b, kMomentTolerance));
+    return Root(f, i * kSampleStep, (i + 1) * kSampleStep, a, b, kMomentTolerance) * 24.0;
   }
-  return kNoEventHour;
+  return std::nullopt;
 }
 
 DayTimes TimesOf(const BodyDay& day) {
@@ -296,8 +289,10 @@ class EventMemo {
   std::vector<AngleEvent> events_;
 };
 
+// One memo per thread: the found events are pure results of the moment, so
+// threads need not share them.
 EventMemo* MemoFor(const Motion& m) {
-  static EventMemo sun(kSunMotion, 15.0), moon(kMoonMotion, 90.0);
+  thread_local EventMemo sun(kSunMotion, 15.0), moon(kMoonMotion, 90.0);
   if (&m == &kSunMotion) return &sun;
   if (&m == &kMoonMotion) return &moon;
   return nullptr;

@@ -4,9 +4,10 @@
 // place over the local day. Every moment is found to well under a second.
 #pragma once
 
+#include <optional>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/TermsPhases.h"
 #include "astro/precise/Ephemeris.h"
 
 namespace precise {
@@ -22,10 +23,6 @@ struct Motion {
 extern const Motion kSunMotion;   // the sun's apparent longitude
 extern const Motion kMoonMotion;  // the moon's elongation from the sun
 
-struct AngleEvent {
-  JulianDay moment;
-  double angle;  // the multiple of the spacing reached, 0–360
-};
 
 // The moment in [from, to] at which the angle reaches `target`, when it does
 // (it is below it at `from`): false otherwise.
@@ -38,14 +35,14 @@ std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset
 
 // Rise, meridian transit and set on one local day: `dayStart` is the day's
 // 0:00 on the observer's clock (as a Universal Time Julian day); the results
-// are hours after it, or kNoEventHour. Rise and set are the moments the upper
+// are hours after it, none where the event does not happen. Rise and set are the moments the upper
 // limb of the sun or the moon touches the sea horizon with 35'08" of
 // refraction (the moon topocentric, the actual semidiameters); a planet's
 // centre with the same refraction.
 struct DayTimes {
-  double rise;
-  double transit;
-  double set;
+  std::optional<double> rise;
+  std::optional<double> transit;
+  std::optional<double> set;
 };
 DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude);
 

@@ -10,7 +10,7 @@
 #include <array>
 #include <cmath>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/Moon.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/TimeScales.h"
 #include "caldb/MonthCalendar.h"
 #include "core/Text.h"

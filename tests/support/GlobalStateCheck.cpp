@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 extern char** environ;
 

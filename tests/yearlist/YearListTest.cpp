@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "core/Text.h"

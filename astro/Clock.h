@@ -1,0 +1,85 @@
+// The clock a place reads its times on, and the calendar rule its dates are
+// written in. A Clock turns a Universal Time moment into the hours to add for
+// the local clock and back; both directions share one switch moment, so a
+// date read and written again is the same date.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+using JulianDay = double;
+
+// How dates are written: the Julian calendar before 1582-10-15 and the
+// Gregorian from then on (ombrel.dat's calendar mode 0), or the Gregorian
+// throughout (any other mode).
+enum class CalendarRule { JulianThenGregorian, Gregorian };
+CalendarRule CalendarRuleOfMode(int calendarMode);
+int CalendarModeOfRule(CalendarRule rule);
+
+// A time zone: a zone of the system's tz database by its IANA name, or the
+// design's whole-hour zone nearest the place's longitude. Before standard
+// time began in Japan (1888-01-01 00:00 JST) "Asia/Tokyo" and the design's
+// zone read the local mean time of the place; other zones follow the tz
+// database throughout (its own local mean time before its first rule).
+// Immutable once made; copies share the zone's table.
+class TimeZone {
+ public:
+  // The name the design's zone is chosen by in the settings and the CLI.
+  static constexpr const char* kDesignName = "design";
+  static constexpr const char* kDefaultName = "Asia/Tokyo";
+
+  static TimeZone Design();
+  // The zone of `name` ("design" or an IANA name); nullopt with `error` set
+  // when the tz database has no such zone.
+  static std::optional<TimeZone> Named(const std::string& name, std::string& error);
+
+  const std::string& Name() const { return name_; }
+  bool IsDesign() const { return !table_; }
+
+  // What the clock at `longitude` (degrees east) adds to Universal Time:
+  // hours, and whether they are the place's mean time (longitude / 15).
+  struct Offset {
+    double hours = 0.0;
+    bool meanTime = false;
+  };
+  // At the moment `ut`.
+  Offset OffsetAt(JulianDay ut, double longitude) const;
+  // For a clock reading (its date and hour counted as if they were Universal
+  // Time): where the clock was put back and a reading happens twice, the
+  // earlier moment's; where it skipped readings, the offset before the jump.
+  Offset OffsetOfReading(JulianDay reading, double longitude) const;
+
+  struct Span;  // one offset from a moment on (the zone's table)
+
+ private:
+  std::string name_ = kDesignName;
+  std::shared_ptr<const std::vector<Span>> table_;  // empty for the design's zone
+  bool meanTimeBeforeJst_ = false;                  // Asia/Tokyo: the place's mean time before 1888
+};
+
+// The clock of one place: its zone and the longitude whose mean time it reads
+// where the zone keeps mean time.
+struct Clock {
+  TimeZone zone;
+  double longitude = 0.0;
+};
+
+// The present instant as a Julian day (UT), from the system clock.
+JulianDay CurrentJulianDay();
+
+// A moment's date and hour on a clock.
+struct LocalTime {
+  double year = 0;
+  double month = 0;
+  double day = 0;
+  double hour = 0;
+};
+
+// How a date and hour name a moment: the calendar rule the date is written
+// in and the clock the hour is read on.
+struct DateClock {
+  CalendarRule calendar = CalendarRule::JulianThenGregorian;
+  Clock clock;
+};
