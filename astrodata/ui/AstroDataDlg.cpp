@@ -157,19 +157,17 @@ void CAstroDataDlg::UpdateData(bool toMembers) {
   if (toMembers) return;  // the outputs only ever go to the controls
   for (int r = 0; r < kAstroRows; ++r)
     for (int c = 0; c < kAstroColumns; ++c) ShowFieldText(m_cells[r][c], Q(m_strCells[r][c]));
-  for (int i = 0; i < kTideCount; ++i) ShowFieldText(m_tides[i], Q(m_table.tideTexts[i]));
+  const DateClock on = PlaceClock(AstroInputMoment(Input()));
+  for (int i = 0; i < kTideCount; ++i) ShowFieldText(m_tides[i], Q(TideTimeText(TideMoment(m_table.tides, i), on)));
 }
 
 AstroInput CAstroDataDlg::Input() const {
-  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude, m_nCalendarMode, m_model};
+  return {m_strYear, m_strMonth, m_strDay, m_strHour, m_strLongitude, m_strLatitude, m_settings};
 }
 
 void CAstroDataDlg::RequestTable() {
   UpdateData(true);
-  if (m_pParentView)
-    m_pParentView->AnswerAstroRequest(Input(), m_table);
-  else
-    ComputeAstroRequest(Input(), m_table);
+  m_table = m_pParentView ? m_pParentView->AnswerAstroRequest(Input()) : ComputeAstroRequest(Input());
   UpdateData(false);
 }
 
@@ -188,35 +186,27 @@ void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
   m_dEventYear = std::atoi(m_strYear.c_str());
   m_nEventDays = kYearEventDays;
   if (!m_pParentView) {
-    CollectYearEvents(static_cast<int>(m_dEventYear), events, m_model);
+    events = CollectYearEvents(static_cast<int>(m_dEventYear), m_settings);
     return;
   }
-  // The counts come from the view: never read past the arrays.
-  auto ask = [&](EventKind kind, std::array<CalendarEvent, kEventTableSize>& into, int& count,
-                 std::vector<CalendarEvent>& to) {
-    count = std::clamp(m_pParentView->AnswerListRequest({kind, m_dEventYear, static_cast<double>(m_nEventDays)},
-                                                        into.data()),
-                       0, kEventTableSize);
-    to.assign(into.begin(), into.begin() + count);
-  };
-  ask(EventKind::SolarTerms, m_aTermEvents, m_nTermCount, events.terms);
-  ask(EventKind::MoonPhases, m_aPhaseEvents, m_nPhaseCount, events.phases);
+  events.terms = m_pParentView->AnswerListRequest({EventKind::SolarTerms, m_dEventYear, m_nEventDays});
+  events.phases = m_pParentView->AnswerListRequest({EventKind::MoonPhases, m_dEventYear, m_nEventDays});
 }
 
 bool CAstroDataDlg::PrepareMemory(AstroYearEvents& events, std::string& error) {
   UpdateData(true);
   RequestLists(events);
-  return StoreYearEvents(std::atoi(m_strYear.c_str()), events, error);
+  return StoreYearEvents(std::atoi(m_strYear.c_str()), events, ListClock(m_settings), error);
 }
 
 bool CAstroDataDlg::WriteYear(const AstroYearEvents& events, const std::string& path, std::string& error) {
-  const AstroDayRequest request = [this](double month, double day, AstroTable& table) {
+  const AstroDayRequest request = [this](double month, double day) {
     // The window shows the day being written.
     m_strMonth = text::SjisFormat("%2.0f", month);
     m_strDay = text::SjisFormat("%2.0f", day);
     UpdateData(false);
     RequestTable();
-    table = m_table;
+    return m_table;
   };
   QApplication::setOverrideCursor(Qt::WaitCursor);
   // Memory is written again with the reading: another program may have

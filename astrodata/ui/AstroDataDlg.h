@@ -23,8 +23,7 @@ class QPushButton;
 //   in, the numbers into the window's own m_table (ComputeAstroRequest);
 // - the yearly file's lists (the list request, wParam 8 then 7): the terms,
 //   then the phases of m_dEventYear for m_nEventDays days, as
-//   YearEventRequests answered into the window's own m_aTermEvents and
-//   m_aPhaseEvents.
+//   YearEventRequests answered into the window's own lists.
 // Without a view the window computes the same itself.
 inline constexpr int kAstroRequestTable = 1;
 inline constexpr int kListRequestDataPhases = 7;
@@ -32,7 +31,7 @@ inline constexpr int kListRequestDataTerms = 8;
 
 class CAstroRequestTarget : public YearEventSource {
  public:
-  virtual void AnswerAstroRequest(const AstroInput& input, AstroTable& table) = 0;
+  virtual AstroTable AnswerAstroRequest(const AstroInput& input) = 0;
 };
 
 class CAstroDataDlg : public QDialog {
@@ -91,22 +90,17 @@ class CAstroDataDlg : public QDialog {
   std::string m_strHour;
   std::string m_strLongitude;
   std::string m_strLatitude;
-  // The calendar rule the dates are read under: the main view's setting.
-  int m_nCalendarMode = 0;
+  // The calendar rule, zone and model the dates are read and computed under:
+  // the main view's settings.
+  Moment m_settings;
 
   // The numbers of the last request, and the output texts made from them.
   AstroTable m_table;
   std::array<std::array<std::string, kAstroColumns>, kAstroRows> m_strCells;
 
   // The list requests of the yearly output.
-  // The astronomical model of the table and the yearly file (the view's).
-  AstroModel m_model = AstroModel::Design;
   double m_dEventYear = 0.0;
   int m_nEventDays = 0;
-  int m_nPhaseCount = 0;
-  int m_nTermCount = 0;
-  std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
-  std::array<CalendarEvent, kEventTableSize> m_aTermEvents{};
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -52,10 +52,10 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
   painter.restore();
 }
 
-JulianDay DrawMonthCalendar(QPainter& painter, double year, double month, double day, int signDisplay,
-                            std::string* error, bool showHolidays) {
-  MonthCalendarModel model = BuildMonthCalendar(year, month, day, signDisplay);
-  if (showHolidays) MarkHolidays(model, year, month);
+JulianDay DrawMonthCalendar(QPainter& painter, const Moment& at, int signDisplay, std::string* error,
+                            bool showHolidays) {
+  MonthCalendarModel model = BuildMonthCalendar(at.year, at.month, at.day, signDisplay, at.calendar);
+  if (showHolidays) MarkHolidays(model, at.year, at.month, EphemerisOf(at.model));
   PaintMonthCalendar(painter, model);
   if (error) *error = model.error;
   return model.firstCellJulianDay;

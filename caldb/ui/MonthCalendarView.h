@@ -11,10 +11,10 @@ class QPainter;
 void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model);
 
 // The main view's DrawMonthCalendar: builds the month of the selected date
-// and paints it; returns the Julian day of the top-left cell, which the view
+// (its calendar rule; the holidays' equinoxes from its model) and paints it; returns the Julian day of the top-left cell, which the view
 // keeps as m_dFirstCellJulianDay for its click handler (monthcal::HitTest).
 // A database error is returned in `error` (empty on success) after what was
 // built has been painted, so the view can report it.
 // With `showHolidays` the month's national holidays are drawn in Sunday's colour.
-JulianDay DrawMonthCalendar(QPainter& painter, double year, double month, double day, int signDisplay,
-                            std::string* error = nullptr, bool showHolidays = false);
+JulianDay DrawMonthCalendar(QPainter& painter, const Moment& at, int signDisplay, std::string* error,
+                            bool showHolidays);

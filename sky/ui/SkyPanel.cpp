@@ -161,9 +161,8 @@ int QtAngle(double dx, double dy) {
   return static_cast<int>(std::lround(std::atan2(-dy, dx) * 180.0 / M_PI * 16.0));
 }
 
-void DrawOrbitSymbol(QPainter& painter) {
-  const OrbitSymbolShape s =
-      OrbitSymbol(SunRecord.longitude, MoonRecord.longitude, MoonRecord.semiDiameter);
+void DrawOrbitSymbol(QPainter& painter, const MoonPhaseView& view) {
+  const OrbitSymbolShape s = OrbitSymbol(view.sunLongitude, view.moonLongitude, view.moonSemiDiameter);
   painter.setPen(QPen(kBlack, 1));
   painter.setBrush(kBlack);
   painter.drawEllipse(Box(TruncToPixel(s.centreX - 3.125), TruncToPixel(s.centreY - 3.125),
@@ -197,7 +196,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
                                                   kBlue,   kGreen,   kBlack};
   BodyMark marks[kChartBodyCount];
   ClearUpperVectorState();
-  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks, in.at.model);
+  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks, EphemerisOf(in.at.model));
   for (int i = 0; i < kChartBodyCount; ++i) {
     const BodyMark& m = marks[i];
     if (!m.visible) continue;
@@ -242,12 +241,12 @@ void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.restore();
 }
 
-void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, AstroModel model) {
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris) {
   painter.save();
   ClearUpperVectorState();
-  const double phase = MoonPhaseValue(jd, observer, model);
-  DrawOrbitSymbol(painter);
-  DrawMoonPhase(painter, phase);
+  const MoonPhaseView view = MoonPhaseOf(jd, observer, ephemeris);
+  DrawOrbitSymbol(painter, view);
+  DrawMoonPhase(painter, view.phase);
   painter.restore();
 }
 
@@ -280,17 +279,17 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
 
   const Place& place = in.at.place;
   const double jd = MomentJulianDay(in.at);
-  DrawTextAt(painter, 50, 520, StatusLineText(jd, place.longitude, place.latitude, PanelRedrawCount));
+  DrawTextAt(painter, 50, 520, StatusLineText(in.at, PanelRedrawCount));
   ++PanelRedrawCount;
-  DrawTextAt(painter, 50, 540, ClockLineText());
+  DrawTextAt(painter, 50, 540, ClockLineText(in.at));
 
   DrawGridAndBodies(painter, jd, in);
   DrawSkyChart(painter, jd, in);
-  DrawMoonPicture(painter, jd, place, in.at.model);
+  DrawMoonPicture(painter, jd, place, EphemerisOf(in.at.model));
 
   painter.setPen(kBlack);
   ClearUpperVectorState();
-  for (const ReadoutText& t : ComputeReadout(jd, in.hourExact, place, in.chartAzimuth, in.at.model))
+  for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth))
     DrawTextAt(painter, t.x, t.y, t.text);
   // Under the tides, so that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) DrawTextAt(painter, 420, 145, "計算方式 高精度");

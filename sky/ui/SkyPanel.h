@@ -15,9 +15,6 @@ struct SkyPanelInputs {
   // The selected moment, the observer's place and the astronomical model
   // (the precise one is named under the tides).
   Moment at;
-  // The hour text the view keeps with five decimals ("%2.5f"); the readout's
-  // "時刻" is read from it.
-  std::string hourExact;
   // The azimuth the chart faces: south 0, west 90, north 180, east -90.
   double chartAzimuth = 0.0;
   bool showConstellations = true;
@@ -28,13 +25,12 @@ struct SkyPanelInputs {
 // DrawSkyPanel call.
 extern int PanelRedrawCount;
 
-// The whole panel for one refresh. Stores the day's rise and set times in
-// SunRecord and MoonRecord.
+// The whole panel for one refresh.
 void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
 
 // The parts DrawSkyPanel runs, in this order, for the moment jd.
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
-void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, AstroModel model = AstroModel::Design);
+void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris);
 // The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
 void DrawMoonPhase(QPainter& painter, double phase);

@@ -49,7 +49,6 @@ constexpr double kFollowClockDays = 0.020833333333333332;
 
 QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kDu, h * kDu); }
 
-using clock_reading::ReadClock;
 
 // A spinner reads its field with atoi; at most nine characters keep it in range.
 int ReadFormInt(const std::string& text) { return std::atoi(text.substr(0, 9).c_str()); }
@@ -292,7 +291,7 @@ void CMyView::WriteDateTextsWithHour(double year, double month, double day, doub
 }
 
 Moment CMyView::ReadFormMoment(const std::string& hourText) {
-  const Moment at = ::ReadFormMoment(*this, hourText, Place{m_dLatitude, m_dLongitude}, SettingsDlg.m_nCalendarMode);
+  const Moment at = ::ReadFormMoment(*this, hourText, m_settings);
   m_dYear = at.year;
   m_dMonth = at.month;
   m_dDay = at.day;
@@ -302,14 +301,17 @@ Moment CMyView::ReadFormMoment(const std::string& hourText) {
 
 void CMyView::OnInitialUpdate() { ResetToNow(); }
 
+LocalTime CMyView::Now() const { return JulianDayToDate(CurrentJulianDay(), PlaceClock(m_settings)); }
+
 void CMyView::TakeClockAsSelected() {
-  ReadClock(m_dYear, m_dMonth, m_dDay, m_dHour);
+  const LocalTime now = Now();
+  m_dYear = now.year, m_dMonth = now.month, m_dDay = now.day, m_dHour = now.hour;
   WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
 }
 
 void CMyView::ResetToNow() {
-  TakeClockAsSelected();
   LoadSettings();
+  TakeClockAsSelected();
   UpdateData(false);
 }
 
@@ -329,16 +331,24 @@ void CMyView::LoadSettings() {
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
   }
-  PublishCalendarSettings();
+  ApplySettings();
 }
 
-void CMyView::PublishCalendarSettings() {
-  // The model and the calendar rule hold from here on, before the next refresh.
-  m_model = SettingsDlg.m_model;
-  m_pAstroDataDlg->m_model = m_model;
-  PublishMoment(ReadFormMoment(m_strHourExact));
+void CMyView::ApplySettings() {
+  // The model, zone and calendar rule hold from here on, before the next refresh.
+  std::string error;
+  std::optional<Moment> settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
+  if (!settings) {
+    ReportError(QStringLiteral("時間帯の設定が使えません。%1 を使います。\n").arg(TimeZone::kDefaultName) +
+                QString::fromStdString(error));
+    SettingsDlg.m_strZone = TimeZone::kDefaultName;
+    settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
+  }
+  m_settings = *settings;
+  m_settings.place = {m_dLatitude, m_dLongitude};
+  m_pAstroDataDlg->m_settings = m_settings;
+  m_pYearListDlg->m_settings = m_settings;
   m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
-  m_pAstroDataDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
   m_pYearListDlg->m_nSignDisplay = SettingsDlg.m_nSignDisplay;
 }
 
@@ -368,11 +378,11 @@ void CMyView::Refresh(bool takeClock) {
 }
 
 void CMyView::SyncHourToClock() {
-  double y, m, d, h;
-  ReadClock(y, m, d, h);
+  const LocalTime clock = Now();
+  const double h = clock.hour;
   const Moment typed = ReadFormMoment(m_strHour);
   Moment now = typed;
-  now.year = y, now.month = m, now.day = d, now.hour = h;
+  now.year = clock.year, now.month = clock.month, now.day = clock.day, now.hour = h;
   if (std::fabs(MomentJulianDay(now) - MomentJulianDay(typed)) < kFollowClockDays) {
     m_dHour = h;
     m_strHour = text::SjisFormat("%2.5f", h);
@@ -382,8 +392,6 @@ void CMyView::SyncHourToClock() {
 }
 
 void CMyView::RefreshPanel() {
-  // The day's computations read the calendar rule from here on.
-  PublishMoment(ReadFormMoment(m_strHour));
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
@@ -402,7 +410,7 @@ void CMyView::FillDayPanel() {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this, ReadFormMoment(m_strHour));
+    ::FillDayPanel(*this, ReadFormMoment(m_strHour), kCalendarDatabase);
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -445,9 +453,8 @@ void CMyView::FillTermList() {
 }
 
 void CMyView::DrawSurfaces() {
-  // The one place the view writes the shared moment for the drawings.
+  // The drawings' moment: the form's date at the hour to five decimals.
   const Moment at = ReadFormMoment(m_strHourExact);
-  PublishMoment(at);
   m_pYearListDlg->m_strYear = m_strYear;
   m_pYearListDlg->m_strMonth = m_strMonth;
   m_pYearListDlg->m_strDay = m_strDay;
@@ -468,7 +475,7 @@ void CMyView::DrawSurfaces() {
                       monthcal::kControlHeight);
   painter.translate(monthcal::kControlLeft, monthcal::kControlTop);
   m_strDrawError.clear();
-  DrawMonthCalendar(painter);
+  DrawMonthCalendar(painter, at);
   painter.end();
   update();
   // Reported only now: the message box runs its own event loop, which must
@@ -479,16 +486,14 @@ void CMyView::DrawSurfaces() {
 void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   SkyPanelInputs in;
   in.at = at;
-  in.hourExact = m_strHourExact;
   in.chartAzimuth = ChartAzimuth;
   in.showConstellations = ShowConstellations == 1;
   in.showMansions = ShowMansions == 1;
   ::DrawSkyPanel(painter, in);
 }
 
-void CMyView::DrawMonthCalendar(QPainter& painter) {
-  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, m_dYear, m_dMonth, m_dDay, SignDisplay, &m_strDrawError,
-                                             m_bShowHolidays);
+void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at) {
+  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, at, SignDisplay, &m_strDrawError, m_bShowHolidays);
   UpdateData(false);
 }
 
@@ -550,10 +555,9 @@ int CMyView::StepDateField(std::string& field, double& value, int delta) {
   if (delta == +1) value -= 1;
   field = text::SjisFormat("%4d", ClampToInt(value));
   UpdateData(false);
-  const double jd = DateToJulianDay(m_dYear, m_dMonth, m_dDay, 12.0, kJstLongitude);
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(jd, y, m, d, h, kJstLongitude);
-  WriteDateTexts(y, m, d);
+  const LocalTime t =
+      JulianDayToDate(DayNoon(m_dYear, m_dMonth, m_dDay, m_settings.calendar), DayCountClock(m_settings.calendar));
+  WriteDateTexts(t.year, t.month, t.day);
   UpdateData(false);
   Refresh();
   return 0;
@@ -571,9 +575,8 @@ void CMyView::mousePressEvent(QMouseEvent* event) {
 void CMyView::OnLButtonDown(QPoint point) {
   JulianDay jd = 0;
   if (!monthcal::HitTest(point.x(), point.y(), m_dFirstCellJulianDay, jd)) return;
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(jd, y, m, d, h, kJstLongitude);
-  WriteDateTextsWithHour(y, m, d, h);
+  const LocalTime t = JulianDayToDate(jd, DayCountClock(m_settings.calendar));
+  WriteDateTextsWithHour(t.year, t.month, t.day, t.hour);
   UpdateData(false);
   Refresh();
 }
@@ -591,7 +594,7 @@ void CMyView::OnSettings() {
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
     UpdateData(true);
-    PublishCalendarSettings();
+    ApplySettings();
     // The calendar rule may have changed: the year lists are rebuilt with
     // everything else by the one refresh below.
     m_bYearListsStale = true;
@@ -613,9 +616,8 @@ void CMyView::OnExportCalendar() {
                                         QStringLiteral("iCalendar (*.ics);;すべてのファイル (*)"));
   if (path.isEmpty()) return;
   std::string error;
-  const bool written = ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, error);
-  // The computation moved the shared date and place; the refresh puts them back.
-  RequestRefresh();
+  const bool written =
+      ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, m_settings, error);
   if (!written) ReportError(QStringLiteral("iCalendarを書き出せませんでした。\n") + QString::fromStdString(error));
 }
 
@@ -629,31 +631,26 @@ void CMyView::OnYearList() {
   Refresh();
 }
 
-int CMyView::AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) {
-  return YearEventTable(m_model, request.kind, request.year, request.days, out);
+std::vector<CalendarEvent> CMyView::AnswerListRequest(const YearEventRequest& request) {
+  return YearEventTable(EphemerisOf(m_settings.model), request.kind, request.year, request.lastDay,
+                        ListClock(m_settings));
 }
 
-void CMyView::AnswerAstroRequest(const AstroInput& input, AstroTable& table) { ComputeAstroRequest(input, table); }
+AstroTable CMyView::AnswerAstroRequest(const AstroInput& input) { return ComputeAstroRequest(input); }
 
 long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CYearListDlg& y = *m_pYearListDlg;
-  CAstroDataDlg& a = *m_pAstroDataDlg;
   const double listYear = ReadFormNumber(y.m_strYear);
-  const double listDays = y.m_nEventDays, dataDays = a.m_nEventDays;
   switch (wParam) {
     case kListRequestPhases:
-      y.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, listYear, listDays}, y.m_aPhaseEvents.data());
+      y.m_events.phases = AnswerListRequest({EventKind::MoonPhases, listYear, y.m_nEventDays});
       break;
     case kListRequestTerms:
-      y.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, listYear, listDays}, y.m_aTermEvents.data());
-      break;
-    case kListRequestDataPhases:
-      a.m_nPhaseCount = AnswerListRequest({EventKind::MoonPhases, a.m_dEventYear, dataDays}, a.m_aPhaseEvents.data());
-      break;
-    case kListRequestDataTerms:
-      a.m_nTermCount = AnswerListRequest({EventKind::SolarTerms, a.m_dEventYear, dataDays}, a.m_aTermEvents.data());
+      y.m_events.terms = AnswerListRequest({EventKind::SolarTerms, listYear, y.m_nEventDays});
       break;
     default:
+      // The data window's lists (7, 8) are asked for and kept by its yearly
+      // file's run (CAstroDataDlg::RequestLists).
       break;
   }
   return 0;
@@ -677,7 +674,7 @@ long CMyView::OnAstroRequest(int wParam, long /*lParam*/) {
   if (wParam != kAstroRequestTable) return 0;
   CAstroDataDlg& a = *m_pAstroDataDlg;
   a.UpdateData(true);
-  AnswerAstroRequest(a.Input(), a.m_table);
+  a.m_table = AnswerAstroRequest(a.Input());
   a.UpdateData(false);
   return 0;
 }

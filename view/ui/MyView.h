@@ -82,7 +82,7 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
 
   // The drawings, into the form's image.
   void DrawSkyPanel(QPainter& painter, const Moment& at);
-  void DrawMonthCalendar(QPainter& painter);
+  void DrawMonthCalendar(QPainter& painter, const Moment& at);
 
   // Settings: reads the file into SettingsDlg and the view's place.
   void LoadSettings();
@@ -106,8 +106,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   int OnDeltaposDay(int delta);
   void OnLButtonDown(QPoint point);
   // The windows' typed requests, answered in the view's model.
-  int AnswerListRequest(const YearEventRequest& request, CalendarEvent* out) override;
-  void AnswerAstroRequest(const AstroInput& input, AstroTable& table) override;
+  std::vector<CalendarEvent> AnswerListRequest(const YearEventRequest& request) override;
+  AstroTable AnswerAstroRequest(const AstroInput& input) override;
   // The design's message handlers, kept as thin shims over the two above:
   // wParam 5/6 the year list's phases/terms, 7/8 the data window's, into the
   // windows' own arrays; OnAstroRequest(1) the data window's table.
@@ -133,6 +133,9 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
 
   double m_dLongitude = 139.7;
   double m_dLatitude = 35.6;
+  // The calendar rule, zone and model of the settings at the view's place;
+  // every moment the view computes is built from it.
+  Moment m_settings;
 
   int m_nTimerMinutes = 0;
   int m_bAutoTick = 0;
@@ -176,8 +179,10 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The moment of the form's date and the given hour text, at the view's
   // place under the calendar setting; the view's copy m_dYear .. follows it.
   Moment ReadFormMoment(const std::string& hourText);
-  // The shared moment and the dialogs' copies of the settings follow SettingsDlg.
-  void PublishCalendarSettings();
+  // m_settings and the dialogs' copies of the settings follow SettingsDlg.
+  void ApplySettings();
+  // The present instant on the settings' clock at the view's place.
+  LocalTime Now() const;
   int StepDateField(std::string& field, double& value, int delta);
 
   // The twenty edits, in the order of the form table (1003, 1004, 1007, ...).

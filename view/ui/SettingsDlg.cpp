@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,6 +96,14 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   Radio(this, m_groupModel, 0, 1050, "標準", DuRect(15, 99, 40, 10));
   Radio(this, m_groupModel, 1, 1051, "高精度", DuRect(60, 99, 50, 10));
 
+  // The time zone the times are shown on, kept in ombrel.conf: a name of the
+  // tz database, or "design" for the whole-hour zone nearest the longitude.
+  Label(this, "時間帯", 140, 80);
+  m_comboZone = PlaceControl(new QComboBox(this), 0, DuRect(170, 78, 80, 60));
+  m_comboZone->setObjectName(QStringLiteral("zone"));
+  m_comboZone->setEditable(true);
+  m_comboZone->addItems({QString::fromUtf8(TimeZone::kDefaultName), QString::fromUtf8(TimeZone::kDesignName)});
+
   auto* ok = PlaceControl(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
@@ -117,6 +126,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
     m_bShowHolidays = m_checkHolidays->isChecked();
     s.m_model = m_groupModel->checkedId() == 1 ? AstroModel::Precise : AstroModel::Design;
+    s.m_strZone = m_comboZone->currentText().trimmed().toStdString();
     return;
   }
   ShowFieldText(m_editLongitude, Qs(s.m_strLongitude));
@@ -139,6 +149,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   m_checkMansions->setChecked(s.m_bMansions == 1);
   m_groupModel->button(s.m_model == AstroModel::Precise ? 1 : 0)->setChecked(true);
   m_checkHolidays->setChecked(m_bShowHolidays);
+  m_comboZone->setCurrentText(Qs(s.m_strZone));
 }
 
 bool CSettingsDlg::SaveAdditions(std::string& error) const {
@@ -159,8 +170,13 @@ void CSettingsDlg::accept() {
     QMessageBox::warning(this, QStringLiteral("設定値入力"), Qs(problem));
     return;
   }
-  UpdateData(true);
   std::string error;
+  // A zone the tz database does not know is refused on entry too.
+  if (!TimeZone::Named(m_comboZone->currentText().trimmed().toStdString(), error)) {
+    QMessageBox::warning(this, QStringLiteral("設定値入力"), QStringLiteral("時間帯が見つかりません。\n") + Qs(error));
+    return;
+  }
+  UpdateData(true);
   if (!SaveSettings(m_settings, error, m_strFilePath.c_str()) || !SaveAdditions(error)) {
     QMessageBox::warning(this, QStringLiteral("設定値入力"),
                          QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));

@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 
 class CSettingsDlg : public QDialog {
@@ -41,6 +42,7 @@ class CSettingsDlg : public QDialog {
   QButtonGroup* m_groupCalendar = nullptr;
   QButtonGroup* m_groupSigns = nullptr;
   QButtonGroup* m_groupModel = nullptr;
+  QComboBox* m_comboZone = nullptr;
   QCheckBox* m_checkAutoUpdate = nullptr;
   QCheckBox* m_checkConstellations = nullptr;
   QCheckBox* m_checkMansions = nullptr;

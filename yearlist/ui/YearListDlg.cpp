@@ -275,15 +275,17 @@ void CYearListDlg::ShowWesternYear() { ShowYear(kWesternLayout); }
 void CYearListDlg::ShowYear(int layout) {
   UpdateData(true);
   std::string error;
-  const bool converted = ConvertYearListDate(m_strYear, m_strMonth, m_strDay, layout, m_conversions, error);
+  const bool converted = ConvertYearListDate(m_strYear, m_strMonth, m_strDay, layout,
+                                             CalendarRuleOfMode(m_nCalendarMode), m_conversions, error);
   if (layout == kLunisolarLayout && !m_conversions.yearSign.empty()) m_strYearSign = m_conversions.yearSign;
   UpdateData(false);
   if (!converted) return ReportError(error);
   FillYearPhaseList();
   FillYearTermList();
-  const YearEvents events{m_aPhaseEvents.data(), m_nPhaseCount, m_aTermEvents.data(), m_nTermCount};
-  const bool filled = layout == kLunisolarLayout ? FillLunisolarGrid(m_strGrid, m_strYear, m_nSignDisplay, events, error)
-                                                 : FillWesternGrid(m_strGrid, m_strYear, m_nSignDisplay, events, error);
+  m_events.calendar = CalendarRuleOfMode(m_nCalendarMode);
+  const bool filled = layout == kLunisolarLayout
+                          ? FillLunisolarGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error)
+                          : FillWesternGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error);
   m_nDisplayMode = layout;
   m_strGridYear = m_strYear;
   DrawYearGrid(layout);
@@ -302,15 +304,13 @@ void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wPara
   m_nEventDays = kYearEventDays;
   const bool phases = wParam == kListRequestPhases;
   const YearEventRequest request{phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
-                                 static_cast<double>(m_nEventDays)};
-  auto& events = phases ? m_aPhaseEvents : m_aTermEvents;
-  int& count = phases ? m_nPhaseCount : m_nTermCount;
-  count = m_pParentView ? m_pParentView->AnswerListRequest(request, events.data())
-                        : YearEventTable(AstroModel::Design, request.kind, request.year, request.days, events.data());
-  // The count comes from the view: never read past the array.
-  count = std::clamp(count, 0, kEventTableSize);
+                                 m_nEventDays};
+  const DateClock lists = ListClock(CalendarRuleOfMode(m_nCalendarMode), m_settings.zone);
+  std::vector<CalendarEvent>& events = phases ? m_events.phases : m_events.terms;
+  events = m_pParentView ? m_pParentView->AnswerListRequest(request)
+                         : YearEventTable(EphemerisOf(m_settings.model), request.kind, request.year, request.lastDay, lists);
   QList<QTreeWidgetItem*> items;
-  for (int i = 0; i < count; ++i) items.append(new QTreeWidgetItem(QStringList{Q(YearEventItem(events[i], phases))}));
+  for (const CalendarEvent& e : events) items.append(new QTreeWidgetItem(QStringList{Q(YearEventItem(e, phases, lists))}));
   list->addTopLevelItems(items);
 }
 

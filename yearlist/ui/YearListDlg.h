@@ -23,7 +23,7 @@ class CUpDown;
 // The list request (WM_LISTREQUEST): the year list asks the main view for the
 // phases (wParam 5) or the terms (6) of the typed year, kYearEventDays days,
 // as a YearEventRequest; the view answers synchronously into the year list's
-// own m_aPhaseEvents or m_aTermEvents and the year list keeps the count.
+// own lists (m_events).
 inline constexpr int kListRequestPhases = 5;
 inline constexpr int kListRequestTerms = 6;
 
@@ -44,14 +44,13 @@ class CYearListDlg : public QDialog {
   // Members the main view and the settings read and write.
   YearEventSource* m_pParentView = nullptr;
   int m_nCalendarMode = 0;
+  // The zone and model of the main view (for the lists without a view).
+  Moment m_settings;
   int m_nSignDisplay = 0;
-  int m_nPhaseCount = 0;
-  int m_nTermCount = 0;
   YearGrid m_strGrid;
   int m_nEventDays = 0;
   int m_nDisplayMode = 0;
-  std::array<CalendarEvent, kEventTableSize> m_aPhaseEvents{};
-  std::array<CalendarEvent, kEventTableSize> m_aTermEvents{};
+  YearEvents m_events;
   std::string m_strYear;   // field 1004
   std::string m_strMonth;  // field 1006
   std::string m_strDay;    // field 1008
