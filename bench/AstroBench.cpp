@@ -9,44 +9,49 @@
 
 namespace {
 
-const double kNoon2000 = DateToJulianDay(2000, 1, 1, 12.0, kJstLongitude);
+constexpr CalendarRule kMixed = CalendarRule::JulianThenGregorian;
+const DateClock kLists = DayCountClock(kMixed);
+const double kNoon2000 = DayNoon(2000, 1, 1, kMixed);
 
 constexpr Place kTokyo{35.68, 139.77};
+const DateClock kTokyoClock{kMixed, Clock{TimeZone::Design(), kTokyo.longitude}};
 
-AstroModel ModelOf(const benchmark::State& state) {
-  return state.range(0) ? AstroModel::Precise : AstroModel::Design;
+const Ephemeris& EphemerisOfState(const benchmark::State& state) {
+  return EphemerisOf(state.range(0) ? AstroModel::Precise : AstroModel::Design);
 }
 
 // Each day a new one, so that nothing the precise model keeps of the last day
 // is reused.
 void BM_MoonRiseTime(benchmark::State& state) {
+  const Ephemeris& ephemeris = EphemerisOfState(state);
   int day = 0;
   for (auto _ : state)
-    benchmark::DoNotOptimize(RiseTime(ModelOf(state), kNoon2000 + day++ % 366, BodyMoon, kTokyo));
+    benchmark::DoNotOptimize(ephemeris.RiseTime(BodyMoon, kNoon2000 + day++ % 366, kTokyo, kTokyoClock));
 }
 BENCHMARK(BM_MoonRiseTime)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // A year far from the last each time: the precise model keeps the events it
 // has found, which would make a repeated year free.
-double FreshYear(int& k) { return kNoon2000 + 365.25 * 3.0 * (k++ % 60 - 30); }
+double FreshYear(int& k) { return 2000.0 + 3.0 * (k++ % 60 - 30); }
 
 void BM_ListSolarTerms366(benchmark::State& state) {
+  const Ephemeris& ephemeris = EphemerisOfState(state);
   int k = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(ListSolarTerms(ModelOf(state), FreshYear(k), 366.0));
+  for (auto _ : state) benchmark::DoNotOptimize(ephemeris.YearEvents(EventKind::SolarTerms, FreshYear(k), 366, kLists));
 }
 BENCHMARK(BM_ListSolarTerms366)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_ListMoonPhases430(benchmark::State& state) {
+  const Ephemeris& ephemeris = EphemerisOfState(state);
   int k = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(ListMoonPhases(ModelOf(state), FreshYear(k), 430.0));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(ephemeris.YearEvents(EventKind::MoonPhases, FreshYear(k), kYearEventDays, kLists));
 }
 BENCHMARK(BM_ListMoonPhases430)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_TideTimes(benchmark::State& state) {
-  for (auto _ : state) {
-    TideTimes(kNoon2000, kTokyo);
-    benchmark::DoNotOptimize(HighWater1);
-  }
+  const DateClock harbour = HarbourClock(kMixed, TimeZone::Design());
+  for (auto _ : state) benchmark::DoNotOptimize(TideTimes(kNoon2000, kTokyo, harbour));
 }
 BENCHMARK(BM_TideTimes)->Unit(benchmark::kMicrosecond);
 
@@ -54,26 +59,25 @@ BENCHMARK(BM_TideTimes)->Unit(benchmark::kMicrosecond);
 // term, the year's terms for the current one, the nine star's switch days,
 // the moon's age and the observances' two day counts.
 void BM_DayPanelSearches(benchmark::State& state) {
-  const AstroModel model = ModelOf(state);
+  const Ephemeris& ephemeris = EphemerisOfState(state);
   for (auto _ : state) {
-    std::string name;
-    double longitude = 0, a = 0, b = 0, jd = 0;
-    SolarTermOfDay(model, 2000, 5, 10, name, longitude);
-    BuildSolarTermTable(model, 2000, 400);
-    const double noon = DateToJulianDay(2000, 5, 10, 12.0, kJstLongitude);
-    SolsticeCycleStartDays(model, noon, a, b);
-    RecentNewMoons(model, noon, a, b);
-    benchmark::DoNotOptimize(DaysSinceSpringBegins(model, 2000, 5, 10));
-    benchmark::DoNotOptimize(SunDegreeOfDay(model, 2000, 5, 10, jd));
+    benchmark::DoNotOptimize(ephemeris.SolarTermOfDay(2000, 5, 10, kLists));
+    benchmark::DoNotOptimize(YearEventTable(ephemeris, EventKind::SolarTerms, 2000, 400, kLists));
+    const double noon = DayNoon(2000, 5, 10, kMixed);
+    benchmark::DoNotOptimize(ephemeris.SolsticeCycleStartDays(noon, kLists));
+    benchmark::DoNotOptimize(ephemeris.RecentNewMoons(noon, kLists));
+    benchmark::DoNotOptimize(ephemeris.DaysSinceSpringBegins(2000, 5, 10, kLists));
+    benchmark::DoNotOptimize(ephemeris.SunDegreeOfDay(2000, 5, 10, kLists));
   }
 }
 BENCHMARK(BM_DayPanelSearches)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // The places of the seven bodies for the chart (the moon topocentric).
 void BM_BodyPlaces(benchmark::State& state) {
-  const AstroModel model = ModelOf(state);
+  const Ephemeris& ephemeris = EphemerisOfState(state);
   for (auto _ : state)
-    for (int body = 0; body < kBodyCount; ++body) BodyPlace(model, body, kNoon2000, BodyRecord(body), kTokyo);
+    for (int body = 0; body < kBodyCount; ++body)
+      benchmark::DoNotOptimize(ephemeris.Position(body, kNoon2000, kTokyo, true));
 }
 BENCHMARK(BM_BodyPlaces)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "astrodata/AstroRequest.h"
@@ -46,6 +47,14 @@ class ScratchDir {
   fs::path m_previous;
 };
 
+// The settings of a default run: Asia/Tokyo, the design's model.
+Moment DefaultSettings() {
+  Moment m;
+  std::string error;
+  if (const std::optional<TimeZone> zone = TimeZone::Named(TimeZone::kDefaultName, error)) m.zone = *zone;
+  return m;
+}
+
 #define REQUIRE_SCRATCH(s, state)                                      \
   if (!(s).Ready()) {                                                  \
     (state).SkipWithError("cannot copy " OMBREL_DB_PATH " to /tmp");   \
@@ -57,12 +66,13 @@ class ScratchDir {
 void BM_DayPanel(benchmark::State& state) {
   ScratchDir s;
   REQUIRE_SCRATCH(s, state);
+  const Moment settings = DefaultSettings();
   DayPanel panel;
   int day = 0;
   for (auto _ : state) {
     WriteFormDate(panel, 2005, 1, 1 + day % 365, 21.0);
     ++day;
-    FillDayPanel(panel);
+    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, settings), kCalendarDatabase);
     FillSelectedDays(panel);
     FillSeasonalDays(panel);
   }
@@ -73,6 +83,7 @@ BENCHMARK(BM_DayPanel)->Unit(benchmark::kMicrosecond);
 // The two year lists the panel rebuilds when the year changes.
 void BM_DayPanelYearLists(benchmark::State& state) {
   DayPanel panel;
+  panel.m_at = DefaultSettings();
   int year = 1900;
   for (auto _ : state) {
     WriteFormDate(panel, year, 6, 15, 21.0);
@@ -104,7 +115,8 @@ void BM_LunisolarLookup(benchmark::State& state) {
   db.Open(kCalendarDatabase, false, true, kCalendarConnect);
   int day = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(LunisolarLookup(db, 2005, 1, 1 + day++ % 365, 2005, 1).lunarDay);
+    benchmark::DoNotOptimize(LunisolarLookup(db, 2005, 1, 1 + day++ % 365, 2005, 1,
+                                             CalendarRule::JulianThenGregorian).lunarDay);
   }
 }
 BENCHMARK(BM_LunisolarLookup)->Unit(benchmark::kMicrosecond);
@@ -146,6 +158,7 @@ void BM_YearListLunisolar2033(benchmark::State& state) {
     ys.m_strMonth = first;
     ys.m_strDay = first;
     ys.m_nSignDisplay = 1;
+    ys.m_settings = DefaultSettings();
     if (!ShowYear(ys, kLunisolarLayout, error)) state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(ys.m_strGrid);
   }
@@ -157,19 +170,18 @@ BENCHMARK(BM_YearListLunisolar2033)->Unit(benchmark::kMillisecond);
 void BM_YearlyFileLeapYear(benchmark::State& state) {
   ScratchDir s;
   REQUIRE_SCRATCH(s, state);
-  AstroInput input{"2024", "1", "1", "12", "139.7", "35.6", 0,
-                   state.range(0) ? AstroModel::Precise : AstroModel::Design};
-  const AstroDayRequest request = [&input](double month, double day, AstroTable& table) {
+  AstroInput input{"2024", "1", "1", "12", "139.7", "35.6", DefaultSettings()};
+  input.settings.model = state.range(0) ? AstroModel::Precise : AstroModel::Design;
+  const AstroDayRequest request = [&input](double month, double day) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
     dayInput.day = std::to_string(static_cast<int>(day));
-    ComputeAstroRequest(dayInput, table);
+    return ComputeAstroRequest(dayInput);
   };
   const std::string out = s.Path("year.csv");
   std::string error;
   for (auto _ : state) {
-    AstroYearEvents events;
-    CollectYearEvents(2024, events, input.model);
+    const AstroYearEvents events = CollectYearEvents(2024, input.settings);
     if (!StoreAndWriteYearlyFile(2024, events, out, input, request, true, error)) {
       state.SkipWithError(error.c_str());
       break;

@@ -5,13 +5,17 @@
 #include <vector>
 
 #include "astro/astro.h"
-#include "tests/support/PublishedMoment.h"
 #include "caldb/Dao.h"
 #include "almanac/DayPanel.h"
+#include "tests/support/TestMoment.h"
 
 using Items = std::vector<std::string>;
 
 namespace {
+
+// The settings' moment: Asia/Tokyo, the default place, the Julian calendar
+// before 1582-10-15, the design's model (its date is the form's).
+Moment Settings() { return testsupport::TokyoMoment(2000, 1, 1, 12.0); }
 
 DayPanel Filled(const std::string& year, const std::string& month, const std::string& day,
                 const std::string& hour = "12.0") {
@@ -20,7 +24,7 @@ DayPanel Filled(const std::string& year, const std::string& month, const std::st
   p.m_strMonth = month;
   p.m_strDay = day;
   p.m_strHour = hour;
-  FillDayPanel(p, OMBREL_DB_PATH);
+  FillDayPanel(p, ReadFormMoment(p, hour, Settings()), OMBREL_DB_PATH);
   FillSelectedDays(p);
   FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
   return p;
@@ -35,7 +39,6 @@ DayPanel Filled(int year, int month, int day) {
 }  // namespace
 
 TEST(DayPanel, Fields20050131) {
-  const testsupport::PublishedMoment rule(0);
   DayPanel p = Filled(2005, 1, 31);
   EXPECT_EQ(p.m_strYear, "2005");
   EXPECT_EQ(p.m_strMonth, " 1");
@@ -65,7 +68,6 @@ TEST(DayPanel, Fields20050131) {
 }
 
 TEST(DayPanel, Fields20000101) {
-  const testsupport::PublishedMoment rule(0);
   DayPanel p = Filled(2000, 1, 1);
   EXPECT_EQ(p.m_strImperialYear, "2660年 庚辰");
   EXPECT_EQ(p.m_strSolarTerm, " 冬至 + 10");  // from the previous year's list
@@ -87,7 +89,6 @@ TEST(DayPanel, Fields20000101) {
 
 // The term field on a term day, the day after, and the January boundary.
 TEST(DayPanel, SolarTermAndEraEdges) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     const char *term, *era, *imperial;
@@ -115,7 +116,6 @@ TEST(DayPanel, SolarTermAndEraEdges) {
 
 // Seasonal days of known dates of 2005.
 TEST(DayPanel, ObservancesOfKnownDays) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int m, d;
     const char* item;
@@ -134,7 +134,6 @@ TEST(DayPanel, ObservancesOfKnownDays) {
 
 // The selected days change with the solar month at 立春 (2005-02-04).
 TEST(DayPanel, SelectedDaysAcrossSpring) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int m, d, solarMonth;
     Items want;
@@ -154,7 +153,6 @@ TEST(DayPanel, SelectedDaysAcrossSpring) {
 // Whatever is typed into the date fields, the panel is filled and nothing
 // breaks: texts that are not numbers read as 0, at most nine characters count.
 TEST(DayPanel, AnyTypedDateFillsThePanel) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     const char *year, *month, *day;
   } cases[] = {
@@ -173,19 +171,19 @@ TEST(DayPanel, AnyTypedDateFillsThePanel) {
 }
 
 TEST(DayPanel, MissingDatabaseRaisesTheEngineError) {
-  const testsupport::PublishedMoment rule(0);
   DayPanel p;
   WriteFormDate(p, 2005, 1, 31, 12.0);
-  EXPECT_THROW(FillDayPanel(p, "/nonexistent/History.mdb"), CDaoException);
+  EXPECT_THROW(FillDayPanel(p, ReadFormMoment(p, p.m_strHour, Settings()), "/nonexistent/History.mdb"),
+               CDaoException);
   // What was computed before the database was needed is kept.
   EXPECT_EQ(p.m_strMonthName, "睦月　");
   EXPECT_EQ(p.m_strSolarTerm, " 大寒 + 11");
 }
 
 TEST(DayPanel, YearListsFromFirstJanuary) {
-  const testsupport::PublishedMoment rule(0);
   DayPanel p;
   WriteFormDate(p, 2000, 6, 15, 12.0);
+  p.m_at = ReadFormMoment(p, p.m_strHour, Settings());
   FillPhaseList(p);
   FillTermList(p);
   ASSERT_EQ(p.m_listPhases.size(), 49u);
@@ -201,7 +199,6 @@ TEST(DayPanel, YearListsFromFirstJanuary) {
 // The solar month turns on the day of 小寒 (2005-01-05), and the twelve-day
 // sign repeats 建 across it: 戊子 in month 11, 己丑 in month 12.
 TEST(DayPanel, TwelveDaySignAtTheTermDay) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int d, solarMonth;
     const char* sign;
@@ -218,7 +215,6 @@ TEST(DayPanel, TwelveDaySignAtTheTermDay) {
 // seasonal days follow the same day as the signs do (彼岸 began on 2005-03-17,
 // the sun reaching 357° at 21 h; the half day before it crosses 356° only).
 TEST(DayPanel, SeasonalDaysFollowTheDayOfTheSigns) {
-  const testsupport::PublishedMoment rule(0);
   DayPanel whole = Filled(2005, 3, 17);
   DayPanel typed = Filled("2005", "3", "16.5");
   EXPECT_EQ(typed.m_strSexagenary, whole.m_strSexagenary);

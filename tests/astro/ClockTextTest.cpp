@@ -6,11 +6,10 @@
 
 #include "astro/ClockText.h"
 #include "astro/astro.h"
-#include "tests/support/PublishedMoment.h"
 
 namespace {
 
-constexpr double kJst = 135.0;
+DateClock Jst(int mode) { return DayCountClock(CalendarRuleOfMode(mode)); }
 
 double Hms(double h, double m, double s) { return h + m / 60.0 + s / 3600.0; }
 
@@ -56,8 +55,7 @@ TEST(ClockText, MomentsCarryIntoTheNextDay) {
       {0, 1582, 10, 4, Hms(23, 59, 59.9), "1582/10/15", "00:00:00"},
   };
   for (const auto& c : cases) {
-    const testsupport::PublishedMoment rule(c.mode);
-    const ClockMoment t = MomentToSecond(DateToJulianDay(c.y, c.m, c.d, c.hour, kJst, c.mode), kJst);
+    const ClockMoment t = MomentToSecond(DateToJulianDay(c.y, c.m, c.d, c.hour, Jst(c.mode)), Jst(c.mode));
     char date[32];
     std::snprintf(date, sizeof date, "%04.0f/%02.0f/%02.0f", t.year, t.month, t.day);
     EXPECT_EQ(date, std::string(c.date)) << c.date;
@@ -67,9 +65,11 @@ TEST(ClockText, MomentsCarryIntoTheNextDay) {
 
 // The lists of the main window: the same carry, into the day at midnight.
 TEST(ClockText, EventListItems) {
-  const testsupport::PublishedMoment rule(1);
-  EXPECT_EQ(EventListItem("冬至", DateToJulianDay(2033, 12, 21, Hms(22, 29, 59.8), kJst, 1)), " 冬至 12/21 22:30:00");
-  EXPECT_EQ(EventListItem("満月", DateToJulianDay(2033, 1, 31, Hms(23, 59, 59.9), kJst, 1)), " 満月  2/ 1 00:00:00");
+  const DateClock lists = Jst(1);
+  EXPECT_EQ(EventListItem("冬至", DateToJulianDay(2033, 12, 21, Hms(22, 29, 59.8), lists), lists),
+            " 冬至 12/21 22:30:00");
+  EXPECT_EQ(EventListItem("満月", DateToJulianDay(2033, 1, 31, Hms(23, 59, 59.9), lists), lists),
+            " 満月  2/ 1 00:00:00");
 }
 
 }  // namespace

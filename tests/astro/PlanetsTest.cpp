@@ -9,6 +9,7 @@
 namespace {
 
 const int kPlanets[] = {BodyMercury, BodyVenus, BodyMars, BodyJupiter, BodySaturn};
+constexpr Place kTokyo{35.6, 139.7};
 
 // The places at jd 2451545 the almanac has always shown (two decimals).
 TEST(PlanetPosition, PlacesAtJ2000) {
@@ -20,19 +21,15 @@ TEST(PlanetPosition, PlacesAtJ2000) {
       {BodyJupiter, 23.84, 8.59},    {BodySaturn, 38.51, 12.53},
   };
   for (const auto& c : cases) {
-    PlanetPosition(c.body, 2451545.0, PlanetWorkRecord);
-    EXPECT_NEAR(PlanetWorkRecord.rightAscension, c.rightAscension, 0.01) << c.body;
-    EXPECT_NEAR(PlanetWorkRecord.declination, c.declination, 0.01) << c.body;
-    // Horizontal place is for the observer globals, and the sun is redone for
-    // the same moment.
+    const BodyPosition planet = PlanetPosition(c.body, 2451545.0, kTokyo);
+    EXPECT_NEAR(planet.rightAscension, c.rightAscension, 0.01) << c.body;
+    EXPECT_NEAR(planet.declination, c.declination, 0.01) << c.body;
+    // The horizontal place is the observer's.
     double azimuth, altitude;
-    EquatorialToHorizontal(2451545.0, PlanetWorkRecord.rightAscension, PlanetWorkRecord.declination,
-                           ObserverLatitude, ObserverLongitude, azimuth, altitude);
-    EXPECT_NEAR(PlanetWorkRecord.azimuth, azimuth, 1e-9) << c.body;
-    EXPECT_NEAR(PlanetWorkRecord.altitude, altitude, 1e-9) << c.body;
-    BodyPosition sun;
-    SunPosition(2451545.0, sun);
-    EXPECT_DOUBLE_EQ(SunRecord.longitude, sun.longitude);
+    EquatorialToHorizontal(2451545.0, planet.rightAscension, planet.declination, kTokyo.latitude,
+                           kTokyo.longitude, azimuth, altitude);
+    EXPECT_NEAR(planet.azimuth, azimuth, 1e-9) << c.body;
+    EXPECT_NEAR(planet.altitude, altitude, 1e-9) << c.body;
   }
 }
 
@@ -52,38 +49,35 @@ TEST(PlanetPosition, FollowsIndependentElementsFrom1800To2100) {
       {2488434.0, BodySaturn, 215.18, -11.51},
   };
   for (const auto& c : cases) {
-    PlanetPosition(c.body, c.jd, PlanetWorkRecord);
-    EXPECT_NEAR(PlanetWorkRecord.rightAscension, c.rightAscension, 0.5) << c.jd << " " << c.body;
-    EXPECT_NEAR(PlanetWorkRecord.declination, c.declination, 0.5) << c.jd << " " << c.body;
+    const BodyPosition planet = PlanetPosition(c.body, c.jd, kTokyo);
+    EXPECT_NEAR(planet.rightAscension, c.rightAscension, 0.5) << c.jd << " " << c.body;
+    EXPECT_NEAR(planet.declination, c.declination, 0.5) << c.jd << " " << c.body;
   }
 }
 
 TEST(PlanetPosition, RightAscensionJustBelow360ReportsZero) {
   // Mars crosses right ascension 0 early in 2000.
-  PlanetPosition(BodyMars, 2451585.5, PlanetWorkRecord);
-  EXPECT_NEAR(PlanetWorkRecord.rightAscension, 359.49, 0.01);
-  PlanetPosition(BodyMars, 2451585.75, PlanetWorkRecord);
-  EXPECT_EQ(PlanetWorkRecord.rightAscension, 0.0);
+  EXPECT_NEAR(PlanetPosition(BodyMars, 2451585.5, kTokyo).rightAscension, 359.49, 0.01);
+  const BodyPosition mars = PlanetPosition(BodyMars, 2451585.75, kTokyo);
+  EXPECT_EQ(mars.rightAscension, 0.0);
   // Only the shown value is rounded: azimuth and altitude are for the true place.
   double ra, dec, azimuth, altitude;
-  EclipticToEquatorial(2451585.75, PlanetWorkRecord.longitude, PlanetWorkRecord.latitude, ra, dec);
+  EclipticToEquatorial(2451585.75, mars.longitude, mars.latitude, ra, dec);
   EXPECT_GT(ra, 359.5);
-  EquatorialToHorizontal(2451585.75, ra, dec, ObserverLatitude, ObserverLongitude, azimuth, altitude);
-  EXPECT_NEAR(PlanetWorkRecord.azimuth, azimuth, 1e-9);
-  EXPECT_NEAR(PlanetWorkRecord.altitude, altitude, 1e-9);
-  PlanetPosition(BodyMars, 2451586.5, PlanetWorkRecord);
-  EXPECT_GT(PlanetWorkRecord.rightAscension, 0.0);
-  EXPECT_LT(PlanetWorkRecord.rightAscension, 1.0);
+  EquatorialToHorizontal(2451585.75, ra, dec, kTokyo.latitude, kTokyo.longitude, azimuth, altitude);
+  EXPECT_NEAR(mars.azimuth, azimuth, 1e-9);
+  EXPECT_NEAR(mars.altitude, altitude, 1e-9);
+  const double later = PlanetPosition(BodyMars, 2451586.5, kTokyo).rightAscension;
+  EXPECT_GT(later, 0.0);
+  EXPECT_LT(later, 1.0);
 }
 
-TEST(PlanetPosition, OtherBodyNumbersLeaveTheRecordsAlone) {
+TEST(PlanetPosition, OtherBodyNumbersGiveAnEmptyPlace) {
   for (int body : {-1, int{BodySun}, int{BodyMoon}, 7, 1000}) {
-    BodyPosition record;
-    record.longitude = 123.0;
-    SunRecord.longitude = 45.0;
-    PlanetPosition(body, 2451545.0, record);
-    EXPECT_EQ(record.longitude, 123.0) << body;
-    EXPECT_EQ(SunRecord.longitude, 45.0) << body;
+    const BodyPosition place = PlanetPosition(body, 2451545.0, kTokyo);
+    EXPECT_EQ(place.longitude, 0.0) << body;
+    EXPECT_EQ(place.rightAscension, 0.0) << body;
+    EXPECT_EQ(place.altitude, 0.0) << body;
   }
 }
 
@@ -91,11 +85,11 @@ TEST(PlanetPosition, AnyJulianDayFinishes) {
   const double inf = std::numeric_limits<double>::infinity();
   for (double jd : {std::nan(""), inf, -inf, 1e300, -1e300, 0.0, 1e9}) {
     for (int body : kPlanets) {
-      PlanetPosition(body, jd, PlanetWorkRecord);
+      const BodyPosition planet = PlanetPosition(body, jd, kTokyo);
       if (std::isfinite(jd) && std::fabs(jd) < 1e10) {
-        EXPECT_TRUE(std::isfinite(PlanetWorkRecord.rightAscension)) << jd << " " << body;
-        EXPECT_GE(PlanetWorkRecord.rightAscension, 0.0);
-        EXPECT_LT(PlanetWorkRecord.rightAscension, 360.0);
+        EXPECT_TRUE(std::isfinite(planet.rightAscension)) << jd << " " << body;
+        EXPECT_GE(planet.rightAscension, 0.0);
+        EXPECT_LT(planet.rightAscension, 360.0);
       }
     }
   }

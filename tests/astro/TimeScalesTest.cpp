@@ -1,81 +1,183 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "astro/astro.h"
-#include "tests/support/PublishedMoment.h"
 
 namespace {
 
+constexpr CalendarRule kMixed = CalendarRule::JulianThenGregorian;
+constexpr CalendarRule kGregorian = CalendarRule::Gregorian;
+
+// A tz database zone the tests rely on.
+TimeZone Zone(const std::string& name) {
+  std::string error;
+  const std::optional<TimeZone> zone = TimeZone::Named(name, error);
+  EXPECT_TRUE(zone) << error;
+  return zone ? *zone : TimeZone::Design();
+}
+
+DateClock DesignAt(double longitude, CalendarRule calendar) {
+  return {calendar, Clock{TimeZone::Design(), longitude}};
+}
+DateClock ZoneAt(const std::string& name, double longitude) { return {kMixed, Clock{Zone(name), longitude}}; }
+
+// The civil reading of a date and hour as if it were Universal Time.
+JulianDay AsUniversal(double year, double month, double day, double hour) {
+  return DateToJulianDay(year, month, day, hour, DesignAt(0.0, kMixed));
+}
+
 struct DateCase {
   const char* what;
-  int mode;
+  CalendarRule calendar;
   double year, month, day, hour, longitude;
   double expected;
 };
 
 TEST(DateToJulianDay, KnownInstants) {
   const DateCase cases[] = {
-      {"J2000 at Greenwich", 0, 2000, 1, 1, 12, 0.0, 2451545.0},
-      {"J2000 read on Japan Standard Time", 0, 2000, 1, 1, 12, 135.0, 2451544.625},
-      {"the epoch of the count", 0, -4712, 1, 1, 12, 0.0, 0.0},
-      {"last Julian day", 0, 1582, 10, 4, 0, 135.0, 2299159.125},
-      {"first Gregorian day", 0, 1582, 10, 15, 0, 135.0, 2299160.125},
-      {"proleptic Gregorian 1582-10-04", 1, 1582, 10, 4, 0, 135.0, 2299149.125},
-      {"zone +10 from 142.5 east", 0, 2000, 1, 1, 10, 142.5, 2451544.5},
-      {"zone -10 from 142.5 west", 0, 2000, 1, 1, 0, -142.5, 2451544.5 + 10.0 / 24.0},
-      {"local mean time at 139.7 before March 1887", 0, 1887, 2, 28, 12, 139.7,
-       DateToJulianDay(1887, 2, 28, 12, 0.0, 0) - 139.7 / 15.0 / 24.0},
-      {"zone time at 139.7 from March 1887", 0, 1887, 3, 1, 12, 139.7,
-       DateToJulianDay(1887, 3, 1, 12, 0.0, 0) - 9.0 / 24.0},
+      {"J2000 at Greenwich", kMixed, 2000, 1, 1, 12, 0.0, 2451545.0},
+      {"J2000 read on Japan Standard Time", kMixed, 2000, 1, 1, 12, 135.0, 2451544.625},
+      {"the epoch of the count", kMixed, -4712, 1, 1, 12, 0.0, 0.0},
+      {"last Julian day", kMixed, 1582, 10, 4, 0, 135.0, 2299159.125},
+      {"first Gregorian day", kMixed, 1582, 10, 15, 0, 135.0, 2299160.125},
+      {"proleptic Gregorian 1582-10-04", kGregorian, 1582, 10, 4, 0, 135.0, 2299149.125},
+      {"zone +10 from 142.5 east", kMixed, 2000, 1, 1, 10, 142.5, 2451544.5},
+      {"zone -10 from 142.5 west", kMixed, 2000, 1, 1, 0, -142.5, 2451544.5 + 10.0 / 24.0},
+      {"local mean time at 139.7 before March 1887", kMixed, 1887, 2, 28, 12, 139.7,
+       AsUniversal(1887, 2, 28, 12) - 139.7 / 15.0 / 24.0},
+      // One switch for both directions: mean time up to the end of 1887
+      // (the forward conversion used to switch on 1887-03-01).
+      {"local mean time at 139.7 through 1887", kMixed, 1887, 12, 31, 12, 139.7,
+       AsUniversal(1887, 12, 31, 12) - 139.7 / 15.0 / 24.0},
+      {"zone time at 139.7 from 1888", kMixed, 1888, 1, 1, 12, 139.7, AsUniversal(1888, 1, 1, 12) - 9.0 / 24.0},
   };
-  for (const DateCase& c : cases) {
-    const JulianDay jd = DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude, c.mode);
-    EXPECT_NEAR(jd, c.expected, 1e-9) << c.what;
-    // The form without a rule reads the published one.
-    const testsupport::PublishedMoment rule(c.mode);
-    EXPECT_EQ(DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude), jd) << c.what;
-  }
+  for (const DateCase& c : cases)
+    EXPECT_NEAR(DateToJulianDay(c.year, c.month, c.day, c.hour, DesignAt(c.longitude, c.calendar)), c.expected,
+                1e-9)
+        << c.what;
 }
 
 TEST(DateToJulianDay, MonthAndDayCarry) {
-  EXPECT_EQ(DateToJulianDay(2000, 13, 1, 0, 135.0), DateToJulianDay(2001, 1, 1, 0, 135.0));
-  EXPECT_EQ(DateToJulianDay(2000, 3, 0, 0, 135.0), DateToJulianDay(2000, 2, 29, 0, 135.0));
-  EXPECT_EQ(DateToJulianDay(2000, 0, 1, 0, 135.0), DateToJulianDay(1999, 12, 1, 0, 135.0));
+  const DateClock jst = DayCountClock(kMixed);
+  EXPECT_EQ(DateToJulianDay(2000, 13, 1, 0, jst), DateToJulianDay(2001, 1, 1, 0, jst));
+  EXPECT_EQ(DateToJulianDay(2000, 3, 0, 0, jst), DateToJulianDay(2000, 2, 29, 0, jst));
+  EXPECT_EQ(DateToJulianDay(2000, 0, 1, 0, jst), DateToJulianDay(1999, 12, 1, 0, jst));
+  EXPECT_EQ(DayNoon(2000, 1, 1, kMixed), 2451545.0 - 9.0 / 24.0);
 }
 
 struct RoundTripCase {
-  int mode;
+  CalendarRule calendar;
   double year, month, day, hour, longitude;
 };
 
 TEST(JulianDayToDate, InvertsDateToJulianDay) {
   const RoundTripCase cases[] = {
-      {0, 1582, 10, 4, 0, 135.0}, {0, 1582, 10, 15, 0, 135.0}, {1, 1582, 10, 4, 0, 135.0},
-      {0, 2000, 2, 29, 21.5, 135.0}, {0, -4712, 1, 1, 12, 0.0}, {0, -500, 3, 1, 6, 135.0},
-      {1, -500, 3, 1, 6, 135.0}, {0, 2100, 12, 31, 23.75, -75.0}, {0, 1900, 1, 1, 0, 139.7},
+      {kMixed, 1582, 10, 4, 0, 135.0},    {kMixed, 1582, 10, 15, 0, 135.0}, {kGregorian, 1582, 10, 4, 0, 135.0},
+      {kMixed, 2000, 2, 29, 21.5, 135.0}, {kMixed, -4712, 1, 1, 12, 0.0},   {kMixed, -500, 3, 1, 6, 135.0},
+      {kGregorian, -500, 3, 1, 6, 135.0}, {kMixed, 2100, 12, 31, 23.75, -75.0}, {kMixed, 1900, 1, 1, 0, 139.7},
   };
   for (const RoundTripCase& c : cases) {
-    double y, m, d, h;
-    const JulianDay jd = DateToJulianDay(c.year, c.month, c.day, c.hour, c.longitude, c.mode);
-    JulianDayToDate(jd, y, m, d, h, c.longitude, c.mode);
-    EXPECT_EQ(y, c.year);
-    EXPECT_EQ(m, c.month);
-    EXPECT_EQ(d, c.day) << c.year << "-" << c.month << "-" << c.day << " mode " << c.mode;
-    EXPECT_NEAR(h, c.hour, 1e-6);
-    const testsupport::PublishedMoment rule(c.mode);
-    double y2, m2, d2, h2;
-    JulianDayToDate(jd, y2, m2, d2, h2, c.longitude);
-    EXPECT_TRUE(y2 == y && m2 == m && d2 == d && h2 == h) << "published rule, mode " << c.mode;
+    const DateClock on = DesignAt(c.longitude, c.calendar);
+    const LocalTime t = JulianDayToDate(DateToJulianDay(c.year, c.month, c.day, c.hour, on), on);
+    EXPECT_EQ(t.year, c.year);
+    EXPECT_EQ(t.month, c.month);
+    EXPECT_EQ(t.day, c.day) << c.year << "-" << c.month << "-" << c.day;
+    EXPECT_NEAR(t.hour, c.hour, 1e-6);
   }
 }
 
-TEST(JulianDayToDate, InverseStillReadsLocalMeanTimeInEarly1887) {
-  // Forward reads zone time from 1887-03-01, the inverse only from jd 2410641.
-  double y, m, d, h;
-  JulianDayToDate(DateToJulianDay(1887, 3, 1, 12, 139.7), y, m, d, h, 139.7);
-  EXPECT_EQ(d, 1);
-  EXPECT_NEAR(h, 12.0 + 139.7 / 15.0 - 9.0, 1e-6);
+// Every noon from 1887-03-01 to 1888-01-04 at 139.7 E read back on the same
+// clock is the same date at 12:00, in the default zone and the design's:
+// both directions switch from mean time to zone time at one moment (the
+// inverse used to switch ten months later than the forward conversion).
+TEST(JulianDayToDate, NoonRoundTripAcrossTheStartOfStandardTime) {
+  const DateClock clocks[] = {ZoneAt(TimeZone::kDefaultName, 139.7), DesignAt(139.7, kMixed)};
+  const JulianDay first = AsUniversal(1887, 3, 1, 12), last = AsUniversal(1888, 1, 4, 12);
+  for (const DateClock& on : clocks) {
+    int days = 0;
+    for (JulianDay civil = first; civil <= last; civil += 1.0, ++days) {
+      const LocalTime date = JulianDayToDate(civil, DesignAt(0.0, kMixed));
+      const LocalTime back = JulianDayToDate(DateToJulianDay(date.year, date.month, date.day, 12.0, on), on);
+      ASSERT_TRUE(back.year == date.year && back.month == date.month && back.day == date.day)
+          << on.clock.zone.Name() << " " << date.year << "-" << date.month << "-" << date.day;
+      ASSERT_NEAR(back.hour, 12.0, 1e-6) << on.clock.zone.Name() << " " << date.year << "-" << date.month << "-"
+                                         << date.day;
+    }
+    EXPECT_EQ(days, 310);
+  }
+}
+
+// What the clock adds to Universal Time at noon of a date.
+struct OffsetCase {
+  const char* zone;
+  double longitude;
+  double year, month, day;
+  double hours;
+};
+
+TEST(TimeZone, OffsetsOfNamedZonesAndTheDesigns) {
+  const double tokyoMean = 139.7 / 15.0;
+  const OffsetCase cases[] = {
+      // Asia/Tokyo: JST for every place in Japan from 1888, the place's mean time before.
+      {"Asia/Tokyo", 139.7, 2026, 6, 21, 9.0},
+      {"Asia/Tokyo", 124.16, 2026, 6, 21, 9.0},  // Ishigaki (the design's zone: +8)
+      {"Asia/Tokyo", 144.38, 2026, 6, 21, 9.0},  // Kushiro (the design's zone: +10)
+      {"Asia/Tokyo", 139.7, 1887, 12, 31, tokyoMean},
+      {"Asia/Tokyo", 139.7, 1888, 1, 1, 9.0},
+      // Summer time abroad follows the tz database.
+      {"America/New_York", -74.0, 2026, 7, 1, -4.0},
+      {"America/New_York", -74.0, 2026, 1, 15, -5.0},
+      {"Europe/London", 0.0, 2026, 7, 1, 1.0},
+      // The design's whole-hour zone nearest the longitude.
+      {"design", 124.16, 2026, 6, 21, 8.0},
+      {"design", 144.38, 2026, 6, 21, 10.0},
+      {"design", -74.0, 2026, 7, 1, -5.0},
+      {"design", 139.7, 1887, 12, 31, tokyoMean},
+  };
+  for (const OffsetCase& c : cases) {
+    const DateClock on = ZoneAt(c.zone, c.longitude);
+    const JulianDay jd = DateToJulianDay(c.year, c.month, c.day, 12.0, on);
+    EXPECT_NEAR((AsUniversal(c.year, c.month, c.day, 12.0) - jd) * 24.0, c.hours, 1e-6)
+        << c.zone << " " << c.longitude << " " << c.year << "-" << c.month << "-" << c.day;
+    const LocalTime back = JulianDayToDate(jd, on);
+    EXPECT_TRUE(back.day == c.day && std::fabs(back.hour - 12.0) < 1e-6) << c.zone << " " << c.year;
+  }
+}
+
+TEST(TimeZone, UnknownNamesAreRefused) {
+  for (const char* name : {"Asia/Nowhere", "", "JST+9", "../etc/passwd"}) {
+    std::string error;
+    EXPECT_FALSE(TimeZone::Named(name, error)) << name;
+    EXPECT_NE(error.find(name), std::string::npos) << error;
+  }
+  std::string error;
+  const std::optional<TimeZone> design = TimeZone::Named("design", error);
+  ASSERT_TRUE(design);
+  EXPECT_TRUE(design->IsDesign());
+}
+
+// From 1888 on the design's zone gives the whole-hour results the almanac
+// always gave: the hour nearest longitude / 15, halves away from zero.
+TEST(TimeZone, DesignZoneKeepsTheWholeHourResultsFrom1888) {
+  const double longitudes[] = {0.0, 7.4, 7.5, 22.6, 124.16, 135.0, 139.7, 142.5, 144.38, 179.9, -7.5, -74.0, -142.5};
+  const double dates[][3] = {{1888, 1, 1}, {1900, 6, 30}, {2026, 6, 21}, {2100, 12, 31}};
+  for (double lon : longitudes)
+    for (const auto& d : dates) {
+      const double zone = std::copysign(std::floor(std::fabs(lon) / 15.0 + 0.5), lon);
+      EXPECT_DOUBLE_EQ(DateToJulianDay(d[0], d[1], d[2], 6.25, DesignAt(lon, kMixed)),
+                       AsUniversal(d[0], d[1], d[2], 6.25) - zone / 24.0)
+          << lon << " " << d[0];
+    }
+}
+
+// The clock of the calendar's days is Japan Standard Time whatever zone is
+// shown, and Asia/Tokyo agrees with it at 135 E at every date.
+TEST(DayCountClock, IsJapanStandardTime) {
+  const DateClock tokyo = ZoneAt(TimeZone::kDefaultName, kJstLongitude);
+  for (double year : {-500.0, 1582.0, 1887.0, 1888.0, 2026.0})
+    EXPECT_DOUBLE_EQ(DateToJulianDay(year, 5, 10, 12.0, tokyo), DayNoon(year, 5, 10, kMixed)) << year;
 }
 
 TEST(LocalSiderealTime, StaysInADay) {

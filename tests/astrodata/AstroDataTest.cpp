@@ -10,6 +10,7 @@
 #include "astrodata/AstroRequest.h"
 #include "caldb/Schema.h"
 #include "core/Text.h"
+#include "tests/support/TestMoment.h"
 #include "tests/support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -78,7 +79,13 @@ class ScratchDirectory : public ::testing::Test {
   fs::path start_;
 };
 
-AstroInput TokyoNoon(const std::string& year) { return {year, "1", "1", "12", "139.7", "35.6"}; }
+// The settings' moment (Asia/Tokyo, the default calendar rule and model).
+Moment Settings() { return testsupport::TokyoMoment(2000, 1, 1, 12.0); }
+
+AstroInput TokyoNoon(const std::string& year) { return {year, "1", "1", "12", "139.7", "35.6", Settings()}; }
+
+// A request that is never asked: the file stops before any day is computed.
+AstroTable NoDay(double, double) { return AstroTable{}; }
 
 // Golden yearly files, written by the command line exactly as the window's
 // FILE出力 writes them: a leap year with 366 day lines, a common year with 365.
@@ -126,15 +133,13 @@ TEST_F(ScratchDirectory, NoTimeInTheYearlyFileHasSixtySeconds) {
 
 TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
   MakeDatabase();
-  AstroYearEvents events;
-  CollectYearEvents(2000, events);
+  const AstroYearEvents events = CollectYearEvents(2000, Settings());
   std::string error;
-  ASSERT_TRUE(StoreYearEvents(2000, events, error)) << error;
+  ASSERT_TRUE(StoreYearEvents(2000, events, ListClock(Settings()), error)) << error;
   EXPECT_EQ(MemoryText(320, "節気"), " 春分 16:25:05");
   EXPECT_EQ(MemoryText(320, "月相"), " 満月 13:38:57");
   EXPECT_EQ(MemoryText(101, "節気"), " ");
-  // The lists run 430 days into 2001; those events stay out of the table, so
-  // 2001's 小寒 does not land on 6 January.
+  // Only 2000's events are stored, so 2001's 小寒 does not land on 6 January.
   EXPECT_EQ(MemoryText(106, "節気"), " 小寒 09:51:51");
   EXPECT_EQ(MemoryText(229, "月相"), " ");
 }
@@ -143,22 +148,21 @@ TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
   // Row 200 is missing: the rewrite stops, and the transaction leaves every
   // other row as it was.
   MakeDatabase(200);
-  AstroYearEvents events;
-  CollectYearEvents(2000, events);
+  const AstroYearEvents events = CollectYearEvents(2000, Settings());
   std::string error;
-  EXPECT_FALSE(StoreYearEvents(2000, events, error));
+  EXPECT_FALSE(StoreYearEvents(2000, events, ListClock(Settings()), error));
   EXPECT_NE(error.find("Memory"), std::string::npos) << error;
   EXPECT_EQ(MemoryText(101, "節気"), "old");
 
   // The yearly file stops at the missing row; a file already there survives.
   std::ofstream("kept.csv") << "earlier output\n";
-  const AstroDayRequest request = [](double, double, AstroTable&) {};
+  const AstroDayRequest request = NoDay;
   EXPECT_FALSE(WriteYearlyFile("kept.csv", TokyoNoon("2000"), request, true, error));
   EXPECT_EQ(ReadFile("kept.csv"), "earlier output\n");
 
   fs::remove("History.mdb");
   error.clear();
-  EXPECT_FALSE(StoreYearEvents(2000, events, error));
+  EXPECT_FALSE(StoreYearEvents(2000, events, ListClock(Settings()), error));
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(WriteYearlyFile("new.csv", TokyoNoon("2000"), request, true, error));
   EXPECT_FALSE(fs::exists("new.csv"));
@@ -168,7 +172,7 @@ TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
 TEST_F(ScratchDirectory, UnwritableOutputIsAFailure) {
   MakeDatabase();
   std::string error;
-  const AstroDayRequest request = [](double, double, AstroTable&) {};
+  const AstroDayRequest request = NoDay;
   EXPECT_FALSE(WriteYearlyFile((dir_ / "no-such-dir" / "x.csv").string(), TokyoNoon("2000"), request, true, error));
   EXPECT_NE(error.find("no-such-dir"), std::string::npos) << error;
 
@@ -188,26 +192,31 @@ TEST(AstroCellText, TimesAndAngles) {
   for (const auto& t : times) EXPECT_EQ(AstroTimeText(t.hours), t.text) << t.hours;
 
   AstroTable table{};
-  table.bodies[BodyMoon].riseTime = 23.0;
+  table.times[BodyMoon].rise = 23.0;  // a real event at 23:00
   table.bodies[BodyMoon].rightAscension = 350.5;
   table.bodies[BodyMoon].declination = -5.25;
   EXPECT_EQ(AstroCellText(table, 1, ColumnRise), "23:00:00");
+  EXPECT_EQ(AstroCellText(table, 1, ColumnSet), "--");  // no moonset that day
   EXPECT_EQ(AstroCellText(table, 1, ColumnRightAscension), "  350.50");
   EXPECT_EQ(AstroCellText(table, 1, ColumnDeclination), "   -5.25");
 }
 
 TEST(YearlyDayLine, PiecesAndEventColumns) {
   AstroTable table{};
-  for (BodyPosition& b : table.bodies) {
-    b.riseTime = 6.5;
-    b.setTime = 23.0;
+  for (BodyTimes& t : table.times) {
+    t.rise = 6.5;
+    t.set = 23.0;
   }
+  table.times[BodyMercury].set.reset();  // a day without the event: "--"
   table.bodies[BodySun].longitude = 5.126;
   table.bodies[BodyMoon].longitude = 350.5;
-  const char* tides[] = {"01:07", " --", "07:07", "20:34"};
-  for (int i = 0; i < 4; ++i) table.tideTexts[i] = tides[i];
+  const DateClock placeClock = PlaceClock(testsupport::TokyoMoment(2000, 3, 5, 12.0));
+  auto at = [&](double hour) { return DateToJulianDay(2000, 3, 5, hour, placeClock); };
+  table.tides.high[0] = at(1 + 7 / 60.0);
+  table.tides.low[0] = at(7 + 7 / 60.0);
+  table.tides.low[1] = at(20 + 34 / 60.0);
   const std::string head =
-      "20000305 , 06:30 ,23:00 ,  5.13,06:30 ,23:00 ,350.50 ,06:30 ,23:00 ,06:30 ,23:00 ,06:30 ,23:00 ,"
+      "20000305 , 06:30 ,23:00 ,  5.13,06:30 ,23:00 ,350.50 ,06:30 ,-- ,06:30 ,23:00 ,06:30 ,23:00 ,"
       "06:30 ,23:00 ,06:30 ,23:00 ,  01:07 ,   -- ,07:07 ,20:34 ,";
   const struct {
     const char* term;
@@ -219,7 +228,7 @@ TEST(YearlyDayLine, PiecesAndEventColumns) {
       {" 啓蟄 10:42:00", " ", " 啓蟄 10:42:00 ,"},
       {" 春分 16:25:05", " 満月 13:38:57", " 春分 16:25:05 , 満月 13:38:57 ,"},
   };
-  for (const auto& c : cases) EXPECT_EQ(YearlyDayLine(2000, 3, 5, table, c.term, c.phase), head + c.tail);
+  for (const auto& c : cases) EXPECT_EQ(YearlyDayLine(2000, 3, 5, table, placeClock, c.term, c.phase), head + c.tail);
 }
 
 }  // namespace

@@ -6,25 +6,25 @@
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
 #include "core/Text.h"
-#include "tests/support/PublishedMoment.h"
 
 namespace {
+
+constexpr CalendarRule kMixed = CalendarRule::JulianThenGregorian;
 
 class Lunisolar : public ::testing::Test {
  protected:
   void SetUp() override { m_db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect); }
 
   // The day panel's lookup of y-m-d with the view's year and month as anchor.
-  LunisolarResult DayPanel(double y, double m, double d) {
-    return LunisolarLookup(m_db, y, m, d, y, m);
+  LunisolarResult DayPanel(double y, double m, double d, CalendarRule calendar) {
+    return LunisolarLookup(m_db, y, m, d, y, m, calendar);
   }
   std::string DayPanelText(double y, double m, double d) {
-    LunisolarResult r = DayPanel(y, m, d);
+    LunisolarResult r = DayPanel(y, m, d, kMixed);
     return LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay);
   }
 
   CDaoDatabase m_db;
-  testsupport::PublishedMoment m_rule{0};
 };
 
 TEST_F(Lunisolar, DayPanelDates) {
@@ -44,10 +44,10 @@ TEST_F(Lunisolar, DayPanelDates) {
 }
 
 TEST_F(Lunisolar, DayPanelNormalisesTheDate) {
-  LunisolarResult r = DayPanel(2033, 1, 32);  // carries into February
+  LunisolarResult r = DayPanel(2033, 1, 32, kMixed);  // carries into February
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.lunarDay, 2.0);
-  EXPECT_EQ(r.noonJulianDay, DateToJulianDay(2033, 2, 1, 12.0, 135.0));
+  EXPECT_EQ(r.noonJulianDay, DayNoon(2033, 2, 1, kMixed));
 }
 
 // Outside the table, or with garbage, the date is empty rather than a day 0
@@ -58,23 +58,44 @@ TEST_F(Lunisolar, DatesTheTableCannotPlaceAreEmpty) {
       {-667, 12, 8}, {-700, 6, 1}, {2101, 3, 1}, {2150, 1, 1}, {nan, 1, 1}, {2000, nan, 1}, {1e300, 1, 1},
   };
   for (const auto& c : cases) {
-    LunisolarResult r = DayPanel(c.y, c.m, c.d);
+    LunisolarResult r = DayPanel(c.y, c.m, c.d, kMixed);
     EXPECT_FALSE(r.found) << c.y << "-" << c.m << "-" << c.d;
     EXPECT_EQ(LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay), "");
   }
   // The anchor a month before the target: the month calendar's grey days.
-  EXPECT_EQ(LunisolarLookup(m_db, 2017, 7, 10, 2017, 6).lunarDay, 17.0);
-  EXPECT_FALSE(LunisolarLookup(m_db, 2017, 12, 31, 2017, 6).found);
+  EXPECT_EQ(LunisolarLookup(m_db, 2017, 7, 10, 2017, 6, kMixed).lunarDay, 17.0);
+  EXPECT_FALSE(LunisolarLookup(m_db, 2017, 12, 31, 2017, 6, kMixed).found);
 }
 
-// The day panel reads row dates under the calendar setting, the year list
-// always as the table stores them (Julian before 1582-10-15).
-TEST_F(Lunisolar, CalendarModeChangesOnlyTheDayPanel) {
-  const testsupport::PublishedMoment gregorian(1);
+// The calendar rule only says how the date is written: the table's rows are
+// read as it stores them (Julian before 1582-10-15), so a day has one
+// lunisolar date whichever rule names it, and the year list (which reads the
+// typed date as the table does) agrees. Under the Gregorian rule throughout
+// the rows used to be read as Gregorian dates, which put the day panel some
+// nine days off the year list before 1582.
+TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
+  const double gregorianDates[][3] = {{1500, 3, 20}, {1500, 1, 15}, {1000, 6, 15}, {1582, 10, 10}, {2033, 12, 22}};
+  for (const auto& g : gregorianDates) {
+    const LocalTime j = JulianDayToDate(DayNoon(g[0], g[1], g[2], CalendarRule::Gregorian), DayCountClock(kMixed));
+    const LunisolarResult gregorian = DayPanel(g[0], g[1], g[2], CalendarRule::Gregorian);
+    const LunisolarResult mixed = DayPanel(j.year, j.month, j.day, kMixed);
+    const LunisolarResult yearList = LunisolarLookup(m_db, text::SjisFormat("%.0f", j.year),
+                                                     text::SjisFormat("%.0f", j.month), text::SjisFormat("%.0f", j.day));
+    SCOPED_TRACE(testing::Message() << g[0] << "-" << g[1] << "-" << g[2]);
+    ASSERT_TRUE(gregorian.found && mixed.found && yearList.found);
+    EXPECT_EQ(gregorian.row.id, mixed.row.id);
+    EXPECT_EQ(gregorian.lunarDay, mixed.lunarDay);
+    EXPECT_EQ(gregorian.noonJulianDay, mixed.noonJulianDay);
+    EXPECT_EQ(yearList.row.id, mixed.row.id);
+    EXPECT_EQ(yearList.lunarDay, mixed.lunarDay);
+  }
+  // 1500-01-15 Julian is the 15th of its lunisolar month, so 1500-01-15
+  // Gregorian (1500-01-06 Julian) is the 6th; the Gregorian rule used to give
+  // the 15th for both.
+  EXPECT_EQ(LunisolarLookup(m_db, "1500", " 1", "15").lunarDay, 15.0);
+  EXPECT_EQ(DayPanel(1500, 1, 15, kMixed).lunarDay, 15.0);
+  EXPECT_EQ(DayPanel(1500, 1, 15, CalendarRule::Gregorian).lunarDay, 6.0);
   EXPECT_EQ(DayPanelText(1500, 1, 15), "　12月15日");
-  LunisolarResult yearList = LunisolarLookup(m_db, "1500", " 1", "15");
-  ASSERT_TRUE(yearList.found);
-  EXPECT_EQ(yearList.lunarDay, 6.0);
 }
 
 TEST_F(Lunisolar, YearListTypedTextsNeverReachTheEngine) {
@@ -84,7 +105,7 @@ TEST_F(Lunisolar, YearListTypedTextsNeverReachTheEngine) {
   for (const char* bad : {"", "abc", "12;", "1 OR 1=1", "0); DELETE FROM Kyuureki; --"}) {
     EXPECT_TRUE(LunisolarLookup(m_db, "2033", bad, "1").notANumber) << bad;
     EXPECT_TRUE(LunisolarLookup(m_db, bad, "1", "1").notANumber) << bad;
-    EXPECT_TRUE(LunisolarToWestern(m_db, r.row.id, bad, "1").notANumber) << bad;
+    EXPECT_TRUE(LunisolarToWestern(m_db, r.row.id, bad, "1", kMixed).notANumber) << bad;
   }
   KyuurekiRow last;
   EXPECT_TRUE(QueryKyuurekiRow(m_db, "SELECT * FROM [Kyuureki] WHERE [ID]=34226;", last));
@@ -101,8 +122,8 @@ TEST_F(Lunisolar, WesternDateOfALunisolarDate) {
   for (const auto& c : cases) {
     LunisolarResult start = LunisolarLookup(m_db, c.y, c.m, c.d);
     ASSERT_TRUE(start.found);
-    LunisolarWestern w = LunisolarToWestern(m_db, start.row.id, c.month, c.day);
-    LunisolarWestern leap = LunisolarToWesternLeap(m_db, w, c.month, c.day);
+    LunisolarWestern w = LunisolarToWestern(m_db, start.row.id, c.month, c.day, kMixed);
+    LunisolarWestern leap = LunisolarToWesternLeap(m_db, w, c.month, c.day, kMixed);
     auto text = [](const LunisolarWestern& x) {
       return x.found ? text::SjisFormat("%04.0f-%02.0f-%02.0f", x.year, x.month, x.day) : std::string();
     };
@@ -110,7 +131,7 @@ TEST_F(Lunisolar, WesternDateOfALunisolarDate) {
     EXPECT_EQ(text(leap), c.leap) << c.y << "-" << c.m << " " << c.month << "/" << c.day;
   }
   // Past the table's end there is no row to count from.
-  EXPECT_FALSE(LunisolarToWestern(m_db, 34226, "5", "1").found);
+  EXPECT_FALSE(LunisolarToWestern(m_db, 34226, "5", "1", kMixed).found);
 }
 
 TEST(LunisolarText, LeapMarkAndNoPadding) {

@@ -13,7 +13,6 @@
 #include "core/Text.h"
 #include "signs/Signs.h"
 
-#include "tests/support/PublishedMoment.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -24,10 +23,11 @@ class MonthCalendarTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_cwd.Entered()); }
   testsupport::WorkingDirectory m_cwd{testsupport::DatabaseDir()};
-  testsupport::PublishedMoment m_moment{0};
 };
 
-JulianDay Noon(double y, double m, double d) { return DateToJulianDay(y, m, d, 12.0, 135.0); }
+constexpr CalendarRule kMixed = CalendarRule::JulianThenGregorian;
+
+JulianDay Noon(double y, double m, double d) { return DayNoon(y, m, d, kMixed); }
 
 const MonthCalendarCell* CellOf(const MonthCalendarModel& model, JulianDay j) {
   for (const MonthCalendarCell& c : model.cells)
@@ -77,7 +77,7 @@ TEST_F(MonthCalendarTest, GreyNeighboursRedSelectedDayBlackRest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.year << "-" << c.month);
-    MonthCalendarModel m = BuildMonthCalendar(c.year, c.month, c.day, 0);
+    MonthCalendarModel m = BuildMonthCalendar(c.year, c.month, c.day, 0, kMixed);
     ASSERT_EQ(static_cast<int>(m.cells.size()), c.cells);
     EXPECT_TRUE(m.error.empty()) << m.error;
     EXPECT_EQ(m.firstCellJulianDay, m.cells.front().julianDay);
@@ -109,11 +109,10 @@ TEST_F(MonthCalendarTest, TitleNamesTheCalendarInForce) {
                {0, 1583, 1, "1583年  1月(グレゴリオ暦)"}, {1, 1500, 3, "1500年  3月(グレゴリオ暦)"},
                {0, -660, 2, "-660年  2月(ユリウス暦)"}};
   for (const Case& c : cases) {
-    const testsupport::PublishedMoment rule(c.mode);
-    EXPECT_EQ(BuildMonthCalendar(c.year, c.month, 1, 0).title, c.title);
+    EXPECT_EQ(BuildMonthCalendar(c.year, c.month, 1, 0, CalendarRuleOfMode(c.mode)).title, c.title);
   }
   // October 1582 under the Julian rule: 4 October is followed by 15 October.
-  MonthCalendarModel oct = BuildMonthCalendar(1582, 10, 4, 0);
+  MonthCalendarModel oct = BuildMonthCalendar(1582, 10, 4, 0, kMixed);
   const MonthCalendarCell* fourth = CellOf(oct, Noon(1582, 10, 4));
   ASSERT_NE(fourth, nullptr);
   EXPECT_EQ(CellOf(oct, fourth->julianDay + 1)->dayText, "15");
@@ -139,7 +138,7 @@ TEST_F(MonthCalendarTest, SignsFromTheDatabase) {
       {1, 2014, 3, 2014, 3, 31, "先負"},  // 3/1
   };
   for (const Case& c : cases) {
-    MonthCalendarModel m = BuildMonthCalendar(c.year, c.month, 1, c.signDisplay);
+    MonthCalendarModel m = BuildMonthCalendar(c.year, c.month, 1, c.signDisplay, kMixed);
     EXPECT_TRUE(m.error.empty()) << m.error;
     const MonthCalendarCell* cell = CellOf(m, Noon(c.y, c.m, c.d));
     ASSERT_NE(cell, nullptr) << c.y << "-" << c.m << "-" << c.d;
@@ -147,34 +146,26 @@ TEST_F(MonthCalendarTest, SignsFromTheDatabase) {
   }
 }
 
-TEST_F(MonthCalendarTest, PublishedDateIsLeftAlone) {
-  Moment m;
-  m.year = 1999, m.month = 7, m.day = 4, m.hour = 5.5;
-  PublishMoment(m);
-  BuildMonthCalendar(2033, 12, 1, 1);
-  EXPECT_EQ(WorkYear + WorkMonth + WorkDay + WorkHour, 1999 + 7 + 4 + 5.5);
-}
-
 TEST_F(MonthCalendarTest, AbsurdDatesDrawNoCells) {
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   for (double y : {nan, inf, -inf, 1e300, -1e300, 1e18}) {
-    const MonthCalendarModel m = BuildMonthCalendar(y, 5, 1, 1);
+    const MonthCalendarModel m = BuildMonthCalendar(y, 5, 1, 1, kMixed);
     EXPECT_TRUE(m.cells.empty()) << y;
     // Clicking the empty calendar picks no day.
     JulianDay jd = 0;
     EXPECT_FALSE(HitTest(525 + 31, 300 + 30, m.firstCellJulianDay, jd)) << y;
   }
-  EXPECT_TRUE(BuildMonthCalendar(2000, nan, 1, 0).cells.empty());
+  EXPECT_TRUE(BuildMonthCalendar(2000, nan, 1, 0, kMixed).cells.empty());
   // Month 13 carries into the next year, as the spinners do.
-  EXPECT_EQ(BuildMonthCalendar(2004, 13, 1, 0).title.substr(0, 4), "2004");
-  EXPECT_FALSE(BuildMonthCalendar(2004, 13, 1, 0).cells.empty());
+  EXPECT_EQ(BuildMonthCalendar(2004, 13, 1, 0, kMixed).title.substr(0, 4), "2004");
+  EXPECT_FALSE(BuildMonthCalendar(2004, 13, 1, 0, kMixed).cells.empty());
 }
 
 TEST_F(MonthCalendarTest, MissingDatabaseKeepsTheDayNumbers) {
   testsupport::ScratchDir dir("monthcal_nodb");
   const testsupport::WorkingDirectory inside(dir.Path());
   ASSERT_TRUE(inside.Entered());
-  MonthCalendarModel m = BuildMonthCalendar(2033, 12, 1, 1);
+  MonthCalendarModel m = BuildMonthCalendar(2033, 12, 1, 1, kMixed);
   EXPECT_FALSE(m.error.empty());
   ASSERT_EQ(m.cells.size(), 42u);
   for (const MonthCalendarCell& c : m.cells) {

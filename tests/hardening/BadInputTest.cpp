@@ -15,6 +15,7 @@
 #include "core/Text.h"
 #include "HardeningSupport.h"
 #include "almanac/DayPanel.h"
+#include "tests/support/TestMoment.h"
 
 using namespace hardening;
 
@@ -44,7 +45,7 @@ TEST(BadInput, FormDateTexts) {
       for (int i = 0; i < 4; ++i) *texts[i] = i == field ? bad : valid[i];
       const auto start = std::chrono::steady_clock::now();
       try {
-        FillDayPanel(p, OMBREL_DB_PATH);
+        FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), OMBREL_DB_PATH);
       } catch (const CDaoException& e) {
         EXPECT_STRNE(e.what(), "");
       }

@@ -14,6 +14,7 @@
 #include "core/Text.h"
 #include "signs/Observances.h"
 #include "almanac/DayPanel.h"
+#include "tests/support/TestMoment.h"
 #include "almanac/Settings.h"
 
 using namespace hardening;
@@ -143,7 +144,7 @@ TEST(Randomized, DateFieldsThroughTheDayPanel) {
     SCOPED_TRACE(testing::PrintToString(std::vector<std::string>{p.m_strYear, p.m_strMonth, p.m_strDay, p.m_strHour}));
     const auto start = std::chrono::steady_clock::now();
     try {
-      FillDayPanel(p, OMBREL_DB_PATH);
+      FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), OMBREL_DB_PATH);
     } catch (const CDaoException&) {
     }
     FillSelectedDays(p);

@@ -11,9 +11,11 @@ namespace {
 using holidays::HolidayName;
 using holidays::HolidaysOfYear;
 
+const Ephemeris& Design() { return EphemerisOf(AstroModel::Design); }
+
 std::string Listing(int year) {
   std::string out;
-  for (const auto& h : HolidaysOfYear(year)) out += holidays::IsoDate(h.year, h.month, h.day) + " " + h.name + "\n";
+  for (const auto& h : HolidaysOfYear(year, Design())) out += holidays::IsoDate(h.year, h.month, h.day) + " " + h.name + "\n";
   return out;
 }
 
@@ -79,13 +81,13 @@ TEST(Holidays, EachRuleAndOneOffDay) {
       {2021, 8, 11, ""}, {2100, 1, 1, "元日"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(HolidayName(c.y, c.m, c.d), c.name) << holidays::IsoDate(c.y, c.m, c.d);
+    EXPECT_EQ(HolidayName(c.y, c.m, c.d, Design()), c.name) << holidays::IsoDate(c.y, c.m, c.d);
 }
 
 TEST(Holidays, NothingOutsideTheLawsYears) {
-  EXPECT_TRUE(HolidaysOfYear(1947).empty());
-  EXPECT_TRUE(HolidaysOfYear(2101).empty());
-  EXPECT_EQ(HolidaysOfYear(1948).front().month, 9);  // 秋分の日, the first holiday
+  EXPECT_TRUE(HolidaysOfYear(1947, Design()).empty());
+  EXPECT_TRUE(HolidaysOfYear(2101, Design()).empty());
+  EXPECT_EQ(HolidaysOfYear(1948, Design()).front().month, 9);  // 秋分の日, the first holiday
 }
 
 // The almanac's sun against the well-known closed formula of the equinox
@@ -95,26 +97,29 @@ TEST(Holidays, EquinoxDaysAgreeWithTheClosedFormula) {
     const bool early = y < 1980;
     const int shift = (y - (early ? 1983 : 1980)) / 4;  // truncated, as the formula's int()
     const double drift = 0.242194 * (y - 1980) - shift;
-    EXPECT_EQ(holidays::DesignEquinoxDay(y, 0), static_cast<int>((early ? 20.8357 : 20.8431) + drift)) << y;
-    EXPECT_EQ(holidays::DesignEquinoxDay(y, 180), static_cast<int>((early ? 23.2588 : 23.2488) + drift)) << y;
+    EXPECT_EQ(holidays::EquinoxDay(Design(), y, 0), static_cast<int>((early ? 20.8357 : 20.8431) + drift)) << y;
+    EXPECT_EQ(holidays::EquinoxDay(Design(), y, 180), static_cast<int>((early ? 23.2588 : 23.2488) + drift)) << y;
   }
 }
 
-// The equinox days match the almanac's solar-term list, and another model's
-// days flow through the seam unchanged; the shared sun record is left alone.
+// The equinox days match each model's solar-term list, and another model's
+// days flow through the seam unchanged.
 TEST(Holidays, EquinoxSeam) {
-  const int count = ListSolarTerms(DateToJulianDay(2031, 1, 1, 12.0, 135.0), 366.0);
-  int found = 0;
-  for (int i = 0; i < count; ++i) {
-    if (EventAngles[i] != 0.0 && EventAngles[i] != 180.0) continue;
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(EventJulianDays[i], y, m, d, h, 135.0);
-    SunRecord.longitude = 123.0;
-    EXPECT_EQ(holidays::DesignEquinoxDay(2031, static_cast<int>(EventAngles[i])), static_cast<int>(d));
-    EXPECT_EQ(SunRecord.longitude, 123.0);
-    ++found;
+  const DateClock jst = DayCountClock(CalendarRule::JulianThenGregorian);
+  for (AstroModel model : {AstroModel::Design, AstroModel::Precise}) {
+    const Ephemeris& ephemeris = EphemerisOf(model);
+    int found = 0;
+    for (const CalendarEvent& e : YearEventTable(ephemeris, EventKind::SolarTerms, 2031, 364, jst)) {
+      if (e.angle != 0.0 && e.angle != 180.0) continue;
+      EXPECT_EQ(holidays::EquinoxDay(ephemeris, 2031, static_cast<int>(e.angle)), static_cast<int>(e.day))
+          << AstroModelText(model) << " " << e.name;
+      EXPECT_EQ(HolidayName(2031, static_cast<int>(e.month), static_cast<int>(e.day), ephemeris),
+                e.angle == 0.0 ? "春分の日" : "秋分の日")
+          << AstroModelText(model);
+      ++found;
+    }
+    EXPECT_EQ(found, 2) << AstroModelText(model);
   }
-  EXPECT_EQ(found, 2);
   const auto other = [](int, int longitude) { return longitude == 0 ? 19 : 25; };
   EXPECT_EQ(HolidayName(2031, 3, 19, other), "春分の日");
   EXPECT_EQ(HolidayName(2031, 9, 25, other), "秋分の日");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,8 +44,9 @@ TEST(SelectedDays, RulesBySolarMonthBranchAndStem) {
 
 TEST(SeasonalDays, RulesBySunDegreeSpringAndCycle) {
   struct Case {
-    double degree;
-    int sinceSpring, stem, branch, count;
+    std::optional<double> degree;
+    std::optional<int> sinceSpring;
+    int stem, branch, count;
     Items want;
   } cases[] = {
       {80, 130, 1, 1, 1, {"入梅"}},
@@ -53,7 +55,8 @@ TEST(SeasonalDays, RulesBySunDegreeSpringAndCycle) {
       {357, 40, 5, 3, 1, {"彼岸", "社日", "三隣亡"}},
       {10, 50, 5, 1, 1, {}},  // 社日 ends before 10°
       {180, 230, 5, 1, 1, {"社日"}},
-      {-100, 5, 5, 3, 1, {}},  // no whole degree crossed: nothing by the sun
+      {std::nullopt, 5, 5, 3, 1, {}},  // no whole degree crossed: nothing by the sun
+      {300, std::nullopt, 1, 1, 1, {}},  // no 立春 found: nothing counted from it
       {300, -1, 1, 1, 1, {"節分"}},
       {315, 0, 1, 1, 1, {"立春"}},
       {42, 87, 1, 1, 1, {"八十八夜"}},
@@ -74,7 +77,7 @@ TEST(SeasonalDays, RulesBySunDegreeSpringAndCycle) {
       {330, 15, 1, 0, 1, {"三隣亡"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.degree << " " << c.sinceSpring << " " << c.stem << " " << c.branch << " "
+    SCOPED_TRACE(testing::Message() << c.degree.value_or(-1) << " " << c.sinceSpring.value_or(-99) << " " << c.stem << " " << c.branch << " "
                                     << c.count);
     double j = DayWithCount(c.count);
     ASSERT_EQ((SexagenaryPosition(j) + 1) % 60, c.count);

@@ -8,11 +8,12 @@
 #include "caldb/Dao.h"
 #include "caldb/DataTable.h"
 #include "signs/Signs.h"
-#include "tests/support/PublishedMoment.h"
 
 namespace {
 
-double Noon(double y, double m, double d) { return DateToJulianDay(y, m, d, 12.0, 135.0); }
+constexpr CalendarRule kMixed = CalendarRule::JulianThenGregorian;
+
+double Noon(double y, double m, double d) { return DayNoon(y, m, d, kMixed); }
 
 // The names the windows show: the calendar database's Data table at the rows.
 struct Names {
@@ -28,7 +29,6 @@ struct Names {
 // the cycle position; 1582-10-04 and 1582-10-15 are consecutive days of the
 // Julian/Gregorian switch.
 TEST(DaySigns, KnownDays) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     const char *weekday, *stem, *branch, *mansion;
@@ -84,7 +84,7 @@ TEST(DaySigns, AbsurdNumbersStayInsideTheTables) {
   const double inf = std::numeric_limits<double>::infinity();
   for (double x : {-1e6, -2.5, nan, inf, -inf, 1e300, -1e300}) {
     SCOPED_TRACE(x);
-    EXPECT_FALSE(NineStar(x, x, x).empty());
+    EXPECT_FALSE(NineStar(x, x, x, kMixed).empty());
     int rows[] = {WeekdayRow(x),    DayStemRow(x),         DayBranchRow(x),    LunarMansionRow(x), YearStemRow(x),
                   YearBranchRow(x), SixDaySignRow(x, x),   SexagenaryPosition(x), RoundedLongitude(x)};
     for (int r : rows) EXPECT_GE(r, 0);
@@ -147,7 +147,6 @@ TEST(TwelveDaySign, FollowsTheSolarMonth) {
 // upwards from 一白 in winter and downwards from 九紫 in summer; until then the
 // previous half year's cycle runs on (2000-01-07 is the winter switch day).
 TEST(NineStar, SwitchesAtTheSolsticeCycleDays) {
-  const testsupport::PublishedMoment rule(0);
   struct Case {
     int y, m, d;
     int firstStar;
@@ -155,26 +154,28 @@ TEST(NineStar, SwitchesAtTheSolsticeCycleDays) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.y << "-" << c.m << "-" << c.d);
     double j = Noon(c.y, c.m, c.d);
-    double s1 = 0, s2 = 0;
-    SolsticeCycleStartDays(j, s1, s2);
+    const MomentPair days = design::SolsticeCycleStartDays(j, DayCountClock(kMixed));
+    ASSERT_TRUE(days.first && days.second);
+    const double s1 = *days.first, s2 = *days.second;
     double sel = s2 <= j ? s2 : s1;
     ASSERT_GT(sel, 0);
     ASSERT_LE(sel, j);
     EXPECT_EQ(SexagenaryPosition(sel), 0);  // the switch day is 甲子
-    EXPECT_EQ(NineStarNumber(sel, s1, s2), c.firstStar);
+    EXPECT_EQ(NineStarNumber(sel, s1, s2, kMixed), c.firstStar);
     int second = c.firstStar == 1 ? 2 : 8;
     if (sel + 1 <= j) {
-      EXPECT_EQ(NineStarNumber(sel + 1, s1, s2), second);
+      EXPECT_EQ(NineStarNumber(sel + 1, s1, s2, kMixed), second);
     }
     if (sel + 9 <= j) {
-      EXPECT_EQ(NineStarNumber(sel + 9, s1, s2), c.firstStar);
+      EXPECT_EQ(NineStarNumber(sel + 9, s1, s2, kMixed), c.firstStar);
     }
   }
-  double s1 = 0, s2 = 0;
-  SolsticeCycleStartDays(Noon(2000, 1, 7), s1, s2);
-  EXPECT_EQ(NineStar(Noon(2000, 1, 6), s1, s2), "一白水星");  // 179 days into the summer cycle
-  EXPECT_EQ(NineStar(Noon(2000, 1, 7), s1, s2), "一白水星");
-  EXPECT_EQ(NineStar(Noon(2000, 1, 8), s1, s2), "二黒土星");
+  const MomentPair days = design::SolsticeCycleStartDays(Noon(2000, 1, 7), DayCountClock(kMixed));
+  ASSERT_TRUE(days.first && days.second);
+  const double s1 = *days.first, s2 = *days.second;
+  EXPECT_EQ(NineStar(Noon(2000, 1, 6), s1, s2, kMixed), "一白水星");  // 179 days into the summer cycle
+  EXPECT_EQ(NineStar(Noon(2000, 1, 7), s1, s2, kMixed), "一白水星");
+  EXPECT_EQ(NineStar(Noon(2000, 1, 8), s1, s2, kMixed), "二黒土星");
 }
 
 TEST(MonthName, WesternMonths) {

@@ -14,6 +14,7 @@
 #include "sky/MoonPicture.h"
 #include "sky/Readout.h"
 #include "sky/Stars.h"
+#include "tests/support/TestMoment.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -204,12 +205,13 @@ TEST(Precession, MansionStarsComeToTheirPlace) {
   EXPECT_NEAR(ra, 359.9999, 1e-9);
 }
 
-// A moment at a place, under the default calendar rule.
+// A moment at a place, with the settings' default zone and calendar rule.
 Moment At(double year, double month, double day, double hour, double longitude, double latitude) {
-  Moment m;
-  m.year = year, m.month = month, m.day = day, m.hour = hour;
-  m.place = {latitude, longitude};
-  return m;
+  return testsupport::TokyoMoment(year, month, day, hour, Place{latitude, longitude});
+}
+
+double MoonPhaseValue(JulianDay jd, const Place& observer) {
+  return MoonPhaseOf(jd, observer, EphemerisOf(AstroModel::Design)).phase;
 }
 
 TEST(MoonPhase, NewAndFullMoon) {
@@ -237,14 +239,29 @@ TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
   EXPECT_EQ(lines[3], "月の入 11:06");
   EXPECT_NE(lines[0].find(':'), std::string::npos);
 
-  const JulianDay jd = DateToJulianDay(2000, 1, 1, 21.99999, 135.0);
-  const std::vector<ReadoutText> texts = ComputeReadout(jd, "21.99999", Place{35.0, 135.0}, 0.0);
+  const Moment at = At(2000, 1, 1, 21.99999, 135.0, 35.0);
+  const std::vector<ReadoutText> texts = ComputeReadout(at, 0.0);
   EXPECT_EQ(texts[4].text, "時刻 22:00:00");  // rounded and carried
   EXPECT_EQ(texts[5].text, "東経 135.0");
   EXPECT_EQ(texts[6].text, "北緯 35.0");
   EXPECT_EQ(texts[7].text, "方位角   0");
-  EXPECT_EQ(StatusLineText(jd, 135.0, 35.0, 7).rfind("表示日時  2000/01/01/ 21:59:59, 135.00, 35.00", 0),
+  EXPECT_EQ(StatusLineText(at, 7).rfind("表示日時  2000/01/01/ 21:59:59, 135.00, 35.00", 0),
             0u);
+}
+
+// A day without sunrise or sunset (polar night, midnight sun) reads "--",
+// never a made-up 23:00.
+TEST(Readout, DaysWithoutSunriseOrSunset) {
+  const struct {
+    double month, latitude;
+  } cases[] = {{1, 80.0}, {6, 80.0}, {6, -80.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.month << " " << c.latitude);
+    const std::vector<std::string> lines = ReadoutLines(At(2000, c.month, 1, 12.0, 139.7, c.latitude), 0.0);
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[0], "日の出 --");
+    EXPECT_EQ(lines[1], "日の入 --");
+  }
 }
 
 TEST(Readout, GarbageInputsStillGiveTexts) {
@@ -385,14 +402,15 @@ namespace {
 // south, below the horizon line of one facing north.
 TEST(SkyChart, BodiesBehindAreLeftOutAndBelowTheHorizonDrawnLow) {
   const Place tokyo{35.6, 139.7};
-  const JulianDay midnight = DateToJulianDay(2000, 1, 1, 0.0, 139.7);
+  const JulianDay midnight = MomentJulianDay(At(2000, 1, 1, 0.0, tokyo.longitude, tokyo.latitude));
+  const Ephemeris& design = EphemerisOf(AstroModel::Design);
   BodyMark marks[kChartBodyCount];
-  LayoutBodies(midnight, tokyo, 0.0, marks);
+  LayoutBodies(midnight, tokyo, 0.0, marks, design);
   EXPECT_FALSE(marks[3].visible);
-  LayoutBodies(midnight, tokyo, 180.0, marks);
+  LayoutBodies(midnight, tokyo, 180.0, marks, design);
   ASSERT_TRUE(marks[3].visible);
   EXPECT_GT(marks[3].y, 230.0);
-  EXPECT_NEAR(marks[3].halfSize, 20 * SunRecord.semiDiameter, 1e-12);
+  EXPECT_NEAR(marks[3].halfSize, 20 * SunPosition(midnight, tokyo).semiDiameter, 1e-12);
   EXPECT_NEAR(marks[1].halfSize, 4.0, 1e-12);  // a planet's disc
   EXPECT_STREQ(BodyLabels[0], "月");
 }

@@ -1,33 +1,25 @@
-// Linked into every GoogleTest program: a test that leaves the published
-// moment and place, the working directory or the environment otherwise than
-// it found them fails, naming what it changed. Such a test makes the ones
-// after it depend on the order they run in.
+// Linked into every GoogleTest program: a test that leaves the working
+// directory or the environment otherwise than it found them fails, naming
+// what it changed. Such a test makes the ones after it depend on the order
+// they run in.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "astro/Clock.h"
 
 extern char** environ;
 
 namespace {
 
 struct GlobalState {
-  int calendarMode = 0;
-  double moment[7] = {};
   std::string workingDirectory;
   std::vector<std::string> environment;
 
   static GlobalState Now() {
     GlobalState s;
-    s.calendarMode = CalendarMode;
-    const double moment[] = {WorkYear, WorkMonth, WorkDay, WorkHour, WorkJulianDay, ObserverLatitude, ObserverLongitude};
-    std::copy(std::begin(moment), std::end(moment), s.moment);
     std::error_code ec;
     s.workingDirectory = std::filesystem::current_path(ec).string();
     for (char** e = environ; e && *e; ++e) s.environment.emplace_back(*e);
@@ -36,16 +28,9 @@ struct GlobalState {
   }
 };
 
-bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-
 // What differs between two states, empty when nothing does.
 std::string Changes(const GlobalState& before, const GlobalState& after) {
-  static const char* const kNames[] = {"WorkYear",      "WorkMonth",        "WorkDay",          "WorkHour",
-                                       "WorkJulianDay", "ObserverLatitude", "ObserverLongitude"};
   std::string changed;
-  if (before.calendarMode != after.calendarMode) changed += " CalendarMode";
-  for (int i = 0; i < 7; ++i)
-    if (!Same(before.moment[i], after.moment[i])) changed += std::string(" ") + kNames[i];
   if (before.workingDirectory != after.workingDirectory)
     changed += " the working directory (" + after.workingDirectory + ")";
   if (before.environment != after.environment) changed += " the environment";

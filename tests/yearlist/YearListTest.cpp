@@ -13,7 +13,7 @@
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
 #include "core/Text.h"
-#include "tests/support/PublishedMoment.h"
+#include "tests/support/TestMoment.h"
 #include "tests/support/TestSupport.h"
 #include "yearlist/YearList.h"
 
@@ -27,8 +27,12 @@ class YearListTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(m_cwd.Entered()); }
   testsupport::WorkingDirectory m_cwd{DatabaseDir()};
-  testsupport::PublishedMoment m_moment{0};
 };
+
+// The main view's settings: Asia/Tokyo, the design's model.
+Moment Settings() { return testsupport::TokyoMoment(2000, 1, 1, 12.0); }
+
+constexpr CalendarRule kJulianThenGregorian = CalendarRule::JulianThenGregorian;
 
 YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
   YearListState s;
@@ -36,6 +40,7 @@ YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
   s.m_strMonth = " 1";
   s.m_strDay = " 1";
   s.m_nSignDisplay = signDisplay;
+  s.m_settings = Settings();
   std::string error;
   EXPECT_TRUE(ShowYear(s, layout, error)) << error;
   return s;
@@ -107,18 +112,19 @@ TEST(YearListMarkers, PhasesAndMajorTerms) {
   CalendarEvent phases[] = {{2005, 1, 10, 21, 0, 0, {}}, {2005, 1, 17, 6, 0, 90, {}}, {2005, 1, 25, 19, 0, 180, {}},
                             {2005, 12, 22, 1, 0, 0, {}}};
   CalendarEvent terms[] = {{2005, 1, 17, 0, 0, 285, {}}, {2005, 3, 20, 0, 0, 0, {}}, {2005, 12, 22, 0, 0, 270, {}}};
-  const YearEvents ev{phases, 4, terms, 3};
+  const YearEvents ev{{phases, phases + 4}, {terms, terms + 3}, kJulianThenGregorian};
   struct Case {
     double m, d;
     const char* markers;
   } cases[] = {{1, 10, "●"}, {1, 17, ""}, {1, 25, "○"}, {3, 20, "*"}, {12, 22, "●*"}, {6, 1, ""}};
   for (const Case& c : cases) EXPECT_EQ(DateMarkers(2005, c.m, c.d, ev), c.markers) << c.m << "/" << c.d;
-  // Only the first count records are read.
-  EXPECT_EQ(DateMarkers(2005, 12, 22, YearEvents{phases, 3, terms, 2}), "");
+  // Only the events given are read.
+  EXPECT_EQ(DateMarkers(2005, 12, 22, YearEvents{{phases, phases + 3}, {terms, terms + 2}, kJulianThenGregorian}),
+            "");
 }
 
 TEST(YearListItems, NameDateAndClockTime) {
-  const testsupport::PublishedMoment rule;
+  const DateClock lists = ListClock(Settings());
   struct Case {
     double y, m, d, hour;
     double angle;
@@ -133,8 +139,8 @@ TEST(YearListItems, NameDateAndClockTime) {
       {2000, 12, 31, 23 + 59 / 60.0 + 59.2 / 3600.0, 270, false, " 冬至 2000/12/31 23:59:59"},
   };
   for (const Case& c : cases) {
-    CalendarEvent e{c.y, c.m, c.d, c.hour, DateToJulianDay(c.y, c.m, c.d, c.hour, 135.0), c.angle, {}};
-    EXPECT_EQ(YearEventItem(e, c.phase), c.item);
+    CalendarEvent e{c.y, c.m, c.d, c.hour, DateToJulianDay(c.y, c.m, c.d, c.hour, lists), c.angle, {}};
+    EXPECT_EQ(YearEventItem(e, c.phase, lists), c.item);
   }
 }
 
@@ -150,20 +156,20 @@ TEST_F(YearListTest, ConversionRows) {
   YearConversions c;
   std::string error;
   // 2033-11-15 is 10/24; 11/15 falls on 12-06, and 閏11/15 on 2034-01-05.
-  ASSERT_TRUE(ConvertYearListDate("2033", "11", "15", kLunisolarLayout, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate("2033", "11", "15", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
   EXPECT_EQ(c.lunisolar.month + "/" + c.lunisolar.day, "10/24");
   EXPECT_EQ(c.lunisolar.eraName, "令和");
   EXPECT_EQ(c.yearSign, "年干支  癸丑");
   EXPECT_EQ(c.western.leapMark + c.western.month + "/" + c.western.day, "　12/6");
   EXPECT_EQ(c.leapWestern.leapMark + c.leapWestern.month + "/" + c.leapWestern.day, "閏1/5");
   // 2000-01-01: 11/25, 土, 大安, 戊午, 胃; no leap eleventh month that year.
-  ASSERT_TRUE(ConvertYearListDate("2000", " 1", " 1", kWesternLayout, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate("2000", " 1", " 1", kWesternLayout, kJulianThenGregorian, c, error)) << error;
   const ConversionRow& r = c.lunisolar;
   EXPECT_EQ(r.leapMark + r.month + "/" + r.day + r.weekday + r.sixDaySign + r.sexagenary + r.mansion,
             "　11/25土大安戊午胃");
   EXPECT_TRUE(c.leapWestern.month.empty());
   // Before the first era name the reigns answer, "%3d" years.
-  ASSERT_TRUE(ConvertYearListDate("-666", "1", "1", kLunisolarLayout, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate("-666", "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
   EXPECT_EQ(c.lunisolar.eraName + c.lunisolar.eraYear, "(神武即位前天皇)  1");
 }
 
@@ -171,13 +177,13 @@ TEST_F(YearListTest, TypedTextsNeverReachTheQueries) {
   for (const char* month : {"1 OR 1=1", "1;DROP TABLE Kyuureki", "abc", ""}) {
     YearConversions c;
     std::string error;
-    EXPECT_FALSE(ConvertYearListDate("2033", month, "1", kLunisolarLayout, c, error)) << month;
+    EXPECT_FALSE(ConvertYearListDate("2033", month, "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << month;
     EXPECT_FALSE(error.empty());
   }
   // The table is still there.
   YearConversions c;
   std::string error;
-  EXPECT_TRUE(ConvertYearListDate("2033", "1", "1", kLunisolarLayout, c, error)) << error;
+  EXPECT_TRUE(ConvertYearListDate("2033", "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
 }
 
 TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
@@ -188,6 +194,7 @@ TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   s.m_strYear = "2033";
   s.m_strMonth = "1";
   s.m_strDay = "1";
+  s.m_settings = Settings();
   std::string error;
   EXPECT_FALSE(ShowYear(s, kLunisolarLayout, error));
   EXPECT_FALSE(error.empty());

@@ -1,0 +1,60 @@
+// Two day panels for two different moments, computed at the same time on two
+// threads, each get the answer they get alone: the moment is a value handed
+// down, and nothing one computation keeps is seen by the other.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "almanac/DayPanel.h"
+#include "sky/Readout.h"
+#include "tests/support/TestMoment.h"
+
+namespace {
+
+// Everything the main form shows for a moment: the fields, the four lists
+// and the sky panel's readout.
+std::vector<std::string> FullPanel(const Moment& at) {
+  DayPanel p;
+  WriteFormDate(p, at.year, at.month, at.day, at.hour);
+  FillDayPanel(p, ReadFormMoment(p, p.m_strHour, at), OMBREL_DB_PATH);
+  FillSelectedDays(p);
+  FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
+  FillPhaseList(p);
+  FillTermList(p);
+  std::vector<std::string> shown;
+  for (const auto& [label, text] : DayPanelFields(p)) shown.push_back(label + "\t" + text);
+  for (const auto* list : {&p.m_listSelectedDays, &p.m_listSeasonalDays, &p.m_listPhases, &p.m_listTerms}) {
+    shown.push_back("--");
+    shown.insert(shown.end(), list->begin(), list->end());
+  }
+  shown.push_back("--");
+  for (const std::string& line : ReadoutLines(at, 0.0)) shown.push_back(line);
+  return shown;
+}
+
+TEST(ConcurrentDayPanels, TwoMomentsOnTwoThreadsGetTheSerialAnswers) {
+  Moment tokyo = testsupport::TokyoMoment(2005, 1, 31, 12.0);
+  Moment newYork = testsupport::TokyoMoment(1990, 7, 1, 6.5, Place{40.71, -74.0});
+  newYork.zone = testsupport::Zone("America/New_York");
+  newYork.calendar = CalendarRule::Gregorian;
+  newYork.model = AstroModel::Precise;
+  const Moment moments[2] = {tokyo, newYork};
+  const std::vector<std::string> serial[2] = {FullPanel(moments[0]), FullPanel(moments[1])};
+  ASSERT_NE(serial[0], serial[1]);
+
+  constexpr int kRounds = 4;
+  std::vector<std::string> got[2][kRounds];
+  auto work = [&](int which) {
+    for (int round = 0; round < kRounds; ++round) got[which][round] = FullPanel(moments[which]);
+  };
+  std::thread first(work, 0), second(work, 1);
+  first.join();
+  second.join();
+  for (int which = 0; which < 2; ++which)
+    for (int round = 0; round < kRounds; ++round) EXPECT_EQ(got[which][round], serial[which]) << which << " " << round;
+}
+
+}  // namespace
