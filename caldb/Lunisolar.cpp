@@ -137,14 +137,14 @@ LunisolarResult LunisolarLookup(double year, double month, double day, double an
 }
 
 LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, const std::string& monthText,
-                                const std::string& dayText) {
+                                const std::string& dayText, CalendarRule calendar) {
   int y = 0, m = 0, d = 0;
   if (!ParseTypedNumber(yearText, y) || !ParseTypedNumber(monthText, m) || !ParseTypedNumber(dayText, d)) {
     LunisolarResult bad;
     bad.notANumber = true;
     return bad;
   }
-  return Locate(db, y, m, y, m - 1, DayNoon(y, m, d, CalendarRule::JulianThenGregorian));
+  return Locate(db, y, m, y, m - 1, DayNoon(y, m, d, calendar));
 }
 
 std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay) {

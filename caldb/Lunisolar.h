@@ -46,10 +46,10 @@ LunisolarResult LunisolarLookup(double year, double month, double day, double an
 
 // The year list's lookup: year, month and day as the user typed them. The
 // texts are checked to be numbers before anything is queried (notANumber
-// otherwise); the date is read with Julian dates before 1582-10-15, as the
-// table's rows are.
+// otherwise); the date is read under `calendar`, the rows as the table
+// stores them.
 LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
-                                const std::string& monthText, const std::string& dayText);
+                                const std::string& monthText, const std::string& dayText, CalendarRule calendar);
 
 // "閏" or "　", then month, "月", day, "日", all without padding; empty when
 // the month is 0.

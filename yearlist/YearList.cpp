@@ -214,7 +214,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
   try {
     CDaoDatabase db;
     OpenCalendar(db);
-    const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText);
+    const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText, calendar);
     if (found.notANumber) {
       error = kNotANumber;
       return false;
