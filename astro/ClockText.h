@@ -40,3 +40,9 @@ struct ClockMoment {
   ClockTime time;
 };
 ClockMoment MomentToSecond(JulianDay moment, double longitude);
+
+// A Universal Time moment on the clock `utcOffsetHours` ahead of UT, to the
+// nearest second, with the offset: "2025-09-08T03:11:42+09:00". The date is
+// in the calendar `calendarMode` chooses (as CalendarMode); a year below 1000
+// or negative keeps its sign and four digits ("-0600-03-21T...").
+std::string ZonedTimeText(JulianDay ut, double utcOffsetHours, int calendarMode);

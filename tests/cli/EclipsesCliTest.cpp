@@ -1,0 +1,175 @@
+// ombrel-cli eclipses against reference eclipses computed independently
+// (tests/fixtures/astro): every lunar eclipse of 1950–2050 and every solar
+// eclipse seen from 139.7 E, 35.6 N in those years, compared whole, in both
+// models (the eclipses come from the precise ephemeris in either).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "tests/support/ReferenceTsv.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+namespace ts = testsupport;
+using Row = std::vector<std::string>;
+
+constexpr int kFirstYear = 1950, kLastYear = 2050;
+// Greatest eclipse within 30 s, every contact within 60 s. The reference's
+// shadow is enlarged by the same 1/50 rule, so the umbral contacts get no
+// extra allowance.
+constexpr long long kPeakSeconds = 30, kContactSeconds = 60;
+
+// Seconds from 1970-01-01 00:00 of a proleptic Gregorian date and time.
+long long Seconds(int y, int m, int d, int hh, int mm, int ss) {
+  y -= m <= 2;
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yoe = y - era * 400;
+  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long long days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+  return days * 86400 + hh * 3600 + mm * 60 + ss;
+}
+
+// The reference's "YYYY-MM-DD hh:mm:ss" (JST), or the command's
+// "YYYY-MM-DDThh:mm:ss+09:00", as seconds on the JST clock.
+long long Jst(const std::string& text) {
+  int y, m, d, hh, mm, ss;
+  EXPECT_EQ(std::sscanf(text.c_str(), "%d-%d-%d%*c%d:%d:%d", &y, &m, &d, &hh, &mm, &ss), 6) << text;
+  if (text.size() > 19) {
+    EXPECT_EQ(text.substr(19), "+09:00") << text;
+  }
+  return Seconds(y, m, d, hh, mm, ss);
+}
+
+int YearOf(const std::string& text) { return std::stoi(text.substr(0, 4)); }
+
+// A reference time ("-" for a phase the eclipse lacks) against the command's
+// (null for one), within `limit` seconds.
+void ExpectMoment(const std::string& want, const nlohmann::json& got, long long limit, const std::string& where) {
+  if (want == "-") {
+    EXPECT_TRUE(got.is_null()) << where << " has " << got;
+    return;
+  }
+  ASSERT_TRUE(got.is_string()) << where << " missing, want " << want;
+  EXPECT_LE(std::llabs(Jst(got.get<std::string>()) - Jst(want)), limit)
+      << where << ": " << got.get<std::string>() << " want " << want;
+}
+
+// Lunar eclipses whose kind differs from the reference's only by the shadow's
+// enlargement rule (a magnitude within 0.005 of a kind's boundary): none in
+// 1950–2050 with the 1/50 rule.
+const std::map<std::string, std::string> kBorderlineLunar = {};
+
+class EclipsesCli : public ::testing::Test {
+ protected:
+  // The JSON document of every year, from as many runs.
+  std::map<int, nlohmann::json> Years(const std::vector<std::string>& extra) const {
+    std::vector<ts::Invocation> runs;
+    for (int year = kFirstYear; year <= kLastYear; ++year) {
+      std::vector<std::string> argv = {OMBREL_CLI, "--workdir", dir_.Path()};
+      argv.insert(argv.end(), extra.begin(), extra.end());
+      for (const std::string& a : {std::string("eclipses"), std::to_string(year), std::string("--lon"),
+                                   std::string("139.7"), std::string("--lat"), std::string("35.6")})
+        argv.push_back(a);
+      runs.push_back({argv, ""});
+    }
+    std::map<int, nlohmann::json> docs;
+    const std::vector<ts::RunResult> results = ts::RunAll(runs, ts::kRunLimit, 2);
+    for (int year = kFirstYear; year <= kLastYear; ++year) {
+      const ts::RunResult& r = results[year - kFirstYear];
+      EXPECT_EQ(r.status, 0) << year << ts::Describe(r);
+      docs[year] = nlohmann::json::parse(r.out);
+      EXPECT_EQ(docs[year]["year"], year);
+      EXPECT_EQ(docs[year]["place"], (nlohmann::json{{"longitude", 139.7}, {"latitude", 35.6}}));
+    }
+    return docs;
+  }
+  ts::ScratchDir dir_{"eclipses_cli"};
+};
+
+void CompareLunar(const std::map<int, nlohmann::json>& docs) {
+  std::map<int, std::vector<Row>> want;
+  for (const Row& row : ts::ReadReferenceTsv("eclipses-lunar-1950-2050.tsv")) want[YearOf(row[1])].push_back(row);
+  static const char* const kContacts[] = {"P1", "U1", "U2", "U3", "U4", "P4"};
+  for (const auto& [year, doc] : docs) {
+    const nlohmann::json& got = doc["lunar"];
+    const std::vector<Row>& rows = want[year];
+    ASSERT_EQ(got.size(), rows.size()) << year << " lunar: " << got;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& w = rows[i];
+      const nlohmann::json& g = got[i];
+      const std::string where = "lunar " + w[1];
+      if (!kBorderlineLunar.count(w[1].substr(0, 10))) {
+        EXPECT_EQ(g["kind"], w[0]) << where << " magnitude " << g["umbral_magnitude"];
+      }
+      ExpectMoment(w[1], g["peak"], kPeakSeconds, where + " peak");
+      for (int c = 0; c < 6; ++c) ExpectMoment(w[2 + c], g["contacts"][kContacts[c]], kContactSeconds, where + " " + kContacts[c]);
+      const double umbral = g["umbral_magnitude"], penumbral = g["penumbral_magnitude"];
+      EXPECT_EQ(umbral >= 1.0, w[0] == "total") << where;
+      EXPECT_EQ(umbral > 0.0, w[0] != "penumbral") << where;
+      EXPECT_GT(penumbral, 0.0) << where;
+    }
+  }
+}
+
+// The reference lists every solar eclipse at the place; the command those
+// with the sun above the horizon at first contact, greatest or fourth contact.
+void CompareSolar(const std::map<int, nlohmann::json>& docs) {
+  std::map<int, std::vector<Row>> want;
+  int hidden = 0;
+  for (const Row& row : ts::ReadReferenceTsv("eclipses-solar-tokyo-1950-2050.tsv")) {
+    if (std::stod(row[7]) > 0.0 || std::stod(row[8]) > 0.0 || std::stod(row[9]) > 0.0)
+      want[YearOf(row[3])].push_back(row);
+    else
+      ++hidden;
+  }
+  EXPECT_GT(hidden, 0);  // the filter is exercised
+  for (const auto& [year, doc] : docs) {
+    const nlohmann::json& got = doc["solar"];
+    const std::vector<Row>& rows = want[year];
+    ASSERT_EQ(got.size(), rows.size()) << year << " solar: " << got;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& w = rows[i];
+      const nlohmann::json& g = got[i];
+      const std::string where = "solar " + w[3];
+      EXPECT_EQ(g["kind"], w[0]) << where;
+      ExpectMoment(w[1], g["begin"], kContactSeconds, where + " begin");
+      ExpectMoment(w[2], g["total_begin"], kContactSeconds, where + " total_begin");
+      ExpectMoment(w[3], g["peak"], kPeakSeconds, where + " peak");
+      ExpectMoment(w[4], g["total_end"], kContactSeconds, where + " total_end");
+      ExpectMoment(w[5], g["end"], kContactSeconds, where + " end");
+      EXPECT_NEAR(g["obscuration"].get<double>(), std::stod(w[6]), 0.01) << where;
+      const char* const keys[] = {"begin", "peak", "end"};
+      for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(g["sun_altitude"][keys[k]].get<double>(), std::stod(w[7 + k]), 0.2) << where << " " << keys[k];
+    }
+  }
+}
+
+TEST_F(EclipsesCli, EveryEclipseOf1950To2050MatchesTheReference) {
+  const std::map<int, nlohmann::json> docs = Years({"--json"});
+  CompareLunar(docs);
+  CompareSolar(docs);
+}
+
+// The design's model answers the same: the eclipses rest on the precise
+// ephemeris in both.
+TEST_F(EclipsesCli, BothModelsGiveTheSameDocument) {
+  for (const char* year : {"2012", "2025"}) {
+    const std::vector<std::string> args = {"--json", "eclipses", year, "--lon", "139.7", "--lat", "35.6"};
+    std::vector<std::string> design = {"--workdir", dir_.Path()}, precise = {"--workdir", dir_.Path(), "--precise"};
+    design.insert(design.end(), args.begin(), args.end());
+    precise.insert(precise.end(), args.begin(), args.end());
+    const ts::RunResult a = ts::RunCli(design), b = ts::RunCli(precise);
+    ASSERT_EQ(a.status, 0) << ts::Describe(a);
+    EXPECT_EQ(a.out, b.out);
+  }
+}
+
+}  // namespace
