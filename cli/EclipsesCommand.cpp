@@ -65,7 +65,11 @@ bool ReadSetting(const Options& options, Setting& s, int& status) {
 
 std::string Time(JulianDay ut, const Setting& s) { return ZonedTimeText(ut, s.utcOffsetHours, s.calendarMode); }
 
-double Rounded(double x, double unit) { return std::nearbyint(x / unit) * unit; }
+// x to `decimals` places, as the nearest double (so it prints that short).
+double Rounded(double x, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  return std::nearbyint(x * scale) / scale;
+}
 
 const char* LunarKindKey(LunarEclipseKind k) {
   return k == LunarEclipseKind::kTotal ? "total" : k == LunarEclipseKind::kPartial ? "partial" : "penumbral";
@@ -97,8 +101,8 @@ Json LunarJson(const LunarEclipse& e, const Setting& s) {
             {"U3", OptionalTime(e.totalEnd, s)},
             {"U4", OptionalTime(e.partialEnd, s)},
             {"P4", Time(e.penumbralEnd, s)}}},
-          {"umbral_magnitude", Rounded(e.umbralMagnitude, 1e-4)},
-          {"penumbral_magnitude", Rounded(e.penumbralMagnitude, 1e-4)},
+          {"umbral_magnitude", Rounded(e.umbralMagnitude, 4)},
+          {"penumbral_magnitude", Rounded(e.penumbralMagnitude, 4)},
           {"visible", e.visible}};
 }
 
@@ -109,12 +113,12 @@ Json SolarJson(const SolarEclipse& e, const Setting& s) {
           {"peak", Time(e.greatest.moment, s)},
           {"total_end", OptionalTime(MomentOf(e.centralEnd), s)},
           {"end", Time(e.end.moment, s)},
-          {"magnitude", Rounded(e.magnitude, 1e-4)},
-          {"obscuration", Rounded(e.obscuration, 1e-4)},
+          {"magnitude", Rounded(e.magnitude, 4)},
+          {"obscuration", Rounded(e.obscuration, 4)},
           {"sun_altitude",
-           {{"begin", Rounded(e.begin.sunAltitude, 0.01)},
-            {"peak", Rounded(e.greatest.sunAltitude, 0.01)},
-            {"end", Rounded(e.end.sunAltitude, 0.01)}}}};
+           {{"begin", Rounded(e.begin.sunAltitude, 2)},
+            {"peak", Rounded(e.greatest.sunAltitude, 2)},
+            {"end", Rounded(e.end.sunAltitude, 2)}}}};
 }
 
 // The text lines: the date of the greatest eclipse and the kind, then each

@@ -103,6 +103,7 @@ class EclipsesCli : public ::testing::Test {
     for (int year = kFirstYear; year <= kLastYear; ++year) {
       const ts::RunResult& r = results[year - kFirstYear];
       EXPECT_EQ(r.status, 0) << year << ts::Describe(r);
+      EXPECT_EQ(r.out.find("0000000"), std::string::npos) << "numbers print short: " << r.out;
       docs[year] = nlohmann::json::parse(r.out);
       EXPECT_EQ(docs[year]["year"], year);
       EXPECT_EQ(docs[year]["place"], (nlohmann::json{{"longitude", 139.7}, {"latitude", 35.6}}));
