@@ -124,10 +124,15 @@ Json SolarJson(const SolarEclipse& e, const Setting& s) {
 // The text lines: the date of the greatest eclipse and the kind, then each
 // phase's name and clock time, tab-separated. A contact on another day than
 // the greatest eclipse says 前日 or 翌日 before its time.
+std::string DateOf(JulianDay ut, const Setting& s) {
+  const std::string t = Time(ut, s);
+  return t.substr(0, t.find('T'));
+}
+
 std::string ClockOf(JulianDay ut, JulianDay greatest, const Setting& s) {
-  const std::string t = Time(ut, s), g = Time(greatest, s);
-  const std::string prefix = t.substr(0, 10) == g.substr(0, 10) ? "" : t < g ? "前日" : "翌日";
-  return prefix + t.substr(11, 8);
+  const std::string t = Time(ut, s);
+  const std::string prefix = DateOf(ut, s) == DateOf(greatest, s) ? "" : ut < greatest ? "前日" : "翌日";
+  return prefix + t.substr(t.find('T') + 1, 8);
 }
 
 void AddPhase(std::string& line, const char* name, const std::optional<JulianDay>& ut, JulianDay greatest,
@@ -136,7 +141,7 @@ void AddPhase(std::string& line, const char* name, const std::optional<JulianDay
 }
 
 std::string LunarLine(const LunarEclipse& e, const Setting& s) {
-  std::string line = Time(e.greatest, s).substr(0, 10) + "\t" + LunarKindName(e.kind);
+  std::string line = DateOf(e.greatest, s) + "\t" + LunarKindName(e.kind);
   AddPhase(line, "半影食始め", e.penumbralBegin, e.greatest, s);
   AddPhase(line, "部分食始め", e.partialBegin, e.greatest, s);
   AddPhase(line, "皆既食始め", e.totalBegin, e.greatest, s);
@@ -157,7 +162,7 @@ void AddSolarPhase(std::string& line, const char* name, const std::optional<Sola
 std::string SolarLine(const SolarEclipse& e, const Setting& s) {
   const JulianDay g = e.greatest.moment;
   const char* central = e.kind == SolarEclipseKind::kTotal ? "皆既" : "金環";
-  std::string line = Time(g, s).substr(0, 10) + "\t" + SolarKindName(e.kind);
+  std::string line = DateOf(g, s) + "\t" + SolarKindName(e.kind);
   AddSolarPhase(line, "食の始め", e.begin, g, s);
   AddSolarPhase(line, (std::string(central) + "の始め").c_str(), e.centralBegin, g, s);
   AddSolarPhase(line, "食の最大", e.greatest, g, s);
