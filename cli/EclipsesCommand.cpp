@@ -45,22 +45,7 @@ bool ReadSetting(const Options& options, Setting& s, int& status) {
   Warn(LoadSettings(settings).warnings);
   s = {{SettingsNumber(settings.m_strLatitude), SettingsNumber(settings.m_strLongitude)}, kJstOffsetHours,
        settings.m_nCalendarMode};
-  const struct {
-    const char* name;
-    const char* label;
-    double lo, hi;
-    double& value;
-  } places[] = {{"lon", "longitude -180-180", -180.0, 180.0, s.place.longitude},
-                {"lat", "latitude -90-90", -90.0, 90.0, s.place.latitude}};
-  for (const auto& p : places) {
-    if (!options.Has(p.name)) continue;
-    const std::string text = options.Get(p.name);
-    if (!ParseDouble(text, p.lo, p.hi, p.value)) {
-      status = ArgumentError(std::string("a ") + p.label, text, args::Form::kDecimal);
-      return false;
-    }
-  }
-  return true;
+  return ReadPlaceOptions(options, s.place, status);
 }
 
 std::string Time(JulianDay ut, const Setting& s) { return ZonedTimeText(ut, s.utcOffsetHours, s.calendarMode); }

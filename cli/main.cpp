@@ -118,6 +118,25 @@ int ReadDateArgument(const std::string& text, int& year, int& month, int& day, i
   return CheckDateExists(text, year, month, day, calendarMode);
 }
 
+bool ReadPlaceOptions(const Options& options, Place& place, int& status) {
+  const struct {
+    const char* name;
+    const char* label;
+    double lo, hi;
+    double& value;
+  } places[] = {{"lon", "longitude -180-180", -180.0, 180.0, place.longitude},
+                {"lat", "latitude -90-90", -90.0, 90.0, place.latitude}};
+  for (const auto& p : places) {
+    if (!options.Has(p.name)) continue;
+    const std::string text = options.Get(p.name);
+    if (!ParseDouble(text, p.lo, p.hi, p.value)) {
+      status = ArgumentError(std::string("a ") + p.label, text, args::Form::kDecimal);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool Options::Has(const std::string& name) const {
   for (const auto& [n, v] : named)
     if (n == name) return true;

@@ -123,7 +123,9 @@ double AltitudeOf(const Vec3& topocentric, const Observer& o, const Place& place
 
 // The mean syzygies (phase 0 new, 0.5 full) that may give an eclipse whose
 // greatest falls in [from, to), with the frame of date at each; those with the
-// moon far from the ecliptic are left out.
+// moon far from the ecliptic are left out. One frame serves the day either
+// side: it turns by a fraction of an arcsecond in a day, the sun and the moon
+// alike, which moves no separation and the place's horizon by metres.
 struct Syzygy {
   JulianDay mean;
   Frame frame;
