@@ -83,11 +83,13 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
 bool ReadPlaceOptions(const Options& options, Place& place, int& status);
 
 // A path the user gave, made absolute against the directory ombrel-cli was
-// started in (the tool may have moved to the almanac's data directory).
+// started in (the tool may have moved to the almanac's data directory); "-"
+// (standard output, kStandardOutputName) stays as it is.
 std::string OutputPath(const std::string& path);
 
 // The astronomical model of this run: --precise before the command, else
 // `model` of ombrel.conf in the working directory, else the design's.
+// ModelOfConf reads ombrel.conf and warns about what it could not read.
 AstroModel Model();
 void SetModel(AstroModel model);
 AstroModel ModelOfConf();

@@ -8,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "core/Conf.h"
+#include "core/Files.h"
 #include "core/Text.h"
 #include "core/WorkDir.h"
 
@@ -188,7 +189,9 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
   return true;
 }
 
-std::string OutputPath(const std::string& path) { return workdir::FromStartDirectory(path); }
+std::string OutputPath(const std::string& path) {
+  return path == kStandardOutputName ? path : workdir::FromStartDirectory(path);
+}
 
 namespace {
 AstroModel g_model = AstroModel::Design;
@@ -200,6 +203,7 @@ void SetModel(AstroModel model) { g_model = model; }
 AstroModel ModelOfConf() {
   Conf conf;
   conf.Load();
+  Warn(conf.Problems());
   return AstroModelFromText(conf.Get("model", "design"));
 }
 
@@ -301,7 +305,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
     }
     if (Globals().json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
-    SetModel(Globals().precise ? AstroModel::Precise : ModelOfConf());
+    const AstroModel confModel = ModelOfConf();  // read (and its problems told) on every run
+    SetModel(Globals().precise ? AstroModel::Precise : confModel);
     int rc = c.run(args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");
     return rc;
