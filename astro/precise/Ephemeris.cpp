@@ -89,9 +89,13 @@ int PlanetStatus(int body, double tt) {
   return status;
 }
 
-Nutation NutationAt(double tt) {
+NutationModel NutationModelAt(double tt) {
+  return kIau2000BFrom <= tt && tt < kIau2000BUntil ? NutationModel::Iau2000B : NutationModel::Iau2000A;
+}
+
+Nutation NutationAt(double tt, NutationModel model) {
   Nutation n;
-  n.model = kIau2000BFrom <= tt && tt < kIau2000BUntil ? NutationModel::Iau2000B : NutationModel::Iau2000A;
+  n.model = model;
   if (n.model == NutationModel::Iau2000A) {
     eraNut06a(kMjdZero, tt - kMjdZero, &n.longitude, &n.obliquity);
     return n;
@@ -105,7 +109,9 @@ Nutation NutationAt(double tt) {
   return n;
 }
 
-Frame FrameAt(JulianDay ut) {
+Frame FrameAt(JulianDay ut) { return FrameAt(ut, NutationModelAt(TerrestrialTime(ut))); }
+
+Frame FrameAt(JulianDay ut, NutationModel nutation) {
   Frame f;
   f.ut = ut;
   f.tt = TerrestrialTime(ut);
@@ -113,7 +119,7 @@ Frame FrameAt(JulianDay ut) {
   // to them: the frame bias, precession and nutation in one rotation.
   double gamma, phi, psi, meanObliquity;
   eraPfw06(kMjdZero, f.tt - kMjdZero, &gamma, &phi, &psi, &meanObliquity);
-  const Nutation n = NutationAt(f.tt);
+  const Nutation n = NutationAt(f.tt, nutation);
   eraFw2m(gamma, phi, psi + n.longitude, meanObliquity + n.obliquity, f.rbpn);
   f.trueObliquity = meanObliquity + n.obliquity;
   // With eraGmst06 the Greenwich apparent sidereal time of the 2006 model:
@@ -162,7 +168,9 @@ double SunLongitude(JulianDay ut) {
 }
 
 double MoonElongation(JulianDay ut) {
-  const Frame frame = FrameAt(ut);
+  // The nutation moves both longitudes alike; what 2000B misses of it moves
+  // an elongation by well under a tenth of a second of time in any year.
+  const Frame frame = FrameAt(ut, NutationModel::Iau2000B);
   double sun, moon, latitude;
   EclipticOfDate(Rotate(frame.rbpn, SunApparent(EarthAt(frame.tt))), frame.trueObliquity, sun, latitude);
   EclipticOfDate(Rotate(frame.rbpn, MoonApparent(frame.tt)), frame.trueObliquity, moon, latitude);

@@ -27,7 +27,8 @@ struct Nutation {
   double longitude = 0.0;
   double obliquity = 0.0;
 };
-Nutation NutationAt(double tt);
+NutationModel NutationModelAt(double tt);
+Nutation NutationAt(double tt, NutationModel model);
 
 // The rotation from the celestial reference frame to the true equator and
 // equinox of one moment, and what goes with it. The precession–nutation
@@ -39,7 +40,9 @@ struct Frame {
   double trueObliquity = 0.0;    // radians
   double equationOfEquinoxes = 0.0;  // radians
 };
+// The frame with the nutation model for ut's date, or with the one given.
 Frame FrameAt(JulianDay ut);
+Frame FrameAt(JulianDay ut, NutationModel nutation);
 
 // The earth's state that every place needs: heliocentric position (au) and
 // barycentric velocity (au/day), at a Terrestrial Time; `status` is
