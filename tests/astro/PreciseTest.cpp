@@ -16,6 +16,7 @@
 #include "astro/astro.h"
 #include "astro/precise/Almanac.h"
 #include "astro/precise/DeltaT.h"
+#include "astro/precise/Validity.h"
 #include "tests/support/ReferenceTsv.h"
 
 namespace {
@@ -133,6 +134,46 @@ TEST(PreciseModel, RiseAndSetMatchTokyo2025) {
   }
   EXPECT_EQ(days, 730);
   std::printf("worst rise/set %.1f s\n", worst);
+}
+
+// The series outside their validated spans for spans of moments, by the
+// routines' own statuses: eraEpv00 within 100 Julian years of J2000 (TT),
+// eraPlan94 within 1000; a span is outside when any of its moments is, also
+// when both its ends are and J2000 lies between.
+TEST(PreciseModel, WarningsNameTheSeriesOutsideTheirSpans) {
+  using precise::Series;
+  const JulianDay j2000 = 2451545.0;
+  const JulianDay earthEnd = j2000 + 36525.0, planetsStart = j2000 - 365250.0;
+  const struct {
+    const char* what;
+    JulianDay from, to;
+    std::vector<Series> want;
+  } cases[] = {
+      {"2025", DateToJulianDay(2025, 6, 1, 0.0, 135.0), DateToJulianDay(2025, 6, 1, 0.0, 135.0), {}},
+      {"1950-2050", DateToJulianDay(1950, 1, 1, 0.0, 135.0), DateToJulianDay(2050, 12, 31, 0.0, 135.0), {}},
+      {"a day before the earth's end", earthEnd - 1.0, earthEnd - 1.0, {}},
+      {"a day after it", earthEnd + 1.0, earthEnd + 1.0, {Series::Earth}},
+      {"1873", DateToJulianDay(1873, 6, 1, 0.0, 135.0), DateToJulianDay(1873, 6, 1, 0.0, 135.0), {Series::Earth}},
+      {"1800-2200 around J2000", DateToJulianDay(1800, 1, 1, 0.0, 135.0), DateToJulianDay(2200, 1, 1, 0.0, 135.0),
+       {Series::Earth}},
+      {"2050-1850 reversed", DateToJulianDay(2050, 1, 1, 0.0, 135.0), DateToJulianDay(1850, 1, 1, 0.0, 135.0),
+       {Series::Earth}},
+      {"a day after the planets' start", planetsStart + 1.0, planetsStart + 1.0, {Series::Earth}},
+      {"a day before it", planetsStart - 1.0, planetsStart - 1.0, {Series::Earth, Series::Planets}},
+      {"-600", DateToJulianDay(-600, 1, 1, 0.0, 135.0), DateToJulianDay(-600, 12, 31, 0.0, 135.0),
+       {Series::Earth, Series::Planets}},
+      {"2025-3500", DateToJulianDay(2025, 1, 1, 0.0, 135.0), DateToJulianDay(3500, 1, 1, 0.0, 135.0),
+       {Series::Earth, Series::Planets}},
+  };
+  for (const auto& c : cases) {
+    std::vector<Series> got;
+    for (const precise::SeriesWarning& w : precise::ModelWarnings(c.from, c.to)) {
+      got.push_back(w.series);
+      EXPECT_EQ(w.status, 1) << c.what;
+      EXPECT_NE(w.text.find(w.series == Series::Earth ? "eraEpv00" : "eraPlan94"), std::string::npos) << w.text;
+    }
+    EXPECT_EQ(got, c.want) << c.what;
+  }
 }
 
 }  // namespace
