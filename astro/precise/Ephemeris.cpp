@@ -95,8 +95,7 @@ NutationModel NutationModelAt(double tt) {
 
 Nutation NutationAt(double tt, NutationModel model) {
   Nutation n;
-  n.model = model;
-  if (n.model == NutationModel::Iau2000A) {
+  if (model == NutationModel::Iau2000A) {
     eraNut06a(kMjdZero, tt - kMjdZero, &n.longitude, &n.obliquity);
     return n;
   }

@@ -23,7 +23,6 @@ enum class NutationModel { Iau2000A, Iau2000B };
 inline constexpr double kIau2000BFrom = 2378496.5;   // 1800-01-01 TT
 inline constexpr double kIau2000BUntil = 2506331.5;  // 2150-01-01 TT
 struct Nutation {
-  NutationModel model;
   double longitude = 0.0;
   double obliquity = 0.0;
 };
