@@ -219,7 +219,9 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool wi
   p.m_listSeasonalDays.clear();
   if (const std::string holiday = withHoliday ? HolidayOfPanel(p) : ""; !holiday.empty())
     p.m_listSeasonalDays.push_back(holiday);
-  for (std::string& item : AnniversariesOn(ReadAnniversaries(anniversariesPath), p.m_dMonth, p.m_dDay))
+  AnniversaryFile anniversaries = ReadAnniversaryFile(anniversariesPath);
+  p.m_strAnniversaryWarning = std::move(anniversaries.warning);
+  for (std::string& item : AnniversariesOn(anniversaries.list, p.m_dMonth, p.m_dDay))
     p.m_listSeasonalDays.push_back(std::move(item));
   // The sun's degree is that of the work date, which the panel's last search
   // left on the local date of the day's noon; it is taken from that noon here

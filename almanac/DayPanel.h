@@ -68,6 +68,10 @@ struct DayPanel {
   std::vector<std::string> m_listSeasonalDays;  // 1030 "暦注"
   std::vector<std::string> m_listPhases;        // 1027 "月のこよみ"
   std::vector<std::string> m_listTerms;         // 1028 "二十四節季"
+
+  // What FillSeasonalDays found doubtful in the anniversaries file (see
+  // ReadAnniversaryFile), empty when nothing; the programs tell the user once.
+  std::string m_strAnniversaryWarning;
 };
 
 // A form text read as a number, as the view reads it: atof of at most its
@@ -89,7 +93,8 @@ void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& database
 // The selected-day list ("下段"), from the values FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
 // The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
-// left; the anniversaries file is read anew on every call. With
+// left; the anniversaries file is read anew on every call (its warning into
+// m_strAnniversaryWarning). With
 // `withHoliday`, the day's national holiday comes first.
 void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat",
                       bool withHoliday = false);

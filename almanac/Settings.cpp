@@ -17,9 +17,6 @@ constexpr int kSettingsLines = 9;
 // A line holds at most this many bytes; a longer one is cut and ends the read.
 constexpr std::size_t kMaxLineBytes = 99;
 
-// The most a read can take: nine lines of kMaxLineBytes and a CRLF each.
-constexpr std::size_t kMaxReadBytes = kSettingsLines * (kMaxLineBytes + 2);
-
 // Reads one line of at most kMaxLineBytes bytes (without its line end) from
 // `bytes` at `pos`. Returns false when the line was longer, after cutting it.
 bool ReadLine(const std::string& bytes, std::size_t& pos, std::string& line) {
@@ -129,8 +126,10 @@ const char* SettingsDefault(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kP
 
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   SettingsReadResult result;
-  std::string bytes;
-  if (!ReadFileHead(path, kMaxReadBytes, bytes)) return result;
+  const WholeFile file = ReadWholeFile(path, kMaxSettingsFileBytes);
+  if (file.status == WholeFile::Status::kRefused) result.warnings.push_back(file.problem + "; settings not read");
+  if (file.status != WholeFile::Status::kRead) return result;
+  const std::string bytes = text::UnifyLineEnds(file.bytes);
   std::vector<std::string> lines;
   std::string raw, read;
   std::size_t pos = 0;
@@ -142,6 +141,8 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   // One decision for the whole file: a line-by-line guess misreads CP932
   // half-width katakana whose bytes happen to be well-formed UTF-8.
   const bool utf8 = text::IsJapaneseUtf8(read);
+  if (!text::DecodesCleanly(read))
+    result.warnings.push_back(std::string(path) + ": neither clean CP932 nor UTF-8; read as CP932");
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string v = utf8 ? lines[i] : text::FromCp932(lines[i]);
     if (v.empty()) continue;
@@ -160,6 +161,11 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
   // UTF-8 character) is it written as UTF-8, which reads back as written.
   const std::string cp932 = text::ToCp932(utf8);
   const bool misread = cp932 != utf8 && text::IsJapaneseUtf8(cp932) && text::IsJapaneseUtf8(utf8);
+  // A file that could not be read is the user's to look at, not to replace.
+  if (const WholeFile old = ReadWholeFile(path, kMaxSettingsFileBytes); old.status == WholeFile::Status::kRefused) {
+    error = old.problem + "; not rewritten";
+    return false;
+  }
   return WriteTextFileAtomically(path, utf8, !misread, error);
 }
 

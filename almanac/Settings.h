@@ -57,14 +57,19 @@ struct SettingsReadResult {
 
 // Reads up to nine lines of the file into the record. An empty or missing
 // line leaves its member alone; a line longer than 99 bytes is cut there and
-// ends the reading. Accepts CP932 or UTF-8 (decided once for the whole file)
-// and either line end. Never fails: a missing or unreadable file changes
-// nothing. A longitude, latitude or azimuth that SettingsValueProblem
-// refuses is replaced by its default, with a warning.
+// ends the reading. Accepts CP932 or UTF-8 (decided once for the whole file),
+// a UTF-8 byte order mark, and CR, LF or CR LF line ends. Never fails: a
+// missing file changes nothing; an unreadable or non-regular file, or one
+// larger than kMaxSettingsFileBytes, changes nothing and is named in a
+// warning. Text that decodes with doubt (text::DecodesCleanly) is read all
+// the same, with a warning. A longitude, latitude or azimuth that
+// SettingsValueProblem refuses is replaced by its default, with a warning.
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
 
 // Writes the nine lines (CP932, "\n" line ends) through a temporary file that
-// replaces the old one by rename, so a crash never leaves half a file. In the
+// replaces the old one by rename, so a crash never leaves half a file. A file
+// that LoadSettings could not read (see there) is left alone and the reason
+// returned. In the
 // rare case where the CP932 bytes would read back as other text (see
 // text::DecodeCp932OrUtf8), the file is written as UTF-8 instead.
 // Returns false with a readable reason when the file cannot be written.

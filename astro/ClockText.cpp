@@ -61,3 +61,19 @@ ClockMoment MomentToSecond(JulianDay moment, const DateClock& on) {
   }
   return m;
 }
+
+std::string ZonedTimeText(JulianDay ut, const DateClock& on) {
+  const double utcOffsetHours = on.clock.zone.OffsetAt(ut, on.clock.longitude).hours;
+  const double local = ut + utcOffsetHours / 24.0 + 0.5;  // days from a civil midnight
+  double day = std::floor(local);
+  double seconds = std::nearbyint((local - day) * 86400.0);
+  if (seconds >= 86400.0) day += 1.0, seconds -= 86400.0;
+  // The civil day's noon, on the UT clock.
+  const LocalTime date = JulianDayToDate(day, DateClock{on.calendar, Clock{TimeZone::Design(), 0.0}});
+  const double y = date.year, m = date.month, d = date.day;
+  const double offsetMinutes = std::nearbyint(std::fabs(utcOffsetHours) * 60.0);
+  return text::SjisFormat("%s%04.0f-%02.0f-%02.0fT%02.0f:%02.0f:%02.0f%c%02.0f:%02.0f", y < 0 ? "-" : "",
+                          std::fabs(y), m, d, std::floor(seconds / 3600.0), std::floor(std::fmod(seconds, 3600.0) / 60.0),
+                          std::fmod(seconds, 60.0), utcOffsetHours < 0 ? '-' : '+', std::floor(offsetMinutes / 60.0),
+                          std::fmod(offsetMinutes, 60.0));
+}

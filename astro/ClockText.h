@@ -40,3 +40,8 @@ struct ClockMoment {
   ClockTime time;
 };
 ClockMoment MomentToSecond(JulianDay moment, const DateClock& on);
+
+// A Universal Time moment on the clock `on`, to the nearest second, with the
+// clock's offset from UT at that moment: "2025-09-08T03:11:42+09:00". A year
+// below 1000 or negative keeps its sign and four digits ("-0600-03-21T...").
+std::string ZonedTimeText(JulianDay ut, const DateClock& on);

@@ -49,6 +49,22 @@ void BM_ListMoonPhases430(benchmark::State& state) {
 }
 BENCHMARK(BM_ListMoonPhases430)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
+// The same far from J2000 (around −600), where the frame takes the full
+// nutation series.
+double FreshFarYear(int& k) { return kNoon2000 - 365.25 * (2600.0 + 3.0 * (k++ % 60)); }
+
+void BM_ListSolarTermsFar(benchmark::State& state) {
+  int k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(ListSolarTerms(ModelOf(state), FreshFarYear(k), 366.0));
+}
+BENCHMARK(BM_ListSolarTermsFar)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_ListMoonPhasesFar(benchmark::State& state) {
+  int k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(ListMoonPhases(ModelOf(state), FreshFarYear(k), 430.0));
+}
+BENCHMARK(BM_ListMoonPhasesFar)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 void BM_TideTimes(benchmark::State& state) {
   const DateClock harbour = HarbourClock(kMixed, TimeZone::Design());
   for (auto _ : state) benchmark::DoNotOptimize(TideTimes(kNoon2000, kTokyo, harbour));

@@ -4,6 +4,7 @@
 
 #include "astrodata/AstroRequest.h"
 #include "cli/Command.h"
+#include "core/Files.h"
 
 namespace cli {
 namespace {
@@ -22,8 +23,10 @@ int RunAstroData(const Run& run, const Args& args) {
   if (!ParseDouble(opts.Get("lon", "139.7"), -180.0, 180.0, lon)) return ArgumentError("a longitude -180-180 (--lon)", opts.Get("lon"), args::Form::kDecimal);
   if (!ParseDouble(opts.Get("lat", "35.6"), -90.0, 90.0, lat)) return ArgumentError("a latitude -90-90 (--lat)", opts.Get("lat"), args::Form::kDecimal);
   if (!opts.Has("output")) return UsageError("astrodata needs --output FILE");
+  if (opts.Get("output").empty()) return UsageError("--output needs a file name (or - for standard output)");
   const std::string encoding = opts.Get("encoding", "cp932");
   if (encoding != "cp932" && encoding != "utf-8") return UsageError("--encoding takes cp932 or utf-8");
+  if (!CheckOutputPath(OutputPath(opts.Get("output")), error)) return Failure(error);
 
   const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
                          opts.Get("lat", "35.6"), run.settings};

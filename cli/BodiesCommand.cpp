@@ -17,25 +17,6 @@ namespace {
 
 constexpr const char* kUsage = "usage: bodies DATE [HOUR] [--lon X] [--lat Y] (DATE as YYYY-MM-DD)";
 
-// Reads the optional place; false after reporting what was wrong.
-bool ReadPlace(const Options& options, double& longitude, double& latitude, int& status) {
-  const struct {
-    const char* name;
-    const char* label;
-    double lo, hi;
-    double& value;
-  } places[] = {{"lon", "longitude -180-180", -180.0, 180.0, longitude}, {"lat", "latitude -90-90", -90.0, 90.0, latitude}};
-  for (const auto& p : places) {
-    if (!options.Has(p.name)) continue;
-    const std::string text = options.Get(p.name);
-    if (!ParseDouble(text, p.lo, p.hi, p.value)) {
-      status = ArgumentError(std::string("a ") + p.label, text, args::Form::kDecimal);
-      return false;
-    }
-  }
-  return true;
-}
-
 // The data window's headings over the columns, each right-aligned to its
 // eight-byte field; the tides under the window's own heading.
 void PrintTable(const AstroTable& table, const DateClock& on) {
@@ -97,10 +78,12 @@ int RunBodies(const Run& run, const Args& args) {
   int year = 0, month = 0, day = 0;
   if (int rc = ReadDateArgument(pos[0], year, month, day, CalendarModeOfRule(run.settings.calendar)); rc != kOk)
     return rc;
-  double hour = 12.0, longitude = 139.7, latitude = 35.6;
+  double hour = 12.0;
+  Place place{35.6, 139.7};
   if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return ArgumentError("an hour 0-24", pos[1], args::Form::kDecimal);
   int status = kOk;
-  if (!ReadPlace(options, longitude, latitude, status)) return status;
+  if (!ReadPlaceOptions(options, place, status)) return status;
+  const double longitude = place.longitude, latitude = place.latitude;
   Moment at = run.settings;
   at.year = year;
   at.month = month;

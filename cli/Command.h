@@ -96,8 +96,14 @@ struct Options {
 bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, bool>>& known, Options& out,
                   std::string& error);
 
+// Reads --lon and --lat where given into the place (the others keep their
+// value): degrees in the decimal form, -180-180 and -90-90. False after
+// reporting what was wrong, with the exit status in `status`.
+bool ReadPlaceOptions(const Options& options, Place& place, int& status);
+
 // A path the user gave, made absolute against the directory ombrel-cli was
-// started in (the tool may have moved to the almanac's data directory).
+// started in (the tool may have moved to the almanac's data directory); "-"
+// (standard output, kStandardOutputName) stays as it is.
 std::string OutputPath(const std::string& path);
 
 

@@ -103,6 +103,7 @@ int RunDay(const Run& run, const Args& args) {
   Conf conf;
   conf.Load();
   FillSeasonalDays(panel, "kinenbi.dat", holidays::Shown(conf));
+  if (!panel.m_strAnniversaryWarning.empty()) Warn({panel.m_strAnniversaryWarning});
   FillPhaseList(panel);
   FillTermList(panel);
 

@@ -4,6 +4,7 @@
 
 #include "caldb/Dao.h"
 #include "cli/Command.h"
+#include "core/Files.h"
 #include "ical/AlmanacCalendar.h"
 
 namespace cli {
@@ -24,6 +25,8 @@ int RunIcs(const Run& run, const Args& args) {
   if (opts.Has("what") && !ical::ParseKinds(opts.Get("what"), kinds, bad))
     return UsageError("unknown --what item '" + bad + "' (terms, phases, holidays, sixday, observances, lunar)");
   if (!opts.Has("output")) return UsageError("ics needs --output FILE");
+  if (opts.Get("output").empty()) return UsageError("--output needs a file name (or - for standard output)");
+  if (!CheckOutputPath(OutputPath(opts.Get("output")), error)) return Failure(error);
   if (!ical::WriteAlmanacCalendar(OutputPath(opts.Get("output")), static_cast<int>(year), kinds, kCalendarDatabase,
                                   run.settings, error))
     return Failure(error);

@@ -8,6 +8,7 @@
 
 #include "cli/Command.h"
 #include "core/Conf.h"
+#include "core/Files.h"
 #include "core/Text.h"
 #include "core/WorkDir.h"
 
@@ -123,6 +124,25 @@ int ReadDateArgument(const std::string& text, int& year, int& month, int& day, i
   return CheckDateExists(text, year, month, day, calendarMode);
 }
 
+bool ReadPlaceOptions(const Options& options, Place& place, int& status) {
+  const struct {
+    const char* name;
+    const char* label;
+    double lo, hi;
+    double& value;
+  } places[] = {{"lon", "longitude -180-180", -180.0, 180.0, place.longitude},
+                {"lat", "latitude -90-90", -90.0, 90.0, place.latitude}};
+  for (const auto& p : places) {
+    if (!options.Has(p.name)) continue;
+    const std::string text = options.Get(p.name);
+    if (!ParseDouble(text, p.lo, p.hi, p.value)) {
+      status = ArgumentError(std::string("a ") + p.label, text, args::Form::kDecimal);
+      return false;
+    }
+  }
+  return true;
+}
+
 bool Options::Has(const std::string& name) const {
   for (const auto& [n, v] : named)
     if (n == name) return true;
@@ -174,7 +194,9 @@ bool ParseOptions(const Args& args, const std::vector<std::pair<std::string, boo
   return true;
 }
 
-std::string OutputPath(const std::string& path) { return workdir::FromStartDirectory(path); }
+std::string OutputPath(const std::string& path) {
+  return path == kStandardOutputName ? path : workdir::FromStartDirectory(path);
+}
 
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
@@ -233,6 +255,12 @@ bool ParseGlobalOptions(int argc, char** argv, int& at, GlobalOptions& options, 
 // directory, then the options. False (after reporting) on an unknown zone.
 bool BuildRun(Run& run, int& status) {
   run.settingsWarnings = LoadSettings(run.record).warnings;
+  {
+    // ombrel.conf's problems are told on every run.
+    Conf conf;
+    conf.Load();
+    Warn(conf.Problems());
+  }
   LoadModelSetting(run.record);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
   std::string error;

@@ -1,14 +1,9 @@
 #include "core/Conf.h"
 
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-
 #include "core/Files.h"
+#include "core/Text.h"
 
 namespace {
-
-constexpr std::size_t kMaxConfBytes = 64 * 1024;
 
 std::string Trim(const std::string& s) {
   const auto b = s.find_first_not_of(" \t\r");
@@ -30,18 +25,19 @@ std::string OneLine(const std::string& value) {
 bool Conf::Load(const std::string& path) {
   lines_.clear();
   loadError_.clear();
-  std::string bytes;
-  if (!ReadFileHead(path, kMaxConfBytes, bytes)) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) loadError_ = path + ": not a readable file";
+  loadWarning_.clear();
+  const WholeFile file = ReadWholeFile(path, kMaxSettingsFileBytes);
+  if (file.status != WholeFile::Status::kRead) {
+    loadError_ = file.problem;
     return false;
   }
+  if (!text::IsValidUtf8(file.bytes)) loadWarning_ = path + ": not valid UTF-8; its lines are read as they are";
+  const std::string bytes = text::UnifyLineEnds(file.bytes);
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     std::size_t end = bytes.find('\n', pos);
     if (end == std::string::npos) end = bytes.size();
     std::string line = bytes.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     pos = end + 1;
     const std::string trimmed = Trim(line);
     const auto eq = trimmed.find('=');
@@ -79,7 +75,18 @@ void Conf::Set(const std::string& key, const std::string& value) {
   lines_.emplace_back(key, line);
 }
 
+std::vector<std::string> Conf::Problems() const {
+  std::vector<std::string> problems;
+  for (const std::string* p : {&loadError_, &loadWarning_})
+    if (!p->empty()) problems.push_back(*p);
+  return problems;
+}
+
 bool Conf::Save(std::string& error, const std::string& path) const {
+  if (!loadError_.empty()) {
+    error = loadError_ + "; not rewritten";
+    return false;
+  }
   std::string text;
   for (const auto& l : lines_) text += l.second + "\n";
   return WriteTextFileAtomically(path, text, /*cp932=*/false, error);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace text {
@@ -109,6 +110,50 @@ bool IsJapaneseUtf8(std::string_view s) { return WalkUtf8(s, JapaneseCharacter);
 std::string DecodeCp932OrUtf8(std::string_view bytes) {
   if (IsJapaneseUtf8(bytes)) return std::string(bytes);
   return FromCp932(bytes);
+}
+
+namespace {
+
+// The number of bytes in well-formed UTF-8 characters of three or four bytes,
+// and the number of the other non-ASCII bytes.
+std::pair<std::size_t, std::size_t> WideUtf8Bytes(std::string_view s) {
+  std::size_t wide = 0, other = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const std::size_t n = (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 1;
+    if (n > 1 && IsValidUtf8(s.substr(i, n)) && i + n <= s.size()) {
+      wide += n;
+      i += n;
+      continue;
+    }
+    if (c >= 0x80) ++other;
+    ++i;
+  }
+  return {wide, other};
+}
+
+}  // namespace
+
+bool DecodesCleanly(std::string_view bytes) {
+  if (IsJapaneseUtf8(bytes)) return true;
+  if (FromCp932(bytes).find("\xEF\xBF\xBD") != std::string::npos) return false;
+  const auto [wide, other] = WideUtf8Bytes(bytes);
+  return wide <= other;
+}
+
+std::string UnifyLineEnds(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::string out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r') {
+      out += bytes[i];
+      continue;
+    }
+    out += '\n';
+    if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  return out;
 }
 
 std::string EscapeControls(std::string_view utf8) {

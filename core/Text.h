@@ -30,6 +30,15 @@ bool IsJapaneseUtf8(std::string_view bytes);
 // well-formed UTF-8 of other scripts, while ordinary UTF-8 Japanese is not
 // read as those. Decide once per file, never per line.
 std::string DecodeCp932OrUtf8(std::string_view bytes);
+// True when DecodeCp932OrUtf8 reads the bytes without doubt: they are UTF-8
+// as above, or CP932 with no invalid sequence that does not look like UTF-8
+// with a few damaged bytes (more than half of its non-ASCII bytes forming
+// well-formed three- or four-byte UTF-8 characters, as Japanese UTF-8 does).
+bool DecodesCleanly(std::string_view bytes);
+// A text file's bytes with a leading UTF-8 byte order mark removed and every
+// line end (CR LF, a CR alone, LF) made one LF. CR is never a byte of a CP932
+// double-byte character, so this may run before the decoding.
+std::string UnifyLineEnds(std::string_view bytes);
 // The text with every control character (C0, DEL and the C1 range) written
 // as "\xNN" with the code point's hex digits, so it prints as one line and
 // cannot steer a terminal.

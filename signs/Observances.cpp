@@ -150,15 +150,16 @@ std::string CutToCp932Width(const std::string& line, std::size_t width) {
 }
 
 // The file's head as UTF-8: the decision between CP932 and UTF-8 is made on
-// whole lines, so a read cut inside a character does not flip it.
-std::string DecodeHead(std::string bytes, bool cut) {
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+// whole lines, so a read cut inside a character does not flip it. `clean`
+// tells whether those lines decode without doubt.
+std::string DecodeHead(const std::string& bytes, bool cut, bool& clean) {
   std::string_view whole(bytes);
   if (cut) {
     std::size_t nl = bytes.rfind('\n');
     whole = nl == std::string::npos ? whole.substr(0, whole.size() - std::min<std::size_t>(3, whole.size()))
                                     : whole.substr(0, nl + 1);
   }
+  clean = text::DecodesCleanly(whole);
   if (text::IsJapaneseUtf8(whole)) return std::string(whole);
   return text::FromCp932(bytes);
 }
@@ -197,13 +198,16 @@ Anniversary ParseAnniversaryLine(const std::string& line) {
   return a;
 }
 
-std::vector<Anniversary> ReadAnniversaries(const std::string& path) {
-  std::vector<Anniversary> list;
+AnniversaryFile ReadAnniversaryFile(const std::string& path) {
+  AnniversaryFile file;
+  std::vector<Anniversary>& list = file.list;
   std::string bytes;
-  if (!ReadFileHead(path, kMaxReadBytes + 1, bytes)) return list;
+  if (!ReadFileHead(path, kMaxReadBytes + 1, bytes)) return file;
   bool cut = bytes.size() > kMaxReadBytes;
   if (cut) bytes.resize(kMaxReadBytes);
-  std::string content = DecodeHead(std::move(bytes), cut);
+  bool clean = true;
+  std::string content = DecodeHead(text::UnifyLineEnds(bytes), cut, clean);
+  if (!clean) file.warning = path + ": neither clean CP932 nor UTF-8; read as CP932";
 
   std::size_t pos = 0;
   for (int n = 0; n < kMaxAnniversaryLines && pos < content.size(); ++n) {
@@ -211,15 +215,16 @@ std::vector<Anniversary> ReadAnniversaries(const std::string& path) {
     if (end == std::string::npos) end = content.size();
     std::string line = content.substr(pos, end - pos);
     pos = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     line = line.substr(0, line.find('\0'));  // a text line ends at a NUL byte
     if (line.empty()) break;
     std::string kept = CutToCp932Width(line, kMaxLineWidth);
     list.push_back(ParseAnniversaryLine(kept));
     if (kept.size() < line.size()) break;
   }
-  return list;
+  return file;
 }
+
+std::vector<Anniversary> ReadAnniversaries(const std::string& path) { return ReadAnniversaryFile(path).list; }
 
 std::vector<std::string> AnniversariesOn(const std::vector<Anniversary>& list, double month, double day) {
   std::vector<std::string> texts;

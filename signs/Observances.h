@@ -25,10 +25,18 @@ struct Anniversary {
   double day = 0;
 };
 
-// Reads the anniversaries file (CP932 or UTF-8, "\n" or "\r\n" line ends). At
-// most 600 lines are read; reading stops at the first empty line, and a line
-// longer than 99 characters (counted in CP932 bytes) is cut there and ends the
-// reading. A missing or unreadable file gives no anniversaries.
+// Reads the anniversaries file (CP932 or UTF-8, decided once for the whole
+// file; a UTF-8 byte order mark; CR, LF or CR LF line ends). At most 600 lines
+// are read; reading stops at the first empty line, and a line longer than 99
+// characters (counted in CP932 bytes) is cut there and ends the reading. A
+// missing or unreadable file gives no anniversaries.
+struct AnniversaryFile {
+  std::vector<Anniversary> list;
+  // Non-empty when the text decodes with doubt (text::DecodesCleanly): read
+  // by the rule all the same, and worth telling the user.
+  std::string warning;
+};
+AnniversaryFile ReadAnniversaryFile(const std::string& path);
 std::vector<Anniversary> ReadAnniversaries(const std::string& path);
 // Parses one line (UTF-8, without its line end).
 Anniversary ParseAnniversaryLine(const std::string& line);

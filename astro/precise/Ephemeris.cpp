@@ -53,15 +53,22 @@ Vec3 MoonApparent(double tt) {
   return p;
 }
 
+Vec3 PlanetHeliocentric(int body, double tt, int& status) {
+  double pv[2][3];
+  status = eraPlan94(kMjdZero, tt - kMjdZero, body, pv);
+  return {pv[0][0], pv[0][1], pv[0][2]};
+}
+
 // A planet seen from the earth: its heliocentric place one light time ago
 // minus the earth's place now, then the annual aberration.
 Vec3 PlanetApparent(int body, double tt, const EarthState& earth) {
   Vec3 p{};
   double lightTime = 0.0;
   for (int pass = 0; pass < 3; ++pass) {
-    double pv[2][3];
-    eraPlan94(kMjdZero, tt - lightTime - kMjdZero, body, pv);
-    for (int i = 0; i < 3; ++i) p[i] = pv[0][i] - earth.heliocentric[i];
+    // The status depends on the body and the date alone: PlanetStatus gives it.
+    int status;
+    const Vec3 planet = PlanetHeliocentric(body, tt - lightTime, status);
+    for (int i = 0; i < 3; ++i) p[i] = planet[i] - earth.heliocentric[i];
     lightTime = Length(p) / kLightAuPerDay;
   }
   return Aberrate(p, earth.velocity, Length(earth.heliocentric));
@@ -76,21 +83,54 @@ Vec3 SunApparent(const EarthState& earth) {
 
 double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
 
-Frame FrameAt(JulianDay ut) {
+int PlanetStatus(int body, double tt) {
+  int status;
+  PlanetHeliocentric(body, tt, status);
+  return status;
+}
+
+NutationModel NutationModelAt(double tt) {
+  return kIau2000BFrom <= tt && tt < kIau2000BUntil ? NutationModel::Iau2000B : NutationModel::Iau2000A;
+}
+
+Nutation NutationAt(double tt, NutationModel model) {
+  Nutation n;
+  if (model == NutationModel::Iau2000A) {
+    eraNut06a(kMjdZero, tt - kMjdZero, &n.longitude, &n.obliquity);
+    return n;
+  }
+  // The 2000B series with the adjustments by which eraNut06a fits the 2000A
+  // one to the IAU 2006 precession (the earth's flattening decreasing).
+  eraNut00b(kMjdZero, tt - kMjdZero, &n.longitude, &n.obliquity);
+  const double flattening = -2.7774e-6 * ((tt - ERFA_DJ00) / ERFA_DJC);
+  n.longitude *= 1.0 + 0.4697e-6 + flattening;
+  n.obliquity *= 1.0 + flattening;
+  return n;
+}
+
+Frame FrameAt(JulianDay ut) { return FrameAt(ut, NutationModelAt(TerrestrialTime(ut))); }
+
+Frame FrameAt(JulianDay ut, NutationModel nutation) {
   Frame f;
   f.ut = ut;
   f.tt = TerrestrialTime(ut);
-  double dpsi, deps, epsa, rb[3][3], rp[3][3], rbp[3][3], rn[3][3];
-  eraPn00b(kMjdZero, f.tt - kMjdZero, &dpsi, &deps, &epsa, rb, rp, rbp, rn, f.rbpn);
-  f.trueObliquity = epsa + deps;
-  f.equationOfEquinoxes = dpsi * std::cos(epsa);
+  // The IAU 2006 precession as Fukushima–Williams angles, the nutation added
+  // to them: the frame bias, precession and nutation in one rotation.
+  double gamma, phi, psi, meanObliquity;
+  eraPfw06(kMjdZero, f.tt - kMjdZero, &gamma, &phi, &psi, &meanObliquity);
+  const Nutation n = NutationAt(f.tt, nutation);
+  eraFw2m(gamma, phi, psi + n.longitude, meanObliquity + n.obliquity, f.rbpn);
+  f.trueObliquity = meanObliquity + n.obliquity;
+  // With eraGmst06 the Greenwich apparent sidereal time of the 2006 model:
+  // the classical equation of the equinoxes and its complementary terms.
+  f.equationOfEquinoxes = n.longitude * std::cos(meanObliquity) + eraEect00(kMjdZero, f.tt - kMjdZero);
   return f;
 }
 
 EarthState EarthAt(double tt) {
   double pvh[2][3], pvb[2][3];
-  eraEpv00(kMjdZero, tt - kMjdZero, pvh, pvb);
-  return {{pvh[0][0], pvh[0][1], pvh[0][2]}, {pvb[1][0], pvb[1][1], pvb[1][2]}};
+  const int status = eraEpv00(kMjdZero, tt - kMjdZero, pvh, pvb);
+  return {{pvh[0][0], pvh[0][1], pvh[0][2]}, {pvb[1][0], pvb[1][1], pvb[1][2]}, status};
 }
 
 Vec3 ApparentPlace(int body, JulianDay ut, const Frame& frame, const EarthState& earth) {
@@ -127,7 +167,9 @@ double SunLongitude(JulianDay ut) {
 }
 
 double MoonElongation(JulianDay ut) {
-  const Frame frame = FrameAt(ut);
+  // The nutation moves both longitudes alike; what 2000B misses of it moves
+  // an elongation by well under a tenth of a second of time in any year.
+  const Frame frame = FrameAt(ut, NutationModel::Iau2000B);
   double sun, moon, latitude;
   EclipticOfDate(Rotate(frame.rbpn, SunApparent(EarthAt(frame.tt))), frame.trueObliquity, sun, latitude);
   EclipticOfDate(Rotate(frame.rbpn, MoonApparent(frame.tt)), frame.trueObliquity, moon, latitude);

@@ -1,6 +1,7 @@
 // The settings file: what a read takes from it (and what it leaves alone), and
 // what a write leaves on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -68,6 +69,9 @@ TEST_F(SettingsFile, ReadTakesNonEmptyLinesAndKeepsTheRest) {
   const Case cases[] = {
       {"as written", "139.7\n35.6\n0\n0\n0\n0\n1\n1\n0\n", "139.7|35.6|0|0|0|0|1|1|0", 9},
       {"CRLF line ends", "135.5\r\n35\r\n-90\r\n1\r\n1\r\n1\r\n5\r\n0\r\n1\r\n", "135.5|35|-90|1|1|1|5|0|1", 9},
+      {"CR line ends", "135.5\r35\r-90\r1\r1\r1\r5\r0\r1\r", "135.5|35|-90|1|1|1|5|0|1", 9},
+      {"byte order mark", "\xEF\xBB\xBF" "135.5\n35\n-90\n1\n", "135.5|35|-90|1|5|6|7|8|9", 4},
+      {"mark and mixed line ends", "\xEF\xBB\xBF" "135.5\r\n35\r-90\n1\r\n\r1\n", "135.5|35|-90|1|5|1|7|8|9", 5},
       {"no final line end", "135.5\n35", "135.5|35|3|4|5|6|7|8|9", 2},
       {"empty line 4 keeps the mode", "10\n20\n30\n\n1\n", "10|20|30|4|1|6|7|8|9", 4},
       {"lines after the ninth unread", "1\n2\n3\n0\n0\n0\n1\n1\n0\n99\n99\n", "1|2|3|0|0|0|1|1|0", 9},
@@ -111,17 +115,62 @@ TEST_F(SettingsFile, SurvivesGarbageAndHugeFiles) {
   SettingsRecord s;
   LoadSettings(s, path_.c_str());  // must not crash; the values are whatever the bytes say
 
-  // 64 MiB without a line end: one cut line, read without scanning the rest.
+  // 64 MiB without a line end: beyond the bound, refused with a warning
+  // without reading it, and never rewritten.
   {
     std::ofstream out(path_, std::ios::binary);
     const std::string block(1 << 20, '0');
     for (int i = 0; i < 64; ++i) out << block;
   }
-  SettingsRecord h;
+  SettingsRecord h = Marked();
   const SettingsReadResult r = LoadSettings(h, path_.c_str());
-  EXPECT_EQ(r.nonEmptyLines, 1);
-  EXPECT_EQ(h.m_strLongitude, std::string(99, '0'));
-  EXPECT_EQ(h.m_strLatitude, "");
+  EXPECT_EQ(r.nonEmptyLines, 0);
+  EXPECT_EQ(Lines(h), Lines(Marked()));
+  EXPECT_EQ(r.warnings, std::vector<std::string>{path_ + ": larger than 1 MiB (67108864 bytes); settings not read"});
+  std::string error;
+  EXPECT_FALSE(SaveSettings(h, error, path_.c_str()));
+  EXPECT_EQ(error, path_ + ": larger than 1 MiB (67108864 bytes); not rewritten");
+  EXPECT_EQ(fs::file_size(path_), 64u << 20);
+}
+
+// A file that cannot be read is named in a warning and never replaced; one
+// that decodes with doubt is read by the rule and named once.
+TEST_F(SettingsFile, UnreadableOrDoubtfulFilesAreReported) {
+  Write("130\n30\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0200), 0);
+  const std::string path = path_;
+  EXPECT_TRUE(testsupport::AsUnprivilegedUser(dir_.string(), [&path] {
+    SettingsRecord s = Marked();
+    const SettingsReadResult r = LoadSettings(s, path.c_str());
+    std::string error;
+    return Lines(s) == Lines(Marked()) &&
+           r.warnings == std::vector<std::string>{path + ": cannot be read: Permission denied; settings not read"} &&
+           !SaveSettings(s, error, path.c_str()) &&
+           error == path + ": cannot be read: Permission denied; not rewritten";
+  }));
+  ASSERT_EQ(::chmod(path_.c_str(), 0600), 0);
+  EXPECT_EQ(Read(), "130\n30\n");
+
+  struct Case {
+    std::string bytes;
+    bool doubtful;
+  } cases[] = {
+      {"139.7\n35.6\n", false},
+      {text::ToCp932("東経\n"), false},
+      {"東経\n北緯\n", false},
+      {"東経\n北\xE7\n", true},              // UTF-8 with a damaged character
+      {"\x81\x7F\n", true},                   // not CP932 either
+      {"東経\nabc\n0\n0\n0\n0\n1\n1\n0\n\xFF", false},  // what the nine lines do not reach
+  };
+  for (const Case& c : cases) {
+    Write(c.bytes);
+    SettingsRecord s;
+    const SettingsReadResult r = LoadSettings(s, path_.c_str());
+    EXPECT_EQ(r.warnings.size(), c.doubtful ? 1u : 0u) << c.bytes;
+    if (c.doubtful) {
+      EXPECT_EQ(r.warnings[0], path_ + ": neither clean CP932 nor UTF-8; read as CP932");
+    }
+  }
 }
 
 TEST_F(SettingsFile, WritesNineCp932LinesAndReadsThemBack) {

@@ -72,4 +72,41 @@ TEST(ClockText, EventListItems) {
             " 満月  2/ 1 00:00:00");
 }
 
+// A UT moment on a clock some hours ahead of UT, as a date-time with its
+// offset: rounded to the second and carried into the next day, the date in
+// the calendar asked for, years below 1000 and before 0 with four digits.
+// A moment on a zone's clock with the zone's offset; before 1888 the design's
+// zone at 135 E reads the meridian's mean time, nine hours.
+TEST(ClockText, ZonedTimes) {
+  const struct {
+    int y, m, d;
+    double utHour;
+    const char* zone;
+    double longitude;
+    int mode;
+    const char* text;
+  } cases[] = {
+      {2025, 9, 7, Hms(18, 11, 41.6), "Asia/Tokyo", 139.7, 0, "2025-09-08T03:11:42+09:00"},
+      {2025, 9, 7, Hms(14, 59, 59.6), "Asia/Tokyo", 139.7, 0, "2025-09-08T00:00:00+09:00"},
+      {2024, 2, 28, Hms(23, 59, 59.6), "design", 0.0, 0, "2024-02-29T00:00:00+00:00"},
+      {2025, 1, 1, Hms(3, 0, 0), "America/New_York", -74.0, 0, "2024-12-31T22:00:00-05:00"},
+      {2025, 7, 1, Hms(3, 0, 0), "America/New_York", -74.0, 0, "2025-06-30T23:00:00-04:00"},
+      {2025, 1, 1, Hms(3, 0, 0), "Asia/Kolkata", 77.2, 0, "2025-01-01T08:30:00+05:30"},
+      {1582, 10, 4, Hms(20, 0, 0), "design", 135.0, 0, "1582-10-15T05:00:00+09:00"},
+      {1582, 10, 14, Hms(20, 0, 0), "design", 135.0, 1, "1582-10-15T05:00:00+09:00"},
+      {-600, 4, 10, Hms(23, 0, 0), "design", 135.0, 0, "-0600-04-11T08:00:00+09:00"},
+      {800, 1, 1, Hms(0, 0, 0), "design", 135.0, 0, "0800-01-01T09:00:00+09:00"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const std::optional<TimeZone> zone = TimeZone::Named(c.zone, error);
+    ASSERT_TRUE(zone) << error;
+    const CalendarRule rule = CalendarRuleOfMode(c.mode);
+    const DateClock ut{rule, Clock{TimeZone::Design(), 0.0}};
+    EXPECT_EQ(ZonedTimeText(DateToJulianDay(c.y, c.m, c.d, c.utHour, ut), DateClock{rule, Clock{*zone, c.longitude}}),
+              c.text)
+        << c.text;
+  }
+}
+
 }  // namespace

@@ -33,6 +33,7 @@ TEST(CliHelp, EveryCommandAndOptionIsDocumented) {
       {"astrodata", {"--output", "--hour", "--lon", "--lat", "--encoding"}},
       {"bodies", {"--lon", "--lat"}},
       {"day", {}},
+      {"eclipses", {"--lon", "--lat"}},
       {"holidays", {}},
       {"ics", {"--output", "--what"}},
       {"lunar", {}},

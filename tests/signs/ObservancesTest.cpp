@@ -159,3 +159,32 @@ TEST(Anniversaries, DamagedFilesNeverBreakTheReading) {
   EXPECT_EQ(AnniversariesOn(ReadAnniversaries(dir.Write("bom.dat", "\xEF\xBB\xBF元日,1,1\n")), 1, 1), Items{"元日"});
   EXPECT_TRUE(ReadAnniversaries(dir.Write("empty.dat", "")).empty());
 }
+
+// CR, LF and CR LF end lines alike, after a byte order mark or not; a file
+// that decodes with doubt is read by the one-encoding rule and says so.
+TEST(Anniversaries, EveryLineEndAndDoubtfulTextSaid) {
+  const testsupport::ScratchDir dir("ombrel-signs");
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Items onJanuaryEighth;
+    bool doubtful;
+  } cases[] = {
+      {"CR", "元日,1,1\r祝:成人の日,1,8\r", {"成人の日"}, false},
+      {"CP932 CR", text::ToCp932("元日,1,1\r祝:成人の日,1,8\r"), {"成人の日"}, false},
+      {"mark and CR LF", "\xEF\xBB\xBF元日,1,1\r\n成人の日,1,8\r\n", {"成人の日"}, false},
+      {"mixed", "元日,1,1\r\nx:y,2,2\r成人の日,1,8\n", {"成人の日"}, false},
+      {"half-width katakana", text::ToCp932("ﾃｽ:ﾃｽ,1,8\n"), {"ﾃｽ"}, false},
+      {"UTF-8 with a stray byte", "元日,1,1\n成人の日,1,8\n\x80:x,1,9\n", {}, true},
+      {"invalid CP932", "\x81\x7F,1,8\n", {}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.Write("kinenbi.dat", c.bytes);
+    const AnniversaryFile file = ReadAnniversaryFile(path);
+    if (!c.doubtful) {
+      EXPECT_EQ(AnniversariesOn(file.list, 1, 8), c.onJanuaryEighth);
+    }
+    EXPECT_EQ(file.warning, c.doubtful ? path + ": neither clean CP932 nor UTF-8; read as CP932" : "");
+  }
+}

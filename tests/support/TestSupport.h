@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -145,6 +146,28 @@ class ScopedEnvironment {
   std::string m_name, m_old;
   bool m_had = false;
 };
+
+// Runs `check` as a user whom file permissions bind: when the tests run as
+// root (who reads and writes any file), in a child process as nobody (65534),
+// after handing `dir` and what it holds to that user; as anyone else, here.
+// True when `check` returned true.
+inline bool AsUnprivilegedUser(const std::string& dir, const std::function<bool()>& check) {
+  if (::geteuid() != 0) return check();
+  constexpr uid_t kNobody = 65534;
+  std::error_code ec;
+  if (::lchown(dir.c_str(), kNobody, kNobody) != 0) return false;
+  for (const auto& e : fs::recursive_directory_iterator(dir, ec))
+    if (::lchown(e.path().c_str(), kNobody, kNobody) != 0) return false;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const bool dropped = ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
+    ::_exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 // The directory of the built calendar database.
 inline std::string DatabaseDir() { return fs::path(OMBREL_DB_PATH).parent_path().string(); }

@@ -5,6 +5,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/Text.h"
 #include "tst_main_support.h"
@@ -30,6 +32,12 @@ class TstSettings : public QObject {
     m_view->OnSettings();
   }
   static void PressOk(CSettingsDlg* dlg) { QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton); }
+  // Changes both switches that live in ombrel.conf, then OK.
+  static void TickHolidaysAndPrecise(CSettingsDlg* dlg) {
+    dlg->findChild<QCheckBox*>(QStringLiteral("holidays"))->setChecked(true);
+    Control<QRadioButton>(dlg, 1051)->setChecked(true);
+    PressOk(dlg);
+  }
 
  private slots:
   void init() {
@@ -176,16 +184,85 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_dLatitude, -90.0);
   }
 
-  void unwritableFileIsReportedAndTheValuesApply() {
-    QDir().mkdir(QStringLiteral("ombrel.dat"));  // a directory where the file belongs
+  // OK never loses what ombrel.conf holds: a long file keeps every line (the
+  // dialog once wrote back only its first 64 KiB); one that cannot be read
+  // whole is reported and left as it was.
+  void okKeepsEveryLineOfTheAdditions() {
+    QByteArray conf = "# the user's notes\n";
+    for (int i = 0; conf.size() < 102400; ++i) conf += "mine." + QByteArray::number(i) + "=kept\n";
+    conf += "qt-language=system\n";
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), conf));
     Start();
     MessageBoxWatcher boxes;
+    WithDialog(TickHolidaysAndPrecise);
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.conf")), conf + "holidays=1\nmodel=precise\n");
+  }
+
+  void okLeavesAnUnreadableAdditionsFileAlone_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("too large") << QStringLiteral("large");
+    QTest::newRow("named pipe") << QStringLiteral("fifo");
+    QTest::newRow("write-only") << QStringLiteral("write-only");
+  }
+  void okLeavesAnUnreadableAdditionsFileAlone() {
+    QFETCH(QString, kind);
+    const QByteArray path = "ombrel.conf";
+    const QByteArray text = kind == QLatin1String("large") ? "holidays=0\n#" + QByteArray(1024 * 1024, 'x') + "\n" : "holidays=0\nmine=7\n";
+    if (kind == QLatin1String("fifo")) {
+      QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    } else {
+      QVERIFY(WriteFileBytes(QString::fromLatin1(path), text));
+      if (kind == QLatin1String("write-only")) QCOMPARE(::chmod(path.constData(), 0200), 0);
+    }
+    // Whoever may read a write-only file (root) reads it and keeps its lines.
+    const bool readable = kind == QLatin1String("write-only") && ::access(path.constData(), R_OK) == 0;
+    MessageBoxWatcher boxes;
+    Start();
+    QCOMPARE(boxes.texts.size(), readable ? 0 : 1);  // said once at the start
+    WithDialog(TickHolidaysAndPrecise);
+    QCOMPARE(boxes.texts.size(), readable ? 0 : 3);  // and at each refused save
+    for (const QString& t : boxes.texts) QVERIFY2(t.contains(QStringLiteral("ombrel.conf")), qPrintable(t));
+    struct stat st {};
+    QCOMPARE(::lstat(path.constData(), &st), 0);
+    if (kind == QLatin1String("fifo")) {
+      QVERIFY(S_ISFIFO(st.st_mode));
+      return;
+    }
+    if (kind == QLatin1String("write-only")) QCOMPARE(st.st_mode & 07777, 0200u);
+    QCOMPARE(::chmod(path.constData(), 0600), 0);
+    QCOMPARE(FileBytes(QString::fromLatin1(path)), readable ? QByteArray("holidays=1\nmine=7\nmodel=precise\n") : text);
+  }
+
+  // A mark and CR line ends read the settings as written, and an
+  // anniversaries file that decodes with doubt is said once in a message, not
+  // at every refresh.
+  void filesReadWithAnyLineEndAndDoubtSaidOnce() {
+    WriteFile("\xEF\xBB\xBF" "135\r35\r0\r1\r");
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "\xEF\xBB\xBFholidays=1\rmodel=precise\r"));
+    QVERIFY(WriteFileBytes(QStringLiteral("kinenbi.dat"), "元日,1,1\n成\x80人の日,1,8\n"));
+    MessageBoxWatcher boxes;
+    Start();
+    QCOMPARE(m_view->m_dLongitude, 135.0);
+    QCOMPARE(SettingsDlg.m_nCalendarMode, 1);
+    QCOMPARE(SettingsDlg.m_model, AstroModel::Precise);
+    QVERIFY(m_view->m_bShowHolidays);
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("kinenbi.dat")), qPrintable(boxes.texts[0]));
+    TypeMoment(m_view.get(), QStringLiteral("2024"), QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("12"));
+    QCOMPARE(boxes.texts.size(), 1);
+  }
+
+  void unwritableFileIsReportedAndTheValuesApply() {
+    QDir().mkdir(QStringLiteral("ombrel.dat"));  // a directory where the file belongs
+    MessageBoxWatcher boxes;
+    Start();  // said at the start, and again when OK cannot write it
     WithDialog([](CSettingsDlg* dlg) {
       Control(dlg, 1003)->setText(QStringLiteral("130.0"));
       PressOk(dlg);
     });
-    QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].contains(QStringLiteral("ombrel.dat")), qPrintable(boxes.texts[0]));
+    QCOMPARE(boxes.texts.size(), 2);
+    for (const QString& t : boxes.texts) QVERIFY2(t.contains(QStringLiteral("ombrel.dat")), qPrintable(t));
     QCOMPARE(m_view->m_dLongitude, 130.0);
     QVERIFY(QFileInfo(QStringLiteral("ombrel.dat")).isDir());
   }

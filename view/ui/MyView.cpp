@@ -318,14 +318,17 @@ void CMyView::ResetToNow() {
 void CMyView::LoadSettings() {
   const SettingsReadResult read = ::LoadSettings(SettingsDlg);
   LoadModelSetting(SettingsDlg);
-  // Values replaced by their defaults are reported once, not at every reload.
-  std::string warning;
-  for (const std::string& line : read.warnings) warning += (warning.empty() ? "" : "\n") + line;
-  if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
-  m_strSettingsWarning = warning;
   Conf additions;
   additions.Load();
   m_bShowHolidays = holidays::Shown(additions);
+  // What could not be read, or was replaced by a default, is reported once,
+  // not at every reload.
+  std::vector<std::string> lines = read.warnings;
+  for (std::string& line : additions.Problems()) lines.push_back(std::move(line));
+  std::string warning;
+  for (const std::string& line : lines) warning += (warning.empty() ? "" : "\n") + line;
+  if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
+  m_strSettingsWarning = warning;
   if (read.nonEmptyLines > 0) {
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
@@ -438,7 +441,11 @@ void CMyView::FillSelectedDays() {
 }
 
 void CMyView::FillSeasonalDays() {
+  const std::string reported = m_strAnniversaryWarning;
   ::FillSeasonalDays(*this, "kinenbi.dat", m_bShowHolidays);
+  // Said once, not at every refresh, until the file changes.
+  if (!m_strAnniversaryWarning.empty() && m_strAnniversaryWarning != reported)
+    ReportError(QString::fromStdString(m_strAnniversaryWarning));
   FillList(m_wndSeasonalDays, "暦注", m_listSeasonalDays);
 }
 
