@@ -75,8 +75,12 @@ std::optional<TimeZone> TimeZone::Named(const std::string& name, std::string& er
   }
   TimeZone z;
   z.name_ = name;
-  z.table_ = std::make_shared<const std::vector<Span>>(BuildTable(*zone));
-  z.meanTimeBeforeJst_ = zone->name() == kDefaultName;
+  // Japan's clock is Japan Standard Time from 1888 on: the almanac, like the
+  // national one, prints JST also in the summers of 1948-1951 that the tz
+  // database keeps as summer time.
+  z.japan_ = zone->name() == kDefaultName;
+  z.table_ = std::make_shared<const std::vector<Span>>(
+      z.japan_ ? std::vector<Span>{{-1.0e300, 9.0}} : BuildTable(*zone));
   return z;
 }
 
@@ -87,8 +91,8 @@ TimeZone::Offset TimeZone::OffsetAt(JulianDay ut, double longitude) const {
     if (ut < kStandardTimeDay - zone / 24.0) return {MeanTimeHours(longitude), true};
     return {zone, false};
   }
-  if (meanTimeBeforeJst_ && ut < kStandardTimeDay - 9.0 / 24.0) return {MeanTimeHours(longitude), true};
-  if (ut >= kTableEnd) return {Hours(date::locate_zone(name_)->get_info(ToSysSeconds(ut))), false};
+  if (japan_ && ut < kStandardTimeDay - 9.0 / 24.0) return {MeanTimeHours(longitude), true};
+  if (ut >= kTableEnd && !japan_) return {Hours(date::locate_zone(name_)->get_info(ToSysSeconds(ut))), false};
   const auto after = std::upper_bound(table_->begin(), table_->end(), ut,
                                       [](JulianDay t, const Span& s) { return t < s.from; });
   return {std::prev(after)->hours, false};

@@ -19,10 +19,12 @@ CalendarRule CalendarRuleOfMode(int calendarMode);
 int CalendarModeOfRule(CalendarRule rule);
 
 // A time zone: a zone of the system's tz database by its IANA name, or the
-// design's whole-hour zone nearest the place's longitude. Before standard
-// time began in Japan (1888-01-01 00:00 JST) "Asia/Tokyo" and the design's
-// zone read the local mean time of the place; other zones follow the tz
-// database throughout (its own local mean time before its first rule).
+// design's whole-hour zone nearest the place's longitude. "Asia/Tokyo" is
+// Japan Standard Time (also in the summers of 1948-1951, as the almanac has
+// always printed them); before standard time began in Japan (1888-01-01
+// 00:00 JST) it and the design's zone read the local mean time of the place.
+// Other zones follow the tz database throughout (its own local mean time
+// before its first rule, summer time where it has it).
 // Immutable once made; copies share the zone's table.
 class TimeZone {
  public:
@@ -56,7 +58,7 @@ class TimeZone {
  private:
   std::string name_ = kDesignName;
   std::shared_ptr<const std::vector<Span>> table_;  // empty for the design's zone
-  bool meanTimeBeforeJst_ = false;                  // Asia/Tokyo: the place's mean time before 1888
+  bool japan_ = false;  // Asia/Tokyo: JST, the place's mean time before 1888
 };
 
 // The clock of one place: its zone and the longitude whose mean time it reads

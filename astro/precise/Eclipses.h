@@ -29,7 +29,7 @@
 #include <optional>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 #include "astro/Moment.h"
 
 namespace precise {

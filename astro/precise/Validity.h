@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "astro/Globals.h"
+#include "astro/Clock.h"
 
 namespace precise {
 
