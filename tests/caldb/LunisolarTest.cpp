@@ -80,7 +80,13 @@ TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
     const LunisolarResult gregorian = DayPanel(g[0], g[1], g[2], CalendarRule::Gregorian);
     const LunisolarResult mixed = DayPanel(j.year, j.month, j.day, kMixed);
     const LunisolarResult yearList = LunisolarLookup(m_db, text::SjisFormat("%.0f", j.year),
-                                                     text::SjisFormat("%.0f", j.month), text::SjisFormat("%.0f", j.day));
+                                                     text::SjisFormat("%.0f", j.month), text::SjisFormat("%.0f", j.day), kMixed);
+    // The year list under the Gregorian rule reads the typed date as the day panel does.
+    const LunisolarResult yearListGregorian =
+        LunisolarLookup(m_db, text::SjisFormat("%.0f", g[0]), text::SjisFormat("%.0f", g[1]),
+                        text::SjisFormat("%.0f", g[2]), CalendarRule::Gregorian);
+    EXPECT_EQ(yearListGregorian.row.id, gregorian.row.id);
+    EXPECT_EQ(yearListGregorian.lunarDay, gregorian.lunarDay);
     SCOPED_TRACE(testing::Message() << g[0] << "-" << g[1] << "-" << g[2]);
     ASSERT_TRUE(gregorian.found && mixed.found && yearList.found);
     EXPECT_EQ(gregorian.row.id, mixed.row.id);
@@ -92,19 +98,19 @@ TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
   // 1500-01-15 Julian is the 15th of its lunisolar month, so 1500-01-15
   // Gregorian (1500-01-06 Julian) is the 6th; the Gregorian rule used to give
   // the 15th for both.
-  EXPECT_EQ(LunisolarLookup(m_db, "1500", " 1", "15").lunarDay, 15.0);
+  EXPECT_EQ(LunisolarLookup(m_db, "1500", " 1", "15", kMixed).lunarDay, 15.0);
   EXPECT_EQ(DayPanel(1500, 1, 15, kMixed).lunarDay, 15.0);
   EXPECT_EQ(DayPanel(1500, 1, 15, CalendarRule::Gregorian).lunarDay, 6.0);
   EXPECT_EQ(DayPanelText(1500, 1, 15), "　12月15日");
 }
 
 TEST_F(Lunisolar, YearListTypedTextsNeverReachTheEngine) {
-  LunisolarResult r = LunisolarLookup(m_db, "2033", "12", "22");
+  LunisolarResult r = LunisolarLookup(m_db, "2033", "12", "22", kMixed);
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.row.flag, 2);
   for (const char* bad : {"", "abc", "12;", "1 OR 1=1", "0); DELETE FROM Kyuureki; --"}) {
-    EXPECT_TRUE(LunisolarLookup(m_db, "2033", bad, "1").notANumber) << bad;
-    EXPECT_TRUE(LunisolarLookup(m_db, bad, "1", "1").notANumber) << bad;
+    EXPECT_TRUE(LunisolarLookup(m_db, "2033", bad, "1", kMixed).notANumber) << bad;
+    EXPECT_TRUE(LunisolarLookup(m_db, bad, "1", "1", kMixed).notANumber) << bad;
     EXPECT_TRUE(LunisolarToWestern(m_db, r.row.id, bad, "1", kMixed).notANumber) << bad;
   }
   KyuurekiRow last;
@@ -120,7 +126,7 @@ TEST_F(Lunisolar, WesternDateOfALunisolarDate) {
       {"2033", "4", "15", "4", "30", "2033-05-28", ""},
   };
   for (const auto& c : cases) {
-    LunisolarResult start = LunisolarLookup(m_db, c.y, c.m, c.d);
+    LunisolarResult start = LunisolarLookup(m_db, c.y, c.m, c.d, kMixed);
     ASSERT_TRUE(start.found);
     LunisolarWestern w = LunisolarToWestern(m_db, start.row.id, c.month, c.day, kMixed);
     LunisolarWestern leap = LunisolarToWesternLeap(m_db, w, c.month, c.day, kMixed);

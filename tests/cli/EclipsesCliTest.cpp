@@ -213,9 +213,12 @@ TEST_F(EclipsesCli, TextLinesAndThePlaceOfTheSettings) {
   const ts::RunResult y1953 = ts::RunCli({"--workdir", dir_.Path(), "eclipses", "1953"});
   EXPECT_NE(y1953.out.find("半影食終わり 翌日00:04:"), std::string::npos) << y1953.out;
 
-  // Years before 1000 keep their sign and four digits in every field.
+  // Years before 1000 keep their sign and four digits in every field; before
+  // 1888 the zone's clock is the place's mean time (139.7 E: JST + 18 m 48 s).
   const ts::RunResult y600 = ts::RunCli({"--workdir", dir_.Path(), "eclipses", "-600"});
-  EXPECT_EQ(y600.out.rfind("-0600-04-11\t部分月食\t半影食始め 05:26:19\t", 0), 0u) << y600.out;
+  EXPECT_EQ(y600.out.rfind("-0600-04-11\t部分月食\t半影食始め 05:45:07\t", 0), 0u) << y600.out;
+  const ts::RunResult y600Json = ts::RunCli({"--workdir", dir_.Path(), "--json", "eclipses", "-600"});
+  EXPECT_NE(y600Json.out.find("\"P1\": \"-0600-04-11T05:45:07+09:19\""), std::string::npos) << y600Json.out;
 
   dir_.Write("ombrel.dat", "135.5\n34.7\n");
   const ts::RunResult osaka = ts::RunCli({"--workdir", dir_.Path(), "--json", "eclipses", "2025"});
