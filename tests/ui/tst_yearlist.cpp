@@ -256,12 +256,20 @@ class TstYearList : public QObject {
         for (QListWidget* list : {m_dlg->EraListByTable(), m_dlg->EraListByReading()}) {
           QVERIFY2(list->currentItem(), start);
           const QRect row = list->visualItemRect(list->currentItem());
+          // Nothing beside the list covers the row either.
+          const QRect onPage(list->viewport()->mapTo(list->parentWidget(), row.topLeft()), row.size());
+          for (QWidget* other : list->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == list || !other->isVisible() || !other->geometry().intersects(onPage),
+                     qPrintable(QStringLiteral("%1: under %2").arg(start, other->metaObject()->className())));
           QVERIFY2(row.top() >= 0 && row.bottom() < list->viewport()->height(), qPrintable(QStringLiteral("%1: row %2,%3 %4x%5 in %6x%7")
               .arg(start).arg(row.x()).arg(row.y()).arg(row.width()).arg(row.height())
               .arg(list->viewport()->width()).arg(list->viewport()->height())));
         }
         QTest::keyClick(m_dlg->Field(1004), Qt::Key_Up);
       }
+      if (qEnvironmentVariableIsSet("YEARLIST_SHOT"))
+        m_dlg->EraListByTable()->parentWidget()->grab(QRect(900, 0, 220, 250))
+            .save(qEnvironmentVariable("YEARLIST_SHOT") + QString::fromLatin1(start) + ".png");
     }
   }
 

@@ -172,7 +172,9 @@ void CYearListDlg::BuildControls() {
       if (!m_bFillingEras && !item.isEmpty()) OnEraPick(id, item);
     });
   };
-  eraCombo(Du(460, 0, 85, 60), m_editEraTable, m_comboEraTable, 1050);
+  // One above the other, the first ending where the second begins (drawn 60
+  // high, its last rows lay under the second one's text field).
+  eraCombo(Du(460, 0, 85, 55), m_editEraTable, m_comboEraTable, 1050);
   eraCombo(Du(460, 55, 85, 60), m_editEraReading, m_comboEraReading, 1051);
 
   m_gridFrame = new CYearGridFrame(this, page);
