@@ -3,8 +3,10 @@
 # The commands, options and option values are read from the program's own
 # help ("ombrel-cli --help" before a command, "ombrel-cli COMMAND --help"
 # after one), so a new command or option completes without touching this
-# file. An option whose synopsis shows "a|b" completes those values; FILE
-# completes file names and DIR directories.
+# file. An option whose synopsis shows "a|b" completes those values, one that
+# shows "a,b,c" takes a comma list and completes it item by item; FILE
+# completes file names and DIR directories (blanks in a name included). Both
+# "--option VALUE" and "--option=VALUE" complete.
 
 # Prints the help of the program being completed: the overall help without
 # arguments, else that command's.
