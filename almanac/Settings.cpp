@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 
 #include "core/Files.h"
 #include "core/Text.h"
@@ -120,6 +121,14 @@ std::string SettingsValueProblem(int lineNo, const std::string& text) {
   if (p.limit > 0 && std::fabs(v) > p.limit)
     return std::string("the ") + p.name + " '" + text + "' is beyond ±" + text::SjisFormat("%.0f", p.limit) + " degrees";
   return "";
+}
+
+std::string SettingsEntryProblem(int lineNo, const std::string& text) {
+  if (lineNo < 1 || lineNo > 3) return "";
+  static const std::regex number(R"( *[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+) *)");
+  if (!std::regex_match(text, number))
+    return std::string("the ") + kPlaces[lineNo - 1].name + " '" + text + "' is not a number (e.g. 139.7 or -35)";
+  return SettingsValueProblem(lineNo, text);
 }
 
 const char* SettingsDefault(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kPlaces[lineNo - 1].fallback : ""; }

@@ -96,5 +96,9 @@ double SettingsNumber(const std::string& text);
 // not finite (nan, inf), or a longitude beyond ±180 or a latitude beyond ±90.
 // "" when it can; a text that is not a number reads as 0 and can.
 std::string SettingsValueProblem(int lineNo, const std::string& text);
+// Why a place value typed into the settings dialog is refused: the above, or
+// a text that is not a decimal number (blanks around it allowed). The file
+// is still read by the rule above.
+std::string SettingsEntryProblem(int lineNo, const std::string& text);
 // The value the window starts with for line 1, 2 or 3: "139.7", "35.6", "0".
 const char* SettingsDefault(int lineNo);

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/AppIcon.h"
@@ -20,6 +21,7 @@
 #include "core/Conf.h"
 #include "core/Text.h"
 #include "view/ui/MyView.h"
+#include "widgets/AlmanacFont.h"
 
 CMyApp::CMyApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Ombrel"));
@@ -60,7 +62,17 @@ bool CMyApp::InitInstance(bool show) {
     frame->show();
     View()->RequestRefresh();
   }
+  WarnOnceWithoutJapaneseFont(show);
   return true;
+}
+
+void CMyApp::WarnOnceWithoutJapaneseFont(bool window) {
+  if (m_bFontChecked) return;
+  m_bFontChecked = true;
+  const QString text = MissingJapaneseFontText();
+  if (text.isEmpty()) return;
+  std::fprintf(stderr, "ombrel: %s\n", text.toLocal8Bit().constData());
+  if (window) QMessageBox::warning(m_pMainWnd.get(), QStringLiteral("Ombrel"), text);
 }
 
 int CMyApp::ExitInstance() {

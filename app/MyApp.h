@@ -42,6 +42,11 @@ class CMyApp : public QApplication {
  private:
   // Qt's own texts (file dialogs, standard buttons) in the interface's language.
   void LoadQtTranslation();
+  // Says once, on stderr and (with a window) in a message box, that no
+  // Japanese font is installed.
+  void WarnOnceWithoutJapaneseFont(bool window);
+
+  bool m_bFontChecked = false;
 
   QTranslator m_qtTranslator;
   CMyDoc m_doc;

@@ -120,9 +120,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the programs load at run time besides the libraries shlibdeps finds:
-# the window's Japanese font and Qt's own Japanese texts.
+# the window's Japanese font, Qt's own Japanese texts and the Wayland platform
+# plugin (a Wayland session without X11 has no other way to show the window).
 if(TARGET ombrel)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, qt6-wayland")
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Directories as Debian expects them, whatever the packager's umask.

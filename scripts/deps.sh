@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, skipping those already present.
 # With the argument "package", also the tools that check the Debian package.
 set -euo pipefail
-pkgs=(g++ cmake ninja-build pkg-config libsqlite3-dev liberfa-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+pkgs=(g++ cmake ninja-build pkg-config libsqlite3-dev liberfa-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-wayland libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic xvfb dpkg-dev file
       nlohmann-json3-dev python3-icalendar libhowardhinnant-date-dev)
 # The manual pages are made with python3; the tests read them with man.

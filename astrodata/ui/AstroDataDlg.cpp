@@ -96,22 +96,29 @@ void CAstroDataDlg::BuildControls() {
     return b;
   };
 
-  // The inputs across the top: label, then its field.
+  // The inputs across the top, each label before its field and a gap after
+  // the field, so that no label runs into the field before it.
   const struct {
     const char* text;
-    int id, x, width;
-  } inputs[] = {{"西暦", IDC_YEAR, 4, 28},      {"月", IDC_MONTH, 46, 16},      {"日", IDC_DAY, 76, 16},
-                {"時", IDC_HOUR, 106, 24},      {"東経", IDC_LONGITUDE, 144, 30}, {"北緯", IDC_LATITUDE, 192, 30}};
+    int id, width;
+  } inputs[] = {{"西暦", IDC_YEAR, 28}, {"月", IDC_MONTH, 16},      {"日", IDC_DAY, 16},
+                {"時", IDC_HOUR, 24},   {"東経", IDC_LONGITUDE, 30}, {"北緯", IDC_LATITUDE, 30}};
+  constexpr int kInputGap = 4;
+  int x = 4;
   for (std::size_t i = 0; i < std::size(inputs); ++i) {
     const auto& in = inputs[i];
     const int labelWidth = in.text[3] ? 16 : 8;  // two kanji or one
-    label(in.text, Du(in.x, 10, labelWidth, 12));
-    m_inputs[i] = edit(in.id, Du(in.x + labelWidth, 8, in.width, 14), false);
+    label(in.text, Du(x, 10, labelWidth, 12));
+    m_inputs[i] = edit(in.id, Du(x + labelWidth, 8, in.width, 14), false);
+    x += labelWidth + in.width + kInputGap;
   }
   m_btnRecalc = button(IDC_RECALC, "再計算表示", Du(244, 6, 54, 16));
   m_btnFile = button(IDC_FILEOUT, "FILE出力", Du(304, 6, 50, 16));
   m_btnQuit = button(IDC_QUIT, "終了", Du(304, 26, 50, 16));
-  m_btnQuit->setDefault(true);
+  // Enter in a field recalculates (the default button); on a button it
+  // presses that button, as Space does.
+  for (QPushButton* b : {m_btnRecalc, m_btnFile, m_btnQuit}) b->setAutoDefault(true);
+  m_btnRecalc->setDefault(true);
 
   for (int c = 0; c < kAstroColumns; ++c)
     label(AstroColumnNames[c], Du(kFirstColumnX + c * kColumnStep, 50, kColumnStep, 12));

@@ -175,6 +175,8 @@ void DrawOrbitSymbol(QPainter& painter, const MoonPhaseView& view) {
 
 using cpu::ClearUpperVectorState;
 
+const char* const kModelMark = "計算方式 高精度";
+
 }  // namespace
 
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
@@ -291,7 +293,20 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   ClearUpperVectorState();
   for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth))
     DrawTextAt(painter, t.x, t.y, t.text);
-  // Under the tides, so that no picture of the window leaves the model in doubt.
-  if (in.at.model == AstroModel::Precise) DrawTextAt(painter, 420, 145, "計算方式 高精度");
+  // So that no picture of the window leaves the model in doubt.
+  if (in.at.model == AstroModel::Precise) {
+    const QRect mark = ModelMarkRect(painter.font());
+    DrawTextAt(painter, mark.x(), mark.y(), kModelMark);
+  }
   painter.restore();
+}
+
+QRect ModelMarkRect(const QFont& font) {
+  // The strip is 20 pixels high (the buttons end at form y 250, the panel
+  // starts at 270); the text is centred in it.
+  constexpr int kStripTop = -20, kStripHeight = 20, kLeft = 480;
+  const QFontMetrics metrics(font);
+  const int height = metrics.height();
+  return QRect(kLeft, kStripTop + (kStripHeight - height) / 2, metrics.horizontalAdvance(QString::fromUtf8(kModelMark)),
+               height);
 }

@@ -8,12 +8,14 @@
 #include "astro/Model.h"
 #include "astro/Moment.h"
 
+class QFont;
 class QPainter;
+class QRect;
 
 // What the panel reads from the view on each refresh.
 struct SkyPanelInputs {
   // The selected moment, the observer's place and the astronomical model
-  // (the precise one is named under the tides).
+  // (the precise one is named beside the chart, see ModelMarkRect).
   Moment at;
   // The azimuth the chart faces: south 0, west 90, north 180, east -90.
   double chartAzimuth = 0.0;
@@ -34,3 +36,9 @@ void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris);
 // The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
 void DrawMoonPhase(QPainter& painter, double phase);
+
+// Where "計算方式 高精度" is written in the precise model, in panel
+// coordinates for the painter's font: over nothing the panel or the form
+// draws, in the form's free strip above the panel's top edge between the
+// chart's right end and the month calendar's, under the form's buttons.
+QRect ModelMarkRect(const QFont& font);

@@ -18,21 +18,25 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::Quote;
 
-// A directory with a file and a subdirectory, for the file and directory
-// arguments, that the completion runs in.
+// A directory with files and subdirectories, one of each with a blank in its
+// name, for the file and directory arguments, that the completion runs in.
 struct Completion {
   const testsupport::ScratchDir scratch{"ombrel_completion"};
   Completion() {
     scratch.Write("year.csv", "");
+    scratch.Write("my file.ics", "");
     fs::create_directory(scratch.File("sub"));
+    fs::create_directory(scratch.File("my dir"));
   }
 
   using Words = std::vector<std::string>;
   using Offered = std::set<std::string>;
 
-  // What a TAB offers after each of these command lines (the words typed
-  // after "ombrel-cli", the last one the word under the cursor), asked in one
-  // bash with ombrel-cli found on PATH.
+  // What a TAB offers after each of these command lines (the words after
+  // "ombrel-cli" as bash hands them over: "--opt=v" comes as "--opt", "=",
+  // "v"; the last one is the word under the cursor), asked in one bash with
+  // ombrel-cli found on PATH. A completion that never ends fails the run at
+  // the time limit; the offers printed so far show where it stopped.
   std::vector<Offered> Offers(const std::vector<Words>& lines) const {
     std::string script = "source " + Quote(OMBREL_COMPLETION) + " || exit 9\n" +
                          "function=$(complete -p ombrel-cli | sed -n 's/.*-F \\([^ ]*\\) .*/\\1/p')\n"
@@ -46,8 +50,9 @@ struct Completion {
     }
     const testsupport::RunResult r = testsupport::RunShell(
         "cd " + Quote(scratch.Path()) + " && PATH=" + Quote(fs::path(OMBREL_CLI).parent_path().string()) +
-        ":\"$PATH\" bash --norc --noprofile -c " + Quote(script));
-    EXPECT_EQ(r.status, 0) << testsupport::Describe(r);
+        ":\"$PATH\" bash --norc --noprofile -c " + Quote(script),
+        std::chrono::seconds(120));
+    EXPECT_EQ(r.status, 0) << testsupport::Describe(r) << "\n" << r.out.substr(r.out.size() > 2000 ? r.out.size() - 2000 : 0);
     std::vector<Offered> offered(1);
     std::istringstream in(r.out);
     for (std::string line; std::getline(in, line);) {
@@ -94,16 +99,73 @@ TEST(Completion, OffersTheValuesAnOptionTakes) {
       {{"yearlist", "2033", "--calendar", ""}, {"julian", "gregorian"}},
       {{"yearlist", "2033", "--encoding", ""}, {"utf-8", "cp932"}},
       {{"astrodata", "2033", "--encoding=u"}, {"--encoding=utf-8"}},
-      {{"yearlist", "2033", "--output", ""}, {"year.csv", "sub"}},
+      {{"yearlist", "2033", "--output", ""}, {"year.csv", "sub", "my file.ics", "my dir"}},
       {{"astrodata", "2033", "--output", "y"}, {"year.csv"}},
-      {{"--workdir", ""}, {"sub"}},
+      {{"--workdir", ""}, {"sub", "my dir"}},
       {{"bodies", "2024-04-08", "--lon", ""}, {}},  // a number: nothing to offer
       {{"nosuch", "--"}, {}},
+      // --opt=VALUE as bash splits it: the value alone is offered.
+      {{"astrodata", "2033", "--encoding", "="}, {"utf-8", "cp932"}},
+      {{"astrodata", "2033", "--encoding", "=", "c"}, {"cp932"}},
+      {{"yearlist", "2033", "--layout", "="}, {"lunisolar", "western"}},
+      {{"ics", "2024", "--output", "=", "y"}, {"year.csv"}},
+      {{"--workdir", "=", "s"}, {"sub"}},
+      // After an option given as --opt=VALUE come the commands.
+      {{"--workdir", "=", "sub", "h"}, {"holidays"}},
+      {{"--workdir=sub", "h"}, {"holidays"}},
+      // A comma list, item by item; the items already typed are not offered again.
+      {{"ics", "2024", "--what", ""}, {"terms", "phases", "holidays", "sixday", "observances", "lunar"}},
+      {{"ics", "2024", "--what", "terms,ph"}, {"terms,phases"}},
+      {{"ics", "2024", "--what", "lunar,terms,"},
+       {"lunar,terms,phases", "lunar,terms,holidays", "lunar,terms,sixday", "lunar,terms,observances"}},
+      {{"ics", "2024", "--what", "=", "ho"}, {"holidays"}},
+      // Names with blanks are one offer, however the blank was typed.
+      {{"ics", "2024", "--output", "my"}, {"my file.ics", "my dir"}},
+      {{"ics", "2024", "--output", "my\\ f"}, {"my file.ics"}},
+      {{"ics", "2024", "--output", "'my f"}, {"my file.ics"}},
+      {{"ics", "2024", "--output", "\"my d"}, {"my dir"}},
+      {{"--workdir", "my\\ "}, {"my dir"}},
   };
   std::vector<Completion::Words> lines;
   for (const auto& c : cases) lines.push_back(c.first);
   const std::vector<Completion::Offered> got = completion.Offers(lines);
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(got[i], cases[i].second) << Typed(cases[i].first);
+}
+
+// Every option of every command and of the overall help, its value asked for
+// in each form a user types: each ends, and the split form offers what the
+// separate word does.
+TEST(Completion, EveryOptionsValueCompletesInEveryForm) {
+  const Completion completion;
+  const std::string help = helptext::CliHelp();
+  std::vector<std::pair<std::string, std::string>> options;  // command ("" before one), option
+  for (const std::string& o : helptext::GlobalOptions(help)) options.emplace_back("", o);
+  for (const std::string& command : helptext::Commands(help))
+    for (const std::string& o : helptext::Options(helptext::CliHelp(command))) options.emplace_back(command, o);
+  ASSERT_GE(options.size(), 20u);
+  std::vector<Completion::Words> lines;
+  for (const auto& [command, option] : options) {
+    const Completion::Words head = command.empty() ? Completion::Words{} : Completion::Words{command, "2024"};
+    for (const Completion::Words& tail : std::vector<Completion::Words>{{option, ""}, {option, "="}, {option + "="}}) {
+      lines.push_back(head);
+      lines.back().insert(lines.back().end(), tail.begin(), tail.end());
+    }
+  }
+  const std::vector<Completion::Offered> got = completion.Offers(lines);
+  ASSERT_EQ(got.size(), lines.size());
+  const std::vector<std::string> commands = helptext::Commands(help);
+  const Completion::Offered commandSet(commands.begin(), commands.end());
+  for (std::size_t i = 0; i < lines.size(); i += 3) {
+    // After a flag a separate word is the command (or nothing); a flag has no
+    // "=VALUE" to offer.
+    const bool flag = got[i].empty() || got[i] == commandSet;
+    const std::string& option = lines[i + 2].back();
+    Completion::Offered prefixed;
+    if (!flag)
+      for (const std::string& value : got[i]) prefixed.insert(option + value);
+    EXPECT_EQ(got[i + 1], flag ? Completion::Offered{} : got[i]) << Typed(lines[i + 1]);
+    EXPECT_EQ(got[i + 2], prefixed) << Typed(lines[i + 2]);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // itself has nothing to complain about.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,24 @@ TEST(ManPage, CliPageHasEveryCommandAndOptionOfTheHelp) {
     c.help += own;
   }
   ExpectPageCovers(c);
+}
+
+// Each file of FILES is one entry: a reader meets one description of it.
+TEST(ManPage, EachFileIsDescribedOnce) {
+  std::vector<std::string> programs = {"ombrel-cli"};
+#ifdef OMBREL_WINDOW
+  programs.push_back("ombrel");
+#endif
+  for (const std::string& program : programs) {
+    const std::string page = Rendered(program);
+    for (const char* file : {"History.mdb", "ombrel.dat", "ombrel.conf", "kinenbi.dat"}) {
+      int heads = 0;
+      std::istringstream in(page);
+      for (std::string line; std::getline(in, line);)
+        if (line.find_first_not_of(' ') != std::string::npos && line.substr(line.find_first_not_of(' ')) == file) ++heads;
+      EXPECT_EQ(heads, 1) << program << ": " << file;
+    }
+  }
 }
 
 #ifdef OMBREL_WINDOW

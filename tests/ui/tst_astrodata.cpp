@@ -1,6 +1,9 @@
 // The astronomical data window through the real dialog, offscreen: the table
 // 再計算表示 shows, the first paint's own computation, closing and reopening,
 // the requests it makes of the view, and FILE出力 on the built database.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 #include "astrodata/ui/AstroDataDlg.h"
@@ -42,6 +45,14 @@ void SetInputs(CAstroDataDlg& dlg, const char* y, const char* m, const char* d, 
 }
 
 QString Text(CAstroDataDlg& dlg, int id) { return dlg.Field(id)->text(); }
+
+QString Describe(QWidget* w) {
+  const QRect r = w->geometry();
+  QString text = w->objectName();
+  if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+  if (auto* b = qobject_cast<QPushButton*>(w)) text = b->text();
+  return QStringLiteral("%1 (%2,%3 %4x%5)").arg(text).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
 
 }  // namespace
 
@@ -104,6 +115,53 @@ class TstAstroData : public QObject {
       QCOMPARE(QPoint(r.x(), r.y()), QPoint(f.x * 2, f.y * 2));
       QCOMPARE(r.width(), 56);
     }
+  }
+
+  // No label, field or button covers another, and each label's text fits
+  // its own box (so none is drawn over the field after it).
+  void controlsDoNotOverlap() {
+    CAstroDataDlg dlg;
+    QList<QWidget*> controls;
+    for (QWidget* w : dlg.findChildren<QWidget*>())
+      if (qobject_cast<QLabel*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPushButton*>(w)) controls << w;
+    QVERIFY(controls.size() > 80);
+    for (int i = 0; i < controls.size(); ++i) {
+      if (auto* l = qobject_cast<QLabel*>(controls[i]))
+        QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(l->text()));
+      for (int j = i + 1; j < controls.size(); ++j)
+        QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                 qPrintable(QStringLiteral("%1 / %2").arg(Describe(controls[i]), Describe(controls[j]))));
+    }
+  }
+
+  // Enter in any field recalculates and leaves the window open; Enter on 終了
+  // still closes it.
+  void enterInAFieldRecalculates() {
+    CAstroDataDlg dlg;
+    SetInputs(dlg, "2000", "1", "1", "9.5");
+    QVERIFY(dlg.Create());
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
+    const struct {
+      int field;
+      const char* text;
+    } edits[] = {{CAstroDataDlg::IDC_MONTH, "7"}, {CAstroDataDlg::IDC_YEAR, "2001"}, {CAstroDataDlg::IDC_DAY, "2"},
+                 {CAstroDataDlg::IDC_LONGITUDE, "135"}, {1010, nullptr}};
+    QString before = Text(dlg, 1010);
+    for (const auto& e : edits) {
+      QLineEdit* field = dlg.Field(e.field);
+      if (e.text) field->setText(QString::fromUtf8(e.text));
+      field->setFocus();
+      QTest::keyClick(field, Qt::Key_Return);
+      QVERIFY2(dlg.IsWindowOpen(), qPrintable(field->objectName()));
+      if (e.text) QVERIFY2(Text(dlg, 1010) != before, qPrintable(field->objectName()));
+      before = Text(dlg, 1010);
+    }
+    QTest::keyClick(dlg.Field(CAstroDataDlg::IDC_DAY), Qt::Key_Enter);
+    QVERIFY(dlg.IsWindowOpen());
+    dlg.Button(CAstroDataDlg::IDC_QUIT)->setFocus();
+    QTest::keyClick(dlg.Button(CAstroDataDlg::IDC_QUIT), Qt::Key_Return);
+    QVERIFY(!dlg.IsWindowOpen());
   }
 
   void firstPaintComputesAndReopeningKeepsTheNumbers() {

@@ -3,12 +3,15 @@
 // `ombrel-cli --precise` prints for the same moment, and the sky panel names
 // the model.
 #include <QProcess>
+#include <QSet>
 #include <QtTest>
 
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
 #include "almanac/Settings.h"
+#include "sky/ui/SkyPanel.h"
+#include "widgets/AlmanacFont.h"
 
 namespace {
 
@@ -86,14 +89,22 @@ class TstPrecise : public QObject {
     }
   }
 
-  // The model is named under the tides in the precise model only.
+  // The model is named in the precise model only, where the window draws
+  // nothing else: in the design model that place is one plain colour.
   void skyPanelNamesThePreciseModel() {
+    const QRect mark = ModelMarkRect(AlmanacFont(12)).translated(kSkyPanelAnchorX, kSkyPanelAnchorY);
+    QVERIFY(QRect(0, 0, kFormWidth, kFormHeight).contains(mark));
     Show("");
-    const QImage design = m_view->grab().toImage().copy(420, 270 + 145, 100, 15);
+    const QImage design = m_view->grab().toImage().copy(mark.adjusted(-2, -2, 2, 2));
+    QSet<QRgb> colours;
+    for (int y = 0; y < design.height(); ++y)
+      for (int x = 0; x < design.width(); ++x) colours.insert(design.pixel(x, y));
+    QCOMPARE(colours.size(), 1);
     m_view.reset();
     Show("model=precise\n");
-    const QImage precise = m_view->grab().toImage().copy(420, 270 + 145, 100, 15);
+    const QImage precise = m_view->grab().toImage().copy(mark.adjusted(-2, -2, 2, 2));
     QVERIFY(design != precise);
+    if (qEnvironmentVariableIsSet("PRECISE_SHOT")) m_view->grab().save(qEnvironmentVariable("PRECISE_SHOT"));
   }
 };
 

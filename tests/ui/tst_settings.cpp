@@ -76,7 +76,7 @@ class TstSettings : public QObject {
     WithDialog([](CSettingsDlg* dlg) {
       Control(dlg, 1003)->setText(QStringLiteral("135.0"));
       Control(dlg, 1004)->setText(QStringLiteral("35.0"));
-      Control(dlg, 1005)->setText(QStringLiteral("東"));  // not a number: azimuth 0
+      Control(dlg, 1005)->setText(QStringLiteral(" -45.0"));
       Control<QRadioButton>(dlg, 1035)->setChecked(true);
       Control<QRadioButton>(dlg, 1037)->setChecked(true);
       Control<QCheckBox>(dlg, 1038)->setChecked(true);
@@ -87,7 +87,7 @@ class TstSettings : public QObject {
     });
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, 35.0);
-    QCOMPARE(ChartAzimuth, 0.0);
+    QCOMPARE(ChartAzimuth, -45.0);
     QCOMPARE(CalendarMode, 1);
     QCOMPARE(SignDisplay, 1);
     QCOMPARE(AutoUpdate, 1);
@@ -97,7 +97,7 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_pYearListDlg->m_nCalendarMode, 1);
     QCOMPARE(m_view->m_pYearListDlg->m_nSignDisplay, 1);
     QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")),
-             QByteArray("135.0\n35.0\n") + QByteArray::fromStdString(text::ToCp932("東")) + "\n1\n1\n1\n15\n0\n1\n");
+             QByteArray("135.0\n35.0\n -45.0\n1\n1\n1\n15\n0\n1\n"));
   }
 
   void calendarRuleRebuildsTheYearListsInTheSameYear() {
@@ -154,7 +154,8 @@ class TstSettings : public QObject {
   }
 
   // A place the sky cannot be drawn for falls back to the default with one
-  // message (not again when the file is read again), and the dialog refuses it.
+  // message (not again when the file is read again), and the dialog refuses
+  // it, and any text that is not a number, with a message each.
   void unusablePlacesFallBackAndAreRefusedOnEntry() {
     WriteFile("nan\n999\n");
     MessageBoxWatcher boxes;
@@ -167,11 +168,16 @@ class TstSettings : public QObject {
     QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
     QCOMPARE(boxes.texts.size(), 1);
     WithDialog([](CSettingsDlg* dlg) {
-      for (const char* bad : {"nan", "inf", "180.5", "1e308"}) {
+      for (const char* bad : {"nan", "inf", "180.5", "1e308", "abc", "", "139.7abc", "0x10", "１３９"}) {
         Control(dlg, 1003)->setText(QString::fromUtf8(bad));
         PressOk(dlg);
         QVERIFY2(dlg->isVisible(), bad);
       }
+      Control(dlg, 1003)->setText(QStringLiteral("135.0"));
+      Control(dlg, 1005)->setText(QStringLiteral("東"));
+      PressOk(dlg);
+      QVERIFY(dlg->isVisible());
+      Control(dlg, 1005)->setText(QStringLiteral("0"));
       Control(dlg, 1003)->setText(QStringLiteral("135.0"));
       Control(dlg, 1004)->setText(QStringLiteral("-91"));
       PressOk(dlg);
@@ -179,7 +185,9 @@ class TstSettings : public QObject {
       Control(dlg, 1004)->setText(QStringLiteral("-90"));
       PressOk(dlg);
     });
-    QCOMPARE(boxes.texts.size(), 6);
+    QCOMPARE(boxes.texts.size(), 1 + 9 + 1 + 1);
+    QVERIFY2(boxes.texts[5].contains(QStringLiteral("longitude 'abc' is not a number")), qPrintable(boxes.texts[5]));
+    QVERIFY2(boxes.texts[10].contains(QStringLiteral("azimuth")), qPrintable(boxes.texts[10]));
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, -90.0);
   }

@@ -211,6 +211,68 @@ class TstYearList : public QObject {
     QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
   }
 
+  // The year field answers the keys as the main window's does: Up and Down
+  // step the year (and show it), Enter shows the typed date in the layout on
+  // show; Enter in the month and day fields too.
+  void yearFieldKeysStepAndApply() {
+    QVERIFY(m_dlg->Create());
+    QLineEdit* year = m_dlg->Field(1004);
+    QTest::keyClick(year, Qt::Key_Up);
+    QCOMPARE(Field(1004), QStringLiteral("2034"));
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2034"));
+    QTest::keyClick(year, Qt::Key_Down);
+    QTest::keyClick(year, Qt::Key_Down);
+    QCOMPARE(Field(1004), QStringLiteral("2032"));
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2032"));
+
+    Click("西暦表示");
+    year->setText(QStringLiteral("2005"));
+    QTest::keyClick(year, Qt::Key_Return);
+    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2005"));
+    QCOMPARE(m_dlg->m_nDisplayMode, kWesternLayout);
+    Click("和暦表示");
+    Type(1006, QStringLiteral("1"));
+    QTest::keyClick(m_dlg->Field(1006), Qt::Key_Enter);
+    QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
+    QCOMPARE(Field(1015) + "/" + Field(1016), QStringLiteral("12/6"));  // 2005-01-15
+    Type(1008, QStringLiteral("16"));
+    QTest::keyClick(m_dlg->Field(1008), Qt::Key_Return);
+    QCOMPARE(Field(1015) + "/" + Field(1016), QStringLiteral("12/7"));
+    QVERIFY(m_dlg->IsWindowOpen());
+    QVERIFY(g_messages.isEmpty());
+  }
+
+  // The era lists show their selected row whole, the first time and after a
+  // step, early and late in the table.
+  void selectedEraRowsAreWhollyVisible() {
+    for (const char* start : {"2033", "700", "1868"}) {
+      m_dlg = std::make_unique<CYearListDlg>();
+      m_dlg->m_strYear = start;
+      m_dlg->m_strMonth = "1";
+      m_dlg->m_strDay = "1";
+      QVERIFY(m_dlg->Create());
+      QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+      for (int step = 0; step < 2; ++step) {
+        for (QListWidget* list : {m_dlg->EraListByTable(), m_dlg->EraListByReading()}) {
+          QVERIFY2(list->currentItem(), start);
+          const QRect row = list->visualItemRect(list->currentItem());
+          // Nothing beside the list covers the row either.
+          const QRect onPage(list->viewport()->mapTo(list->parentWidget(), row.topLeft()), row.size());
+          for (QWidget* other : list->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            QVERIFY2(other == list || !other->isVisible() || !other->geometry().intersects(onPage),
+                     qPrintable(QStringLiteral("%1: under %2").arg(start, other->metaObject()->className())));
+          QVERIFY2(row.top() >= 0 && row.bottom() < list->viewport()->height(), qPrintable(QStringLiteral("%1: row %2,%3 %4x%5 in %6x%7")
+              .arg(start).arg(row.x()).arg(row.y()).arg(row.width()).arg(row.height())
+              .arg(list->viewport()->width()).arg(list->viewport()->height())));
+        }
+        QTest::keyClick(m_dlg->Field(1004), Qt::Key_Up);
+      }
+      if (qEnvironmentVariableIsSet("YEARLIST_SHOT"))
+        m_dlg->EraListByTable()->parentWidget()->grab(QRect(900, 0, 220, 250))
+            .save(qEnvironmentVariable("YEARLIST_SHOT") + QString::fromLatin1(start) + ".png");
+    }
+  }
+
   // Each text of the grid drawn alone, in both layouts of a thirteen-month
   // year with markers: no pixel is inked by two texts, and no two texts' ink
   // meets side by side (a cell running into the next column, a heading into

@@ -161,13 +161,16 @@ bool CSettingsDlg::SaveAdditions(std::string& error) const {
 }
 
 void CSettingsDlg::accept() {
-  // A place the sky cannot be drawn for (nan, inf, a longitude beyond ±180, a
-  // latitude beyond ±90) is refused on entry; the dialog stays open.
-  const QLineEdit* places[] = {m_editLongitude, m_editLatitude, m_editAzimuth};
+  // A place that is not a number, or one the sky cannot be drawn for (a
+  // longitude beyond ±180, a latitude beyond ±90), is refused on entry; the
+  // dialog stays open.
+  QLineEdit* const places[] = {m_editLongitude, m_editLatitude, m_editAzimuth};
   for (int line = 1; line <= 3; ++line) {
-    const std::string problem = SettingsValueProblem(line, places[line - 1]->text().toStdString());
+    const std::string problem = SettingsEntryProblem(line, places[line - 1]->text().toStdString());
     if (problem.empty()) continue;
     QMessageBox::warning(this, QStringLiteral("設定値入力"), Qs(problem));
+    places[line - 1]->setFocus();
+    places[line - 1]->selectAll();
     return;
   }
   std::string error;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -121,8 +122,8 @@ void CYearListDlg::BuildControls() {
   };
   label("西暦", Du(10, 5, 15, 20));
   m_editYear = edit(Du(25, 5, 46, 25));
-  auto* spin = new CUpDown(page);
-  spin->setGeometry(Du(71, 5, 9, 25));
+  m_spinYear = new CUpDown(page);
+  m_spinYear->setGeometry(Du(71, 5, 9, 25));
   label("月", Du(80, 5, 10, 20));
   m_editMonth = edit(Du(90, 5, 17, 25));
   label("日", Du(115, 5, 10, 20));
@@ -171,7 +172,9 @@ void CYearListDlg::BuildControls() {
       if (!m_bFillingEras && !item.isEmpty()) OnEraPick(id, item);
     });
   };
-  eraCombo(Du(460, 0, 85, 60), m_editEraTable, m_comboEraTable, 1050);
+  // One above the other, the first ending where the second begins (drawn 60
+  // high, its last rows lay under the second one's text field).
+  eraCombo(Du(460, 0, 85, 55), m_editEraTable, m_comboEraTable, 1050);
   eraCombo(Du(460, 55, 85, 60), m_editEraReading, m_comboEraReading, 1051);
 
   m_gridFrame = new CYearGridFrame(this, page);
@@ -181,7 +184,30 @@ void CYearListDlg::BuildControls() {
   connect(western, &QPushButton::clicked, this, [this] { CheckYearAndShowWestern(); });
   connect(file, &QPushButton::clicked, this, [this] { WriteYearFile(m_nDisplayMode); });
   connect(quit, &QPushButton::clicked, this, [this] { accept(); });
-  connect(spin, &CUpDown::deltaPos, this, [this](int delta) { OnYearSpin(delta); });
+  connect(m_spinYear, &CUpDown::deltaPos, this, [this](int delta) { OnYearSpin(delta); });
+  // As in the main window: Enter in the date fields shows the typed date (in
+  // the layout on show), Up and Down in the year field work its spinner.
+  for (QLineEdit* e : {m_editYear, m_editMonth, m_editDay})
+    connect(e, &QLineEdit::returnPressed, this, [this] { ApplyTypedDate(); });
+  m_editYear->installEventFilter(this);
+}
+
+void CYearListDlg::ApplyTypedDate() {
+  if (m_nDisplayMode == kWesternLayout)
+    CheckYearAndShowWestern();
+  else
+    CheckYearAndShowLunisolar();
+}
+
+bool CYearListDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_editYear && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      m_spinYear->Step(key == Qt::Key_Up ? -1 : +1);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 QWidget* CYearListDlg::GridFrame() const { return m_gridFrame; }
@@ -341,7 +367,9 @@ void CYearListDlg::FillEraLists() {
     for (int i = 0; i < list->count(); ++i)
       if (list->item(i)->text().startsWith(Q(*selected))) {
         list->setCurrentRow(i);
-        list->scrollToItem(list->item(i));
+        // In the middle: at an edge the row would sit half under the border or
+        // under a scroll bar that the list only adds once it is laid out.
+        list->scrollToItem(list->item(i), QAbstractItemView::PositionAtCenter);
         break;
       }
   }

@@ -94,6 +94,7 @@ class CYearListDlg : public QDialog {
 
  protected:
   void OnInitDialog();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void accept() override;  // 終了: closes the window, the object stays
   void reject() override;  // Esc: the same, so the menu can open it again
 
@@ -107,8 +108,11 @@ class CYearListDlg : public QDialog {
   void FillEventList(QTreeWidget* list, const char* title, int wParam);
   void FillEraLists();
   void ReportError(const std::string& error);
+  // Enter in a date field: the typed date in the layout on show.
+  void ApplyTypedDate();
 
   QLineEdit* m_editYear = nullptr;
+  CUpDown* m_spinYear = nullptr;
   QLineEdit* m_editMonth = nullptr;
   QLineEdit* m_editDay = nullptr;
   QLineEdit* m_editYearSign = nullptr;
