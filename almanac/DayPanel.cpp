@@ -189,6 +189,7 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_dLunarMonth = lunar.lunarMonth;
   p.m_dLunarDay = lunar.lunarDay;
   p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
+  p.m_bLeapMonth = lunar.found && lunar.row.flag == 2;
   p.m_dNoonJulianDay = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, at.calendar);
 
   DataTable data(db);

@@ -52,6 +52,7 @@ struct DayPanel {
   int m_nDayStem = 0;           // 甲 1 … 壬 9, 癸 0
   int m_nDayBranch = 0;         // 子 1 … 戌 11, 亥 0
   double m_dLunarMonth = 0;     // lunisolar month (a leap month keeps its number)
+  bool m_bLeapMonth = false;    // the lunisolar month is a leap month
   double m_dLunarDay = 0;
 
   // The numbers behind two of the fields: the sun's longitude (degrees) and

@@ -12,6 +12,7 @@
 #include "core/Conf.h"
 #include "holidays/Holidays.h"
 #include "core/Text.h"
+#include "signs/Signs.h"
 #include "sky/Readout.h"
 #include "almanac/DayPanel.h"
 #include "almanac/Settings.h"
@@ -53,9 +54,9 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"hour", at.hour},
       {"weekday", Trimmed(p.m_strWeekday)},
       {"six_day", Trimmed(p.m_strSixDaySign)},
-      {"lunar", LunarJson(p.m_strLunarDate, p.m_dLunarMonth, p.m_dLunarDay)},
+      {"lunar", LunarJson(p.m_strLunarDate, p.m_dLunarMonth, p.m_dLunarDay, p.m_bLeapMonth)},
       {"era", Trimmed(p.m_strEra)},
-      {"imperial_year", {{"text", Trimmed(p.m_strImperialYear)}, {"year", std::atoi(Trimmed(p.m_strImperialYear).c_str())}}},
+      {"imperial_year", {{"text", Trimmed(p.m_strImperialYear)}, {"year", ImperialYear(at.year)}}},
       {"month_name", Trimmed(p.m_strMonthName)},
       {"sexagenary", Trimmed(p.m_strSexagenary)},
       {"solar_term", Trimmed(p.m_strSolarTerm)},

@@ -17,12 +17,11 @@ void PrintJson(const Json& document) {
 
 std::string Trimmed(const std::string& text) { return text::TrimPadding(text); }
 
-Json LunarJson(const std::string& text, double lunarMonth, double lunarDay) {
-  const std::string shown = Trimmed(text);
-  return {{"text", shown},
+Json LunarJson(const std::string& text, double lunarMonth, double lunarDay, bool leap) {
+  return {{"text", Trimmed(text)},
           {"month", static_cast<int>(lunarMonth)},
           {"day", static_cast<int>(lunarDay)},
-          {"leap", shown.rfind("閏", 0) == 0}};
+          {"leap", leap}};
 }
 
 Json EventJson(const CalendarEvent& event, const DateClock& lists) {

@@ -21,7 +21,7 @@ std::string Trimmed(const std::string& text);
 
 // The lunisolar date's text as the day panel writes it (LunisolarDateText),
 // with its parts: {"text": "閏11月1日", "month": 11, "day": 1, "leap": true}.
-Json LunarJson(const std::string& text, double lunarMonth, double lunarDay);
+Json LunarJson(const std::string& text, double lunarMonth, double lunarDay, bool leap);
 
 // An event of a year's list with its list item's text: {"text", "name",
 // "month", "day", "time", "date"}, the date and time on `lists`.

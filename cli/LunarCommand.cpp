@@ -23,7 +23,7 @@ int RunLunar(const Run& run, const Args& args) {
   // A month numbered 0 marks days the table gives no lunisolar date.
   if (text.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
   if (run.options.json)
-    PrintJson({{"date", IsoDate(year, month, day)}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay)}});
+    PrintJson({{"date", IsoDate(year, month, day)}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay, r.row.flag == 2)}});
   else
     Print(text);
   return kOk;
