@@ -14,7 +14,6 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
   in.at.month = 1;
   in.at.day = 1;
   in.at.hour = 21.0;
-  in.hourExact = "21.00000";
   in.showMansions = true;
   double minute = 0.0;
   for (auto _ : state) {

@@ -21,7 +21,7 @@ QStringList Items(QTreeWidget* list) {
 // Counts the blue and the black pixels of a day's cell in the form's image.
 void CellInk(const QImage& form, int dayOfMonth, double year, double month, int& blue, int& black) {
   blue = black = 0;
-  for (const MonthCalendarCell& c : BuildMonthCalendar(year, month, 1, 0).cells) {
+  for (const MonthCalendarCell& c : BuildMonthCalendar(year, month, 1, 0, CalendarRule::JulianThenGregorian).cells) {
     if (c.tone == MonthCellTone::OtherMonth || std::atoi(c.dayText.c_str()) != dayOfMonth) continue;
     const monthcal::Point o = monthcal::CellOrigin(c.row, c.column);
     for (int y = o.y; y < o.y + monthcal::kCellHeight; ++y)

@@ -144,13 +144,15 @@ inline bool TextOverflows(QLineEdit* edit) {
 }
 
 // The computer's local date and decimal hour now.
+// The present on Japan Standard Time (the default zone), whatever the
+// machine's own zone.
 struct Now {
   int year, month, day;
   double hour;
   Now() {
-    const std::time_t t = std::time(nullptr);
+    const std::time_t t = std::time(nullptr) + 9 * 3600;
     std::tm tm{};
-    localtime_r(&t, &tm);
+    gmtime_r(&t, &tm);
     year = tm.tm_year + 1900;
     month = tm.tm_mon + 1;
     day = tm.tm_mday;

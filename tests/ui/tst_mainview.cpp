@@ -124,9 +124,8 @@ class TstMainView : public QObject {
           TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
           const QPoint at(525 + 31 * col + offset.x(), 300 + 30 * row + offset.y());
           QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, at);
-          double y, m, d, h;
-          JulianDayToDate(first + col + 7 * row, y, m, d, h, 135.0);
-          QCOMPARE(FormDate(), QStringLiteral("%1-%2-%3").arg(y).arg(m).arg(d));
+          const LocalTime t = JulianDayToDate(first + col + 7 * row, DayCountClock(CalendarRule::JulianThenGregorian));
+          QCOMPARE(FormDate(), QStringLiteral("%1-%2-%3").arg(t.year).arg(t.month).arg(t.day));
           QCOMPARE(Text(1011), QStringLiteral("12.0"));
         }
       }

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "caldb/ui/MonthCalendarView.h"
-#include "tests/support/PublishedMoment.h"
 
 namespace {
 
@@ -36,7 +35,6 @@ bool IsBlack(QColor c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60;
 class TstMonthCal : public QObject {
   Q_OBJECT
 
-  const testsupport::PublishedMoment m_rule{0};
   const QString m_startDir = QDir::currentPath();
 
  private slots:
@@ -48,7 +46,7 @@ class TstMonthCal : public QObject {
 
   // February 2009 runs Sunday to Saturday: six rows, grey weeks on both sides.
   void coloursOfTheDays() {
-    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1);
+    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1, CalendarRule::JulianThenGregorian);
     QCOMPARE(model.cells.size(), std::size_t(42));
     const QImage image = Render(model);
     if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) image.save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
@@ -79,7 +77,7 @@ class TstMonthCal : public QObject {
   // The title bar keeps its left, top and right edges with the white title
   // on it, and the weekday headings never ink a pixel a day inks.
   void titleAndHeadingsStandClearOfTheDays() {
-    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1);
+    const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, 1, CalendarRule::JulianThenGregorian);
     MonthCalendarModel headingsOnly = model, daysOnly = model, neither = model;
     headingsOnly.cells.clear();
     daysOnly.headings.clear();
@@ -118,7 +116,9 @@ class TstMonthCal : public QObject {
       t.start();
       for (int i = 0; i < 50; ++i) {
         QPainter painter(&image);
-        DrawMonthCalendar(painter, 2033, 12, 25, signDisplay);
+        Moment at;
+        at.year = 2033, at.month = 12, at.day = 25;
+        DrawMonthCalendar(painter, at, signDisplay, nullptr, false);
       }
       qInfo("DrawMonthCalendar, signs %d: %.3f ms", signDisplay, t.nsecsElapsed() / 50e6);
     }
@@ -128,7 +128,7 @@ class TstMonthCal : public QObject {
   // click cell that selects it, in both sign displays.
   void everyDrawnPixelSelectsItsDay() {
     for (int signDisplay : {0, 1}) {
-      const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, signDisplay);
+      const MonthCalendarModel model = BuildMonthCalendar(2009, 2, 14, signDisplay, CalendarRule::JulianThenGregorian);
       QVERIFY(model.error.empty());
       MonthCalendarModel blank = model;
       blank.cells.clear();

@@ -88,7 +88,7 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, 35.0);
     QCOMPARE(ChartAzimuth, -45.0);
-    QCOMPARE(CalendarMode, 1);
+    QCOMPARE(m_view->m_settings.calendar, CalendarRule::Gregorian);
     QCOMPARE(SignDisplay, 1);
     QCOMPARE(AutoUpdate, 1);
     QCOMPARE(QString::fromStdString(UpdateInterval), QStringLiteral("15"));
@@ -121,7 +121,7 @@ class TstSettings : public QObject {
       QTest::keyClick(dlg, Qt::Key_Escape);
     });
     QCOMPARE(m_view->m_dLongitude, 139.7);
-    QCOMPARE(CalendarMode, 0);
+    QCOMPARE(m_view->m_settings.calendar, CalendarRule::JulianThenGregorian);
     QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
     QCOMPARE(QString::fromStdString(SettingsDlg.m_strLongitude), QStringLiteral("139.7"));
   }

@@ -17,7 +17,6 @@
 #include <QtTest>
 #include <unistd.h>
 
-#include "tests/support/PublishedMoment.h"
 #include "tst_main_support.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/UpDown.h"
@@ -49,7 +48,6 @@ QByteArray Golden(const char* name) {
 class TstYearList : public QObject {
   Q_OBJECT
 
-  const testsupport::PublishedMoment m_rule{0};
   std::unique_ptr<ScratchWorkDir> m_dir;
   std::unique_ptr<CYearListDlg> m_dlg;
 
@@ -145,8 +143,8 @@ class TstYearList : public QObject {
     QCOMPARE(Field(1010), QStringLiteral("令和"));
     QCOMPARE(m_dlg->PhaseList()->headerItem()->text(0), QStringLiteral("月のこよみ"));
     QCOMPARE(m_dlg->TermList()->headerItem()->text(0), QStringLiteral("二十四節季"));
-    QCOMPARE(m_dlg->PhaseList()->topLevelItemCount(), m_dlg->m_nPhaseCount);
-    QVERIFY(m_dlg->m_nPhaseCount > 50 && m_dlg->m_nTermCount > 25);
+    QCOMPARE(m_dlg->PhaseList()->topLevelItemCount(), static_cast<int>(m_dlg->m_events.phases.size()));
+    QVERIFY(m_dlg->m_events.phases.size() > 50 && m_dlg->m_events.terms.size() > 25);
     QVERIFY(m_dlg->TermList()->topLevelItem(0)->text(0).contains(QStringLiteral("2033/ 1/")));
     // 西暦表示 keeps the year's sign and empties the leap row for month 4.
     Type(1006, QStringLiteral("4"));
