@@ -48,7 +48,7 @@ extern double ChartAzimuth;
 // What one read of the settings file found.
 struct SettingsReadResult {
   int nonEmptyLines = 0;      // 0: nothing changed (missing, empty or unreadable file)
-  bool calendarModeRead = false;  // line 4 was present (CalendarMode follows it)
+  bool calendarModeRead = false;  // line 4 was present (the calendar rule follows it)
   bool signDisplayRead = false;   // line 5 was present
   // One sentence for each place value that could not be used and was
   // replaced by its default (see SettingsValueProblem).
