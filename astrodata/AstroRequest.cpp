@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
@@ -96,18 +97,39 @@ int NameIndex(double angle, double step) {
   return std::isfinite(k) && std::fabs(k) < 1000 ? static_cast<int>(k) : -1;
 }
 
-// Writes the texts of the events that fall in `year` into their days' rows.
-bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& events, bool terms,
-                 std::string& error) {
-  for (const CalendarEvent& e : events) {
-    double y = 0, m = 0, d = 0, h = 0;
-    JulianDayToDate(e.julianDay, y, m, d, h, kJstLongitude);
-    if (y != year) continue;
-    const char* name = terms ? SolarTermName(NameIndex(e.angle, 15.0)) : MoonPhaseName(NameIndex(e.angle, 90.0));
-    const int column = terms ? kTermColumn : kPhaseColumn;
-    if (!SetMemoryTexts(rs, MemoryByDateQuery(static_cast<int>(m), static_cast<int>(d)),
-                        {{column, EventText(name, e.julianDay)}}, error))
-      return false;
+// The texts Memory holds for a year: for each day (100 × month + day) with
+// an event, its term and phase texts (kNoEvent for none); a later event of
+// the same kind on the same day replaces the earlier one, as in the table.
+struct DayTexts {
+  std::string term = kNoEvent;
+  std::string phase = kNoEvent;
+};
+using YearTexts = std::map<int, DayTexts>;
+
+YearTexts TextsOfYear(int year, const AstroYearEvents& events) {
+  YearTexts texts;
+  for (const bool terms : {true, false}) {
+    for (const CalendarEvent& e : terms ? events.terms : events.phases) {
+      double y = 0, m = 0, d = 0, h = 0;
+      JulianDayToDate(e.julianDay, y, m, d, h, kJstLongitude);
+      if (y != year) continue;
+      DayTexts& day = texts[static_cast<int>(m) * 100 + static_cast<int>(d)];
+      if (terms)
+        day.term = EventText(SolarTermName(NameIndex(e.angle, 15.0)), e.julianDay);
+      else
+        day.phase = EventText(MoonPhaseName(NameIndex(e.angle, 90.0)), e.julianDay);
+    }
+  }
+  return texts;
+}
+
+// Writes the texts of the days with an event into their rows.
+bool StoreTexts(CDaoRecordset& rs, const YearTexts& texts, std::string& error) {
+  for (const auto& [date, day] : texts) {
+    std::vector<std::pair<int, std::string>> columns;
+    if (day.term != kNoEvent) columns.emplace_back(kTermColumn, day.term);
+    if (day.phase != kNoEvent) columns.emplace_back(kPhaseColumn, day.phase);
+    if (!SetMemoryTexts(rs, MemoryByDateQuery(date / 100, date % 100), columns, error)) return false;
   }
   return true;
 }
@@ -135,12 +157,22 @@ namespace {
 
 // Every row's term and phase text to " ", then the text of each event that
 // falls in `year` into its day's row, inside the caller's transaction.
-bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, std::string& error) {
+bool RewriteMemory(CDaoDatabase& db, const YearTexts& texts, std::string& error) {
   CDaoRecordset rs(&db);
   for (int id = 1; id <= kMemoryRows; ++id)
     if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
       return false;
-  return StoreEvents(rs, year, events.terms, true, error) && StoreEvents(rs, year, events.phases, false, error);
+  return StoreTexts(rs, texts, error);
+}
+
+// Opens the calendar database for the yearly rewrite, refusing a file the
+// engine finds damaged: nothing is committed into it.
+bool OpenForRewrite(CDaoDatabase& db, std::string& error) {
+  db.Open(kCalendarDatabase, false, false, kCalendarConnect);
+  const std::string problem = db.IntegrityProblem();
+  if (problem.empty()) return true;
+  error = std::string(kCalendarDatabase) + " is damaged (" + problem + "); the Memory table was not written";
+  return false;
 }
 
 }  // namespace
@@ -148,9 +180,9 @@ bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, st
 bool StoreYearEvents(int year, const AstroYearEvents& events, std::string& error) {
   try {
     CDaoDatabase db;
-    db.Open(kCalendarDatabase, false, false, kCalendarConnect);
+    if (!OpenForRewrite(db, error)) return false;
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, error)) return false;  // closing the database rolls the rewrite back
+    if (!RewriteMemory(db, TextsOfYear(year, events), error)) return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();
     return true;
@@ -227,13 +259,31 @@ std::vector<YearlyDay> ComputeYearlyDays(const AstroInput& input, const AstroDay
   return days;
 }
 
+// What a day's read-back row should hold: its date and, when `written` is
+// given, the texts just written. False with `error` naming the day.
+bool ReadBackMatches(const CDaoRecordset& rs, const YearlyDay& day, const YearTexts* written, std::string& error) {
+  const int date = day.month * 100 + day.day;
+  bool ok = FieldText(rs, 1) == std::to_string(date);
+  if (ok && written) {
+    const auto it = written->find(date);
+    const DayTexts expected = it == written->end() ? DayTexts{} : it->second;
+    ok = FieldText(rs, kTermColumn) == expected.term && FieldText(rs, kPhaseColumn) == expected.phase;
+  }
+  if (!ok)
+    error = "The Memory table of " + std::string(kCalendarDatabase) + " does not give back what was written for " +
+            std::to_string(day.month) + "/" + std::to_string(day.day) + " (a damaged table or index)";
+  return ok;
+}
+
 // The file's text: the header, then each day's line completed with its term
-// and phase read back from Memory.
-bool ReadYearlyText(CDaoDatabase& db, const std::vector<YearlyDay>& days, std::string& out, std::string& error) {
+// and phase read back from Memory, each checked against `written` when given.
+bool ReadYearlyText(CDaoDatabase& db, const std::vector<YearlyDay>& days, const YearTexts* written, std::string& out,
+                    std::string& error) {
   out = YearlyHeaderLine() + "\n";
   CDaoRecordset rs(&db);
   for (const YearlyDay& day : days) {
     if (!OpenMemoryRow(rs, MemoryByDateQuery(day.month, day.day), error)) return false;
+    if (!ReadBackMatches(rs, day, written, error)) return false;
     out += day.head + YearlyEventTail(FieldText(rs, kTermColumn), FieldText(rs, kPhaseColumn)) + "\n";
     rs.Close();
   }
@@ -248,7 +298,7 @@ bool WriteYearlyFile(const std::string& path, const AstroInput& input, const Ast
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, true, kCalendarConnect);
-    if (!ReadYearlyText(db, ComputeYearlyDays(input, request), out, error)) return false;
+    if (!ReadYearlyText(db, ComputeYearlyDays(input, request), nullptr, out, error)) return false;
   } catch (const CDaoException& e) {
     error = e.what();
     return false;
@@ -262,11 +312,13 @@ bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std:
   std::string out;
   try {
     CDaoDatabase db;
-    db.Open(kCalendarDatabase, false, false, kCalendarConnect);  // a missing database fails before the year is computed
+    // A missing or damaged database fails before the year is computed.
+    if (!OpenForRewrite(db, error)) return false;
     const std::vector<YearlyDay> days = ComputeYearlyDays(input, request);
+    const YearTexts texts = TextsOfYear(year, events);
     // Another run's rewrite waits here until this one has read its year back.
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, error) || !ReadYearlyText(db, days, out, error))
+    if (!RewriteMemory(db, texts, error) || !ReadYearlyText(db, days, &texts, out, error))
       return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();

@@ -49,8 +49,9 @@ CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
 void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisplay, const YearEvents& events) {
   DataTable data(db);
   KyuurekiRow first;
-  if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year), first))
-    throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year);
+  if (!QueryKyuurekiRow(db, sql, first)) throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  CheckKyuurekiMatch(first, first.lunarMonth == 1 && first.year == year, sql);
   EmptyCells(grid);
   for (int k = 1; k <= 13; ++k) {
     KyuurekiRow row, next;
@@ -82,9 +83,10 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
                JulianDay& nextStart) {
   KyuurekiRow found;
   if (!haveRow) {
-    if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear),
-                          found))
+    const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear);
+    if (!QueryKyuurekiRow(db, sql, found))
       throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", firstYear));
+    CheckKyuurekiMatch(found, found.flag == 1 && found.year == firstYear, sql);
   } else if (!RowById(db, row.id + 1, found)) {
     throw CDaoException(0, "暦表の月が途切れています。");
   }
