@@ -535,7 +535,8 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
 void CDaoDatabase::Close() {
   while (!m_openRecordsets.empty()) m_openRecordsets.back()->Close();
   if (!m_pConn) return;
-  if (m_bInTrans) sqlite3_exec(m_pConn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+  // Also a read snapshot still open: a kept connection holds no lock.
+  if (m_bInTrans || !sqlite3_get_autocommit(m_pConn->db)) sqlite3_exec(m_pConn->db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_bInTrans = false;
   ReturnToPool(m_pConn);
   m_pConn = nullptr;
@@ -637,6 +638,21 @@ void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&&
   cache.push_back({sqlite3_sql(stmt), stmt, std::move(columns)});
 }
 
+// ---- CDaoReadScope ----
+
+CDaoReadScope::CDaoReadScope(CDaoDatabase& db) : m_database(db) {
+  sqlite3* handle = db.Handle();
+  if (handle && sqlite3_get_autocommit(handle) && sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+    m_db = handle;
+}
+
+CDaoReadScope::~CDaoReadScope() {
+  // Ending a read-only snapshot cannot lose anything; an error only means it ended already.
+  // A database closed meanwhile has ended it with its connection.
+  if (m_db && m_database.Handle() == m_db && !sqlite3_get_autocommit(m_db))
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
 // ---- CDaoRecordset ----
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
@@ -651,12 +667,22 @@ sqlite3* CDaoRecordset::Db() const {
 
 void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
 
-void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
+void CDaoRecordset::Open(int nOpenType, const std::string& sql) { Open(nOpenType, sql, {}); }
+
+void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql, std::initializer_list<long long> numbers) {
   Close();
   Db();
   m_pStmt = m_pDatabase->AcquireStatement(sql, m_columns);
   m_deadline = m_pDatabase->Deadline();
   m_pDatabase->m_openRecordsets.push_back(this);
+  sqlite3_clear_bindings(m_pStmt);
+  int index = 1;
+  for (long long n : numbers)
+    if (sqlite3_bind_int64(m_pStmt, index++, n) != SQLITE_OK) {
+      const std::string text = sqlite3_errmsg(Db());
+      Close();
+      throw CDaoException(SQLITE_RANGE, text + ": " + sql);
+    }
   Step();
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <chrono>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -138,6 +139,21 @@ class CDaoDatabase {
   std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
 };
 
+// Several queries read as one snapshot of the file: the file is locked and
+// checked for changes once instead of at every query. Does nothing inside a
+// transaction already open.
+class CDaoReadScope {
+ public:
+  explicit CDaoReadScope(CDaoDatabase& db);
+  ~CDaoReadScope();
+  CDaoReadScope(const CDaoReadScope&) = delete;
+  CDaoReadScope& operator=(const CDaoReadScope&) = delete;
+
+ private:
+  CDaoDatabase& m_database;
+  sqlite3* m_db = nullptr;  // set while this scope holds the snapshot
+};
+
 // A number the user typed, read for a query: blanks around it are allowed,
 // then an optional sign and digits only, within +-999999. Anything else is
 // not a number, and no typed text ever goes into a query as text.
@@ -156,6 +172,9 @@ class CDaoRecordset {
   // Runs the query; the recordset is then on its first row, or at its end.
   // A recordset still open is closed first.
   void Open(int nOpenType, const std::string& sql);
+  // The same with whole numbers bound to the query's parameters ?1, ?2...:
+  // one query text, prepared once, for any number.
+  void Open(int nOpenType, const std::string& sql, std::initializer_list<long long> numbers);
   bool IsOpen() const { return m_pStmt != nullptr; }
   // True when there is no current row.
   bool IsEOF() const;

@@ -60,6 +60,7 @@ bool OutsideTable(CDaoDatabase& db, JulianDay (*rowStart)(const KyuurekiRow&), i
 // already begun.
 LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fallbackYear, int fallbackMonth,
                        JulianDay target, JulianDay (*rowStart)(const KyuurekiRow&)) {
+  CDaoReadScope snapshot(db);
   LunisolarResult r;
   r.noonJulianDay = target;
   KyuurekiRow cur, next;
@@ -143,9 +144,10 @@ KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs) {
 namespace {
 
 // Reads the first row of a query with the single-row checks only.
-bool ReadFirstRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row) {
+bool ReadFirstRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row,
+                  std::initializer_list<long long> numbers = {}) {
   CDaoRecordset rs(&db);
-  rs.Open(dbOpenDynaset, sql);
+  rs.Open(dbOpenDynaset, sql, numbers);
   if (rs.IsEOF()) return false;
   row = ReadKyuurekiRow(rs);
   return true;
@@ -191,12 +193,13 @@ void CheckYearMark(const KyuurekiRow& row) {
 }  // namespace
 
 bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row) {
+  CDaoReadScope snapshot(db);
   if (!ReadFirstRow(db, sql, row)) return false;
   CheckYearMark(row);
   KyuurekiRow prev, next;
-  if (ReadFirstRow(db, SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]<%d ORDER BY [ID] DESC LIMIT 1;", row.id), prev))
+  if (ReadFirstRow(db, "SELECT * FROM [Kyuureki] WHERE [ID]<?1 ORDER BY [ID] DESC LIMIT 1;", prev, {row.id}))
     CheckSuccession(prev, row);
-  if (ReadFirstRow(db, SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]>%d ORDER BY [ID] LIMIT 1;", row.id), next))
+  if (ReadFirstRow(db, "SELECT * FROM [Kyuureki] WHERE [ID]>?1 ORDER BY [ID] LIMIT 1;", next, {row.id}))
     CheckSuccession(row, next);
   return true;
 }

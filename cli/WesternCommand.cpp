@@ -85,6 +85,7 @@ int RunWestern(const Args& args) {
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, true, true, kCalendarConnect);
+    const CDaoReadScope snapshot(db);
     date = WesternDate(db, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), opts.Has("leap"), why);
   } catch (const CDaoException& e) {
     return Failure(e.what());

@@ -134,7 +134,8 @@ bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDis
              std::string& error) {
   try {
     CDaoDatabase db;
-    fill(OpenCalendar(db), grid, TypedInt(yearText), signDisplay, events);
+    const CDaoReadScope snapshot(OpenCalendar(db));
+    fill(db, grid, TypedInt(yearText), signDisplay, events);
     return true;
   } catch (const CDaoException& e) {
     error = e.what();
@@ -213,7 +214,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
                          int layout, YearConversions& out, std::string& error) {
   try {
     CDaoDatabase db;
-    OpenCalendar(db);
+    const CDaoReadScope snapshot(OpenCalendar(db));
     const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText);
     if (found.notANumber) {
       error = kNotANumber;
