@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
@@ -97,16 +98,36 @@ bool SetMemoryTexts(CDaoRecordset& rs, const std::string& query, const std::vect
   return true;
 }
 
-// Writes the texts of the events that fall in `year` into their days' rows.
-bool StoreEvents(CDaoRecordset& rs, int year, const std::vector<CalendarEvent>& events, EventKind kind,
-                 const DateClock& lists, std::string& error) {
-  for (const CalendarEvent& e : events) {
-    const LocalTime t = JulianDayToDate(e.julianDay, lists);
-    if (t.year != year) continue;
-    const int column = kind == EventKind::SolarTerms ? kTermColumn : kPhaseColumn;
-    if (!SetMemoryTexts(rs, MemoryByDateQuery(static_cast<int>(t.month), static_cast<int>(t.day)),
-                        {{column, EventText(EventName(kind, e.angle), e.julianDay, lists)}}, error))
-      return false;
+// The texts Memory holds for a year: for each day (100 × month + day) with
+// an event, its term and phase texts (kNoEvent for none); a later event of
+// the same kind on the same day replaces the earlier one, as in the table.
+struct DayTexts {
+  std::string term = kNoEvent;
+  std::string phase = kNoEvent;
+};
+using YearTexts = std::map<int, DayTexts>;
+
+YearTexts TextsOfYear(int year, const AstroYearEvents& events, const DateClock& lists) {
+  YearTexts texts;
+  for (const EventKind kind : {EventKind::SolarTerms, EventKind::MoonPhases}) {
+    const bool terms = kind == EventKind::SolarTerms;
+    for (const CalendarEvent& e : terms ? events.terms : events.phases) {
+      const LocalTime t = JulianDayToDate(e.julianDay, lists);
+      if (t.year != year) continue;
+      DayTexts& day = texts[static_cast<int>(t.month) * 100 + static_cast<int>(t.day)];
+      (terms ? day.term : day.phase) = EventText(EventName(kind, e.angle), e.julianDay, lists);
+    }
+  }
+  return texts;
+}
+
+// Writes the texts of the days with an event into their rows.
+bool StoreTexts(CDaoRecordset& rs, const YearTexts& texts, std::string& error) {
+  for (const auto& [date, day] : texts) {
+    std::vector<std::pair<int, std::string>> columns;
+    if (day.term != kNoEvent) columns.emplace_back(kTermColumn, day.term);
+    if (day.phase != kNoEvent) columns.emplace_back(kPhaseColumn, day.phase);
+    if (!SetMemoryTexts(rs, MemoryByDateQuery(date / 100, date % 100), columns, error)) return false;
   }
   return true;
 }
@@ -128,14 +149,22 @@ namespace {
 
 // Every row's term and phase text to " ", then the text of each event that
 // falls in `year` into its day's row, inside the caller's transaction.
-bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, const DateClock& lists,
-                   std::string& error) {
+bool RewriteMemory(CDaoDatabase& db, const YearTexts& texts, std::string& error) {
   CDaoRecordset rs(&db);
   for (int id = 1; id <= kMemoryRows; ++id)
     if (!SetMemoryTexts(rs, MemoryByIdQuery(id), {{kTermColumn, kNoEvent}, {kPhaseColumn, kNoEvent}}, error))
       return false;
-  return StoreEvents(rs, year, events.terms, EventKind::SolarTerms, lists, error) &&
-         StoreEvents(rs, year, events.phases, EventKind::MoonPhases, lists, error);
+  return StoreTexts(rs, texts, error);
+}
+
+// Opens the calendar database for the yearly rewrite, refusing a file the
+// engine finds damaged: nothing is committed into it.
+bool OpenForRewrite(CDaoDatabase& db, std::string& error) {
+  db.Open(kCalendarDatabase, false, false, kCalendarConnect);
+  const std::string problem = db.IntegrityProblem();
+  if (problem.empty()) return true;
+  error = std::string(kCalendarDatabase) + " is damaged (" + problem + "); the Memory table was not written";
+  return false;
 }
 
 }  // namespace
@@ -143,9 +172,9 @@ bool RewriteMemory(CDaoDatabase& db, int year, const AstroYearEvents& events, co
 bool StoreYearEvents(int year, const AstroYearEvents& events, const DateClock& lists, std::string& error) {
   try {
     CDaoDatabase db;
-    db.Open(kCalendarDatabase, false, false, kCalendarConnect);
+    if (!OpenForRewrite(db, error)) return false;
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, lists, error)) return false;  // closing the database rolls the rewrite back
+    if (!RewriteMemory(db, TextsOfYear(year, events, lists), error)) return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();
     return true;
@@ -224,13 +253,31 @@ std::vector<YearlyDay> ComputeYearlyDays(const AstroInput& input, const AstroDay
   return days;
 }
 
+// What a day's read-back row should hold: its date and, when `written` is
+// given, the texts just written. False with `error` naming the day.
+bool ReadBackMatches(const CDaoRecordset& rs, const YearlyDay& day, const YearTexts* written, std::string& error) {
+  const int date = day.month * 100 + day.day;
+  bool ok = FieldText(rs, 1) == std::to_string(date);
+  if (ok && written) {
+    const auto it = written->find(date);
+    const DayTexts expected = it == written->end() ? DayTexts{} : it->second;
+    ok = FieldText(rs, kTermColumn) == expected.term && FieldText(rs, kPhaseColumn) == expected.phase;
+  }
+  if (!ok)
+    error = "The Memory table of " + std::string(kCalendarDatabase) + " does not give back what was written for " +
+            std::to_string(day.month) + "/" + std::to_string(day.day) + " (a damaged table or index)";
+  return ok;
+}
+
 // The file's text: the header, then each day's line completed with its term
-// and phase read back from Memory.
-bool ReadYearlyText(CDaoDatabase& db, const std::vector<YearlyDay>& days, std::string& out, std::string& error) {
+// and phase read back from Memory, each checked against `written` when given.
+bool ReadYearlyText(CDaoDatabase& db, const std::vector<YearlyDay>& days, const YearTexts* written, std::string& out,
+                    std::string& error) {
   out = YearlyHeaderLine() + "\n";
   CDaoRecordset rs(&db);
   for (const YearlyDay& day : days) {
     if (!OpenMemoryRow(rs, MemoryByDateQuery(day.month, day.day), error)) return false;
+    if (!ReadBackMatches(rs, day, written, error)) return false;
     out += day.head + YearlyEventTail(FieldText(rs, kTermColumn), FieldText(rs, kPhaseColumn)) + "\n";
     rs.Close();
   }
@@ -245,7 +292,7 @@ bool WriteYearlyFile(const std::string& path, const AstroInput& input, const Ast
   try {
     CDaoDatabase db;
     db.Open(kCalendarDatabase, false, true, kCalendarConnect);
-    if (!ReadYearlyText(db, ComputeYearlyDays(input, request), out, error)) return false;
+    if (!ReadYearlyText(db, ComputeYearlyDays(input, request), nullptr, out, error)) return false;
   } catch (const CDaoException& e) {
     error = e.what();
     return false;
@@ -259,12 +306,13 @@ bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std:
   std::string out;
   try {
     CDaoDatabase db;
-    db.Open(kCalendarDatabase, false, false, kCalendarConnect);  // a missing database fails before the year is computed
+    // A missing or damaged database fails before the year is computed.
+    if (!OpenForRewrite(db, error)) return false;
     const std::vector<YearlyDay> days = ComputeYearlyDays(input, request);
+    const YearTexts texts = TextsOfYear(year, events, ListClock(AstroInputMoment(input)));
     // Another run's rewrite waits here until this one has read its year back.
     db.BeginTrans();
-    if (!RewriteMemory(db, year, events, ListClock(AstroInputMoment(input)), error) ||
-        !ReadYearlyText(db, days, out, error))
+    if (!RewriteMemory(db, texts, error) || !ReadYearlyText(db, days, &texts, out, error))
       return false;  // closing the database rolls the rewrite back
     db.CommitTrans();
     db.Close();

@@ -14,6 +14,7 @@
 
 #include <sys/stat.h>
 
+#include "caldb/HotJournal.h"
 #include "caldb/Schema.h"
 
 // What identifies a file's content for reusing a connection to it.
@@ -261,7 +262,19 @@ DaoVariant ReadColumn(sqlite3_stmt* stmt, int i, unsigned char kind) {
 
 [[noreturn]] void Throw(sqlite3* db, int rc) {
   const char* msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-  throw CDaoException(rc, msg ? msg : "database error");
+  std::string text = msg ? msg : "database error";
+  // "attempt to write a readonly database" also stands for a read-only
+  // directory: say which it is.
+  if ((rc & 0xFF) == SQLITE_READONLY && db) {
+    const char* file = sqlite3_db_filename(db, "main");
+    const std::string reason = ReadOnlyReason(file ? file : "");
+    if (!reason.empty()) text = std::string(file) + " cannot be written: " + reason;
+  }
+  throw CDaoException(rc, text);
+}
+
+void RemoveRecoveredCopyIfAny(const std::string& copy) {
+  if (!copy.empty()) RemoveRecoveredCopy(copy);
 }
 
 // Quotes a name for SQL, doubling embedded quotes.
@@ -440,17 +453,18 @@ void CDaoDatabase::StartClock() {
   if (m_pConn) m_pConn->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kQueryTimeLimitMs);
 }
 
-void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/,
-                        bool checkSchema) {
-  Close();
-  // Only regular files: opening a pipe or a device could block forever.
-  struct stat st;
-  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-    throw CDaoException(SQLITE_CANTOPEN, "unable to open database file (not a regular file): " + name);
-  FileIdentity file;
-  bool known = Identify(name, file);
-  if (readOnly && known && checkSchema) m_pConn = TakePooled(file);
-  if (m_pConn) return;
+std::chrono::steady_clock::time_point CDaoDatabase::Deadline() const {
+  return m_pConn ? m_pConn->deadline : std::chrono::steady_clock::time_point{};
+}
+
+void CDaoDatabase::SetDeadline(std::chrono::steady_clock::time_point deadline) {
+  if (m_pConn) m_pConn->deadline = deadline;
+}
+
+namespace {
+
+// Opens the engine's connection; throws with the engine's text and the name.
+sqlite3* OpenConnection(const std::string& name, bool readOnly) {
   // Never SQLITE_OPEN_CREATE: a missing file is an error, not a new empty one.
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   sqlite3* db = nullptr;
@@ -461,14 +475,55 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
     throw CDaoException(rc, text + ": " + name);
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  return db;
+}
+
+// A read-only connection to the file as its last finished write left it. A
+// writer killed before removing its journal leaves the file half written: the
+// journal is rolled back in place when the file and its directory may be
+// written, else in a private copy that is read instead. `copy` names that copy
+// (to be removed once opened), or is empty.
+sqlite3* OpenForReading(const std::string& name, std::string& copy) {
+  sqlite3* db = OpenConnection(name, true);
+  if (sqlite3_exec(db, "PRAGMA main.schema_version", nullptr, nullptr, nullptr) == SQLITE_OK || !MetHotJournal(db))
+    return db;  // other errors show on the first real query, with their own texts
+  sqlite3_close_v2(db);
+  if (RollBackInPlace(name)) return OpenConnection(name, true);
+  copy = RecoveredCopy(name);
+  if (copy.empty())
+    throw CDaoException(SQLITE_READONLY_ROLLBACK,
+                        name + ": a write that did not finish left its journal, and it cannot be rolled back (" +
+                            (ReadOnlyReason(name).empty() ? std::string("no copy could be made") : ReadOnlyReason(name)) +
+                            ")");
+  return OpenConnection(copy, true);
+}
+
+}  // namespace
+
+void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/,
+                        bool checkSchema) {
+  Close();
+  // Only regular files: opening a pipe or a device could block forever.
+  struct stat st;
+  if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    throw CDaoException(SQLITE_CANTOPEN, "unable to open database file (not a regular file): " + name);
+  FileIdentity file;
+  bool known = Identify(name, file);
+  // A kept connection would meet a journal left since with an error: a
+  // journal beside the file means a fresh connection, which deals with it.
+  if (readOnly && known && checkSchema && !HasJournal(name)) m_pConn = TakePooled(file);
+  if (m_pConn) return;
+  std::string copy;
+  sqlite3* db = readOnly ? OpenForReading(name, copy) : OpenConnection(name, false);
   m_pConn = new DaoConnection;
   m_pConn->db = db;
   m_pConn->readOnly = readOnly && known;
   m_pConn->file = file;
   Harden(db, m_pConn);
-  if (!checkSchema) return;
+  if (!checkSchema) return RemoveRecoveredCopyIfAny(copy);
   StartClock();
   const std::string problem = CalendarSchemaProblem(db);
+  RemoveRecoveredCopyIfAny(copy);
   if (!problem.empty()) {
     delete m_pConn;
     m_pConn = nullptr;
@@ -480,13 +535,26 @@ void CDaoDatabase::Open(const std::string& name, bool /*exclusive*/, bool readOn
 void CDaoDatabase::Close() {
   while (!m_openRecordsets.empty()) m_openRecordsets.back()->Close();
   if (!m_pConn) return;
-  if (m_bInTrans) sqlite3_exec(m_pConn->db, "ROLLBACK", nullptr, nullptr, nullptr);
+  // Also a read snapshot still open: a kept connection holds no lock.
+  if (m_bInTrans || !sqlite3_get_autocommit(m_pConn->db)) sqlite3_exec(m_pConn->db, "ROLLBACK", nullptr, nullptr, nullptr);
   m_bInTrans = false;
   ReturnToPool(m_pConn);
   m_pConn = nullptr;
 }
 
 sqlite3* CDaoDatabase::Handle() const { return m_pConn ? m_pConn->db : nullptr; }
+
+std::string CDaoDatabase::IntegrityProblem() {
+  if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  SetDeadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(kIntegrityTimeLimitMs));
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(m_pConn->db, "PRAGMA main.integrity_check(1)", -1, &stmt, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+  const unsigned char* text = rc == SQLITE_ROW ? sqlite3_column_text(stmt, 0) : nullptr;
+  std::string finding = text ? reinterpret_cast<const char*>(text) : sqlite3_errmsg(m_pConn->db);
+  sqlite3_finalize(stmt);
+  return finding == "ok" ? "" : finding;
+}
 
 void CDaoDatabase::Exec(const char* sql) {
   if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
@@ -570,6 +638,21 @@ void CDaoDatabase::ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&&
   cache.push_back({sqlite3_sql(stmt), stmt, std::move(columns)});
 }
 
+// ---- CDaoReadScope ----
+
+CDaoReadScope::CDaoReadScope(CDaoDatabase& db) : m_database(db) {
+  sqlite3* handle = db.Handle();
+  if (handle && sqlite3_get_autocommit(handle) && sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+    m_db = handle;
+}
+
+CDaoReadScope::~CDaoReadScope() {
+  // Ending a read-only snapshot cannot lose anything; an error only means it ended already.
+  // A database closed meanwhile has ended it with its connection.
+  if (m_db && m_database.Handle() == m_db && !sqlite3_get_autocommit(m_db))
+    sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
 // ---- CDaoRecordset ----
 
 CDaoRecordset::CDaoRecordset(CDaoDatabase* pDatabase) : m_pDatabase(pDatabase) {}
@@ -584,16 +667,28 @@ sqlite3* CDaoRecordset::Db() const {
 
 void CDaoRecordset::Fail() const { Throw(Db(), sqlite3_errcode(Db())); }
 
-void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql) {
+void CDaoRecordset::Open(int nOpenType, const std::string& sql) { Open(nOpenType, sql, {}); }
+
+void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql, std::initializer_list<long long> numbers) {
   Close();
   Db();
   m_pStmt = m_pDatabase->AcquireStatement(sql, m_columns);
+  m_deadline = m_pDatabase->Deadline();
   m_pDatabase->m_openRecordsets.push_back(this);
+  sqlite3_clear_bindings(m_pStmt);
+  int index = 1;
+  for (long long n : numbers)
+    if (sqlite3_bind_int64(m_pStmt, index++, n) != SQLITE_OK) {
+      const std::string text = sqlite3_errmsg(Db());
+      Close();
+      throw CDaoException(SQLITE_RANGE, text + ": " + sql);
+    }
   Step();
 }
 
 void CDaoRecordset::Step() {
-  m_pDatabase->StartClock();
+  // One clock for the whole query: a query of many rows is stopped as a whole.
+  m_pDatabase->SetDeadline(m_deadline);
   int rc = sqlite3_step(m_pStmt);
   m_row.clear();
   if (rc == SQLITE_ROW) {

@@ -8,6 +8,8 @@
 // text; the window's event entry point shows it in a message box.
 #pragma once
 
+#include <chrono>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -69,9 +71,13 @@ class CDaoException : public std::runtime_error {
   int m_nCode;
 };
 
-// The longest any one query may run; the calendar's queries take well under
-// a millisecond, so only a hostile file comes near it.
+// The longest any one query may run, from its opening to its last row read,
+// however many rows it reads; the calendar's queries take well under a
+// millisecond, so only a hostile file comes near it.
 inline constexpr int kQueryTimeLimitMs = 1000;
+
+// The longest the whole-file check may run.
+inline constexpr int kIntegrityTimeLimitMs = 20000;
 
 // What the access layer knows about one result column of a query.
 struct DaoColumn {
@@ -114,15 +120,38 @@ class CDaoDatabase {
 
   sqlite3* Handle() const;
 
+  // The engine's own check of the whole file (PRAGMA integrity_check): empty
+  // when it finds the file whole, else its first finding. Given
+  // kIntegrityTimeLimitMs, since it reads every page.
+  std::string IntegrityProblem();
+
  private:
   friend class CDaoRecordset;
   void Exec(const char* sql);
   sqlite3_stmt* AcquireStatement(const std::string& sql, std::vector<DaoColumn>& columns);
   void ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&& columns, CDaoRecordset* owner);
   void StartClock();
+  // The running query's end: a recordset keeps the one its opening set.
+  std::chrono::steady_clock::time_point Deadline() const;
+  void SetDeadline(std::chrono::steady_clock::time_point deadline);
   DaoConnection* m_pConn = nullptr;
   bool m_bInTrans = false;
   std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
+};
+
+// Several queries read as one snapshot of the file: the file is locked and
+// checked for changes once instead of at every query. Does nothing inside a
+// transaction already open.
+class CDaoReadScope {
+ public:
+  explicit CDaoReadScope(CDaoDatabase& db);
+  ~CDaoReadScope();
+  CDaoReadScope(const CDaoReadScope&) = delete;
+  CDaoReadScope& operator=(const CDaoReadScope&) = delete;
+
+ private:
+  CDaoDatabase& m_database;
+  sqlite3* m_db = nullptr;  // set while this scope holds the snapshot
 };
 
 // A number the user typed, read for a query: blanks around it are allowed,
@@ -143,6 +172,9 @@ class CDaoRecordset {
   // Runs the query; the recordset is then on its first row, or at its end.
   // A recordset still open is closed first.
   void Open(int nOpenType, const std::string& sql);
+  // The same with whole numbers bound to the query's parameters ?1, ?2...:
+  // one query text, prepared once, for any number.
+  void Open(int nOpenType, const std::string& sql, std::initializer_list<long long> numbers);
   bool IsOpen() const { return m_pStmt != nullptr; }
   // True when there is no current row.
   bool IsEOF() const;
@@ -169,6 +201,7 @@ class CDaoRecordset {
   CDaoDatabase* m_pDatabase;
   sqlite3_stmt* m_pStmt = nullptr;
   bool m_bEOF = true;
+  std::chrono::steady_clock::time_point m_deadline{};  // set by Open, for every row after
   std::vector<DaoVariant> m_row;  // the current row, so edits can find it again
   std::vector<DaoColumn> m_columns;  // what each column's declared type says
   bool m_bEditing = false;

@@ -73,11 +73,24 @@ std::string EraPanelText(const EraTexts& era) {
   return era.eraName + era.eraYear + "年";
 }
 
+namespace {
+
+// The lists hold one item per row; a table past kMaxHistoryRows is refused
+// before it costs more time or memory.
+void CountHistoryRow(std::size_t rowsRead) {
+  if (rowsRead > kMaxHistoryRows)
+    throw CDaoException(0, "table History holds more than " + std::to_string(kMaxHistoryRows) +
+                               " rows; a calendar has one per year");
+}
+
+}  // namespace
+
 EraListItems EraListItemTexts(CDaoDatabase& db, const std::string& yearText) {
   EraListItems items;
   CDaoRecordset rs(&db);
   rs.Open(dbOpenDynaset, "SELECT * FROM [History]");
   for (; !rs.IsEOF(); rs.MoveNext()) {
+    CountHistoryRow(items.byTable.size() + 1);
     std::string year = Field(rs, 0);
     items.byTable.push_back(Field(rs, 2) + " " + Field(rs, 4) + " " + Field(rs, 8) + Field(rs, 9) + "   " + year);
     if (year == yearText) items.byTableSelected = items.byTable.back();
@@ -85,8 +98,10 @@ EraListItems EraListItemTexts(CDaoDatabase& db, const std::string& yearText) {
   // The list shows the newest era first.
   std::reverse(items.byTable.begin(), items.byTable.end());
   rs.Open(dbOpenDynaset, "SELECT * FROM [History] ORDER BY [History].[年号読],[History].[西暦];");
-  for (; !rs.IsEOF(); rs.MoveNext())
+  for (; !rs.IsEOF(); rs.MoveNext()) {
+    CountHistoryRow(items.byReading.size() + 1);
     items.byReading.push_back(Field(rs, 3) + " " + Field(rs, 2) + " " + Field(rs, 4) + "    " + Field(rs, 0));
+  }
   if (!items.byReading.empty()) items.byReadingSelected = items.byReading.front();
   return items;
 }

@@ -49,6 +49,10 @@ struct EraListItems {
   std::vector<std::string> byReading;
   std::string byReadingSelected;
 };
+// Each of the two queries is bounded as a whole by the access layer's time
+// limit, and a table of more than kMaxHistoryRows rows is refused
+// (CDaoException naming the table) rather than listed.
+inline constexpr std::size_t kMaxHistoryRows = 10000;
 EraListItems EraListItemTexts(CDaoDatabase& db, const std::string& yearText);
 
 // The year field's text after picking an item: its last four characters.

@@ -26,7 +26,27 @@ bool RowById(CDaoDatabase& db, int id, const char* format, KyuurekiRow& row) {
 }
 
 bool RowByMonth(CDaoDatabase& db, int month, int year, KyuurekiRow& row) {
-  return QueryKyuurekiRow(db, SjisFormat("SELECT * FROM [Kyuureki] WHERE [月]=%4d AND [西暦]=%4d;", month, year), row);
+  const std::string sql = SjisFormat("SELECT * FROM [Kyuureki] WHERE [月]=%4d AND [西暦]=%4d;", month, year);
+  if (!QueryKyuurekiRow(db, sql, row)) return false;
+  CheckKyuurekiMatch(row, row.month == month && row.year == year, sql);
+  return true;
+}
+
+// Whether an anchor month no row was found for lies outside the table, else
+// the table is damaged: a month within it holds the first day of a lunisolar
+// month, or the month before it does. A typed month outside 1..12 names no
+// month and is neither.
+bool OutsideTable(CDaoDatabase& db, JulianDay (*rowStart)(const KyuurekiRow&), int year, int month) {
+  if (month < 1 || month > 12) return false;
+  KyuurekiRow first, last, anchor;
+  anchor.year = year;
+  anchor.month = month;
+  anchor.day = 1;
+  const JulianDay start = rowStart(anchor);
+  KyuurekiEnds(db, first, last);
+  if (start < rowStart(first) || start >= rowStart(last)) return true;
+  throw CDaoException(kKyuurekiDamaged, "table Kyuureki: no row for a month beginning in " + std::to_string(year) +
+                                            "-" + std::to_string(month) + " or the month before");
 }
 
 // The search shared by both lookups: the month found from the anchor, one step
@@ -35,24 +55,38 @@ bool RowByMonth(CDaoDatabase& db, int month, int year, KyuurekiRow& row) {
 LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fallbackYear, int fallbackMonth,
                        JulianDay target) {
   const auto rowStart = KyuurekiRowStart;
+  CDaoReadScope snapshot(db);
   LunisolarResult r;
   r.noonJulianDay = target;
   KyuurekiRow cur, next;
-  if (!RowByMonth(db, anchorMonth, anchorYear, cur) && !RowByMonth(db, fallbackMonth, fallbackYear, cur)) return r;
+  if (!RowByMonth(db, anchorMonth, anchorYear, cur) && !RowByMonth(db, fallbackMonth, fallbackYear, cur)) {
+    r.outsideTable = OutsideTable(db, rowStart, anchorYear, anchorMonth);
+    return r;
+  }
   bool hasNext = RowById(db, cur.id + 1, "SELECT * FROM [Kyuureki] WHERE [ID]=%4d;", next);
   JulianDay jc = rowStart(cur);
   double day;
   if (jc > target) {
     KyuurekiRow prev;
     // Before the table's first month there is nothing to count from.
-    if (!RowById(db, cur.id - 1, "SELECT * FROM [Kyuureki] WHERE [ID]=%5d;", prev)) return r;
+    if (!RowById(db, cur.id - 1, "SELECT * FROM [Kyuureki] WHERE [ID]=%5d;", prev)) {
+      r.outsideTable = true;
+      return r;
+    }
     cur = prev;
+    hasNext = true;
     day = std::floor(target) - std::floor(rowStart(prev)) + 1.0;
   } else if (hasNext && rowStart(next) <= target) {
     day = std::floor(target) - std::floor(rowStart(next)) + 1.0;
     cur = next;
+    hasNext = RowById(db, cur.id + 1, "SELECT * FROM [Kyuureki] WHERE [ID]=%4d;", next);
   } else {
     day = std::floor(target) - std::floor(jc) + 1.0;
+  }
+  // The last row only ends the month before it: its own length is unknown.
+  if (!hasNext) {
+    r.outsideTable = true;
+    return r;
   }
   // Past the last month, or too far from the anchor for one step: no date.
   if (day < 1.0 || day > kLongestMonth) return r;
@@ -102,12 +136,85 @@ KyuurekiRow ReadKyuurekiRow(const CDaoRecordset& rs) {
   return row;
 }
 
-bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row) {
+namespace {
+
+// Reads the first row of a query with the single-row checks only.
+bool ReadFirstRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row,
+                  std::initializer_list<long long> numbers = {}) {
   CDaoRecordset rs(&db);
-  rs.Open(dbOpenDynaset, sql);
+  rs.Open(dbOpenDynaset, sql, numbers);
   if (rs.IsEOF()) return false;
   row = ReadKyuurekiRow(rs);
   return true;
+}
+
+[[noreturn]] void Damaged(const KyuurekiRow& row, const std::string& what) {
+  throw CDaoException(kKyuurekiDamaged, "table Kyuureki, row ID " + std::to_string(row.id) + ": " + what);
+}
+
+std::string StartText(const KyuurekiRow& row) {
+  return std::to_string(row.year) + "-" + std::to_string(row.month) + "-" + std::to_string(row.day);
+}
+
+// The rules between a month and the one after it in the table: consecutive
+// IDs, 29 or 30 days from one first day to the next, and the numbering (a
+// leap month repeats the number before it, any other month counts on by one;
+// a month numbered 0, no date, is not counted).
+void CheckSuccession(const KyuurekiRow& a, const KyuurekiRow& b) {
+  if (b.id != a.id + 1) Damaged(b, "the row before it has ID " + std::to_string(a.id) + "; IDs are consecutive");
+  const double days = KyuurekiRowStart(b) - KyuurekiRowStart(a);
+  if (days != 29.0 && days != 30.0)
+    Damaged(a, "the month from " + StartText(a) + " to " + StartText(b) + " is " + std::to_string(static_cast<int>(days)) +
+                   " days long; a lunisolar month has 29 or 30");
+  if (a.lunarMonth == 0 || b.lunarMonth == 0) return;
+  if (b.flag == 2 && (a.flag == 2 || b.lunarMonth != a.lunarMonth))
+    Damaged(b, "a leap month (指標 2) repeats the number of the month before it, here 旧暦 " +
+                   std::to_string(a.lunarMonth) + ", not " + std::to_string(b.lunarMonth));
+  if (b.flag != 2 && b.lunarMonth != a.lunarMonth % 12 + 1)
+    Damaged(b, "旧暦 " + std::to_string(b.lunarMonth) + " does not follow 旧暦 " + std::to_string(a.lunarMonth));
+}
+
+// 指標 1 marks the first month of a lunisolar year (旧暦 1, not a leap month),
+// and only it; it begins in January or February, so each Western year has one.
+void CheckYearMark(const KyuurekiRow& row) {
+  const bool first = row.lunarMonth == 1 && row.flag != 2;
+  if ((row.flag == 1) != first)
+    Damaged(row, "指標 " + std::to_string(row.flag) + " with 旧暦 " + std::to_string(row.lunarMonth) +
+                     "; 指標 1 marks the first month (旧暦 1) and only it");
+  if (first && row.month != 1 && row.month != 2)
+    Damaged(row, "the first month begins on " + StartText(row) + ", not in January or February");
+}
+
+}  // namespace
+
+bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row) {
+  CDaoReadScope snapshot(db);
+  if (!ReadFirstRow(db, sql, row)) return false;
+  CheckYearMark(row);
+  KyuurekiRow prev, next;
+  if (ReadFirstRow(db, "SELECT * FROM [Kyuureki] WHERE [ID]<?1 ORDER BY [ID] DESC LIMIT 1;", prev, {row.id}))
+    CheckSuccession(prev, row);
+  if (ReadFirstRow(db, "SELECT * FROM [Kyuureki] WHERE [ID]>?1 ORDER BY [ID] LIMIT 1;", next, {row.id}))
+    CheckSuccession(row, next);
+  return true;
+}
+
+void CheckKyuurekiMatch(const KyuurekiRow& row, bool matches, const std::string& sql) {
+  if (!matches) Damaged(row, "read for \"" + sql + "\" but does not match it (a damaged index)");
+}
+
+void KyuurekiEnds(CDaoDatabase& db, KyuurekiRow& first, KyuurekiRow& last) {
+  if (!ReadFirstRow(db, "SELECT * FROM [Kyuureki] ORDER BY [ID] LIMIT 1;", first) ||
+      !ReadFirstRow(db, "SELECT * FROM [Kyuureki] ORDER BY [ID] DESC LIMIT 1;", last))
+    throw CDaoException(kKyuurekiDamaged, "table Kyuureki has no rows");
+}
+
+bool LunisolarYearOutsideTable(CDaoDatabase& db, int year) {
+  KyuurekiRow first, last;
+  KyuurekiEnds(db, first, last);
+  if (year < LunisolarYear(first) || year > LunisolarYear(last)) return true;
+  throw CDaoException(kKyuurekiDamaged, "table Kyuureki: the months of lunisolar year " + std::to_string(year) +
+                                            " are missing or out of order");
 }
 
 LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, double day, double anchorYear,
@@ -203,12 +310,8 @@ LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern
     return none;
   }
   if (!regular.found) return none;
-  CDaoRecordset rs(&db);
-  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [Kyuureki] WHERE [ID]=%5d;", regular.row.id + 1));
-  if (rs.IsEOF()) return none;
-  KyuurekiRow next = ReadKyuurekiRow(rs);
-  // The leap mark is compared as text, as the table stores it.
-  bool leap = VariantToText(rs.GetFieldValue(4)) == "2";
-  if (next.lunarMonth != m || !leap) return none;
+  KyuurekiRow next;
+  if (!RowById(db, regular.row.id + 1, "SELECT * FROM [Kyuureki] WHERE [ID]=%5d;", next)) return none;
+  if (next.lunarMonth != m || next.flag != 2) return none;
   return WesternOfRow(next, d, calendar);
 }

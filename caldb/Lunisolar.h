@@ -27,6 +27,7 @@ struct KyuurekiRow {
 struct LunisolarResult {
   bool found = false;
   bool notANumber = false;      // the year list's typed year, month or day
+  bool outsideTable = false;    // before the table's first month or from its last row on
   KyuurekiRow row;              // the lunisolar month holding the target
   double lunarMonth = 0.0;      // m_dLunarMonth
   double lunarDay = 0.0;        // m_dLunarDay, 1 on the month's first day
@@ -80,8 +81,25 @@ LunisolarWestern LunisolarToWesternLeap(CDaoDatabase& db, const LunisolarWestern
                                         const std::string& monthText, const std::string& dayText,
                                         CalendarRule calendar);
 
-// Runs a Kyuureki query and reads its first row; false when it has none.
+// The code of CDaoException for a calendar table that breaks its rules.
+inline constexpr int kKyuurekiDamaged = 11;
+
+// Runs a Kyuureki query and reads its first row; false when it has none. The
+// row is checked with its neighbours in ID order: IDs consecutive, each month
+// 29 or 30 days to the next one's first day, a leap month (指標 2) repeating
+// the number before it and any other month counting on by one, 指標 1 on the
+// first month (旧暦 1) alone, beginning in January or February. A row that
+// breaks them throws CDaoException naming the table and the row. The table's
+// last row has no month after it: it only ends the month before.
 bool QueryKyuurekiRow(CDaoDatabase& db, const std::string& sql, KyuurekiRow& row);
+// Throws naming the query when a row it gave does not hold what it asked for.
+void CheckKyuurekiMatch(const KyuurekiRow& row, bool matches, const std::string& sql);
+// The table's first and last rows in ID order (single-row checks only); an
+// empty table throws.
+void KyuurekiEnds(CDaoDatabase& db, KyuurekiRow& first, KyuurekiRow& last);
+// True when lunisolar year `year` lies beyond the table's ends; within them,
+// a year whose months were not found means a damaged table, and throws.
+bool LunisolarYearOutsideTable(CDaoDatabase& db, int year);
 // The largest month ID a table may hold.
 inline constexpr int kMaxKyuurekiId = 100000000;
 

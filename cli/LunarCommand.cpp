@@ -19,6 +19,7 @@ int RunLunar(const Run& run, const Args& args) {
   } catch (const CDaoException& e) {
     return Failure(e.what());
   }
+  if (r.outsideTable) return UsageError(args[0] + " is outside the calendar table's lunisolar months");
   const std::string text = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
   // A month numbered 0 marks days the table gives no lunisolar date.
   if (text.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");

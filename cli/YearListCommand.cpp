@@ -29,11 +29,14 @@ int RunYearList(const Run& run, const Args& args) {
                     o, error))
     return UsageError(error);
   if (o.positional.size() != 1) return UsageError("usage: yearlist YEAR --output FILE (see --help)");
-  long long year = 0, month = 1, day = 1;
+  // The window's month and day fields choose its converted date, which the
+  // file does not hold: the file is the year's grid alone.
+  if (o.Has("month") || o.Has("day"))
+    return UsageError("--month and --day are not options of yearlist: its file holds the year's grid only, "
+                      "the same for every month and day");
+  const long long month = 1, day = 1;
+  long long year = 0;
   if (!ParseInt(o.positional[0], -999999, 999999, year)) return ArgumentError("a year", o.positional[0], args::Form::kWhole);
-  if (o.Has("month") && !ParseInt(o.Get("month"), -9999, 9999, month))
-    return ArgumentError("a month", o.Get("month"), args::Form::kWhole);
-  if (o.Has("day") && !ParseInt(o.Get("day"), -9999, 9999, day)) return ArgumentError("a day", o.Get("day"), args::Form::kWhole);
   int western = 0, utf8 = 0;
   if (!Choose(o, "layout", "lunisolar", "western", western))
     return UsageError("--layout is lunisolar or western");
@@ -66,10 +69,10 @@ int RunYearList(const Run& run, const Args& args) {
 }
 
 const CommandRegistration kYearList(
-    {"yearlist", "yearlist YEAR --output FILE [--month M --day D] [--layout lunisolar|western] "
+    {"yearlist", "yearlist YEAR --output FILE [--layout lunisolar|western] "
                  "[--signs sexagenary|six-day] [--calendar julian|gregorian] [--encoding utf-8|cp932]",
      "the year list's CSV file (FILE出力) for a year from -666 to 2041: the grid of months in the "
-     "lunisolar (default) or Western layout; M and D (default 1) choose the converted date; the signs "
+     "lunisolar (default) or Western layout; the signs "
      "and calendar default to ombrel.dat's; CP932 unless --encoding utf-8",
      RunYearList});
 

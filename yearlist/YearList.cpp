@@ -50,8 +50,9 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
   const DateClock days = DayCountClock(events.calendar);
   DataTable data(db);
   KyuurekiRow first;
-  if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year), first))
-    throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year);
+  if (!QueryKyuurekiRow(db, sql, first)) throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  CheckKyuurekiMatch(first, first.lunarMonth == 1 && first.year == year, sql);
   EmptyCells(grid);
   for (int k = 1; k <= 13; ++k) {
     KyuurekiRow row, next;
@@ -83,9 +84,10 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
                JulianDay& nextStart) {
   KyuurekiRow found;
   if (!haveRow) {
-    if (!QueryKyuurekiRow(db, text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear),
-                          found))
+    const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear);
+    if (!QueryKyuurekiRow(db, sql, found))
       throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", firstYear));
+    CheckKyuurekiMatch(found, found.flag == 1 && found.year == firstYear, sql);
   } else if (!RowById(db, row.id + 1, found)) {
     throw CDaoException(0, "暦表の月が途切れています。");
   }
@@ -134,7 +136,8 @@ bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDis
              std::string& error) {
   try {
     CDaoDatabase db;
-    fill(OpenCalendar(db), grid, TypedInt(yearText), signDisplay, events);
+    const CDaoReadScope snapshot(OpenCalendar(db));
+    fill(db, grid, TypedInt(yearText), signDisplay, events);
     return true;
   } catch (const CDaoException& e) {
     error = e.what();
@@ -213,7 +216,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
                          int layout, CalendarRule calendar, YearConversions& out, std::string& error) {
   try {
     CDaoDatabase db;
-    OpenCalendar(db);
+    const CDaoReadScope snapshot(OpenCalendar(db));
     const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText, calendar);
     if (found.notANumber) {
       error = kNotANumber;

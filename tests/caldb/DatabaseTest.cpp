@@ -136,14 +136,14 @@ TEST(LunarCommands, ConvertBothWays) {
       {"lunar 2033-12-22", 0, "閏11月1日\n"},
       {"lunar 2005-02-09", 0, "　1月1日\n"},
       {"lunar 1582-06-21", 0, "　6月2日\n"},
-      {"lunar 2200-01-01", 1, ""},
+      {"lunar 2200-01-01", 2, ""},  // beyond the table: an argument out of range
       {"lunar 2005-13-01", 2, ""},
       {"lunar yesterday", 2, ""},
       {"western 2033 11 1 --leap", 0, "2033-12-22\n"},
       {"western 2033 11 1", 0, "2033-11-22\n"},
       {"western 2017 5 29 --leap", 0, "2017-07-22\n"},
-      {"western 2017 5 30 --leap", 1, ""},   // the leap fifth month has 29 days
-      {"western 2018 5 1 --leap", 1, ""},
+      {"western 2017 5 30 --leap", 2, ""},   // the leap fifth month has 29 days
+      {"western 2018 5 1 --leap", 2, ""},
       {"western 2005 1 1", 0, "2005-02-09\n"},
       {"western 2005 x 1", 2, ""},
       {"western 2005 1", 2, ""},

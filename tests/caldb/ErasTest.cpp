@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <chrono>
 #include <limits>
 
 #include "caldb/Eras.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -74,3 +78,39 @@ TEST_F(Eras, EraListItems) {
 }
 
 }  // namespace
+
+// 300,000 rows more in History (made by one statement): the year
+// list's era lists are refused with one message naming the table, quickly and
+// without reading them all.
+TEST(EraLists, AHugeHistoryTableIsRefusedQuickly) {
+  const testsupport::ScratchDir dir("eras_huge");
+  const std::string path = dir.CopyDatabase();
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(raw,
+                         "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+                         "WITH RECURSIVE c(x) AS (SELECT 3000 UNION ALL SELECT x + 1 FROM c WHERE x < 302999) "
+                         "INSERT INTO History SELECT x, x + 660, '令和', 'れいわ', x - 2018, '今上天皇', '', '', "
+                         "'甲', '子' FROM c;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(raw);
+  CDaoDatabase db;
+  db.Open(path, true, true, kCalendarConnect);
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    EraListItemTexts(db, "2024");
+    ADD_FAILURE() << "the lists were filled";
+  } catch (const CDaoException& e) {
+    EXPECT_NE(std::string(e.what()).find("table History holds more than"), std::string::npos) << e.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs));
+}
+
+TEST(EraLists, TheShippedTableIsListedWhole) {
+  CDaoDatabase db;
+  db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
+  const EraListItems items = EraListItemTexts(db, "2024");
+  EXPECT_EQ(items.byTable.size(), 2100u - 588u + 1u);
+  EXPECT_EQ(items.byReading.size(), items.byTable.size());
+}

@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include "tst_main_support.h"
@@ -153,6 +154,30 @@ class TstYearList : public QObject {
     QCOMPARE(Field(1003), QStringLiteral("年干支  癸丑"));
     QVERIFY(Field(1042).isEmpty());
     QCOMPARE(QString::fromStdString(m_dlg->m_strGrid[0][1]), QStringLiteral("1"));
+  }
+
+  // A History table of 300,000 rows more (one statement makes them): the
+  // window opens quickly with one message naming the table, the lists empty.
+  void aHugeHistoryTableIsRefusedQuickly() {
+    ScratchWorkDir huge;
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open("History.mdb", &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db,
+                                "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; "
+                                "WITH RECURSIVE c(x) AS (SELECT 3000 UNION ALL SELECT x + 1 FROM c WHERE x < 302999) "
+                                "INSERT INTO History SELECT x, x + 660, '令和', 'れいわ', x - 2018, '今上天皇', '', '', "
+                                "'甲', '子' FROM c;",
+                                nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(m_dlg->Create());
+    QVERIFY2(timer.elapsed() < 3000, QByteArray::number(timer.elapsed()).constData());
+    QCOMPARE(g_messages.size(), 1);
+    QVERIFY2(g_messages[0].text.contains(QStringLiteral("table History holds more than")), qPrintable(g_messages[0].text));
+    QCOMPARE(m_dlg->EraListByTable()->count(), 0);
+    QCOMPARE(Field(1010), QStringLiteral("令和"));
   }
 
   void rangeMessageLeavesTheWindowAlone() {
