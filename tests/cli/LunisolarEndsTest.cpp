@@ -37,14 +37,15 @@ std::vector<Month> TableRows() {
 
 // Dates as the commands write them (Julian before 1582-10-15, as the table).
 std::string DateText(double jd) {
-  double y = 0, m = 0, d = 0, h = 0;
-  JulianDayToDate(jd, y, m, d, h, 135.0, 0);
+  const LocalTime t = JulianDayToDate(jd, DayCountClock(CalendarRule::JulianThenGregorian));
+  const int y = static_cast<int>(t.year);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
+  std::snprintf(buf, sizeof buf, "%s%04d-%02d-%02d", y < 0 ? "-" : "", y < 0 ? -y : y, static_cast<int>(t.month),
+                static_cast<int>(t.day));
   return buf;
 }
 
-double Start(const Month& m) { return DateToJulianDay(m.year, m.month, m.day, 12.0, 135.0, 0); }
+double Start(const Month& m) { return DayNoon(m.year, m.month, m.day, CalendarRule::JulianThenGregorian); }
 
 // The lunisolar year of a month: a twelfth month beginning in January or
 // February still belongs to the year before.
@@ -70,8 +71,8 @@ TEST(LunisolarEnds, TheTablesEndsAgreeAndBeyondIsRefused) {
     const char* out;  // or, refused, what the message says
   } cases[] = {
       {{"lunar", "-667-12-9"}, 0, "　11月1日\n"},
-      {{"western", "-667", "11", "1"}, 0, "-667-12-09\n"},
-      {{"western", "-667", "12", "1"}, 0, "-666-01-08\n"},
+      {{"western", "-667", "11", "1"}, 0, "-0667-12-09\n"},
+      {{"western", "-667", "12", "1"}, 0, "-0666-01-08\n"},
       {{"lunar", "-666-1-8"}, 0, "　12月1日\n"},
       {{"lunar", "-667-12-8"}, 2, "outside the calendar table"},
       {{"western", "-667", "10", "1"}, 2, "outside the calendar table"},
