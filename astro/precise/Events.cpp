@@ -1,6 +1,7 @@
 #include "astro/precise/Events.h"
 
 #include <cmath>
+#include <map>
 
 #include <erfam.h>
 
@@ -235,11 +236,12 @@ std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, 
   return events;
 }
 
-// The events of one motion found so far, at multiples of its step, over one
-// span of time that holds all of them. The main window asks about the days
-// around the selected one again and again (the term of the day, the
-// solstices, the last new moon, the year's lists), and each event costs a
-// few exact places; so each is found once.
+// The events of one motion found so far, at multiples of its step, kept by
+// blocks of days fixed in time. The main window asks about the days around
+// the selected one again and again (the term of the day, the solstices, the
+// last new moon, the year's lists), and each event costs a few exact places;
+// so each is found once. Each block is always searched from its own start,
+// so an event's moment never depends on what was asked before it.
 class EventMemo {
  public:
   EventMemo(const Motion& m, double step) : m_(m), step_(step) {}
@@ -247,46 +249,33 @@ class EventMemo {
   double Step() const { return step_; }
 
   std::vector<AngleEvent> Between(JulianDay from, JulianDay to) {
-    // The span grows by a month at a time, so that stepping day by day
-    // searches again only once a month.
-    constexpr double kGrowth = 32.0, kFarAway = 800.0;
-    if (!(from < to)) return {};
-    if (!filled_ || to < from_ - kFarAway || from > to_ + kFarAway || events_.size() > 4000) {
-      from_ = from, to_ = to, filled_ = true;
-      events_ = Search(m_, step_, from_, to_);
-    }
-    if (from < from_) {
-      const JulianDay start = std::fmin(from, from_ - kGrowth);
-      std::vector<AngleEvent> before = Search(m_, step_, start, from_);
-      Join(before, events_);
-      events_.swap(before);
-      from_ = start;
-    }
-    if (to > to_) {
-      const JulianDay end = std::fmax(to, to_ + kGrowth);
-      Join(events_, Search(m_, step_, to_, end));
-      to_ = end;
-    }
+    if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) return {};
+    const double first = BlockOf(from), last = BlockOf(to);
     std::vector<AngleEvent> out;
-    for (const AngleEvent& e : events_)
-      if (e.moment >= from && e.moment < to) out.push_back(e);
+    if (last - first > kMaxBlocks) return out;  // no caller asks for centuries
+    if (blocks_.size() > kMaxBlocks) blocks_.clear();
+    for (double k = first; k <= last; ++k) {
+      auto found = blocks_.find(k);
+      if (found == blocks_.end()) {
+        const JulianDay start = kBlockEpoch + k * kBlockDays;
+        found = blocks_.emplace(k, Search(m_, step_, start, start + kBlockDays)).first;
+      }
+      for (const AngleEvent& e : found->second)
+        if (e.moment >= from && e.moment < to) out.push_back(e);
+    }
     return out;
   }
 
  private:
-  // Appends `later`, dropping an event found on both sides of the seam.
-  static void Join(std::vector<AngleEvent>& into, const std::vector<AngleEvent>& later) {
-    for (const AngleEvent& e : later) {
-      if (!into.empty() && into.back().angle == e.angle && e.moment - into.back().moment < 1.0) continue;
-      into.push_back(e);
-    }
-  }
+  static constexpr double kBlockDays = 32.0;
+  static constexpr JulianDay kBlockEpoch = 2451544.5;  // 2000-01-01 0:00 UT
+  static constexpr std::size_t kMaxBlocks = 4096;
+
+  static double BlockOf(JulianDay t) { return std::floor((t - kBlockEpoch) / kBlockDays); }
 
   const Motion& m_;
   double step_;
-  bool filled_ = false;
-  JulianDay from_ = 0.0, to_ = 0.0;
-  std::vector<AngleEvent> events_;
+  std::map<double, std::vector<AngleEvent>> blocks_;
 };
 
 // One memo per thread: the found events are pure results of the moment, so
