@@ -142,7 +142,9 @@ TEST(YearEventTable, AYearsListHoldsThatYearOnlyEachOnce) {
         const std::vector<CalendarEvent> events = YearEventTable(ephemeris, kind, year, lastDay, kLists);
         const std::string what = std::string(AstroModelText(model)) + " " + std::to_string(year);
         // 1582 lost ten days to the calendar reform, and a term with them.
-        if (kind == EventKind::SolarTerms) EXPECT_EQ(events.size(), year == 1582.0 ? 23u : 24u) << what;
+        if (kind == EventKind::SolarTerms) {
+          EXPECT_EQ(events.size(), year == 1582.0 ? 23u : 24u) << what;
+        }
         for (size_t i = 0; i < events.size(); ++i) {
           EXPECT_EQ(events[i].year, year) << what << " " << events[i].name;
           if (i > 0) {

@@ -10,6 +10,13 @@
 
 namespace {
 
+// The default moment (Tokyo, the design's zone and model) at a date and hour.
+Moment MomentAt(double year, double month, double day, double hour) {
+  Moment m;
+  m.year = year, m.month = month, m.day = day, m.hour = hour;
+  return m;
+}
+
 QImage Blank(int w = 120, int h = 160) {
   QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::gray);
@@ -132,7 +139,7 @@ class TestSky : public QObject {
     QFETCH(int, index);
     QFETCH(QRgb, colour);
     SkyPanelInputs in;
-    const double jd = MomentJulianDay(Moment{2000, 2, 4, 15.0});
+    const double jd = MomentJulianDay(MomentAt(2000, 2, 4, 15.0));
     QImage image = Blank(520, 300);
     {
       QPainter painter(&image);
@@ -152,7 +159,7 @@ class TestSky : public QObject {
   void starColours() {
     SkyPanelInputs in;
     in.showConstellations = false;
-    const double jd = MomentJulianDay(Moment{2000, 1, 1, 21.0});
+    const double jd = MomentJulianDay(MomentAt(2000, 1, 1, 21.0));
     QImage image = Blank(520, 460);
     {
       QPainter painter(&image);
