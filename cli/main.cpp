@@ -263,17 +263,17 @@ bool BuildRun(Run& run, int& status) {
   }
   LoadModelSetting(run.record);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
+  if (!run.options.zone.empty()) run.record.m_strZone = run.options.zone;
   std::string error;
-  if (!run.options.zone.empty()) {
-    run.record.m_strZone = run.options.zone;
-  } else if (!TimeZone::Named(run.record.m_strZone, error)) {
-    Warn({kConfFileName + std::string(": ") + error + "; using " + TimeZone::kDefaultName});
-    run.record.m_strZone = TimeZone::kDefaultName;
-  }
-  const std::optional<Moment> settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
-  if (!settings) {
+  std::optional<Moment> settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
+  if (!settings && !run.options.zone.empty()) {
     status = UsageError("--zone: " + error);
     return false;
+  }
+  if (!settings) {
+    Warn({kConfFileName + std::string(": ") + error + "; using " + TimeZone::kDefaultName});
+    run.record.m_strZone = TimeZone::kDefaultName;
+    settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
   }
   run.settings = *settings;
   return true;
