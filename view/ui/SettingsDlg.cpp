@@ -99,7 +99,7 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   // The time zone the times are shown on, kept in ombrel.conf: a name of the
   // tz database, or "design" for the whole-hour zone nearest the longitude.
   Label(this, "時間帯", 140, 80);
-  m_comboZone = PlaceControl(new QComboBox(this), 0, DuRect(170, 78, 80, 60));
+  m_comboZone = PlaceControl(new QComboBox(this), 0, DuRect(170, 78, 80, 15));
   m_comboZone->setObjectName(QStringLiteral("zone"));
   m_comboZone->setEditable(true);
   m_comboZone->addItems({QString::fromUtf8(TimeZone::kDefaultName), QString::fromUtf8(TimeZone::kDesignName)});
