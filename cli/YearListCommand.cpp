@@ -59,7 +59,9 @@ int RunYearList(const Run& run, const Args& args) {
   state.m_strDay = text::SjisFormat("%2lld", day);
   state.m_nCalendarMode = gregorian;
   state.m_nSignDisplay = signs;
-  if (!YearInListRange(static_cast<int>(year))) return UsageError(kYearRangeMessage);
+  if (!YearInListRange(static_cast<int>(year)))
+    return UsageError("not a year of the year list: '" + o.positional[0] + "' (it answers for " +
+                      std::to_string(kFirstListedYear) + " to " + std::to_string(kLastListedYear) + ")");
   if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return Failure(error);
 
   const std::string path = OutputPath(o.Get("output"));

@@ -251,6 +251,19 @@ bool ParseGlobalOptions(int argc, char** argv, int& at, GlobalOptions& options, 
   return true;
 }
 
+// The global option written among a command's arguments, if any: the
+// commands do not know it, and "unknown option" would not tell where it goes.
+const GlobalOption* GlobalOptionAmong(const Args& args) {
+  for (const std::string& arg : args) {
+    if (arg.rfind("--", 0) != 0) continue;
+    const std::size_t eq = arg.find('=');
+    const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+    for (const GlobalOption& o : kGlobalOptions)
+      if (name == o.name) return &o;
+  }
+  return nullptr;
+}
+
 // The run's shared settings: ombrel.dat and ombrel.conf of the working
 // directory, then the options. False (after reporting) on an unknown zone.
 bool BuildRun(Run& run, int& status) {
@@ -319,6 +332,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
     }
     if (run.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
+    if (const GlobalOption* misplaced = GlobalOptionAmong(args))
+      return UsageError(std::string("--") + misplaced->name + " is an option of ombrel-cli itself: put --" +
+                        misplaced->name + " before the command (ombrel-cli --" + misplaced->name + " " + c.name +
+                        " ...)");
     if (!BuildRun(run, status)) return status;
     int rc = c.run(run, args);
     if (std::fflush(stdout) != 0) return Failure("cannot write the output");

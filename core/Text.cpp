@@ -63,30 +63,37 @@ std::string FromCp932(std::string_view cp932) {
 
 namespace {
 
+// The length of the well-formed UTF-8 character at s[i] (its code point in
+// cp), or 0 where the bytes there are not one.
+std::size_t DecodeAt(std::string_view s, std::size_t i, char32_t& cp) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  std::size_t n;
+  if (c < 0x80) { cp = c; return 1; }
+  if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
+  else if ((c & 0xF0) == 0xE0) { n = 2; cp = c & 0x0F; }
+  else if ((c & 0xF8) == 0xF0) { n = 3; cp = c & 0x07; }
+  else return 0;
+  if (i + n >= s.size()) return 0;
+  for (std::size_t k = 1; k <= n; ++k) {
+    const unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
+      (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  return n + 1;
+}
+
 // Walks well-formed UTF-8, calling accept(code point) for each non-ASCII
 // character; false at the first malformed sequence or refused character.
 template <class Accept>
 bool WalkUtf8(std::string_view s, Accept accept) {
-  std::size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t n;
+  for (std::size_t i = 0; i < s.size();) {
     char32_t cp;
-    if (c < 0x80) { ++i; continue; }
-    if ((c & 0xE0) == 0xC0) { n = 1; cp = c & 0x1F; }
-    else if ((c & 0xF0) == 0xE0) { n = 2; cp = c & 0x0F; }
-    else if ((c & 0xF8) == 0xF0) { n = 3; cp = c & 0x07; }
-    else return false;
-    if (i + n >= s.size()) return false;
-    for (std::size_t k = 1; k <= n; ++k) {
-      unsigned char d = static_cast<unsigned char>(s[i + k]);
-      if ((d & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((n == 1 && cp < 0x80) || (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF ||
-        (cp >= 0xD800 && cp <= 0xDFFF) || !accept(cp))
-      return false;
-    i += n + 1;
+    const std::size_t n = DecodeAt(s, i, cp);
+    if (n == 0 || (cp >= 0x80 && !accept(cp))) return false;
+    i += n;
   }
   return true;
 }
@@ -106,6 +113,23 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 bool IsJapaneseUtf8(std::string_view s) { return WalkUtf8(s, JapaneseCharacter); }
+
+std::string ReplaceInvalidUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    char32_t cp;
+    const std::size_t n = DecodeAt(s, i, cp);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+      continue;
+    }
+    out.append(s, i, n);
+    i += n;
+  }
+  return out;
+}
 
 std::string DecodeCp932OrUtf8(std::string_view bytes) {
   if (IsJapaneseUtf8(bytes)) return std::string(bytes);

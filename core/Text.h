@@ -21,6 +21,9 @@ std::string ToCp932(std::string_view utf8);
 std::string FromCp932(std::string_view cp932);
 // True when the bytes are well-formed UTF-8 (plain ASCII included).
 bool IsValidUtf8(std::string_view bytes);
+// The bytes with every byte that does not belong to a well-formed UTF-8
+// character replaced by U+FFFD.
+std::string ReplaceInvalidUtf8(std::string_view bytes);
 // True when the bytes are well-formed UTF-8 whose every non-ASCII character
 // is kana, a CJK ideograph, CJK punctuation or a full-width form.
 bool IsJapaneseUtf8(std::string_view bytes);

@@ -1,5 +1,7 @@
 #include "ical/ICalendar.h"
 
+#include "core/Text.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -33,15 +35,23 @@ void NextDay(int& year, int& month, int& day) {
 }  // namespace
 
 std::string EscapeText(const std::string& text) {
+  // Line breaks are the format's \n (a CR before one is dropped); the other
+  // control characters, which a TEXT value may not hold, are written as \xNN
+  // like the command line's text, and bytes that are not UTF-8 become U+FFFD.
+  std::string plain;
+  for (char c : text::ReplaceInvalidUtf8(text))
+    if (c != '\r') plain += c;
   std::string out;
-  for (char c : text) {
-    if (c == '\\' || c == ';' || c == ',') out += '\\';
-    if (c == '\n') {
-      out += "\\n";
-      continue;
+  std::size_t at = 0;
+  while (at <= plain.size()) {
+    std::size_t end = plain.find('\n', at);
+    if (end == std::string::npos) end = plain.size();
+    if (at > 0) out += "\\n";
+    for (char c : text::EscapeControls(std::string_view(plain).substr(at, end - at))) {
+      if (c == '\\' || c == ';' || c == ',') out += '\\';
+      out += c;
     }
-    if (c == '\r') continue;
-    out += c;
+    at = end + 1;
   }
   return out;
 }

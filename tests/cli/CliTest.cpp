@@ -40,6 +40,8 @@ TEST(Cli, UsageErrorsAreOneLineAndStatusTwo) {
       {"holidays", "1947"},
       {"holidays", "2101"},
       {"holidays", "2026", "2027"},
+      {"yearlist", "2042", "--output", "y.csv"},
+      {"yearlist", "-667", "--output", "y.csv"},
   };
   for (const auto& args : cases) {
     const Result r = RunCli(args);
@@ -49,6 +51,20 @@ TEST(Cli, UsageErrorsAreOneLineAndStatusTwo) {
     EXPECT_EQ(r.out, "") << shown;
     EXPECT_EQ(r.err.rfind("ombrel-cli: ", 0), 0u) << shown << r.err;
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << shown << r.err;
+    // One language: the messages are English, like the help.
+    for (unsigned char ch : r.err) EXPECT_LT(ch, 0x80) << shown << r.err;
+  }
+}
+
+// A global option after the command says where it belongs.
+TEST(Cli, GlobalOptionsAfterTheCommandAreShownTheirPlace) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"holidays", "2024", "--json"}, {"day", "--json"}, {"terms", "2024", "--precise"},
+      {"bodies", "2024-01-01", "--zone", "UTC"}, {"lunar", "2024-01-01", "--workdir=."}};
+  for (const auto& args : cases) {
+    const Result r = RunCli(args);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_NE(r.err.find(" before the command"), std::string::npos) << r.err;
   }
 }
 

@@ -83,6 +83,36 @@ TEST(ICalendar, LongSummaryIsFoldedAndEscapedAndReadsBackWhole) {
   EXPECT_EQ(parsed["version"], "2.0");
 }
 
+// Control characters and bytes that are not UTF-8 (a damaged database or
+// anniversaries file) never reach the file: a reader sees them written out.
+TEST(ICalendar, ControlCharactersAndInvalidUtf8AreWrittenOut) {
+  const struct {
+    std::string summary, read;
+  } cases[] = {
+      {"bell\x07 escape\x1b[31m", "bell\\x07 escape\\x1B[31m"},
+      {"C1 \xC2\x85 DEL\x7F", "C1 \\x85 DEL\\x7F"},
+      {"bad \xFF\xFE byte \xE6\x98", "bad \uFFFD\uFFFD byte \uFFFD\uFFFD"},
+      {"line\r\nend", "line\nend"},
+  };
+  const testsupport::ScratchDir dir("icalctl");
+  for (const auto& c : cases) {
+    ical::Event e;
+    e.uid = ical::MakeUid("anniversary", 2026, 1, 1, c.summary);
+    e.summary = c.summary;
+    e.year = 2026, e.month = 1, e.day = 1;
+    const std::string text = ical::WriteCalendar({e}, 0);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const unsigned char ch = static_cast<unsigned char>(text[i]);
+      const bool lineEnd = text.compare(i, 2, "\r\n") == 0 || (i > 0 && text.compare(i - 1, 2, "\r\n") == 0);
+      EXPECT_TRUE(ch >= 0x20 || lineEnd) << c.read << " byte " << i;
+      EXPECT_NE(ch, 0x7F) << c.read;
+    }
+    const nlohmann::json parsed = ParseWithIcalendar(dir.Write("ctl.ics", text));
+    ASSERT_EQ(parsed["events"].size(), 1u);
+    EXPECT_EQ(parsed["events"][0]["summary"], c.read);
+  }
+}
+
 TEST(ICalendar, KindsList) {
   unsigned kinds = 0;
   std::string bad;
