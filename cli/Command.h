@@ -12,8 +12,8 @@
 
 namespace cli {
 
-// Exit statuses: 0 success, 1 a failure while doing the work (a file that
-// cannot be written, a database error), 2 a usage error.
+// Exit statuses: 0 success, 1 a file or the database could not be read or
+// written, 2 a refused command, option or argument (ranges included).
 enum ExitStatus { kOk = 0, kFailure = 1, kUsage = 2 };
 
 using Args = std::vector<std::string>;

@@ -75,7 +75,8 @@ void PrintHelp() {
               "                 name such as Asia/Tokyo, the default, or America/New_York),\n"
               "                 or 'design' for the whole-hour zone nearest the longitude\n"
               "                 (also zone=NAME in ombrel.conf)\n\n"
-              "Exit status: 0 success, 1 failure while working, 2 usage error.\n");
+              "Exit status: 0 success, 1 a file or the database could not be read or\n"
+              "written, 2 a refused command or option or argument (out of range included).\n");
 }
 }  // namespace
 
