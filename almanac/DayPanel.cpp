@@ -1,5 +1,7 @@
 #include "almanac/DayPanel.h"
 
+#include "almanac/TypedForm.h"
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -132,7 +134,7 @@ void WriteFormDate(DayPanel& p, double year, double month, double day, double ho
   p.m_strYear = SjisFormat("%4.0f", year);
   p.m_strMonth = SjisFormat("%2.0f", month);
   p.m_strDay = SjisFormat("%2.0f", day);
-  p.m_strHour = SjisFormat("%2.1f", hour);
+  p.m_strHour = HourFieldText(hour);
 }
 
 Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Moment& settings) {

@@ -78,7 +78,8 @@ struct DayPanel {
 // A form text read as a number, as the view reads it: atof of at most its
 // first nine characters (so a runaway text cannot overflow anything).
 double ReadFormNumber(const std::string& text);
-// Writes the date texts as the view does: "%4.0f", "%2.0f", "%2.0f", "%2.1f".
+// Writes the date texts as the view does: "%4.0f", "%2.0f", "%2.0f", and the
+// hour as HourFieldText ("%2.1f", never 24.0).
 void WriteFormDate(DayPanel& panel, double year, double month, double day, double hour);
 
 // The moment the form names: its year, month and day texts and `hourText`,

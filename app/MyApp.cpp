@@ -144,10 +144,8 @@ int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& err
     const double month = request.hasDate ? request.month : ReadFormNumber(view->m_strMonth);
     const double day = request.hasDate ? request.day : ReadFormNumber(view->m_strDay);
     const double hour = request.hasHour ? request.hour : ReadFormNumber(view->m_strHourExact);
-    WriteFormDate(*view, year, month, day, hour);
-    view->UpdateData(false);
     view->m_strLastError.clear();
-    view->RunCommand([view] { view->OnChangeDateTime(); });
+    view->RunCommand([&] { view->ShowMoment(year, month, day, hour); });
   }
   CMainFrame* frame = app.MainFrame();
   frame->ensurePolished();

@@ -52,6 +52,11 @@ LunisolarResult LunisolarLookup(double year, double month, double day, double an
 LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
                                 const std::string& monthText, const std::string& dayText, CalendarRule calendar);
 
+// The days the table gives a lunisolar date, as the window says them (the
+// first month begins on -667-12-09 in the Julian calendar; the last row only
+// ends the month before it).
+inline constexpr const char* kCalendarTableSpan = "-667年12月9日から2101年1月28日";
+
 // "閏" or "　", then month, "月", day, "日", all without padding; empty when
 // the month is 0.
 std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay);

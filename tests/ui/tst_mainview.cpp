@@ -61,13 +61,13 @@ class TstMainView : public QObject {
     if (now.hour < 0.5 || now.hour > 23.5) QSKIP("too close to midnight to type a moment 15 minutes away");
     TypeMoment(m_view.get(), QString::number(now.year), QString::number(now.month), QString::number(now.day),
                QString::number(now.hour - 0.25, 'f', 2));
+    // The moment is the present to the second; the field shows it readably,
+    // with one decimal, whole within the field.
     const QString hour = Text(1011);
-    QVERIFY2(QRegularExpression(QStringLiteral("^ ?\\d{1,2}\\.\\d{5}$")).match(hour).hasMatch(), qPrintable(hour));
-    QVERIFY(std::fabs(hour.toDouble() - Now().hour) < 0.01);
-    QCOMPARE(QString::fromStdString(m_view->m_strHourExact), hour);
-    // Wider than the field, it is shown from the hour's digits.
-    QVERIFY(TextOverflows(Control(m_view.get(), 1011)));
-    QVERIFY(ShowsItsStart(Control(m_view.get(), 1011)));
+    QVERIFY2(QRegularExpression(QStringLiteral("^ ?\\d{1,2}\\.\\d$")).match(hour).hasMatch(), qPrintable(hour));
+    QVERIFY(std::fabs(QString::fromStdString(m_view->m_strHourExact).toDouble() - Now().hour) < 0.01);
+    QVERIFY(std::fabs(m_view->m_at.hour - Now().hour) < 0.01);
+    QVERIFY(!TextOverflows(Control(m_view.get(), 1011)));
 
     // Two hours away the typed hour stays, and so does a day long past.
     const QString away = QString::number(now.hour < 12 ? now.hour + 2 : now.hour - 2, 'f', 1);
@@ -75,7 +75,41 @@ class TstMainView : public QObject {
     QCOMPARE(Text(1011), away);
     TypeMoment(m_view.get(), "2005", "1", "31", "10.25");
     QCOMPARE(Text(1011), QStringLiteral("10.25"));
-    QCOMPARE(QString::fromStdString(m_view->m_strHourExact), QStringLiteral("10.25"));
+    QCOMPARE(QString::fromStdString(m_view->m_strHourExact), QStringLiteral("10.25000"));
+  }
+
+  // In the last minutes of a day the clock stays on that day: the field shows
+  // 23.9, never 24.0, and the panel and the sky are the day's. A moment typed
+  // just before midnight follows the clock into the next day, date and all.
+  void theClockNearMidnight() {
+    const JulianDay at235830 = DateToJulianDay(2026, 12, 9, 23.975, PlaceClock(m_view->m_settings));
+    m_view->m_clock = [&] { return at235830; };
+    m_view->OnShowToday();
+    QCOMPARE(FormDate(), QStringLiteral("2026-12-9"));
+    QCOMPARE(Text(1011), QStringLiteral("23.9"));
+    QVERIFY(std::fabs(m_view->m_at.hour - 23.975) < 1e-4);
+    QCOMPARE(m_view->m_at.day, 9.0);
+    const JulianDay after = at235830 + 10.0 / 1440;  // 00:08:30 on the 10th
+    m_view->m_clock = [&] { return after; };
+    TypeMoment(m_view.get(), "2026", "12", "9", "23.9");
+    QCOMPARE(FormDate(), QStringLiteral("2026-12-10"));
+    QCOMPARE(Text(1011).trimmed(), QStringLiteral("0.1"));
+    m_view->m_clock = CurrentJulianDay;
+  }
+
+  // A moment put into the form keeps its exact hour through every refresh:
+  // the field shows one decimal, the panel and the sky use the hour given.
+  void theMomentKeepsTheHourGiven() {
+    for (double hour : {7.25, 12.05, 23.99}) {
+      m_view->ShowMoment(2024, 1, 1, hour);
+      QCOMPARE(m_view->m_at.hour, hour);
+      QVERIFY(Text(1011) != QStringLiteral("24.0"));
+      QTest::mouseClick(Control<QPushButton>(m_view.get(), 1021), Qt::LeftButton);  // 日時変更 with the field untouched
+      QCOMPARE(m_view->m_at.hour, hour);
+      QCOMPARE(m_view->m_dHour, hour);  // the drawings' moment, read last
+      QCOMPARE(FormDate(), QStringLiteral("2024-1-1"));
+    }
+    QCOMPARE(Text(1011), QStringLiteral("23.9"));
   }
 
   void spinnersCarry_data() {
@@ -299,24 +333,106 @@ class TstMainView : public QObject {
     QCOMPARE(Text(1013), eraShown ? QStringLiteral("2666年") : shown[1013]);
   }
 
-  // A typed day that the calendar in force does not have is refused with a
-  // message; the panel keeps the day it showed instead of showing another.
-  void aDayTheCalendarLacksIsRefused() {
-    TypeMoment(m_view.get(), "2024", "6", "15", "12.0");
-    const QString weekday = Text(1009), lunar = Text(1015);
-    for (const char* day : {"2024-2-31", "2023-2-29", "1700-2-29", "1582-10-10"}) {
-      const QStringList parts = QString::fromUtf8(day).split('-');
+  // A typed moment that is not exactly one day and hour is refused with a
+  // message naming the field; the fields show the moment the panel shows
+  // again, with the refused field selected, and no later refresh (日時変更,
+  // the settings dialog's, the timer's) carries it into another day.
+  void aMomentTheFormCannotNameIsRefused_data() {
+    QTest::addColumn<QStringList>("typed");  // year, month, day, hour
+    QTest::addColumn<QString>("says");
+    QTest::addColumn<int>("field");
+    const QString missing = QStringLiteral("日という日はありません");
+    QTest::newRow("2024-02-31") << QStringList{"2024", "2", "31", "12.0"} << missing << 1007;
+    QTest::newRow("2023-02-29") << QStringList{"2023", "2", "29", "12.0"} << missing << 1007;
+    QTest::newRow("1700-02-29 Gregorian") << QStringList{"1700", "2", "29", "12.0"} << missing << 1007;
+    QTest::newRow("1582-10-10 between the calendars") << QStringList{"1582", "10", "10", "12.0"} << missing << 1007;
+    QTest::newRow("month 0") << QStringList{"2033", "0", "1", "12.0"} << QStringLiteral("月は1から12") << 1004;
+    QTest::newRow("month 13") << QStringList{"2033", "13", "1", "12.0"} << QStringLiteral("月は1から12") << 1004;
+    QTest::newRow("month 11.5") << QStringList{"2033", "11.5", "1", "12.0"} << QStringLiteral("月は1から12") << 1004;
+    QTest::newRow("day 32") << QStringList{"2024", "2", "32", "12.0"} << QStringLiteral("日は1から31") << 1007;
+    QTest::newRow("day 0") << QStringList{"2024", "3", "0", "12.0"} << QStringLiteral("日は1から31") << 1007;
+    QTest::newRow("year abc") << QStringList{"abc", "1", "1", "12.0"} << QStringLiteral("年は") << 1003;
+    QTest::newRow("year empty") << QStringList{"", "1", "1", "12.0"} << QStringLiteral("年は") << 1003;
+    QTest::newRow("hour 25") << QStringList{"2024", "1", "1", "25"} << QStringLiteral("時間は0以上24未満") << 1011;
+    QTest::newRow("hour 24") << QStringList{"2024", "1", "1", "24"} << QStringLiteral("時間は0以上24未満") << 1011;
+    QTest::newRow("hour -1") << QStringList{"2024", "1", "1", "-1"} << QStringLiteral("時間は0以上24未満") << 1011;
+    QTest::newRow("hour abc") << QStringList{"2024", "1", "1", "abc"} << QStringLiteral("時間は0以上24未満") << 1011;
+  }
+  void aMomentTheFormCannotNameIsRefused() {
+    QFETCH(QStringList, typed);
+    QFETCH(QString, says);
+    QFETCH(int, field);
+    TypeMoment(m_view.get(), "2024", "6", "15", "12.5");
+    const QString weekday = Text(1009), lunar = Text(1015), era = Text(1012);
+    {
       MessageBoxWatcher boxes;
-      TypeMoment(m_view.get(), parts[0], parts[1], parts[2], "12.0");
+      TypeMoment(m_view.get(), typed[0], typed[1], typed[2], typed[3]);
       QCOMPARE(boxes.texts.size(), 1);
-      QVERIFY2(boxes.texts[0].contains(QStringLiteral("日という日はありません")), qPrintable(boxes.texts[0]));
-      QCOMPARE(Text(1009), weekday);
-      QCOMPARE(Text(1015), lunar);
+      QVERIFY2(boxes.texts[0].contains(says), qPrintable(boxes.texts[0]));
+      QVERIFY(Control(m_view.get(), field)->hasSelectedText() || Control(m_view.get(), field)->text().isEmpty());
     }
+    QCOMPARE(FormDate(), QStringLiteral("2024-6-15"));
+    QCOMPARE(Text(1011), QStringLiteral("12.5"));
+    QCOMPARE(Text(1009), weekday);
+    QCOMPARE(Text(1015), lunar);
+    QCOMPARE(m_view->m_at.hour, 12.5);
+
+    // Typed again and left there, a refresh from elsewhere refuses it too.
+    Control(m_view.get(), 1003)->setText(typed[0]);
+    Control(m_view.get(), 1004)->setText(typed[1]);
+    Control(m_view.get(), 1007)->setText(typed[2]);
+    Control(m_view.get(), 1011)->setText(typed[3]);
+    {
+      MessageBoxWatcher boxes;
+      m_view->RunCommand([&] { m_view->OnPaint(); });
+      QCOMPARE(boxes.texts.size(), 1);
+    }
+    QCOMPARE(FormDate(), QStringLiteral("2024-6-15"));
+    QCOMPARE(Text(1012), era);
+    QCOMPARE(Text(1015), lunar);
+  }
+
+  // What the form accepts: the day before the Gregorian calendar, and the
+  // full-width digits and blanks an input method types.
+  void typedMomentsTheFormTakes() {
+    TypeMoment(m_view.get(), "2024", "6", "15", "12.0");
+    const QString lunar = Text(1015);
     MessageBoxWatcher boxes;
     TypeMoment(m_view.get(), "1582", "10", "4", "12.0");
-    QCOMPARE(boxes.texts.size(), 0);
     QVERIFY(Text(1015) != lunar);
+    TypeMoment(m_view.get(), QStringLiteral("２０２４"), QStringLiteral("　２"), QStringLiteral("２９ "),
+               QStringLiteral("１２．２５"));
+    QCOMPARE(boxes.texts.size(), 0);
+    QCOMPARE(FormDate(), QStringLiteral("2024-2-29"));
+    QCOMPARE(Text(1011), QStringLiteral("12.2"));
+    QCOMPARE(m_view->m_at.hour, 12.25);
+  }
+
+  // The spinners stop at the ends of the calendar table, with a message.
+  void spinnersStopAtTheCalendarTablesEnds_data() {
+    QTest::addColumn<QStringList>("start");
+    QTest::addColumn<int>("spinner");
+    QTest::addColumn<int>("delta");
+    QTest::newRow("the last day, day up") << QStringList{"2101", "1", "28"} << 1008 << -1;
+    QTest::newRow("the last year, year up") << QStringList{"2100", "6", "1"} << 1005 << -1;
+    QTest::newRow("the first day, day down") << QStringList{"-667", "12", "9"} << 1008 << +1;
+    QTest::newRow("the first month, month down") << QStringList{"-667", "12", "20"} << 1006 << +1;
+  }
+  void spinnersStopAtTheCalendarTablesEnds() {
+    QFETCH(QStringList, start);
+    QFETCH(int, spinner);
+    QFETCH(int, delta);
+    TypeMoment(m_view.get(), start[0], start[1], start[2], "12.0");
+    const QString date = FormDate(), lunar = Text(1015);
+    QVERIFY(!lunar.trimmed().isEmpty());
+    MessageBoxWatcher boxes;
+    Spin(spinner, delta);
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("旧暦の表の外")), qPrintable(boxes.texts[0]));
+    QCOMPARE(FormDate(), date);
+    QCOMPARE(Text(1015), lunar);
+    Spin(spinner, -delta);  // the other way still steps
+    QVERIFY(FormDate() != date);
   }
 
   void keyboardGoesThroughTheDateAndTheButtons() {

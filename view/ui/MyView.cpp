@@ -20,10 +20,12 @@
 #include <vector>
 
 #include "almanac/Settings.h"
+#include "almanac/TypedForm.h"
 #include "astro/Model.h"
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "caldb/Dao.h"
+#include "caldb/Lunisolar.h"
 #include "caldb/MonthCalendar.h"
 #include "caldb/ui/MonthCalendarView.h"
 #include "core/Args.h"
@@ -52,14 +54,6 @@ QRect DuRect(int x, int y, int w, int h) { return QRect(x * kDu, y * kDu, w * kD
 
 // A spinner reads its field with atoi; at most nine characters keep it in range.
 int ReadFormInt(const std::string& text) { return std::atoi(text.substr(0, 9).c_str()); }
-
-// "%4d" of a year that may have run beyond int after many steps.
-int ClampToInt(double v) {
-  if (!(v == v)) return 0;
-  if (v > 2147483647.0) return 2147483647;
-  if (v < -2147483647.0) return -2147483647;
-  return static_cast<int>(v);
-}
 
 QString Qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -288,6 +282,59 @@ void CMyView::WriteDateTexts(double year, double month, double day) {
 void CMyView::WriteDateTextsWithHour(double year, double month, double day, double hour) {
   WriteFormDate(*this, year, month, day, hour);
   m_strHourExact = text::SjisFormat("%2.5f", hour);
+  m_strHourShown = m_strHour;
+}
+
+bool CMyView::TakeTypedMoment() {
+  const bool hourTyped = m_strHour != m_strHourShown;
+  FormRefusal refusal;
+  if (const std::optional<TypedMoment> typed = ReadTypedMoment(
+          m_strYear, m_strMonth, m_strDay, hourTyped ? m_strHour : m_strHourExact, SettingsDlg.m_nCalendarMode, refusal)) {
+    // The fields as the view writes them (full-width digits and blanks gone);
+    // a typed hour stays as typed when it is plain digits.
+    WriteDateTexts(typed->year, typed->month, typed->day);
+    if (hourTyped) {
+      m_strHourExact = text::SjisFormat("%2.5f", typed->hour);
+      if (PlainFormText(m_strHour) != m_strHour) m_strHour = HourFieldText(typed->hour);
+      m_strHourShown = m_strHour;
+    }
+    UpdateData(false);
+    return true;
+  }
+  ReportError(QString::fromStdString(refusal.message));
+  if (m_shown) {
+    m_strYear = m_shown->year, m_strMonth = m_shown->month, m_strDay = m_shown->day;
+    m_strHour = m_strHourShown = m_shown->hour;
+    m_strHourExact = m_shown->hourExact;
+  } else {
+    TakeClockAsSelected();
+  }
+  UpdateData(false);
+  QLineEdit* field = m_edits[static_cast<std::size_t>(refusal.field)];
+  field->setFocus();
+  field->selectAll();
+  return false;
+}
+
+bool CMyView::WithinCalendarTable(const LocalTime& day) {
+  try {
+    if (!LunisolarLookup(day.year, day.month, day.day, day.year, day.month, m_settings.calendar).outsideTable)
+      return true;
+  } catch (const CDaoException&) {
+    return true;  // the refresh that follows meets the database's error and says it
+  }
+  ReportError(QStringLiteral("%1年%2月%3日は旧暦の表の外です（表は%4まで）。")
+                  .arg(day.year, 0, 'f', 0)
+                  .arg(day.month, 0, 'f', 0)
+                  .arg(day.day, 0, 'f', 0)
+                  .arg(QString::fromUtf8(kCalendarTableSpan)));
+  return false;
+}
+
+void CMyView::ShowMoment(double year, double month, double day, double hour) {
+  WriteDateTextsWithHour(year, month, day, hour);
+  UpdateData(false);
+  Refresh();
 }
 
 Moment CMyView::ReadFormMoment(const std::string& hourText) {
@@ -301,7 +348,7 @@ Moment CMyView::ReadFormMoment(const std::string& hourText) {
 
 void CMyView::OnInitialUpdate() { ResetToNow(); }
 
-LocalTime CMyView::Now() const { return JulianDayToDate(CurrentJulianDay(), PlaceClock(m_settings)); }
+LocalTime CMyView::Now() const { return JulianDayToDate(m_clock(), PlaceClock(m_settings)); }
 
 void CMyView::TakeClockAsSelected() {
   const LocalTime now = Now();
@@ -372,25 +419,26 @@ void CMyView::Refresh(bool takeClock) {
     m_bAutoTick = 0;
     TakeClockAsSelected();
     UpdateData(false);
-  } else {
+  } else if (TakeTypedMoment()) {
     SyncHourToClock();
+  } else {
+    return;  // refused and said: the panel keeps the moment the fields show again
   }
   ++m_nPaintCount;
   RefreshPanel();
   DrawSurfaces();
+  m_shown = ShownTexts{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact};
 }
 
 void CMyView::SyncHourToClock() {
+  // A moment typed within half an hour of the present becomes the present,
+  // its date included (23:50 typed just after midnight is today's 00:05).
   const LocalTime clock = Now();
-  const double h = clock.hour;
-  const Moment typed = ReadFormMoment(m_strHour);
+  const Moment typed = ReadFormMoment(m_strHourExact);
   Moment now = typed;
-  now.year = clock.year, now.month = clock.month, now.day = clock.day, now.hour = h;
-  if (std::fabs(MomentJulianDay(now) - MomentJulianDay(typed)) < kFollowClockDays) {
-    m_dHour = h;
-    m_strHour = text::SjisFormat("%2.5f", h);
-  }
-  m_strHourExact = m_strHour;
+  now.year = clock.year, now.month = clock.month, now.day = clock.day, now.hour = clock.hour;
+  if (std::fabs(MomentJulianDay(now) - MomentJulianDay(typed)) < kFollowClockDays)
+    WriteDateTextsWithHour(clock.year, clock.month, clock.day, clock.hour);
   UpdateData(false);
 }
 
@@ -413,7 +461,7 @@ void CMyView::FillDayPanel() {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this, ReadFormMoment(m_strHour), kCalendarDatabase);
+    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), kCalendarDatabase);
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -512,20 +560,9 @@ void CMyView::paintEvent(QPaintEvent*) {
 QImage CMyView::RenderForm() { return grab().toImage(); }
 
 void CMyView::OnChangeDateTime() {
-  // A typed day the calendar does not have is refused, not carried into
-  // another day; the form keeps what it showed.
-  UpdateData(true);
-  const double y = ReadFormNumber(m_strYear), m = ReadFormNumber(m_strMonth), d = ReadFormNumber(m_strDay);
-  const int calendarMode = SettingsDlg.m_nCalendarMode;
-  if (args::TypedDateMissing(y, m, d, calendarMode)) {
-    ReportError(QStringLiteral("%1年%2月%3日という日はありません（%4）。")
-                    .arg(y, 0, 'f', 0)
-                    .arg(m, 0, 'f', 0)
-                    .arg(d, 0, 'f', 0)
-                    .arg(calendarMode == 0 ? QStringLiteral("1582年10月15日より前はユリウス暦、以後はグレゴリオ暦")
-                                           : QStringLiteral("グレゴリオ暦")));
-    return;
-  }
+  // A typed moment that is not exactly one day and hour (2024-02-31, month
+  // 13, day 32, 11.5, "abc", hour 25) is refused, not carried into another
+  // day: Refresh says why and shows the last moment again.
   Refresh();
 }
 
@@ -556,14 +593,20 @@ void CMyView::OnTimer(int timerId) {
 }
 
 int CMyView::StepDateField(std::string& field, double& value, int delta) {
+  // A spinner steps from the moment the fields name, so that moment must be
+  // one the form accepts; it stops at the calendar table's ends.
   UpdateData(true);
+  if (!TakeTypedMoment()) return 0;
+  ReadFormMoment(m_strHourExact);
   value = ReadFormInt(field);
   if (delta == -1) value += 1;
   if (delta == +1) value -= 1;
-  field = text::SjisFormat("%4d", ClampToInt(value));
-  UpdateData(false);
   const LocalTime t =
       JulianDayToDate(DayNoon(m_dYear, m_dMonth, m_dDay, m_settings.calendar), DayCountClock(m_settings.calendar));
+  if (!WithinCalendarTable(t)) {
+    ReadFormMoment(m_strHourExact);
+    return 0;
+  }
   WriteDateTexts(t.year, t.month, t.day);
   UpdateData(false);
   Refresh();
@@ -583,9 +626,7 @@ void CMyView::OnLButtonDown(QPoint point) {
   JulianDay jd = 0;
   if (!monthcal::HitTest(point.x(), point.y(), m_dFirstCellJulianDay, jd)) return;
   const LocalTime t = JulianDayToDate(jd, DayCountClock(m_settings.calendar));
-  WriteDateTextsWithHour(t.year, t.month, t.day, t.hour);
-  UpdateData(false);
-  Refresh();
+  ShowMoment(t.year, t.month, t.day, t.hour);
 }
 
 void CMyView::OnSettings() {

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "almanac/DayPanel.h"
@@ -87,6 +88,10 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // Settings: reads the file into SettingsDlg and the view's place.
   void LoadSettings();
 
+  // Puts a moment into the form (date texts, the hour field's text and the
+  // exact hour) and refreshes, as a click on a day of the calendar does.
+  void ShowMoment(double year, double month, double day, double hour);
+
   // Handlers.
   void OnChangeDateTime();
   void OnShowToday();
@@ -126,8 +131,12 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The form's texts, the view's copy of the date and the day panel's
   // results are the DayPanel members (m_strYear, m_dYear, m_strEra, ...).
 
-  // The hour the drawings use, with five decimals.
+  // The hour of the moment shown, with five decimals (or as typed): the
+  // panel and the drawings use it, while the hour field shows it with one.
   std::string m_strHourExact;
+  // The hour field's text as the view last wrote it: while the field still
+  // holds it, the moment's hour is m_strHourExact; a different text is typed.
+  std::string m_strHourShown;
   // The year text the moon-phase and solar-term lists were last built for.
   std::string m_strListYear;
 
@@ -176,6 +185,14 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   void WriteDateTextsWithHour(double year, double month, double day, double hour);
   // The computer's clock becomes the selected date and time, texts included.
   void TakeClockAsSelected();
+  // Reads the date and hour fields strictly (ReadTypedMoment). A typed hour
+  // becomes the exact hour. On refusal the message is shown, the fields show
+  // the last moment shown again with the refused field selected, and false
+  // is returned: the panel always shows the day its fields name.
+  bool TakeTypedMoment();
+  // The date the spinners stepped to, unless it lies beyond the calendar
+  // table (then said, and false).
+  bool WithinCalendarTable(const LocalTime& day);
   // The moment of the form's date and the given hour text, at the view's
   // place under the calendar setting; the view's copy m_dYear .. follows it.
   Moment ReadFormMoment(const std::string& hourText);
@@ -183,6 +200,12 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   void ApplySettings();
   // The present instant on the settings' clock at the view's place.
   LocalTime Now() const;
+
+ public:
+  // The instant the view takes as the present (tests set another clock).
+  std::function<JulianDay()> m_clock = CurrentJulianDay;
+
+ private:
   int StepDateField(std::string& field, double& value, int delta);
 
   // The twenty edits, in the order of the form table (1003, 1004, 1007, ...).
@@ -205,4 +228,10 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // even in the same year, since the calendar rule may have changed.
   bool m_bYearListsStale = false;
   QImage m_imgSurface;
+  // The form's date and hour texts of the moment last shown, put back when a
+  // typed moment is refused.
+  struct ShownTexts {
+    std::string year, month, day, hour, hourExact;
+  };
+  std::optional<ShownTexts> m_shown;
 };
