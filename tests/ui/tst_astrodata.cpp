@@ -25,9 +25,10 @@ class RecordingView : public CAstroRequestTarget {
                      .arg(request.kind == EventKind::SolarTerms ? "terms" : "phases")
                      .arg(request.year)
                      .arg(request.lastDay));
-    return YearEventTable(EphemerisOf(AstroModel::Design), request.kind, request.year, request.lastDay,
-                          DayCountClock(CalendarRule::JulianThenGregorian));
+    return YearEventTable(EphemerisOf(settings.model), request.kind, request.year, request.lastDay,
+                          ListClock(settings));
   }
+  Moment settings;
   QStringList calls;
 };
 

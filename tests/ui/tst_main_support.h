@@ -13,8 +13,8 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 #include <QTimer>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -143,19 +143,18 @@ inline bool TextOverflows(QLineEdit* edit) {
   return edit->fontMetrics().horizontalAdvance(edit->text()) > edit->contentsRect().width() - 2 * frame - 4;
 }
 
-// The computer's local date and decimal hour now.
-// The present on Japan Standard Time (the default zone), whatever the
-// machine's own zone.
+// The date and decimal hour now on a zone's clock, read from Qt's copy of the
+// tz database (not the program's): by default on Asia/Tokyo, the zone the
+// settings start with, whatever TZ the test process has.
 struct Now {
   int year, month, day;
   double hour;
-  Now() {
-    const std::time_t t = std::time(nullptr) + 9 * 3600;
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    year = tm.tm_year + 1900;
-    month = tm.tm_mon + 1;
-    day = tm.tm_mday;
-    hour = tm.tm_hour + tm.tm_min / 60.0 + tm.tm_sec / 3600.0;
+  Now() : Now(QTimeZone(QByteArrayLiteral("Asia/Tokyo"))) {}
+  explicit Now(const QTimeZone& zone) {
+    const QDateTime t = QDateTime::currentDateTimeUtc().toTimeZone(zone);
+    year = t.date().year();
+    month = t.date().month();
+    day = t.date().day();
+    hour = t.time().hour() + t.time().minute() / 60.0 + t.time().second() / 3600.0;
   }
 };

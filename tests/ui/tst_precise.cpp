@@ -1,7 +1,7 @@
 // The precise model reaches the window: with model=precise in ombrel.conf
 // the day panel, the sky readout and the data window show what
-// `ombrel-cli --precise` prints for the same moment, and the sky panel names
-// the model.
+// `ombrel-cli --precise` prints for the same moment, the iCalendar export
+// computes in it, and the sky panel names the model.
 #include <QProcess>
 #include <QSet>
 #include <QtTest>
@@ -63,11 +63,18 @@ class TstPrecise : public QObject {
       QVERIFY2(cli.contains(line), qPrintable(line));
     }
     QCOMPARE(QString::fromStdString(m_view->m_strSolarTerm), QStringLiteral("夏至"));
-    // The rise and set times of the window's readout.
+    // The window's readout for its moment (the view's settings at the form's
+    // date and hour): every line as the CLI prints it, the four rise and set
+    // lines among them.
     Moment at = m_view->m_settings;
-    at.year = 2023, at.month = 6, at.day = 21, at.hour = 21;
-    for (const std::string& line : ReadoutLines(at, 0.0))
-      QVERIFY2(cli.contains(QString::fromStdString(line)), line.c_str());
+    at.year = 2023, at.month = 6, at.day = 21, at.hour = 21.0;
+    int riseSetLines = 0;
+    for (const std::string& text : ReadoutLines(at, 0.0)) {
+      const QString line = QString::fromStdString(text);
+      QVERIFY2(cli.contains(line), qPrintable(line));
+      if (line.startsWith(QStringLiteral("日の")) || line.startsWith(QStringLiteral("月の"))) ++riseSetLines;
+    }
+    QCOMPARE(riseSetLines, 4);
   }
 
   void dataWindowAsTheCliPrintsIt() {
@@ -84,6 +91,31 @@ class TstPrecise : public QObject {
       const QStringList printed = cli[1 + row].split(' ', Qt::SkipEmptyParts).mid(1);
       QCOMPARE(cells, printed);
     }
+  }
+
+  // The iCalendar export computes in the view's model: 春分 2025 begins at
+  // 18:01:23 JST (09:01:23 UTC) in the precise model, at 17:45:36 in the
+  // design's; the year lists it once.
+  void exportComputesInTheViewsModel_data() {
+    QTest::addColumn<QByteArray>("conf");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("precise") << QByteArray("model=precise\n") << QByteArray("DTSTART:20250320T090123Z\r\n");
+    QTest::newRow("design") << QByteArray() << QByteArray("DTSTART:20250320T084536Z\r\n");
+  }
+  void exportComputesInTheViewsModel() {
+    QFETCH(QByteArray, conf);
+    QFETCH(QByteArray, start);
+    Show(conf.constData());
+    TypeMoment(m_view.get(), "2025", "3", "20", "12.0");
+    m_view->m_strExportPath = m_dir->FilePath(QStringLiteral("2025.ics"));
+    m_view->OnExportCalendar();
+    const QByteArray ics = FileBytes(m_view->m_strExportPath);
+    QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
+    QStringList equinoxes;
+    for (const QString& event : QString::fromUtf8(ics).split(QStringLiteral("BEGIN:VEVENT")))
+      if (event.contains(QStringLiteral("SUMMARY:春分\r\n"))) equinoxes << event;
+    QCOMPARE(equinoxes.size(), 1);
+    QVERIFY2(equinoxes[0].contains(QString::fromUtf8(start)), qPrintable(equinoxes[0]));
   }
 
   // The model is named in the precise model only, where the window draws

@@ -1,10 +1,14 @@
 // The settings dialog and its file through the real window: the defaults, the
-// nine lines OK writes, the place it applies, a cancel, an unwritable file.
+// nine lines OK writes, the place it applies, a cancel, an unwritable file,
+// and the time zone the window's clock and dates are read on.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <cmath>
+#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +16,34 @@
 #include "tst_main_support.h"
 #include "almanac/Settings.h"
 #include "view/ui/SettingsDlg.h"
+
+namespace {
+
+// Sets the process's TZ for its lifetime and puts back what was there.
+class ProcessZone {
+ public:
+  explicit ProcessZone(const QByteArray& tz) : m_had(qEnvironmentVariableIsSet("TZ")), m_old(qgetenv("TZ")) {
+    qputenv("TZ", tz);
+    ::tzset();
+  }
+  ~ProcessZone() {
+    if (m_had)
+      qputenv("TZ", m_old);
+    else
+      qunsetenv("TZ");
+    ::tzset();
+  }
+  ProcessZone(const ProcessZone&) = delete;
+  ProcessZone& operator=(const ProcessZone&) = delete;
+
+ private:
+  bool m_had;
+  QByteArray m_old;
+};
+
+QComboBox* ZoneBox(CSettingsDlg* dlg) { return dlg->findChild<QComboBox*>(QStringLiteral("zone")); }
+
+}  // namespace
 
 class TstSettings : public QObject {
   Q_OBJECT
@@ -88,6 +120,7 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, 35.0);
     QCOMPARE(ChartAzimuth, -45.0);
+    QCOMPARE(SettingsDlg.m_nCalendarMode, 1);
     QCOMPARE(m_view->m_settings.calendar, CalendarRule::Gregorian);
     QCOMPARE(SignDisplay, 1);
     QCOMPARE(AutoUpdate, 1);
@@ -121,6 +154,7 @@ class TstSettings : public QObject {
       QTest::keyClick(dlg, Qt::Key_Escape);
     });
     QCOMPARE(m_view->m_dLongitude, 139.7);
+    QCOMPARE(SettingsDlg.m_nCalendarMode, 0);
     QCOMPARE(m_view->m_settings.calendar, CalendarRule::JulianThenGregorian);
     QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
     QCOMPARE(QString::fromStdString(SettingsDlg.m_strLongitude), QStringLiteral("139.7"));
@@ -190,6 +224,94 @@ class TstSettings : public QObject {
     QVERIFY2(boxes.texts[10].contains(QStringLiteral("azimuth")), qPrintable(boxes.texts[10]));
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, -90.0);
+  }
+
+  // The 時間帯 box: Asia/Tokyo by default, the design's zone offered too, any
+  // name may be typed. A name the tz database does not know is refused on
+  // 終了 with a message; the dialog stays open and nothing is saved.
+  void zoneBoxRefusesUnknownZones() {
+    Start();
+    MessageBoxWatcher boxes;
+    WithDialog([](CSettingsDlg* dlg) {
+      QComboBox* zone = ZoneBox(dlg);
+      QVERIFY(zone && zone->isEditable());
+      QCOMPARE(zone->currentText(), QStringLiteral("Asia/Tokyo"));
+      QVERIFY(zone->findText(QStringLiteral("Asia/Tokyo")) >= 0);
+      QVERIFY(zone->findText(QStringLiteral("design")) >= 0);
+      for (const char* bad : {"", "Mars/Olympus", "Asia/Tokio", "../../etc/passwd"}) {
+        zone->setCurrentText(QString::fromUtf8(bad));
+        PressOk(dlg);
+        QVERIFY2(dlg->isVisible(), bad);
+      }
+      QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    QCOMPARE(boxes.texts.size(), 4);
+    for (const QString& t : boxes.texts) QVERIFY2(t.contains(QStringLiteral("時間帯")), qPrintable(t));
+    QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
+    QVERIFY(!QFile::exists(QStringLiteral("ombrel.conf")));
+    QCOMPARE(QString::fromStdString(SettingsDlg.m_strZone), QStringLiteral("Asia/Tokyo"));
+  }
+
+  // A zone chosen in the box is saved as zone= in ombrel.conf and read back by
+  // 今日の表示, whose date and hour are then the present instant on that zone's
+  // clock, whatever TZ the process runs with. The design's zone is the whole
+  // hour nearest the longitude (74 W: UTC-5 all year).
+  void chosenZoneIsSavedAndSetsThePresent_data() {
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QByteArray>("processTz");
+    QTest::addColumn<QByteArray>("place");  // ombrel.dat, empty: none
+    QTest::addColumn<int>("designOffsetHours");
+    QTest::newRow("New York under Tokyo's TZ") << "America/New_York" << QByteArray("Asia/Tokyo") << QByteArray() << 0;
+    QTest::newRow("Tokyo under Auckland's TZ") << "Asia/Tokyo" << QByteArray("Pacific/Auckland") << QByteArray() << 0;
+    QTest::newRow("London under UTC") << "Europe/London" << QByteArray("UTC") << QByteArray() << 0;
+    QTest::newRow("design at 74 W under Tokyo's TZ")
+        << "design" << QByteArray("Asia/Tokyo") << QByteArray("-74.0\n40.7\n") << -5;
+  }
+  void chosenZoneIsSavedAndSetsThePresent() {
+    QFETCH(QString, zone);
+    QFETCH(QByteArray, processTz);
+    QFETCH(QByteArray, place);
+    QFETCH(int, designOffsetHours);
+    const ProcessZone tz(processTz);
+    if (!place.isEmpty()) WriteFile(place);
+    Start();
+    WithDialog([&zone](CSettingsDlg* dlg) {
+      ZoneBox(dlg)->setCurrentText(zone);
+      PressOk(dlg);
+    });
+    const QByteArray conf = FileBytes(QStringLiteral("ombrel.conf"));
+    if (zone == QLatin1String("Asia/Tokyo"))
+      QVERIFY2(!conf.contains("zone="), conf.constData());  // the default is not written
+    else
+      QVERIFY2(conf.contains("zone=" + zone.toUtf8() + "\n"), conf.constData());
+    QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), zone);
+
+    TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    const Now now(zone == QLatin1String("design") ? QTimeZone(designOffsetHours * 3600)
+                                                  : QTimeZone(zone.toUtf8()));
+    QCOMPARE(Control(m_view.get(), 1003)->text().trimmed(), QString::number(now.year));
+    QCOMPARE(Control(m_view.get(), 1004)->text().trimmed(), QString::number(now.month));
+    QCOMPARE(Control(m_view.get(), 1007)->text().trimmed(), QString::number(now.day));
+    const double hour = QString::fromStdString(m_view->m_strHourExact).toDouble();
+    QVERIFY2(std::fabs(hour - now.hour) < 0.02, qPrintable(QStringLiteral("%1 / %2").arg(hour).arg(now.hour)));
+  }
+
+  // A zone in ombrel.conf that the tz database does not know (edited by
+  // hand): the window starts on Asia/Tokyo and says so once, as for an
+  // unusable place, not again at each reading of the file.
+  void unknownZoneInTheFileFallsBackToTokyo() {
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=Mars/Olympus\n"));
+    MessageBoxWatcher boxes;
+    Start();
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("Asia/Tokyo")) && boxes.texts[0].contains(QStringLiteral("Mars/Olympus")),
+             qPrintable(boxes.texts[0]));
+    QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), QStringLiteral("Asia/Tokyo"));
+    QCOMPARE(Control(m_view.get(), 1003)->text(), QString::number(Now().year));
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), QStringLiteral("Asia/Tokyo"));
   }
 
   // OK never loses what ombrel.conf holds: a long file keeps every line (the

@@ -1,11 +1,12 @@
 // The sky panel as drawn: the moon picture's lit halves, the frame, the
-// redraw counter and a full panel rendered offscreen.
+// redraw counter, the readout's sun lines and a full panel rendered offscreen.
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
 
 #include "astro/astro.h"
 #include "sky/Chart.h"
+#include "sky/Readout.h"
 #include "sky/ui/SkyPanel.h"
 
 namespace {
@@ -25,6 +26,8 @@ QImage Blank(int w = 120, int h = 160) {
 
 bool IsYellow(QRgb c) { return qRed(c) == 255 && qGreen(c) == 255 && qBlue(c) == 0; }
 bool IsBlack(QRgb c) { return qRed(c) == 0 && qGreen(c) == 0 && qBlue(c) == 0; }
+// Black text's ink, antialiased edges included, on the cyan ground.
+bool IsText(QRgb c) { return qRed(c) < 80 && qGreen(c) < 80 && qBlue(c) < 80; }
 
 // Yellow pixels on row y strictly left and right of the picture's centre (35, 95).
 std::pair<int, int> YellowLeftRight(const QImage& image, int y) {
@@ -194,6 +197,56 @@ class TestSky : public QObject {
     bool red = false;
     for (const PixelPoint& p : layout.figureLines.points) red |= image.pixel(p.x, p.y) == qRgb(255, 0, 0);
     QVERIFY(red);
+  }
+
+  // The readout's sun lines as drawn for the moment's place: "--" where the
+  // sun does not rise or set that day (once 23:00), else the clock time. Each
+  // line's ink ends where its text, in the panel's font, ends.
+  void sunLinesAsDrawn_data() {
+    QTest::addColumn<double>("latitude");
+    QTest::addColumn<double>("longitude");
+    QTest::addColumn<int>("month");
+    QTest::addColumn<QString>("rise");
+    QTest::addColumn<QString>("set");
+    QTest::newRow("polar night at 78.2 N") << 78.2 << 15.6 << 1 << "日の出 --" << "日の入 --";
+    QTest::newRow("midnight sun at 78.2 N") << 78.2 << 15.6 << 6 << "日の出 --" << "日の入 --";
+    QTest::newRow("Tokyo in January") << 35.6 << 139.7 << 1 << "日の出 06:5" << "日の入 16:4";
+  }
+  void sunLinesAsDrawn() {
+    QFETCH(double, latitude);
+    QFETCH(double, longitude);
+    QFETCH(int, month);
+    QFETCH(QString, rise);
+    QFETCH(QString, set);
+    SkyPanelInputs in;
+    in.at = MomentAt(2025, month, 10, 12.0);
+    in.at.place = {latitude, longitude};
+    QImage image = Blank(600, 600);
+    {
+      QPainter painter(&image);
+      DrawSkyPanel(painter, in);
+    }
+    if (qEnvironmentVariableIsSet("OMBREL_SKY_PNG")) image.save(qEnvironmentVariable("OMBREL_SKY_PNG"));
+    QPainter probe(&image);
+    const QFontMetrics metrics = probe.fontMetrics();
+    probe.end();
+    int lines = 0;
+    for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth)) {
+      const QString text = QString::fromStdString(t.text);
+      const QString& expected = t.y == 5 ? rise : set;
+      if (t.x != 0 || (t.y != 5 && t.y != 20)) continue;
+      ++lines;
+      QVERIFY2(text.startsWith(expected), qPrintable(text));
+      // The rightmost black pixel of the line's band (the lines stand 15
+      // apart), left of the chart's labels; the grid crossing it is blue.
+      int right = -1;
+      for (int y = t.y; y < t.y + 15; ++y)
+        for (int x = 2; x < 120; ++x)
+          if (IsText(image.pixel(x, y))) right = std::max(right, x);
+      QVERIFY2(std::abs(right - metrics.horizontalAdvance(text)) <= 3,
+               qPrintable(QStringLiteral("%1: ink to %2, text %3").arg(text).arg(right).arg(metrics.horizontalAdvance(text))));
+    }
+    QCOMPARE(lines, 2);
   }
 
   // Garbage moments and places draw without hanging or crashing.

@@ -362,6 +362,12 @@ void CMyView::ResetToNow() {
   UpdateData(false);
 }
 
+// Said when the zone setting is one the tz database does not know and the
+// default zone is used in its place.
+static std::string ZoneFallbackWarning(const std::string& error) {
+  return "時間帯の設定が使えません。" + std::string(TimeZone::kDefaultName) + " を使います。\n" + error;
+}
+
 void CMyView::LoadSettings() {
   const SettingsReadResult read = ::LoadSettings(SettingsDlg);
   LoadModelSetting(SettingsDlg);
@@ -372,6 +378,11 @@ void CMyView::LoadSettings() {
   // not at every reload.
   std::vector<std::string> lines = read.warnings;
   for (std::string& line : additions.Problems()) lines.push_back(std::move(line));
+  std::string zoneError;
+  if (!TimeZone::Named(SettingsDlg.m_strZone, zoneError)) {
+    lines.push_back(ZoneFallbackWarning(zoneError));
+    SettingsDlg.m_strZone = TimeZone::kDefaultName;
+  }
   std::string warning;
   for (const std::string& line : lines) warning += (warning.empty() ? "" : "\n") + line;
   if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
@@ -386,11 +397,12 @@ void CMyView::LoadSettings() {
 
 void CMyView::ApplySettings() {
   // The model, zone and calendar rule hold from here on, before the next refresh.
+  // LoadSettings has replaced an unknown zone from the file (said once with the
+  // other settings warnings); the dialog refuses one.
   std::string error;
   std::optional<Moment> settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
   if (!settings) {
-    ReportError(QStringLiteral("時間帯の設定が使えません。%1 を使います。\n").arg(TimeZone::kDefaultName) +
-                QString::fromStdString(error));
+    ReportError(QString::fromStdString(ZoneFallbackWarning(error)));
     SettingsDlg.m_strZone = TimeZone::kDefaultName;
     settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
   }
