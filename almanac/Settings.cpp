@@ -181,6 +181,10 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
 void LoadModelSetting(SettingsRecord& settings, const std::string& path) {
   Conf conf;
   conf.Load(path);
+  ReadModelSetting(conf, settings);
+}
+
+void ReadModelSetting(const Conf& conf, SettingsRecord& settings) {
   settings.m_model = AstroModelFromText(conf.Get("model", "design"));
   settings.m_strZone = conf.Get("zone", TimeZone::kDefaultName);
 }

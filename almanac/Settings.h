@@ -79,6 +79,8 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
 // the design's) and the zone from `zone` (missing: Asia/Tokyo), and their
 // writing back with the file's other lines kept.
 void LoadModelSetting(SettingsRecord& settings, const std::string& path = kConfFileName);
+// The same from the file already read.
+void ReadModelSetting(const Conf& conf, SettingsRecord& settings);
 bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path = kConfFileName);
 
 // The moment the settings give every computation: the place (an empty text

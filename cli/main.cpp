@@ -269,13 +269,11 @@ const GlobalOption* GlobalOptionAmong(const Args& args) {
 // directory, then the options. False (after reporting) on an unknown zone.
 bool BuildRun(Run& run, int& status) {
   run.settingsWarnings = LoadSettings(run.record).warnings;
-  {
-    // ombrel.conf's problems are told on every run.
-    Conf conf;
-    conf.Load();
-    Warn(conf.Problems());
-  }
-  LoadModelSetting(run.record);
+  // ombrel.conf, read once: its problems are told on every run.
+  Conf conf;
+  conf.Load();
+  Warn(conf.Problems());
+  ReadModelSetting(conf, run.record);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
   if (!run.options.zone.empty()) run.record.m_strZone = run.options.zone;
   std::string error;
