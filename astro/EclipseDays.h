@@ -11,11 +11,11 @@
 // eclipses seen from the place with the sun above its horizon at some moment
 // between first and fourth contact.
 //
-// Speed: a day's search looks at the syzygies within a couple of days of it
-// only (about 0.1 ms, a few ms on a day with an eclipse). The last window
-// searched is kept per thread (thread_local), keyed by its span and the
-// place, so the day list and the readout of one refresh, and every hour of a
-// day, search once; two threads never share it.
+// Speed: a day's search looks at the syzygies around its week only (Julian
+// days in blocks of seven: about 0.2 ms, 2-4 ms for a week with an eclipse).
+// The last week searched is kept per thread (thread_local), keyed by its span
+// and the place, so the day list and the readout of one refresh, every hour
+// of a day and the days of a week search once; two threads never share it.
 #pragma once
 
 #include <optional>
