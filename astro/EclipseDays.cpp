@@ -47,9 +47,12 @@ DayEclipses Search(const Window& w) {
 // The eclipses of the window around the date's day, searched once per thread
 // for the last window asked for.
 const DayEclipses& EclipsesAround(double year, double month, double day, const DateClock& on, const Place& place) {
+  // A form may hold any numbers (a month of 1e9, "nan"): only a day within
+  // the years the eclipses are computed for is searched.
   thread_local const DayEclipses none;
-  if (!(year >= kFirstYear && year <= kLastYear)) return none;  // NaN included
   const JulianDay start = DateToJulianDay(year, month, day, 0.0, on);
+  if (!(start >= DateToJulianDay(kFirstYear, 1, 1, 0.0, on) && start < DateToJulianDay(kLastYear + 1, 1, 1, 0.0, on)))
+    return none;
   const JulianDay block = std::floor(start / kBlockDays) * kBlockDays;
   const Window w{block - kBefore, block + kBlockDays + kAfter, place.latitude, place.longitude};
   thread_local std::optional<Window> last;
