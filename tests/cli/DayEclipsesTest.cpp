@@ -82,9 +82,11 @@ TEST(DayEclipses, NamedOnTheirDayOnlyWithTheSwitch) {
     seasonal.insert(seasonal.begin(), c.item);
     EXPECT_EQ(Labelled(on.out, "暦注"), seasonal);
     EXPECT_EQ(LastLine(on.out), c.readout);
-    // Nothing else moves.
+    // Nothing else moves: without its two lines the output is the designed one.
+    const std::string line = std::string("暦注\t") + c.item + "\n";
     std::string without = on.out;
-    without.erase(without.find(std::string("暦注\t") + c.item + "\n"), std::string("暦注\t").size() + std::string(c.item).size() + 1);
+    ASSERT_NE(without.find(line), std::string::npos);
+    without.erase(without.find(line), line.size());
     EXPECT_EQ(without, designed.out + c.readout + "\n");
 
     // The JSON document's entry is the eclipses command's eclipse.
@@ -156,6 +158,8 @@ TEST(ModelWarning, FarYearsCarryItNormalYearsDoNot) {
       {{"--precise", "--json", "bodies", "1500-06-01"}, {earth}},
       {{"--precise", "--json", "bodies", "900-06-01"}, {earth, planets}},
       {{"--json", "bodies", "900-06-01"}, {}},
+      {{"--precise", "--json", "holidays", "2100"}, {earth}},  // its equinoxes lie past 2100-01-01
+      {{"--precise", "--json", "holidays", "2099"}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[c.args.size() - 2] + " " + c.args.back());
