@@ -31,6 +31,7 @@
 #include "core/Conf.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
+#include "astro/EclipseDays.h"
 #include "holidays/Holidays.h"
 #include "ical/AlmanacCalendar.h"
 #include "sky/ui/SkyPanel.h"

@@ -27,7 +27,7 @@ class CSettingsDlg : public QDialog {
   bool m_bShowHolidays = false;
   // ... and the eclipses in the 暦注 list and the sky readout.
   bool m_bShowEclipses = false;
-  // Where OK writes the additions (the holidays switch, the model choice).
+  // Where OK writes the additions (the holidays and eclipses switches, the model choice).
   std::string m_strConfPath = kConfFileName;
 
  public slots:
