@@ -126,6 +126,14 @@ std::vector<std::string> EventItems(const DayPanel& p, EventKind kind, double ye
   return items;
 }
 
+// The day's eclipses as list items, on the place's clock (as `eclipses` dates them).
+void AddEclipses(DayPanel& p) {
+  const DateClock on = PlaceClock(p.m_at);
+  p.m_eclipses = eclipses::EclipsesOfDay(p.m_dYear, p.m_dMonth, p.m_dDay, on, p.m_at.place);
+  for (const precise::LunarEclipse& e : p.m_eclipses.lunar) p.m_listSeasonalDays.push_back(eclipses::ListItem(e, on));
+  for (const precise::SolarEclipse& e : p.m_eclipses.solar) p.m_listSeasonalDays.push_back(eclipses::ListItem(e, on));
+}
+
 }  // namespace
 
 double ReadFormNumber(const std::string& text) { return std::atof(text.substr(0, kFormFieldChars).c_str()); }
@@ -217,11 +225,15 @@ std::string HolidayOfPanel(const DayPanel& p) {
                                EphemerisOf(p.m_at.model));
 }
 
-void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, bool withHoliday) {
+DayAdditions ShownAdditions(const Conf& conf) { return {holidays::Shown(conf), eclipses::Shown(conf)}; }
+
+void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAdditions additions) {
   cpu::ClearUpperVectorState();
   p.m_listSeasonalDays.clear();
-  if (const std::string holiday = withHoliday ? HolidayOfPanel(p) : ""; !holiday.empty())
+  if (const std::string holiday = additions.holiday ? HolidayOfPanel(p) : ""; !holiday.empty())
     p.m_listSeasonalDays.push_back(holiday);
+  p.m_eclipses = {};
+  if (additions.eclipses) AddEclipses(p);
   AnniversaryFile anniversaries = ReadAnniversaryFile(anniversariesPath);
   p.m_strAnniversaryWarning = std::move(anniversaries.warning);
   for (std::string& item : AnniversariesOn(anniversaries.list, p.m_dMonth, p.m_dDay))

@@ -8,8 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "astro/EclipseDays.h"
 #include "astro/Model.h"
 #include "astro/Moment.h"
+#include "core/Conf.h"
 
 struct DayPanel {
   // The moment the panel was filled for: its calendar rule, zone and model
@@ -64,6 +66,10 @@ struct DayPanel {
   std::vector<CalendarEvent> m_phaseEvents;
   std::vector<CalendarEvent> m_termEvents;
 
+  // The eclipses behind the 暦注 list's eclipse items (filled with them, see
+  // FillSeasonalDays), dated on the place's clock.
+  eclipses::DayEclipses m_eclipses;
+
   // The four lists, item texts in order.
   std::vector<std::string> m_listSelectedDays;  // 1029 "下段"
   std::vector<std::string> m_listSeasonalDays;  // 1030 "暦注"
@@ -94,12 +100,21 @@ Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const 
 void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath);
 // The selected-day list ("下段"), from the values FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
+// The additions the 暦注 list may show, each off unless ombrel.conf turns it
+// on: the national holiday ("holidays=1") and the day's eclipses ("eclipses=1").
+struct DayAdditions {
+  bool holiday = false;
+  bool eclipses = false;
+};
+DayAdditions ShownAdditions(const Conf& conf);
+
 // The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
 // left; the anniversaries file is read anew on every call (its warning into
-// m_strAnniversaryWarning). With
-// `withHoliday`, the day's national holiday comes first.
+// m_strAnniversaryWarning). With `additions.holiday` the day's national
+// holiday comes first, then with `additions.eclipses` the day's eclipses
+// (eclipses::ListItem, their numbers in m_eclipses, on the place's clock).
 void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat",
-                      bool withHoliday = false);
+                      DayAdditions additions = {});
 // The national holiday on the panel's date, empty when none.
 std::string HolidayOfPanel(const DayPanel& panel);
 // The year's moon phases ("月のこよみ") and solar terms ("二十四節季") of the

@@ -2,6 +2,7 @@
 // computes them (the same in both models: the precise ephemeris).
 #include <benchmark/benchmark.h>
 
+#include "astro/EclipseDays.h"
 #include "astro/TimeScales.h"
 #include "astro/precise/Eclipses.h"
 
@@ -24,5 +25,22 @@ void BM_EclipsesOfAYear(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EclipsesOfAYear)->Unit(benchmark::kMillisecond);
+
+// The day's eclipses as the 暦注 list asks for them: argument 0 day by day
+// through 2025 (a new week's search every seventh day on average), 1 a new
+// search each time of the week of the 2025-09-08 lunar eclipse (a place a
+// metre apart each time).
+void BM_EclipsesOfADay(benchmark::State& state) {
+  const DateClock jst{CalendarRule::JulianThenGregorian, Clock{TimeZone::Design(), 135.0}};
+  int k = 0;
+  for (auto _ : state) {
+    ++k;
+    if (state.range(0))
+      benchmark::DoNotOptimize(eclipses::EclipsesOfDay(2025, 9, 8, jst, Place{35.6, 139.7 + k % 2 * 1e-5}));
+    else
+      benchmark::DoNotOptimize(eclipses::EclipsesOfDay(2025, 1, 1 + k % 365, jst, kTokyo));  // days past January carry
+  }
+}
+BENCHMARK(BM_EclipsesOfADay)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

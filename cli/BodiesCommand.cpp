@@ -91,12 +91,16 @@ int RunBodies(const Run& run, const Args& args) {
   at.hour = hour;
   at.place = {latitude, longitude};
   const AstroTable table = ComputeAstroTable(at);
+  Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
+  doc.update(TableJson(table, PlaceClock(at)));
+  // The day's searches reach a day either side of the moment.
+  const JulianDay jd = MomentJulianDay(at);
+  if (at.model == AstroModel::Precise)
+    ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets}), doc);
   if (!run.options.json) {
     PrintTable(table, PlaceClock(at));
     return kOk;
   }
-  Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
-  doc.update(TableJson(table, PlaceClock(at)));
   PrintJson(doc);
   return kOk;
 }

@@ -1,10 +1,12 @@
 // ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
 // lists for a moment, one "label<TAB>text" line each, as the window shows them.
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "astro/EclipseDays.h"
 #include "astro/astro.h"
 #include "caldb/Dao.h"
 #include "cli/Command.h"
@@ -46,10 +48,25 @@ Json WithNumber(const std::string& text, const char* key, const std::optional<do
   return {{"text", Trimmed(text)}, {key, value ? Json(*value) : Json(nullptr)}};
 }
 
+// The day's eclipses behind the 暦注 list's eclipse items: each its item's
+// text, "lunar" or "solar", and the eclipse as `eclipses` documents it.
+Json EclipseItems(const DayPanel& p) {
+  const DateClock on = PlaceClock(p.m_at);
+  Json list = Json::array();
+  auto add = [&](const auto& e, const char* type) {
+    Json item = {{"text", Trimmed(eclipses::ListItem(e, on))}, {"type", type}};
+    item.update(EclipseJson(e, on));
+    list.push_back(item);
+  };
+  for (const precise::LunarEclipse& e : p.m_eclipses.lunar) add(e, "lunar");
+  for (const precise::SolarEclipse& e : p.m_eclipses.solar) add(e, "solar");
+  return list;
+}
+
 // The panel as one document; every text as the lines print it, trimmed of
 // its padding.
-Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout) {
-  return {
+Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout, bool withEclipses) {
+  Json document = {
       {"date", IsoDate(at.year, at.month, at.day)},
       {"hour", at.hour},
       {"weekday", Trimmed(p.m_strWeekday)},
@@ -73,6 +90,24 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"solar_terms", EventItems(p.m_termEvents, ListClock(at))},
       {"readout", Texts(readout)},
   };
+  if (withEclipses) document["eclipses"] = EclipseItems(p);
+  return document;
+}
+
+// What the day's answer took from the precise series: in the precise model
+// the year's lists (and the day in them), and with the eclipses shown the
+// window of days their search looked at.
+std::optional<std::string> DayWarning(const Moment& at, bool withEclipses) {
+  const DateClock on = PlaceClock(at);
+  const JulianDay start = DateToJulianDay(at.year, at.month, at.day, 0.0, on);
+  SeriesSpan span{start - 1.0, start + 2.0, SeriesUse::kEarth};
+  if (at.model == AstroModel::Precise) {
+    const SeriesSpan year = YearSeriesSpan(at.year, ListClock(at), SeriesUse::kEarth);
+    span = {std::min(span.from, year.from), std::max(span.to, year.to), SeriesUse::kEarth};
+  } else if (!withEclipses) {
+    return std::nullopt;
+  }
+  return ModelWarning(span);
 }
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
@@ -103,16 +138,21 @@ int RunDay(const Run& run, const Args& args) {
   FillSelectedDays(panel);
   Conf conf;
   conf.Load();
-  FillSeasonalDays(panel, "kinenbi.dat", holidays::Shown(conf));
+  const DayAdditions additions = ShownAdditions(conf);
+  FillSeasonalDays(panel, "kinenbi.dat", additions);
   if (!panel.m_strAnniversaryWarning.empty()) Warn({panel.m_strAnniversaryWarning});
   FillPhaseList(panel);
   FillTermList(panel);
 
   // After the lists: the sky panel's readout (rise and set times, tides).
-  const std::vector<std::string> readout =
+  std::vector<std::string> readout =
       ReadoutLines(at, SettingsNumber(run.record.m_strAzimuth.empty() ? SettingsDefault(3) : run.record.m_strAzimuth));
+  if (const std::optional<ReadoutText> eclipse = additions.eclipses ? EclipseReadout(at) : std::nullopt)
+    readout.push_back(eclipse->text);
+  Json document = DayJson(at, panel, readout, additions.eclipses);
+  ReportModelWarning(run, DayWarning(at, additions.eclipses), document);
   if (run.options.json) {
-    PrintJson(DayJson(at, panel, readout));
+    PrintJson(document);
     return kOk;
   }
   // Texts from the database and kinenbi.dat may hold control characters.
@@ -129,7 +169,8 @@ const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
                                 "the main window's day panel, its four lists and the sky readout for a moment (default now; "
                                 "hour 12 with a date), one label<TAB>text line each; the place and calendar "
                                 "come from ombrel.dat, anniversaries from kinenbi.dat (and the national holiday "
-                                "first when ombrel.conf has holidays=1)",
+                                "first when ombrel.conf has holidays=1, the day's eclipses and the eclipse in "
+                                "progress when it has eclipses=1)",
                                 RunDay, true});
 
 }  // namespace

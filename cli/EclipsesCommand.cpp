@@ -7,6 +7,7 @@
 
 #include "almanac/Settings.h"
 #include "astro/ClockText.h"
+#include "astro/EclipseDays.h"
 #include "astro/TimeScales.h"
 #include "astro/precise/Eclipses.h"
 #include "cli/Command.h"
@@ -17,15 +18,12 @@ namespace cli {
 namespace {
 
 using precise::LunarEclipse;
-using precise::LunarEclipseKind;
-using precise::SolarContact;
 using precise::SolarEclipse;
-using precise::SolarEclipseKind;
 
 constexpr const char* kUsage = "usage: eclipses YEAR [--lon X] [--lat Y]";
 // The years of the ΔT polynomials the moments rest on.
-constexpr long long kFirstYear = -1999;
-constexpr long long kLastYear = 3000;
+constexpr long long kFirstYear = eclipses::kFirstYear;
+constexpr long long kLastYear = eclipses::kLastYear;
 // What the command works from: the place and the clock (the run's zone and
 // calendar rule at the place).
 struct Setting {
@@ -45,62 +43,6 @@ bool ReadSetting(const Run& run, const Options& options, Setting& s, int& status
 
 std::string Time(JulianDay ut, const Setting& s) { return ZonedTimeText(ut, s.on); }
 
-// x to `decimals` places, as the nearest double (so it prints that short).
-double Rounded(double x, int decimals) {
-  const double scale = std::pow(10.0, decimals);
-  return std::nearbyint(x * scale) / scale;
-}
-
-const char* LunarKindKey(LunarEclipseKind k) {
-  return k == LunarEclipseKind::kTotal ? "total" : k == LunarEclipseKind::kPartial ? "partial" : "penumbral";
-}
-const char* LunarKindName(LunarEclipseKind k) {
-  return k == LunarEclipseKind::kTotal ? "皆既月食" : k == LunarEclipseKind::kPartial ? "部分月食" : "半影月食";
-}
-const char* SolarKindKey(SolarEclipseKind k) {
-  return k == SolarEclipseKind::kTotal ? "total" : k == SolarEclipseKind::kAnnular ? "annular" : "partial";
-}
-const char* SolarKindName(SolarEclipseKind k) {
-  return k == SolarEclipseKind::kTotal ? "皆既日食" : k == SolarEclipseKind::kAnnular ? "金環日食" : "部分日食";
-}
-
-Json OptionalTime(const std::optional<JulianDay>& ut, const Setting& s) {
-  return ut ? Json(Time(*ut, s)) : Json(nullptr);
-}
-std::optional<JulianDay> MomentOf(const std::optional<SolarContact>& c) {
-  return c ? std::optional<JulianDay>(c->moment) : std::nullopt;
-}
-
-Json LunarJson(const LunarEclipse& e, const Setting& s) {
-  return {{"kind", LunarKindKey(e.kind)},
-          {"peak", Time(e.greatest, s)},
-          {"contacts",
-           {{"P1", Time(e.penumbralBegin, s)},
-            {"U1", OptionalTime(e.partialBegin, s)},
-            {"U2", OptionalTime(e.totalBegin, s)},
-            {"U3", OptionalTime(e.totalEnd, s)},
-            {"U4", OptionalTime(e.partialEnd, s)},
-            {"P4", Time(e.penumbralEnd, s)}}},
-          {"umbral_magnitude", Rounded(e.umbralMagnitude, 4)},
-          {"penumbral_magnitude", Rounded(e.penumbralMagnitude, 4)},
-          {"visible", e.visible}};
-}
-
-Json SolarJson(const SolarEclipse& e, const Setting& s) {
-  return {{"kind", SolarKindKey(e.kind)},
-          {"begin", Time(e.begin.moment, s)},
-          {"total_begin", OptionalTime(MomentOf(e.centralBegin), s)},
-          {"peak", Time(e.greatest.moment, s)},
-          {"total_end", OptionalTime(MomentOf(e.centralEnd), s)},
-          {"end", Time(e.end.moment, s)},
-          {"magnitude", Rounded(e.magnitude, 4)},
-          {"obscuration", Rounded(e.obscuration, 4)},
-          {"sun_altitude",
-           {{"begin", Rounded(e.begin.sunAltitude, 2)},
-            {"peak", Rounded(e.greatest.sunAltitude, 2)},
-            {"end", Rounded(e.end.sunAltitude, 2)}}}};
-}
-
 // The text lines: the date of the greatest eclipse and the kind, then each
 // phase's name and clock time, tab-separated. A contact on another day than
 // the greatest eclipse says 前日 or 翌日 before its time.
@@ -115,39 +57,27 @@ std::string ClockOf(JulianDay ut, JulianDay greatest, const Setting& s) {
   return prefix + t.substr(t.find('T') + 1, 8);
 }
 
-void AddPhase(std::string& line, const char* name, const std::optional<JulianDay>& ut, JulianDay greatest,
-              const Setting& s) {
-  if (ut) line += std::string("\t") + name + " " + ClockOf(*ut, greatest, s);
+// The contacts of an eclipse, each "name time" with the sun's altitude where
+// it has one.
+void AddContacts(std::string& line, const std::vector<eclipses::Contact>& contacts, JulianDay greatest,
+                 const Setting& s) {
+  for (const eclipses::Contact& c : contacts) {
+    line += "\t" + c.name + " " + ClockOf(c.moment, greatest, s);
+    if (c.sunAltitude) line += text::SjisFormat(" 高度%.1f", *c.sunAltitude);
+  }
 }
 
 std::string LunarLine(const LunarEclipse& e, const Setting& s) {
-  std::string line = DateOf(e.greatest, s) + "\t" + LunarKindName(e.kind);
-  AddPhase(line, "半影食始め", e.penumbralBegin, e.greatest, s);
-  AddPhase(line, "部分食始め", e.partialBegin, e.greatest, s);
-  AddPhase(line, "皆既食始め", e.totalBegin, e.greatest, s);
-  AddPhase(line, "食の最大", e.greatest, e.greatest, s);
-  AddPhase(line, "皆既食終わり", e.totalEnd, e.greatest, s);
-  AddPhase(line, "部分食終わり", e.partialEnd, e.greatest, s);
-  AddPhase(line, "半影食終わり", e.penumbralEnd, e.greatest, s);
+  std::string line = DateOf(e.greatest, s) + "\t" + eclipses::KindName(e.kind);
+  AddContacts(line, eclipses::Contacts(e), e.greatest, s);
   line += text::SjisFormat("\t本影食分 %.3f\t半影食分 %.3f", e.umbralMagnitude, e.penumbralMagnitude);
   return line + (e.visible ? "\t見える" : "\t見えない");
 }
 
-void AddSolarPhase(std::string& line, const char* name, const std::optional<SolarContact>& c, JulianDay greatest,
-                   const Setting& s) {
-  if (c) line += std::string("\t") + name + " " + ClockOf(c->moment, greatest, s) +
-                 text::SjisFormat(" 高度%.1f", c->sunAltitude);
-}
-
 std::string SolarLine(const SolarEclipse& e, const Setting& s) {
   const JulianDay g = e.greatest.moment;
-  const char* central = e.kind == SolarEclipseKind::kTotal ? "皆既" : "金環";
-  std::string line = DateOf(g, s) + "\t" + SolarKindName(e.kind);
-  AddSolarPhase(line, "食の始め", e.begin, g, s);
-  AddSolarPhase(line, (std::string(central) + "の始め").c_str(), e.centralBegin, g, s);
-  AddSolarPhase(line, "食の最大", e.greatest, g, s);
-  AddSolarPhase(line, (std::string(central) + "の終わり").c_str(), e.centralEnd, g, s);
-  AddSolarPhase(line, "食の終わり", e.end, g, s);
+  std::string line = DateOf(g, s) + "\t" + eclipses::KindName(e.kind);
+  AddContacts(line, eclipses::Contacts(e), g, s);
   line += text::SjisFormat("\t食分 %.3f\t面積比 %.3f", e.magnitude, e.obscuration);
   if (e.beginsBeforeSunrise) line += "\t日出帯食";
   if (e.endsAfterSunset) line += "\t日入帯食";
@@ -179,20 +109,25 @@ int RunEclipses(const Run& run, const Args& args) {
   YearSpan(year, s, from, to);
   const std::vector<LunarEclipse> lunar = precise::LunarEclipses(from, to, s.place);
   const std::vector<SolarEclipse> solar = precise::SolarEclipses(from, to, s.place);
+  // The eclipses rest on the earth's series in either model.
+  const std::optional<std::string> warning = ModelWarning({from, to, SeriesUse::kEarth});
   if (!run.options.json) {
+    if (warning) Warn({*warning});
     for (const LunarEclipse& e : lunar) Print(LunarLine(e, s));
     for (const SolarEclipse& e : solar)
       if (e.sunUp) Print(SolarLine(e, s));
     return kOk;
   }
   Json lunarList = Json::array(), solarList = Json::array();
-  for (const LunarEclipse& e : lunar) lunarList.push_back(LunarJson(e, s));
+  for (const LunarEclipse& e : lunar) lunarList.push_back(EclipseJson(e, s.on));
   for (const SolarEclipse& e : solar)
-    if (e.sunUp) solarList.push_back(SolarJson(e, s));
-  PrintJson({{"year", year},
-             {"place", {{"longitude", s.place.longitude}, {"latitude", s.place.latitude}}},
-             {"lunar", lunarList},
-             {"solar", solarList}});
+    if (e.sunUp) solarList.push_back(EclipseJson(e, s.on));
+  Json document = {{"year", year},
+                   {"place", {{"longitude", s.place.longitude}, {"latitude", s.place.latitude}}},
+                   {"lunar", lunarList},
+                   {"solar", solarList}};
+  if (warning) document["warning"] = *warning;
+  PrintJson(document);
   return kOk;
 }
 

@@ -1,4 +1,5 @@
 // ombrel-cli holidays YEAR: the year's national holidays and rest days.
+#include "astro/astro.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
 #include "holidays/Holidays.h"
@@ -21,7 +22,13 @@ int RunHolidays(const Run& run, const Args& args) {
     else
       Print(date + "\t" + h.name);
   }
-  if (run.options.json) PrintJson({{"year", year}, {"holidays", list}});
+  Json document = {{"year", year}, {"holidays", list}};
+  // The equinox days come from the model's terms of the year.
+  if (run.settings.model == AstroModel::Precise) {
+    const SeriesSpan span = YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth);
+    ReportModelWarning(run, ModelWarning(span), document);
+  }
+  if (run.options.json) PrintJson(document);
   return kOk;
 }
 

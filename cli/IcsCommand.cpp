@@ -23,7 +23,7 @@ int RunIcs(const Run& run, const Args& args) {
   unsigned kinds = ical::kAllKinds;
   std::string bad;
   if (opts.Has("what") && !ical::ParseKinds(opts.Get("what"), kinds, bad))
-    return UsageError("unknown --what item '" + bad + "' (terms, phases, holidays, sixday, observances, lunar)");
+    return UsageError("unknown --what item '" + bad + "' (" + ical::KindNames() + ")");
   if (!opts.Has("output")) return UsageError("ics needs --output FILE");
   if (opts.Get("output").empty()) return UsageError("--output needs a file name (or - for standard output)");
   if (!CheckOutputPath(OutputPath(opts.Get("output")), error)) return Failure(error);
@@ -33,9 +33,10 @@ int RunIcs(const Run& run, const Args& args) {
   return kOk;
 }
 
-const CommandRegistration kIcs({"ics", "ics YEAR --output FILE [--what terms,phases,holidays,sixday,observances,lunar]",
+const CommandRegistration kIcs({"ics", "ics YEAR --output FILE [--what terms,phases,holidays,sixday,observances,lunar,eclipses]",
                                 "the year (1583-2100) as an iCalendar (RFC 5545) file: the solar terms and moon "
-                                "phases at their moments, the national holidays, 六曜, selected and seasonal days "
+                                "phases at their moments, the eclipses from first to last contact (every lunar one, "
+                                "the solar ones seen from the settings' place), the national holidays, 六曜, selected and seasonal days "
                                 "and lunisolar dates as all-day events (default: every kind)",
                                 RunIcs});
 

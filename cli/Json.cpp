@@ -1,9 +1,12 @@
 #include "cli/Json.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "astro/astro.h"
 #include "astro/ClockText.h"
+#include "astro/EclipseDays.h"
+#include "astro/precise/Validity.h"
 #include "cli/Command.h"
 #include "core/Text.h"
 #include "holidays/Holidays.h"
@@ -41,6 +44,75 @@ std::string IsoDate(double year, double month, double day) {
   return text;
 }
 
+namespace {
+
+// x to `decimals` places, as the nearest double (so it prints that short).
+double Rounded(double x, int decimals) {
+  const double scale = std::pow(10.0, decimals);
+  return std::nearbyint(x * scale) / scale;
+}
+
+Json OptionalTime(const std::optional<JulianDay>& ut, const DateClock& on) {
+  return ut ? Json(ZonedTimeText(*ut, on)) : Json(nullptr);
+}
+
+std::optional<JulianDay> MomentOf(const std::optional<precise::SolarContact>& c) {
+  return c ? std::optional<JulianDay>(c->moment) : std::nullopt;
+}
+
+}  // namespace
+
+Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on) {
+  return {{"kind", eclipses::KindKey(e.kind)},
+          {"peak", ZonedTimeText(e.greatest, on)},
+          {"contacts",
+           {{"P1", ZonedTimeText(e.penumbralBegin, on)},
+            {"U1", OptionalTime(e.partialBegin, on)},
+            {"U2", OptionalTime(e.totalBegin, on)},
+            {"U3", OptionalTime(e.totalEnd, on)},
+            {"U4", OptionalTime(e.partialEnd, on)},
+            {"P4", ZonedTimeText(e.penumbralEnd, on)}}},
+          {"umbral_magnitude", Rounded(e.umbralMagnitude, 4)},
+          {"penumbral_magnitude", Rounded(e.penumbralMagnitude, 4)},
+          {"visible", e.visible}};
+}
+
+Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on) {
+  return {{"kind", eclipses::KindKey(e.kind)},
+          {"begin", ZonedTimeText(e.begin.moment, on)},
+          {"total_begin", OptionalTime(MomentOf(e.centralBegin), on)},
+          {"peak", ZonedTimeText(e.greatest.moment, on)},
+          {"total_end", OptionalTime(MomentOf(e.centralEnd), on)},
+          {"end", ZonedTimeText(e.end.moment, on)},
+          {"magnitude", Rounded(e.magnitude, 4)},
+          {"obscuration", Rounded(e.obscuration, 4)},
+          {"sun_altitude",
+           {{"begin", Rounded(e.begin.sunAltitude, 2)},
+            {"peak", Rounded(e.greatest.sunAltitude, 2)},
+            {"end", Rounded(e.end.sunAltitude, 2)}}}};
+}
+
+SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use) {
+  return {DateToJulianDay(year, 1, 1, 0, on), DateToJulianDay(year + 1, 1, 1, 0, on), use};
+}
+
+std::optional<std::string> ModelWarning(const SeriesSpan& span) {
+  std::string text;
+  for (const precise::SeriesWarning& w : precise::ModelWarnings(span.from, span.to)) {
+    if (w.series == precise::Series::Planets && span.use != SeriesUse::kEarthAndPlanets) continue;
+    text += (text.empty() ? "" : ". ") + w.text;
+  }
+  return text.empty() ? std::nullopt : std::optional<std::string>(text);
+}
+
+void ReportModelWarning(const Run& run, const std::optional<std::string>& warning, Json& document) {
+  if (!warning) return;
+  if (run.options.json)
+    document["warning"] = *warning;
+  else
+    Warn({*warning});
+}
+
 void PrintEvents(const Run& run, long long year, const char* key, EventKind kind) {
   const DateClock lists = ListClock(run.settings);
   const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
@@ -52,7 +124,10 @@ void PrintEvents(const Run& run, long long year, const char* key, EventKind kind
     else
       Print(EventListItem(e.name, e.julianDay, lists));
   }
-  if (run.options.json) PrintJson({{"year", year}, {key, items}});
+  Json document = {{"year", year}, {key, items}};
+  if (run.settings.model == AstroModel::Precise)
+    ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth)), document);
+  if (run.options.json) PrintJson(document);
 }
 
 }  // namespace cli

@@ -2,10 +2,12 @@
 // documented, UTF-8 text as it is (no \u escapes).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "astro/precise/Eclipses.h"
 #include "cli/Command.h"
 
 namespace cli {
@@ -31,7 +33,33 @@ Json EventJson(const CalendarEvent& event, const DateClock& lists);
 // clock) as list items, one a line, or with --json as {"year": Y, key:
 // [{"text", "name", "month", "day", "time", "date"}]}, built from the
 // events' own numbers.
+// In the precise model the answer carries ModelWarning for the year.
 void PrintEvents(const Run& run, long long year, const char* key, EventKind kind);
+
+// An eclipse as `eclipses` documents it (docs/JSON.md), its times on `on`:
+// {"kind", "peak", "contacts", "umbral_magnitude", "penumbral_magnitude",
+// "visible"} of a lunar one, {"kind", "begin", "total_begin", "peak",
+// "total_end", "end", "magnitude", "obscuration", "sun_altitude"} of a solar one.
+Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on);
+Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on);
+
+// What an answer took from the precise model's series over [from, to]
+// (Universal Time): the earth's (the sun, the terms, the phases, the
+// eclipses) or the planets' as well.
+enum class SeriesUse { kEarth, kEarthAndPlanets };
+struct SeriesSpan {
+  JulianDay from;
+  JulianDay to;
+  SeriesUse use;
+};
+// The year on the clock `on`, from its first to its last instant.
+SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use);
+// The sentences of precise::ModelWarnings for the series the span used,
+// joined by ". "; none when each stayed in its validated span.
+std::optional<std::string> ModelWarning(const SeriesSpan& span);
+// Passes a warning on: as the document's last key "warning" with --json,
+// else as one "ombrel-cli: warning: ..." line on stderr.
+void ReportModelWarning(const Run& run, const std::optional<std::string>& warning, Json& document);
 
 // "YYYY-MM-DD" of a date: astronomical years with a sign when negative and at
 // least four digits.

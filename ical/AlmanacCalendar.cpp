@@ -3,6 +3,8 @@
 #include <cmath>
 #include <ctime>
 
+#include "astro/ClockText.h"
+#include "astro/EclipseDays.h"
 #include "astro/Model.h"
 #include "astro/astro.h"
 #include "caldb/Dao.h"
@@ -18,7 +20,8 @@ const struct {
   const char* name;
   Kind kind;
 } kKindNames[] = {{"terms", kTerms},     {"phases", kPhases},           {"holidays", kHolidays},
-                  {"sixday", kSixDay},   {"observances", kObservances}, {"lunar", kLunar}};
+                  {"sixday", kSixDay},   {"observances", kObservances}, {"lunar", kLunar},
+                  {"eclipses", kEclipses}};
 
 // The event list's moment as an instant, to the second.
 std::time_t Instant(double julianDay) { return static_cast<std::time_t>(std::llround((julianDay - 2440587.5) * 86400.0)); }
@@ -36,6 +39,50 @@ void AddListedEvents(int year, EventKind kind, const char* uidKind, const Moment
     e.moment = Instant(found.julianDay);
     events.push_back(e);
   }
+}
+
+// The eclipses whose greatest eclipse falls in the year on the place's clock,
+// as `ombrel-cli eclipses` lists them (every lunar one; the solar ones seen
+// from the place with the sun up), each from its first to its last contact;
+// the description names the contacts on the zone's clock and the magnitude.
+std::string ContactLines(const std::vector<eclipses::Contact>& contacts, const DateClock& on) {
+  std::string text;
+  for (const eclipses::Contact& c : contacts) {
+    std::string time = ZonedTimeText(c.moment, on);
+    time[time.find('T')] = ' ';
+    text += "\n" + c.name + " " + time;
+    if (c.sunAltitude) text += text::SjisFormat(" 太陽高度%.1f°", *c.sunAltitude);
+  }
+  return text;
+}
+
+template <class E>
+void AddEclipse(const E& e, JulianDay first, JulianDay peak, JulianDay last, const std::string& head,
+                const DateClock& on, std::vector<Event>& events) {
+  const ClockMoment greatest = MomentToSecond(peak, on);
+  Event ev;
+  ev.summary = eclipses::KindName(e.kind);
+  ev.uid = MakeUid("eclipse", static_cast<int>(greatest.year), static_cast<int>(greatest.month),
+                   static_cast<int>(greatest.day), ev.summary);
+  ev.allDay = false;
+  ev.moment = Instant(first);
+  ev.end = Instant(last);
+  ev.description = head + ContactLines(eclipses::Contacts(e), on);
+  events.push_back(ev);
+}
+
+void AddEclipses(int year, const Moment& settings, std::vector<Event>& events) {
+  const DateClock on = PlaceClock(settings);
+  const JulianDay from = DateToJulianDay(year, 1, 1, 0, on), to = DateToJulianDay(year + 1, 1, 1, 0, on);
+  for (const precise::LunarEclipse& e : precise::LunarEclipses(from, to, settings.place)) {
+    const std::string head = text::SjisFormat("本影食分 %.3f 半影食分 %.3f ", e.umbralMagnitude, e.penumbralMagnitude) +
+                             (e.visible ? "見える" : "見えない");
+    AddEclipse(e, e.penumbralBegin, e.greatest, e.penumbralEnd, head, on, events);
+  }
+  for (const precise::SolarEclipse& e : precise::SolarEclipses(from, to, settings.place))
+    if (e.sunUp)
+      AddEclipse(e, e.begin.moment, e.greatest.moment, e.end.moment,
+                 text::SjisFormat("食分 %.3f 面積比 %.3f", e.magnitude, e.obscuration), on, events);
 }
 
 void AddDay(std::vector<Event>& events, const char* kind, int y, int m, int d, const std::string& summary) {
@@ -84,6 +131,12 @@ void AddPanelDays(int year, unsigned kinds, const std::string& databasePath, con
 
 }  // namespace
 
+std::string KindNames() {
+  std::string names;
+  for (const auto& k : kKindNames) names += (names.empty() ? "" : ",") + std::string(k.name);
+  return names;
+}
+
 bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad) {
   kinds = 0;
   std::size_t at = 0;
@@ -108,6 +161,7 @@ std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& da
   std::vector<Event> events;
   if (kinds & kTerms) AddListedEvents(year, EventKind::SolarTerms, "term", settings, events);
   if (kinds & kPhases) AddListedEvents(year, EventKind::MoonPhases, "phase", settings, events);
+  if (kinds & kEclipses) AddEclipses(year, settings, events);
   if (kinds & kHolidays)
     for (const holidays::Holiday& h : holidays::HolidaysOfYear(year, EphemerisOf(settings.model)))
       AddDay(events, "holiday", h.year, h.month, h.day, h.name);

@@ -1,5 +1,6 @@
 // The almanac's year as an iCalendar file: solar terms and moon phases at
-// their moments, and the holidays, 六曜, selected and seasonal days and the
+// their moments, the eclipses from their first to their last contact, and
+// the holidays, 六曜, selected and seasonal days and the
 // lunisolar dates as all-day events.
 #pragma once
 
@@ -20,12 +21,16 @@ enum Kind : unsigned {
   kSixDay = 1u << 3,
   kObservances = 1u << 4,
   kLunar = 1u << 5,
-  kAllKinds = (1u << 6) - 1,
+  kEclipses = 1u << 6,
+  kAllKinds = (1u << 7) - 1,
 };
 
 // Years whose days are Gregorian and within the calendar table.
 inline constexpr int kFirstYear = 1583;
 inline constexpr int kLastYear = 2100;
+
+// The --what items in order, comma-separated ("terms,phases,...").
+std::string KindNames();
 
 // "terms,phases,..." into kinds; false with the unknown item in `bad`.
 bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad);

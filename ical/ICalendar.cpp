@@ -107,8 +107,10 @@ std::string WriteCalendar(const std::vector<Event>& events, std::time_t stamp) {
       line("DTEND;VALUE=DATE:" + DateValue(y, m, d));
     } else {
       line("DTSTART:" + UtcStamp(e.moment));
+      if (e.end) line("DTEND:" + UtcStamp(*e.end));
     }
     line("SUMMARY:" + EscapeText(e.summary));
+    if (!e.description.empty()) line("DESCRIPTION:" + EscapeText(e.description));
     line("TRANSP:TRANSPARENT");
     line("END:VEVENT");
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct Event {
   bool allDay = true;
   int year = 0, month = 0, day = 0;  // all-day events: the date
   std::time_t moment = 0;            // timed events: the instant (UTC)
+  std::optional<std::time_t> end;    // timed events lasting a while: their end (UTC)
+  std::string description;           // UTF-8, unescaped; none when empty
 };
 
 // TEXT value escaping: backslash, semicolon, comma and newline.
@@ -30,7 +33,8 @@ std::string UtcStamp(std::time_t moment);
 std::string MakeUid(const std::string& kind, int year, int month, int day, const std::string& name);
 
 // The whole calendar: VERSION, PRODID, and per event UID, DTSTAMP (`stamp`),
-// DTSTART (a DATE with DTEND the next day, or a UTC DATE-TIME) and SUMMARY.
+// DTSTART (a DATE with DTEND the next day, or a UTC DATE-TIME with a UTC
+// DTEND where the event has an end), SUMMARY and DESCRIPTION where it has one.
 std::string WriteCalendar(const std::vector<Event>& events, std::time_t stamp);
 
 }  // namespace ical

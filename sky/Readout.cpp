@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "astro/AstroTable.h"
+#include "astro/EclipseDays.h"
 #include "astro/Sun.h"
 #include "astro/Tides.h"
 #include "astro/TimeScales.h"
@@ -52,6 +53,12 @@ std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth) {
   const char* const labels[4] = {"満", "満", "干", "干"};
   for (int i = 0; i < 4; ++i) out.push_back({465, 80 + 15 * i, labels[i] + TideTimeText(TideMoment(tides, i), on)});
   return out;
+}
+
+std::optional<ReadoutText> EclipseReadout(const Moment& at) {
+  std::optional<std::string> text = eclipses::InProgressText(at);
+  if (!text) return std::nullopt;
+  return ReadoutText{0, 65, std::move(*text)};
 }
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {

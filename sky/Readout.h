@@ -2,6 +2,7 @@
 // and the azimuth, and the status and clock lines, as plain UTF-8 strings.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ struct ReadoutText {
 // tides (on the design's formulas in either model), "--" where a day has
 // none.
 std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth);
+
+// The eclipse in progress at the moment (eclipses::InProgressText, e.g.
+// "皆既月食 皆既食中") at its place in the panel, under 月の入; none when no
+// eclipse is. An addition: drawn and printed only with "eclipses=1".
+std::optional<ReadoutText> EclipseReadout(const Moment& at);
 
 // The same texts, one per line.
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);

@@ -14,7 +14,8 @@
 namespace {
 
 // The view in a scratch working directory holding the built calendar database.
-// Argument 1 of a benchmark asks for the precise model through ombrel.conf.
+// The argument of a benchmark sets ombrel.conf: bit 1 the precise model,
+// bit 2 the eclipses in the 暦注 list and the readout.
 struct ViewInScratchDir {
   QTemporaryDir dir;
   QString previous = QDir::currentPath();
@@ -23,7 +24,10 @@ struct ViewInScratchDir {
     QFile::copy(QStringLiteral(OMBREL_DB_PATH), dir.filePath(QStringLiteral("History.mdb")));
     QDir::setCurrent(dir.path());
     QFile conf(QStringLiteral("ombrel.conf"));
-    if (state.range(0) && conf.open(QIODevice::WriteOnly)) conf.write("model=precise\n");
+    if (state.range(0) && conf.open(QIODevice::WriteOnly)) {
+      if (state.range(0) & 1) conf.write("model=precise\n");
+      if (state.range(0) & 2) conf.write("eclipses=1\n");
+    }
     conf.close();
     SettingsDlg = SettingsRecord{};
     view = std::make_unique<CMyView>();
@@ -53,7 +57,7 @@ void BM_MainWindowRefresh(benchmark::State& state) {
   }
   if (!s.view->m_strLastError.empty()) state.SkipWithError(s.view->m_strLastError.c_str());
 }
-BENCHMARK(BM_MainWindowRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainWindowRefresh)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 // A new year each time: the moon-phase and solar-term lists are rebuilt too.
 void BM_MainWindowRefreshNewYear(benchmark::State& state) {
@@ -70,6 +74,6 @@ void BM_MainWindowRefreshNewYear(benchmark::State& state) {
   }
   if (!s.view->m_strLastError.empty()) state.SkipWithError(s.view->m_strLastError.c_str());
 }
-BENCHMARK(BM_MainWindowRefreshNewYear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MainWindowRefreshNewYear)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -293,6 +293,8 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   ClearUpperVectorState();
   for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth))
     DrawTextAt(painter, t.x, t.y, t.text);
+  if (const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt)
+    DrawTextAt(painter, eclipse->x, eclipse->y, eclipse->text);
   // So that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) {
     const QRect mark = ModelMarkRect(painter.font());

@@ -21,6 +21,8 @@ struct SkyPanelInputs {
   double chartAzimuth = 0.0;
   bool showConstellations = true;
   bool showMansions = false;
+  // The eclipse in progress under the readout (EclipseReadout): "eclipses=1".
+  bool showEclipses = false;
 };
 
 // Number shown in the status line; starts at 1 and grows by one per

@@ -15,6 +15,7 @@
 #include "core/Text.h"
 #include "HardeningSupport.h"
 #include "almanac/DayPanel.h"
+#include "sky/Readout.h"
 #include "tests/support/TestMoment.h"
 
 using namespace hardening;
@@ -50,7 +51,11 @@ TEST(BadInput, FormDateTexts) {
         EXPECT_STRNE(e.what(), "");
       }
       FillSelectedDays(p);
-      FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
+      // With every addition the lists may show (the holiday, the eclipses).
+      FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {true, true});
+      const std::optional<ReadoutText> eclipse =
+          EclipseReadout(ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)));
+      EXPECT_TRUE(!eclipse || text::IsValidUtf8(eclipse->text));
       FillPhaseList(p);
       FillTermList(p);
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));

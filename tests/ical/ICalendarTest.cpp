@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <map>
 #include <set>
 #include <string>
@@ -146,7 +147,7 @@ TEST(ICalendar, YearFileFromTheCli) {
     EXPECT_TRUE(uids.insert(uid).second) << "duplicate " << uid;
     const std::string kind = uid.substr(9, uid.find('-', 9) - 9);
     ++perKind[kind];
-    const bool timed = kind == "term" || kind == "phase";
+    const bool timed = kind == "term" || kind == "phase" || kind == "eclipse";
     EXPECT_EQ(e["date"].get<bool>(), !timed) << uid;
     if (timed) {
       EXPECT_EQ(start.size(), 16u) << start;  // YYYYMMDDTHHMMSSZ
@@ -162,6 +163,7 @@ TEST(ICalendar, YearFileFromTheCli) {
   EXPECT_EQ(perKind["holiday"], 18);
   EXPECT_EQ(perKind["sixday"], 365);
   EXPECT_EQ(perKind["lunar"], 365);
+  EXPECT_EQ(perKind["eclipse"], 2);  // 2026-03-03 total and 2026-08-28 partial lunar; no solar one from Tokyo
   EXPECT_GT(perKind["observance"], 100);
 
   ASSERT_EQ(testsupport::RunCli({"--workdir", dir.Path(), "ics", "2026", "--output", file, "--what", "holidays,terms"}).status, 0);
@@ -170,6 +172,84 @@ TEST(ICalendar, YearFileFromTheCli) {
   for (const auto& e : rewritten["events"]) again.insert(e["uid"].get<std::string>());
   EXPECT_EQ(again.size(), 24u + 18u);
   EXPECT_TRUE(std::includes(uids.begin(), uids.end(), again.begin(), again.end()));
+}
+
+// The eclipses as two independent readers see them (python3-icalendar and
+// python3-vobject): per event its SUMMARY, DESCRIPTION and its start and
+// end as UTC "YYYY-MM-DDTHH:MM:SS".
+const char* const kEclipseReaders[] = {R"(
+import sys, json, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+out = []
+for e in cal.walk('VEVENT'):
+    out.append({'summary': str(e.get('SUMMARY')), 'description': str(e.get('DESCRIPTION')),
+                'start': e.decoded('DTSTART').strftime('%Y-%m-%dT%H:%M:%S%z'),
+                'end': e.decoded('DTEND').strftime('%Y-%m-%dT%H:%M:%S%z')})
+print(json.dumps(out, ensure_ascii=False))
+)",
+                                       R"(
+import sys, json, vobject
+cal = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
+out = []
+for e in cal.vevent_list:
+    out.append({'summary': e.summary.value, 'description': e.description.value,
+                'start': e.dtstart.value.strftime('%Y-%m-%dT%H:%M:%S%z'),
+                'end': e.dtend.value.strftime('%Y-%m-%dT%H:%M:%S%z')})
+print(json.dumps(out, ensure_ascii=False))
+)"};
+
+// "2025-09-08T01:26:48+09:00" as UTC "2025-09-07T16:26:48+0000" (whole-hour
+// zones east of Greenwich, as the eclipses' test years have).
+std::string AsUtc(const std::string& zoned) {
+  std::tm t{};
+  strptime(zoned.substr(0, 19).c_str(), "%Y-%m-%dT%H:%M:%S", &t);
+  const int offset = std::stoi(zoned.substr(19, 3)) * 3600;
+  std::time_t at = timegm(&t) - offset;
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S+0000", gmtime_r(&at, &t));
+  return text;
+}
+
+// `ics --what eclipses` writes every lunar eclipse of the year and the solar
+// eclipses `eclipses` lists for the settings' place, each from its first to
+// its last contact; both readers read the same events, whose times are the
+// eclipses command's.
+TEST(ICalendar, EclipsesReadByTwoParsers) {
+  const testsupport::ScratchDir dir("icsecl");
+  dir.CopyDatabase();
+  for (const char* year : {"2025", "2035"}) {
+    SCOPED_TRACE(year);
+    const std::string file = dir.File(std::string(year) + ".ics");
+    ASSERT_EQ(testsupport::RunCli({"--workdir", dir.Path(), "ics", year, "--output", file, "--what", "eclipses"}).status, 0);
+    ExpectFoldedLines(testsupport::ReadFile(file));
+    const testsupport::RunResult listed = testsupport::RunCli({"--workdir", dir.Path(), "--json", "eclipses", year});
+    const nlohmann::json eclipses = nlohmann::json::parse(listed.out, nullptr, false);
+    std::vector<std::vector<std::string>> want;  // start, end, summary
+    for (const auto& e : eclipses["lunar"])
+      want.push_back({AsUtc(e["contacts"]["P1"]), AsUtc(e["contacts"]["P4"]), e["kind"]});
+    for (const auto& e : eclipses["solar"]) want.push_back({AsUtc(e["begin"]), AsUtc(e["end"]), e["kind"]});
+    ASSERT_FALSE(want.empty());
+    nlohmann::json first;
+    for (const char* reader : kEclipseReaders) {
+      const testsupport::RunResult r = testsupport::Run({"/usr/bin/python3", "-c", reader, file});
+      ASSERT_EQ(r.status, 0) << testsupport::Describe(r);
+      const nlohmann::json events = nlohmann::json::parse(r.out, nullptr, false);
+      if (first.is_null()) first = events;
+      EXPECT_EQ(events, first);
+      ASSERT_EQ(events.size(), want.size()) << r.out;
+      for (std::size_t i = 0; i < want.size(); ++i) {
+        const auto& e = events[i];
+        EXPECT_EQ(e["start"], want[i][0]);
+        EXPECT_EQ(e["end"], want[i][1]);
+        const std::string summary = e["summary"], description = e["description"];
+        const std::map<std::string, std::string> names = {
+            {"total", "皆既"}, {"partial", "部分"}, {"penumbral", "半影"}, {"annular", "金環"}};
+        EXPECT_EQ(summary.rfind(names.at(want[i][2]), 0), 0u) << summary;
+        EXPECT_NE(description.find("食の最大 "), std::string::npos) << description;
+        EXPECT_NE(description.find("食分 "), std::string::npos) << description;
+      }
+    }
+  }
 }
 
 TEST(ICalendar, BadRequestsWriteNothing) {

@@ -114,10 +114,12 @@ TEST(Completion, OffersTheValuesAnOptionTakes) {
       {{"--workdir", "=", "sub", "h"}, {"holidays"}},
       {{"--workdir=sub", "h"}, {"holidays"}},
       // A comma list, item by item; the items already typed are not offered again.
-      {{"ics", "2024", "--what", ""}, {"terms", "phases", "holidays", "sixday", "observances", "lunar"}},
+      {{"ics", "2024", "--what", ""}, {"terms", "phases", "holidays", "sixday", "observances", "lunar", "eclipses"}},
       {{"ics", "2024", "--what", "terms,ph"}, {"terms,phases"}},
       {{"ics", "2024", "--what", "lunar,terms,"},
-       {"lunar,terms,phases", "lunar,terms,holidays", "lunar,terms,sixday", "lunar,terms,observances"}},
+       {"lunar,terms,phases", "lunar,terms,holidays", "lunar,terms,sixday", "lunar,terms,observances",
+        "lunar,terms,eclipses"}},
+      {{"ics", "2024", "--what", "e"}, {"eclipses"}},
       {{"ics", "2024", "--what", "=", "ho"}, {"holidays"}},
       // Names with blanks are one offer, however the blank was typed.
       {{"ics", "2024", "--output", "my"}, {"my file.ics", "my dir"}},

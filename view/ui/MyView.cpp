@@ -33,6 +33,7 @@
 #include "core/Conf.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
+#include "astro/EclipseDays.h"
 #include "holidays/Holidays.h"
 #include "ical/AlmanacCalendar.h"
 #include "sky/ui/SkyPanel.h"
@@ -374,6 +375,7 @@ void CMyView::LoadSettings() {
   Conf additions;
   additions.Load();
   m_bShowHolidays = holidays::Shown(additions);
+  m_bShowEclipses = eclipses::Shown(additions);
   // What could not be read, or was replaced by a default, is reported once,
   // not at every reload.
   std::vector<std::string> lines = read.warnings;
@@ -502,7 +504,7 @@ void CMyView::FillSelectedDays() {
 
 void CMyView::FillSeasonalDays() {
   const std::string reported = m_strAnniversaryWarning;
-  ::FillSeasonalDays(*this, "kinenbi.dat", m_bShowHolidays);
+  ::FillSeasonalDays(*this, "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
   // Said once, not at every refresh, until the file changes.
   if (!m_strAnniversaryWarning.empty() && m_strAnniversaryWarning != reported)
     ReportError(QString::fromStdString(m_strAnniversaryWarning));
@@ -556,6 +558,7 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   in.chartAzimuth = ChartAzimuth;
   in.showConstellations = ShowConstellations == 1;
   in.showMansions = ShowMansions == 1;
+  in.showEclipses = m_bShowEclipses;
   ::DrawSkyPanel(painter, in);
 }
 
@@ -647,9 +650,11 @@ void CMyView::OnSettings() {
   SettingsDlg.m_strAzimuth = text::SjisFormat("%3.0f", ChartAzimuth);
   CSettingsDlg dlg(SettingsDlg, this);
   dlg.m_bShowHolidays = m_bShowHolidays;
+  dlg.m_bShowEclipses = m_bShowEclipses;
   dlg.UpdateData(false);
   if (dlg.exec() == QDialog::Accepted) {
     m_bShowHolidays = dlg.m_bShowHolidays;
+    m_bShowEclipses = dlg.m_bShowEclipses;
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);

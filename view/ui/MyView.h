@@ -103,6 +103,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   QString m_strExportPath;
   // ombrel.conf's holidays=1: the 暦注 list and the calendar show holidays.
   bool m_bShowHolidays = false;
+  // ombrel.conf's eclipses=1: the 暦注 list and the sky readout show eclipses.
+  bool m_bShowEclipses = false;
   void OnYearList();
   void OnAstroData();
   void OnTimer(int timerId);

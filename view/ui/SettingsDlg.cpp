@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "astro/EclipseDays.h"
 #include "holidays/Holidays.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/FieldText.h"
@@ -89,6 +90,9 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   m_checkHolidays = Check(this, 0, DuRect(10, 78, 8, 10));
   m_checkHolidays->setObjectName(QStringLiteral("holidays"));
   Label(this, "祝日を表示", 20, 78);
+  m_checkEclipses = Check(this, 0, DuRect(60, 78, 8, 10));
+  m_checkEclipses->setObjectName(QStringLiteral("eclipses"));
+  Label(this, "日食・月食を表示", 70, 78);
 
   // The choice of astronomical model, kept in ombrel.conf.
   Group(this, "計算方式", DuRect(10, 90, 120, 22));
@@ -125,6 +129,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_bConstellations = m_checkConstellations->isChecked() ? 1 : 0;
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
     m_bShowHolidays = m_checkHolidays->isChecked();
+    m_bShowEclipses = m_checkEclipses->isChecked();
     s.m_model = m_groupModel->checkedId() == 1 ? AstroModel::Precise : AstroModel::Design;
     s.m_strZone = m_comboZone->currentText().trimmed().toStdString();
     return;
@@ -149,14 +154,17 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   m_checkMansions->setChecked(s.m_bMansions == 1);
   m_groupModel->button(s.m_model == AstroModel::Precise ? 1 : 0)->setChecked(true);
   m_checkHolidays->setChecked(m_bShowHolidays);
+  m_checkEclipses->setChecked(m_bShowEclipses);
   m_comboZone->setCurrentText(Qs(s.m_strZone));
 }
 
 bool CSettingsDlg::SaveAdditions(std::string& error) const {
   Conf conf;
   conf.Load(m_strConfPath);
-  if (holidays::Shown(conf) == m_bShowHolidays) return true;
-  holidays::SetShown(conf, m_bShowHolidays);
+  if (holidays::Shown(conf) == m_bShowHolidays && eclipses::Shown(conf) == m_bShowEclipses) return true;
+  // Each key is written only when it changes, so an untouched one stays absent.
+  if (holidays::Shown(conf) != m_bShowHolidays) holidays::SetShown(conf, m_bShowHolidays);
+  if (eclipses::Shown(conf) != m_bShowEclipses) eclipses::SetShown(conf, m_bShowEclipses);
   return conf.Save(error, m_strConfPath);
 }
 

@@ -25,7 +25,9 @@ class CSettingsDlg : public QDialog {
   // The additions' switches, kept in their own file (ombrel.conf): the
   // holidays in the 暦注 list and the month calendar.
   bool m_bShowHolidays = false;
-  // Where OK writes the additions (the holidays switch, the model choice).
+  // ... and the eclipses in the 暦注 list and the sky readout.
+  bool m_bShowEclipses = false;
+  // Where OK writes the additions (the holidays and eclipses switches, the model choice).
   std::string m_strConfPath = kConfFileName;
 
  public slots:
@@ -47,6 +49,7 @@ class CSettingsDlg : public QDialog {
   QCheckBox* m_checkConstellations = nullptr;
   QCheckBox* m_checkMansions = nullptr;
   QCheckBox* m_checkHolidays = nullptr;
+  QCheckBox* m_checkEclipses = nullptr;
 
   // Writes ombrel.conf when a switch differs from what it holds.
   bool SaveAdditions(std::string& error) const;

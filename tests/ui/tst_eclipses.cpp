@@ -1,0 +1,89 @@
+// The eclipses switch of the settings dialog through the real window: off by
+// default, stored in ombrel.conf as eclipses=1, the day's eclipse in the 暦注
+// list and the eclipse in progress written under the sky readout.
+#include <QCheckBox>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "tst_main_support.h"
+#include "almanac/Settings.h"
+#include "view/ui/SettingsDlg.h"
+
+namespace {
+
+QStringList Items(QTreeWidget* list) {
+  QStringList items;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) items << list->topLevelItem(i)->text(0);
+  return items;
+}
+
+// The strip of the sky panel under the readout's 月の入 line, in the form's image.
+QImage ReadoutStrip(CMyView* view) {
+  return view->RenderForm().copy(kSkyPanelAnchorX, kSkyPanelAnchorY + 63, 200, 16);
+}
+
+}  // namespace
+
+class TstEclipses : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<ScratchWorkDir> m_dir;
+  std::unique_ptr<CMyView> m_view;
+
+  void SetEclipses(bool on) {
+    ModalWatcher watcher([on](QWidget* w) {
+      auto* dlg = qobject_cast<CSettingsDlg*>(w);
+      if (!dlg) return;
+      auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("eclipses"));
+      QVERIFY(box);
+      QCOMPARE(box->isChecked(), !on);
+      if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) dlg->grab().save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
+      box->setChecked(on);
+      QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton);
+    });
+    m_view->OnSettings();
+    m_view->RunCommand([this] { m_view->OnPaint(); });
+  }
+
+ private slots:
+  void init() {
+    m_dir = std::make_unique<ScratchWorkDir>();
+    SettingsDlg = SettingsRecord{};
+  }
+  void cleanup() {
+    m_view.reset();
+    m_dir.reset();
+  }
+
+  // 2025-09-08 at 03:00, in the totality of the lunar eclipse (Tokyo).
+  void switchNamesTheEclipseAndItsPhase() {
+    m_view = StartedView();
+    TypeMoment(m_view.get(), "2025", "9", "8", "3.0");
+    auto* seasonal = Control<QTreeWidget>(m_view.get(), 1030);
+    const QStringList designed = Items(seasonal);
+    const QImage plain = ReadoutStrip(m_view.get());
+
+    SetEclipses(true);
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("eclipses=1\n"));
+    QCOMPARE(Items(seasonal), QStringList{QStringLiteral("皆既月食 03:11:37")} + designed);
+    const QImage marked = ReadoutStrip(m_view.get());
+    QVERIFY(marked != plain);
+
+    // Read back at start-up.
+    m_view.reset();
+    m_view = StartedView();
+    TypeMoment(m_view.get(), "2025", "9", "8", "3.0");
+    QCOMPARE(Items(Control<QTreeWidget>(m_view.get(), 1030)).value(0), QStringLiteral("皆既月食 03:11:37"));
+    QCOMPARE(ReadoutStrip(m_view.get()), marked);
+
+    SetEclipses(false);
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("eclipses=0\n"));
+    TypeMoment(m_view.get(), "2025", "9", "8", "3.0");
+    QCOMPARE(Items(Control<QTreeWidget>(m_view.get(), 1030)), designed);
+    QCOMPARE(ReadoutStrip(m_view.get()), plain);
+  }
+};
+
+QTEST_MAIN(TstEclipses)
+#include "tst_eclipses.moc"
