@@ -371,9 +371,9 @@ static std::string ZoneFallbackWarning(const std::string& error) {
 
 void CMyView::LoadSettings() {
   const SettingsReadResult read = ::LoadSettings(SettingsDlg);
-  LoadModelSetting(SettingsDlg);
   Conf additions;
   additions.Load();
+  ReadModelSetting(additions, SettingsDlg);
   m_bShowHolidays = holidays::Shown(additions);
   m_bShowEclipses = eclipses::Shown(additions);
   // What could not be read, or was replaced by a default, is reported once,
