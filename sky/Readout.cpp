@@ -9,6 +9,7 @@
 #include "astro/TimeScales.h"
 #include "core/Text.h"
 #include "sky/Chart.h"
+#include "sky/MoonPicture.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth) {
 std::optional<ReadoutText> EclipseReadout(const Moment& at) {
   std::optional<std::string> text = eclipses::InProgressText(at);
   if (!text) return std::nullopt;
-  return ReadoutText{0, 65, std::move(*text)};
+  // Under the moon's picture, which the line would otherwise touch.
+  return ReadoutText{0, kMoonCentreY + static_cast<int>(kMoonRadius) + 5, std::move(*text)};
 }
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {

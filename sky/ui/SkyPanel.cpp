@@ -293,8 +293,15 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   ClearUpperVectorState();
   for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth))
     DrawTextAt(painter, t.x, t.y, t.text);
-  if (const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt)
+  if (const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt) {
+    // On the sky's colour, so the chart's lines and stars under it do not
+    // break the text.
+    const QFontMetrics metrics = painter.fontMetrics();
+    painter.fillRect(QRect(eclipse->x, eclipse->y, metrics.horizontalAdvance(QString::fromStdString(eclipse->text)) + 2,
+                           metrics.height()),
+                     kCyan);
     DrawTextAt(painter, eclipse->x, eclipse->y, eclipse->text);
+  }
   // So that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) {
     const QRect mark = ModelMarkRect(painter.font());
