@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "sky/MoonPicture.h"
 #include "tst_main_support.h"
 #include "almanac/Settings.h"
 #include "view/ui/SettingsDlg.h"
@@ -18,8 +19,10 @@ QStringList Items(QTreeWidget* list) {
 }
 
 // The strip of the sky panel under the readout's 月の入 line, in the form's image.
+// The readout's eclipse line: under the moon's picture, clear of it.
 QImage ReadoutStrip(CMyView* view) {
-  return view->RenderForm().copy(kSkyPanelAnchorX, kSkyPanelAnchorY + 63, 200, 16);
+  const int top = kMoonCentreY + static_cast<int>(kMoonRadius) + 1;
+  return view->RenderForm().copy(kSkyPanelAnchorX, kSkyPanelAnchorY + top, 200, 18);
 }
 
 }  // namespace
