@@ -247,6 +247,7 @@ class EventMemo {
   EventMemo(const Motion& m, double step) : m_(m), step_(step) {}
 
   double Step() const { return step_; }
+  void Forget() { blocks_.clear(); }
 
   std::vector<AngleEvent> Between(JulianDay from, JulianDay to) {
     if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) return {};
@@ -308,6 +309,11 @@ std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset
     if (IsMultiple(Wrap360(e.angle - offset), spacing)) events.push_back(e);
   }
   return events;
+}
+
+void ForgetFoundEvents() {
+  MemoFor(kSunMotion)->Forget();
+  MemoFor(kMoonMotion)->Forget();
 }
 
 DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude) {

@@ -32,6 +32,9 @@ bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay t
 // moon's events (multiples of 15 and 90 degrees) are kept once found.
 std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset, JulianDay from, JulianDay to,
                                   int limit);
+// Empties this thread's memos of found events. Nothing needs it for its
+// results; the benchmarks use it to time years no memo answers for.
+void ForgetFoundEvents();
 
 // Rise, meridian transit and set on one local day: `dayStart` is the day's
 // 0:00 on the observer's clock (as a Universal Time Julian day); the results
