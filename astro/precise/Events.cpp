@@ -106,22 +106,18 @@ bool SecantNear(const Motion& m, double target, JulianDay estimate, JulianDay lo
   return false;
 }
 
-// The crossing of `target` near `estimate` within [lowest, highest]: by
-// secant steps, else by a bracket that starts at estimate ± slack and moves
+// The crossing of `target` on the searched angle near `estimate` within
+// [lowest, highest]: by secant steps, else by a bracket that starts at estimate ± slack and moves
 // by slack towards the side the crossing lies on.
 bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
               JulianDay& moment) {
-  if (SecantNear(m, target, estimate, lowest, highest, moment)) {
-    moment = Polish(m, target, moment);
-    return true;
-  }
+  if (SecantNear(m, target, estimate, lowest, highest, moment)) return true;
   double lo = std::fmax(lowest, estimate - m.slack), hi = std::fmin(highest, estimate + m.slack);
   if (!(lo < hi)) return false;
   double glo = Offset(m, target, lo), ghi = Offset(m, target, hi);
   for (int i = 0; i < 40; ++i) {
     if (glo < 0.0 && ghi >= 0.0) {
       moment = Root([&](double t) { return Offset(m, target, t); }, lo, hi, glo, ghi, kMomentTolerance);
-      moment = Polish(m, target, moment);
       return true;
     }
     if (ghi < 0.0) {  // still short of the target: later
@@ -266,10 +262,12 @@ bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay t
 namespace {
 
 // Every event at a multiple of `spacing` in [from, to), in time order. The
-// search begins a little before `from`: a moment that the searched angle
-// puts just before it may be just after it on the exact angle.
+// search begins a little before `from`, since a moment that the searched
+// angle puts just before it may be just after it on the exact angle (their
+// crossings differ by seconds at most), and a moment beyond `to` by more
+// than that margin is not corrected.
 std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
-  constexpr double kMargin = 1.0 / 1440.0;  // a minute
+  constexpr double kMargin = 0.01;  // days
   std::vector<AngleEvent> events;
   const JulianDay begin = from - kMargin;
   const double start = m.angle(begin);
@@ -277,7 +275,9 @@ std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, 
   JulianDay estimate = begin + Wrap360(target - start) / m.rate, lowest = begin;
   while (estimate - m.slack < to) {
     JulianDay moment;
-    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to) break;
+    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to + kMargin) break;
+    moment = Polish(m, target, moment);
+    if (moment >= to) break;
     if (moment >= from) events.push_back({moment, target});
     lowest = moment + spacing / m.rate / 2.0;
     estimate = moment + spacing / m.rate;
