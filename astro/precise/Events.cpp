@@ -80,9 +80,9 @@ JulianDay Polish(const Motion& m, double target, JulianDay moment) {
 // The crossing of `target` from an estimate by secant steps, the first with
 // the mean rate: taken once a step is below the tolerance and the sign
 // change between the last place and a point just beyond the result is
-// confirmed. False when the steps leave
-// [lowest, highest] or the slack around the estimate, or do not settle
-// (the caller then brackets the crossing).
+// confirmed. False when the steps leave [lowest, highest] or the slack
+// around the estimate, or do not settle (the caller then brackets the
+// crossing).
 bool SecantNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
                 JulianDay& moment) {
   double a = estimate, fa = Offset(m, target, a);
@@ -107,8 +107,8 @@ bool SecantNear(const Motion& m, double target, JulianDay estimate, JulianDay lo
 }
 
 // The crossing of `target` on the searched angle near `estimate` within
-// [lowest, highest]: by secant steps, else by a bracket that starts at estimate ± slack and moves
-// by slack towards the side the crossing lies on.
+// [lowest, highest]: by secant steps, else by a bracket that starts at
+// estimate ± slack and moves by slack towards the side the crossing lies on.
 bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
               JulianDay& moment) {
   if (SecantNear(m, target, estimate, lowest, highest, moment)) return true;
@@ -265,20 +265,29 @@ namespace {
 // search begins a little before `from`, since a moment that the searched
 // angle puts just before it may be just after it on the exact angle (their
 // crossings differ by seconds at most), and a moment beyond `to` by more
-// than that margin is not corrected.
+// than that margin is not corrected. Near the end of the span, the angle at
+// its end tells when no target is left in it, once the angle cannot have turned by half a
+// circle since the last event (the rates stay within 1.3 times the mean).
 std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
   constexpr double kMargin = 0.01;  // days
   std::vector<AngleEvent> events;
-  const JulianDay begin = from - kMargin;
+  const JulianDay begin = from - kMargin, end = to + kMargin;
   const double start = m.angle(begin);
+  const double halfTurn = 180.0 / (1.3 * m.rate);
+  std::optional<double> last;  // the angle at `end`, asked for when the estimate comes near it
   double target = Wrap360(spacing * (std::floor(start / spacing) + 1.0));
-  JulianDay estimate = begin + Wrap360(target - start) / m.rate, lowest = begin;
+  JulianDay estimate = begin + Wrap360(target - start) / m.rate, lowest = begin, previous = begin;
   while (estimate - m.slack < to) {
+    if (estimate + m.slack >= to && end - previous < halfTurn) {
+      if (!last) last = m.angle(end);
+      if (Wrap180(*last - target) < 0.0) break;
+    }
     JulianDay moment;
-    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to + kMargin) break;
+    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= end) break;
     moment = Polish(m, target, moment);
     if (moment >= to) break;
     if (moment >= from) events.push_back({moment, target});
+    previous = moment;
     lowest = moment + spacing / m.rate / 2.0;
     estimate = moment + spacing / m.rate;
     target = Wrap360(target + spacing);
