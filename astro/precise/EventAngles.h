@@ -29,7 +29,7 @@ void ForgetEarthFits();
 double SunLongitudeFitted(JulianDay ut);
 double MoonElongationFitted(JulianDay ut);
 
-// Whether the fitted angles' moments are within 0.02 s of the exact ones at
+// Whether the fitted angles' moments are within 0.025 s of the exact ones at
 // a Universal Time: the sun's within 1800–2150 (where the exact longitude
 // takes the 2000B nutation too), the moon's within 1000–3000.
 bool SunFitSuffices(JulianDay ut);

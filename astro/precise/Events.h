@@ -14,7 +14,7 @@ namespace precise {
 
 // How an angle moves: the angle at a moment (degrees, 0–360, increasing) as
 // the searches follow it, the model's exact angle with the moments where the
-// former's crossings are within 0.02 s of the latter's (elsewhere each found
+// former's crossings are within 0.025 s of the latter's (elsewhere each found
 // moment is corrected by the exact angle), its mean rate (degrees a day) and
 // how far (days) a moment estimated from that rate may miss.
 struct Motion {
