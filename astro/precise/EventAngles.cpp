@@ -116,6 +116,10 @@ double Wrap360(double degrees) {
 }  // namespace
 
 EarthState FittedEarthAt(double tt, const Vec3& moon, const Vec3& moonVelocity) {
+  if (!std::isfinite(tt)) {
+    const Vec3 none = {NAN, NAN, NAN};
+    return {none, none, 0};
+  }
   const double block = std::floor((tt - kBlockEpoch) / kBlockDays);
   const BarycentreFit& fit = FitFor(block);
   const double x = 2.0 * (tt - kBlockEpoch - block * kBlockDays) / kBlockDays - 1.0;

@@ -84,6 +84,8 @@ TEST(EventAngles, ResultsDoNotDependOnWhatWasAskedBefore) {
   precise::ForgetFoundEvents();
   list(1732.9);  // fits and blocks that overlap the later question, made first
   list(1733.2);
+  EXPECT_TRUE(std::isnan(precise::SunLongitudeFitted(NAN)));  // no fit made for it
+  EXPECT_TRUE(precise::Crossings(precise::kSunMotion, 15.0, 0.0, NAN, YearStart(1733.0), 10).empty());
   const std::vector<AngleEvent> again = list(1733.0);
   precise::ForgetFoundEvents();
   ASSERT_EQ(first.size(), again.size());
