@@ -38,6 +38,7 @@ Vec3 MoonGeometric(double tt, Vec3& velocity) {
   return {pv[0][0], pv[0][1], pv[0][2]};
 }
 
+// The moon's apparent place at a Terrestrial Time (celestial reference frame).
 Vec3 MoonApparent(double tt) {
   Vec3 v;
   const Vec3 p = MoonGeometric(tt, v);

@@ -266,8 +266,9 @@ namespace {
 // angle puts just before it may be just after it on the exact angle (their
 // crossings differ by seconds at most), and a moment beyond `to` by more
 // than that margin is not corrected. Near the end of the span, the angle at
-// its end tells when no target is left in it, once the angle cannot have turned by half a
-// circle since the last event (the rates stay within 1.3 times the mean).
+// its end tells when no target is left in it, once the angle cannot have
+// turned by half a circle since the last event (the rates stay within 1.3
+// times the mean).
 std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
   constexpr double kMargin = 0.01;  // days
   std::vector<AngleEvent> events;
