@@ -18,12 +18,6 @@ constexpr double kLightAuPerDay = ERFA_DAYSEC / ERFA_AULT;
 
 double Degrees(double radians) { return radians * ERFA_DR2D; }
 
-Vec3 Rotate(const double r[3][3], const Vec3& v) {
-  Vec3 out;
-  for (int i = 0; i < 3; ++i) out[i] = r[i][0] * v[0] + r[i][1] * v[1] + r[i][2] * v[2];
-  return out;
-}
-
 // Annual aberration of a direction at distance `distance` (au) for an earth
 // moving with `velocity` (au/day); `sunDistance` feeds the light deflection.
 Vec3 Aberrate(const Vec3& p, const Vec3& velocity, double sunDistance) {
@@ -44,13 +38,11 @@ Vec3 MoonGeometric(double tt, Vec3& velocity) {
   return {pv[0][0], pv[0][1], pv[0][2]};
 }
 
-// The moon's place when the light now arriving left it.
+// The moon's apparent place at a Terrestrial Time (celestial reference frame).
 Vec3 MoonApparent(double tt) {
   Vec3 v;
-  Vec3 p = MoonGeometric(tt, v);
-  const double lightTime = Length(p) / kLightAuPerDay;
-  for (int i = 0; i < 3; ++i) p[i] -= v[i] * lightTime;
-  return p;
+  const Vec3 p = MoonGeometric(tt, v);
+  return MoonLightTimeBack(p, v);
 }
 
 Vec3 PlanetHeliocentric(int body, double tt, int& status) {
@@ -74,14 +66,26 @@ Vec3 PlanetApparent(int body, double tt, const EarthState& earth) {
   return Aberrate(p, earth.velocity, Length(earth.heliocentric));
 }
 
+}  // namespace
+
+double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
+Vec3 Rotate(const double r[3][3], const Vec3& v) {
+  Vec3 out;
+  for (int i = 0; i < 3; ++i) out[i] = r[i][0] * v[0] + r[i][1] * v[1] + r[i][2] * v[2];
+  return out;
+}
+
 Vec3 SunApparent(const EarthState& earth) {
   const Vec3 p = {-earth.heliocentric[0], -earth.heliocentric[1], -earth.heliocentric[2]};
   return Aberrate(p, earth.velocity, Length(p));
 }
 
-}  // namespace
-
-double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+Vec3 MoonLightTimeBack(Vec3 position, const Vec3& velocity) {
+  const double lightTime = Length(position) / kLightAuPerDay;
+  for (int i = 0; i < 3; ++i) position[i] -= velocity[i] * lightTime;
+  return position;
+}
 
 int PlanetStatus(int body, double tt) {
   int status;

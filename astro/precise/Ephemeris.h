@@ -67,6 +67,13 @@ Vec3 ApparentPlace(int body, JulianDay ut, const Frame& frame, const EarthState&
 // The same with a frame and the earth of its own.
 Vec3 ApparentPlace(int body, JulianDay ut);
 
+// The sun seen from the earth in the celestial reference frame (au): the
+// annual aberration applied.
+Vec3 SunApparent(const EarthState& earth);
+// The moon's place (geocentric, au) when the light now arriving left it,
+// from its geometric place and velocity (au/day) at the moment.
+Vec3 MoonLightTimeBack(Vec3 position, const Vec3& velocity);
+
 // Ecliptic longitude (0–360) and latitude of date, degrees.
 void EclipticOfDate(const Vec3& v, double trueObliquity, double& longitude, double& latitude);
 // Right ascension (0–360) and declination, degrees.
@@ -94,5 +101,6 @@ inline constexpr double kMoonRadiusKm = 1737.4;
 inline constexpr double kSunSemidiameterAt1Au = 959.63;  // arcseconds
 
 double Length(const Vec3& v);
+Vec3 Rotate(const double r[3][3], const Vec3& v);
 
 }  // namespace precise

@@ -7,11 +7,12 @@
 
 #include "astro/Sun.h"
 #include "astro/precise/DeltaT.h"
+#include "astro/precise/EventAngles.h"
 
 namespace precise {
 
-const Motion kSunMotion = {SunLongitude, 360.0 / 365.2422, 2.0};
-const Motion kMoonMotion = {MoonElongation, 360.0 / 29.530589, 2.0};
+const Motion kSunMotion = {SunLongitudeFitted, SunLongitude, SunFitSuffices, 360.0 / 365.2422, 2.0};
+const Motion kMoonMotion = {MoonElongationFitted, MoonElongation, MoonFitSuffices, 360.0 / 29.530589, 2.0};
 
 namespace {
 
@@ -65,11 +66,52 @@ double Root(F f, double a, double b, double fa, double fb, double tolerance) {
 
 double Offset(const Motion& m, double target, JulianDay t) { return Wrap180(m.angle(t) - target); }
 
-// The crossing of `target` near `estimate` within [lowest, highest]: the
-// bracket starts at estimate ± slack and moves by slack towards the side
-// the crossing lies on.
+// A moment found on the searched angle, corrected by one Newton step on the
+// exact one where they may differ by more than a few hundredths of a second
+// (they differ by seconds at most, and the searched angle's rate is the
+// exact one's to a millionth).
+JulianDay Polish(const Motion& m, double target, JulianDay moment) {
+  if (m.angleSuffices(moment)) return moment;
+  constexpr double h = 1e-3;
+  const double rate = Wrap180(m.angle(moment + h) - m.angle(moment - h)) / (2.0 * h);
+  return moment - Wrap180(m.exact(moment) - target) / rate;
+}
+
+// The crossing of `target` from an estimate by secant steps, the first with
+// the mean rate: taken once a step is below the tolerance and the sign
+// change between the last place and a point just beyond the result is
+// confirmed. False when the steps leave [lowest, highest] or the slack
+// around the estimate, or do not settle (the caller then brackets the
+// crossing).
+bool SecantNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
+                JulianDay& moment) {
+  double a = estimate, fa = Offset(m, target, a);
+  double b = a - fa / m.rate;
+  for (int i = 0; i < 8; ++i) {
+    if (!(b >= lowest && b <= highest && std::fabs(b - estimate) <= m.slack)) return false;
+    const double fb = Offset(m, target, b);
+    const double slope = (fb - fa) / (b - a);
+    // Far from the mean rate: across the angle's jump at ±180, or noise.
+    if (!(slope > 0.25 * m.rate && slope < 4.0 * m.rate)) return false;
+    const double c = b - fb / slope;
+    if (std::fabs(c - b) < kMomentTolerance) {
+      const double beyond = c + (fb < 0.0 ? kMomentTolerance : -kMomentTolerance) / 4.0;
+      const double fBeyond = Offset(m, target, beyond);
+      if ((fb < 0.0) == (fBeyond < 0.0)) return false;
+      moment = c;
+      return true;
+    }
+    a = b, fa = fb, b = c;
+  }
+  return false;
+}
+
+// The crossing of `target` on the searched angle near `estimate` within
+// [lowest, highest]: by secant steps, else by a bracket that starts at
+// estimate ± slack and moves by slack towards the side the crossing lies on.
 bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
               JulianDay& moment) {
+  if (SecantNear(m, target, estimate, lowest, highest, moment)) return true;
   double lo = std::fmax(lowest, estimate - m.slack), hi = std::fmin(highest, estimate + m.slack);
   if (!(lo < hi)) return false;
   double glo = Offset(m, target, lo), ghi = Offset(m, target, hi);
@@ -213,22 +255,40 @@ DayTimes TimesOf(const BodyDay& day) {
 bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment) {
   const double a = Offset(m, target, from), b = Offset(m, target, to);
   if (!(a < 0.0 && b >= 0.0)) return false;
-  moment = Root([&](double t) { return Offset(m, target, t); }, from, to, a, b, kMomentTolerance);
-  return true;
+  moment = Polish(m, target, Root([&](double t) { return Offset(m, target, t); }, from, to, a, b, kMomentTolerance));
+  return from <= moment && moment <= to;
 }
 
 namespace {
 
-// Every event at a multiple of `spacing` in [from, to), in time order.
+// Every event at a multiple of `spacing` in [from, to), in time order. The
+// search begins a little before `from`, since a moment that the searched
+// angle puts just before it may be just after it on the exact angle (their
+// crossings differ by seconds at most), and a moment beyond `to` by more
+// than that margin is not corrected. Near the end of the span, the angle at
+// its end tells when no target is left in it, once the angle cannot have
+// turned by half a circle since the last event (the rates stay within 1.3
+// times the mean).
 std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
+  constexpr double kMargin = 0.01;  // days
   std::vector<AngleEvent> events;
-  const double start = m.angle(from);
+  const JulianDay begin = from - kMargin, end = to + kMargin;
+  const double start = m.angle(begin);
+  const double halfTurn = 180.0 / (1.3 * m.rate);
+  std::optional<double> last;  // the angle at `end`, asked for when the estimate comes near it
   double target = Wrap360(spacing * (std::floor(start / spacing) + 1.0));
-  JulianDay estimate = from + Wrap360(target - start) / m.rate, lowest = from;
+  JulianDay estimate = begin + Wrap360(target - start) / m.rate, lowest = begin, previous = begin;
   while (estimate - m.slack < to) {
+    if (estimate + m.slack >= to && end - previous < halfTurn) {
+      if (!last) last = m.angle(end);
+      if (Wrap180(*last - target) < 0.0) break;
+    }
     JulianDay moment;
-    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= to) break;
-    events.push_back({moment, target});
+    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= end) break;
+    moment = Polish(m, target, moment);
+    if (moment >= to) break;
+    if (moment >= from) events.push_back({moment, target});
+    previous = moment;
     lowest = moment + spacing / m.rate / 2.0;
     estimate = moment + spacing / m.rate;
     target = Wrap360(target + spacing);
@@ -247,6 +307,7 @@ class EventMemo {
   EventMemo(const Motion& m, double step) : m_(m), step_(step) {}
 
   double Step() const { return step_; }
+  void Forget() { blocks_.clear(); }
 
   std::vector<AngleEvent> Between(JulianDay from, JulianDay to) {
     if (!(from < to) || !std::isfinite(from) || !std::isfinite(to)) return {};
@@ -308,6 +369,12 @@ std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset
     if (IsMultiple(Wrap360(e.angle - offset), spacing)) events.push_back(e);
   }
   return events;
+}
+
+void ForgetFoundEvents() {
+  MemoFor(kSunMotion)->Forget();
+  MemoFor(kMoonMotion)->Forget();
+  ForgetEarthFits();
 }
 
 DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude) {
