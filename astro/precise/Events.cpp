@@ -1,5 +1,7 @@
 #include "astro/precise/Events.h"
 
+#include "astro/precise/EventTable.h"
+
 #include <cmath>
 #include <map>
 
@@ -296,6 +298,15 @@ std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, 
   return events;
 }
 
+}  // namespace
+
+std::vector<AngleEvent> SearchBlock(const Motion& m, double step, long long block) {
+  const JulianDay start = kEventBlockEpoch + static_cast<double>(block) * kEventBlockDays;
+  return Search(m, step, start, start + kEventBlockDays);
+}
+
+namespace {
+
 // The events of one motion found so far, at multiples of its step, kept by
 // blocks of days fixed in time. The main window asks about the days around
 // the selected one again and again (the term of the day, the solstices, the
@@ -317,10 +328,7 @@ class EventMemo {
     if (blocks_.size() > kMaxBlocks) blocks_.clear();
     for (double k = first; k <= last; ++k) {
       auto found = blocks_.find(k);
-      if (found == blocks_.end()) {
-        const JulianDay start = kBlockEpoch + k * kBlockDays;
-        found = blocks_.emplace(k, Search(m_, step_, start, start + kBlockDays)).first;
-      }
+      if (found == blocks_.end()) found = blocks_.emplace(k, BlockEvents(k)).first;
       for (const AngleEvent& e : found->second)
         if (e.moment >= from && e.moment < to) out.push_back(e);
     }
@@ -328,11 +336,17 @@ class EventMemo {
   }
 
  private:
-  static constexpr double kBlockDays = 32.0;
-  static constexpr JulianDay kBlockEpoch = 2451544.5;  // 2000-01-01 0:00 UT
   static constexpr std::size_t kMaxBlocks = 4096;
 
-  static double BlockOf(JulianDay t) { return std::floor((t - kBlockEpoch) / kBlockDays); }
+  static double BlockOf(JulianDay t) { return std::floor((t - kEventBlockEpoch) / kEventBlockDays); }
+
+  // From the table of events found ahead of time where it holds the block.
+  std::vector<AngleEvent> BlockEvents(double k) const {
+    const long long block = static_cast<long long>(k);
+    const TabledMotion motion = &m_ == &kSunMotion ? TabledMotion::kSunTerms : TabledMotion::kMoonPhases;
+    if (std::optional<std::vector<AngleEvent>> tabled = TabledEvents(motion, block)) return *std::move(tabled);
+    return SearchBlock(m_, step_, block);
+  }
 
   const Motion& m_;
   double step_;

@@ -28,6 +28,14 @@ extern const Motion kSunMotion;   // the sun's apparent longitude
 extern const Motion kMoonMotion;  // the moon's elongation from the sun
 
 
+// The sun's and the moon's events are found and kept by blocks of days fixed
+// in time: block k runs from kEventBlockEpoch + k·kEventBlockDays.
+inline constexpr double kEventBlockDays = 32.0;
+inline constexpr JulianDay kEventBlockEpoch = 2451544.5;  // 2000-01-01 0:00 UT
+// The events of block k at multiples of `step`, searched afresh (what the
+// table of found events holds; its maker and its test ask for this).
+std::vector<AngleEvent> SearchBlock(const Motion& m, double step, long long block);
+
 // The moment in [from, to] at which the angle reaches `target`, when it does
 // (it is below it at `from`): false otherwise.
 bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment);
