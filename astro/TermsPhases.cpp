@@ -1,5 +1,6 @@
 #include "astro/TermsPhases.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -168,12 +169,32 @@ bool TermTarget(double& f1, double& f2, double& goal) {
   return std::fabs(goal - f1) <= 10.0;
 }
 
+// How a list's quantity moves: its events lie at multiples of `step`, and it
+// never rises faster than `maxRate` a day (with room for a day of 25 hours).
+struct ListMotion {
+  double step;
+  double maxRate;
+};
+// The sun's apparent longitude moves at most 1.02° a day, the moon's
+// elongation at most about 14.6°.
+constexpr ListMotion kTermMotion{15.0, 1.2};
+constexpr ListMotion kPhaseMotion{90.0, 16.5};
+
+// The days after one whose quantity ended at `value` on which it cannot reach
+// its next multiple of the step: searching them would find nothing.
+int DaysWithoutEvent(double value, const ListMotion& motion) {
+  if (!std::isfinite(value)) return 0;
+  const double distance = motion.step * (std::floor(value / motion.step) + 1.0) - value;
+  return std::max(0, static_cast<int>(std::floor(distance / motion.maxRate)) - 1);
+}
+
 // Runs one list over 1 January of `year` and the `lastDay` days after it.
 // The days are walked by their noons, so a day the calendar skips (the
-// change to the Gregorian calendar) is not searched twice.
+// change to the Gregorian calendar) is not searched twice; the days on which
+// the quantity cannot reach its next event are passed over.
 template <class Quantity, class Target>
 std::vector<AngleEvent> ListEvents(double year, int lastDay, const DateClock& on, Quantity quantity,
-                                   Target target) {
+                                   Target target, const ListMotion& motion) {
   // The lists are asked for between two of the windows' drawings; a year of
   // sun and moon positions runs several times slower without this.
   cpu::ClearUpperVectorState();
@@ -189,10 +210,10 @@ std::vector<AngleEvent> ListEvents(double year, int lastDay, const DateClock& on
       goal = t;
       return ok;
     };
-    if (!DaySearch(on, date.year, date.month, date.day, quantity, remember, 0.01, Step::Trisection, moment, value,
-                   &midnight))
-      continue;
-    events.push_back({moment, goal});
+    const bool found = DaySearch(on, date.year, date.month, date.day, quantity, remember, 0.01, Step::Trisection,
+                                 moment, value, &midnight);
+    if (found) events.push_back({moment, goal});
+    w += DaysWithoutEvent(midnight.f, motion);
   }
   return events;
 }
@@ -314,11 +335,11 @@ MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
 }
 
 std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(year, lastDay, lists, PhaseElongation, PhaseTarget);
+  return ListEvents(year, lastDay, lists, PhaseElongation, PhaseTarget, kPhaseMotion);
 }
 
 std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(year, lastDay, lists, TermLongitude, TermTarget);
+  return ListEvents(year, lastDay, lists, TermLongitude, TermTarget, kTermMotion);
 }
 
 }  // namespace design

@@ -158,6 +158,37 @@ TEST(YearEventTable, AYearsListHoldsThatYearOnlyEachOnce) {
   }
 }
 
+// The design's lists pass over the days on which no event can fall; none may
+// be lost by that. Each year's design list holds the precise list's events
+// (apart from those within half a day of the year's ends), in order, each
+// within half an hour, on Japan's clock and on one with summer time.
+TEST(YearEventTable, TheDesignListsMissNoEvent) {
+  std::string error;
+  const std::optional<TimeZone> newYork = TimeZone::Named("America/New_York", error);
+  ASSERT_TRUE(newYork) << error;
+  const DateClock clocks[] = {kLists, ListClock(kMixed, *newYork)};
+  for (const DateClock& clock : clocks) {
+    for (double year = 1900; year <= 2100; year += (&clock == &clocks[0] ? 1 : 7)) {
+      const int lastDay = LastDayOfYear(year, clock);
+      const JulianDay from = DateToJulianDay(year, 1, 1, 12.0, clock), to = from + lastDay;
+      for (EventKind kind : {EventKind::SolarTerms, EventKind::MoonPhases}) {
+        auto inside = [&](AstroModel model) {
+          std::vector<CalendarEvent> events;
+          for (const CalendarEvent& e : YearEventTable(EphemerisOf(model), kind, year, lastDay, clock))
+            if (e.julianDay >= from && e.julianDay < to) events.push_back(e);
+          return events;
+        };
+        const std::vector<CalendarEvent> design = inside(AstroModel::Design), precise = inside(AstroModel::Precise);
+        ASSERT_EQ(design.size(), precise.size()) << year << (kind == EventKind::SolarTerms ? " terms" : " phases");
+        for (std::size_t i = 0; i < design.size(); ++i) {
+          EXPECT_EQ(design[i].angle, precise[i].angle) << year << " #" << i;
+          EXPECT_NEAR(design[i].julianDay, precise[i].julianDay, 0.5 / 24) << year << " " << design[i].name;
+        }
+      }
+    }
+  }
+}
+
 TEST(SolarTermOfDay, NamesOnlyTheDayTheTermBegins) {
   const struct {
     int month, day;
