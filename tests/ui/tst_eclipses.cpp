@@ -18,7 +18,6 @@ QStringList Items(QTreeWidget* list) {
   return items;
 }
 
-// The strip of the sky panel under the readout's 月の入 line, in the form's image.
 // The readout's eclipse line: under the moon's picture, clear of it.
 QImage ReadoutStrip(CMyView* view) {
   const int top = kMoonCentreY + static_cast<int>(kMoonRadius) + 1;
@@ -34,20 +33,7 @@ class TstEclipses : public QObject {
   std::unique_ptr<ScratchWorkDir> m_dir;
   std::unique_ptr<CMyView> m_view;
 
-  void SetEclipses(bool on) {
-    ModalWatcher watcher([on](QWidget* w) {
-      auto* dlg = qobject_cast<CSettingsDlg*>(w);
-      if (!dlg) return;
-      auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("eclipses"));
-      QVERIFY(box);
-      QCOMPARE(box->isChecked(), !on);
-      if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) dlg->grab().save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
-      box->setChecked(on);
-      QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton);
-    });
-    m_view->OnSettings();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
-  }
+  void SetEclipses(bool on) { SwitchSettingsBox(m_view.get(), "eclipses", on); }
 
  private slots:
   void init() {

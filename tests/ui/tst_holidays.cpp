@@ -46,20 +46,7 @@ class TstHolidays : public QObject {
     m_view = StartedView();
     TypeMoment(m_view.get(), "2026", "9", "22", "12.0");
   }
-  void SetHolidays(bool on) {
-    ModalWatcher watcher([on](QWidget* w) {
-      auto* dlg = qobject_cast<CSettingsDlg*>(w);
-      if (!dlg) return;
-      auto* box = dlg->findChild<QCheckBox*>(QStringLiteral("holidays"));
-      QVERIFY(box);
-      QCOMPARE(box->isChecked(), !on);
-      if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) dlg->grab().save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
-      box->setChecked(on);
-      QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton);
-    });
-    m_view->OnSettings();
-    m_view->RunCommand([this] { m_view->OnPaint(); });
-  }
+  void SetHolidays(bool on) { SwitchSettingsBox(m_view.get(), "holidays", on); }
 
  private slots:
   void init() {

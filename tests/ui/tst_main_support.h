@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 #include "view/ui/MyView.h"
+#include "view/ui/SettingsDlg.h"
 
 // A fresh directory made current for the test's lifetime, with "History.mdb"
 // copied in unless withDatabase is false.
@@ -115,6 +117,24 @@ inline std::unique_ptr<CMyView> StartedView() {
 template <class T = QLineEdit>
 T* Control(QWidget* parent, int id) {
   return parent->findChild<T*>(QString::number(id));
+}
+
+// Turns one check box of the settings dialog (by its object name) to `on`
+// from the other state and presses OK; the view then refreshes. The dialog
+// is saved as a picture when OMBREL_SAVE_PNG names a file.
+inline void SwitchSettingsBox(CMyView* view, const char* name, bool on) {
+  ModalWatcher watcher([name, on](QWidget* w) {
+    auto* dlg = qobject_cast<CSettingsDlg*>(w);
+    if (!dlg) return;
+    auto* box = dlg->findChild<QCheckBox*>(QString::fromUtf8(name));
+    QVERIFY(box);
+    QCOMPARE(box->isChecked(), !on);
+    if (!qEnvironmentVariableIsEmpty("OMBREL_SAVE_PNG")) dlg->grab().save(qEnvironmentVariable("OMBREL_SAVE_PNG"));
+    box->setChecked(on);
+    QTest::mouseClick(Control<QPushButton>(dlg, 1), Qt::LeftButton);
+  });
+  view->OnSettings();
+  view->RunCommand([view] { view->OnPaint(); });
 }
 
 // Types a date and hour into the form and presses 日時変更.
