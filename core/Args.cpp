@@ -111,11 +111,4 @@ bool DateExists(long long year, int month, int day, int calendarMode) {
   return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
-bool TypedDateMissing(double year, double month, double day, int calendarMode) {
-  const bool whole = std::isfinite(year) && std::fabs(year) <= 999999 && year == std::floor(year) &&
-                     month == std::floor(month) && day == std::floor(day);
-  if (!whole || month < 1 || month > 12 || day < 1 || day > 31) return false;
-  return !DateExists(static_cast<long long>(year), static_cast<int>(month), static_cast<int>(day), calendarMode);
-}
-
 }  // namespace args

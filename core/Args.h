@@ -5,8 +5,9 @@
 //   hours and coordinates        -?[0-9]+(\.[0-9]+)?
 // with nothing around it: no blanks, no '+', no hexadecimal or exponent form.
 // On failure the readers return false and leave the output alone; Refusal
-// says why in words. (Texts typed into the windows are read the almanac's own
-// forgiving way, with atof; these are for arguments.)
+// says why in words. (The main form's date and hour are read with them too,
+// almanac/TypedForm.h; the other texts typed into the windows are read the
+// almanac's own forgiving way, with atof.)
 #pragma once
 
 #include <string>
@@ -31,9 +32,5 @@ const char* FormName(Form form);
 // the Julian calendar before 1582-10-15 and the Gregorian from then on (so
 // 1582-10-05 to 1582-10-14 do not exist), else the Gregorian throughout.
 bool DateExists(long long year, int month, int day, int calendarMode);
-// For typed date fields read as numbers: true when they are whole numbers,
-// the month 1..12 and the day 1..31, and yet no such day exists (2024-02-31,
-// 1582-10-10). Other values are left to the almanac's arithmetic carry.
-bool TypedDateMissing(double year, double month, double day, int calendarMode);
 
 }  // namespace args
