@@ -3,6 +3,7 @@
 // touches no other file.
 #pragma once
 
+#include "almanac/DayPanel.h"
 #include "almanac/Settings.h"
 #include "astro/Model.h"
 #include "core/Args.h"
@@ -28,13 +29,15 @@ struct GlobalOptions {
 
 // What every command of one run shares, built once in main from the options
 // and the settings files of the working directory: the place, calendar rule,
-// zone and model (`settings`, whose date is not read), and what reading
-// ombrel.dat had to warn about.
+// zone and model (`settings`, whose date is not read), ombrel.conf's additions
+// to the day, and what reading ombrel.dat had to warn about.
 struct Run {
   GlobalOptions options;
   SettingsRecord record;
   Moment settings;
   std::vector<std::string> settingsWarnings;
+  // What ombrel.conf adds to the day's 暦注 list (holidays=1, eclipses=1).
+  DayAdditions additions;
 };
 
 using CommandFn = int (*)(const Run& run, const Args& args);

@@ -11,8 +11,6 @@
 #include "caldb/Dao.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
-#include "core/Conf.h"
-#include "holidays/Holidays.h"
 #include "core/Text.h"
 #include "signs/Signs.h"
 #include "sky/Readout.h"
@@ -136,9 +134,7 @@ int RunDay(const Run& run, const Args& args) {
     return Failure(e.what());
   }
   FillSelectedDays(panel);
-  Conf conf;
-  conf.Load();
-  const DayAdditions additions = ShownAdditions(conf);
+  const DayAdditions& additions = run.additions;
   FillSeasonalDays(panel, "kinenbi.dat", additions);
   if (!panel.m_strAnniversaryWarning.empty()) Warn({panel.m_strAnniversaryWarning});
   FillPhaseList(panel);

@@ -223,18 +223,25 @@ const GlobalOption kGlobalOptions[] = {
     {"zone", true, [](GlobalOptions& g, const std::string& v) { g.zone = v; }},
 };
 
+// The global option an argument "--name" or "--name=value" names, if any.
+const GlobalOption* GlobalOptionNamed(const std::string& arg) {
+  if (arg.rfind("--", 0) != 0) return nullptr;
+  const std::size_t eq = arg.find('=');
+  const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+  for (const GlobalOption& o : kGlobalOptions)
+    if (name == o.name) return &o;
+  return nullptr;
+}
+
 // Reads the global options from argv[at] on; `at` ends on the command.
 // False (after reporting) on a global option written wrongly.
 bool ParseGlobalOptions(int argc, char** argv, int& at, GlobalOptions& options, int& status) {
   for (; at < argc; ++at) {
     const std::string arg = argv[at];
-    if (arg.rfind("--", 0) != 0) return true;
+    const GlobalOption* option = GlobalOptionNamed(arg);
+    if (!option) return true;  // the command, --help, --version, or the command's business
     const std::size_t eq = arg.find('=');
-    const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-    const GlobalOption* option = nullptr;
-    for (const GlobalOption& o : kGlobalOptions)
-      if (name == o.name) option = &o;
-    if (!option) return true;  // --help, --version, or the command's business
+    const std::string name = option->name;
     std::string value;
     if (option->takesValue && eq != std::string::npos) {
       value = arg.substr(eq + 1);
@@ -255,13 +262,8 @@ bool ParseGlobalOptions(int argc, char** argv, int& at, GlobalOptions& options, 
 // The global option written among a command's arguments, if any: the
 // commands do not know it, and "unknown option" would not tell where it goes.
 const GlobalOption* GlobalOptionAmong(const Args& args) {
-  for (const std::string& arg : args) {
-    if (arg.rfind("--", 0) != 0) continue;
-    const std::size_t eq = arg.find('=');
-    const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-    for (const GlobalOption& o : kGlobalOptions)
-      if (name == o.name) return &o;
-  }
+  for (const std::string& arg : args)
+    if (const GlobalOption* option = GlobalOptionNamed(arg)) return option;
   return nullptr;
 }
 
@@ -274,6 +276,7 @@ bool BuildRun(Run& run, int& status) {
   conf.Load();
   Warn(conf.Problems());
   ReadModelSetting(conf, run.record);
+  run.additions = ShownAdditions(conf);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
   if (!run.options.zone.empty()) run.record.m_strZone = run.options.zone;
   std::string error;

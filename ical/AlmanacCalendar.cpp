@@ -41,10 +41,7 @@ void AddListedEvents(int year, EventKind kind, const char* uidKind, const Moment
   }
 }
 
-// The eclipses whose greatest eclipse falls in the year on the place's clock,
-// as `ombrel-cli eclipses` lists them (every lunar one; the solar ones seen
-// from the place with the sun up), each from its first to its last contact;
-// the description names the contacts on the zone's clock and the magnitude.
+// The description's lines of an eclipse's contacts, on the zone's clock.
 std::string ContactLines(const std::vector<eclipses::Contact>& contacts, const DateClock& on) {
   std::string text;
   for (const eclipses::Contact& c : contacts) {
@@ -71,6 +68,10 @@ void AddEclipse(const E& e, JulianDay first, JulianDay peak, JulianDay last, con
   events.push_back(ev);
 }
 
+// The eclipses whose greatest eclipse falls in the year on the place's clock,
+// as `ombrel-cli eclipses` lists them (every lunar one; the solar ones seen
+// from the place with the sun up), each from its first to its last contact;
+// the description gives the magnitude and names the contacts.
 void AddEclipses(int year, const Moment& settings, std::vector<Event>& events) {
   const DateClock on = PlaceClock(settings);
   const JulianDay from = DateToJulianDay(year, 1, 1, 0, on), to = DateToJulianDay(year + 1, 1, 1, 0, on);

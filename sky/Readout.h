@@ -23,8 +23,8 @@ struct ReadoutText {
 std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth);
 
 // The eclipse in progress at the moment (eclipses::InProgressText, e.g.
-// "皆既月食 皆既食中") at its place in the panel, under 月の入; none when no
-// eclipse is. An addition: drawn and printed only with "eclipses=1".
+// "皆既月食 皆既食中") at its place in the panel, under the moon's picture;
+// none when no eclipse is. An addition: drawn and printed only with "eclipses=1".
 std::optional<ReadoutText> EclipseReadout(const Moment& at);
 
 // The same texts, one per line.
