@@ -117,10 +117,10 @@ void FillDataSigns(DayPanel& p, DataTable& data, double j) {
   p.m_nDayBranch = BranchNumberOfRow(branchRow);
 }
 
-// A year's events of a kind (that year's only) and their list items.
+// The panel's events of a kind (1 January and the 366 days after it) and their list items.
 std::vector<std::string> EventItems(const DayPanel& p, EventKind kind, double year, std::vector<CalendarEvent>& events) {
   const DateClock lists = ListClock(p.m_at);
-  events = YearEventTable(EphemerisOf(p.m_at.model), kind, year, LastDayOfYear(year, lists), lists);
+  events = YearEventTable(EphemerisOf(p.m_at.model), kind, year, kDayPanelListDays, lists);
   std::vector<std::string> items;
   for (const CalendarEvent& e : events) items.push_back(EventListItem(e.name, e.julianDay, lists));
   return items;

@@ -163,6 +163,12 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   return result;
 }
 
+void EmptyPlacesReadAsZero(SettingsRecord& settings, const SettingsReadResult& read) {
+  if (read.nonEmptyLines == 0) return;
+  for (std::string* text : {&settings.m_strLongitude, &settings.m_strLatitude, &settings.m_strAzimuth})
+    if (text->empty()) *text = "0";
+}
+
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path) {
   const std::string utf8 = SettingsFileText(settings);
   // The file is CP932. Only where those bytes would be taken for UTF-8 when

@@ -66,6 +66,12 @@ struct SettingsReadResult {
 // SettingsValueProblem refuses is replaced by its default, with a warning.
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
 
+// After a first read that took at least one line, a place text the file left
+// empty (longitude, latitude, azimuth) reads as 0, as the window reads it;
+// "0" is written into it. Without such a line the record keeps its texts
+// (empty: the window's defaults, SettingsDefault).
+void EmptyPlacesReadAsZero(SettingsRecord& settings, const SettingsReadResult& read);
+
 // Writes the nine lines (CP932, "\n" line ends) through a temporary file that
 // replaces the old one by rename, so a crash never leaves half a file. A file
 // that LoadSettings could not read (see there) is left alone and the reason

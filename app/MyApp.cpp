@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "almanac/Settings.h"
 #include "app/AppIcon.h"
 #include "app/AboutDlg.h"
 #include "app/MainFrm.h"
@@ -118,10 +119,11 @@ void CMyApp::OnHelp() {
 }
 
 bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
-  // The window starts in the calendar of mode 0 until ombrel.dat is read:
-  // Julian before 1582-10-15, Gregorian from then on.
+  // The calendar in force is known once ombrel.dat is read (RenderMainWindow);
+  // here a date no calendar has is refused.
   int y = 0, m = 0, d = 0;
-  if (!args::ParseDate(text, y, m, d) || !args::DateExists(y, m, d, 0)) return false;
+  if (!args::ParseDate(text, y, m, d) || !(args::DateExists(y, m, d, 0) || args::DateExists(y, m, d, 1)))
+    return false;
   year = y, month = m, day = d;
   return true;
 }
@@ -135,6 +137,13 @@ bool ParseRenderHour(const std::string& text, double& hour) {
 
 int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error) {
   app.InitInstance(false);
+  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, SettingsDlg.m_nCalendarMode)) {
+    error = text::SjisFormat("bad date %d-%02d-%02d: not a day of the %s calendar ombrel.dat chooses (line 4 = %d)",
+                             request.year, request.month, request.day,
+                             SettingsDlg.m_nCalendarMode == 0 ? "Julian-then-Gregorian" : "Gregorian",
+                             SettingsDlg.m_nCalendarMode);
+    return 2;
+  }
   CMyView* view = app.View();
   view->m_bQuietErrors = true;
   view->RunCommand([view] { view->OnPaint(); });  // the first paint: the present moment

@@ -62,12 +62,14 @@ struct RenderRequest {
   double hour = 0;
 };
 
-// Reads YYYY-MM-DD (the year may carry a minus sign; month 1..12, day 1..31).
+// Reads YYYY-MM-DD (the year may carry a minus sign; month 1..12, day 1..31),
+// a day of the Julian-then-Gregorian or the Gregorian calendar.
 bool ParseRenderDate(const std::string& text, int& year, int& month, int& day);
 // Reads an hour 0 <= h < 24.
 bool ParseRenderHour(const std::string& text, double& hour);
 
 // Renders the main window for the requested moment into a PNG without
 // showing it. Returns 0, or 1 with the reason in error when the file cannot be
-// written or the calendar database failed.
+// written or the calendar database failed, or 2 when the date is not a day
+// of the calendar ombrel.dat chooses.
 int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error);

@@ -35,6 +35,10 @@ struct CalendarEvent {
 // The span the year list and the data table ask for: 1 January and the 430
 // days after it, so a lunisolar year that ends in the next February is whole.
 inline constexpr int kYearEventDays = 430;
+// The span of the day panel's two lists: 1 January and the 366 days after
+// it, so the lists run into the next January. The year's own events alone
+// (LastDayOfYear) are the rule of the commands that list a year.
+inline constexpr int kDayPanelListDays = 366;
 // The most days after 1 January a year's list may reach.
 inline constexpr int kMaxListDays = 800;
 

@@ -97,6 +97,43 @@ LunisolarResult Locate(CDaoDatabase& db, int anchorYear, int anchorMonth, int fa
   return r;
 }
 
+// The anchor and fallback months as the table names them. The table stores
+// Julian dates before 1582-10-15; under the Gregorian rule throughout, a
+// day's Gregorian month and its Julian month can differ, so both months move
+// by the months between the target's month under the rule and its month in
+// the table. Under the table's own rule nothing moves.
+struct SearchMonths {
+  int year, month, fallbackYear, fallbackMonth;
+};
+
+long long MonthIndex(double year, double month) {
+  int y = 0, m = 0;
+  WholeNumber(year, y);
+  WholeNumber(month, m);
+  return static_cast<long long>(y) * 12 + (m - 1);
+}
+
+void MonthOfIndex(long long index, int& year, int& month) {
+  year = static_cast<int>(index >= 0 ? index / 12 : -((-index + 11) / 12));
+  month = static_cast<int>(index - static_cast<long long>(year) * 12 + 1);
+}
+
+SearchMonths InTable(SearchMonths asked, JulianDay target, CalendarRule calendar) {
+  const LocalTime named = JulianDayToDate(target, DayCountClock(calendar));
+  const LocalTime stored = JulianDayToDate(target, DayCountClock(CalendarRule::JulianThenGregorian));
+  const long long shift = MonthIndex(stored.year, stored.month) - MonthIndex(named.year, named.month);
+  if (shift == 0) return asked;
+  SearchMonths moved{};
+  MonthOfIndex(MonthIndex(asked.year, asked.month) + shift, moved.year, moved.month);
+  MonthOfIndex(MonthIndex(asked.fallbackYear, asked.fallbackMonth) + shift, moved.fallbackYear, moved.fallbackMonth);
+  return moved;
+}
+
+LunisolarResult LocateUnder(CDaoDatabase& db, SearchMonths asked, JulianDay target, CalendarRule calendar) {
+  const SearchMonths m = InTable(asked, target, calendar);
+  return Locate(db, m.year, m.month, m.fallbackYear, m.fallbackMonth, target);
+}
+
 }  // namespace
 
 JulianDay KyuurekiRowStart(const KyuurekiRow& row) {
@@ -231,7 +268,7 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, dou
   int wy = 0, wm = 0;
   WholeNumber(date.year, wy);
   WholeNumber(date.month, wm);
-  return Locate(db, ay, am, wy, wm - 1, j);
+  return LocateUnder(db, {ay, am, wy, wm - 1}, j, calendar);
 }
 
 LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth,
@@ -251,7 +288,7 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, c
     bad.notANumber = true;
     return bad;
   }
-  return Locate(db, y, m, y, m - 1, DayNoon(y, m, d, calendar));
+  return LocateUnder(db, {y, m, y, m - 1}, DayNoon(y, m, d, calendar), calendar);
 }
 
 std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay) {

@@ -270,7 +270,9 @@ const GlobalOption* GlobalOptionAmong(const Args& args) {
 // The run's shared settings: ombrel.dat and ombrel.conf of the working
 // directory, then the options. False (after reporting) on an unknown zone.
 bool BuildRun(Run& run, int& status) {
-  run.settingsWarnings = LoadSettings(run.record).warnings;
+  const SettingsReadResult read = LoadSettings(run.record);
+  run.settingsWarnings = read.warnings;
+  EmptyPlacesReadAsZero(run.record, read);
   // ombrel.conf, read once: its problems are told on every run.
   Conf conf;
   conf.Load();

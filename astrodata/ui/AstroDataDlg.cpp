@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QMetaObject>
 #include <QPushButton>
 #include <algorithm>
 #include <cstdlib>
@@ -115,10 +114,10 @@ void CAstroDataDlg::BuildControls() {
   m_btnRecalc = button(IDC_RECALC, "再計算表示", Du(244, 6, 54, 16));
   m_btnFile = button(IDC_FILEOUT, "FILE出力", Du(304, 6, 50, 16));
   m_btnQuit = button(IDC_QUIT, "終了", Du(304, 26, 50, 16));
-  // Enter in a field recalculates (the default button); on a button it
-  // presses that button, as Space does.
+  // Enter in a field closes the window (終了 is the default button); on a
+  // button it presses that button, as Space does.
   for (QPushButton* b : {m_btnRecalc, m_btnFile, m_btnQuit}) b->setAutoDefault(true);
-  m_btnRecalc->setDefault(true);
+  m_btnQuit->setDefault(true);
 
   for (int c = 0; c < kAstroColumns; ++c)
     label(AstroColumnNames[c], Du(kFirstColumnX + c * kColumnStep, 50, kColumnStep, 12));
@@ -145,6 +144,8 @@ void CAstroDataDlg::BuildControls() {
 bool CAstroDataDlg::Create() {
   if (IsWindowOpen()) return false;
   UpdateData(false);
+  // Every opening shows the table of the moment its fields show.
+  OnRecalc();
   MoveBeside(this, parentWidget());
   show();
   activateWindow();
@@ -207,6 +208,7 @@ bool CAstroDataDlg::PrepareMemory(AstroYearEvents& events, std::string& error) {
 }
 
 bool CAstroDataDlg::WriteYear(const AstroYearEvents& events, const std::string& path, std::string& error) {
+  const std::string month = m_strMonth, day = m_strDay;
   const AstroDayRequest request = [this](double month, double day) {
     // The window shows the day being written.
     m_strMonth = text::SjisFormat("%2.0f", month);
@@ -219,6 +221,12 @@ bool CAstroDataDlg::WriteYear(const AstroYearEvents& events, const std::string& 
   // Memory is written again with the reading: another program may have
   // rewritten it for its own year while the file was being chosen.
   const bool ok = StoreAndWriteYearlyFile(std::atoi(m_strYear.c_str()), events, path, Input(), request, true, error);
+  // The window shows the days as they are written, then the moment it showed
+  // before, table and tides alike.
+  m_strMonth = month;
+  m_strDay = day;
+  UpdateData(false);
+  OnRecalc();
   QApplication::restoreOverrideCursor();
   return ok;
 }
@@ -253,14 +261,6 @@ void CAstroDataDlg::OnQuitDialog() { hide(); }
 void CAstroDataDlg::accept() { OnQuitDialog(); }
 
 void CAstroDataDlg::reject() { OnQuitDialog(); }
-
-void CAstroDataDlg::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  if (m_bPainted) return;
-  m_bPainted = true;
-  // Computed after this paint: changing the texts inside it would paint again.
-  QMetaObject::invokeMethod(this, [this] { OnRecalc(); }, Qt::QueuedConnection);
-}
 
 QLineEdit* CAstroDataDlg::Field(int id) const { return findChild<QLineEdit*>(QString::number(id)); }
 

@@ -64,6 +64,8 @@ class CAstroDataDlg : public QDialog {
   AstroInput Input() const;
 
   // 再計算表示: the view computes the table, the window writes its texts.
+  // Opening the window and every refresh of the main view do the same, so the
+  // table is always the one of the moment the fields show.
   void OnRecalc();
   // FILE出力: Memory rewritten for the year, a file asked for, the year written.
   void OnFileOutput();
@@ -103,7 +105,6 @@ class CAstroDataDlg : public QDialog {
   int m_nEventDays = 0;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void accept() override;  // Enter (終了 is the default button)
   void reject() override;  // Esc and the close box
 
@@ -121,5 +122,4 @@ class CAstroDataDlg : public QDialog {
   QPushButton* m_btnRecalc = nullptr;
   QPushButton* m_btnFile = nullptr;
   QPushButton* m_btnQuit = nullptr;
-  bool m_bPainted = false;  // the first paint of the run computes the table
 };

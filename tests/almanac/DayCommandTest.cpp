@@ -32,9 +32,11 @@ class WorkDir : public testsupport::ScratchDir {
 TEST(DayCommand, GoldenOutput) {
   WorkDir wd(true);
   // Across the calendar table: its first years, the last Julian day, the
-  // first year of the Western calendar, 2033's leap eleventh month, today.
+  // first year of the Western calendar, 2033's leap eleventh month, today;
+  // and years whose lists (1 January and the 366 days after it) end with
+  // events of the next January.
   for (const char* date : {"2005-01-31 12", "2000-01-01 0", "-660-02-11 12", "1582-10-04 12", "1873-01-01 12",
-                           "2033-12-22 12", "2026-12-10 12"}) {
+                           "2033-12-22 12", "2026-12-10 12", "2009-06-15 12", "2017-06-15 12", "1990-06-15 12"}) {
     SCOPED_TRACE(date);
     std::string name = std::string("day-") + std::string(date).substr(0, 10) + ".txt";
     Result r = RunCli(wd.Arg() + " day " + date);

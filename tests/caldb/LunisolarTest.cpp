@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "astro/astro.h"
 #include "caldb/Lunisolar.h"
@@ -69,36 +71,50 @@ TEST_F(Lunisolar, DatesTheTableCannotPlaceAreEmpty) {
 
 // The calendar rule only says how the date is written: the table's rows are
 // read as it stores them (Julian before 1582-10-15), so a day has one
-// lunisolar date whichever rule names it, and the year list (which reads the
-// typed date as the table does) agrees. Under the Gregorian rule throughout
-// the rows used to be read as Gregorian dates, which put the day panel some
-// nine days off the year list before 1582.
+// lunisolar date whichever rule names it. Every day of 1000-1582 named under
+// the Gregorian rule throughout gets the month and day the table holds for
+// that day, as the default rule's lookup gives them (checked on every
+// seventh day), in the day panel's lookup (also the month calendar's and
+// `lunar`'s) and in the year list's (which reads the typed date under the
+// rule; three days a month). No day is an exception.
 TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
-  const double gregorianDates[][3] = {{1500, 3, 20}, {1500, 1, 15}, {1000, 6, 15}, {1582, 10, 10}, {2033, 12, 22}};
-  for (const auto& g : gregorianDates) {
-    const LocalTime j = JulianDayToDate(DayNoon(g[0], g[1], g[2], CalendarRule::Gregorian), DayCountClock(kMixed));
-    const LunisolarResult gregorian = DayPanel(g[0], g[1], g[2], CalendarRule::Gregorian);
-    const LunisolarResult mixed = DayPanel(j.year, j.month, j.day, kMixed);
-    const LunisolarResult yearList = LunisolarLookup(m_db, text::SjisFormat("%.0f", j.year),
-                                                     text::SjisFormat("%.0f", j.month), text::SjisFormat("%.0f", j.day), kMixed);
-    // The year list under the Gregorian rule reads the typed date as the day panel does.
-    const LunisolarResult yearListGregorian =
-        LunisolarLookup(m_db, text::SjisFormat("%.0f", g[0]), text::SjisFormat("%.0f", g[1]),
-                        text::SjisFormat("%.0f", g[2]), CalendarRule::Gregorian);
-    EXPECT_EQ(yearListGregorian.row.id, gregorian.row.id);
-    EXPECT_EQ(yearListGregorian.lunarDay, gregorian.lunarDay);
-    SCOPED_TRACE(testing::Message() << g[0] << "-" << g[1] << "-" << g[2]);
-    ASSERT_TRUE(gregorian.found && mixed.found && yearList.found);
-    EXPECT_EQ(gregorian.row.id, mixed.row.id);
-    EXPECT_EQ(gregorian.lunarDay, mixed.lunarDay);
-    EXPECT_EQ(gregorian.noonJulianDay, mixed.noonJulianDay);
-    EXPECT_EQ(yearList.row.id, mixed.row.id);
-    EXPECT_EQ(yearList.lunarDay, mixed.lunarDay);
+  // The table's months from 999 to 1583, in ID order, as the oracle.
+  std::vector<KyuurekiRow> months;
+  {
+    CDaoRecordset rs(&m_db);
+    rs.Open(dbOpenDynaset, "SELECT * FROM [Kyuureki] WHERE [西暦] BETWEEN 999 AND 1583 ORDER BY [ID];");
+    for (; !rs.IsEOF(); rs.MoveNext()) months.push_back(ReadKyuurekiRow(rs));
   }
+  ASSERT_GT(months.size(), 7000u);
+  const DateClock gregorian = DayCountClock(CalendarRule::Gregorian), mixed = DayCountClock(kMixed);
+  const JulianDay first = DayNoon(1000, 1, 1, CalendarRule::Gregorian), last = DayNoon(1582, 12, 31, CalendarRule::Gregorian);
+  std::size_t month = 0;
+  int compared = 0;
+  for (JulianDay j = first; j <= last; j += 1.0, ++compared) {
+    while (month + 1 < months.size() && KyuurekiRowStart(months[month + 1]) <= j) ++month;
+    ASSERT_LE(KyuurekiRowStart(months[month]), j);
+    const int expectedId = months[month].id;
+    const double expectedDay = j - KyuurekiRowStart(months[month]) + 1.0;
+    const LocalTime g = JulianDayToDate(j, gregorian);
+    std::vector<std::pair<const char*, LunisolarResult>> answers = {
+        {"day panel", DayPanel(g.year, g.month, g.day, CalendarRule::Gregorian)}};
+    if (g.day == 1 || g.day == 15 || g.day == 28)
+      answers.emplace_back("year list", LunisolarLookup(m_db, text::SjisFormat("%.0f", g.year), text::SjisFormat("%.0f", g.month),
+                                                        text::SjisFormat("%.0f", g.day), CalendarRule::Gregorian));
+    if (compared % 7 == 0) {
+      const LocalTime m = JulianDayToDate(j, mixed);
+      answers.emplace_back("default rule", DayPanel(m.year, m.month, m.day, kMixed));
+    }
+    for (const auto& [who, r] : answers) {
+      if (r.found && r.row.id == expectedId && r.lunarDay == expectedDay && r.noonJulianDay == j) continue;
+      ADD_FAILURE() << "Gregorian " << g.year << "-" << g.month << "-" << g.day << " (" << who << "): row " << r.row.id
+                    << " day " << r.lunarDay << ", the table: row " << expectedId << " day " << expectedDay;
+      return;
+    }
+  }
+  EXPECT_EQ(compared, 212'936);
   // 1500-01-15 Julian is the 15th of its lunisolar month, so 1500-01-15
-  // Gregorian (1500-01-06 Julian) is the 6th; the Gregorian rule used to give
-  // the 15th for both.
-  EXPECT_EQ(LunisolarLookup(m_db, "1500", " 1", "15", kMixed).lunarDay, 15.0);
+  // Gregorian (1500-01-06 Julian) is the 6th.
   EXPECT_EQ(DayPanel(1500, 1, 15, kMixed).lunarDay, 15.0);
   EXPECT_EQ(DayPanel(1500, 1, 15, CalendarRule::Gregorian).lunarDay, 6.0);
   EXPECT_EQ(DayPanelText(1500, 1, 15), "　12月15日");

@@ -189,7 +189,8 @@ TEST(CliLists, PreciseCalendarFileTakesItsObservancesFromThePreciseModel) {
 }
 
 // With the Gregorian calendar throughout (ombrel.dat line 4 = 1), the day
-// panel and the year list read the calendar table alike, and the term list
+// panel and the year list read the calendar table alike, `lunar` and `day`
+// answer as the default calendar does for the same day, and the term list
 // and the day panel agree on 春分's day.
 TEST(CliLists, GregorianThroughoutAgreesWithTheYearList) {
   const CliDir dir("139.7\n35.6\n0\n1\n");
@@ -214,6 +215,18 @@ TEST(CliLists, GregorianThroughoutAgreesWithTheYearList) {
   ASSERT_EQ(std::sscanf(lunar.c_str() + lunar.find("　") + std::string("　").size(), "%d月%d日", &dayMonth, &dayDay), 2)
       << lunar;
   EXPECT_EQ(dayMonth * 100 + dayDay, listMonth * 100 + listDay) << lunar << " vs " << cell;
+
+  // A day before 1582 named in the Gregorian calendar has the lunisolar date
+  // of the same day named in the Julian (1500-06-05 is 1500-05-26 there).
+  const CliDir mixed;
+  const ts::RunResult lunarGregorian = dir.Run({"lunar", "1500-06-05"}), lunarJulian = mixed.Run({"lunar", "1500-05-26"});
+  ASSERT_EQ(lunarGregorian.status, 0) << ts::Describe(lunarGregorian);
+  EXPECT_EQ(lunarGregorian.out, lunarJulian.out);
+  const ts::RunResult dayGregorian = dir.Run({"day", "1500-06-05"}), dayJulian = mixed.Run({"day", "1500-05-26"});
+  for (const char* field : {"旧暦", "六曜"}) {
+    EXPECT_NE(CliDir::Field(dayGregorian.out, field), "") << field;
+    EXPECT_EQ(CliDir::Field(dayGregorian.out, field), CliDir::Field(dayJulian.out, field)) << field;
+  }
 
   const ts::RunResult terms = dir.Run({"terms", "1500"});
   ASSERT_EQ(terms.status, 0) << ts::Describe(terms);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -75,5 +76,27 @@ TEST(SettingsFiles, DoubtfulAndUnreadableFilesAreSaidOnce) {
     EXPECT_EQ(r.status, 0) << testsupport::Describe(r);
     EXPECT_EQ(r.err, "ombrel-cli: warning: " + c.warning + "\n");
     std::filesystem::remove(path);
+  }
+}
+
+// A settings file whose first line is empty reads the longitude as 0, as the
+// window does (its sun rises at 15:03 in Japan's clock on 2005-03-20); no
+// file, or a file without a line, keeps Tokyo's.
+TEST(SettingsFiles, AnEmptyLongitudeLineIsZero) {
+  const testsupport::ScratchDir dir{"ombrel-settings-cli"};
+  dir.CopyDatabase();
+  struct Case {
+    const char* dat;  // nullptr: no file
+    const char* sunrise;
+  } cases[] = {{"\n35.6\n", "15:03"}, {"\n\n\n", "05:45"}, {nullptr, "05:45"}, {"139.7\n35.6\n", "05:45"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dat ? c.dat : "(no file)");
+    if (c.dat)
+      dir.Write("ombrel.dat", c.dat);
+    else
+      std::remove(dir.File("ombrel.dat").c_str());
+    const testsupport::RunResult r = testsupport::RunCli({"--workdir", dir.Path(), "day", "2005-03-20"});
+    ASSERT_EQ(r.status, 0) << testsupport::Describe(r);
+    EXPECT_NE(r.out.find(std::string("日の出 ") + c.sunrise), std::string::npos) << r.out;
   }
 }

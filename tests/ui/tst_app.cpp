@@ -192,6 +192,33 @@ class TstApp : public QObject {
     else QVERIFY2(!err.contains("font"), err.constData());  // no word about fonts where there is one
   }
 
+  // --render --date is a day of the calendar ombrel.dat's line 4 chooses:
+  // 1582-10-10 exists only in the Gregorian calendar throughout, 1500-02-29
+  // only in the Julian.
+  void renderDateInTheCalendarInForce_data() {
+    QTest::addColumn<QByteArray>("dat");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<int>("status");
+    QTest::newRow("Gregorian throughout, 1582-10-10") << QByteArray("139.7\n35.6\n0\n1\n") << "1582-10-10" << 0;
+    QTest::newRow("default, 1582-10-10") << QByteArray() << "1582-10-10" << 2;
+    QTest::newRow("Gregorian throughout, 1500-02-29") << QByteArray("139.7\n35.6\n0\n1\n") << "1500-02-29" << 2;
+    QTest::newRow("default, 1500-02-29") << QByteArray() << "1500-02-29" << 0;
+  }
+  void renderDateInTheCalendarInForce() {
+    QFETCH(QByteArray, dat);
+    QFETCH(QString, date);
+    QFETCH(int, status);
+    if (!dat.isEmpty()) QVERIFY(WriteFileBytes(QStringLiteral("ombrel.dat"), dat));
+    const QString program = QFileInfo(QStringLiteral(OMBREL_CLI)).dir().absoluteFilePath(QStringLiteral("ombrel"));
+    const QString file = m_dir->FilePath(QStringLiteral("out.png"));
+    QProcess p;
+    p.start(program, {"--workdir", QDir::currentPath(), "--render", file, "--date", date});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), status);
+    QCOMPARE(QFileInfo::exists(file), status == 0);
+    if (status != 0) QVERIFY(p.readAllStandardError().contains(date.toLatin1()));
+  }
+
   // Qt's own dialogs speak Japanese like the rest of the program: the CSV
   // files' save dialog, through the real chooser.
   void saveDialogSpeaksJapanese() {
@@ -221,8 +248,10 @@ class TstApp : public QObject {
     QTest::newRow("overflowing year") << "99999999999-01-01" << false;
     QTest::newRow("year that wraps an int") << "4294969320-01-01" << false;
     QTest::newRow("a day February lacks") << "2024-02-31" << false;
-    QTest::newRow("a day the calendar skipped") << "1582-10-10" << false;
+    // Days of one calendar only: checked once ombrel.dat says which is in force.
+    QTest::newRow("a day the calendar skipped") << "1582-10-10" << true;
     QTest::newRow("a Julian leap day") << "1500-02-29" << true;
+    QTest::newRow("a day neither calendar has") << "1500-02-30" << false;
     QTest::newRow("leading blank") << " 2005-01-31" << false;
     QTest::newRow("plus sign") << "+2005-01-31" << false;
   }

@@ -1,6 +1,7 @@
 // The astronomical data window through the real dialog, offscreen: the table
-// 再計算表示 shows, the first paint's own computation, closing and reopening,
-// the requests it makes of the view, and FILE出力 on the built database.
+// 再計算表示 shows, the computation of each opening and of the main window's
+// refresh, Enter closing it, the requests it makes of the view, and FILE出力
+// on the built database.
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -136,53 +137,61 @@ class TstAstroData : public QObject {
     }
   }
 
-  // Enter in any field recalculates and leaves the window open; Enter on 終了
-  // still closes it.
-  void enterInAFieldRecalculates() {
+  // Enter closes the window as 終了 and Esc do (終了 is the default button);
+  // recalculation stays on its button.
+  void enterClosesTheWindow() {
     CAstroDataDlg dlg;
     SetInputs(dlg, "2000", "1", "1", "9.5");
-    QVERIFY(dlg.Create());
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTRY_VERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
-    const struct {
-      int field;
-      const char* text;
-    } edits[] = {{CAstroDataDlg::IDC_MONTH, "7"}, {CAstroDataDlg::IDC_YEAR, "2001"}, {CAstroDataDlg::IDC_DAY, "2"},
-                 {CAstroDataDlg::IDC_LONGITUDE, "135"}, {1010, nullptr}};
-    QString before = Text(dlg, 1010);
-    for (const auto& e : edits) {
-      QLineEdit* field = dlg.Field(e.field);
-      if (e.text) field->setText(QString::fromUtf8(e.text));
-      field->setFocus();
-      QTest::keyClick(field, Qt::Key_Return);
-      QVERIFY2(dlg.IsWindowOpen(), qPrintable(field->objectName()));
-      if (e.text) QVERIFY2(Text(dlg, 1010) != before, qPrintable(field->objectName()));
-      before = Text(dlg, 1010);
+    for (int id : {int(CAstroDataDlg::IDC_MONTH), int(CAstroDataDlg::IDC_LONGITUDE), 1010}) {
+      QVERIFY(dlg.Create());
+      QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+      QVERIFY(dlg.Button(CAstroDataDlg::IDC_QUIT)->isDefault());
+      dlg.Field(id)->setFocus();
+      QTest::keyClick(dlg.Field(id), Qt::Key_Return);
+      QVERIFY2(!dlg.IsWindowOpen(), qPrintable(QString::number(id)));
     }
-    QTest::keyClick(dlg.Field(CAstroDataDlg::IDC_DAY), Qt::Key_Enter);
+    QVERIFY(dlg.Create());
+    dlg.Field(CAstroDataDlg::IDC_MONTH)->setText(QStringLiteral("7"));
+    QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
     QVERIFY(dlg.IsWindowOpen());
-    dlg.Button(CAstroDataDlg::IDC_QUIT)->setFocus();
-    QTest::keyClick(dlg.Button(CAstroDataDlg::IDC_QUIT), Qt::Key_Return);
-    QVERIFY(!dlg.IsWindowOpen());
+    QVERIFY2(Text(dlg, 1010).startsWith(QStringLiteral("04:")), qPrintable(Text(dlg, 1010)));  // July's sunrise
   }
 
-  void firstPaintComputesAndReopeningKeepsTheNumbers() {
+  // Every opening shows the table of the moment its fields show: the first,
+  // and a reopening on another date.
+  void openingComputesForTheFieldsShown() {
     CAstroDataDlg dlg;
     SetInputs(dlg, "2000", "1", "1", "9.5");
     QVERIFY(dlg.Create());
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTRY_VERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
+    QVERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
 
     QTest::mouseClick(dlg.Button(CAstroDataDlg::IDC_QUIT), Qt::LeftButton);
     QVERIFY(!dlg.IsWindowOpen());
     SetInputs(dlg, "2000", "7", "1", "9.5");
     QVERIFY(dlg.Create());
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QTest::qWait(20);
     QCOMPARE(Text(dlg, CAstroDataDlg::IDC_MONTH), QStringLiteral("7"));
-    QVERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));  // still January's sunrise
+    QVERIFY2(Text(dlg, 1010).startsWith(QStringLiteral("04:2")), qPrintable(Text(dlg, 1010)));  // July's sunrise
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QVERIFY(!dlg.IsWindowOpen());
+  }
+
+  // Opened from the main window, the table follows the main window's
+  // refreshes, for the moment the data window's own fields show.
+  void mainWindowRefreshRecomputesTheTable() {
+    ScratchWorkDir dir;
+    SettingsDlg = SettingsRecord{};
+    const std::unique_ptr<CMyView> view = StartedView();
+    TypeMoment(view.get(), "2026", "12", "11", "12.0");
+    view->RunCommand([&view] { view->OnAstroData(); });
+    CAstroDataDlg& dlg = *view->m_pAstroDataDlg;
+    QVERIFY(dlg.IsWindowOpen());
+    QVERIFY2(Text(dlg, 1010).startsWith(QStringLiteral("06:4")), qPrintable(Text(dlg, 1010)));
+    dlg.Field(CAstroDataDlg::IDC_MONTH)->setText(QStringLiteral("6"));
+    dlg.Field(CAstroDataDlg::IDC_DAY)->setText(QStringLiteral("21"));
+    TypeMoment(view.get(), "2026", "12", "12", "12.0");
+    QVERIFY2(Text(dlg, 1010).startsWith(QStringLiteral("04:2")), qPrintable(Text(dlg, 1010)));
+    QCOMPARE(Text(dlg, CAstroDataDlg::IDC_DAY), QStringLiteral("21"));
+    dlg.OnQuitDialog();
   }
 
   void requestsGoToTheViewInOrder() {
@@ -192,20 +201,26 @@ class TstAstroData : public QObject {
     SetInputs(real, "2001", "3", "4", "12");
     QVERIFY(real.Create());
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
-    QCOMPARE(view.calls, QStringList{QStringLiteral("astro 2001-3-4")});
+    QCOMPARE(view.calls, QStringList(2, QStringLiteral("astro 2001-3-4")));  // opening, then the button
     QVERIFY(Text(real, 1010).startsWith(QStringLiteral("06:")));
 
     // FILE出力: the term list, then the phase list, then one request per day;
-    // the window ends on the year's last day.
+    // the window ends on the moment it showed, table and tides alike.
+    QStringList shown;
+    for (int id : {1010, 1025, 1076, 1079}) shown << Text(real, id);
     view.calls.clear();
     g_saveAs = dir.FilePath(QStringLiteral("astro.csv"));
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
     QVERIFY2(g_message.isEmpty(), qPrintable(g_message));
-    QCOMPARE(view.calls.size(), 2 + 365);
+    QCOMPARE(view.calls.size(), 2 + 365 + 1);
     QCOMPARE(view.calls[0], QStringLiteral("list terms 2001 430"));
     QCOMPARE(view.calls[1], QStringLiteral("list phases 2001 430"));
-    QCOMPARE(Text(real, CAstroDataDlg::IDC_MONTH), QStringLiteral("12"));
-    QCOMPARE(Text(real, CAstroDataDlg::IDC_DAY), QStringLiteral("31"));
+    QCOMPARE(view.calls.last(), QStringLiteral("astro 2001-3-4"));
+    QCOMPARE(Text(real, CAstroDataDlg::IDC_MONTH), QStringLiteral("3"));
+    QCOMPARE(Text(real, CAstroDataDlg::IDC_DAY), QStringLiteral("4"));
+    QStringList after;
+    for (int id : {1010, 1025, 1076, 1079}) after << Text(real, id);
+    QCOMPARE(after, shown);
     QFile out(g_saveAs);
     QVERIFY(out.open(QIODevice::ReadOnly));
     const QByteArray bytes = out.readAll();

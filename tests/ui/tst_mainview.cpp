@@ -11,6 +11,7 @@
 #include "almanac/Settings.h"
 #include "sky/ui/SkyPanel.h"
 #include "widgets/UpDown.h"
+#include "yearlist/ui/YearListDlg.h"
 
 class TstMainView : public QObject {
   Q_OBJECT
@@ -137,6 +138,18 @@ class TstMainView : public QObject {
     Spin(spinner, delta);
     QCOMPARE(FormDate(), expected);
     QCOMPARE(Text(1011), QStringLiteral("10.0"));  // the hour does not change
+  }
+
+  // A spinner steps its own field; the other two parts of the date are the
+  // ones the panel shows, not a text typed and not yet applied.
+  void spinnerTakesTheOtherPartsFromTheLastRefresh() {
+    TypeMoment(m_view.get(), "2005", "3", "20", "10.0");
+    Control(m_view.get(), 1004)->setText(QStringLiteral("7"));
+    Spin(1008, -1);
+    QCOMPARE(FormDate(), QStringLiteral("2005-3-21"));
+    Control(m_view.get(), 1007)->setText(QStringLiteral("9"));
+    Spin(1005, +1);
+    QCOMPARE(FormDate(), QStringLiteral("2004-3-21"));
   }
 
   void spinnerFormatsTheDateTexts() {
@@ -291,6 +304,40 @@ class TstMainView : public QObject {
     Spin(1008, -1);
     QCOMPARE(FormDate(), QStringLiteral("2005-2-1"));
     QCOMPARE(boxes.texts.size(), 2);
+  }
+
+  // The year list opens on the main window's date, ready to type a year; the
+  // years it shows are its own and never become the main window's.
+  void yearListOpensOnTheMainWindowsYear() {
+    TypeMoment(m_view.get(), "2010", "5", "5", "10.0");
+    CYearListDlg& list = *m_view->m_pYearListDlg;
+    for (const char* shown : {"2024", "1999"}) {
+      m_view->RunCommand([this] { m_view->OnYearList(); });
+      QVERIFY(list.IsWindowOpen());
+      QCOMPARE(list.Field(1004)->text(), QStringLiteral("2010"));
+      QCOMPARE(list.focusWidget(), list.Field(1004));
+      list.Field(1004)->setText(QString::fromLatin1(shown));
+      Click(&list, "西暦表示");
+      QCOMPARE(QString::fromStdString(list.m_strGridYear), QString::fromLatin1(shown));
+      Click(&list, "終了");
+      QVERIFY(!list.IsWindowOpen());
+      m_view->RunCommand([this] { m_view->OnPaint(); });
+      QCOMPARE(FormDate(), QStringLiteral("2010-5-5"));
+    }
+  }
+
+  // Started without a database, the four lists still carry their titles.
+  void listTitlesWithoutADatabase() {
+    ScratchWorkDir empty(false);
+    MessageBoxWatcher boxes;
+    const std::unique_ptr<CMyView> view = StartedView();
+    QVERIFY(!boxes.texts.isEmpty());
+    const struct {
+      int id;
+      const char* title;
+    } lists[] = {{1030, "暦注"}, {1029, "下段"}, {1027, "月のこよみ"}, {1028, "二十四節季"}};
+    for (const auto& l : lists)
+      QCOMPARE(Control<QTreeWidget>(view.get(), l.id)->headerItem()->text(0), QString::fromUtf8(l.title));
   }
 
   void databaseErrorKeepsTheFieldsNotYetShown_data() {

@@ -220,6 +220,31 @@ class TstYearList : public QObject {
     QCOMPARE(Field(1015) + "/" + Field(1016), QStringLiteral("12/15"));  // 2033-01-15
   }
 
+  // A date field that is not a number is named in Japanese and given back
+  // the text last shown; the grid stays.
+  void aFieldThatIsNotANumberIsRestored() {
+    QVERIFY(m_dlg->Create());
+    const YearGrid before = m_dlg->m_strGrid;
+    const struct {
+      int id;
+      const char* text;
+      const char* message;
+      const char* restored;
+    } cases[] = {{1004, "abc", "西暦は数字で入力してください（「abc」）。", "2033"},
+                 {1006, "x", "月は数字で入力してください（「x」）。", "11"},
+                 {1008, "", "日は数字で入力してください（「」）。", "15"}};
+    for (const auto& c : cases) {
+      g_messages.clear();
+      Type(c.id, QString::fromUtf8(c.text));
+      QTest::keyClick(m_dlg->Field(c.id), Qt::Key_Return);
+      QCOMPARE(g_messages.size(), 1);
+      QCOMPARE(g_messages[0].text, QString::fromUtf8(c.message));
+      QCOMPARE(Field(c.id), QString::fromUtf8(c.restored));
+      QCOMPARE(m_dlg->focusWidget(), m_dlg->Field(c.id));
+      QVERIFY(m_dlg->m_strGrid == before);
+    }
+  }
+
   void pickingAnEraShowsItsYear() {
     QVERIFY(m_dlg->Create());
     QListWidget* list = m_dlg->EraListByTable();

@@ -113,7 +113,15 @@ std::string DayPanel::* const kFieldsShownWithEra[] = {
     &DayPanel::m_strImperialYear, &DayPanel::m_strMonthName,  &DayPanel::m_strSolarTerm, &DayPanel::m_strSolarLongitude,
     &DayPanel::m_strPentadName,   &DayPanel::m_strPentadText, &DayPanel::m_strEra};
 
-QTreeWidget* MakeList(QWidget* parent, int id, QRect r) {
+// One report-style column of 150 pixels under its title.
+void SetListColumn(QTreeWidget* list, const char* column) {
+  list->setHeaderLabels({QString::fromUtf8(column)});
+  list->setColumnWidth(0, 150);
+}
+
+// A list with its title from the start, so that it has it even when no
+// refresh fills it (no calendar database).
+QTreeWidget* MakeList(QWidget* parent, int id, QRect r, const char* column) {
   auto* list = new QTreeWidget(parent);
   list->setObjectName(QString::number(id));
   list->setGeometry(r);
@@ -121,14 +129,14 @@ QTreeWidget* MakeList(QWidget* parent, int id, QRect r) {
   list->setColumnCount(1);
   list->setUniformRowHeights(true);
   list->header()->setStretchLastSection(false);
+  SetListColumn(list, column);
   return list;
 }
 
-// One report-style column of 150 pixels and the items, as the lists show them.
+// The items, as the lists show them.
 void FillList(QTreeWidget* list, const char* column, const std::vector<std::string>& items) {
   list->clear();
-  list->setHeaderLabels({QString::fromUtf8(column)});
-  list->setColumnWidth(0, 150);
+  SetListColumn(list, column);
   QList<QTreeWidgetItem*> rows;
   rows.reserve(static_cast<int>(items.size()));
   for (const std::string& item : items) rows.append(new QTreeWidgetItem(QStringList{Qs(item)}));
@@ -205,10 +213,10 @@ void CMyView::CreateControls() {
   connect(m_btnToday, &QPushButton::clicked, this, [this] { RunCommand([&] { OnShowToday(); }); });
   connect(m_btnQuit, &QPushButton::clicked, this, &CMyView::OnQuit);
 
-  m_wndSeasonalDays = MakeList(this, 1030, DuRect(190, 5, 85, 35));
-  m_wndSelectedDays = MakeList(this, 1029, DuRect(190, 40, 84, 54));
-  m_wndPhases = MakeList(this, 1027, DuRect(280, 5, 90, 45));
-  m_wndTerms = MakeList(this, 1028, DuRect(280, 50, 90, 44));
+  m_wndSeasonalDays = MakeList(this, 1030, DuRect(190, 5, 85, 35), "暦注");
+  m_wndSelectedDays = MakeList(this, 1029, DuRect(190, 40, 84, 54), "下段");
+  m_wndPhases = MakeList(this, 1027, DuRect(280, 5, 90, 45), "月のこよみ");
+  m_wndTerms = MakeList(this, 1028, DuRect(280, 50, 90, 44), "二十四節季");
   MakeMarker(this, 1000, DuRect(0, 135, 1, 1));
   MakeMarker(this, 1033, DuRect(260, 135, 115, 125));
   SetKeyboardOrder();
@@ -438,10 +446,15 @@ void CMyView::Refresh(bool takeClock) {
   } else {
     return;  // refused and said: the panel keeps the moment the fields show again
   }
+  // The moment taken, even when the panel then meets a database error: the
+  // fields show it again after a refusal, and the spinners step from it.
+  m_shown = ShownTexts{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact};
   ++m_nPaintCount;
   RefreshPanel();
   DrawSurfaces();
-  m_shown = ShownTexts{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact};
+  // The data window's table follows the settings just refreshed, for the
+  // moment its own fields show.
+  if (m_pAstroDataDlg->IsWindowOpen()) m_pAstroDataDlg->OnRecalc();
 }
 
 void CMyView::SyncHourToClock() {
@@ -524,9 +537,6 @@ void CMyView::FillTermList() {
 void CMyView::DrawSurfaces() {
   // The drawings' moment: the form's date at the hour to five decimals.
   const Moment at = ReadFormMoment(m_strHourExact);
-  m_pYearListDlg->m_strYear = m_strYear;
-  m_pYearListDlg->m_strMonth = m_strMonth;
-  m_pYearListDlg->m_strDay = m_strDay;
 
   // Drawn at the screen's own pixel density, so a high-density display shows it sharp.
   const qreal dpr = devicePixelRatioF();
@@ -608,10 +618,15 @@ void CMyView::OnTimer(int timerId) {
 }
 
 int CMyView::StepDateField(std::string& field, double& value, int delta) {
-  // A spinner steps from the moment the fields name, so that moment must be
-  // one the form accepts; it stops at the calendar table's ends.
+  // A spinner steps its own field's text; the two other parts of the date
+  // are the view's copies from the last refresh, not their fields. The typed
+  // moment must still be one the form accepts; the step stops at the
+  // calendar table's ends.
   UpdateData(true);
   if (!TakeTypedMoment()) return 0;
+  const std::string stepped = field;
+  if (m_shown) m_strYear = m_shown->year, m_strMonth = m_shown->month, m_strDay = m_shown->day;
+  field = stepped;
   ReadFormMoment(m_strHourExact);
   value = ReadFormInt(field);
   if (delta == -1) value += 1;
@@ -688,12 +703,13 @@ void CMyView::OnExportCalendar() {
 
 void CMyView::OnYearList() {
   if (m_pYearListDlg->IsWindowOpen()) return;
-  m_pYearListDlg->Create();
-  m_strYear = m_pYearListDlg->m_strYear;
-  m_strMonth = m_pYearListDlg->m_strMonth;
-  m_strDay = m_pYearListDlg->m_strDay;
-  UpdateData(false);
-  Refresh();
+  // The list opens on the date the panel shows; the dates it shows later are
+  // its own and never become the main window's.
+  CYearListDlg& y = *m_pYearListDlg;
+  y.m_strYear = m_shown ? m_shown->year : m_strYear;
+  y.m_strMonth = m_shown ? m_shown->month : m_strMonth;
+  y.m_strDay = m_shown ? m_shown->day : m_strDay;
+  y.Create();
 }
 
 std::vector<CalendarEvent> CMyView::AnswerListRequest(const YearEventRequest& request) {

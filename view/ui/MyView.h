@@ -230,8 +230,9 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // even in the same year, since the calendar rule may have changed.
   bool m_bYearListsStale = false;
   QImage m_imgSurface;
-  // The form's date and hour texts of the moment last shown, put back when a
-  // typed moment is refused.
+  // The form's date and hour texts of the moment the last refresh took: put
+  // back when a typed moment is refused, the spinners' other two parts, and
+  // the date the year list opens on.
   struct ShownTexts {
     std::string year, month, day, hour, hourExact;
   };

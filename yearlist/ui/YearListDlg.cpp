@@ -234,6 +234,9 @@ bool CYearListDlg::Create() {
   resize(kDialogWidthDu * kDu, kDialogHeightDu * kDu);
   MoveBeside(this, parentWidget());
   show();
+  // Opened ready to type a year.
+  m_editYear->setFocus();
+  m_editYear->selectAll();
   return true;
 }
 
@@ -260,6 +263,7 @@ void CYearListDlg::UpdateData(bool toMembers) {
 }
 
 void CYearListDlg::OnInitDialog() {
+  m_shownDate = {m_strYear, m_strMonth, m_strDay};
   UpdateData(false);
   CheckYearAndShowLunisolar();
   FillEraLists();
@@ -269,8 +273,29 @@ void CYearListDlg::OnInitDialog() {
 void CYearListDlg::accept() { QDialog::accept(); }
 void CYearListDlg::reject() { QDialog::reject(); }
 
-void CYearListDlg::CheckYearAndShowLunisolar() {
+bool CYearListDlg::TypedDateIsNumbers() {
   UpdateData(true);
+  const struct {
+    QLineEdit* edit;
+    std::string* text;
+    const char* name;
+  } fields[] = {{m_editYear, &m_strYear, "西暦"}, {m_editMonth, &m_strMonth, "月"}, {m_editDay, &m_strDay, "日"}};
+  for (std::size_t i = 0; i < std::size(fields); ++i) {
+    int value = 0;
+    if (ParseTypedNumber(*fields[i].text, value)) continue;
+    ShowMessage(this, Q(text::SjisFormat("%sは数字で入力してください（「%s」）。", fields[i].name, fields[i].text->c_str())),
+                QStringLiteral("一覧表"));
+    *fields[i].text = m_shownDate[i];
+    UpdateData(false);
+    fields[i].edit->setFocus();
+    fields[i].edit->selectAll();
+    return false;
+  }
+  return true;
+}
+
+void CYearListDlg::CheckYearAndShowLunisolar() {
+  if (!TypedDateIsNumbers()) return;
   if (YearInListRange(TypedInt(m_strYear)))
     ShowLunisolarYear();
   else
@@ -278,7 +303,7 @@ void CYearListDlg::CheckYearAndShowLunisolar() {
 }
 
 void CYearListDlg::CheckYearAndShowWestern() {
-  UpdateData(true);
+  if (!TypedDateIsNumbers()) return;
   if (YearInListRange(TypedInt(m_strYear)))
     ShowWesternYear();
   else
@@ -314,6 +339,7 @@ void CYearListDlg::ShowYear(int layout) {
                           : FillWesternGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error);
   m_nDisplayMode = layout;
   m_strGridYear = m_strYear;
+  m_shownDate = {m_strYear, m_strMonth, m_strDay};
   DrawYearGrid(layout);
   UpdateData(false);
   if (!filled) ReportError(error);

@@ -110,6 +110,9 @@ class CYearListDlg : public QDialog {
   void ReportError(const std::string& error);
   // Enter in a date field: the typed date in the layout on show.
   void ApplyTypedDate();
+  // Whether the typed year, month and day are numbers; the first that is not
+  // is named in a message, given back the text last shown and selected.
+  bool TypedDateIsNumbers();
 
   QLineEdit* m_editYear = nullptr;
   CUpDown* m_spinYear = nullptr;
@@ -125,4 +128,6 @@ class CYearListDlg : public QDialog {
   QLineEdit* m_editEraReading = nullptr;
   CYearGridFrame* m_gridFrame = nullptr;
   bool m_bFillingEras = false;
+  // The year, month and day texts of the last date shown (or opened on).
+  std::array<std::string, 3> m_shownDate;
 };
