@@ -17,6 +17,7 @@
 #include "core/Cpu.h"
 #include "core/Text.h"
 #include "sky/Chart.h"
+#include "sky/Labels.h"
 #include "sky/MoonPicture.h"
 #include "sky/Readout.h"
 #include "sky/Stars.h"
@@ -179,7 +180,9 @@ const char* const kModelMark = "計算方式 高精度";
 
 }  // namespace
 
-void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
+namespace {
+
+void DrawGrid(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.save();
   painter.setPen(QPen(kBlack, 1));
   DrawAllPolylines(painter, HorizontalGridLines());
@@ -188,23 +191,19 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
   EquatorialGridLines(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, equatorial);
   painter.setPen(QPen(kBlue, 1));
   DrawAllPolylines(painter, equatorial);
+  painter.restore();
+}
 
-  static const std::array<std::string, kChartBodyCount> labels = [] {
-    std::array<std::string, kChartBodyCount> out;
-    for (int i = 0; i < kChartBodyCount; ++i) out[i] = text::SjisFormat("%3s ", BodyLabels[i]);
-    return out;
-  }();
+void DrawBodies(QPainter& painter, const BodyMark marks[kChartBodyCount], const BodyLabelPlaces& labels) {
   static const QColor colours[kChartBodyCount] = {kYellow, kMagenta, kWhite, kRed,
                                                   kBlue,   kGreen,   kBlack};
-  BodyMark marks[kChartBodyCount];
-  ClearUpperVectorState();
-  LayoutBodies(jd, in.at.place, in.chartAzimuth, marks, EphemerisOf(in.at.model));
+  painter.save();
   for (int i = 0; i < kChartBodyCount; ++i) {
     const BodyMark& m = marks[i];
     if (!m.visible) continue;
     const double d = m.halfSize;
     painter.setPen(kBlack);
-    DrawTextAt(painter, TruncToPixel(m.x - d + 10), TruncToPixel(m.y + d - 20), labels[i].c_str());
+    if (labels.at[i]) DrawTextAt(painter, labels.at[i]->x, labels.at[i]->y, BodyLabelText(i).c_str());
     painter.setPen(QPen(colours[i], i == 3 ? 2 : 1));
     painter.setBrush(colours[i]);
     painter.drawEllipse(Box(TruncToPixel(m.x - d), TruncToPixel(m.y + d), TruncToPixel(m.x + d),
@@ -213,11 +212,7 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.restore();
 }
 
-void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
-  static SkyChartLayout layout;
-  ClearUpperVectorState();
-  LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, in.showConstellations,
-                 in.showMansions, layout);
+void DrawChartLayout(QPainter& painter, const SkyChartLayout& layout) {
   painter.save();
   const QPen black(kBlack, 1), red(kRed, 1);
   int dot = 0;
@@ -241,6 +236,39 @@ void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
   painter.setPen(kRed);
   for (const ChartLabel& m : layout.mansions) DrawTextAt(painter, m.topLeft.x, m.topLeft.y, m.text);
   painter.restore();
+}
+
+TextWidth WidthIn(const QFont& font) {
+  return [metrics = QFontMetrics(font)](const std::string& text) {
+    return metrics.horizontalAdvance(QString::fromStdString(text));
+  };
+}
+
+}  // namespace
+
+void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const std::vector<ReadoutText>& readout,
+                    SkyPanelLayout& out) {
+  ClearUpperVectorState();
+  LayoutBodies(jd, in.at.place, in.chartAzimuth, out.marks, EphemerisOf(in.at.model));
+  ClearUpperVectorState();
+  LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, in.showConstellations,
+                 in.showMansions, out.chart);
+  out.labels = PlaceSkyLabels(out.chart, out.marks, readout, WidthIn(font), QFontMetrics(font).height());
+}
+
+void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
+  SkyPanelInputs bodiesOnly = in;
+  bodiesOnly.showConstellations = bodiesOnly.showMansions = false;
+  SkyPanelLayout layout;
+  LayoutSkyPanel(painter.font(), jd, bodiesOnly, {}, layout);
+  DrawGrid(painter, jd, in);
+  DrawBodies(painter, layout.marks, layout.labels);
+}
+
+void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
+  SkyPanelLayout layout;
+  LayoutSkyPanel(painter.font(), jd, in, {}, layout);
+  DrawChartLayout(painter, layout.chart);
 }
 
 void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris) {
@@ -285,15 +313,23 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   ++PanelRedrawCount;
   DrawTextAt(painter, 50, 540, ClockLineText(in.at));
 
-  DrawGridAndBodies(painter, jd, in);
-  DrawSkyChart(painter, jd, in);
+  // The names go where they cover no body, readout text or other name, so
+  // everything is laid out before anything is drawn.
+  ClearUpperVectorState();
+  std::vector<ReadoutText> readout = ComputeReadout(in.at, in.chartAzimuth);
+  const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt;
+  std::vector<ReadoutText> texts = readout;
+  if (eclipse) texts.push_back(*eclipse);
+  static SkyPanelLayout layout;
+  LayoutSkyPanel(painter.font(), jd, in, texts, layout);
+  DrawGrid(painter, jd, in);
+  DrawBodies(painter, layout.marks, layout.labels);
+  DrawChartLayout(painter, layout.chart);
   DrawMoonPicture(painter, jd, place, EphemerisOf(in.at.model));
 
   painter.setPen(kBlack);
-  ClearUpperVectorState();
-  for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth))
-    DrawTextAt(painter, t.x, t.y, t.text);
-  if (const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt) {
+  for (const ReadoutText& t : readout) DrawTextAt(painter, t.x, t.y, t.text);
+  if (eclipse) {
     // On the sky's colour, so the chart's lines and stars under it do not
     // break the text.
     const QFontMetrics metrics = painter.fontMetrics();

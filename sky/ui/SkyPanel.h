@@ -7,6 +7,7 @@
 
 #include "astro/Model.h"
 #include "astro/Moment.h"
+#include "sky/Labels.h"
 
 class QFont;
 class QPainter;
@@ -32,7 +33,18 @@ extern int PanelRedrawCount;
 // The whole panel for one refresh.
 void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
 
-// The parts DrawSkyPanel runs, in this order, for the moment jd.
+// What the panel draws at jd, its names placed (sky/Labels.h) clear of the
+// bodies, of `readout` and of each other for the painter's `font`.
+struct SkyPanelLayout {
+  BodyMark marks[kChartBodyCount];
+  SkyChartLayout chart;
+  BodyLabelPlaces labels;
+};
+void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const std::vector<ReadoutText>& readout,
+                    SkyPanelLayout& out);
+
+// Parts of the panel alone for the moment jd (the names placed among
+// themselves only).
 void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
 void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris);

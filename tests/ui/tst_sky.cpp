@@ -8,6 +8,7 @@
 #include "sky/Chart.h"
 #include "sky/Readout.h"
 #include "sky/ui/SkyPanel.h"
+#include "widgets/AlmanacFont.h"
 
 namespace {
 
@@ -261,6 +262,69 @@ class TestSky : public QObject {
       in.chartAzimuth = v;
       QPainter painter(&image);
       DrawSkyPanel(painter, in);
+    }
+  }
+
+  // The names are placed so that none covers a body, a readout text (the
+  // tides among them), the moon's picture or another name, and all stay in
+  // the panel; few are left out.
+  void namesCoverNothing_data() {
+    QTest::addColumn<QDateTime>("at");  // on Tokyo's clock
+    QTest::addColumn<double>("azimuth");
+    QTest::addColumn<bool>("mansions");
+    const auto row = [](const char* name, int y, int m, int d, int h, int min, double azimuth, bool mansions) {
+      QTest::newRow(name) << QDateTime(QDate(y, m, d), QTime(h, min)) << azimuth << mansions;
+    };
+    row("Oph. by the sun", 2026, 12, 11, 12, 40, 0, false);
+    row("Peg. and And. by the tides", 2025, 9, 8, 3, 0, 0, false);
+    row("the same with the mansions", 2025, 9, 8, 3, 0, 0, true);
+    row("winter evening", 2000, 1, 1, 21, 0, 0, true);
+    row("facing north", 2024, 3, 20, 22, 0, 180, true);
+    row("facing east at dawn", 2023, 8, 13, 4, 30, -90, false);
+    row("planets near the sun", 2020, 12, 21, 17, 30, 60, true);
+    row("full moon", 2026, 3, 3, 23, 0, 0, true);
+  }
+  void namesCoverNothing() {
+    QFETCH(QDateTime, at);
+    QFETCH(double, azimuth);
+    QFETCH(bool, mansions);
+    SkyPanelInputs in;
+    in.at = MomentAt(at.date().year(), at.date().month(), at.date().day(), at.time().hour() + at.time().minute() / 60.0);
+    in.chartAzimuth = azimuth;
+    in.showMansions = mansions;
+    const QFont font = AlmanacFont(12);
+    const QFontMetrics metrics(font);
+    const TextWidth width = [&metrics](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); };
+    const std::vector<ReadoutText> readout = ComputeReadout(in.at, azimuth);
+    SkyPanelLayout layout;
+    LayoutSkyPanel(font, MomentJulianDay(in.at), in, readout, layout);
+    const std::vector<LabelRect> fixed = FixedSkyBoxes(layout.marks, readout, width, metrics.height());
+    std::vector<std::pair<LabelRect, QString>> labels;
+    const QRect panel(0, 0, 520, 300);
+    for (int i = 0; i < kChartBodyCount; ++i)
+      if (layout.labels.at[i])
+        labels.push_back({{layout.labels.at[i]->x, layout.labels.at[i]->y, width(BodyLabelText(i)), metrics.height()},
+                          QString::fromStdString(BodyLabelText(i))});
+    int named = 0;
+    for (const FigureSpan& f : layout.chart.figures) {
+      if (f.name < 0) continue;
+      const ChartLabel& n = layout.chart.names[f.name];
+      labels.push_back({{n.topLeft.x, n.topLeft.y, width(n.text), metrics.height()}, QString::fromUtf8(n.text)});
+      ++named;
+    }
+    for (const ChartLabel& m : layout.chart.mansions)
+      labels.push_back({{m.topLeft.x, m.topLeft.y, width(m.text), metrics.height()}, QString::fromUtf8(m.text)});
+    QVERIFY(named > 0);
+    QVERIFY2(3 * named >= 2 * static_cast<int>(layout.chart.names.size()),
+             qPrintable(QStringLiteral("%1 of %2").arg(named).arg(layout.chart.names.size())));
+    const std::size_t bodyLabels = labels.size() - named - layout.chart.mansions.size();  // first in the list
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const auto& [r, text] = labels[i];
+      // Star names stay in the panel; a body's name may not, at its edge.
+      QVERIFY2(i < bodyLabels || panel.contains(QRect(r.x, r.y, r.w, r.h)), qPrintable(text));
+      for (const LabelRect& f : fixed) QVERIFY2(!r.Overlaps(f), qPrintable(text));
+      for (std::size_t k = i + 1; k < labels.size(); ++k)
+        QVERIFY2(!r.Overlaps(labels[k].first), qPrintable(text + QStringLiteral(" / ") + labels[k].second));
     }
   }
 };
