@@ -113,23 +113,43 @@ std::string SettingsFileText(const SettingsRecord& s) {
 
 double SettingsNumber(const std::string& text) { return std::atof(text.c_str()); }
 
-std::string SettingsValueProblem(int lineNo, const std::string& text) {
-  if (lineNo < 1 || lineNo > 3) return "";
+namespace {
+
+PlaceProblem ValueCheck(int lineNo, const std::string& text) {
   const PlaceSetting& p = kPlaces[lineNo - 1];
   const double v = SettingsNumber(text);
-  if (!std::isfinite(v)) return std::string("the ") + p.name + " '" + text + "' is not a finite number";
-  if (p.limit > 0 && std::fabs(v) > p.limit)
-    return std::string("the ") + p.name + " '" + text + "' is beyond ±" + text::SjisFormat("%.0f", p.limit) + " degrees";
+  if (!std::isfinite(v)) return PlaceProblem::kNotFinite;
+  if (p.limit > 0 && std::fabs(v) > p.limit) return PlaceProblem::kBeyondLimit;
+  return PlaceProblem::kNone;
+}
+
+std::string ProblemText(int lineNo, const std::string& text, PlaceProblem problem) {
+  const std::string value = std::string("the ") + kPlaces[lineNo - 1].name + " '" + text + "'";
+  switch (problem) {
+    case PlaceProblem::kNone:
+    case PlaceProblem::kNotANumber: break;  // the file's values are read as atof reads them
+    case PlaceProblem::kNotFinite: return value + " is not a finite number";
+    case PlaceProblem::kBeyondLimit:
+      return value + " is beyond ±" + text::SjisFormat("%.0f", kPlaces[lineNo - 1].limit) + " degrees";
+  }
   return "";
 }
 
-std::string SettingsEntryProblem(int lineNo, const std::string& text) {
+}  // namespace
+
+std::string SettingsValueProblem(int lineNo, const std::string& text) {
   if (lineNo < 1 || lineNo > 3) return "";
-  static const std::regex number(R"( *[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+) *)");
-  if (!std::regex_match(text, number))
-    return std::string("the ") + kPlaces[lineNo - 1].name + " '" + text + "' is not a number (e.g. 139.7 or -35)";
-  return SettingsValueProblem(lineNo, text);
+  return ProblemText(lineNo, text, ValueCheck(lineNo, text));
 }
+
+PlaceProblem SettingsEntryCheck(int lineNo, const std::string& text) {
+  if (lineNo < 1 || lineNo > 3) return PlaceProblem::kNone;
+  static const std::regex number(R"( *[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+) *)");
+  if (!std::regex_match(text, number)) return PlaceProblem::kNotANumber;
+  return ValueCheck(lineNo, text);
+}
+
+double SettingsLimit(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kPlaces[lineNo - 1].limit : 0.0; }
 
 const char* SettingsDefault(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kPlaces[lineNo - 1].fallback : ""; }
 
@@ -192,7 +212,9 @@ void LoadModelSetting(SettingsRecord& settings, const std::string& path) {
 
 void ReadModelSetting(const Conf& conf, SettingsRecord& settings) {
   settings.m_model = AstroModelFromText(conf.Get("model", "design"));
-  settings.m_strZone = conf.Get("zone", TimeZone::kDefaultName);
+  // An empty zone= is the default zone, as an empty 時間帯 box is.
+  const std::string zone = conf.Get("zone", "");
+  settings.m_strZone = zone.find_first_not_of(" \t") == std::string::npos ? TimeZone::kDefaultName : zone;
 }
 
 bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path) {

@@ -82,7 +82,7 @@ void EmptyPlacesReadAsZero(SettingsRecord& settings, const SettingsReadResult& r
 bool SaveSettings(const SettingsRecord& settings, std::string& error, const char* path = kSettingsFileName);
 
 // The astronomical model from `model` of ombrel.conf (missing file or key:
-// the design's) and the zone from `zone` (missing: Asia/Tokyo), and their
+// the design's) and the zone from `zone` (missing or empty: Asia/Tokyo), and their
 // writing back with the file's other lines kept.
 void LoadModelSetting(SettingsRecord& settings, const std::string& path = kConfFileName);
 // The same from the file already read.
@@ -105,8 +105,11 @@ double SettingsNumber(const std::string& text);
 // "" when it can; a text that is not a number reads as 0 and can.
 std::string SettingsValueProblem(int lineNo, const std::string& text);
 // Why a place value typed into the settings dialog is refused: the above, or
-// a text that is not a decimal number (blanks around it allowed). The file
-// is still read by the rule above.
-std::string SettingsEntryProblem(int lineNo, const std::string& text);
+// a text that is not a decimal number (blanks around it allowed), as a kind
+// the dialog words itself. The file is still read by the rule above.
+// SettingsLimit is the largest magnitude a value may have (0: any).
+enum class PlaceProblem { kNone, kNotANumber, kNotFinite, kBeyondLimit };
+PlaceProblem SettingsEntryCheck(int lineNo, const std::string& text);
+double SettingsLimit(int lineNo);
 // The value the window starts with for line 1, 2 or 3: "139.7", "35.6", "0".
 const char* SettingsDefault(int lineNo);

@@ -45,10 +45,10 @@ void CMainFrame::CreateMenu() {
   m_actExportCalendar = file->addAction(QStringLiteral("iCalendar書き出し(&I)..."));
   file->addSeparator();
   m_actExit = file->addAction(QStringLiteral("Ombrelの窓終了(&X)"));
-  m_actYearList = bar->addAction(QStringLiteral("年間暦一覧表"));
-  m_actAstroData = bar->addAction(QStringLiteral("天文データ"));
-  QMenu* settings = bar->addMenu(QStringLiteral("設定値"));
-  m_actSettings = settings->addAction(QStringLiteral("設定値"));
+  m_actYearList = bar->addAction(QStringLiteral("年間暦一覧表(&Y)"));
+  m_actAstroData = bar->addAction(QStringLiteral("天文データ(&D)"));
+  QMenu* settings = bar->addMenu(QStringLiteral("設定値(&S)"));
+  m_actSettings = settings->addAction(QStringLiteral("設定値(&S)..."));
   QMenu* help = bar->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   m_actHelp = help->addAction(QStringLiteral("ﾄﾋﾟｯｸの検索(&H)"));
   help->addSeparator();

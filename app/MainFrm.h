@@ -18,9 +18,9 @@ class CMainFrame : public QMainWindow {
   // Menu and accelerator commands the application object answers.
   QAction* m_actExportCalendar = nullptr;  // "iCalendar書き出し(&I)...": the shown year as a .ics file
   QAction* m_actExit = nullptr;       // "Ombrelの窓終了(&X)"
-  QAction* m_actYearList = nullptr;   // "年間暦一覧表"
-  QAction* m_actAstroData = nullptr;  // "天文データ"
-  QAction* m_actSettings = nullptr;   // "設定値"
+  QAction* m_actYearList = nullptr;   // "年間暦一覧表(&Y)"
+  QAction* m_actAstroData = nullptr;  // "天文データ(&D)"
+  QAction* m_actSettings = nullptr;   // "設定値(&S)..." in the menu "設定値(&S)"
   QAction* m_actHelp = nullptr;       // "ﾄﾋﾟｯｸの検索(&H)", F1
   QAction* m_actAbout = nullptr;      // "Ombrel のﾊﾞｰｼﾞｮﾝ情報(&A)..."
   QAction* m_actNew = nullptr;        // Ctrl+N

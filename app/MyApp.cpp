@@ -49,7 +49,7 @@ CMyApp::~CMyApp() = default;
 
 CMyView* CMyApp::View() const { return m_pMainWnd ? m_pMainWnd->View() : nullptr; }
 
-bool CMyApp::InitInstance(bool show) {
+bool CMyApp::InitInstance(bool show, bool quiet) {
   m_pMainWnd = std::make_unique<CMainFrame>();
   CMainFrame* frame = m_pMainWnd.get();
   connect(frame->m_actAbout, &QAction::triggered, this, &CMyApp::OnAppAbout);
@@ -57,13 +57,18 @@ bool CMyApp::InitInstance(bool show) {
   connect(frame->m_actOpen, &QAction::triggered, this, &CMyApp::OnFileOpen);
   connect(frame->m_actPrint, &QAction::triggered, this, &CMyApp::OnFilePrint);
   connect(frame->m_actHelp, &QAction::triggered, this, &CMyApp::OnHelp);
+  // The start-up's warnings (settings, fonts) open over the window once it
+  // shows, not before it somewhere on the screen.
+  if (show) View()->HoldReports();
+  View()->m_bQuietErrors = quiet;
   m_doc.OnNewDocument();
   View()->OnInitialUpdate();
+  WarnOnceWithoutJapaneseFont(show);
   if (show) {
     frame->show();
     View()->RequestRefresh();
+    View()->ReleaseReportsWhenShown();
   }
-  WarnOnceWithoutJapaneseFont(show);
   return true;
 }
 
@@ -73,7 +78,7 @@ void CMyApp::WarnOnceWithoutJapaneseFont(bool window) {
   const QString text = MissingJapaneseFontText();
   if (text.isEmpty()) return;
   std::fprintf(stderr, "ombrel: %s\n", text.toLocal8Bit().constData());
-  if (window) QMessageBox::warning(m_pMainWnd.get(), QStringLiteral("Ombrel"), text);
+  if (window) View()->Say(text);
 }
 
 int CMyApp::ExitInstance() {
@@ -136,7 +141,7 @@ bool ParseRenderHour(const std::string& text, double& hour) {
 }
 
 int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error) {
-  app.InitInstance(false);
+  app.InitInstance(false, true);
   if (request.hasDate && !args::DateExists(request.year, request.month, request.day, SettingsDlg.m_nCalendarMode)) {
     error = text::SjisFormat("bad date %d-%02d-%02d: not a day of the %s calendar ombrel.dat chooses (line 4 = %d)",
                              request.year, request.month, request.day,
@@ -145,7 +150,7 @@ int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& err
     return 2;
   }
   CMyView* view = app.View();
-  view->m_bQuietErrors = true;
+  view->m_bFollowClock = false;  // the moment asked for, to the second
   view->RunCommand([view] { view->OnPaint(); });  // the first paint: the present moment
   if (request.hasDate || request.hasHour) {
     view->UpdateData(true);

@@ -25,7 +25,8 @@ class CMyApp : public QApplication {
 
   // Creates the frame and the view and runs the view's initial update; shows
   // the frame (whose first paint fills everything) unless show is false.
-  bool InitInstance(bool show = true);
+  // `quiet` (--render): no message box ever opens, warnings go to stderr.
+  bool InitInstance(bool show = true, bool quiet = false);
   int ExitInstance();
 
   void OnAppAbout();

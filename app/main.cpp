@@ -4,11 +4,18 @@
 //   ombrel --help | --version
 // --render draws the main window for that moment into a PNG without showing
 // it and exits: 0 done, 1 the file could not be written (or the database
-// failed), 2 a bad argument.
+// failed), 2 a bad argument. Without --render, no display to open (or a
+// platform that shows nothing, such as offscreen) is said in one line and
+// ends the program with 1.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <QGuiApplication>
 
 #include "app/MyApp.h"
 #include "core/WorkDir.h"
@@ -43,7 +50,118 @@ constexpr const char* kHelp =
     "  --version          show the version\n"
     "Qt's own options (-platform, -style ...) are passed on to Qt.\n"
     "\n"
-    "Exit status: 0 success, 1 failure while working, 2 usage error.\n";
+    "Exit status: 0 success, 1 failure while working (or no display to show the\n"
+    "window on), 2 usage error.\n";
+
+// Qt's messages while the application object connects to the display, and
+// whatever the display libraries write on stderr meanwhile: kept back, so
+// that a failure is said in one line of our own, and passed on when the
+// display opens.
+struct StartMessages {
+  std::vector<std::pair<QtMsgType, std::string>> held;
+  std::vector<std::string> platformsTried;
+  std::FILE* stderrHeld = nullptr;  // stderr's writes meanwhile
+  int stderrSaved = -1;             // stderr itself
+  QtMessageHandler previousHandler = nullptr;
+
+  // Before the application object: from here on everything is held.
+  void Begin();
+  // After it: passes on what was held and returns true, or says that the
+  // platform shows nothing and returns false.
+  bool End();
+
+  void HoldStderr() {
+    stderrHeld = std::tmpfile();
+    if (!stderrHeld) return;
+    std::fflush(stderr);
+    stderrSaved = ::dup(2);
+    if (stderrSaved < 0 || ::dup2(::fileno(stderrHeld), 2) < 0) stderrSaved = -1;
+  }
+  // Puts stderr back; with `replay` what was written meanwhile goes out now.
+  void ReleaseStderr(bool replay) {
+    if (stderrSaved >= 0) {
+      std::fflush(stderr);
+      ::dup2(stderrSaved, 2);
+      ::close(stderrSaved);
+      stderrSaved = -1;
+    }
+    if (!stderrHeld) return;
+    std::rewind(stderrHeld);
+    char buffer[4096];
+    for (std::size_t n; replay && (n = std::fread(buffer, 1, sizeof buffer, stderrHeld)) > 0;)
+      std::fwrite(buffer, 1, n, stderr);
+    std::fclose(stderrHeld);
+    stderrHeld = nullptr;
+  }
+};
+StartMessages* g_startMessages = nullptr;
+
+std::string EnvironmentValue(const char* name) {
+  const char* v = std::getenv(name);
+  return v == nullptr ? std::string(name) + " unset" : *v == '\0' ? std::string(name) + " empty" : std::string(name) + "=" + v;
+}
+
+// One line naming what was tried: the platforms Qt tried (or QT_QPA_PLATFORM)
+// and the display variables they read.
+std::string NoDisplayText(const StartMessages& m) {
+  std::string tried;
+  for (const std::string& p : m.platformsTried) tried += (tried.empty() ? "" : ", ") + p;
+  if (tried.empty()) tried = EnvironmentValue("QT_QPA_PLATFORM");
+  return "ombrel: no display to open the window on (tried " + tried + " with " + EnvironmentValue("DISPLAY") + ", " +
+         EnvironmentValue("WAYLAND_DISPLAY") +
+         "); ombrel --render FILE draws the window into a picture, ombrel-cli day prints the almanac\n";
+}
+
+// The platform Qt opened shows no window (offscreen, minimal): nothing would
+// ever be seen, so the program says so instead of running unseen.
+bool ShowsNothing(const QString& platform) {
+  return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void HoldStartMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  StartMessages& m = *g_startMessages;
+  const std::string text = message.toStdString();
+  // 'Could not load the Qt platform plugin "xcb" in "" even though it was found.'
+  static const std::string kPlugin = "platform plugin \"";
+  if (const std::size_t at = text.find(kPlugin); at != std::string::npos && type != QtFatalMsg) {
+    const std::size_t from = at + kPlugin.size(), to = text.find('"', from);
+    if (to != std::string::npos) m.platformsTried.push_back(text.substr(from, to - from));
+  }
+  if (type == QtFatalMsg) {
+    // No platform could be opened: Qt would abort with its own advice.
+    m.ReleaseStderr(false);
+    std::fputs(NoDisplayText(m).c_str(), stderr);
+    std::_Exit(1);
+  }
+  m.held.emplace_back(type, text);
+}
+
+void StartMessages::Begin() {
+  g_startMessages = this;
+  previousHandler = qInstallMessageHandler(HoldStartMessage);
+  HoldStderr();
+}
+
+bool StartMessages::End() {
+  qInstallMessageHandler(previousHandler);
+  g_startMessages = nullptr;
+  const QString platform = QGuiApplication::platformName();
+  if (ShowsNothing(platform)) {
+    ReleaseStderr(false);
+    std::fprintf(stderr,
+                 "ombrel: the platform %s shows no window, so nothing would be seen; "
+                 "use --render FILE to draw the window into a picture\n",
+                 platform.toLocal8Bit().constData());
+    return false;
+  }
+  ReleaseStderr(true);
+  for (const auto& [type, text] : held) {
+    if (type == QtDebugMsg) qDebug("%s", text.c_str());
+    else if (type == QtInfoMsg) qInfo("%s", text.c_str());
+    else qWarning("%s", text.c_str());
+  }
+  return true;
+}
 
 int Usage(const char* message) {
   std::fprintf(stderr, "ombrel: %s\n%s", message, kUsage);
@@ -113,7 +231,10 @@ int main(int argc, char** argv) {
     if (!args.workDir.empty()) return 2;
   }
 
+  StartMessages start;
+  if (!args.render) start.Begin();
   CMyApp app(argc, argv);
+  if (!args.render && !start.End()) return 1;
   if (args.render) {
     std::string error;
     const int status = RenderMainWindow(app, args.request, error);

@@ -1,5 +1,7 @@
 #include "astro/AstroTable.h"
 
+#include <cmath>
+
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "core/Text.h"
@@ -25,7 +27,13 @@ AstroTable ComputeAstroTable(const Moment& at) {
   return table;
 }
 
-std::string AstroAngleText(double degrees) { return text::SjisFormat("%8.2f", degrees); }
+std::string AstroAngleText(double degrees) {
+  // An angle that rounds to zero reads 0.00, whichever side of zero it lies.
+  if (std::isfinite(degrees) && std::fabs(degrees) < 0.01 &&
+      text::SjisFormat("%.2f", std::fabs(degrees)) == "0.00")
+    degrees = 0.0;
+  return text::SjisFormat("%8.2f", degrees);
+}
 
 std::string EventTimeText(const std::optional<double>& hours, const char* none) {
   return hours ? AstroTimeText(*hours) : std::string(none);

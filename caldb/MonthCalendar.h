@@ -65,8 +65,9 @@ inline constexpr Rgb kHeadingText{0, 0, 255};
 inline constexpr Rgb kDayText{0, 0, 0};
 inline constexpr Rgb kSelectedText{255, 0, 0};
 inline constexpr Rgb kOtherMonthText{125, 125, 125};
-// A holiday of the shown month, when the user shows holidays: the colour the
-// calendar gives Sunday, its heading's.
+// A holiday of the shown month, when the user shows holidays: the blue of
+// the weekday headings (the design draws every day of the month black,
+// Sunday included, so a holiday in that colour would not show).
 inline constexpr Rgb kHolidayText = kHeadingText;
 
 struct Point {

@@ -49,7 +49,7 @@ namespace {
 // x to `decimals` places, as the nearest double (so it prints that short).
 double Rounded(double x, int decimals) {
   const double scale = std::pow(10.0, decimals);
-  return std::nearbyint(x * scale) / scale;
+  return std::nearbyint(x * scale) / scale + 0.0;  // + 0.0: a rounded -0 is 0
 }
 
 Json OptionalTime(const std::optional<JulianDay>& ut, const DateClock& on) {

@@ -61,7 +61,7 @@ const int CAstroDataDlg::kCellIds[kAstroRows][kAstroColumns] = {
 };
 
 void (*CAstroDataDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
-QString (*CAstroDataDlg::AskSaveFileName)(QWidget*) = AskCsvFileName;
+QString (*CAstroDataDlg::AskSaveFileName)(QWidget*, const QString&) = AskCsvFileName;
 
 CAstroDataDlg::CAstroDataDlg(CAstroRequestTarget* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {
@@ -245,7 +245,7 @@ void CAstroDataDlg::OnFileOutput() {
     return;
   }
   const std::string saved = CurrentDirectory();
-  const QString path = AskSaveFileName(this);
+  const QString path = AskSaveFileName(this, Q(m_strYear).trimmed() + QStringLiteral("年天文データ.csv"));
   // The calendar database is opened by a name relative to this directory.
   if (!saved.empty() && ::chdir(saved.c_str()) != 0) {
     ShowMessage(this, QStringLiteral("作業フォルダに戻れません: ") + Q(saved), caption);
@@ -254,6 +254,8 @@ void CAstroDataDlg::OnFileOutput() {
   if (path.isEmpty()) return;
   if (!WriteYear(events, S(path), error))
     ShowMessage(this, QStringLiteral("ファイルに書き込めませんでした。\n") + Q(error), caption);
+  else
+    ShowMessage(this, WrittenText(path), caption);
 }
 
 void CAstroDataDlg::OnQuitDialog() { hide(); }

@@ -81,7 +81,7 @@ class CAstroDataDlg : public QDialog {
 
   // Message boxes and the save-file dialog go through these; tests replace them.
   static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
-  static QString (*AskSaveFileName)(QWidget* parent);
+  static QString (*AskSaveFileName)(QWidget* parent, const QString& proposedName);
 
   CAstroRequestTarget* m_pParentView = nullptr;
 

@@ -11,6 +11,9 @@
 #include "app/MyApp.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "tst_main_support.h"
+#include "view/ui/SettingsDlg.h"
+#include "widgets/CsvFileDialog.h"
+#include "core/WorkDir.h"
 #include "almanac/Settings.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -23,6 +26,8 @@ class TstApp : public QObject {
   CMyView* View() { return App()->View(); }
 
  private slots:
+  // The folder the tests were started in is the program's start folder.
+  void initTestCase() { workdir::FromStartDirectory("."); }
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
     SettingsDlg = SettingsRecord{};
@@ -54,9 +59,55 @@ class TstApp : public QObject {
         for (QAction* item : m->actions()) line += " / " + (item->isSeparator() ? QStringLiteral("-") : item->text());
       texts << line;
     }
-    QCOMPARE(texts, QStringList({QStringLiteral("ﾌｧｲﾙ(&F) / iCalendar書き出し(&I)... / - / Ombrelの窓終了(&X)"), QStringLiteral("年間暦一覧表"),
-                                 QStringLiteral("天文データ"), QStringLiteral("設定値 / 設定値"),
+    QCOMPARE(texts, QStringList({QStringLiteral("ﾌｧｲﾙ(&F) / iCalendar書き出し(&I)... / - / Ombrelの窓終了(&X)"), QStringLiteral("年間暦一覧表(&Y)"),
+                                 QStringLiteral("天文データ(&D)"), QStringLiteral("設定値(&S) / 設定値(&S)..."),
                                  QStringLiteral("ﾍﾙﾌﾟ(&H) / ﾄﾋﾟｯｸの検索(&H) / - / Ombrel のﾊﾞｰｼﾞｮﾝ情報(&A)...")}));
+  }
+
+  // Every window the menu opens opens from the keyboard: Alt and the letter
+  // (and the item's letter in the menu that opens).
+  void altLettersOpenTheWindows_data() {
+    QTest::addColumn<QList<int>>("keys");  // letters, the first with Alt
+    QTest::addColumn<QString>("opened");   // the window's class
+    QTest::newRow("Alt+Y") << QList<int>{Qt::Key_Y} << "CYearListDlg";
+    QTest::newRow("Alt+D") << QList<int>{Qt::Key_D} << "CAstroDataDlg";
+    QTest::newRow("Alt+S S") << QList<int>{Qt::Key_S, Qt::Key_S} << "CSettingsDlg";
+  }
+  void altLettersOpenTheWindows() {
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, opened);
+    CMainFrame* frame = App()->MainFrame();
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    QString modal;
+    ModalWatcher watcher([&](QWidget* w) {
+      modal = QString::fromLatin1(w->metaObject()->className());
+      QTest::keyClick(w, Qt::Key_Escape);
+    });
+    QTest::keyClick(frame, static_cast<Qt::Key>(keys[0]), Qt::AltModifier);
+    for (qsizetype i = 1; i < keys.size(); ++i) {
+      QTRY_VERIFY(QApplication::activePopupWidget());
+      QTest::keyClick(QApplication::activePopupWidget(), static_cast<Qt::Key>(keys[i]));
+    }
+    QWidget* open = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->isVisible() && QString::fromLatin1(w->metaObject()->className()) == opened) open = w;
+    QVERIFY2(open || modal == opened, qPrintable(modal));
+    if (open) open->close();
+  }
+
+  // The start-up's warnings open over the window once it shows: a zone= the
+  // tz database does not know, in the settings dialog's own words.
+  void startUpWarningIsCentredOnTheWindow() {
+    App()->ExitInstance();
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=Mars/Olympus\n"));
+    MessageBoxWatcher boxes;
+    QVERIFY(App()->InitInstance(true));
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].startsWith(ZoneRefusal("Mars/Olympus")), qPrintable(boxes.texts[0]));
+    const QRect frame = App()->MainFrame()->frameGeometry();
+    QVERIFY(frame.width() > 700);
+    QVERIFY2((boxes.places[0].center() - frame.center()).manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(boxes.places[0].center().x()).arg(boxes.places[0].center().y())));
   }
 
   void aboutBoxShowsTheVersionAndClosesWithOk() {
@@ -158,6 +209,116 @@ class TstApp : public QObject {
     QVERIFY2(QString::fromStdString(error).contains("/nonexistent-dir/form.png"), error.c_str());
   }
 
+  // A render asked for an hour draws that hour, even a few minutes from the
+  // present (where the window's typed moment follows the clock).
+  void renderDrawsExactlyTheHourAskedFor() {
+    const Now now;
+    const double hour = now.hour >= 0.2 ? std::floor((now.hour - 0.1) * 10) / 10 : 0.15;
+    RenderRequest request;
+    request.file = m_dir->FilePath(QStringLiteral("form.png")).toStdString();
+    request.hasDate = true;
+    request.year = now.year, request.month = now.month, request.day = now.day;
+    request.hasHour = true;
+    request.hour = hour;
+    std::string error;
+    QCOMPARE(RenderMainWindow(*App(), request, error), 0);
+    QCOMPARE(QString::fromStdString(View()->m_strHourExact).toDouble(), hour);
+  }
+
+  // Without a display the window program says so in one line naming what it
+  // tried and exits 1; on a platform that shows nothing it says that.
+  void windowWithoutADisplaySaysSo_data() {
+    QTest::addColumn<QStringList>("env");  // NAME=VALUE to set, NAME alone to unset
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("no display at all") << QStringList{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}
+                                       << QStringList{"no display", "DISPLAY unset"};
+    QTest::newRow("a Wayland socket that is not there")
+        << QStringList{"DISPLAY", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY=wayland-nothing"}
+        << QStringList{"no display", "WAYLAND_DISPLAY=wayland-nothing"};
+    QTest::newRow("an X display that is not there") << QStringList{"DISPLAY=:97", "QT_QPA_PLATFORM=xcb"}
+                                                    << QStringList{"no display", "xcb", "DISPLAY=:97"};
+    QTest::newRow("offscreen") << QStringList{"QT_QPA_PLATFORM=offscreen"}
+                               << QStringList{"offscreen shows no window", "--render"};
+  }
+  void windowWithoutADisplaySaysSo() {
+    QFETCH(QStringList, env);
+    QFETCH(QStringList, said);
+    const QString program = QFileInfo(QStringLiteral(OMBREL_CLI)).dir().absoluteFilePath(QStringLiteral("ombrel"));
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& v : env) {
+      const qsizetype eq = v.indexOf('=');
+      if (eq < 0) e.remove(v);
+      else e.insert(v.left(eq), v.mid(eq + 1));
+    }
+    QProcess p;
+    p.setProcessEnvironment(e);
+    p.start(program, {"--workdir", QDir::currentPath()});
+    if (!p.waitForFinished(20000)) {
+      p.kill();
+      p.waitForFinished();
+      QFAIL("still running with nothing to show");
+    }
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(err.count('\n'), 1);
+    for (const QString& s : said) QVERIFY2(err.contains(s), qPrintable(err));
+  }
+
+  // An angle that rounds to zero reads 0.00 in the data window and in
+  // `ombrel-cli bodies` (the sun's ecliptic latitude was -0.00).
+  void noAngleReadsMinusZero_data() {
+    QTest::addColumn<QString>("date");  // where the precise sun's latitude is a little below 0
+    QTest::newRow("2026-12-11") << "2026-12-11";
+    QTest::newRow("1850-07-01") << "1850-07-01";
+  }
+  void noAngleReadsMinusZero() {
+    QFETCH(QString, date);
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "model=precise\n"));
+    App()->OnFileNew();
+    MessageBoxWatcher boxes;  // the span warning before 1900
+    const QStringList ymd = date.split('-');
+    TypeMoment(View(), ymd[0], ymd[1], ymd[2], "12.0");
+    App()->MainFrame()->m_actAstroData->trigger();
+    CAstroDataDlg* dlg = View()->m_pAstroDataDlg;
+    QTest::mouseClick(dlg->Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
+    int zeros = 0;
+    for (QLineEdit* cell : dlg->findChildren<QLineEdit*>()) {
+      QVERIFY2(cell->text().trimmed() != QLatin1String("-0.00"), qPrintable(cell->objectName()));
+      zeros += cell->text().trimmed() == QLatin1String("0.00");
+    }
+    QVERIFY(zeros > 0);  // the sun's latitude
+    dlg->close();
+    for (const QStringList& options : {QStringList{"--precise"}, QStringList{"--precise", "--json"}}) {
+      QProcess p;
+      p.start(QStringLiteral(OMBREL_CLI), QStringList{"--workdir", QDir::currentPath()} + options + QStringList{"bodies", date, "12"});
+      QVERIFY(p.waitForFinished(60000));
+      QCOMPARE(p.exitCode(), 0);
+      const QByteArray out = p.readAllStandardOutput();
+      QVERIFY2(out.contains("0.00") && !out.contains("-0.00"), out.constData());
+    }
+  }
+
+  // Settings the window would warn about in a box: a render says them on
+  // stderr and draws (it waited for a box nobody could see).
+  void renderWithBadSettingsSaysSoAndDraws() {
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=Mars/Olympus\n"));
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.dat"), "999\n"));
+    const QString program = QFileInfo(QStringLiteral(OMBREL_CLI)).dir().absoluteFilePath(QStringLiteral("ombrel"));
+    const QString file = m_dir->FilePath(QStringLiteral("out.png"));
+    QProcess p;
+    p.start(program, {"--workdir", QDir::currentPath(), "--render", file, "--date", "2026-12-11"});
+    if (!p.waitForFinished(30000)) {
+      p.kill();
+      p.waitForFinished();
+      QFAIL("the render hangs");
+    }
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(QFileInfo::exists(file));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY2(err.contains(QStringLiteral("Mars/Olympus")) && err.contains(QStringLiteral("line 1")), qPrintable(err));
+  }
+
   void renderProgramExitStatus_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
@@ -231,9 +392,43 @@ class TstApp : public QObject {
       for (QPushButton* b : dialog->findChildren<QPushButton*>()) buttons << b->text();
       dialog->reject();
     });
-    QVERIFY(CYearListDlg::ChooseSaveFile(nullptr).isEmpty());
+    QVERIFY(CYearListDlg::ChooseSaveFile(nullptr, QString()).isEmpty());
     QCOMPARE(title, QStringLiteral("名前を付けて保存"));
     QVERIFY2(buttons.contains(QStringLiteral("キャンセル")), qPrintable(buttons.join('|')));
+  }
+
+  // The save dialogs open in the folder the program was started in (not the
+  // working folder holding the database), with the year's file name proposed;
+  // the file written is said, and its folder is where the next dialog opens,
+  // in a later session too.
+  void saveDialogStartsInTheUsersFolderAndSaysWhatItWrote() {
+    const QString start = QDir::cleanPath(QString::fromStdString(workdir::FromStartDirectory(".")));
+    QVERIFY(start != QDir::currentPath());
+    TypeMoment(View(), "2026", "6", "1", "12.0");
+    QVERIFY(QDir().mkdir(QStringLiteral("out")));
+    const QString target = m_dir->FilePath(QStringLiteral("out/mine.ics"));
+    QStringList opened, proposed, said;
+    ModalWatcher watcher([&](QWidget* w) {
+      if (auto* dialog = qobject_cast<QFileDialog*>(w)) {
+        opened << dialog->directory().absolutePath();
+        proposed << QFileInfo(dialog->selectedFiles().value(0)).fileName();
+        dialog->selectFile(m_dir->FilePath(QStringLiteral("out/mine.") + dialog->defaultSuffix()));
+        QMetaObject::invokeMethod(dialog, "accept");
+      } else if (auto* box = qobject_cast<QMessageBox*>(w)) {
+        said << box->text();
+        box->accept();
+      }
+    });
+    App()->MainFrame()->m_actExportCalendar->trigger();
+    QTRY_COMPARE(said.size(), 1);
+    QCOMPARE(said[0], WrittenText(target));
+    QVERIFY(FileBytes(target).startsWith("BEGIN:VCALENDAR"));
+    App()->ExitInstance();
+    QVERIFY(App()->InitInstance(false));
+    const QString csv = CYearListDlg::ChooseSaveFile(nullptr, QStringLiteral("2026年西暦表示.csv"));
+    QCOMPARE(csv, m_dir->FilePath(QStringLiteral("out/mine.csv")));
+    QCOMPARE(opened, QStringList({start, QFileInfo(target).absolutePath()}));
+    QCOMPARE(proposed, QStringList({QStringLiteral("2026年.ics"), QStringLiteral("2026年西暦表示.csv")}));
   }
 
   void renderArguments_data() {

@@ -36,7 +36,11 @@ class RecordingView : public CAstroRequestTarget {
 QString g_message;
 void RecordMessage(QWidget*, const QString& text, const QString&) { g_message = text; }
 QString g_saveAs;
-QString SaveAs(QWidget*) { return g_saveAs; }
+QString g_proposedName;
+QString SaveAs(QWidget*, const QString& proposedName) {
+  g_proposedName = proposedName;
+  return g_saveAs;
+}
 
 void SetInputs(CAstroDataDlg& dlg, const char* y, const char* m, const char* d, const char* h) {
   dlg.m_strYear = y;
@@ -211,7 +215,8 @@ class TstAstroData : public QObject {
     view.calls.clear();
     g_saveAs = dir.FilePath(QStringLiteral("astro.csv"));
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_FILEOUT), Qt::LeftButton);
-    QVERIFY2(g_message.isEmpty(), qPrintable(g_message));
+    QCOMPARE(g_proposedName, QStringLiteral("2001年天文データ.csv"));
+    QVERIFY2(g_message.startsWith(g_saveAs + QStringLiteral(" に書き出しました（")), qPrintable(g_message));
     QCOMPARE(view.calls.size(), 2 + 365 + 1);
     QCOMPARE(view.calls[0], QStringLiteral("list terms 2001 430"));
     QCOMPARE(view.calls[1], QStringLiteral("list phases 2001 430"));

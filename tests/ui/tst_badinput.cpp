@@ -23,7 +23,7 @@ const char* const kBadTexts[] = {"",        " ",    "abc",   "1e308", "-1e308", 
 QStringList g_messages;
 void RecordMessage(QWidget*, const QString& text, const QString&) { g_messages << text; }
 QString g_savePath;
-QString SaveAs(QWidget*) { return g_savePath; }
+QString SaveAs(QWidget*, const QString&) { return g_savePath; }
 
 }  // namespace
 

@@ -1,12 +1,13 @@
 // The holidays switch of the settings dialog through the real window: off by
 // default, stored in ombrel.conf, the holiday heading the 暦注 list and drawn
-// in Sunday's colour in the month calendar; and the iCalendar menu command.
+// in the headings' blue in the month calendar; and the iCalendar menu command.
 #include <QCheckBox>
 #include <QTreeWidget>
 #include <QtTest>
 
 #include "caldb/MonthCalendar.h"
 #include "tst_main_support.h"
+#include "widgets/CsvFileDialog.h"
 #include "almanac/Settings.h"
 #include "view/ui/SettingsDlg.h"
 
@@ -102,7 +103,11 @@ class TstHolidays : public QObject {
   void exportWritesTheShownYear() {
     Start();
     m_view->m_strExportPath = m_dir->FilePath(QStringLiteral("year.ics"));
-    m_view->OnExportCalendar();
+    {
+      MessageBoxWatcher boxes;
+      m_view->OnExportCalendar();
+      QCOMPARE(boxes.texts, QStringList{WrittenText(m_view->m_strExportPath)});
+    }
     const QByteArray ics = FileBytes(m_view->m_strExportPath);
     QVERIFY(ics.startsWith("BEGIN:VCALENDAR\r\n"));
     QVERIFY(ics.contains("DTSTART;VALUE=DATE:20260923\r\n"));

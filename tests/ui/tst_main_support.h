@@ -82,10 +82,12 @@ class MessageBoxWatcher {
       : m_watcher([this](QWidget* w) {
           if (auto* box = qobject_cast<QMessageBox*>(w)) {
             texts << box->text();
+            places << box->frameGeometry();
             box->accept();
           }
         }) {}
   QStringList texts;
+  QList<QRect> places;  // where each box was on screen
 
  private:
   ModalWatcher m_watcher;

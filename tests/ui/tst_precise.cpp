@@ -77,6 +77,48 @@ class TstPrecise : public QObject {
     QCOMPARE(riseSetLines, 4);
   }
 
+  // Where the CLI warns that a series leaves its validated span, the window
+  // says so too: once as the moment leaves the span, not at each refresh
+  // outside it, and again after a return inside.
+  void spanWarningsAsTheCliGivesThem_data() {
+    QTest::addColumn<QByteArray>("conf");
+    QTest::addColumn<QStringList>("moments");  // typed one after the other: year-month-day
+    QTest::addColumn<QStringList>("said");     // the series named by each box, in order
+    QTest::newRow("precise, leaving 1900-2100")
+        << QByteArray("model=precise\n") << QStringList{"2026-6-1", "2500-6-1", "2500-6-2", "2026-6-1", "2600-1-1"}
+        << QStringList{"eraEpv00", "eraEpv00"};
+    QTest::newRow("precise, leaving 1000-3000 too")
+        << QByteArray("model=precise\n") << QStringList{"99999-2-1", "99999-2-2"}
+        << QStringList{"eraEpv00", "eraPlan94"};
+    QTest::newRow("the design's model with eclipses")
+        << QByteArray("eclipses=1\n") << QStringList{"2500-6-1", "3500-6-1"} << QStringList{"eraEpv00"};
+    QTest::newRow("the design's model alone") << QByteArray() << QStringList{"2500-6-1", "99999-2-1"} << QStringList{};
+  }
+  void spanWarningsAsTheCliGivesThem() {
+    QFETCH(QByteArray, conf);
+    QFETCH(QStringList, moments);
+    QFETCH(QStringList, said);
+    Show(conf.constData());
+    MessageBoxWatcher boxes;
+    for (const QString& m : moments) {
+      const QStringList ymd = m.split('-');
+      TypeMoment(m_view.get(), ymd[0], ymd[1], ymd[2], QStringLiteral("12.0"));
+      QCOMPARE(Control(m_view.get(), 1003)->text().trimmed(), ymd[0]);
+    }
+    QStringList named;
+    for (const QString& t : boxes.texts) named << (t.contains(QStringLiteral("eraEpv00")) ? "eraEpv00" : "eraPlan94");
+    QCOMPARE(named, said);
+    // The CLI warns for the same moment.
+    if (!said.isEmpty()) {
+      QProcess p;
+      const QStringList ymd = moments[1].split('-');
+      p.start(QStringLiteral(OMBREL_CLI), QStringList{"--workdir", QDir::currentPath(), "day",
+                                                      QStringLiteral("%1-%2-%3").arg(ymd[0], ymd[1].rightJustified(2, '0'), ymd[2].rightJustified(2, '0')), "12"});
+      QVERIFY(p.waitForFinished(60000));
+      QVERIFY(p.readAllStandardError().contains("eraEpv00"));
+    }
+  }
+
   void dataWindowAsTheCliPrintsIt() {
     Show("model=precise\n");
     m_view->RunCommand([this] { m_view->OnAstroData(); });
@@ -108,7 +150,10 @@ class TstPrecise : public QObject {
     Show(conf.constData());
     TypeMoment(m_view.get(), "2025", "3", "20", "12.0");
     m_view->m_strExportPath = m_dir->FilePath(QStringLiteral("2025.ics"));
-    m_view->OnExportCalendar();
+    {
+      MessageBoxWatcher boxes;  // the file written is said
+      m_view->OnExportCalendar();
+    }
     const QByteArray ics = FileBytes(m_view->m_strExportPath);
     QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
     QStringList equinoxes;

@@ -188,9 +188,8 @@ class TstSettings : public QObject {
   }
 
   // A place the sky cannot be drawn for falls back to the default with one
-  // message (not again when the file is read again), and the dialog refuses
-  // it, and any text that is not a number, with a message each.
-  void unusablePlacesFallBackAndAreRefusedOnEntry() {
+  // message (not again when the file is read again).
+  void unusablePlacesInTheFileFallBack() {
     WriteFile("nan\n999\n");
     MessageBoxWatcher boxes;
     Start();
@@ -201,55 +200,95 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_dLatitude, 35.6);
     QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
     QCOMPARE(boxes.texts.size(), 1);
-    WithDialog([](CSettingsDlg* dlg) {
-      for (const char* bad : {"nan", "inf", "180.5", "1e308", "abc", "", "139.7abc", "0x10", "１３９"}) {
-        Control(dlg, 1003)->setText(QString::fromUtf8(bad));
-        PressOk(dlg);
-        QVERIFY2(dlg->isVisible(), bad);
-      }
-      Control(dlg, 1003)->setText(QStringLiteral("135.0"));
-      Control(dlg, 1005)->setText(QStringLiteral("東"));
-      PressOk(dlg);
-      QVERIFY(dlg->isVisible());
-      Control(dlg, 1005)->setText(QStringLiteral("0"));
-      Control(dlg, 1003)->setText(QStringLiteral("135.0"));
-      Control(dlg, 1004)->setText(QStringLiteral("-91"));
-      PressOk(dlg);
-      QVERIFY(dlg->isVisible());
-      Control(dlg, 1004)->setText(QStringLiteral("-90"));
-      PressOk(dlg);
-    });
-    QCOMPARE(boxes.texts.size(), 1 + 9 + 1 + 1);
-    QVERIFY2(boxes.texts[5].contains(QStringLiteral("longitude 'abc' is not a number")), qPrintable(boxes.texts[5]));
-    QVERIFY2(boxes.texts[10].contains(QStringLiteral("azimuth")), qPrintable(boxes.texts[10]));
-    QCOMPARE(m_view->m_dLongitude, 135.0);
-    QCOMPARE(m_view->m_dLatitude, -90.0);
   }
 
-  // The 時間帯 box: Asia/Tokyo by default, the design's zone offered too, any
-  // name may be typed. A name the tz database does not know is refused on
-  // 終了 with a message; the dialog stays open and nothing is saved.
-  void zoneBoxRefusesUnknownZones() {
+  // The dialog refuses a place that is not a number or that the sky cannot
+  // be drawn for, and a zone the tz database does not know: in Japanese, the
+  // field named, its value from before shown again and selected, the dialog
+  // open, nothing saved.
+  void refusalsNameTheFieldAndRestoreIt_data() {
+    QTest::addColumn<QString>("field");  // an edit's id, or "zone"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("said");
+    for (const char* bad : {"nan", "inf", "abc", "", "139.7abc", "0x10", "１３９", "1e308"})
+      QTest::newRow(bad) << "1003" << QString::fromUtf8(bad)
+                         << QStringLiteral("東経「%1」は数字ではありません").arg(QString::fromUtf8(bad));
+    QTest::newRow("longitude 180.5") << "1003" << "180.5" << "東経「180.5」は ±180 度を超えています";
+    QTest::newRow("latitude -91") << "1004" << "-91" << "北緯「-91」は ±90 度を超えています";
+    QTest::newRow("a latitude too large to be a number") << "1004" << QString(400, '9') << "は使える数ではありません";
+    QTest::newRow("azimuth 東") << "1005" << "東" << "プラネタリウム方位角「東」は数字ではありません";
+    for (const char* bad : {"Mars/Olympus", "Asia/Tokio", "../../etc/passwd"})
+      QTest::newRow(bad) << "zone" << QString::fromUtf8(bad)
+                         << QStringLiteral("時間帯「%1」は tz データベースにありません。").arg(QString::fromUtf8(bad));
+  }
+  void refusalsNameTheFieldAndRestoreIt() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, said);
+    WriteFile("135.0\n35.0\n10\n");
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=Europe/Paris\n"));
+    Start();
+    MessageBoxWatcher boxes;
+    WithDialog([&](CSettingsDlg* dlg) {
+      QLineEdit* edit = field == QLatin1String("zone") ? ZoneBox(dlg)->lineEdit() : Control(dlg, field.toInt());
+      const QString before = edit->text();
+      edit->setText(typed);
+      PressOk(dlg);
+      QVERIFY(dlg->isVisible());
+      QCOMPARE(edit->text(), before);
+      QCOMPARE(edit->selectedText(), before);
+      QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains(said), qPrintable(boxes.texts[0]));
+    // Japanese throughout: no English word but in the typed text and the
+    // names a zone is given by.
+    QString rest = boxes.texts[0];
+    rest.remove(typed).remove(QStringLiteral("Asia/Tokyo")).remove(QStringLiteral("design")).remove(QStringLiteral("tz"));
+    QVERIFY2(!rest.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))), qPrintable(boxes.texts[0]));
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")), QByteArray("135.0\n35.0\n10\n"));
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.conf")), QByteArray("zone=Europe/Paris\n"));
+  }
+
+  // An empty zone, in the box or in the file, is the default zone.
+  void emptyZoneIsTheDefault() {
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=Europe/Paris\n"));
     Start();
     MessageBoxWatcher boxes;
     WithDialog([](CSettingsDlg* dlg) {
-      QComboBox* zone = ZoneBox(dlg);
-      QVERIFY(zone && zone->isEditable());
-      QCOMPARE(zone->currentText(), QStringLiteral("Asia/Tokyo"));
-      QVERIFY(zone->findText(QStringLiteral("Asia/Tokyo")) >= 0);
-      QVERIFY(zone->findText(QStringLiteral("design")) >= 0);
-      for (const char* bad : {"", "Mars/Olympus", "Asia/Tokio", "../../etc/passwd"}) {
-        zone->setCurrentText(QString::fromUtf8(bad));
-        PressOk(dlg);
-        QVERIFY2(dlg->isVisible(), bad);
+      ZoneBox(dlg)->setCurrentText(QStringLiteral("  "));
+      PressOk(dlg);
+    });
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), QStringLiteral("Asia/Tokyo"));
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), "zone=\n"));
+    QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);
+    QCOMPARE(boxes.texts, QStringList());
+    QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), QStringLiteral("Asia/Tokyo"));
+  }
+
+  // A click on a check box's text turns it, as a click on its box does.
+  void checkBoxTextsToggleTheirBoxes() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      for (const char* name : {"1041", "1042", "holidays", "eclipses"}) {
+        auto* box = dlg->findChild<QCheckBox*>(QString::fromUtf8(name));
+        QVERIFY(box);
+        // The middle of the text, right of the box itself.
+        QVERIFY2(!box->text().isEmpty(), name);
+        const QStyle* style = box->style();
+        const QPoint centre(style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
+                                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) +
+                                box->fontMetrics().horizontalAdvance(box->text()) / 2,
+                            box->height() / 2);
+        const QPoint at = box->mapTo(dlg, centre);
+        QCOMPARE(dlg->childAt(at), box);
+        const bool was = box->isChecked();
+        QTest::mouseClick(dlg->childAt(at), Qt::LeftButton, {}, box->mapFrom(dlg, at));
+        QVERIFY2(box->isChecked() != was, name);
       }
       QTest::keyClick(dlg, Qt::Key_Escape);
     });
-    QCOMPARE(boxes.texts.size(), 4);
-    for (const QString& t : boxes.texts) QVERIFY2(t.contains(QStringLiteral("時間帯")), qPrintable(t));
-    QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
-    QVERIFY(!QFile::exists(QStringLiteral("ombrel.conf")));
-    QCOMPARE(QString::fromStdString(SettingsDlg.m_strZone), QStringLiteral("Asia/Tokyo"));
   }
 
   // A zone chosen in the box is saved as zone= in ombrel.conf and read back by
@@ -305,8 +344,8 @@ class TstSettings : public QObject {
     MessageBoxWatcher boxes;
     Start();
     QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].contains(QStringLiteral("Asia/Tokyo")) && boxes.texts[0].contains(QStringLiteral("Mars/Olympus")),
-             qPrintable(boxes.texts[0]));
+    // The dialog's own refusal, then the zone used in its place.
+    QCOMPARE(boxes.texts[0], ZoneRefusal("Mars/Olympus") + QStringLiteral("Asia/Tokyo を使います（ombrel.conf の zone=）。"));
     QCOMPARE(QString::fromStdString(m_view->m_settings.zone.Name()), QStringLiteral("Asia/Tokyo"));
     QCOMPARE(Control(m_view.get(), 1003)->text(), QString::number(Now().year));
     QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton);

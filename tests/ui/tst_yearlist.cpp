@@ -24,6 +24,7 @@
 #include "widgets/WindowPlacement.h"
 #include "yearlist/ui/YearGridView.h"
 #include "yearlist/ui/YearListDlg.h"
+#include "widgets/CsvFileDialog.h"
 
 namespace {
 
@@ -34,7 +35,9 @@ QList<Message> g_messages;
 void RecordMessage(QWidget*, const QString& text, const QString& caption) { g_messages.append({text, caption}); }
 
 QString g_savePath;
-QString ChosenFile(QWidget*) {
+QString g_proposedName;
+QString ChosenFile(QWidget*, const QString& proposedName) {
+  g_proposedName = proposedName;
   // The file dialog may leave the process in another directory.
   QDir::setCurrent(QDir::tempPath());
   return g_savePath;
@@ -417,7 +420,12 @@ class TstYearList : public QObject {
     QFile out(g_savePath);
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), Golden("year-2033-lunisolar.csv"));
-    QVERIFY(g_messages.isEmpty());
+    // The file's own caption is the name proposed, and the file written is said.
+    QCOMPARE(g_proposedName, QStringLiteral("2033年和暦表示.csv"));
+    QCOMPARE(g_messages.size(), 1);
+    QCOMPARE(g_messages[0].text, WrittenText(g_savePath));
+    QVERIFY(g_messages[0].text.startsWith(g_savePath + QStringLiteral(" に書き出しました（")));
+    g_messages.clear();
 
     g_savePath = m_dir->FilePath(QStringLiteral("missing/y.csv"));
     Click("FILE出力");

@@ -13,12 +13,15 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <vector>
 
+#include "almanac/ModelSpan.h"
 #include "almanac/Settings.h"
 #include "almanac/TypedForm.h"
 #include "astro/Model.h"
@@ -39,7 +42,9 @@
 #include "sky/ui/SkyPanel.h"
 #include "view/ui/SettingsDlg.h"
 #include "widgets/AlmanacFont.h"
+#include "widgets/CsvFileDialog.h"
 #include "widgets/FieldText.h"
+#include "widgets/Notice.h"
 #include "widgets/UpDown.h"
 #include "yearlist/ui/YearListDlg.h"
 
@@ -276,10 +281,66 @@ void CMyView::RunCommand(const std::function<void()>& step) {
 
 void CMyView::ReportError(const QString& text) {
   m_strLastError = text.toStdString();
-  if (m_bQuietErrors || m_bReporting) return;
+  if (!m_bQuietErrors) Say(text);  // a render's error ends it with that text
+}
+
+void CMyView::Say(const QString& text) {
+  if (m_bQuietErrors) {
+    // A render says on stderr what the window would show in a box.
+    if (!m_bHoldReports) std::fprintf(stderr, "ombrel: %s\n", text.toLocal8Bit().constData());
+    return;
+  }
+  if (m_bHoldReports) {
+    m_heldReports.push_back(text);
+    return;
+  }
+  if (m_bReporting) return;
   m_bReporting = true;
-  QMessageBox::warning(this, QStringLiteral("Ombrel"), text);
+  WarnOver(this, QStringLiteral("Ombrel"), text);
   m_bReporting = false;
+}
+
+void CMyView::HoldReports() { m_bHoldReports = true; }
+
+void CMyView::ReleaseReportsWhenShown(int triesLeft) {
+  // Once the window manager has put the window on screen (or after about
+  // two seconds without it), so the boxes open centred on it.
+  const QWindow* handle = window()->windowHandle();
+  if (triesLeft > 0 && !(handle && handle->isExposed())) {
+    QTimer::singleShot(10, this, [this, triesLeft] { ReleaseReportsWhenShown(triesLeft - 1); });
+    return;
+  }
+  m_bHoldReports = false;
+  const std::vector<QString> held = std::move(m_heldReports);
+  m_heldReports.clear();
+  for (const QString& text : held) Say(text);
+}
+
+namespace {
+
+QString SeriesWarningText(const precise::SeriesWarning& w) {
+  if (w.series == precise::Series::Earth)
+    return QStringLiteral("この日時は、高精度の計算で地球の級数（eraEpv00）が検証された1900～2100年の外です。"
+                          "太陽の位置・二十四節季・月の満ち欠け・日の出と日の入は外挿した値です。");
+  if (w.status == 2) return QStringLiteral("この日時では惑星の級数（eraPlan94）が収束しませんでした。");
+  return QStringLiteral("この日時は、惑星の級数（eraPlan94）が検証された1000～3000年の外です。惑星の位置は外挿した値です。");
+}
+
+}  // namespace
+
+void CMyView::ReportModelSpan(const Moment& at) {
+  // Said once as the shown moment leaves a series' span, not at every
+  // refresh outside it; said again after a return inside.
+  std::vector<std::string> shown;
+  for (const precise::SeriesWarning& w : DaySeriesWarnings(at, m_bShowEclipses, true)) {
+    shown.push_back(w.text);
+    if (std::find(m_modelWarnings.begin(), m_modelWarnings.end(), w.text) != m_modelWarnings.end()) continue;
+    if (m_bQuietErrors)
+      std::fprintf(stderr, "ombrel: warning: %s\n", w.text.c_str());
+    else
+      Say(SeriesWarningText(w));
+  }
+  m_modelWarnings = std::move(shown);
 }
 
 void CMyView::WriteDateTexts(double year, double month, double day) {
@@ -372,9 +433,11 @@ void CMyView::ResetToNow() {
 }
 
 // Said when the zone setting is one the tz database does not know and the
-// default zone is used in its place.
-static std::string ZoneFallbackWarning(const std::string& error) {
-  return "時間帯の設定が使えません。" + std::string(TimeZone::kDefaultName) + " を使います。\n" + error;
+// default zone is used in its place: the dialog's refusal, then what is used.
+static std::string ZoneFallbackWarning(const std::string& zone) {
+  return (ZoneRefusal(zone) + QStringLiteral("%1 を使います（%2 の zone=）。")
+                                  .arg(QString::fromUtf8(TimeZone::kDefaultName), QString::fromUtf8(kConfFileName)))
+      .toStdString();
 }
 
 void CMyView::LoadSettings() {
@@ -390,12 +453,12 @@ void CMyView::LoadSettings() {
   for (std::string& line : additions.Problems()) lines.push_back(std::move(line));
   std::string zoneError;
   if (!TimeZone::Named(SettingsDlg.m_strZone, zoneError)) {
-    lines.push_back(ZoneFallbackWarning(zoneError));
+    lines.push_back(ZoneFallbackWarning(SettingsDlg.m_strZone));
     SettingsDlg.m_strZone = TimeZone::kDefaultName;
   }
   std::string warning;
   for (const std::string& line : lines) warning += (warning.empty() ? "" : "\n") + line;
-  if (!warning.empty() && warning != m_strSettingsWarning) ReportError(QString::fromStdString(warning));
+  if (!warning.empty() && warning != m_strSettingsWarning) Say(QString::fromStdString(warning));
   m_strSettingsWarning = warning;
   if (read.nonEmptyLines > 0) {
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
@@ -412,7 +475,7 @@ void CMyView::ApplySettings() {
   std::string error;
   std::optional<Moment> settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
   if (!settings) {
-    ReportError(QString::fromStdString(ZoneFallbackWarning(error)));
+    Say(QString::fromStdString(ZoneFallbackWarning(SettingsDlg.m_strZone)));
     SettingsDlg.m_strZone = TimeZone::kDefaultName;
     settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
   }
@@ -442,7 +505,7 @@ void CMyView::Refresh(bool takeClock) {
     TakeClockAsSelected();
     UpdateData(false);
   } else if (TakeTypedMoment()) {
-    SyncHourToClock();
+    if (m_bFollowClock) SyncHourToClock();
   } else {
     return;  // refused and said: the panel keeps the moment the fields show again
   }
@@ -455,6 +518,7 @@ void CMyView::Refresh(bool takeClock) {
   // The data window's table follows the settings just refreshed, for the
   // moment its own fields show.
   if (m_pAstroDataDlg->IsWindowOpen()) m_pAstroDataDlg->OnRecalc();
+  ReportModelSpan(ReadFormMoment(m_strHourExact));
 }
 
 void CMyView::SyncHourToClock() {
@@ -520,7 +584,7 @@ void CMyView::FillSeasonalDays() {
   ::FillSeasonalDays(*this, "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
   // Said once, not at every refresh, until the file changes.
   if (!m_strAnniversaryWarning.empty() && m_strAnniversaryWarning != reported)
-    ReportError(QString::fromStdString(m_strAnniversaryWarning));
+    Say(QString::fromStdString(m_strAnniversaryWarning));
   FillList(m_wndSeasonalDays, "暦注", m_listSeasonalDays);
 }
 
@@ -691,14 +755,20 @@ void CMyView::OnExportCalendar() {
   const int year = static_cast<int>(m_dYear);
   QString path = m_strExportPath;
   if (path.isEmpty())
-    path = QFileDialog::getSaveFileName(this, QStringLiteral("iCalendar書き出し"),
-                                        QStringLiteral("ombrel-%1.ics").arg(year),
-                                        QStringLiteral("iCalendar (*.ics);;すべてのファイル (*)"));
+    path = AskSaveFileName(this,
+                           {QStringLiteral("iCalendar書き出し"),
+                            {QStringLiteral("iCalendar (*.ics)"), QStringLiteral("すべてのファイル (*)")},
+                            QStringLiteral("ics")},
+                           QStringLiteral("%1年.ics").arg(year));
   if (path.isEmpty()) return;
   std::string error;
   const bool written =
       ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, m_settings, error);
-  if (!written) ReportError(QStringLiteral("iCalendarを書き出せませんでした。\n") + QString::fromStdString(error));
+  if (!written) {
+    ReportError(QStringLiteral("iCalendarを書き出せませんでした。\n") + QString::fromStdString(error));
+    return;
+  }
+  if (!m_bQuietErrors) QMessageBox::information(this, QStringLiteral("iCalendar書き出し"), WrittenText(path));
 }
 
 void CMyView::OnYearList() {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "almanac/DayPanel.h"
 #include "widgets/DialogUnits.h"
@@ -161,8 +162,17 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // A database error ends the operation in progress and is shown in a message
   // box; with m_bQuietErrors (the --render run) it is only kept here.
   bool m_bQuietErrors = false;
+  // A moment typed within half an hour of the present follows the clock
+  // (SyncHourToClock); a render asked for a moment (--hour) does not.
+  bool m_bFollowClock = true;
   std::string m_strLastError;
   std::string m_strSettingsWarning;  // the last settings warning reported
+  // At start-up the warnings wait for the window: HoldReports keeps them,
+  // ReleaseReportsWhenShown shows them once the window is on screen.
+  void HoldReports();
+  // A message box that is not an error (nothing for --render to fail on).
+  void Say(const QString& text);
+  void ReleaseReportsWhenShown(int triesLeft = 200);
 
  signals:
   // Emitted by OnQuit: the frame closes and the program ends.
@@ -181,6 +191,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // those the panel had shown before the error.
   void ShowFieldsFilledBeforeError();
   void ReportError(const QString& text);
+  // The precise series' span warnings of the moment shown (ModelSpan.h).
+  void ReportModelSpan(const Moment& at);
   // The date texts ("%4.0f", "%2.0f", "%2.0f"), and with the hour ("%2.1f"
   // into the form, "%2.5f" into m_strHourExact).
   void WriteDateTexts(double year, double month, double day);
@@ -225,6 +237,9 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   int m_nTimerId = 0;
   bool m_bRefreshPending = false;
   bool m_bReporting = false;
+  bool m_bHoldReports = false;
+  std::vector<std::string> m_modelWarnings;  // those of the last refresh
+  std::vector<QString> m_heldReports;
   std::string m_strDrawError;  // the month calendar's database error, if any
   // Set by the settings dialog's OK: the next refresh rebuilds the year lists
   // even in the same year, since the calendar rule may have changed.

@@ -37,7 +37,10 @@ void Label(QWidget* parent, const char* text, int x, int y) {
 
 QLineEdit* Edit(QWidget* parent, int id, QRect r) { return PlaceControl(new QLineEdit(parent), id, r); }
 
-QCheckBox* Check(QWidget* parent, int id, QRect r) { return PlaceControl(new QCheckBox(parent), id, r); }
+// A check box whose own text toggles it, as its box does.
+QCheckBox* Check(QWidget* parent, int id, const char* text, QRect r) {
+  return PlaceControl(new QCheckBox(QString::fromUtf8(text), parent), id, r);
+}
 
 void Radio(QWidget* parent, QButtonGroup* group, int index, int id, const char* text, QRect r) {
   auto* b = PlaceControl(new QRadioButton(QString::fromUtf8(text), parent), id, r);
@@ -79,20 +82,17 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   Radio(this, m_groupSigns, 0, 1036, "干支表示", DuRect(185, 10, 43, 10));
   Radio(this, m_groupSigns, 1, 1037, "六曜表示", DuRect(185, 25, 43, 10));
 
-  m_checkAutoUpdate = Check(this, 1038, DuRect(150, 55, 8, 10));
+  // The group's title names the box; the interval's label is its buddy.
+  m_checkAutoUpdate = Check(this, 1038, "", DuRect(150, 55, 8, 10));
   m_editInterval = Edit(this, 1007, DuRect(170, 55, 30, 15));
   Label(this, "更新間隔(分)", 205, 55);
-  m_checkConstellations = Check(this, 1041, DuRect(240, 10, 8, 10));
-  Label(this, "星座表示", 250, 10);
-  m_checkMansions = Check(this, 1042, DuRect(240, 25, 8, 10));
-  Label(this, "二十八宿表示", 250, 25);
+  m_checkConstellations = Check(this, 1041, "星座表示", DuRect(240, 10, 54, 10));
+  m_checkMansions = Check(this, 1042, "二十八宿表示", DuRect(240, 25, 54, 10));
 
-  m_checkHolidays = Check(this, 0, DuRect(10, 78, 8, 10));
+  m_checkHolidays = Check(this, 0, "祝日を表示", DuRect(10, 78, 48, 10));
   m_checkHolidays->setObjectName(QStringLiteral("holidays"));
-  Label(this, "祝日を表示", 20, 78);
-  m_checkEclipses = Check(this, 0, DuRect(60, 78, 8, 10));
+  m_checkEclipses = Check(this, 0, "日食・月食を表示", DuRect(60, 78, 76, 10));
   m_checkEclipses->setObjectName(QStringLiteral("eclipses"));
-  Label(this, "日食・月食を表示", 70, 78);
 
   // The choice of astronomical model, kept in ombrel.conf.
   Group(this, "計算方式", DuRect(10, 90, 120, 22));
@@ -168,33 +168,71 @@ bool CSettingsDlg::SaveAdditions(std::string& error) const {
   return conf.Save(error, m_strConfPath);
 }
 
-void CSettingsDlg::accept() {
+QString ZoneRefusal(const std::string& name) {
+  return QStringLiteral("時間帯「%1」は tz データベースにありません。").arg(Qs(name));
+}
+
+namespace {
+
+// The refusal of a typed place value, naming its field.
+QString PlaceRefusal(int line, const QString& text, PlaceProblem problem) {
+  static const char* const kFields[] = {"東経", "北緯", "プラネタリウム方位角"};
+  const QString value = QStringLiteral("%1「%2」").arg(QString::fromUtf8(kFields[line - 1]), text);
+  switch (problem) {
+    case PlaceProblem::kNone: break;
+    case PlaceProblem::kNotANumber: return value + QStringLiteral("は数字ではありません（例: 139.7、-35）。");
+    case PlaceProblem::kNotFinite: return value + QStringLiteral("は使える数ではありません。");
+    case PlaceProblem::kBeyondLimit:
+      return value + QStringLiteral("は ±%1 度を超えています。").arg(SettingsLimit(line), 0, 'f', 0);
+  }
+  return QString();
+}
+
+}  // namespace
+
+void CSettingsDlg::Refuse(QLineEdit* field, const QString& text, const QString& shown) {
+  QMessageBox::warning(this, windowTitle(), text);
+  field->setText(shown);
+  field->setFocus();
+  field->selectAll();
+}
+
+bool CSettingsDlg::EntriesAccepted() {
   // A place that is not a number, or one the sky cannot be drawn for (a
   // longitude beyond ±180, a latitude beyond ±90), is refused on entry; the
-  // dialog stays open.
+  // field shows its value from before again and the dialog stays open.
   QLineEdit* const places[] = {m_editLongitude, m_editLatitude, m_editAzimuth};
+  const std::string* const before[] = {&m_settings.m_strLongitude, &m_settings.m_strLatitude,
+                                       &m_settings.m_strAzimuth};
   for (int line = 1; line <= 3; ++line) {
-    const std::string problem = SettingsEntryProblem(line, places[line - 1]->text().toStdString());
-    if (problem.empty()) continue;
-    QMessageBox::warning(this, QStringLiteral("設定値入力"), Qs(problem));
-    places[line - 1]->setFocus();
-    places[line - 1]->selectAll();
-    return;
+    QLineEdit* field = places[line - 1];
+    const PlaceProblem problem = SettingsEntryCheck(line, field->text().toStdString());
+    if (problem == PlaceProblem::kNone) continue;
+    Refuse(field, PlaceRefusal(line, field->text(), problem), Qs(*before[line - 1]));
+    return false;
   }
+  // A zone the tz database does not know is refused too; an empty one is the default.
+  if (m_comboZone->currentText().trimmed().isEmpty()) m_comboZone->setCurrentText(QString::fromUtf8(TimeZone::kDefaultName));
+  const std::string zone = m_comboZone->currentText().trimmed().toStdString();
   std::string error;
-  // A zone the tz database does not know is refused on entry too.
-  if (!TimeZone::Named(m_comboZone->currentText().trimmed().toStdString(), error)) {
-    QMessageBox::warning(this, QStringLiteral("設定値入力"), QStringLiteral("時間帯が見つかりません。\n") + Qs(error));
-    return;
+  if (!TimeZone::Named(zone, error)) {
+    Refuse(m_comboZone->lineEdit(),
+           ZoneRefusal(zone) + QStringLiteral("\nAsia/Tokyo のような名前か design を入力してください。"),
+           Qs(m_settings.m_strZone));
+    return false;
   }
+  return true;
+}
+
+void CSettingsDlg::accept() {
+  if (!EntriesAccepted()) return;
+  std::string error;
   UpdateData(true);
   if (!SaveSettings(m_settings, error, m_strFilePath.c_str()) || !SaveAdditions(error)) {
-    QMessageBox::warning(this, QStringLiteral("設定値入力"),
-                         QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));
+    QMessageBox::warning(this, windowTitle(), QStringLiteral("設定値を保存できませんでした。\n") + Qs(error));
   }
   if (!SaveModelSetting(m_settings, error, m_strConfPath)) {
-    QMessageBox::warning(this, QStringLiteral("設定値入力"),
-                         QStringLiteral("計算方式を保存できませんでした。\n") + Qs(error));
+    QMessageBox::warning(this, windowTitle(), QStringLiteral("計算方式を保存できませんでした。\n") + Qs(error));
   }
   QDialog::accept();
 }

@@ -53,4 +53,12 @@ class CSettingsDlg : public QDialog {
 
   // Writes ombrel.conf when a switch differs from what it holds.
   bool SaveAdditions(std::string& error) const;
+  // Checks the places and the zone; a refusal is said in Japanese, naming
+  // the field, which shows its value from before again, selected.
+  bool EntriesAccepted();
+  void Refuse(QLineEdit* field, const QString& text, const QString& shown);
 };
+
+// The first sentence of every refusal of a zone name, in the dialog and at
+// start-up.
+QString ZoneRefusal(const std::string& name);

@@ -89,7 +89,7 @@ class CYearGridFrame : public QWidget {
 };
 
 void (*CYearListDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
-QString (*CYearListDlg::ChooseSaveFile)(QWidget*) = AskCsvFileName;
+QString (*CYearListDlg::ChooseSaveFile)(QWidget*, const QString&) = AskCsvFileName;
 
 CYearListDlg::CYearListDlg(YearEventSource* parentView, QWidget* parent)
     : QDialog(parent), m_pParentView(parentView) {
@@ -423,15 +423,21 @@ bool CYearListDlg::WriteYearFileTo(const std::string& path, std::string& error) 
 }
 
 void CYearListDlg::WriteYearFile(int /*layout*/) {
-  const QString path = ChooseSaveFile(this);
+  const QString path = ChooseSaveFile(this, ProposedFileName());
   if (!path.isEmpty()) {
     std::string error;
     if (!WriteYearFileTo(S(path), error))
       ShowMessage(this, QStringLiteral("ファイルに書き込めませんでした。\n") + Q(error), QStringLiteral("FILE出力"));
+    else
+      ShowMessage(this, WrittenText(path), QStringLiteral("FILE出力"));
   }
   // The calendar database is opened by a name relative to this directory.
   if (!m_strSavedDirectory.empty() && ::chdir(m_strSavedDirectory.c_str()) != 0)
     ShowMessage(this, QStringLiteral("作業フォルダに戻れません: ") + Q(m_strSavedDirectory), QStringLiteral("FILE出力"));
+}
+
+QString CYearListDlg::ProposedFileName() const {
+  return Q(GridYearText()).trimmed() + (m_nDisplayMode == 1 ? QStringLiteral("年和暦表示.csv") : QStringLiteral("年西暦表示.csv"));
 }
 
 std::string CYearListDlg::GridYearText() const {

@@ -80,8 +80,11 @@ class CYearListDlg : public QDialog {
 
   // Message boxes go through here; tests may replace it to read them.
   static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
-  // The save-file dialog; returns the chosen path or an empty text on cancel.
-  static QString (*ChooseSaveFile)(QWidget* parent);
+  // The save-file dialog with a proposed file name; returns the chosen path
+  // or an empty text on cancel.
+  static QString (*ChooseSaveFile)(QWidget* parent, const QString& proposedName);
+  // The name proposed for the file: the file's own caption, 2026年和暦表示.csv.
+  QString ProposedFileName() const;
 
   // Controls, for the view's tests and the dialog's own.
   QLineEdit* YearEdit() const { return m_editYear; }
