@@ -28,11 +28,10 @@ AstroTable ComputeAstroTable(const Moment& at) {
 }
 
 std::string AstroAngleText(double degrees) {
-  // A place the series could not give (a planet whose orbit's equation did
-  // not converge) is no number: shown as a dash, never as "nan".
-  if (!std::isfinite(degrees)) return "     ---";
   // An angle that rounds to zero reads 0.00, whichever side of zero it lies.
-  if (std::fabs(degrees) < 0.01 && text::SjisFormat("%.2f", std::fabs(degrees)) == "0.00") degrees = 0.0;
+  if (std::isfinite(degrees) && std::fabs(degrees) < 0.01 &&
+      text::SjisFormat("%.2f", std::fabs(degrees)) == "0.00")
+    degrees = 0.0;
   return text::SjisFormat("%8.2f", degrees);
 }
 

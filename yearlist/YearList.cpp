@@ -41,15 +41,6 @@ bool SameDate(const CalendarEvent& e, double y, double m, double d) {
   return e.year == y && e.month == m && e.day == d;
 }
 
-// The table's months must follow one another by ID from a year's first month.
-CDaoException NoFirstMonth(int year) {
-  return CDaoException(kKyuurekiDamaged, "table Kyuureki: no first month of lunisolar year " + std::to_string(year));
-}
-
-CDaoException MonthsBreakOff(long long missingId) {
-  return CDaoException(kKyuurekiDamaged, "table Kyuureki: the months break off, no row ID " + std::to_string(missingId));
-}
-
 CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
   db.Open(kCalendarDatabase, true, true, kCalendarConnect);
   return db;
@@ -60,13 +51,13 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
   DataTable data(db);
   KyuurekiRow first;
   const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year);
-  if (!QueryKyuurekiRow(db, sql, first)) throw NoFirstMonth(year);
+  if (!QueryKyuurekiRow(db, sql, first)) throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
   CheckKyuurekiMatch(first, first.lunarMonth == 1 && first.year == year, sql);
   EmptyCells(grid);
   for (int k = 1; k <= 13; ++k) {
     KyuurekiRow row, next;
-    if (!RowById(db, first.id + k - 1, row)) throw MonthsBreakOff(first.id + k - 1);
-    if (!RowById(db, first.id + k, next)) throw MonthsBreakOff(first.id + k);
+    if (!RowById(db, first.id + k - 1, row) || !RowById(db, first.id + k, next))
+      throw CDaoException(0, "暦表の月が途切れています。");
     const JulianDay js = KyuurekiRowStart(row);
     const int length = TruncToInt(KyuurekiRowStart(next) - js);
     if (k == 13 && row.lunarMonth != 12) {
@@ -94,10 +85,11 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
   KyuurekiRow found;
   if (!haveRow) {
     const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear);
-    if (!QueryKyuurekiRow(db, sql, found)) throw NoFirstMonth(firstYear);
+    if (!QueryKyuurekiRow(db, sql, found))
+      throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", firstYear));
     CheckKyuurekiMatch(found, found.flag == 1 && found.year == firstYear, sql);
   } else if (!RowById(db, row.id + 1, found)) {
-    throw MonthsBreakOff(row.id + 1);
+    throw CDaoException(0, "暦表の月が途切れています。");
   }
   for (int back = 0; back < 2 && KyuurekiRowStart(found) > j; ++back) {
     KyuurekiRow before;
@@ -105,7 +97,7 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
     found = before;
   }
   KyuurekiRow after;
-  if (!RowById(db, found.id + 1, after)) throw MonthsBreakOff(found.id + 1);
+  if (!RowById(db, found.id + 1, after)) throw CDaoException(0, "暦表の月が途切れています。");
   row = found;
   start = KyuurekiRowStart(found);
   nextStart = KyuurekiRowStart(after);
@@ -148,7 +140,7 @@ bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDis
     fill(db, grid, TypedInt(yearText), signDisplay, events);
     return true;
   } catch (const CDaoException& e) {
-    error = DatabaseErrorText(kCalendarDatabase, e);
+    error = e.what();
     return false;
   }
 }
@@ -255,7 +247,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
     if (leap.found) FillWesternRow(db, out.leapWestern, leap);
     return true;
   } catch (const CDaoException& e) {
-    error = DatabaseErrorText(kCalendarDatabase, e);
+    error = e.what();
     return false;
   }
 }
