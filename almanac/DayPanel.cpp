@@ -118,9 +118,10 @@ void FillDataSigns(DayPanel& p, DataTable& data, double j) {
 }
 
 // The panel's events of a kind (1 January and the 366 days after it) and their list items.
-std::vector<std::string> EventItems(const DayPanel& p, EventKind kind, double year, std::vector<CalendarEvent>& events) {
+std::vector<std::string> EventItems(const DayPanel& p, const Ephemeris& ephemeris, EventKind kind, double year,
+                                    std::vector<CalendarEvent>& events) {
   const DateClock lists = ListClock(p.m_at);
-  events = YearEventTable(EphemerisOf(p.m_at.model), kind, year, kDayPanelListDays, lists);
+  events = YearEventTable(ephemeris, kind, year, kDayPanelListDays, lists);
   std::vector<std::string> items;
   for (const CalendarEvent& e : events) items.push_back(EventListItem(e.name, e.julianDay, lists));
   return items;
@@ -251,12 +252,12 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAddi
     p.m_listSeasonalDays.push_back(std::move(item));
 }
 
-void FillPhaseList(DayPanel& p) {
-  p.m_listPhases = EventItems(p, EventKind::MoonPhases, ReadFormDateWhole(p), p.m_phaseEvents);
+void FillPhaseList(DayPanel& p, const Ephemeris& ephemeris) {
+  p.m_listPhases = EventItems(p, ephemeris, EventKind::MoonPhases, ReadFormDateWhole(p), p.m_phaseEvents);
 }
 
-void FillTermList(DayPanel& p) {
-  p.m_listTerms = EventItems(p, EventKind::SolarTerms, ReadFormDateWhole(p), p.m_termEvents);
+void FillTermList(DayPanel& p, const Ephemeris& ephemeris) {
+  p.m_listTerms = EventItems(p, ephemeris, EventKind::SolarTerms, ReadFormDateWhole(p), p.m_termEvents);
 }
 
 std::vector<std::pair<std::string, std::string>> DayPanelFields(const DayPanel& p) {

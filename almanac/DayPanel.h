@@ -117,10 +117,11 @@ void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "k
                       DayAdditions additions = {});
 // The national holiday on the panel's date, empty when none.
 std::string HolidayOfPanel(const DayPanel& panel);
-// The year's moon phases ("月のこよみ") and solar terms ("二十四節季") of the
-// year of the texts, each once, on the list clock.
-void FillPhaseList(DayPanel& panel);
-void FillTermList(DayPanel& panel);
+// The moon phases ("月のこよみ") and solar terms ("二十四節季") of 1 January of
+// the texts' year and the 366 days after it, each once, on the list clock,
+// from `ephemeris` (the model of the panel's moment).
+void FillPhaseList(DayPanel& panel, const Ephemeris& ephemeris);
+void FillTermList(DayPanel& panel, const Ephemeris& ephemeris);
 
 // The sixteen fields as (form label, text), in the order of the panel's table;
 // the pentad's second text is labelled "七十二候2".

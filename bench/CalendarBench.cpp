@@ -88,8 +88,8 @@ void BM_DayPanelYearLists(benchmark::State& state) {
   for (auto _ : state) {
     WriteFormDate(panel, year, 6, 15, 21.0);
     if (++year > 2100) year = 1900;
-    FillPhaseList(panel);
-    FillTermList(panel);
+    FillPhaseList(panel, EphemerisOf(panel.m_at.model));
+    FillTermList(panel, EphemerisOf(panel.m_at.model));
   }
   benchmark::DoNotOptimize(panel.m_listTerms);
 }

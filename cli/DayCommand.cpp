@@ -137,8 +137,9 @@ int RunDay(const Run& run, const Args& args) {
   const DayAdditions& additions = run.additions;
   FillSeasonalDays(panel, "kinenbi.dat", additions);
   if (!panel.m_strAnniversaryWarning.empty()) Warn({panel.m_strAnniversaryWarning});
-  FillPhaseList(panel);
-  FillTermList(panel);
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  FillPhaseList(panel, ephemeris);
+  FillTermList(panel, ephemeris);
 
   // After the lists: the sky panel's readout (rise and set times, tides).
   std::vector<std::string> readout =

@@ -22,7 +22,7 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
     minute += 1.0;
     QPainter painter(&form);
     painter.translate(0, 270);
-    DrawSkyPanel(painter, in);
+    DrawSkyPanel(painter, in, EphemerisOf(in.at.model));
   }
 }
 BENCHMARK(BM_DrawSkyPanel)->Unit(benchmark::kMillisecond);

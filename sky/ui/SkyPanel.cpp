@@ -246,28 +246,28 @@ TextWidth WidthIn(const QFont& font) {
 
 }  // namespace
 
-void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const std::vector<ReadoutText>& readout,
-                    SkyPanelLayout& out) {
+void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris,
+                    const std::vector<ReadoutText>& readout, SkyPanelLayout& out) {
   ClearUpperVectorState();
-  LayoutBodies(jd, in.at.place, in.chartAzimuth, out.marks, EphemerisOf(in.at.model));
+  LayoutBodies(jd, in.at.place, in.chartAzimuth, out.marks, ephemeris);
   ClearUpperVectorState();
   LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, in.showConstellations,
                  in.showMansions, out.chart);
   out.labels = PlaceSkyLabels(out.chart, out.marks, readout, WidthIn(font), QFontMetrics(font).height());
 }
 
-void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in) {
+void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris) {
   SkyPanelInputs bodiesOnly = in;
   bodiesOnly.showConstellations = bodiesOnly.showMansions = false;
   SkyPanelLayout layout;
-  LayoutSkyPanel(painter.font(), jd, bodiesOnly, {}, layout);
+  LayoutSkyPanel(painter.font(), jd, bodiesOnly, ephemeris, {}, layout);
   DrawGrid(painter, jd, in);
   DrawBodies(painter, layout.marks, layout.labels);
 }
 
-void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in) {
+void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris) {
   SkyPanelLayout layout;
-  LayoutSkyPanel(painter.font(), jd, in, {}, layout);
+  LayoutSkyPanel(painter.font(), jd, in, ephemeris, {}, layout);
   DrawChartLayout(painter, layout.chart);
 }
 
@@ -299,7 +299,7 @@ void DrawMoonPhase(QPainter& painter, double phase) {
   painter.restore();
 }
 
-void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(kBlack, 1));
@@ -320,12 +320,12 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in) {
   const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt;
   std::vector<ReadoutText> texts = readout;
   if (eclipse) texts.push_back(*eclipse);
-  static SkyPanelLayout layout;
-  LayoutSkyPanel(painter.font(), jd, in, texts, layout);
+  SkyPanelLayout layout;
+  LayoutSkyPanel(painter.font(), jd, in, ephemeris, texts, layout);
   DrawGrid(painter, jd, in);
   DrawBodies(painter, layout.marks, layout.labels);
   DrawChartLayout(painter, layout.chart);
-  DrawMoonPicture(painter, jd, place, EphemerisOf(in.at.model));
+  DrawMoonPicture(painter, jd, place, ephemeris);
 
   painter.setPen(kBlack);
   for (const ReadoutText& t : readout) DrawTextAt(painter, t.x, t.y, t.text);

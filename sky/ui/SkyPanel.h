@@ -30,8 +30,8 @@ struct SkyPanelInputs {
 // DrawSkyPanel call.
 extern int PanelRedrawCount;
 
-// The whole panel for one refresh.
-void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in);
+// The whole panel for one refresh, the bodies from `ephemeris` (the model of in.at).
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris);
 
 // What the panel draws at jd, its names placed (sky/Labels.h) clear of the
 // bodies, of `readout` and of each other for the painter's `font`.
@@ -40,13 +40,13 @@ struct SkyPanelLayout {
   SkyChartLayout chart;
   BodyLabelPlaces labels;
 };
-void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const std::vector<ReadoutText>& readout,
-                    SkyPanelLayout& out);
+void LayoutSkyPanel(const QFont& font, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris,
+                    const std::vector<ReadoutText>& readout, SkyPanelLayout& out);
 
 // Parts of the panel alone for the moment jd (the names placed among
 // themselves only).
-void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in);
-void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in);
+void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris);
+void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris);
 void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris);
 // The moon picture alone for a phase value P (0 new, 90 first quarter, ...).
 void DrawMoonPhase(QPainter& painter, double phase);

@@ -23,8 +23,8 @@ std::vector<std::string> FullPanel(const Moment& at) {
   FillDayPanel(p, ReadFormMoment(p, p.m_strHour, at), OMBREL_DB_PATH);
   FillSelectedDays(p);
   FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {false, true});
-  FillPhaseList(p);
-  FillTermList(p);
+  FillPhaseList(p, EphemerisOf(p.m_at.model));
+  FillTermList(p, EphemerisOf(p.m_at.model));
   std::vector<std::string> shown;
   for (const auto& [label, text] : DayPanelFields(p)) shown.push_back(label + "\t" + text);
   for (const auto* list : {&p.m_listSelectedDays, &p.m_listSeasonalDays, &p.m_listPhases, &p.m_listTerms}) {

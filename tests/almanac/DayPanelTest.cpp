@@ -184,8 +184,8 @@ TEST(DayPanel, YearListsFromFirstJanuary) {
   DayPanel p;
   WriteFormDate(p, 2000, 6, 15, 12.0);
   p.m_at = ReadFormMoment(p, p.m_strHour, Settings());
-  FillPhaseList(p);
-  FillTermList(p);
+  FillPhaseList(p, EphemerisOf(p.m_at.model));
+  FillTermList(p, EphemerisOf(p.m_at.model));
   ASSERT_EQ(p.m_listPhases.size(), 49u);
   EXPECT_EQ(p.m_listPhases[0].substr(0, std::string(" 新月  1/ 7 0").size()), " 新月  1/ 7 0");
   EXPECT_EQ(p.m_listPhases[1].substr(0, std::string(" 上弦  1/14 2").size()), " 上弦  1/14 2");

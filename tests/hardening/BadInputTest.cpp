@@ -56,8 +56,8 @@ TEST(BadInput, FormDateTexts) {
       const std::optional<ReadoutText> eclipse =
           EclipseReadout(ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)));
       EXPECT_TRUE(!eclipse || text::IsValidUtf8(eclipse->text));
-      FillPhaseList(p);
-      FillTermList(p);
+      FillPhaseList(p, EphemerisOf(p.m_at.model));
+      FillTermList(p, EphemerisOf(p.m_at.model));
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
       for (const auto& [label, value] : DayPanelFields(p)) EXPECT_TRUE(text::IsValidUtf8(value)) << label;
       EXPECT_LE(p.m_listPhases.size(), 60u);

@@ -149,8 +149,8 @@ TEST(Randomized, DateFieldsThroughTheDayPanel) {
     }
     FillSelectedDays(p);
     FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
-    FillPhaseList(p);
-    FillTermList(p);
+    FillPhaseList(p, EphemerisOf(p.m_at.model));
+    FillTermList(p, EphemerisOf(p.m_at.model));
     ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     for (const auto& [label, value] : DayPanelFields(p)) ASSERT_TRUE(text::IsValidUtf8(value)) << label;
   }

@@ -106,7 +106,7 @@ class TestSky : public QObject {
     const int before = PanelRedrawCount;
     for (int i = 0; i < 2; ++i) {
       QPainter painter(&image);
-      DrawSkyPanel(painter, in);
+      DrawSkyPanel(painter, in, EphemerisOf(in.at.model));
     }
     QCOMPARE(PanelRedrawCount, before + 2);
     QCOMPARE(image.pixel(0, 150), qRgb(0, 0, 0));         // frame edge
@@ -147,7 +147,7 @@ class TestSky : public QObject {
     QImage image = Blank(520, 300);
     {
       QPainter painter(&image);
-      DrawGridAndBodies(painter, jd, in);
+      DrawGridAndBodies(painter, jd, in, EphemerisOf(in.at.model));
     }
     BodyMark marks[kChartBodyCount];
     LayoutBodies(jd, in.at.place, in.chartAzimuth, marks, EphemerisOf(in.at.model));
@@ -167,7 +167,7 @@ class TestSky : public QObject {
     QImage image = Blank(520, 460);
     {
       QPainter painter(&image);
-      DrawSkyChart(painter, jd, in);
+      DrawSkyChart(painter, jd, in, EphemerisOf(in.at.model));
     }
     SkyChartLayout layout;
     LayoutSkyChart(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, false, false, layout);
@@ -225,7 +225,7 @@ class TestSky : public QObject {
     QImage image = Blank(600, 600);
     {
       QPainter painter(&image);
-      DrawSkyPanel(painter, in);
+      DrawSkyPanel(painter, in, EphemerisOf(in.at.model));
     }
     if (qEnvironmentVariableIsSet("OMBREL_SKY_PNG")) image.save(qEnvironmentVariable("OMBREL_SKY_PNG"));
     QPainter probe(&image);
@@ -261,7 +261,7 @@ class TestSky : public QObject {
       in.at.place.latitude = v;
       in.chartAzimuth = v;
       QPainter painter(&image);
-      DrawSkyPanel(painter, in);
+      DrawSkyPanel(painter, in, EphemerisOf(in.at.model));
     }
   }
 
@@ -297,7 +297,7 @@ class TestSky : public QObject {
     const TextWidth width = [&metrics](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); };
     const std::vector<ReadoutText> readout = ComputeReadout(in.at, azimuth);
     SkyPanelLayout layout;
-    LayoutSkyPanel(font, MomentJulianDay(in.at), in, readout, layout);
+    LayoutSkyPanel(font, MomentJulianDay(in.at), in, EphemerisOf(in.at.model), readout, layout);
     const std::vector<LabelRect> fixed = FixedSkyBoxes(layout.marks, readout, width, metrics.height());
     std::vector<std::pair<LabelRect, QString>> labels;
     const QRect panel(0, 0, 520, 300);

@@ -589,12 +589,12 @@ void CMyView::FillSeasonalDays() {
 }
 
 void CMyView::FillPhaseList() {
-  ::FillPhaseList(*this);
+  ::FillPhaseList(*this, SettingsEphemeris());
   FillList(m_wndPhases, "月のこよみ", m_listPhases);
 }
 
 void CMyView::FillTermList() {
-  ::FillTermList(*this);
+  ::FillTermList(*this, SettingsEphemeris());
   FillList(m_wndTerms, "二十四節季", m_listTerms);
 }
 
@@ -633,7 +633,7 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   in.showConstellations = ShowConstellations == 1;
   in.showMansions = ShowMansions == 1;
   in.showEclipses = m_bShowEclipses;
-  ::DrawSkyPanel(painter, in);
+  ::DrawSkyPanel(painter, in, SettingsEphemeris());
 }
 
 void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at) {
@@ -783,7 +783,7 @@ void CMyView::OnYearList() {
 }
 
 std::vector<CalendarEvent> CMyView::AnswerListRequest(const YearEventRequest& request) {
-  return YearEventTable(EphemerisOf(m_settings.model), request.kind, request.year, request.lastDay,
+  return YearEventTable(SettingsEphemeris(), request.kind, request.year, request.lastDay,
                         ListClock(m_settings));
 }
 

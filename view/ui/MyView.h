@@ -185,6 +185,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The ephemeris of the settings' model: the one the view's every computation uses.
+  const Ephemeris& SettingsEphemeris() const { return EphemerisOf(m_settings.model); }
   void CreateControls();
   void SetKeyboardOrder();
   // After a database error in FillDayPanel: the form keeps its texts except
