@@ -1,7 +1,5 @@
 #include "astro/AstroTable.h"
 
-#include <cmath>
-
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "core/Text.h"
@@ -29,10 +27,8 @@ AstroTable ComputeAstroTable(const Moment& at) {
 
 std::string AstroAngleText(double degrees) {
   // An angle that rounds to zero reads 0.00, whichever side of zero it lies.
-  if (std::isfinite(degrees) && std::fabs(degrees) < 0.01 &&
-      text::SjisFormat("%.2f", std::fabs(degrees)) == "0.00")
-    degrees = 0.0;
-  return text::SjisFormat("%8.2f", degrees);
+  const std::string text = text::SjisFormat("%8.2f", degrees);
+  return text == "   -0.00" ? text::SjisFormat("%8.2f", 0.0) : text;
 }
 
 std::string EventTimeText(const std::optional<double>& hours, const char* none) {
