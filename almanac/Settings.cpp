@@ -166,6 +166,9 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
     whole = ReadLine(bytes, pos, raw);
     lines.push_back(LineBytes(raw));
     read += lines.back() + "\n";
+    if (!whole)
+      result.warnings.push_back(std::string(path) + " line " + std::to_string(lines.size()) + ": longer than " +
+                                std::to_string(kMaxLineBytes) + " bytes; cut there, and no later line is read");
   }
   // One decision for the whole file: a line-by-line guess misreads CP932
   // half-width katakana whose bytes happen to be well-formed UTF-8.

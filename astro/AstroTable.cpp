@@ -26,6 +26,9 @@ AstroTable ComputeAstroTable(const Moment& at) {
 }
 
 std::string AstroAngleText(double degrees) {
+  // A place the series could not give (a planet whose orbit's equation did
+  // not converge) is no number: shown as a dash, never as "nan".
+  if (!std::isfinite(degrees)) return "     ---";
   // An angle that rounds to zero reads 0.00, whichever side of zero it lies.
   const std::string text = text::SjisFormat("%8.2f", degrees);
   return text == "   -0.00" ? text::SjisFormat("%8.2f", 0.0) : text;

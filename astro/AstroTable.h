@@ -43,7 +43,7 @@ AstroTable ComputeAstroTable(const Moment& at);
 BodyTimes BodyTimesOfDay(const Ephemeris& ephemeris, int body, JulianDay jd, const Place& observer,
                          const DateClock& on);
 
-// "%8.2f" of an angle.
+// "%8.2f" of an angle; "     ---" for one that is not a number.
 std::string AstroAngleText(double degrees);
 // "HH:MM:SS" of a time, `none` where there is none.
 std::string EventTimeText(const std::optional<double>& hours, const char* none);

@@ -179,7 +179,7 @@ bool StoreYearEvents(int year, const AstroYearEvents& events, const DateClock& l
     db.Close();
     return true;
   } catch (const CDaoException& e) {
-    error = e.what();
+    error = DatabaseErrorText(kCalendarDatabase, e);
     return false;
   }
 }
@@ -294,7 +294,7 @@ bool WriteYearlyFile(const std::string& path, const AstroInput& input, const Ast
     db.Open(kCalendarDatabase, false, true, kCalendarConnect);
     if (!ReadYearlyText(db, ComputeYearlyDays(input, request), nullptr, out, error)) return false;
   } catch (const CDaoException& e) {
-    error = e.what();
+    error = DatabaseErrorText(kCalendarDatabase, e);
     return false;
   }
   return WriteTextFileAtomically(path, out, cp932, error);
@@ -317,7 +317,7 @@ bool StoreAndWriteYearlyFile(int year, const AstroYearEvents& events, const std:
     db.CommitTrans();
     db.Close();
   } catch (const CDaoException& e) {
-    error = e.what();
+    error = DatabaseErrorText(kCalendarDatabase, e);
     return false;
   }
   return WriteTextFileAtomically(path, out, cp932, error);

@@ -12,6 +12,7 @@
 
 #include "astrodata/AstroRequest.h"
 #include "caldb/Dao.h"
+#include "caldb/Digest.h"
 #include "caldb/Eras.h"
 #include "caldb/Lunisolar.h"
 #include "almanac/DayPanel.h"
@@ -106,6 +107,17 @@ void BM_DatabaseOpenClose(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DatabaseOpenClose)->Unit(benchmark::kMicrosecond);
+
+// The check a command that reads the calendar makes first: the read-only
+// tables' rows against the digest the file carries, and their numbering.
+void BM_CalendarContentCheck(benchmark::State& state) {
+  ScratchDir s;
+  REQUIRE_SCRATCH(s, state);
+  CDaoDatabase db;
+  db.Open(kCalendarDatabase, false, true, kCalendarConnect);
+  for (auto _ : state) benchmark::DoNotOptimize(CalendarContentProblem(db.Handle()));
+}
+BENCHMARK(BM_CalendarContentCheck)->Unit(benchmark::kMicrosecond);
 
 // The lunisolar month of a day, on an open connection.
 void BM_LunisolarLookup(benchmark::State& state) {

@@ -11,9 +11,11 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <optional>
 
 #include <sys/stat.h>
 
+#include "caldb/Digest.h"
 #include "caldb/HotJournal.h"
 #include "caldb/Schema.h"
 
@@ -345,6 +347,11 @@ bool ParseTypedNumber(const std::string& typed, int& out) {
 
 CDaoException::CDaoException(int code, const std::string& text) : std::runtime_error(text), m_nCode(code) {}
 
+std::string DatabaseErrorText(const std::string& database, const CDaoException& e) {
+  const std::string text = e.what();
+  return text.find(database) != std::string::npos ? text : database + ": " + text;
+}
+
 // ---- connections ----
 
 // One SQLite connection with the statements prepared on it. Statements are
@@ -381,6 +388,8 @@ constexpr std::size_t kPoolSize = 4;
 struct ConnectionPool {
   std::mutex mutex;
   std::vector<DaoConnection*> idle;
+  // What is left of the time all queries together may take (LimitTotalQueryTime).
+  std::optional<std::chrono::steady_clock::duration> budget;
 };
 
 // Never destroyed, so a database closed late during exit still finds it; the
@@ -400,6 +409,27 @@ DaoConnection* TakePooled(const FileIdentity& file) {
     return c;
   }
   return nullptr;
+}
+
+// The end of the running step: the query's own, or sooner when the whole
+// run's time for queries runs out first.
+std::chrono::steady_clock::time_point StepDeadline(std::chrono::steady_clock::time_point own,
+                                                   std::chrono::steady_clock::time_point now) {
+  ConnectionPool& pool = Pool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  return pool.budget ? std::min(own, now + *pool.budget) : own;
+}
+
+void Charge(std::chrono::steady_clock::duration spent) {
+  ConnectionPool& pool = Pool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  if (pool.budget) pool.budget = std::max(*pool.budget - spent, std::chrono::steady_clock::duration::zero());
+}
+
+bool BudgetSpent() {
+  ConnectionPool& pool = Pool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  return pool.budget && *pool.budget <= std::chrono::steady_clock::duration::zero();
 }
 
 void ReturnToPool(DaoConnection* c) {
@@ -423,6 +453,12 @@ void ReturnToPool(DaoConnection* c) {
 }
 
 }  // namespace
+
+void LimitTotalQueryTime(std::chrono::milliseconds total) {
+  ConnectionPool& pool = Pool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  pool.budget = total;
+}
 
 // ---- CDaoDatabase ----
 
@@ -554,6 +590,12 @@ std::string CDaoDatabase::IntegrityProblem() {
   std::string finding = text ? reinterpret_cast<const char*>(text) : sqlite3_errmsg(m_pConn->db);
   sqlite3_finalize(stmt);
   return finding == "ok" ? "" : finding;
+}
+
+std::string CDaoDatabase::ContentProblem() {
+  if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
+  StartClock();
+  return CalendarContentProblem(m_pConn->db);
 }
 
 void CDaoDatabase::Exec(const char* sql) {
@@ -688,8 +730,10 @@ void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql, std::initial
 
 void CDaoRecordset::Step() {
   // One clock for the whole query: a query of many rows is stopped as a whole.
-  m_pDatabase->SetDeadline(m_deadline);
+  const auto start = std::chrono::steady_clock::now();
+  m_pDatabase->SetDeadline(StepDeadline(m_deadline, start));
   int rc = sqlite3_step(m_pStmt);
+  Charge(std::chrono::steady_clock::now() - start);
   m_row.clear();
   if (rc == SQLITE_ROW) {
     m_bEOF = false;
@@ -702,6 +746,9 @@ void CDaoRecordset::Step() {
   m_bEOF = true;
   if (rc != SQLITE_DONE) {
     std::string text = sqlite3_errmsg(Db());
+    if (rc == SQLITE_INTERRUPT)
+      text = BudgetSpent() ? "its queries took longer than this run allows in all; is the file swollen?"
+                           : "a query took longer than " + std::to_string(kQueryTimeLimitMs) + " ms; is the file swollen?";
     Close();
     throw CDaoException(rc, text);
   }

@@ -71,10 +71,20 @@ class CDaoException : public std::runtime_error {
   int m_nCode;
 };
 
+// The error's text naming the database file ("History.mdb: ..."), unless it
+// names it already.
+std::string DatabaseErrorText(const std::string& database, const CDaoException& e);
+
 // The longest any one query may run, from its opening to its last row read,
 // however many rows it reads; the calendar's queries take well under a
 // millisecond, so only a hostile file comes near it.
 inline constexpr int kQueryTimeLimitMs = 1000;
+
+// Limits the time all the process's queries may take together from now on:
+// the command-line tool gives one run kQueryTimeLimitMs in all, so that a
+// swollen table cannot make a command of many queries run for minutes. A
+// query stopped by it throws as one stopped by its own limit.
+void LimitTotalQueryTime(std::chrono::milliseconds total);
 
 // The longest the whole-file check may run.
 inline constexpr int kIntegrityTimeLimitMs = 20000;
@@ -124,6 +134,9 @@ class CDaoDatabase {
   // when it finds the file whole, else its first finding. Given
   // kIntegrityTimeLimitMs, since it reads every page.
   std::string IntegrityProblem();
+  // The content check of the calendar (caldb/Digest.h), on its own clock of
+  // kQueryTimeLimitMs.
+  std::string ContentProblem();
 
  private:
   friend class CDaoRecordset;

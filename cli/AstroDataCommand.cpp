@@ -17,7 +17,7 @@ int RunAstroData(const Run& run, const Args& args) {
     return UsageError(error);
   if (opts.positional.size() != 1) return UsageError("astrodata takes one YEAR");
   long long year = 0;
-  if (!ParseInt(opts.positional[0], -99999, 99999, year)) return ArgumentError("a year", opts.positional[0], args::Form::kWhole);
+  if (int status = kOk; !ReadYearArgument(opts.positional[0], -99999, 99999, year, status)) return status;
   double hour = 12.0, lon = 139.7, lat = 35.6;
   if (!ParseDouble(opts.Get("hour", "12"), 0.0, 24.0, hour)) return ArgumentError("an hour 0-24 (--hour)", opts.Get("hour"), args::Form::kDecimal);
   if (!ParseDouble(opts.Get("lon", "139.7"), -180.0, 180.0, lon)) return ArgumentError("a longitude -180-180 (--lon)", opts.Get("lon"), args::Form::kDecimal);
@@ -49,7 +49,7 @@ const CommandRegistration kRegistration(
      "moon's longitudes, Tokyo Bay's tides and the day's solar term and moon phase, computed at hour H on the "
      "clock of --lon (default 12, 139.7 E, 35.6 N); CP932 unless --encoding utf-8. Rewrites the Memory table "
      "of History.mdb",
-     RunAstroData});
+     RunAstroData, false, true});
 
 }  // namespace
 }  // namespace cli

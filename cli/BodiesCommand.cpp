@@ -96,7 +96,7 @@ int RunBodies(const Run& run, const Args& args) {
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
   if (at.model == AstroModel::Precise)
-    ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets}), doc);
+    ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}), doc);
   if (!run.options.json) {
     PrintTable(table, PlaceClock(at));
     return kOk;

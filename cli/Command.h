@@ -6,6 +6,7 @@
 #include "almanac/DayPanel.h"
 #include "almanac/Settings.h"
 #include "astro/Model.h"
+#include "caldb/Dao.h"
 #include "core/Args.h"
 
 #include <string>
@@ -47,7 +48,8 @@ struct Command {
   const char* synopsis;  // "terms YEAR"
   const char* summary;   // one line for --help
   CommandFn run;
-  bool json = false;  // answers --json with one JSON document
+  bool json = false;      // answers --json with one JSON document
+  bool calendar = false;  // reads the calendar database (checked whole before the command runs)
 };
 
 
@@ -64,8 +66,14 @@ inline constexpr long long kLastListYear = 3000;
 
 // Reports a usage error on stderr ("ombrel-cli: <message>") and returns kUsage.
 int UsageError(const std::string& message);
-// Reports a failure on stderr and returns kFailure.
+// Reports a failure on stderr and returns kFailure; a message that starts
+// with the database's bare name gets its full path.
 int Failure(const std::string& message);
+// Reports an error of the calendar database as a failure whose message
+// names the file (History.mdb), and returns kFailure.
+int DatabaseFailure(const CDaoException& e);
+// The same for a message already taken from such an error.
+int DatabaseFailure(const std::string& message);
 // Reports each line on stderr as "ombrel-cli: warning: <line>"; the work goes on.
 void Warn(const std::vector<std::string>& lines);
 
@@ -80,6 +88,9 @@ using args::ParseDate;
 // "not <what>: '<text>' <why>", and returns kUsage. `what` names the value
 // and its range ("a month 1-12").
 int ArgumentError(const std::string& what, const std::string& text, args::Form form);
+// Reads a year argument of lo to hi; false after reporting why the text is
+// not one (its form, or the range), with the exit status in `status`.
+bool ReadYearArgument(const std::string& text, long long lo, long long hi, long long& year, int& status);
 // Reads a date argument that must be a day of the calendar in force
 // (calendarMode as in args::DateExists); on failure reports why and returns
 // kUsage, else kOk.

@@ -98,10 +98,12 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
 std::optional<std::string> DayWarning(const Moment& at, bool withEclipses) {
   const DateClock on = PlaceClock(at);
   const JulianDay start = DateToJulianDay(at.year, at.month, at.day, 0.0, on);
-  SeriesSpan span{start - 1.0, start + 2.0, SeriesUse::kEarth};
+  SeriesSpan span{start - 1.0, start + 2.0, SeriesUse::kEarth, "the day's eclipses"};
   if (at.model == AstroModel::Precise) {
-    const SeriesSpan year = YearSeriesSpan(at.year, ListClock(at), SeriesUse::kEarth);
-    span = {std::min(span.from, year.from), std::max(span.to, year.to), SeriesUse::kEarth};
+    const char* concerns = withEclipses ? "the sun's place, the terms, the phases, the sun's rise and set and the eclipses"
+                                        : "the sun's place, the terms, the phases and the sun's rise and set";
+    const SeriesSpan year = YearSeriesSpan(at.year, ListClock(at), SeriesUse::kEarth, concerns);
+    span = {std::min(span.from, year.from), std::max(span.to, year.to), SeriesUse::kEarth, concerns};
   } else if (!withEclipses) {
     return std::nullopt;
   }
@@ -131,7 +133,7 @@ int RunDay(const Run& run, const Args& args) {
   try {
     FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at), kCalendarDatabase);
   } catch (const CDaoException& e) {
-    return Failure(e.what());
+    return DatabaseFailure(e);
   }
   FillSelectedDays(panel);
   const DayAdditions& additions = run.additions;
@@ -168,7 +170,7 @@ const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
                                 "come from ombrel.dat, anniversaries from kinenbi.dat (and the national holiday "
                                 "first when ombrel.conf has holidays=1, the day's eclipses and the eclipse in "
                                 "progress when it has eclipses=1)",
-                                RunDay, true});
+                                RunDay, true, true});
 
 }  // namespace
 }  // namespace cli

@@ -98,10 +98,7 @@ int RunEclipses(const Run& run, const Args& args) {
   if (options.positional.size() != 1) return UsageError(kUsage);
   const std::string& text = options.positional[0];
   long long year = 0;
-  if (!ParseInt(text, -999999, 999999, year)) return ArgumentError("a year", text, args::Form::kWhole);
-  if (year < kFirstYear || year > kLastYear)
-    return UsageError("eclipses are computed from " + std::to_string(kFirstYear) + " to " + std::to_string(kLastYear) +
-                      ", not " + text);
+  if (int status = kOk; !ReadYearArgument(text, kFirstYear, kLastYear, year, status)) return status;
   Setting s;
   int status = kOk;
   if (!ReadSetting(run, options, s, status)) return status;
@@ -110,7 +107,7 @@ int RunEclipses(const Run& run, const Args& args) {
   const std::vector<LunarEclipse> lunar = precise::LunarEclipses(from, to, s.place);
   const std::vector<SolarEclipse> solar = precise::SolarEclipses(from, to, s.place);
   // The eclipses rest on the earth's series in either model.
-  const std::optional<std::string> warning = ModelWarning({from, to, SeriesUse::kEarth});
+  const std::optional<std::string> warning = ModelWarning({from, to, SeriesUse::kEarth, "the eclipses' moments"});
   if (!run.options.json) {
     if (warning) Warn({*warning});
     for (const LunarEclipse& e : lunar) Print(LunarLine(e, s));

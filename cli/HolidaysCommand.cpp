@@ -10,10 +10,8 @@ namespace {
 int RunHolidays(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: holidays YEAR");
-  if (!ParseInt(args[0], -999999, 999999, year)) return UsageError("not a year: '" + args[0] + "'");
-  if (!holidays::InRange(year))
-    return UsageError("holidays are known from " + std::to_string(holidays::kFirstYear) + " to " +
-                      std::to_string(holidays::kLastYear) + ", not " + args[0]);
+  if (int status = kOk; !ReadYearArgument(args[0], holidays::kFirstYear, holidays::kLastYear, year, status))
+    return status;
   Json list = Json::array();
   for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year), EphemerisOf(run.settings.model))) {
     const std::string date = holidays::IsoDate(h.year, h.month, h.day);
@@ -25,7 +23,8 @@ int RunHolidays(const Run& run, const Args& args) {
   Json document = {{"year", year}, {"holidays", list}};
   // The equinox days come from the model's terms of the year.
   if (run.settings.model == AstroModel::Precise) {
-    const SeriesSpan span = YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth);
+    const SeriesSpan span =
+        YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth, "the equinox holidays");
     ReportModelWarning(run, ModelWarning(span), document);
   }
   if (run.options.json) PrintJson(document);

@@ -16,10 +16,8 @@ int RunIcs(const Run& run, const Args& args) {
   if (!ParseOptions(args, {{"output", true}, {"what", true}}, opts, error)) return UsageError(error);
   if (opts.positional.size() != 1) return UsageError("usage: ics YEAR --output FILE [--what KINDS]");
   long long year = 0;
-  if (!ParseInt(opts.positional[0], -999999, 999999, year)) return UsageError("not a year: '" + opts.positional[0] + "'");
-  if (year < ical::kFirstYear || year > ical::kLastYear)
-    return UsageError("ics covers the years " + std::to_string(ical::kFirstYear) + " to " +
-                      std::to_string(ical::kLastYear) + ", not " + opts.positional[0]);
+  if (int status = kOk; !ReadYearArgument(opts.positional[0], ical::kFirstYear, ical::kLastYear, year, status))
+    return status;
   unsigned kinds = ical::kAllKinds;
   std::string bad;
   if (opts.Has("what") && !ical::ParseKinds(opts.Get("what"), kinds, bad))
@@ -38,7 +36,7 @@ const CommandRegistration kIcs({"ics", "ics YEAR --output FILE [--what terms,pha
                                 "phases at their moments, the eclipses from first to last contact (every lunar one, "
                                 "the solar ones seen from the settings' place), the national holidays, 六曜, selected and seasonal days "
                                 "and lunisolar dates as all-day events (default: every kind)",
-                                RunIcs});
+                                RunIcs, false, true});
 
 }  // namespace
 }  // namespace cli

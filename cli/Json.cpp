@@ -92,8 +92,8 @@ Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on) {
             {"end", Rounded(e.end.sunAltitude, 2)}}}};
 }
 
-SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use) {
-  return {DateToJulianDay(year, 1, 1, 0, on), DateToJulianDay(year + 1, 1, 1, 0, on), use};
+SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const char* concerns) {
+  return {DateToJulianDay(year, 1, 1, 0, on), DateToJulianDay(year + 1, 1, 1, 0, on), use, concerns};
 }
 
 std::optional<std::string> ModelWarning(const SeriesSpan& span) {
@@ -101,6 +101,7 @@ std::optional<std::string> ModelWarning(const SeriesSpan& span) {
   for (const precise::SeriesWarning& w : precise::ModelWarnings(span.from, span.to)) {
     if (w.series == precise::Series::Planets && span.use != SeriesUse::kEarthAndPlanets) continue;
     text += (text.empty() ? "" : ". ") + w.text;
+    if (w.series == precise::Series::Earth) text += std::string("; ") + span.concerns + " are extrapolated";
   }
   return text.empty() ? std::nullopt : std::optional<std::string>(text);
 }
@@ -114,6 +115,7 @@ void ReportModelWarning(const Run& run, const std::optional<std::string>& warnin
 }
 
 void PrintEvents(const Run& run, long long year, const char* key, EventKind kind) {
+  const char* concerns = kind == EventKind::SolarTerms ? "the solar terms' moments" : "the moon phases' moments";
   const DateClock lists = ListClock(run.settings);
   const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
                                                            static_cast<double>(year), LastDayOfYear(year, lists), lists);
@@ -126,7 +128,8 @@ void PrintEvents(const Run& run, long long year, const char* key, EventKind kind
   }
   Json document = {{"year", year}, {key, items}};
   if (run.settings.model == AstroModel::Precise)
-    ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth)), document);
+    ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth, concerns)),
+                       document);
   if (run.options.json) PrintJson(document);
 }
 

@@ -51,11 +51,13 @@ struct SeriesSpan {
   JulianDay from;
   JulianDay to;
   SeriesUse use;
+  const char* concerns;  // what of the answer rests on the earth's series ("the eclipses' moments")
 };
 // The year on the clock `on`, from its first to its last instant.
-SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use);
+SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const char* concerns);
 // The sentences of precise::ModelWarnings for the series the span used,
-// joined by ". "; none when each stayed in its validated span.
+// the earth's with what rests on it, joined by ". "; none when each stayed in
+// its validated span.
 std::optional<std::string> ModelWarning(const SeriesSpan& span);
 // Passes a warning on: as the document's last key "warning" with --json,
 // else as one "ombrel-cli: warning: ..." line on stderr.

@@ -17,7 +17,7 @@ int RunLunar(const Run& run, const Args& args) {
   try {
     r = LunisolarLookup(year, month, day, year, month, calendar);
   } catch (const CDaoException& e) {
-    return Failure(e.what());
+    return DatabaseFailure(e);
   }
   if (r.outsideTable) return UsageError(args[0] + " is outside the calendar table's lunisolar months");
   const std::string text = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
@@ -31,7 +31,7 @@ int RunLunar(const Run& run, const Args& args) {
 }
 
 const CommandRegistration kLunar({"lunar", "lunar YYYY-MM-DD", "the lunisolar (旧暦) date of a Western date (Julian before 1582-10-15, or as ombrel.dat\'s calendar mode says)",
-                                  RunLunar, true});
+                                  RunLunar, true, true});
 
 }  // namespace
 }  // namespace cli

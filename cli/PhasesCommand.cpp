@@ -9,9 +9,7 @@ namespace {
 int RunPhases(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: phases YEAR");
-  if (!ParseInt(args[0], kFirstListYear, kLastListYear, year))
-    return ArgumentError("a year " + std::to_string(kFirstListYear) + " to " + std::to_string(kLastListYear), args[0],
-                         args::Form::kWhole);
+  if (int status = kOk; !ReadYearArgument(args[0], kFirstListYear, kLastListYear, year, status)) return status;
   PrintEvents(run, year, "phases", EventKind::MoonPhases);
   return kOk;
 }

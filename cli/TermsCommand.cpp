@@ -9,9 +9,7 @@ namespace {
 int RunTerms(const Run& run, const Args& args) {
   long long year = 0;
   if (args.size() != 1) return UsageError("usage: terms YEAR");
-  if (!ParseInt(args[0], kFirstListYear, kLastListYear, year))
-    return ArgumentError("a year " + std::to_string(kFirstListYear) + " to " + std::to_string(kLastListYear), args[0],
-                         args::Form::kWhole);
+  if (int status = kOk; !ReadYearArgument(args[0], kFirstListYear, kLastListYear, year, status)) return status;
   PrintEvents(run, year, "terms", EventKind::SolarTerms);
   return kOk;
 }

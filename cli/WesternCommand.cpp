@@ -89,7 +89,7 @@ int RunWestern(const Run& run, const Args& args) {
     date = WesternDate(db, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day), opts.Has("leap"),
                        run.settings.calendar, why);
   } catch (const CDaoException& e) {
-    return Failure(e.what());
+    return DatabaseFailure(e);
   }
   // A date the table does not hold is refused like any other out-of-range argument.
   if (date.empty()) return UsageError(why);
@@ -101,7 +101,7 @@ int RunWestern(const Run& run, const Args& args) {
 }
 
 const CommandRegistration kWestern({"western", "western YEAR MONTH DAY [--leap]",
-                                    "the Western date (Julian before 1582-10-15, or as ombrel.dat\'s calendar mode says) of a lunisolar date in lunisolar year YEAR", RunWestern, true});
+                                    "the Western date (Julian before 1582-10-15, or as ombrel.dat\'s calendar mode says) of a lunisolar date in lunisolar year YEAR", RunWestern, true, true});
 
 }  // namespace
 }  // namespace cli

@@ -36,7 +36,8 @@ int RunYearList(const Run& run, const Args& args) {
                       "the same for every month and day");
   const long long month = 1, day = 1;
   long long year = 0;
-  if (!ParseInt(o.positional[0], -999999, 999999, year)) return ArgumentError("a year", o.positional[0], args::Form::kWhole);
+  if (int status = kOk; !ReadYearArgument(o.positional[0], kFirstListedYear, kLastListedYear, year, status))
+    return status;
   int western = 0, utf8 = 0;
   if (!Choose(o, "layout", "lunisolar", "western", western))
     return UsageError("--layout is lunisolar or western");
@@ -59,10 +60,7 @@ int RunYearList(const Run& run, const Args& args) {
   state.m_strDay = text::SjisFormat("%2lld", day);
   state.m_nCalendarMode = gregorian;
   state.m_nSignDisplay = signs;
-  if (!YearInListRange(static_cast<int>(year)))
-    return UsageError("not a year of the year list: '" + o.positional[0] + "' (it answers for " +
-                      std::to_string(kFirstListedYear) + " to " + std::to_string(kLastListedYear) + ")");
-  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return Failure(error);
+  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return DatabaseFailure(error);
 
   const std::string path = OutputPath(o.Get("output"));
   const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_nCalendarMode);
@@ -76,7 +74,7 @@ const CommandRegistration kYearList(
      "the year list's CSV file (FILE出力) for a year from -666 to 2041: the grid of months in the "
      "lunisolar (default) or Western layout; the signs "
      "and calendar default to ombrel.dat's; CP932 unless --encoding utf-8",
-     RunYearList});
+     RunYearList, false, true});
 
 }  // namespace
 }  // namespace cli

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 
+#include "caldb/Dao.h"
 #include "cli/Command.h"
 #include "core/Conf.h"
 #include "core/Files.h"
@@ -20,26 +22,41 @@ std::vector<Command>& Registry() {
   return commands;
 }
 
-// Prints text as lines of at most `width` bytes, the first after `indent`
-// blanks and the rest after `next`, broken at blanks (a word longer than the
-// line stands alone).
-void PrintWrapped(const std::string& text, std::size_t indent, std::size_t next, std::size_t width) {
-  std::string line;
+// Text as lines of at most `width` bytes, the first after `indent` blanks
+// and the rest after `next`, broken at blanks (a word longer than the line
+// stands alone).
+std::string Wrapped(const std::string& text, std::size_t indent, std::size_t next, std::size_t width) {
+  std::string out, line;
   std::size_t at = 0;
+  const auto flush = [&] {
+    out += std::string(indent, ' ') + line + "\n";
+    line.clear();
+    indent = next;
+  };
   while (at < text.size()) {
     std::size_t end = text.find(' ', at);
     if (end == std::string::npos) end = text.size();
     const std::string word = text.substr(at, end - at);
-    if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
-      std::printf("%*s%s\n", static_cast<int>(indent), "", line.c_str());
-      line.clear();
-      indent = next;
-    }
+    if (!line.empty() && indent + line.size() + 1 + word.size() > width) flush();
     if (!line.empty()) line += ' ';
     line += word;
     at = end + 1;
   }
-  if (!line.empty()) std::printf("%*s%s\n", static_cast<int>(indent), "", line.c_str());
+  if (!line.empty()) flush();
+  return out;
+}
+
+void PrintWrapped(const std::string& text, std::size_t indent, std::size_t next, std::size_t width) {
+  std::fputs(Wrapped(text, indent, next, width).c_str(), stdout);
+}
+
+// The --json entry of the options, naming the commands that answer with JSON.
+std::string JsonOptionText() {
+  std::string names;
+  for (const Command& c : Registry())
+    if (c.json) names += (names.empty() ? "" : ", ") + std::string(c.name);
+  const std::string text = Wrapped("print one JSON document in place of the text lines (" + names + ")", 17, 17, 79);
+  return "  --json       " + text.substr(15);
 }
 
 void PrintHelp() {
@@ -56,7 +73,12 @@ void PrintHelp() {
               "places -?[0-9]+(\\.[0-9]+)? (12, 139.7, -35).\n\n"
               "A date must exist in the calendar in force: Julian before 1582-10-15,\n"
               "Gregorian from then on (1582-10-05 to 1582-10-14 do not exist), or\n"
-              "Gregorian throughout when ombrel.dat's calendar mode says so.\n\nCommands:\n");
+              "Gregorian throughout when ombrel.dat's calendar mode says so.\n\n"
+              "An --output FILE is relative to the directory ombrel-cli was started in,\n"
+              "and - is standard output. A file is replaced only once its new text is\n"
+              "complete (one with several hard links is rewritten in place, with room\n"
+              "for the new text reserved first); a directory, device, named pipe or\n"
+              "socket is refused.\n\nCommands:\n");
   for (const Command& c : Registry()) {
     PrintWrapped(c.synopsis, 2, 4, 79);
     PrintWrapped(c.summary, 6, 6, 79);
@@ -68,15 +90,17 @@ void PrintHelp() {
               "  --workdir DIR  the directory holding History.mdb, ombrel.dat and kinenbi.dat\n"
               "                 (default: the current directory if it holds History.mdb,\n"
               "                 else $XDG_DATA_HOME/ombrel or ~/.local/share/ombrel, made on\n"
-              "                 first use with a copy of the installed database)\n"
-              "  --json         print one JSON document in place of the text lines (day,\n"
-              "                 lunar, western, terms, phases, bodies, holidays)\n"
+              "                 first use with a copy of the installed database; a new\n"
+              "                 or empty DIR is given that copy too)\n"
+              "%s"
               "  --zone NAME    show times on the time zone NAME of the tz database (an IANA\n"
               "                 name such as Asia/Tokyo, the default, or America/New_York),\n"
               "                 or 'design' for the whole-hour zone nearest the longitude\n"
               "                 (also zone=NAME in ombrel.conf)\n\n"
               "Exit status: 0 success, 1 a file or the database could not be read or\n"
-              "written, 2 a refused command or option or argument (out of range included).\n");
+              "written (standard output included), 2 a refused command or option or\n"
+              "argument (out of range included).\n",
+              JsonOptionText().c_str());
 }
 }  // namespace
 
@@ -99,9 +123,26 @@ int UsageError(const std::string& message) {
 }
 
 int Failure(const std::string& message) {
-  PrintError(message);
+  // The database is named by its full path: the user may not know which
+  // directory the run chose.
+  const std::string bare = std::string(kCalendarDatabase) + ": ";
+  if (message.rfind(bare, 0) != 0) {
+    PrintError(message);
+  } else {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    PrintError((ec ? std::filesystem::path(kCalendarDatabase) : here / kCalendarDatabase).string() + ": " +
+               message.substr(bare.size()));
+  }
   return kFailure;
 }
+
+int DatabaseFailure(const std::string& message) {
+  return Failure(message.find(kCalendarDatabase) != std::string::npos ? message
+                                                                       : std::string(kCalendarDatabase) + ": " + message);
+}
+
+int DatabaseFailure(const CDaoException& e) { return DatabaseFailure(std::string(e.what())); }
 
 void Warn(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) PrintError("warning: " + line);
@@ -109,7 +150,14 @@ void Warn(const std::vector<std::string>& lines) {
 
 int ArgumentError(const std::string& what, const std::string& text, args::Form form) {
   const std::string why = args::Refusal(text, form);
-  return UsageError("not " + what + ": '" + text + "'" + (why.empty() ? "" : " " + why));
+  // A text of the right form that was still refused has a value out of range.
+  return UsageError("not " + what + ": '" + text + "' " + (why.empty() ? "is out of range" : why));
+}
+
+bool ReadYearArgument(const std::string& text, long long lo, long long hi, long long& year, int& status) {
+  if (ParseInt(text, lo, hi, year)) return true;
+  status = ArgumentError("a year " + std::to_string(lo) + " to " + std::to_string(hi), text, args::Form::kWhole);
+  return false;
 }
 
 int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode) {
@@ -214,13 +262,14 @@ namespace {
 struct GlobalOption {
   const char* name;  // without the dashes
   bool takesValue;
+  const char* value;  // what the value is called in the help ("DIR"), or ""
   void (*apply)(GlobalOptions&, const std::string&);
 };
 const GlobalOption kGlobalOptions[] = {
-    {"workdir", true, [](GlobalOptions& g, const std::string& v) { g.workDir = v; }},
-    {"json", false, [](GlobalOptions& g, const std::string&) { g.json = true; }},
-    {"precise", false, [](GlobalOptions& g, const std::string&) { g.precise = true; }},
-    {"zone", true, [](GlobalOptions& g, const std::string& v) { g.zone = v; }},
+    {"workdir", true, "DIR", [](GlobalOptions& g, const std::string& v) { g.workDir = v; }},
+    {"json", false, "", [](GlobalOptions& g, const std::string&) { g.json = true; }},
+    {"precise", false, "", [](GlobalOptions& g, const std::string&) { g.precise = true; }},
+    {"zone", true, "NAME", [](GlobalOptions& g, const std::string& v) { g.zone = v; }},
 };
 
 // The global option an argument "--name" or "--name=value" names, if any.
@@ -296,6 +345,42 @@ bool BuildRun(Run& run, int& status) {
   return true;
 }
 
+// The exit status once everything printed has reached standard output: a
+// full disk or a closed pipe is a failure, not success.
+int Flushed(int status) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int error = errno;
+  std::fprintf(stderr, "ombrel-cli: cannot write to standard output: %s\n", std::strerror(error));
+  return kFailure;
+}
+
+// The time all of a command's queries may take: kQueryTimeLimitMs, or less
+// when a test asks for less (OMBREL_TEST_QUERY_BUDGET_MS), so that it need not
+// build a table large enough to take a second.
+std::chrono::milliseconds QueryBudget() {
+  const char* asked = std::getenv("OMBREL_TEST_QUERY_BUDGET_MS");
+  long long ms = 0;
+  if (asked && args::ParseInt(asked, 1, kQueryTimeLimitMs, ms)) return std::chrono::milliseconds(ms);
+  return std::chrono::milliseconds(kQueryTimeLimitMs);
+}
+
+// Runs a command; an engine error that reaches here names the database. The
+// database of a command that reads it is checked whole first: a damaged or
+// changed file is an error, not an answer read from it.
+int RunCommand(const Command& c, const Run& run, const Args& args) {
+  try {
+    if (c.calendar) {
+      CDaoDatabase db;
+      db.Open(kCalendarDatabase, false, true, kCalendarConnect);
+      if (const std::string problem = db.ContentProblem(); !problem.empty())
+        return DatabaseFailure(problem);
+    }
+    return c.run(run, args);
+  } catch (const CDaoException& e) {
+    return DatabaseFailure(e);
+  }
+}
+
 }  // namespace
 
 }  // namespace cli
@@ -313,11 +398,11 @@ int main(int argc, char** argv) {
   std::string first = argv[at];
   if (first == "--help" || first == "-h" || first == "help") {
     PrintHelp();
-    return kOk;
+    return Flushed(kOk);
   }
   if (first == "--version") {
     std::printf("ombrel-cli %s\n", OMBREL_VERSION);
-    return kOk;
+    return Flushed(kOk);
   }
   for (const Command& c : Commands()) {
     if (first != c.name) continue;
@@ -326,24 +411,25 @@ int main(int argc, char** argv) {
       if (a == "--help" || a == "-h") {
         std::printf("Usage: ombrel-cli %s\n", c.synopsis);
         PrintWrapped(c.summary, 2, 2, 79);
-        return kOk;
+        return Flushed(kOk);
       }
+    if (run.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
+    if (const GlobalOption* misplaced = GlobalOptionAmong(args)) {
+      const std::string written = std::string("--") + misplaced->name + (misplaced->takesValue ? std::string(" ") + misplaced->value : "");
+      return UsageError(std::string("--") + misplaced->name + " is an option of ombrel-cli itself: put it before the command (ombrel-cli " +
+                        written + " " + c.name + " ...)");
+    }
     // argv[0] is only the bare name when the shell found us on PATH; the
     // kernel's link names the real file, next to which the database sits.
     workdir::Choice wd = workdir::Enter(workDir, "/proc/self/exe");
     if (!wd.warning.empty()) {
-      if (!workDir.empty()) return UsageError(wd.warning);
-      std::fprintf(stderr, "ombrel-cli: warning: %s\n", wd.warning.c_str());
+      if (!workDir.empty()) return Failure(wd.warning);
+      Warn({wd.warning});
     }
-    if (run.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
-    if (const GlobalOption* misplaced = GlobalOptionAmong(args))
-      return UsageError(std::string("--") + misplaced->name + " is an option of ombrel-cli itself: put --" +
-                        misplaced->name + " before the command (ombrel-cli --" + misplaced->name + " " + c.name +
-                        " ...)");
     if (!BuildRun(run, status)) return status;
-    int rc = c.run(run, args);
-    if (std::fflush(stdout) != 0) return Failure("cannot write the output");
-    return rc;
+    // The queries' time limit covers the whole command, not each query.
+    LimitTotalQueryTime(QueryBudget());
+    return Flushed(RunCommand(c, run, args));
   }
   return UsageError("unknown command '" + first + "' (see ombrel-cli --help)");
 }

@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/Text.h"
 
@@ -172,13 +175,20 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string TemporaryName(const std::string& target, pid_t pid, int attempt) {
-  return target + ".tmp" + std::to_string(pid) + "-" + std::to_string(attempt);
+// The writer's own files beside a target: "<name>.~ombrel-part-PID-N" while
+// the new text is written, renamed "<name>.~ombrel-pending-PID-N" while it is
+// copied into a file with several names. Each carries the extended attribute
+// kOwnMark, so that a user's file of a like name is never taken for one.
+constexpr const char* kPartTag = ".~ombrel-part-";
+constexpr const char* kPendingTag = ".~ombrel-pending-";
+constexpr const char* kOwnMark = "user.ombrel.temporary";
+
+std::string OwnName(const std::string& target, const char* tag, pid_t pid, int attempt) {
+  return target + tag + std::to_string(pid) + "-" + std::to_string(attempt);
 }
 
-// The process id of a temporary file's suffix "PID-N", or 0 when the suffix
-// is not of that form.
-pid_t TemporaryOwner(const std::string& suffix) {
+// The process id of a suffix "PID-N", or 0 when the suffix is not of that form.
+pid_t OwnerOf(const std::string& suffix) {
   const std::size_t dash = suffix.find('-');
   if (dash == std::string::npos || dash == 0 || dash > 9 || dash + 1 == suffix.size()) return 0;
   for (std::size_t i = 0; i < suffix.size(); ++i)
@@ -186,37 +196,72 @@ pid_t TemporaryOwner(const std::string& suffix) {
   return static_cast<pid_t>(std::atol(suffix.substr(0, dash).c_str()));
 }
 
-// Removes the temporary files of the target left by writers that were killed
-// before they could rename or remove them: those whose process has gone and
-// that belong to this user.
-void RemoveStaleTemporaries(const std::string& target) {
+// True for a regular file of this user that this writer made (it bears the
+// mark) for a process that has ended.
+bool LeftByEndedWriter(int dirFd, const std::string& name, pid_t pid) {
+  if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) return false;
+  struct stat st {};
+  if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+    return false;
+  const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  char mark[8];
+  const bool ours = ::fgetxattr(fd, kOwnMark, mark, sizeof mark) == 1 && mark[0] == '1';
+  ::close(fd);
+  return ours;
+}
+
+bool CopyInPlace(const std::string& bytes, const std::string& to, bool faultsAsked);
+
+// The whole text of a pending copy.
+bool ReadPending(const std::string& path, std::string& bytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  WholeFile file = ReadWholeFile(path, static_cast<std::size_t>(st.st_size));
+  bytes = std::move(file.bytes);
+  return file.status == WholeFile::Status::kRead;
+}
+
+// Tidies what killed writers left beside the target, under the target's lock:
+// a file with several names whose rewrite was cut off gets the whole new text
+// its writer had ready (the pending copy), and partial texts go.
+void TidyAfterEndedWriters(const std::string& target) {
   DIR* dir = ::opendir(DirectoryOf(target).c_str());
   if (!dir) return;
-  const std::string prefix = BaseName(target) + ".tmp";
+  const std::string base = BaseName(target);
+  std::vector<std::string> pending, parts;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.compare(0, prefix.size(), prefix) != 0) continue;
-    const pid_t pid = TemporaryOwner(name.substr(prefix.size()));
-    if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
-    struct stat st {};
-    if (::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-        st.st_uid == ::geteuid())
-      ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    for (const auto& [tag, list] : {std::pair{kPendingTag, &pending}, std::pair{kPartTag, &parts}}) {
+      const std::string prefix = base + tag;
+      if (name.compare(0, prefix.size(), prefix) == 0 &&
+          LeftByEndedWriter(::dirfd(dir), name, OwnerOf(name.substr(prefix.size()))))
+        list->push_back(name);
+    }
   }
+  const std::string folder = DirectoryOf(target) + "/";
+  for (const std::string& name : pending)
+    if (std::string bytes; ReadPending(folder + name, bytes) && CopyInPlace(bytes, target, false))
+      ::unlinkat(::dirfd(dir), name.c_str(), 0);
+  for (const std::string& name : parts) ::unlinkat(::dirfd(dir), name.c_str(), 0);
   ::closedir(dir);
 }
 
-// A new temporary file beside the target. It starts private and takes the old
-// file's owner and permissions before it holds anything; a new file gets the
-// usual 0666 less the umask.
+// A new temporary file beside the target, marked as this writer's. It starts
+// private and takes the old file's owner and permissions before it holds
+// anything; a new file gets the usual 0666 less the umask.
 int CreateTemporary(const Target& target, std::string& temp) {
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = TemporaryName(target.path, ::getpid(), attempt);
+    temp = OwnName(target.path, kPartTag, ::getpid(), attempt);
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, target.exists ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0 || !target.exists) return fd;
+  if (fd < 0) return fd;
+  // Where the file system keeps no such attribute, what a killed writer left
+  // stays: it is never removed without proof that it is ours.
+  [[maybe_unused]] const int marked = ::fsetxattr(fd, kOwnMark, "1", 1, 0);
+  if (!target.exists) return fd;
   // The owner only where permitted; the group alone is often allowed.
   [[maybe_unused]] const bool owned = ::fchown(fd, target.st.st_uid, target.st.st_gid) == 0 ||
                                       ::fchown(fd, static_cast<uid_t>(-1), target.st.st_gid) == 0;
@@ -224,23 +269,68 @@ int CreateTemporary(const Target& target, std::string& temp) {
   return fd;
 }
 
-// Rewrites a file with several names where it stands, after its whole new
-// text is safe in the temporary copy.
-bool WriteInPlace(const Target& target, const std::string& bytes) {
-  const int fd = ::open(target.path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+// A fault a test asks for at one step of the in-place rewrite, through the
+// environment: "kill-after-truncate" ends the process there, "no-space" makes
+// the room for the new text fail as on a full disk.
+bool FaultAsked(const char* step) {
+  const char* asked = std::getenv("OMBREL_TEST_WRITE_FAULT");
+  return asked && std::strcmp(asked, step) == 0;
+}
+
+// Rewrites a file with several names where it stands. Room for the whole
+// text is made first, so a full disk leaves the old text as it was; then the
+// file is cut to the new size, written and synced. (A writer killed in
+// between leaves its pending copy, which the next writer of the file copies
+// in before anything else.)
+bool CopyInPlace(const std::string& bytes, const std::string& to, bool faultsAsked) {
+  const int fd = ::open(to.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0;
-  if (ok && (st.st_dev != target.st.st_dev || st.st_ino != target.st.st_ino)) {
-    ok = false;
-    errno = EBUSY;  // replaced by something else meanwhile
-  }
-  ok = ok && WriteAll(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+  const off_t size = static_cast<off_t>(bytes.size());
+  int reserved = faultsAsked && FaultAsked("no-space") ? ENOSPC : size > 0 ? ::posix_fallocate(fd, 0, size) : 0;
+  // A file system without reservations is written as before.
+  if (reserved == EOPNOTSUPP || reserved == EINVAL) reserved = 0;
+  bool ok = reserved == 0 && ::ftruncate(fd, size) == 0;
+  if (reserved != 0) errno = reserved;
+  if (ok && faultsAsked && FaultAsked("kill-after-truncate")) ::raise(SIGKILL);
+  ok = ok && ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
   const int savedErrno = errno;
   if (::close(fd) != 0 && ok) return false;
   errno = savedErrno;
   return ok;
 }
+
+// Holds an exclusive lock on an existing target for the whole write, so that
+// writers of one file take turns (each leaves a whole text). The lock is on
+// the file itself; should another writer have replaced it by the time the
+// lock is held, the new file is locked instead.
+class TargetLock {
+ public:
+  explicit TargetLock(Target& target) {
+    for (int attempt = 0; attempt < 100 && target.exists; ++attempt) {
+      fd_ = ::open(target.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+      if (fd_ < 0) return;
+      int rc;
+      while ((rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      struct stat held {}, now {};
+      if (rc == 0 && ::fstat(fd_, &held) == 0 && ::stat(target.path.c_str(), &now) == 0 &&
+          held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
+        target.st = now;
+        return;
+      }
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~TargetLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TargetLock(const TargetLock&) = delete;
+  TargetLock& operator=(const TargetLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 bool WriteStandardOutput(const std::string& bytes, std::string& error) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
@@ -259,16 +349,12 @@ bool CheckOutputPath(const std::string& path, std::string& error) {
   return path == kStandardOutputName || ResolveTarget(path, target, error);
 }
 
-bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Text, bool cp932, std::string& error) {
-  if (path.empty()) {
-    error = "no file name";
-    return false;
-  }
-  const std::string bytes = cp932 ? text::ToCp932(utf8Text) : utf8Text;
-  if (path == kStandardOutputName) return WriteStandardOutput(bytes, error);
-  Target target;
-  if (!ResolveTarget(path, target, error)) return false;
-  RemoveStaleTemporaries(target.path);
+namespace {
+
+// The text goes to a marked temporary file beside the target, then takes the
+// target's place: by rename, or for a file with several names by a copy into
+// it from the pending copy, which stays until the copy is whole.
+bool WriteThroughTemporary(const Target& target, const std::string& bytes, std::string& error) {
   std::string temp;
   const int fd = CreateTemporary(target, temp);
   if (fd < 0) {
@@ -282,11 +368,24 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Tex
     savedErrno = errno;
   }
   if (ok && target.exists && target.st.st_nlink > 1) {
-    if (WriteInPlace(target, bytes)) {
+    const std::string pending = temp.substr(0, temp.rfind(kPartTag)) + kPendingTag + temp.substr(temp.rfind(kPartTag) + std::strlen(kPartTag));
+    if (::rename(temp.c_str(), pending.c_str()) != 0) {
+      error = Reason("cannot write", target.path);
       ::unlink(temp.c_str());
+      return false;
+    }
+    if (CopyInPlace(bytes, target.path, true)) {
+      ::unlink(pending.c_str());
       return true;
     }
-    error = Reason("cannot write", target.path) + " (the new text is in " + temp + ")";
+    error = Reason("cannot write", target.path);
+    // Nothing of the old text was touched when there was no room for the new.
+    if (errno == ENOSPC || errno == EFBIG || errno == EDQUOT) {
+      ::unlink(pending.c_str());
+      error += " (the file is as it was)";
+    } else {
+      error += " (the new text is in " + pending + ")";
+    }
     return false;
   }
   if (ok && ::rename(temp.c_str(), target.path.c_str()) != 0) {
@@ -299,4 +398,20 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Tex
     error = Reason("cannot write", target.path);
   }
   return ok;
+}
+
+}  // namespace
+
+bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Text, bool cp932, std::string& error) {
+  if (path.empty()) {
+    error = "no file name";
+    return false;
+  }
+  const std::string bytes = cp932 ? text::ToCp932(utf8Text) : utf8Text;
+  if (path == kStandardOutputName) return WriteStandardOutput(bytes, error);
+  Target target;
+  if (!ResolveTarget(path, target, error)) return false;
+  const TargetLock lock(target);
+  TidyAfterEndedWriters(target.path);
+  return WriteThroughTemporary(target, bytes, error);
 }

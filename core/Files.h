@@ -42,16 +42,23 @@ inline constexpr const char* kStandardOutputName = "-";
 //    directory; a directory, device, named pipe, socket or a symbolic link to
 //    a missing file is refused before anything is written. A symbolic link to
 //    a regular file is written through: the file it names is rewritten.
-//  - The text goes to a temporary file beside the target ("<name>.tmpPID-N"),
-//    which then replaces the target by rename, so a crash never leaves half a
-//    file. A rewritten file keeps its permission bits and, where the process
-//    may set them, its owner and group.
+//  - The text goes to a temporary file beside the target
+//    ("<name>.~ombrel-part-PID-N", marked as this writer's by an extended
+//    attribute), which then replaces the target by rename, so a crash never
+//    leaves half a file. A rewritten file keeps its permission bits and,
+//    where the process may set them, its owner and group.
+//  - Writers of one existing file take turns: each holds a lock on it
+//    (flock) from before it looks at the file until its text is in place.
 //  - A file with more than one hard link is rewritten in place once its
-//    temporary copy is complete, so every name of it shows the new text (as a
-//    plain save would); should that in-place write fail, the error names the
-//    temporary copy, which holds the whole new text.
-//  - Temporary files of this writer beside the target that were left by a
-//    process no longer running (and belong to this user) are removed first.
+//    temporary copy is complete (renamed "<name>.~ombrel-pending-PID-N"), so
+//    every name of it shows the new text, as a plain save would. Room for the
+//    new text is reserved before the old is touched, so a full disk leaves
+//    the old text whole; a writer killed during the copy leaves its pending
+//    copy, which the next writer of the file copies in first. Should the
+//    in-place write fail otherwise, the error names the pending copy.
+//  - Files of this writer beside the target that a process no longer
+//    running left (and that bear its mark and belong to this user) are
+//    tidied first; no other file is removed.
 //  - kStandardOutputName writes the text to standard output instead.
 bool WriteTextFileAtomically(const std::string& path, const std::string& utf8Text, bool cp932, std::string& error);
 

@@ -38,12 +38,13 @@ fs::path UserDataDirectory() {
 bool CopyDatabase(const fs::path& from, const fs::path& to, std::string& error) {
   std::error_code ec;
   fs::path tmp = to;
-  tmp += ".tmp" + std::to_string(::getpid());
-  fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec);
+  tmp += ".~ombrel-copy-" + std::to_string(::getpid());
+  // Never over a file of that name: it is not ours to replace.
+  fs::copy_file(from, tmp, fs::copy_options::none, ec);
   if (!ec) fs::rename(tmp, to, ec);
   if (ec) {
-    fs::remove(tmp, ec);
-    error = "cannot copy the calendar database to " + to.string();
+    error = "cannot copy the calendar database to " + to.string() + ": " + ec.message();
+    if (ec != std::errc::file_exists) fs::remove(tmp, ec);
     return false;
   }
   return true;
@@ -66,52 +67,66 @@ std::vector<std::string> DatabaseSources(const std::string& exePath) {
   return out;
 }
 
+namespace {
+
+// Makes the directory if need be and copies the installed database into it
+// when it has none; "" or what went wrong, naming the directory.
+std::string Seed(const fs::path& target, const std::string& exePath) {
+  std::error_code ec;
+  fs::create_directories(target, ec);
+  if (ec) return "cannot create the directory " + target.string() + ": " + ec.message();
+  if (fs::exists(target / kDatabase, ec)) return "";
+  for (const std::string& src : DatabaseSources(exePath)) {
+    if (!fs::is_regular_file(src, ec)) continue;
+    std::string error;
+    return CopyDatabase(src, target / kDatabase, error) ? "" : error;
+  }
+  return "no calendar database (History.mdb) was found to copy into " + target.string();
+}
+
+// An explicit directory is seeded only when it is new or empty: a directory
+// of other files without the database is more likely a mistyped name.
+std::string SeedExplicit(const fs::path& target, const std::string& given, const std::string& exePath) {
+  std::error_code ec;
+  const bool exists = fs::exists(target, ec);
+  if (exists && !fs::is_directory(target, ec)) return "--workdir " + given + ": not a directory";
+  if (exists && !fs::exists(target / kDatabase, ec) && !fs::is_empty(target, ec))
+    return "--workdir " + given + ": the directory holds no History.mdb and is not empty, so none is copied there";
+  return Seed(target, exePath);
+}
+
+}  // namespace
+
 Choice Enter(const std::string& explicitDir, const std::string& exePath) {
   Choice c;
   // The directory the user started in is the one current when the choice is
   // made (once, at start-up), whatever ran before in the process.
   const fs::path start = StartDirectory() = CurrentDirectory();
+  c.dir = start.string();
   std::error_code ec;
   fs::path target;
   if (!explicitDir.empty()) {
     target = fs::absolute(explicitDir, ec);
-    if (ec || !fs::is_directory(target, ec)) {
-      c.warning = "the directory " + explicitDir + " does not exist";
-      c.dir = start.string();
+    if (ec) {
+      c.warning = "--workdir " + explicitDir + ": " + ec.message();
       return c;
     }
+    c.warning = SeedExplicit(target, explicitDir, exePath);
+    if (!c.warning.empty()) return c;
   } else if (fs::exists(start / kDatabase, ec)) {
-    c.dir = start.string();
     return c;
   } else {
     target = UserDataDirectory();
     if (target.empty()) {
       c.warning = "no home directory to keep the almanac's files in";
-      c.dir = start.string();
       return c;
     }
-    fs::create_directories(target, ec);
-    if (ec) {
-      c.warning = "cannot create " + target.string();
-      c.dir = start.string();
-      return c;
-    }
-    if (!fs::exists(target / kDatabase, ec)) {
-      bool copied = false;
-      for (const std::string& src : DatabaseSources(exePath)) {
-        if (!fs::is_regular_file(src, ec)) continue;
-        std::string error;
-        copied = CopyDatabase(src, target / kDatabase, error);
-        if (!copied) c.warning = error;
-        break;
-      }
-      if (!copied && c.warning.empty()) c.warning = "no calendar database (History.mdb) was found to copy";
-    }
+    c.warning = Seed(target, exePath);
+    if (!fs::is_directory(target, ec)) return c;
   }
   fs::current_path(target, ec);
   if (ec) {
-    c.warning = "cannot enter " + target.string();
-    c.dir = start.string();
+    c.warning = "cannot enter " + target.string() + ": " + ec.message();
     return c;
   }
   c.dir = target.string();

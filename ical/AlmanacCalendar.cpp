@@ -176,7 +176,7 @@ bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, con
   try {
     events = AlmanacEvents(year, kinds, databasePath, settings);
   } catch (const CDaoException& e) {
-    error = std::string("calendar database: ") + e.what();
+    error = DatabaseErrorText(databasePath, e);
     return false;
   }
   return WriteTextFileAtomically(path, WriteCalendar(events, std::time(nullptr)), false, error);

@@ -53,6 +53,10 @@ if(NOT _newest STREQUAL PROJECT_VERSION)
                       "add an entry for ${PROJECT_VERSION}")
 endif()
 
+# Where the project's page is; the metadata's screenshot (packaging/screenshot.png,
+# drawn by `ombrel --render`) is published beside it.
+set(OMBREL_HOMEPAGE "https://ombrel.github.io/" CACHE STRING "The project's home page (ends with /)")
+
 configure_file(${OMBREL_PACKAGING_DIR}/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
 configure_file(${OMBREL_PACKAGING_DIR}/metainfo.xml.in
                ${CMAKE_BINARY_DIR}/packaging/${OMBREL_APP_ID}.metainfo.xml @ONLY)
@@ -82,49 +86,74 @@ if(OMBREL_MANPAGES)
       DEPENDS ${_program} ${OMBREL_PACKAGING_DIR}/make_manpage.py ${OMBREL_PACKAGING_DIR}/${_program}.1.in
       VERBATIM)
     list(APPEND _generated ${_page} ${_page}.gz)
-    install(FILES ${_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    if(_program STREQUAL "ombrel")
+      set(_component window)
+    else()
+      set(_component cli)
+    endif()
+    install(FILES ${_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${_component})
   endforeach()
 endif()
 add_custom_target(packaging_files ALL DEPENDS ${_generated})
 
+# Two packages: ombrel-cli (the command-line tool, the database and what
+# they need) installs alone, without the window's stack; ombrel (the window)
+# depends on it. Each carries its own copyright and changelog.
 install(FILES ${OMBREL_PACKAGING_DIR}/ombrel-cli.bash
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ombrel-cli)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ombrel-cli COMPONENT cli)
 install(FILES ${OMBREL_PACKAGING_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
-        DESTINATION ${OMBREL_DOC_DIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/ombrel-cli COMPONENT cli)
 if(TARGET ombrel)
+  install(FILES ${OMBREL_PACKAGING_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+          DESTINATION ${OMBREL_DOC_DIR} COMPONENT window)
   install(FILES ${CMAKE_SOURCE_DIR}/res/ombrel.desktop
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${OMBREL_APP_ID}.desktop)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications RENAME ${OMBREL_APP_ID}.desktop COMPONENT window)
   install(FILES ${CMAKE_BINARY_DIR}/packaging/${OMBREL_APP_ID}.metainfo.xml
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT window)
   install(FILES ${CMAKE_SOURCE_DIR}/res/ombrel.svg
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT window)
   # The bitmap icon too, for desktops and menus that do not load SVG.
   install(FILES ${CMAKE_SOURCE_DIR}/res/ombrel.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps)
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/64x64/apps COMPONENT window)
 endif()
 
-# The Debian package (cpack in the build directory).
+# The Debian packages (cpack in the build directory): one per component.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ombrel)
 set(CPACK_PACKAGE_CONTACT "${OMBREL_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${OMBREL_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Japanese almanac for the desktop")
-string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "For any date, time and place Ombrel shows the Western and era dates, the\n"
-    "lunisolar date, the cyclical signs, solar terms, pentads, moon age, selected\n"
-    "and seasonal days, a chart of the sky, the moon's phase, rise and set times,\n"
-    "the tides of Tokyo Bay and a month calendar. ombrel-cli gives the same\n"
-    "answers to scripts.")
-set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# The window and the CLI only: debug information stays in the build tree.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL cli)
+set(CPACK_DEBIAN_CLI_PACKAGE_NAME ombrel-cli)
+set(CPACK_DEBIAN_CLI_PACKAGE_SECTION utils)
+string(CONCAT CPACK_DEBIAN_CLI_DESCRIPTION
+    "Japanese almanac on the command line\n"
+    "For any date, time and place ombrel-cli prints the Western and era dates,\n"
+    "the lunisolar date, the cyclical signs, solar terms, pentads, moon age,\n"
+    "selected and seasonal days, rise and set times, the tides of Tokyo Bay,\n"
+    "eclipses and national holidays, as text or JSON, and writes year lists and\n"
+    "iCalendar files. It carries the calendar database the window shares.")
+if(TARGET ombrel)
+  list(APPEND CPACK_COMPONENTS_ALL window)
+  set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME ombrel)
+  set(CPACK_DEBIAN_WINDOW_PACKAGE_SECTION utils)
+  string(CONCAT CPACK_DEBIAN_WINDOW_DESCRIPTION
+      "Japanese almanac for the desktop\n"
+      "For any date, time and place Ombrel shows the Western and era dates, the\n"
+      "lunisolar date, the cyclical signs, solar terms, pentads, moon age, selected\n"
+      "and seasonal days, a chart of the sky, the moon's phase, rise and set times,\n"
+      "the tides of Tokyo Bay and a month calendar. ombrel-cli gives the same\n"
+      "answers to scripts.")
+  # What the window loads at run time besides the libraries shlibdeps finds:
+  # the Japanese font, Qt's own Japanese texts and the Wayland platform plugin
+  # (a Wayland session without X11 has no other way to show the window); and
+  # the command-line package, which holds the database.
+  set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS
+      "ombrel-cli (= ${PROJECT_VERSION}), fonts-ipafont-gothic, qt6-translations-l10n, qt6-wayland")
+endif()
+# The programs only: debug information stays in the build tree.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the programs load at run time besides the libraries shlibdeps finds:
-# the window's Japanese font, Qt's own Japanese texts and the Wayland platform
-# plugin (a Wayland session without X11 has no other way to show the window).
-if(TARGET ombrel)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, qt6-wayland")
-endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Directories as Debian expects them, whatever the packager's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -41,6 +41,15 @@ bool SameDate(const CalendarEvent& e, double y, double m, double d) {
   return e.year == y && e.month == m && e.day == d;
 }
 
+// The table's months must follow one another by ID from a year's first month.
+CDaoException NoFirstMonth(int year) {
+  return CDaoException(kKyuurekiDamaged, "table Kyuureki: no first month of lunisolar year " + std::to_string(year));
+}
+
+CDaoException MonthsBreakOff(long long missingId) {
+  return CDaoException(kKyuurekiDamaged, "table Kyuureki: the months break off, no row ID " + std::to_string(missingId));
+}
+
 CDaoDatabase& OpenCalendar(CDaoDatabase& db) {
   db.Open(kCalendarDatabase, true, true, kCalendarConnect);
   return db;
@@ -51,13 +60,13 @@ void FillLunisolarColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDi
   DataTable data(db);
   KyuurekiRow first;
   const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [旧暦]=1 AND [西暦]=%d;", year);
-  if (!QueryKyuurekiRow(db, sql, first)) throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", year));
+  if (!QueryKyuurekiRow(db, sql, first)) throw NoFirstMonth(year);
   CheckKyuurekiMatch(first, first.lunarMonth == 1 && first.year == year, sql);
   EmptyCells(grid);
   for (int k = 1; k <= 13; ++k) {
     KyuurekiRow row, next;
-    if (!RowById(db, first.id + k - 1, row) || !RowById(db, first.id + k, next))
-      throw CDaoException(0, "暦表の月が途切れています。");
+    if (!RowById(db, first.id + k - 1, row)) throw MonthsBreakOff(first.id + k - 1);
+    if (!RowById(db, first.id + k, next)) throw MonthsBreakOff(first.id + k);
     const JulianDay js = KyuurekiRowStart(row);
     const int length = TruncToInt(KyuurekiRowStart(next) - js);
     if (k == 13 && row.lunarMonth != 12) {
@@ -85,11 +94,10 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
   KyuurekiRow found;
   if (!haveRow) {
     const std::string sql = text::SjisFormat("SELECT * FROM [Kyuureki] WHERE [指標]=1 AND [西暦]=%4d;", firstYear);
-    if (!QueryKyuurekiRow(db, sql, found))
-      throw CDaoException(0, text::SjisFormat("%d年の正月が暦表にありません。", firstYear));
+    if (!QueryKyuurekiRow(db, sql, found)) throw NoFirstMonth(firstYear);
     CheckKyuurekiMatch(found, found.flag == 1 && found.year == firstYear, sql);
   } else if (!RowById(db, row.id + 1, found)) {
-    throw CDaoException(0, "暦表の月が途切れています。");
+    throw MonthsBreakOff(row.id + 1);
   }
   for (int back = 0; back < 2 && KyuurekiRowStart(found) > j; ++back) {
     KyuurekiRow before;
@@ -97,7 +105,7 @@ void FindMonth(CDaoDatabase& db, JulianDay j, int firstYear, bool haveRow, Kyuur
     found = before;
   }
   KyuurekiRow after;
-  if (!RowById(db, found.id + 1, after)) throw CDaoException(0, "暦表の月が途切れています。");
+  if (!RowById(db, found.id + 1, after)) throw MonthsBreakOff(found.id + 1);
   row = found;
   start = KyuurekiRowStart(found);
   nextStart = KyuurekiRowStart(after);
@@ -140,7 +148,7 @@ bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDis
     fill(db, grid, TypedInt(yearText), signDisplay, events);
     return true;
   } catch (const CDaoException& e) {
-    error = e.what();
+    error = DatabaseErrorText(kCalendarDatabase, e);
     return false;
   }
 }
@@ -247,7 +255,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
     if (leap.found) FillWesternRow(db, out.leapWestern, leap);
     return true;
   } catch (const CDaoException& e) {
-    error = e.what();
+    error = DatabaseErrorText(kCalendarDatabase, e);
     return false;
   }
 }

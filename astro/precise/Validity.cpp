@@ -12,12 +12,18 @@ namespace {
 
 constexpr int kPlanets[] = {BodyMercury, BodyVenus, BodyMars, BodyJupiter, BodySaturn};
 
+// The earth's series is taken as valid for the whole years 1900 to 2100 on
+// any zone's clock: eraEpv00 flags moments more than 100 years from J2000
+// (1899-12-31 12h to 2100-01-01 12h), but its accuracy does not end there,
+// and a year that the text calls inside must not be warned about. A day's
+// margin either side holds every zone's new year.
+constexpr double kEarthFirstTT = 2415020.5 - 1.0;  // 1900-01-01 0h, less a day
+constexpr double kEarthLastTT = 2488434.5 + 1.0;   // 2101-01-01 0h, and a day
+
 // Each routine's status turns on the distance of the date from J2000 alone
-// (eraEpv00: beyond 100 years, eraPlan94: beyond 1000), so the span's two ends
-// decide it for every moment between them.
-int EarthStatus(double ttFrom, double ttTo) {
-  return std::max(EarthAt(ttFrom).status, EarthAt(ttTo).status);
-}
+// (eraPlan94: beyond 1000 years), so the span's two ends decide it for every
+// moment between them.
+int EarthStatus(double ttFrom, double ttTo) { return ttFrom < kEarthFirstTT || ttTo > kEarthLastTT ? 1 : 0; }
 
 int PlanetsStatus(double ttFrom, double ttTo) {
   int status = 0;
@@ -37,8 +43,7 @@ std::vector<SeriesWarning> ModelWarnings(JulianDay from, JulianDay to) {
   std::vector<SeriesWarning> warnings;
   if (const int status = EarthStatus(ttFrom, ttTo))
     warnings.push_back({Series::Earth, status,
-                        "the earth's series (eraEpv00) is validated for 1900-2100 only; the sun's place, the terms, "
-                        "the phases and the sun's rise and set are extrapolated"});
+                        "the earth's series (eraEpv00) is validated for the years 1900-2100 only"});
   if (const int status = PlanetsStatus(ttFrom, ttTo))
     warnings.push_back({Series::Planets, status, PlanetsText(status)});
   return warnings;

@@ -20,7 +20,9 @@ enum class Series {
 struct SeriesWarning {
   Series series;
   int status;        // the routine's own: 1 outside its span, 2 (planets) no convergence
-  std::string text;  // one English sentence naming the routine and its span
+  // One English sentence naming the routine and its span (the earth's does
+  // not say what rests on it: that is the caller's to add).
+  std::string text;
 };
 
 // The series that some moment in [from, to] (Universal Time Julian days) takes

@@ -66,6 +66,11 @@ TEST(Cli, GlobalOptionsAfterTheCommandAreShownTheirPlace) {
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_NE(r.err.find(" before the command"), std::string::npos) << r.err;
   }
+  // The hint is a command line to copy, with the option's value named.
+  EXPECT_NE(RunCli({"bodies", "2024-01-01", "--zone", "UTC"}).err.find("(ombrel-cli --zone NAME bodies ...)"),
+            std::string::npos);
+  EXPECT_NE(RunCli({"day", "--workdir=."}).err.find("(ombrel-cli --workdir DIR day ...)"), std::string::npos);
+  EXPECT_NE(RunCli({"day", "--json"}).err.find("(ombrel-cli --json day ...)"), std::string::npos);
 }
 
 TEST(Cli, TermsOf2000) {

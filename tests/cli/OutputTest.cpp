@@ -3,6 +3,7 @@
 // standard output, and a rewrite keeps the old file's mode, its other names
 // and no stale temporary files.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -141,7 +142,8 @@ TEST(Output, RewriteKeepsModeAndLinksAndClearsStaleTemporaries) {
     const std::string path = dir.Write(name + ".out", "old\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     ASSERT_EQ(::link(path.c_str(), dir.File(name + ".other").c_str()), 0);
-    dir.Write(name + ".out.tmp" + std::to_string(ended) + "-0", "half a file");
+    const std::string left = dir.Write(name + ".out.~ombrel-part-" + std::to_string(ended) + "-0", "half a file");
+    ASSERT_EQ(::setxattr(left.c_str(), "user.ombrel.temporary", "1", 1, 0), 0);
     runs.push_back({CommandArgs(dir, command, path), ""});
   }
   const std::vector<testsupport::RunResult> results = testsupport::RunAll(runs, testsupport::kRunLimit, 2);
@@ -155,6 +157,6 @@ TEST(Output, RewriteKeepsModeAndLinksAndClearsStaleTemporaries) {
     EXPECT_EQ(testsupport::ReadFile(dir.File(name + ".other")), text);
     EXPECT_EQ(Lstat(path).st_mode & 07777, 0640u);
     EXPECT_EQ(Lstat(path).st_nlink, 2u);
-    EXPECT_FALSE(fs::exists(dir.File(name + ".out.tmp" + std::to_string(ended) + "-0")));
+    EXPECT_FALSE(fs::exists(dir.File(name + ".out.~ombrel-part-" + std::to_string(ended) + "-0")));
   }
 }

@@ -8,6 +8,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -96,7 +97,7 @@ TEST(WriteTextFile, RefusesWhatIsNotARegularFile) {
   }
   // Nothing was made beside them either.
   for (const std::string& name : Others(dir.Path(), ""))
-    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    EXPECT_EQ(name.find(".~ombrel-"), std::string::npos) << name;
 }
 
 TEST(WriteTextFile, WritesNewNamesAndThroughLinksToFiles) {
@@ -158,19 +159,28 @@ TEST(WriteTextFile, RewriteWritesThroughHardLinks) {
   EXPECT_EQ(Others(dir.Path(), "").size(), 2u);  // no temporary copy left
 }
 
-// Temporary files that a killed writer left beside the target go with the
-// next write; those of a running writer, of another file and other names stay.
-TEST(WriteTextFile, NextWriteRemovesStaleTemporaries) {
+// Files of this writer that a killed one left beside the target go with the
+// next write: only those that bear its mark and whose process has ended.
+// Those of a running writer, of another file, and a user's files of like
+// names stay.
+TEST(WriteTextFile, NextWriteRemovesWhatKilledWritersLeft) {
   const testsupport::ScratchDir dir{"ombrel-files"};
   const std::string ended = std::to_string(EndedProcessId());
   const std::string running = std::to_string(::getppid());
-  const std::string stale[] = {"out.csv.tmp" + ended + "-0", "out.csv.tmp" + ended + "-17"};
-  const std::string kept[] = {"out.csv.tmp" + running + "-0", "other.csv.tmp" + ended + "-0", "out.csv.tmp" + ended,
-                              "out.csv.tmpx-1", "out.csv.tmp" + ended + "-1.bak"};
-  for (const std::string& name : stale) dir.Write(name, "half");
-  for (const std::string& name : kept) dir.Write(name, "keep");
+  const auto marked = [&](const std::string& name) {
+    const std::string path = dir.Write(name, "half");
+    ASSERT_EQ(::setxattr(path.c_str(), "user.ombrel.temporary", "1", 1, 0), 0) << std::strerror(errno);
+  };
+  const std::string stale[] = {"out.csv.~ombrel-part-" + ended + "-0", "out.csv.~ombrel-part-" + ended + "-17"};
+  const std::string keptMarked[] = {"out.csv.~ombrel-part-" + running + "-0", "other.csv.~ombrel-part-" + ended + "-0"};
+  const std::string keptPlain[] = {"out.csv.~ombrel-part-" + ended + "-1", "out.csv.tmp" + ended + "-0",
+                                   "out.csv.~ombrel-part-x-1"};
+  for (const std::string& name : stale) marked(name);
+  for (const std::string& name : keptMarked) marked(name);
+  for (const std::string& name : keptPlain) dir.Write(name, "keep");
   std::string error;
   ASSERT_TRUE(WriteTextFileAtomically(dir.File("out.csv"), "new\n", false, error)) << error;
   for (const std::string& name : stale) EXPECT_FALSE(fs::exists(dir.File(name))) << name;
-  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+  for (const std::string& name : keptMarked) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+  for (const std::string& name : keptPlain) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
 }

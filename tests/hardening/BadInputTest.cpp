@@ -285,6 +285,10 @@ TEST(BadInput, DamagedCalendarDatabase) {
       ExecSql(dir.File("History.mdb"), c.sql);
     } else if (c.present) {
       dir.Write("History.mdb", c.bytes);
+    } else {
+      // A directory of the user's files without the database (an empty one
+      // would be given a copy).
+      dir.Write("ombrel.dat", "139.7\n35.6\n");
     }
     const std::string before = c.present ? ReadFile(dir.File("History.mdb")) : "";
     std::vector<std::vector<std::string>> run = commands;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "caldb/Digest.h"
 #include "tests/support/TestSupport.h"
 
 namespace hardening {
@@ -24,8 +25,10 @@ class WorkDir : public testsupport::ScratchDir {
   explicit WorkDir(const std::string& name) : ScratchDir("hardening_" + name) {}
 };
 
-// Runs a statement on a database file, as a damaged copy is made.
-inline void ExecSql(const std::string& path, const std::string& sql) {
+// Runs a statement on a database file, as a damaged copy is made; the
+// digest of its rows in the header stays the shipped one, so the programs'
+// content check finds the change.
+inline void DamageSql(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   char* message = nullptr;
@@ -34,6 +37,21 @@ inline void ExecSql(const std::string& path, const std::string& sql) {
   sqlite3_free(message);
   sqlite3_close(db);
   ASSERT_EQ(rc, SQLITE_OK) << sql << ": " << text;
+}
+
+// The same, then the digest stored anew, as a file built with those rows
+// carries it: the readers' own checks of each row are what meets the change.
+inline void ExecSql(const std::string& path, const std::string& sql) {
+  DamageSql(path, sql);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  std::uint32_t digest = 0;
+  std::string error;
+  // A file whose tables cannot be read keeps its old digest.
+  if (CalendarDigest(db, digest, error))
+    sqlite3_exec(db, ("PRAGMA user_version = " + std::to_string(static_cast<std::int32_t>(digest))).c_str(), nullptr,
+                 nullptr, nullptr);
+  sqlite3_close(db);
 }
 
 // Runs ombrel-cli --workdir dir ARGS for each argument vector, with dir as

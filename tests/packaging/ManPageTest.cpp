@@ -3,6 +3,7 @@
 // itself has nothing to complain about.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -81,6 +82,57 @@ TEST(ManPage, CliPageHasEveryCommandAndOptionOfTheHelp) {
     c.help += own;
   }
   ExpectPageCovers(c);
+}
+
+// The commands named in a text after `head` up to the closing parenthesis:
+// "--json ... (day, lunar, ...)".
+std::vector<std::string> NamesAfter(const std::string& text, const std::string& head) {
+  const std::size_t at = text.find(head);
+  if (at == std::string::npos) return {};
+  const std::size_t open = text.find('(', at), close = text.find(')', open);
+  std::vector<std::string> names;
+  std::istringstream list(Squeezed(text.substr(open + 1, close - open - 1)));
+  for (std::string name; std::getline(list, name, ',');) names.push_back(name.substr(name.find_first_not_of(' ')));
+  return names;
+}
+
+// The command list of --help and the page's COMMANDS are the same, in the
+// same order, and both name as --json commands exactly those that take it.
+TEST(ManPage, CommandsAndJsonCommandsAgreeWithTheProgram) {
+  const std::string help = helptext::CliHelp();
+  const std::string page = Rendered("ombrel-cli");
+  const std::vector<std::string> commands = helptext::Commands(help);
+  std::vector<std::string> onPage;
+  {
+    std::istringstream in(page.substr(page.find("\nCOMMANDS\n"), page.find("\nOPTIONS\n") - page.find("\nCOMMANDS\n")));
+    for (std::string line; std::getline(in, line);)
+      if (line.size() > 7 && line.compare(0, 7, "       ") == 0 && line[7] != ' ') {
+        const std::string name = line.substr(7, line.find(' ', 7) - 7);
+        if (std::find(commands.begin(), commands.end(), name) != commands.end()) onPage.push_back(name);
+      }
+  }
+  EXPECT_EQ(onPage, commands) << page;
+  std::vector<std::string> json;
+  const testsupport::ScratchDir dir{"manpage-json"};
+  dir.CopyDatabase();
+  for (const std::string& command : commands) {
+    const testsupport::RunResult r = testsupport::RunCli({"--workdir", dir.Path(), "--json", command, "--no-such-option"});
+    if (r.err.find("--json is not available") == std::string::npos) json.push_back(command);
+  }
+  EXPECT_GE(json.size(), 8u);
+  EXPECT_EQ(NamesAfter(help, "--json "), json) << help;
+  EXPECT_EQ(NamesAfter(page.substr(page.find("\nOPTIONS\n")), "--json"), json);
+}
+
+// What the page says of the settings file and the environment holds: every
+// key the programs read, and no claim that TZ sets the clock.
+TEST(ManPage, SettingsKeysAndEnvironmentAreTrue) {
+  const std::string page = Squeezed(Rendered("ombrel-cli"));
+  for (const char* key : {"model=precise", "zone=NAME", "holidays=1", "eclipses=1", "qt-language=system"})
+    EXPECT_NE(page.find(key), std::string::npos) << key;
+  EXPECT_NE(page.find("writes four of them"), std::string::npos);
+  EXPECT_NE(page.find("TZ has no effect"), std::string::npos);
+  EXPECT_EQ(page.find("system clock is read"), std::string::npos);
 }
 
 // Each file of FILES is one entry: a reader meets one description of it.

@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include "caldb/Digest.h"
 #include "caldb/Schema.h"
 
 namespace {
@@ -130,6 +131,14 @@ class Db {
     }
   }
   std::string SchemaProblem() { return CalendarSchemaProblem(m_db); }
+  // Stores the digest of the read-only tables' rows in the header, which the
+  // programs check the file against.
+  void StoreDigest() {
+    std::uint32_t digest = 0;
+    std::string error;
+    if (!CalendarDigest(m_db, digest, error)) Fail(error);
+    Exec("PRAGMA user_version = " + std::to_string(static_cast<std::int32_t>(digest)));
+  }
   // Inserts one row through a prepared statement kept per table.
   void Insert(const std::string& table, const std::vector<std::string>& values, const std::vector<bool>& isInt) {
     std::string sql = "INSERT INTO \"" + table + "\" VALUES (";
@@ -304,6 +313,7 @@ void Build(const std::string& dir, const std::string& path) {
   BuildPentads(db, dir);
   BuildMemory(db);
   db.Exec("COMMIT; PRAGMA journal_mode=DELETE;");
+  db.StoreDigest();
   const std::string problem = db.SchemaProblem();
   if (!problem.empty()) Fail("the built database does not pass the program's own check: " + problem);
 }
@@ -316,7 +326,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1], out = argv[2];
-  const std::string tmp = out + ".tmp" + std::to_string(getpid());
+  const std::string tmp = out + ".~ombrel-part-" + std::to_string(getpid());
   std::remove(tmp.c_str());
   g_tmpPath = tmp;
   Build(dir, tmp);
