@@ -84,13 +84,14 @@ std::string Seed(const fs::path& target, const std::string& exePath) {
   return "no calendar database (History.mdb) was found to copy into " + target.string();
 }
 
-// An explicit directory is seeded only when it is new or empty: a directory
-// of other files without the database is more likely a mistyped name.
+// An explicit directory must exist, and is seeded only when it is empty: a
+// missing one or one of other files without the database is more likely a
+// mistyped name.
 std::string SeedExplicit(const fs::path& target, const std::string& given, const std::string& exePath) {
   std::error_code ec;
-  const bool exists = fs::exists(target, ec);
-  if (exists && !fs::is_directory(target, ec)) return "--workdir " + given + ": not a directory";
-  if (exists && !fs::exists(target / kDatabase, ec) && !fs::is_empty(target, ec))
+  if (!fs::exists(target, ec)) return "--workdir " + given + ": the directory does not exist";
+  if (!fs::is_directory(target, ec)) return "--workdir " + given + ": not a directory";
+  if (!fs::exists(target / kDatabase, ec) && !fs::is_empty(target, ec))
     return "--workdir " + given + ": the directory holds no History.mdb and is not empty, so none is copied there";
   return Seed(target, exePath);
 }

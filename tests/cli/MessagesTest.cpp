@@ -104,27 +104,28 @@ TEST(Messages, DatabaseErrorsNameTheFile) {
   }
 }
 
-// --workdir names a directory to keep the files in: a new or empty one is
-// given the database as the default directory is; one that cannot be is
-// named in the message.
+// --workdir names a directory to keep the files in: an empty one is given
+// the database as the default directory is; one that cannot be is named in
+// the message.
 TEST(Messages, WorkdirIsSeededOrNamed) {
   const ScratchDir dir{"messages"};
   fs::create_directory(dir.File("empty"));
   dir.Write("file", "x");
   fs::create_directory(dir.File("other"));
   dir.Write("other/notes.txt", "mine");
-  for (const std::string& fresh : {dir.File("empty"), dir.File("new/koyomi")}) {
+  for (const std::string& fresh : {dir.File("empty")}) {
     const RunResult r = testsupport::RunCli({"--workdir", fresh, "lunar", "2024-02-10"});
     EXPECT_EQ(r.status, 0) << fresh << Describe(r);
     EXPECT_EQ(r.out, "　1月1日\n");
     EXPECT_TRUE(fs::exists(fresh + "/History.mdb"));
   }
-  for (const std::string& refused : {dir.File("other"), dir.File("file"), dir.File("file/sub")}) {
+  for (const std::string& refused : {dir.File("other"), dir.File("file"), dir.File("file/sub"), dir.File("new")}) {
     const RunResult r = testsupport::RunCli({"--workdir", refused, "lunar", "2024-02-10"});
     EXPECT_EQ(r.status, 1) << refused << Describe(r);
     EXPECT_NE(r.err.find(refused), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(dir.File("other/History.mdb")));
+  EXPECT_FALSE(fs::exists(dir.File("new")));
   EXPECT_EQ(testsupport::ReadFile(dir.File("other/notes.txt")), "mine");
 }
 
