@@ -153,7 +153,10 @@ TEST(LunarCommands, ConvertBothWays) {
     EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
     EXPECT_EQ(r.out, c.out) << c.args;
   }
+  // A directory of the user's files without the database (an empty one
+  // would be given a copy of it).
   ScratchDir empty("cli_nodb");
+  empty.Write("notes.txt", "mine");
   for (const char* args : {"lunar 2000-01-01", "western 2000 1 1"}) {
     auto r = RunShell(Quote(OMBREL_CLI) + " --workdir " + Quote(empty.Path()) + " " + args);
     EXPECT_EQ(r.status, 1) << args;
