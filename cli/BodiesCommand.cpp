@@ -95,8 +95,10 @@ int RunBodies(const Run& run, const Args& args) {
   doc.update(TableJson(table, PlaceClock(at)));
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
-  if (at.model == AstroModel::Precise)
+  if (at.model == AstroModel::Precise) {
+    doc["delta_t"] = DeltaTJson(jd);
     ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}), doc);
+  }
   if (!run.options.json) {
     PrintTable(table, PlaceClock(at));
     return kOk;

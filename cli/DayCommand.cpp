@@ -149,6 +149,7 @@ int RunDay(const Run& run, const Args& args) {
   if (const std::optional<ReadoutText> eclipse = additions.eclipses ? EclipseReadout(at) : std::nullopt)
     readout.push_back(eclipse->text);
   Json document = DayJson(at, panel, readout, additions.eclipses);
+  if (at.model == AstroModel::Precise) document["delta_t"] = DeltaTJson(MomentJulianDay(at));
   ReportModelWarning(run, DayWarning(at, additions.eclipses), document);
   if (run.options.json) {
     PrintJson(document);

@@ -6,6 +6,7 @@
 #include "astro/astro.h"
 #include "astro/ClockText.h"
 #include "astro/EclipseDays.h"
+#include "astro/precise/DeltaT.h"
 #include "astro/precise/Validity.h"
 #include "cli/Command.h"
 #include "core/Text.h"
@@ -62,6 +63,8 @@ std::optional<JulianDay> MomentOf(const std::optional<precise::SolarContact>& c)
 
 }  // namespace
 
+Json DeltaTJson(JulianDay ut) { return Rounded(precise::DeltaTAt(ut), 3); }
+
 Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on) {
   return {{"kind", eclipses::KindKey(e.kind)},
           {"peak", ZonedTimeText(e.greatest, on)},
@@ -74,7 +77,8 @@ Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on) {
             {"P4", ZonedTimeText(e.penumbralEnd, on)}}},
           {"umbral_magnitude", Rounded(e.umbralMagnitude, 4)},
           {"penumbral_magnitude", Rounded(e.penumbralMagnitude, 4)},
-          {"visible", e.visible}};
+          {"visible", e.visible},
+          {"delta_t", DeltaTJson(e.greatest)}};
 }
 
 Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on) {
@@ -89,7 +93,8 @@ Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on) {
           {"sun_altitude",
            {{"begin", Rounded(e.begin.sunAltitude, 2)},
             {"peak", Rounded(e.greatest.sunAltitude, 2)},
-            {"end", Rounded(e.end.sunAltitude, 2)}}}};
+            {"end", Rounded(e.end.sunAltitude, 2)}}},
+          {"delta_t", DeltaTJson(e.greatest.moment)}};
 }
 
 SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const char* concerns) {
@@ -120,14 +125,17 @@ void PrintEvents(const Run& run, long long year, const char* key, EventKind kind
   const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
                                                            static_cast<double>(year), LastDayOfYear(year, lists), lists);
   Json items = Json::array();
+  const bool precise = run.settings.model == AstroModel::Precise;
   for (const CalendarEvent& e : events) {
-    if (run.options.json)
-      items.push_back(EventJson(e, lists));
-    else
+    if (run.options.json) {
+      Json item = EventJson(e, lists);
+      if (precise) item["delta_t"] = DeltaTJson(e.julianDay);
+      items.push_back(item);
+    } else
       Print(EventListItem(e.name, e.julianDay, lists));
   }
   Json document = {{"year", year}, {key, items}};
-  if (run.settings.model == AstroModel::Precise)
+  if (precise)
     ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth, concerns)),
                        document);
   if (run.options.json) PrintJson(document);

@@ -28,6 +28,8 @@ Json LunarJson(const std::string& text, double lunarMonth, double lunarDay, bool
 // An event of a year's list with its list item's text: {"text", "name",
 // "month", "day", "time", "date"}, the date and time on `lists`.
 Json EventJson(const CalendarEvent& event, const DateClock& lists);
+// ΔT (seconds, to the millisecond) that the precise model used at a moment.
+Json DeltaTJson(JulianDay ut);
 
 // Prints a year's events of a kind (that year's only, on the run's list
 // clock) as list items, one a line, or with --json as {"year": Y, key:

@@ -1,8 +1,22 @@
 #include "astro/precise/DeltaT.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace precise {
 
 namespace {
+
+constexpr double kJulianDay2000 = 2451544.5;  // 2000-01-01 0:00
+constexpr double kYearDays = 365.2425;
+
+double YearOf(JulianDay jd) { return 2000.0 + (jd - kJulianDay2000) / kYearDays; }
+
+// The Julian day of 0:00 of a Gregorian date.
+double GregorianDay(int y, int m, int d) {
+  const int a = (14 - m) / 12, yy = y + 4800 - a, mm = m + 12 * a - 3;
+  return d + (153 * mm + 2) / 5 + 365 * yy + yy / 4 - yy / 100 + yy / 400 - 32045 - 0.5;
+}
 
 // c0 + c1 t + c2 t² + … by Horner's rule.
 template <int N>
@@ -12,42 +26,89 @@ double Poly(double t, const double (&c)[N]) {
   return v;
 }
 
-// The parabola used outside the historical record.
-double LongTerm(double year) {
-  const double u = (year - 1820.0) / 100.0;
+// The long-term parabolas: Espenak–Meeus's before −500, Stephenson, Morrison
+// & Hohenkerk's (2016) after the record.
+double EspenakMeeusParabola(double y) {
+  const double u = (y - 1820.0) / 100.0;
   return -20.0 + 32.0 * u * u;
+}
+double LongTermParabola(double y) {
+  const double u = (y - 1825.0) / 100.0;
+  return -320.0 + 32.5 * u * u;
+}
+double LongTermSlope(double y) { return 2.0 * 32.5 * (y - 1825.0) / 1e4; }
+
+// Espenak–Meeus before 1600.
+double EspenakMeeus(double y) {
+  if (y < -500.0) return EspenakMeeusParabola(y);
+  if (y < 500.0)
+    return Poly(y / 100.0, {10583.6, -1014.41, 33.78311, -5.952053, -0.1798452, 0.022174192, 0.0090316521});
+  return Poly((y - 1000.0) / 100.0, {1574.2, -556.01, 71.23472, 0.319781, -0.8503463, -0.005050998, 0.0083572073});
+}
+
+// The cubic through (y0, v0) and (y1, v1) with slopes s0 and s1 there.
+double Hermite(double y, double y0, double v0, double s0, double y1, double v1, double s1) {
+  const double h = y1 - y0, t = (y - y0) / h, t2 = t * t, t3 = t2 * t;
+  return (2 * t3 - 3 * t2 + 1) * v0 + (t3 - 2 * t2 + t) * h * s0 + (-2 * t3 + 3 * t2) * v1 + (t3 - t2) * h * s1;
+}
+
+struct RecordPoint {
+  double year, seconds;
+};
+
+const std::vector<RecordPoint>& Record() {
+  static const std::vector<RecordPoint> points = [] {
+    std::vector<RecordPoint> p;
+    for (const DeltaTRow& r : kDeltaTRecord) p.push_back({YearOf(GregorianDay(r.year, r.month, r.day)), r.seconds});
+    return p;
+  }();
+  return points;
+}
+
+double Interpolated(const std::vector<RecordPoint>& r, double y) {
+  auto next = std::upper_bound(r.begin(), r.end(), y, [](double v, const RecordPoint& p) { return v < p.year; });
+  if (next == r.end()) return r.back().seconds;
+  const RecordPoint& a = *(next - 1);
+  return a.seconds + (next->seconds - a.seconds) * (y - a.year) / (next->year - a.year);
+}
+
+// The record's value and slope (seconds a year) over the year after its
+// first row or before its last.
+struct Edge {
+  double year, seconds, slope;
+};
+Edge FirstEdge(const std::vector<RecordPoint>& r) {
+  const double y = r.front().year;
+  return {y, r.front().seconds, Interpolated(r, y + 1.0) - r.front().seconds};
+}
+Edge LastEdge(const std::vector<RecordPoint>& r) {
+  const double y = r.back().year;
+  return {y, r.back().seconds, r.back().seconds - Interpolated(r, y - 1.0)};
 }
 
 }  // namespace
 
 double DeltaTSeconds(double y) {
-  if (y < -500.0) return LongTerm(y);
-  if (y < 500.0)
-    return Poly(y / 100.0, {10583.6, -1014.41, 33.78311, -5.952053, -0.1798452, 0.022174192, 0.0090316521});
-  if (y < 1600.0)
-    return Poly((y - 1000.0) / 100.0,
-                {1574.2, -556.01, 71.23472, 0.319781, -0.8503463, -0.005050998, 0.0083572073});
-  if (y < 1700.0) return Poly(y - 1600.0, {120.0, -0.9808, -0.01532, 1.0 / 7129.0});
-  if (y < 1800.0) return Poly(y - 1700.0, {8.83, 0.1603, -0.0059285, 0.00013336, -1.0 / 1174000.0});
-  if (y < 1860.0)
-    return Poly(y - 1800.0, {13.72, -0.332447, 0.0068612, 0.0041116, -0.00037436, 0.0000121272, -0.0000001699,
-                             0.000000000875});
-  if (y < 1900.0)
-    return Poly(y - 1860.0, {7.62, 0.5737, -0.251754, 0.01680668, -0.0004473624, 1.0 / 233174.0});
-  if (y < 1920.0) return Poly(y - 1900.0, {-2.79, 1.494119, -0.0598939, 0.0061966, -0.000197});
-  if (y < 1941.0) return Poly(y - 1920.0, {21.20, 0.84493, -0.076100, 0.0020936});
-  if (y < 1961.0) return Poly(y - 1950.0, {29.07, 0.407, -1.0 / 233.0, 1.0 / 2547.0});
-  if (y < 1986.0) return Poly(y - 1975.0, {45.45, 1.067, -1.0 / 260.0, -1.0 / 718.0});
-  if (y < 2005.0)
-    return Poly(y - 2000.0, {63.86, 0.3345, -0.060374, 0.0017275, 0.000651814, 0.00002373599});
-  if (y < 2050.0) return Poly(y - 2000.0, {62.92, 0.32217, 0.005589});
-  if (y < 2150.0) return LongTerm(y) - 0.5628 * (2150.0 - y);
-  return LongTerm(y);
+  const std::vector<RecordPoint>& r = Record();
+  constexpr double kBridgeFrom = 1600.0;
+  if (y < kBridgeFrom) return EspenakMeeus(y);
+  if (y < r.front().year) {
+    const Edge e = FirstEdge(r);
+    constexpr double h = 1e-3;
+    const double slope = (EspenakMeeus(kBridgeFrom) - EspenakMeeus(kBridgeFrom - h)) / h;
+    return Hermite(y, kBridgeFrom, EspenakMeeus(kBridgeFrom), slope, e.year, e.seconds, e.slope);
+  }
+  if (y <= r.back().year) return Interpolated(r, y);
+  if (y < kDeltaTJoinYear) {
+    const Edge e = LastEdge(r);
+    return Hermite(y, e.year, e.seconds, e.slope, kDeltaTJoinYear, LongTermParabola(kDeltaTJoinYear),
+                   LongTermSlope(kDeltaTJoinYear));
+  }
+  return LongTermParabola(y);
 }
 
-double TerrestrialTime(JulianDay ut) {
-  const double year = 2000.0 + (ut - 2451544.5) / 365.2425;
-  return ut + DeltaTSeconds(year) / 86400.0;
-}
+double DeltaTAt(JulianDay ut) { return DeltaTSeconds(YearOf(ut)); }
+
+double TerrestrialTime(JulianDay ut) { return ut + DeltaTAt(ut) / 86400.0; }
 
 }  // namespace precise

@@ -44,10 +44,58 @@ struct Sky {
   Vec3 moon;
 };
 
-Sky SkyAt(JulianDay ut, const Frame& frame) {
+Sky ExactSkyAt(JulianDay ut, const Frame& frame) {
   const EarthState earth = EarthAt(TerrestrialTime(ut));
   return {ApparentPlace(BodySun, ut, frame, earth), ApparentPlace(BodyMoon, ut, frame, earth)};
 }
+
+// The sun's and the moon's apparent places over the days around a syzygy,
+// as Chebyshev series through eight exact places (of degree seven over 2.4
+// days: within 1e-10 of the moon's distance, 0.00002″, of the exact places).
+// An eclipse asks for a few hundred places; the moon's series costs tens of
+// microseconds each.
+class SkyFit {
+ public:
+  static constexpr double kHalfSpan = 1.2;  // days either side of the middle
+
+  SkyFit(JulianDay middle, const Frame& frame) : middle_(middle) {
+    for (int k = 0; k < kNodes; ++k) {
+      const double angle = M_PI * (k + 0.5) / kNodes;
+      const Sky sky = ExactSkyAt(middle + kHalfSpan * std::cos(angle), frame);
+      for (int j = 0; j < kNodes; ++j) {
+        const double weight = 2.0 / kNodes * std::cos(j * angle);
+        for (int i = 0; i < 3; ++i) {
+          sun_[i][j] += weight * sky.sun[i];
+          moon_[i][j] += weight * sky.moon[i];
+        }
+      }
+    }
+  }
+
+  Sky At(JulianDay ut) const {
+    const double x = (ut - middle_) / kHalfSpan;
+    Sky sky;
+    for (int i = 0; i < 3; ++i) sky.sun[i] = Sum(sun_[i], x), sky.moon[i] = Sum(moon_[i], x);
+    return sky;
+  }
+
+ private:
+  static constexpr int kNodes = 8;
+
+  // Clenshaw's sum of a series at x.
+  static double Sum(const double (&c)[kNodes], double x) {
+    double b1 = 0.0, b2 = 0.0;
+    for (int j = kNodes - 1; j >= 1; --j) {
+      const double b = 2.0 * x * b1 - b2 + c[j];
+      b2 = b1, b1 = b;
+    }
+    return x * b1 - b2 + 0.5 * c[0];
+  }
+
+  JulianDay middle_;
+  double sun_[3][kNodes] = {};
+  double moon_[3][kNodes] = {};
+};
 
 double Separation(const Vec3& a, const Vec3& b) {
   double pa[3] = {a[0], a[1], a[2]}, pb[3] = {b[0], b[1], b[2]};
@@ -122,14 +170,28 @@ double AltitudeOf(const Vec3& topocentric, const Observer& o, const Place& place
 }
 
 // The mean syzygies (phase 0 new, 0.5 full) that may give an eclipse whose
-// greatest falls in [from, to), with the frame of date at each; those with the
-// moon far from the ecliptic are left out. One frame serves the day either
-// side: it turns by a fraction of an arcsecond in a day, the sun and the moon
-// alike, which moves no separation and the place's horizon by metres.
+// greatest falls in [from, to), with the frame of date at each and the sky
+// around it; those with the moon far from the ecliptic are left out. One
+// frame serves the day either side: it turns by a fraction of an arcsecond
+// in a day, the sun and the moon alike, which moves no separation and the
+// place's horizon by metres.
 struct Syzygy {
   JulianDay mean;
   Frame frame;
+  SkyFit sky;
 };
+
+// The moon's ecliptic latitude of date (degrees) at a moment, from the short
+// series eraMoon98 (within seconds of arc of the model's moon): only to
+// leave out the syzygies that are degrees from an eclipse.
+double RoughMoonLatitude(JulianDay ut, const Frame& frame) {
+  double pv[2][3];
+  eraMoon98(2400000.5, frame.tt - 2400000.5 + (ut - frame.ut), pv);
+  double longitude, latitude;
+  EclipticOfDate(Rotate(frame.rbpn, {pv[0][0], pv[0][1], pv[0][2]}), frame.trueObliquity, longitude, latitude);
+  return latitude;
+}
+
 std::vector<Syzygy> Candidates(JulianDay from, JulianDay to, double phase) {
   std::vector<Syzygy> out;
   const double first = std::floor((from - kMeanNewMoon2000) / kLunation - phase) - 1.0;
@@ -137,10 +199,9 @@ std::vector<Syzygy> Candidates(JulianDay from, JulianDay to, double phase) {
     const JulianDay mean = kMeanNewMoon2000 + (k + phase) * kLunation;
     if (mean - kSyzygyReach - 0.5 > to) break;
     if (mean + kSyzygyReach + 0.5 < from) continue;
-    Frame frame = FrameAt(mean);
-    double longitude, latitude;
-    EclipticOfDate(ApparentPlace(BodyMoon, mean, frame, EarthState{}), frame.trueObliquity, longitude, latitude);
-    if (std::fabs(latitude) < kLatitudeLimitDegrees) out.push_back({mean, frame});
+    const Frame frame = FrameAt(mean);
+    if (std::fabs(RoughMoonLatitude(mean, frame)) < kLatitudeLimitDegrees)
+      out.push_back({mean, frame, SkyFit(mean, frame)});
   }
   return out;
 }
@@ -156,8 +217,8 @@ struct Shadow {
   double moon;
 };
 
-Shadow ShadowAt(JulianDay ut, const Frame& frame) {
-  const Sky sky = SkyAt(ut, frame);
+Shadow ShadowAt(JulianDay ut, const SkyFit& fit) {
+  const Sky sky = fit.At(ut);
   const double moonParallax = std::asin(kEarthRadiusKm / (Length(sky.moon) * kAuKm));
   const double sunParallax = std::asin(kEarthRadiusKm / (Length(sky.sun) * kAuKm));
   const double sun = SunSemidiameter(sky.sun);
@@ -171,26 +232,26 @@ Shadow ShadowAt(JulianDay ut, const Frame& frame) {
 // The moment the moon's centre is at `reach(shadow)` from the axis, before
 // (direction −1) or after (+1) the greatest eclipse.
 template <class Reach>
-std::optional<JulianDay> LunarContact(const Frame& frame, JulianDay greatest, double direction, Reach reach) {
+std::optional<JulianDay> LunarContact(const SkyFit& fit, JulianDay greatest, double direction, Reach reach) {
   const auto outside = [&](JulianDay t) {
-    const Shadow s = ShadowAt(t, frame);
+    const Shadow s = ShadowAt(t, fit);
     return s.separation - reach(s);
   };
   return Root(outside, greatest, greatest + direction * kContactReach);
 }
 
-double MoonAltitude(JulianDay ut, const Frame& frame, const Place& place) {
-  const Observer o = ObserverAt(ut, frame, place);
-  return AltitudeOf(Minus(ApparentPlace(BodyMoon, ut, frame, EarthState{}), o.place), o, place);
+double MoonAltitude(JulianDay ut, const Syzygy& syzygy, const Place& place) {
+  const Observer o = ObserverAt(ut, syzygy.frame, place);
+  return AltitudeOf(Minus(syzygy.sky.At(ut).moon, o.place), o, place);
 }
 
 std::optional<LunarEclipse> LunarEclipseNear(const Syzygy& syzygy, const Place& place) {
-  const Frame& frame = syzygy.frame;
+  const SkyFit& fit = syzygy.sky;
   const std::optional<JulianDay> greatest = Minimum(
-      [&](JulianDay t) { return ShadowAt(t, frame).separation; }, syzygy.mean - kSyzygyReach,
+      [&](JulianDay t) { return ShadowAt(t, fit).separation; }, syzygy.mean - kSyzygyReach,
       syzygy.mean + kSyzygyReach);
   if (!greatest) return std::nullopt;
-  const Shadow at = ShadowAt(*greatest, frame);
+  const Shadow at = ShadowAt(*greatest, fit);
   if (at.separation >= at.penumbra + at.moon) return std::nullopt;
 
   const auto penumbral = [](const Shadow& s) { return s.penumbra + s.moon; };
@@ -203,19 +264,19 @@ std::optional<LunarEclipse> LunarEclipseNear(const Syzygy& syzygy, const Place& 
   e.kind = e.umbralMagnitude >= 1.0   ? LunarEclipseKind::kTotal
            : e.umbralMagnitude > 0.0 ? LunarEclipseKind::kPartial
                                      : LunarEclipseKind::kPenumbral;
-  const std::optional<JulianDay> p1 = LunarContact(frame, e.greatest, -1.0, penumbral);
-  const std::optional<JulianDay> p4 = LunarContact(frame, e.greatest, 1.0, penumbral);
+  const std::optional<JulianDay> p1 = LunarContact(fit, e.greatest, -1.0, penumbral);
+  const std::optional<JulianDay> p4 = LunarContact(fit, e.greatest, 1.0, penumbral);
   if (!p1 || !p4) return std::nullopt;
   e.penumbralBegin = *p1, e.penumbralEnd = *p4;
   if (e.kind != LunarEclipseKind::kPenumbral) {
-    e.partialBegin = LunarContact(frame, e.greatest, -1.0, partial);
-    e.partialEnd = LunarContact(frame, e.greatest, 1.0, partial);
+    e.partialBegin = LunarContact(fit, e.greatest, -1.0, partial);
+    e.partialEnd = LunarContact(fit, e.greatest, 1.0, partial);
   }
   if (e.kind == LunarEclipseKind::kTotal) {
-    e.totalBegin = LunarContact(frame, e.greatest, -1.0, total);
-    e.totalEnd = LunarContact(frame, e.greatest, 1.0, total);
+    e.totalBegin = LunarContact(fit, e.greatest, -1.0, total);
+    e.totalEnd = LunarContact(fit, e.greatest, 1.0, total);
   }
-  const auto altitude = [&](JulianDay t) { return MoonAltitude(t, frame, place); };
+  const auto altitude = [&](JulianDay t) { return MoonAltitude(t, syzygy, place); };
   e.visible = e.partialBegin && e.partialEnd ? AboveSomewhere(altitude, *e.partialBegin, *e.partialEnd)
                                              : altitude(e.greatest) > 0.0;
   return e;
@@ -232,15 +293,15 @@ struct Discs {
   double sunAltitude;
 };
 
-Discs DiscsAt(JulianDay ut, const Frame& frame, const Place& place) {
-  const Sky sky = SkyAt(ut, frame);
-  const Observer o = ObserverAt(ut, frame, place);
+Discs DiscsAt(JulianDay ut, const Syzygy& syzygy, const Place& place) {
+  const Sky sky = syzygy.sky.At(ut);
+  const Observer o = ObserverAt(ut, syzygy.frame, place);
   const Vec3 sun = Minus(sky.sun, o.place), moon = Minus(sky.moon, o.place);
   return {Separation(sun, moon), SunSemidiameter(sun), Semidiameter(kMoonRadiusKm, moon), AltitudeOf(sun, o, place)};
 }
 
-SolarContact ContactAt(JulianDay ut, const Frame& frame, const Place& place) {
-  return {ut, DiscsAt(ut, frame, place).sunAltitude};
+SolarContact ContactAt(JulianDay ut, const Syzygy& syzygy, const Place& place) {
+  return {ut, DiscsAt(ut, syzygy, place).sunAltitude};
 }
 
 // The area of the sun's disc under the moon's, as a fraction of the disc.
@@ -255,50 +316,49 @@ double Obscuration(const Discs& d) {
 }
 
 template <class Reach>
-std::optional<JulianDay> SolarContactMoment(const Frame& frame, const Place& place, JulianDay from, JulianDay to,
+std::optional<JulianDay> SolarContactMoment(const Syzygy& syzygy, const Place& place, JulianDay from, JulianDay to,
                                             Reach reach) {
   return Root(
       [&](JulianDay t) {
-        const Discs d = DiscsAt(t, frame, place);
+        const Discs d = DiscsAt(t, syzygy, place);
         return d.separation - reach(d);
       },
       from, to);
 }
 
 std::optional<SolarEclipse> SolarEclipseNear(const Syzygy& syzygy, const Place& place) {
-  const Frame& frame = syzygy.frame;
   // The geocentric conjunction first, then the place's own, within hours of it.
   const std::optional<JulianDay> geocentric =
-      Minimum([&](JulianDay t) { const Sky s = SkyAt(t, frame); return Separation(s.sun, s.moon); },
+      Minimum([&](JulianDay t) { const Sky s = syzygy.sky.At(t); return Separation(s.sun, s.moon); },
               syzygy.mean - kSyzygyReach, syzygy.mean + kSyzygyReach);
   if (!geocentric) return std::nullopt;
   const std::optional<JulianDay> greatest =
-      Minimum([&](JulianDay t) { return DiscsAt(t, frame, place).separation; }, *geocentric - kContactReach,
+      Minimum([&](JulianDay t) { return DiscsAt(t, syzygy, place).separation; }, *geocentric - kContactReach,
               *geocentric + kContactReach);
   if (!greatest) return std::nullopt;
-  const Discs at = DiscsAt(*greatest, frame, place);
+  const Discs at = DiscsAt(*greatest, syzygy, place);
   if (at.separation >= at.sun + at.moon) return std::nullopt;
 
   const auto outer = [](const Discs& d) { return d.sun + d.moon; };
   const auto inner = [](const Discs& d) { return std::fabs(d.moon - d.sun); };
-  const std::optional<JulianDay> c1 = SolarContactMoment(frame, place, *greatest - kContactReach, *greatest, outer);
-  const std::optional<JulianDay> c4 = SolarContactMoment(frame, place, *greatest, *greatest + kContactReach, outer);
+  const std::optional<JulianDay> c1 = SolarContactMoment(syzygy, place, *greatest - kContactReach, *greatest, outer);
+  const std::optional<JulianDay> c4 = SolarContactMoment(syzygy, place, *greatest, *greatest + kContactReach, outer);
   if (!c1 || !c4) return std::nullopt;
   SolarEclipse e{};
   e.kind = SolarEclipseKind::kPartial;
   if (at.separation < inner(at)) {
     e.kind = at.moon > at.sun ? SolarEclipseKind::kTotal : SolarEclipseKind::kAnnular;
-    const std::optional<JulianDay> c2 = SolarContactMoment(frame, place, *c1, *greatest, inner);
-    const std::optional<JulianDay> c3 = SolarContactMoment(frame, place, *greatest, *c4, inner);
-    if (c2) e.centralBegin = ContactAt(*c2, frame, place);
-    if (c3) e.centralEnd = ContactAt(*c3, frame, place);
+    const std::optional<JulianDay> c2 = SolarContactMoment(syzygy, place, *c1, *greatest, inner);
+    const std::optional<JulianDay> c3 = SolarContactMoment(syzygy, place, *greatest, *c4, inner);
+    if (c2) e.centralBegin = ContactAt(*c2, syzygy, place);
+    if (c3) e.centralEnd = ContactAt(*c3, syzygy, place);
   }
-  e.begin = ContactAt(*c1, frame, place);
+  e.begin = ContactAt(*c1, syzygy, place);
   e.greatest = {*greatest, at.sunAltitude};
-  e.end = ContactAt(*c4, frame, place);
+  e.end = ContactAt(*c4, syzygy, place);
   e.magnitude = (at.sun + at.moon - at.separation) / (2.0 * at.sun);
   e.obscuration = Obscuration(at);
-  e.sunUp = AboveSomewhere([&](JulianDay t) { return DiscsAt(t, frame, place).sunAltitude; }, *c1, *c4);
+  e.sunUp = AboveSomewhere([&](JulianDay t) { return DiscsAt(t, syzygy, place).sunAltitude; }, *c1, *c4);
   e.beginsBeforeSunrise = e.begin.sunAltitude < 0.0;
   e.endsAfterSunset = e.end.sunAltitude < 0.0;
   return e;

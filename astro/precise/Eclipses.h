@@ -1,6 +1,7 @@
 // Solar and lunar eclipses on the precise ephemeris (the earth by eraEpv00,
-// the moon by eraMoon98, apparent places of date as Ephemeris.h gives them),
-// whichever model the rest of the almanac uses: the design has no eclipses.
+// the moon by ELP/MPP02, apparent places of date as Ephemeris.h gives them,
+// fitted over the days around each syzygy), whichever model the rest of the
+// almanac uses: the design has no eclipses.
 //
 // Every moment is a Universal Time Julian day; the functions keep no state.
 //

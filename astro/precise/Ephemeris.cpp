@@ -7,6 +7,7 @@
 
 #include "astro/Sun.h"
 #include "astro/precise/DeltaT.h"
+#include "astro/precise/MoonSeries.h"
 
 namespace precise {
 
@@ -31,18 +32,10 @@ Vec3 Aberrate(const Vec3& p, const Vec3& velocity, double sunDistance) {
   return {out[0] * d, out[1] * d, out[2] * d};
 }
 
-Vec3 MoonGeometric(double tt, Vec3& velocity) {
-  double pv[2][3];
-  eraMoon98(kMjdZero, tt - kMjdZero, pv);
-  velocity = {pv[1][0], pv[1][1], pv[1][2]};
-  return {pv[0][0], pv[0][1], pv[0][2]};
-}
-
 // The moon's apparent place at a Terrestrial Time (celestial reference frame).
 Vec3 MoonApparent(double tt) {
-  Vec3 v;
-  const Vec3 p = MoonGeometric(tt, v);
-  return MoonLightTimeBack(p, v);
+  const MoonState moon = MoonGeocentric(tt);
+  return MoonLightTimeBack(moon.place, moon.velocity);
 }
 
 Vec3 PlanetHeliocentric(int body, double tt, int& status) {

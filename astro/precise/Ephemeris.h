@@ -1,7 +1,8 @@
 // The precise model's places: apparent geocentric positions of the sun, the
 // moon and the five planets in the true equator and equinox of date, on the
-// IAU SOFA routines of ERFA (Earth eraEpv00, Moon eraMoon98, planets
-// eraPlan94, precession–nutation IAU 2006/2000A), with ΔT from DeltaT.h.
+// IAU SOFA routines of ERFA (Earth eraEpv00, planets eraPlan94,
+// precession–nutation IAU 2006/2000A) and the lunar theory ELP/MPP02
+// (MoonSeries.h), with ΔT from DeltaT.h.
 // Times at the interfaces are Universal Time Julian days, like everywhere
 // else in the almanac.
 #pragma once

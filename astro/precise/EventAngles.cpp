@@ -24,10 +24,6 @@ constexpr double kBlockEpoch = ERFA_DJ00;
 constexpr int kNodes = 13;
 constexpr std::size_t kMaxBlocks = 512;  // 180 years of blocks on a thread
 
-// The spans where the fitted angles are exact enough (Terrestrial Time):
-// 1000-01-01 to 3000-01-01 for the moon's elongation.
-constexpr double kMoonFitFrom = 2086307.5, kMoonFitUntil = 2816787.5;
-
 // Chebyshev series of the barycentre's heliocentric place (au) and
 // barycentric velocity (au/day) over one block.
 struct BarycentreFit {
@@ -154,9 +150,6 @@ void ForgetEarthFits() { Fits().clear(); }
 
 bool SunFitSuffices(JulianDay ut) { return NutationModelAt(TerrestrialTime(ut)) == NutationModel::Iau2000B; }
 
-bool MoonFitSuffices(JulianDay ut) {
-  const double tt = TerrestrialTime(ut);
-  return kMoonFitFrom <= tt && tt < kMoonFitUntil;
-}
+bool MoonFitSuffices(JulianDay) { return false; }
 
 }  // namespace precise

@@ -34,8 +34,8 @@ struct Expected {
 };
 
 // The clock times below are the almanac's own series, not the sky. The true
-// moments (tests/fixtures/astro/events.tsv) are 小寒 10:00:41, 春分 16:35:15,
-// 冬至 22:37:26 and the new moon of 7 January 03:13:27: the series gives the
+// moments (tests/fixtures/astro/events-de431.tsv) are 小寒 10:00:41, 春分 16:35:15,
+// 冬至 22:37:26 and the new moon of 7 January 03:13:38: the series gives the
 // terms some ten minutes early and that new moon three minutes early.
 TEST(ListSolarTerms, Year2000) {
   const std::vector<AngleEvent> terms = design::ListSolarTerms(2000, 366, kLists);

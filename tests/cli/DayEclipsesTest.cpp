@@ -67,8 +67,8 @@ TEST(DayEclipses, NamedOnTheirDayOnlyWithTheSwitch) {
     const char* type;
     const char* year;
   } cases[] = {
-      {"2025-09-08", "3", "皆既月食 03:11:37", "皆既月食 皆既食中", "lunar", "2025"},
-      {"2035-09-02", "10", "部分日食 10:08:28", "部分日食 部分食中", "solar", "2035"},
+      {"2025-09-08", "3", "皆既月食 03:11:49", "皆既月食 皆既食中", "lunar", "2025"},
+      {"2035-09-02", "10", "部分日食 10:08:52", "部分日食 部分食中", "solar", "2035"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.date);
@@ -113,7 +113,7 @@ TEST(DayEclipses, NamedOnTheirDayOnlyWithTheSwitch) {
   }
   // A day without an eclipse, and an hour outside one, show nothing more.
   EXPECT_EQ(d.Run("eclipses=1\n", {"day", "2025-09-09"}).out, d.Run("", {"day", "2025-09-09"}).out);
-  EXPECT_EQ(Labelled(d.Run("eclipses=1\n", {"day", "2025-09-08", "12"}).out, "暦注").front(), "皆既月食 03:11:37");
+  EXPECT_EQ(Labelled(d.Run("eclipses=1\n", {"day", "2025-09-08", "12"}).out, "暦注").front(), "皆既月食 03:11:49");
   EXPECT_EQ(LastLine(d.Run("eclipses=1\n", {"day", "2025-09-08", "12"}).out), LastLine(d.Run("", {"day", "2025-09-08", "12"}).out));
   EXPECT_EQ(Json(d.Run("eclipses=1\n", {"--json", "day", "2025-09-09"}))["eclipses"], Doc::array());
 }
@@ -134,7 +134,7 @@ TEST(DayEclipses, PhasesInProgressAndInvisibleLunarEclipses) {
   for (const auto& c : cases) {
     EXPECT_EQ(LastLine(d.Run("eclipses=1\n", {"day", c.date, c.hour}).out), c.last) << c.date << " " << c.hour;
   }
-  EXPECT_EQ(Labelled(d.Run("eclipses=1\n", {"day", "2025-03-14"}).out, "暦注").front(), "皆既月食 15:58:36 見えず");
+  EXPECT_EQ(Labelled(d.Run("eclipses=1\n", {"day", "2025-03-14"}).out, "暦注").front(), "皆既月食 15:58:47 見えず");
 }
 
 // The precise model's series outside their validated spans: a "warning"

@@ -55,7 +55,7 @@ class TstEclipses : public QObject {
 
     SetEclipses(true);
     QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("eclipses=1\n"));
-    QCOMPARE(Items(seasonal), QStringList{QStringLiteral("皆既月食 03:11:37")} + designed);
+    QCOMPARE(Items(seasonal), QStringList{QStringLiteral("皆既月食 03:11:49")} + designed);
     const QImage marked = ReadoutStrip(m_view.get());
     QVERIFY(marked != plain);
 
@@ -63,7 +63,7 @@ class TstEclipses : public QObject {
     m_view.reset();
     m_view = StartedView();
     TypeMoment(m_view.get(), "2025", "9", "8", "3.0");
-    QCOMPARE(Items(Control<QTreeWidget>(m_view.get(), 1030)).value(0), QStringLiteral("皆既月食 03:11:37"));
+    QCOMPARE(Items(Control<QTreeWidget>(m_view.get(), 1030)).value(0), QStringLiteral("皆既月食 03:11:49"));
     QCOMPARE(ReadoutStrip(m_view.get()), marked);
 
     SetEclipses(false);
