@@ -24,8 +24,10 @@ int CalendarModeOfRule(CalendarRule rule);
 // always printed them); before standard time began in Japan (1888-01-01
 // 00:00 JST) it and the design's zone read the local mean time of the place.
 // Other zones follow the tz database throughout (its own local mean time
-// before its first rule, summer time where it has it).
-// Immutable once made; copies share the zone's table.
+// before its first rule, summer time where it has it, and the rule written at
+// the end of the zone's file after the last change the file lists). Every
+// name of Asia/Tokyo's file (Japan) is Asia/Tokyo.
+// Immutable once made; copies share the zone's rules.
 class TimeZone {
  public:
   // The name the design's zone is chosen by in the settings and the CLI.
@@ -34,11 +36,11 @@ class TimeZone {
 
   static TimeZone Design();
   // The zone of `name` ("design" or an IANA name); nullopt with `error` set
-  // when the tz database has no such zone.
+  // when the tz database has no such zone or its file is damaged.
   static std::optional<TimeZone> Named(const std::string& name, std::string& error);
 
   const std::string& Name() const { return name_; }
-  bool IsDesign() const { return !table_; }
+  bool IsDesign() const { return !rules_; }
 
   // What the clock at `longitude` (degrees east) adds to Universal Time:
   // hours, and whether they are the place's mean time (longitude / 15).
@@ -52,13 +54,16 @@ class TimeZone {
   // Time): where the clock was put back and a reading happens twice, the
   // earlier moment's; where it skipped readings, the offset before the jump.
   Offset OffsetOfReading(JulianDay reading, double longitude) const;
+  // Whether a clock reading names one moment, none (the clock skipped it) or
+  // two (the clock was put back over it).
+  enum class Reading { Once, Skipped, Twice };
+  Reading KindOfReading(JulianDay reading, double longitude) const;
 
-  struct Span;  // one offset from a moment on (the zone's table)
+  struct Rules;  // a named zone's rules
 
  private:
   std::string name_ = kDesignName;
-  std::shared_ptr<const std::vector<Span>> table_;  // empty for the design's zone
-  bool japan_ = false;  // Asia/Tokyo: JST, the place's mean time before 1888
+  std::shared_ptr<const Rules> rules_;  // empty for the design's zone
 };
 
 // The clock of one place: its zone and the longitude whose mean time it reads

@@ -77,3 +77,22 @@ std::string ZonedTimeText(JulianDay ut, const DateClock& on) {
                           std::fmod(seconds, 60.0), utcOffsetHours < 0 ? '-' : '+', std::floor(offsetMinutes / 60.0),
                           std::fmod(offsetMinutes, 60.0));
 }
+
+TimeZone::Reading KindOfReadingOn(double year, double month, double day, double hour, const DateClock& on) {
+  // The reading as if it were Universal Time, as the zone is asked about it.
+  const DateClock universal{on.calendar, Clock{TimeZone::Design(), 0.0}};
+  return on.clock.zone.KindOfReading(DateToJulianDay(year, month, day, hour, universal), on.clock.longitude);
+}
+
+std::optional<std::string> ClockReadingNote(double year, double month, double day, double hour, const DateClock& on) {
+  const TimeZone::Reading kind = KindOfReadingOn(year, month, day, hour, on);
+  if (kind == TimeZone::Reading::Once) return std::nullopt;
+  const std::string typed = text::SjisFormat("%04.0f-%02.0f-%02.0f ", year, month, day) + AstroTimeText(hour);
+  const std::string zone = on.clock.zone.IsDesign() ? "the design's zone" : on.clock.zone.Name();
+  const std::string taken = ZonedTimeText(DateToJulianDay(year, month, day, hour, on), on);
+  if (kind == TimeZone::Reading::Skipped)
+    return typed + " does not exist on the clock of " + zone + " (it was put forward over it); taken as " + taken +
+           ", as far past the change as it was typed";
+  return typed + " happens twice on the clock of " + zone + " (it was put back over it); taken as the earlier, " +
+         taken;
+}

@@ -7,6 +7,7 @@
 // drops its seconds.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "astro/Clock.h"
@@ -44,4 +45,17 @@ ClockMoment MomentToSecond(JulianDay moment, const DateClock& on);
 // A Universal Time moment on the clock `on`, to the nearest second, with the
 // clock's offset from UT at that moment: "2025-09-08T03:11:42+09:00". A year
 // below 1000 or negative keeps its sign and four digits ("-0600-03-21T...").
+// An offset of local mean time is written rounded to the minute; the time
+// stays the clock's own, so such a stamp names its instant to half a minute.
 std::string ZonedTimeText(JulianDay ut, const DateClock& on);
+
+// Whether the clock `on` shows a date and hour once, skipped it or shows it
+// twice.
+TimeZone::Reading KindOfReadingOn(double year, double month, double day, double hour, const DateClock& on);
+
+// A typed date and hour the clock `on` skipped (it was put forward over it)
+// or shows twice (it was put back over it): one English sentence saying so
+// and naming the moment taken (DateToJulianDay's rule: a skipped reading as
+// far past the change as it is typed, a repeated one the earlier); none for
+// a reading the clock shows once.
+std::optional<std::string> ClockReadingNote(double year, double month, double day, double hour, const DateClock& on);

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "astro/ClockText.h"
+#include "astro/Sun.h"
 #include "astro/TimeScales.h"
 
 namespace eclipses {
@@ -88,7 +89,8 @@ const char* LunarPhase(const LunarEclipse& e, JulianDay ut) {
 
 // The phase of a solar eclipse at `ut` (between first and fourth contact).
 const char* SolarPhase(const SolarEclipse& e, JulianDay ut) {
-  if (e.centralBegin && e.centralEnd && ut >= e.centralBegin->moment && ut < e.centralEnd->moment)
+  if (e.kind != SolarEclipseKind::kPartial && e.centralBegin && e.centralEnd && ut >= e.centralBegin->moment &&
+      ut < e.centralEnd->moment)
     return e.kind == SolarEclipseKind::kTotal ? "皆既食中" : "金環食中";
   return "部分食中";
 }
@@ -125,7 +127,7 @@ std::vector<Contact> Contacts(const LunarEclipse& e) {
 }
 
 std::vector<Contact> Contacts(const SolarEclipse& e) {
-  const std::string central = e.kind == SolarEclipseKind::kTotal ? "皆既" : "金環";
+  const std::string central = e.centralBelowHorizon.value_or(e.kind) == SolarEclipseKind::kTotal ? "皆既" : "金環";
   std::vector<Contact> out;
   Add(out, "食の始め", e.begin);
   Add(out, central + "の始め", e.centralBegin);
@@ -157,11 +159,14 @@ std::optional<std::string> InProgressText(const Moment& at) {
   const DateClock on = PlaceClock(at);
   const JulianDay ut = MomentJulianDay(at);
   const DayEclipses& around = EclipsesAround(at.year, at.month, at.day, on, at.place);
+  // " 見えず" as the 暦注 list says it, while the body is below the horizon.
+  auto seen = [&](int body) { return precise::EclipseBodyAltitude(body, ut, at.place) > 0.0 ? "" : " 見えず"; };
   for (const LunarEclipse& e : around.lunar)
     if (ut >= e.penumbralBegin && ut <= e.penumbralEnd)
-      return std::string(KindName(e.kind)) + " " + LunarPhase(e, ut);
+      return std::string(KindName(e.kind)) + " " + LunarPhase(e, ut) + seen(BodyMoon);
   for (const SolarEclipse& e : around.solar)
-    if (ut >= e.begin.moment && ut <= e.end.moment) return std::string(KindName(e.kind)) + " " + SolarPhase(e, ut);
+    if (ut >= e.begin.moment && ut <= e.end.moment)
+      return std::string(KindName(e.kind)) + " " + SolarPhase(e, ut) + seen(BodySun);
   return std::nullopt;
 }
 

@@ -76,7 +76,8 @@ std::string ListItem(const precise::SolarEclipse& e, const DateClock& on);
 
 // The eclipse in progress at the moment (its date and hour on its place's
 // clock, its place), from first to last contact: the kind and the phase,
-// "皆既月食 皆既食中", "部分日食 部分食中"; none when no eclipse is.
+// "皆既月食 皆既食中", "部分日食 部分食中", with " 見えず" while the eclipsed
+// body is below the place's horizon; none when no eclipse is.
 std::optional<std::string> InProgressText(const Moment& at);
 
 }  // namespace eclipses

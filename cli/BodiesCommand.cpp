@@ -95,6 +95,7 @@ int RunBodies(const Run& run, const Args& args) {
   doc.update(TableJson(table, PlaceClock(at)));
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
+  ReportModelWarning(run, ReadingWarning(at), doc);
   if (at.model == AstroModel::Precise) {
     doc["delta_t"] = DeltaTJson(jd);
     ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}), doc);

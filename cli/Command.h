@@ -9,6 +9,7 @@
 #include "caldb/Dao.h"
 #include "core/Args.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ struct GlobalOptions {
   std::string workDir;  // --workdir DIR
   bool json = false;    // --json
   bool precise = false; // --precise
-  std::string zone;     // --zone NAME (empty: ombrel.conf's zone)
+  std::optional<std::string> zone;  // --zone NAME (none: ombrel.conf's zone)
 };
 
 // What every command of one run shares, built once in main from the options

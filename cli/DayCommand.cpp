@@ -150,6 +150,7 @@ int RunDay(const Run& run, const Args& args) {
     readout.push_back(eclipse->text);
   Json document = DayJson(at, panel, readout, additions.eclipses);
   if (at.model == AstroModel::Precise) document["delta_t"] = DeltaTJson(MomentJulianDay(at));
+  if (!args.empty()) ReportModelWarning(run, ReadingWarning(at), document);
   ReportModelWarning(run, DayWarning(at, additions.eclipses), document);
   if (run.options.json) {
     PrintJson(document);

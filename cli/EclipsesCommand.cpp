@@ -81,6 +81,9 @@ std::string SolarLine(const SolarEclipse& e, const Setting& s) {
   line += text::SjisFormat("\t食分 %.3f\t面積比 %.3f", e.magnitude, e.obscuration);
   if (e.beginsBeforeSunrise) line += "\t日出帯食";
   if (e.endsAfterSunset) line += "\t日入帯食";
+  if (e.centralBelowHorizon)
+    line += std::string("\t") + (*e.centralBelowHorizon == precise::SolarEclipseKind::kTotal ? "皆既" : "金環") +
+            "食は地平線下";
   return line;
 }
 

@@ -83,6 +83,7 @@ Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on) {
 
 Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on) {
   return {{"kind", eclipses::KindKey(e.kind)},
+          {"central_below_horizon", e.centralBelowHorizon ? Json(eclipses::KindKey(*e.centralBelowHorizon)) : Json(nullptr)},
           {"begin", ZonedTimeText(e.begin.moment, on)},
           {"total_begin", OptionalTime(MomentOf(e.centralBegin), on)},
           {"peak", ZonedTimeText(e.greatest.moment, on)},
@@ -111,12 +112,18 @@ std::optional<std::string> ModelWarning(const SeriesSpan& span) {
   return text.empty() ? std::nullopt : std::optional<std::string>(text);
 }
 
+std::optional<std::string> ReadingWarning(const Moment& at) {
+  return ClockReadingNote(at.year, at.month, at.day, at.hour, PlaceClock(at));
+}
+
 void ReportModelWarning(const Run& run, const std::optional<std::string>& warning, Json& document) {
   if (!warning) return;
-  if (run.options.json)
-    document["warning"] = *warning;
-  else
+  if (!run.options.json)
     Warn({*warning});
+  else if (document.contains("warning"))
+    document["warning"] = document["warning"].get<std::string>() + ". " + *warning;
+  else
+    document["warning"] = *warning;
 }
 
 void PrintEvents(const Run& run, long long year, const char* key, EventKind kind) {

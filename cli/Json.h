@@ -61,8 +61,12 @@ SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const
 // the earth's with what rests on it, joined by ". "; none when each stayed in
 // its validated span.
 std::optional<std::string> ModelWarning(const SeriesSpan& span);
-// Passes a warning on: as the document's last key "warning" with --json,
-// else as one "ombrel-cli: warning: ..." line on stderr.
+// The typed moment's hour where its clock skipped it or shows it twice
+// (ClockReadingNote); none for an hour the clock shows once.
+std::optional<std::string> ReadingWarning(const Moment& at);
+// Passes a warning on: as the document's key "warning" with --json (joined
+// to one already there by ". "), else as one "ombrel-cli: warning: ..." line
+// on stderr.
 void ReportModelWarning(const Run& run, const std::optional<std::string>& warning, Json& document);
 
 // "YYYY-MM-DD" of a date: astronomical years with a sign when negative and at

@@ -329,10 +329,10 @@ bool BuildRun(Run& run, int& status) {
   ReadModelSetting(conf, run.record);
   run.additions = ShownAdditions(conf);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
-  if (!run.options.zone.empty()) run.record.m_strZone = run.options.zone;
+  if (run.options.zone) run.record.m_strZone = *run.options.zone;
   std::string error;
   std::optional<Moment> settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
-  if (!settings && !run.options.zone.empty()) {
+  if (!settings && run.options.zone) {
     status = UsageError("--zone: " + error);
     return false;
   }

@@ -154,6 +154,8 @@ endif()
 # The programs only: debug information stays in the build tree.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The tz database's files, which the zone library reads at run time.
+set(CPACK_DEBIAN_CLI_PACKAGE_DEPENDS "tzdata")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Directories as Debian expects them, whatever the packager's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

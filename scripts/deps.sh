@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libsqlite3-dev liberfa-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-wayland libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev fonts-ipafont-gothic xvfb dpkg-dev file
-      nlohmann-json3-dev python3-icalendar python3-vobject libhowardhinnant-date-dev ccache)
+      nlohmann-json3-dev python3-icalendar python3-vobject libabsl-dev ccache)
 # The manual pages are made with python3; the tests read them with man.
 pkgs+=(python3 man-db)
 if [ "${1:-}" = package ]; then

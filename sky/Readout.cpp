@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "astro/AstroTable.h"
+#include "astro/ClockText.h"
 #include "astro/EclipseDays.h"
 #include "astro/Sun.h"
 #include "astro/Tides.h"
@@ -71,8 +72,13 @@ std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
 
 std::string StatusLineText(const Moment& at, int redrawCount) {
   const JulianDay jd = MomentJulianDay(at);
+  const TimeZone::Reading reading = KindOfReadingOn(at.year, at.month, at.day, at.hour, PlaceClock(at));
+  const char* note = reading == TimeZone::Reading::Skipped ? "  ※入力の時刻は時計の切替で無い時刻"
+                     : reading == TimeZone::Reading::Twice ? "  ※入力の時刻は時計の切替で2回ある時刻（早い方）"
+                                                            : "";
   return DateTimeText("表示日時", JulianDayToDate(jd, PlaceClock(at))) +
-         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", at.place.longitude, at.place.latitude, jd, redrawCount);
+         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", at.place.longitude, at.place.latitude, jd, redrawCount) +
+         note;
 }
 
 std::string ClockLineText(const Moment& at) {

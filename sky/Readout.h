@@ -31,7 +31,9 @@ std::optional<ReadoutText> EclipseReadout(const Moment& at);
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 
 // "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1": the
-// moment on its place's clock.
+// moment on its place's clock, with a note where the typed hour is one the
+// clock skipped (the moment shown is as far past the change) or shows twice
+// (the earlier shown).
 std::string StatusLineText(const Moment& at, int redrawCount);
 // "現在日時  ..." with the present instant on the moment's zone at its place.
 std::string ClockLineText(const Moment& at);

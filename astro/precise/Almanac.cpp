@@ -34,23 +34,35 @@ JulianDay NoonOfMoment(JulianDay moment, const DateClock& on) {
 // asks for rise, set and transit of each body in turn, and the bodies share
 // the earth's places.
 struct TimesMemo {
-  JulianDay start = 0.0;
+  JulianDay start = 0.0, end = 0.0;
   double latitude = 0.0, longitude = 0.0;
   DayTimes times[kBodyCount] = {};
   bool filled = false;
 };
+
+// Hours after the day's start as the hour its clock reads then: the day's
+// offset may change within it (summer time, the switch to standard time).
+std::optional<double> ClockHours(std::optional<double> hours, JulianDay start, const Clock& clock) {
+  if (!hours) return std::nullopt;
+  const double change = clock.zone.OffsetAt(start + *hours / 24.0, clock.longitude).hours -
+                        clock.zone.OffsetAt(start, clock.longitude).hours;
+  return *hours + change;
+}
 
 DayTimes TimesOfDay(JulianDay jd, int body, const Place& observer, const DateClock& on) {
   thread_local TimesMemo memo;
   if (body < 0 || body >= kBodyCount) return {};
   const LocalTime date = JulianDayToDate(jd, on);
   const JulianDay start = Midnight(on, date.year, date.month, date.day);
+  const JulianDay end = Midnight(on, date.year, date.month, date.day + 1.0);
   const double latitude = observer.latitude, longitude = observer.longitude;
-  if (!memo.filled || memo.start != start || memo.latitude != latitude || memo.longitude != longitude) {
-    memo.start = start, memo.latitude = latitude, memo.longitude = longitude, memo.filled = true;
-    RiseTransitSetAll(start, latitude, longitude, memo.times);
+  if (!memo.filled || memo.start != start || memo.end != end || memo.latitude != latitude ||
+      memo.longitude != longitude) {
+    memo.start = start, memo.end = end, memo.latitude = latitude, memo.longitude = longitude, memo.filled = true;
+    RiseTransitSetAll(start, end, latitude, longitude, memo.times);
   }
-  return memo.times[body];
+  const DayTimes& t = memo.times[body];
+  return {ClockHours(t.rise, start, on.clock), ClockHours(t.transit, start, on.clock), ClockHours(t.set, start, on.clock)};
 }
 
 // The frame and the earth of the last moment asked for on this thread: the

@@ -358,7 +358,14 @@ std::optional<SolarEclipse> SolarEclipseNear(const Syzygy& syzygy, const Place& 
   e.end = ContactAt(*c4, syzygy, place);
   e.magnitude = (at.sun + at.moon - at.separation) / (2.0 * at.sun);
   e.obscuration = Obscuration(at);
-  e.sunUp = AboveSomewhere([&](JulianDay t) { return DiscsAt(t, syzygy, place).sunAltitude; }, *c1, *c4);
+  const auto sunAltitude = [&](JulianDay t) { return DiscsAt(t, syzygy, place).sunAltitude; };
+  e.sunUp = AboveSomewhere(sunAltitude, *c1, *c4);
+  if (e.kind != SolarEclipseKind::kPartial) {
+    const bool centralSeen = e.centralBegin && e.centralEnd
+                                 ? AboveSomewhere(sunAltitude, e.centralBegin->moment, e.centralEnd->moment)
+                                 : e.greatest.sunAltitude > 0.0;
+    if (!centralSeen) e.centralBelowHorizon = e.kind, e.kind = SolarEclipseKind::kPartial;
+  }
   e.beginsBeforeSunrise = e.begin.sunAltitude < 0.0;
   e.endsAfterSunset = e.end.sunAltitude < 0.0;
   return e;
@@ -372,6 +379,11 @@ std::vector<LunarEclipse> LunarEclipses(JulianDay from, JulianDay to, const Plac
     if (const std::optional<LunarEclipse> e = LunarEclipseNear(s, place); e && e->greatest >= from && e->greatest < to)
       out.push_back(*e);
   return out;
+}
+
+double EclipseBodyAltitude(int body, JulianDay ut, const Place& place) {
+  const Frame frame = FrameAt(ut);
+  return body == BodyMoon ? MoonAltitude(ut, frame, place) : DiscsAt(ut, frame, place).sunAltitude;
 }
 
 std::vector<SolarEclipse> SolarEclipses(JulianDay from, JulianDay to, const Place& place) {

@@ -63,7 +63,10 @@ struct SolarContact {
 };
 
 struct SolarEclipse {
-  SolarEclipseKind kind;  // as seen from the place
+  // As seen from the place: partial where the whole total or annular phase
+  // has the sun below the horizon (`centralBelowHorizon` then names it).
+  SolarEclipseKind kind;
+  std::optional<SolarEclipseKind> centralBelowHorizon;
   SolarContact begin;     // first contact
   std::optional<SolarContact> centralBegin;  // second contact (total or annular)
   SolarContact greatest;  // the discs' centres nearest, seen from the place
@@ -84,5 +87,9 @@ std::vector<LunarEclipse> LunarEclipses(JulianDay from, JulianDay to, const Plac
 // were the earth transparent) whose greatest eclipse there falls in
 // [from, to), in time order; `sunUp` tells which can be seen.
 std::vector<SolarEclipse> SolarEclipses(JulianDay from, JulianDay to, const Place& place);
+
+// The apparent altitude (degrees) of the centre of the sun (BodySun) or the
+// moon (BodyMoon) at `ut` from `place`, as the eclipses judge the horizon.
+double EclipseBodyAltitude(int body, JulianDay ut, const Place& place);
 
 }  // namespace precise

@@ -22,8 +22,8 @@ namespace {
 constexpr double kMomentTolerance = 0.05 / 86400.0;
 // Refraction at the horizon, 35'08", in degrees.
 constexpr double kRefraction = (35.0 + 8.0 / 60.0) / 60.0;
-// Local days are sampled this often (days) for rise, set and transit.
-constexpr double kSampleStep = 1.0 / 72.0;
+// Local days are sampled this many times for rise, set and transit (every
+// 20 minutes of a 24-hour day).
 constexpr int kSamples = 72;
 
 double Wrap180(double degrees) {
@@ -139,20 +139,26 @@ bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowe
   return false;
 }
 
-// One body's apparent place over a local day, from five exact places by
-// Lagrange's formula: the error stays below a milliarcsecond for the moon.
+// One body's apparent place over a local day (23 to 25 hours where the clock
+// changes), from five exact places by Lagrange's formula: the error stays
+// below a milliarcsecond for the moon.
 class DaySky {
  public:
-  DaySky(JulianDay start, double latitude, double longitude)
-      : start_(start), latitude_(latitude), longitude_(longitude), frame_(FrameAt(start + 0.5)) {
+  DaySky(JulianDay start, JulianDay end, double latitude, double longitude)
+      : start_(start), length_(end - start), latitude_(latitude), longitude_(longitude),
+        frame_(FrameAt(start + length_ / 2.0)) {
     deltaT_ = frame_.tt - frame_.ut;
-    for (int k = 0; k < 5; ++k) earth_[k] = EarthAt(start + k * 0.25 + deltaT_);
+    for (int k = 0; k < 5; ++k) earth_[k] = EarthAt(NodeTime(k) + deltaT_);
     // The observer's distance from the axis and from the equator's plane.
     const Vec3 zero = ObserverPlace(latitude, 0.0);
     axis_ = zero[0], height_ = zero[2];
   }
 
-  Vec3 Node(int body, int k) const { return ApparentPlace(body, start_ + k * 0.25, frame_, earth_[k]); }
+  // The day's length in days, and the k-th of the five places' moments
+  // after its start.
+  double Length() const { return length_; }
+  double NodeOffset(int k) const { return k * length_ / 4.0; }
+  Vec3 Node(int body, int k) const { return ApparentPlace(body, NodeTime(k), frame_, earth_[k]); }
   double Sidereal(double t) const {
     const JulianDay ut = start_ + t;
     return LocalSiderealDegrees(ut, ut + deltaT_, longitude_, frame_);
@@ -164,7 +170,10 @@ class DaySky {
   double Latitude() const { return latitude_; }
 
  private:
+  JulianDay NodeTime(int k) const { return start_ + NodeOffset(k); }
+
   JulianDay start_;
+  double length_;
   double latitude_, longitude_;
   Frame frame_;
   double deltaT_ = 0.0;
@@ -197,12 +206,11 @@ class BodyDay {
 
  private:
   Vec3 Geocentric(double t) const {
-    static constexpr double x[5] = {0.0, 0.25, 0.5, 0.75, 1.0};
     Vec3 v{0.0, 0.0, 0.0};
     for (int k = 0; k < 5; ++k) {
       double w = 1.0;
       for (int j = 0; j < 5; ++j)
-        if (j != k) w *= (t - x[j]) / (x[k] - x[j]);
+        if (j != k) w *= (t - sky_.NodeOffset(j)) / (sky_.NodeOffset(k) - sky_.NodeOffset(j));
       for (int i = 0; i < 3; ++i) v[i] += w * nodes_[k][i];
     }
     return v;
@@ -226,30 +234,32 @@ class BodyDay {
   Vec3 nodes_[5];
 };
 
-// The first crossing of zero in the sampled day, upwards or downwards, as
-// hours; none when there is none. `near` limits the values taken for a
-// crossing (the hour angle jumps at ±180).
+// The first crossing of zero in the day sampled every `step` days, upwards
+// or downwards, as hours after its start; none when there is none. `near`
+// limits the values taken for a crossing (the hour angle jumps at ±180).
 template <class F>
-std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], bool upwards, double near) {
+std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], double step, bool upwards,
+                                    double near) {
   for (int i = 0; i < kSamples; ++i) {
     const double a = samples[i], b = samples[i + 1];
     const bool crosses = upwards ? (a < 0.0 && b >= 0.0) : (a > 0.0 && b <= 0.0);
     if (!crosses || std::fabs(a) > near || std::fabs(b) > near) continue;
-    return Root(f, i * kSampleStep, (i + 1) * kSampleStep, a, b, kMomentTolerance) * 24.0;
+    return Root(f, i * step, (i + 1) * step, a, b, kMomentTolerance) * 24.0;
   }
   return std::nullopt;
 }
 
-DayTimes TimesOf(const BodyDay& day) {
+DayTimes TimesOf(const BodyDay& day, double length) {
+  const double step = length / kSamples;
   double height[kSamples + 1], hourAngle[kSamples + 1];
   for (int i = 0; i <= kSamples; ++i) {
-    height[i] = day.AboveHorizon(i * kSampleStep);
-    hourAngle[i] = day.HourAngle(i * kSampleStep);
+    height[i] = day.AboveHorizon(i * step);
+    hourAngle[i] = day.HourAngle(i * step);
   }
   auto above = [&day](double t) { return day.AboveHorizon(t); };
   auto angle = [&day](double t) { return day.HourAngle(t); };
-  return {FirstCrossing(above, height, true, 1e9), FirstCrossing(angle, hourAngle, true, 90.0),
-          FirstCrossing(above, height, false, 1e9)};
+  return {FirstCrossing(above, height, step, true, 1e9), FirstCrossing(angle, hourAngle, step, true, 90.0),
+          FirstCrossing(above, height, step, false, 1e9)};
 }
 
 }  // namespace
@@ -391,14 +401,15 @@ void ForgetFoundEvents() {
   ForgetEarthFits();
 }
 
-DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude) {
-  const DaySky sky(dayStart, latitude, longitude);
-  return TimesOf(BodyDay(sky, body));
+DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude) {
+  const DaySky sky(dayStart, dayEnd, latitude, longitude);
+  return TimesOf(BodyDay(sky, body), sky.Length());
 }
 
-void RiseTransitSetAll(JulianDay dayStart, double latitude, double longitude, DayTimes (&out)[7]) {
-  const DaySky sky(dayStart, latitude, longitude);
-  for (int body = 0; body < 7; ++body) out[body] = TimesOf(BodyDay(sky, body));
+void RiseTransitSetAll(JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude,
+                       DayTimes (&out)[7]) {
+  const DaySky sky(dayStart, dayEnd, latitude, longitude);
+  for (int body = 0; body < 7; ++body) out[body] = TimesOf(BodyDay(sky, body), sky.Length());
 }
 
 }  // namespace precise

@@ -49,9 +49,11 @@ std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset
 // use it to time years no memo answers for.
 void ForgetFoundEvents();
 
-// Rise, meridian transit and set on one local day: `dayStart` is the day's
-// 0:00 on the observer's clock (as a Universal Time Julian day); the results
-// are hours after it, none where the event does not happen. Rise and set are the moments the upper
+// Rise, meridian transit and set on one local day: `dayStart` and `dayEnd`
+// are the day's 0:00 and the next day's on the observer's clock (as Universal
+// Time Julian days, 23 to 25 hours apart where the clock changes); the
+// results are hours after the start, before the end, none where the event
+// does not happen. Rise and set are the moments the upper
 // limb of the sun or the moon touches the sea horizon with 35'08" of
 // refraction (the moon topocentric, the actual semidiameters); a planet's
 // centre with the same refraction.
@@ -60,9 +62,10 @@ struct DayTimes {
   std::optional<double> transit;
   std::optional<double> set;
 };
-DayTimes RiseTransitSet(int body, JulianDay dayStart, double latitude, double longitude);
+DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude);
 
 // The seven bodies' times on one day, sharing the earth's places.
-void RiseTransitSetAll(JulianDay dayStart, double latitude, double longitude, DayTimes (&out)[7]);
+void RiseTransitSetAll(JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude,
+                       DayTimes (&out)[7]);
 
 }  // namespace precise

@@ -96,6 +96,11 @@ TEST(ClockText, ZonedTimes) {
       {1582, 10, 14, Hms(20, 0, 0), "design", 135.0, 1, "1582-10-15T05:00:00+09:00"},
       {-600, 4, 10, Hms(23, 0, 0), "design", 135.0, 0, "-0600-04-11T08:00:00+09:00"},
       {800, 1, 1, Hms(0, 0, 0), "design", 135.0, 0, "0800-01-01T09:00:00+09:00"},
+      // Local mean time (+09:18:48 at 139.7 E): the clock's own time, the
+      // offset rounded to the minute.
+      {1887, 6, 1, Hms(0, 0, 0), "Asia/Tokyo", 139.7, 0, "1887-06-01T09:18:48+09:19"},
+      // Summer time after the last change the zone's file lists.
+      {2045, 8, 12, Hms(17, 0, 0), "America/Chicago", -96.8, 0, "2045-08-12T12:00:00-05:00"},
   };
   for (const auto& c : cases) {
     std::string error;

@@ -130,6 +130,15 @@ TEST(TimeZone, OffsetsOfNamedZonesAndTheDesigns) {
       {"America/New_York", -74.0, 2026, 7, 1, -4.0},
       {"America/New_York", -74.0, 2026, 1, 15, -5.0},
       {"Europe/London", 0.0, 2026, 7, 1, 1.0},
+      // After the last change the zone's file lists, its rule goes on.
+      {"America/New_York", -74.0, 2038, 7, 1, -4.0},
+      {"America/Chicago", -96.8, 2045, 8, 12, -5.0},
+      {"America/New_York", -74.0, 2100, 7, 1, -4.0},
+      {"America/New_York", -74.0, 2100, 12, 1, -5.0},
+      {"Australia/Sydney", 151.2, 2100, 1, 15, 11.0},
+      // Every name of Asia/Tokyo's file keeps JST (no summer time in 1950).
+      {"Japan", 139.7, 1950, 6, 15, 9.0},
+      {"Japan", 139.7, 1887, 12, 31, tokyoMean},
       // The design's whole-hour zone nearest the longitude.
       {"design", 124.16, 2026, 6, 21, 8.0},
       {"design", 144.38, 2026, 6, 21, 10.0},
@@ -146,8 +155,36 @@ TEST(TimeZone, OffsetsOfNamedZonesAndTheDesigns) {
   }
 }
 
+// Readings the clock skipped or showed twice: on the day summer time begins
+// and ends, and at Japan's switch to standard time (the clock went back from
+// 00:18:48 mean time to 00:00 JST).
+TEST(TimeZone, ReadingsSkippedOrShownTwice) {
+  using R = TimeZone::Reading;
+  const struct {
+    const char* zone;
+    double longitude, year, month, day, hour;
+    R kind;
+  } cases[] = {
+      {"America/New_York", -74.0, 2026, 3, 8, 2.5, R::Skipped},
+      {"America/New_York", -74.0, 2026, 3, 8, 3.5, R::Once},
+      {"America/New_York", -74.0, 2026, 11, 1, 1.5, R::Twice},
+      {"America/New_York", -74.0, 2026, 11, 1, 2.5, R::Once},
+      {"America/New_York", -74.0, 2045, 3, 12, 2.5, R::Skipped},
+      {"Europe/London", 0.0, 2026, 3, 29, 1.5, R::Skipped},
+      {"Australia/Sydney", 151.2, 2026, 4, 5, 2.5, R::Twice},
+      {"Asia/Tokyo", 139.7, 1888, 1, 1, 0.25, R::Twice},
+      {"Asia/Tokyo", 139.7, 1888, 1, 1, 0.5, R::Once},
+  };
+  for (const auto& c : cases) {
+    const DateClock on = ZoneAt(c.zone, c.longitude);
+    EXPECT_EQ(on.clock.zone.KindOfReading(AsUniversal(c.year, c.month, c.day, c.hour), c.longitude), c.kind)
+        << c.zone << " " << c.year << "-" << c.month << "-" << c.day << " " << c.hour;
+  }
+}
+
 TEST(TimeZone, UnknownNamesAreRefused) {
-  for (const char* name : {"Asia/Nowhere", "", "JST+9", "../etc/passwd"}) {
+  for (const char* name : {"Asia/Nowhere", "", "JST+9", "../etc/passwd", "/etc/passwd", "Asia/../Asia/Tokyo",
+                           "Fixed/UTC+09:00"}) {
     std::string error;
     EXPECT_FALSE(TimeZone::Named(name, error)) << name;
     EXPECT_NE(error.find(name), std::string::npos) << error;

@@ -118,8 +118,9 @@ TEST(DayEclipses, NamedOnTheirDayOnlyWithTheSwitch) {
   EXPECT_EQ(Json(d.Run("eclipses=1\n", {"--json", "day", "2025-09-09"}))["eclipses"], Doc::array());
 }
 
-// The phases of the lunar eclipse through the night, and one not visible
-// at the place (2025-03-14: the moon below Tokyo's horizon all through).
+// The phases of the lunar eclipse through the night, and those not visible
+// at the place (2025-03-14: the moon below Tokyo's horizon all through;
+// 2026-08-28 at noon).
 TEST(DayEclipses, PhasesInProgressAndInvisibleLunarEclipses) {
   const Dir d;
   const struct {
@@ -130,6 +131,8 @@ TEST(DayEclipses, PhasesInProgressAndInvisibleLunarEclipses) {
       {"2025-09-08", "1", "皆既月食 半影食中"},
       {"2025-09-08", "2", "皆既月食 部分食中"},
       {"2025-09-08", "4.5", "皆既月食 部分食中"},
+      // In progress with the moon below Tokyo's horizon, as the 暦注 list says it.
+      {"2026-08-28", "12", "部分月食 部分食中 見えず"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(LastLine(d.Run("eclipses=1\n", {"day", c.date, c.hour}).out), c.last) << c.date << " " << c.hour;

@@ -245,7 +245,8 @@ TEST_F(EclipsesCli, TextLinesAndThePlaceOfTheSettings) {
   EXPECT_NE(y1953.out.find("半影食終わり 翌日00:04:"), std::string::npos) << y1953.out;
 
   // Years before 1000 keep their sign and four digits in every field; before
-  // 1888 the zone's clock is the place's mean time (139.7 E: JST + 18 m 48 s).
+  // 1888 the zone's clock is the place's mean time (139.7 E: JST + 18 m 48 s),
+  // whose stamp keeps the clock's time and rounds the offset to the minute.
   const ts::RunResult y600 = ts::RunCli({"--workdir", dir_.Path(), "eclipses", "-600"});
   EXPECT_EQ(y600.out.rfind("-0600-04-11\t部分月食\t半影食始め 05:46:24\t", 0), 0u) << y600.out;
   const ts::RunResult y600Json = ts::RunCli({"--workdir", dir_.Path(), "--json", "eclipses", "-600"});
@@ -255,6 +256,45 @@ TEST_F(EclipsesCli, TextLinesAndThePlaceOfTheSettings) {
   const ts::RunResult osaka = ts::RunCli({"--workdir", dir_.Path(), "--json", "eclipses", "2025"});
   ASSERT_EQ(osaka.status, 0) << ts::Describe(osaka);
   EXPECT_EQ(nlohmann::json::parse(osaka.out)["place"], (nlohmann::json{{"longitude", 135.5}, {"latitude", 34.7}}));
+}
+
+// A solar eclipse's kind at the place is what is above the horizon: an
+// annular phase with the sun set (Dallas 2012) or not yet risen (Kagoshima
+// 1937) leaves a partial eclipse, and the line says so; Tokyo 2012 saw its
+// annular phase.
+TEST_F(EclipsesCli, KindAtThePlaceIsWhatIsAboveTheHorizon) {
+  const struct {
+    const char* zone;
+    const char* year;
+    const char* lon;
+    const char* lat;
+    const char* date;
+    const char* kind;
+    const char* below;  // central_below_horizon, "" for null
+  } cases[] = {
+      {"America/Chicago", "2012", "-96.80", "32.78", "2012-05-20", "partial", "annular"},
+      {"Asia/Tokyo", "1937", "130.55", "31.60", "1937-12-03", "partial", "annular"},
+      {"Asia/Tokyo", "2012", "139.7", "35.6", "2012-05-21", "annular", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.zone) + " " + c.date);
+    const std::vector<std::string> args = {"--workdir", dir_.Path(), "--zone", c.zone, "eclipses", c.year,
+                                           "--lon", c.lon, "--lat", c.lat};
+    std::vector<std::string> asJson = args;
+    asJson.insert(asJson.begin() + 2, "--json");
+    const ts::RunResult text = ts::RunCli(args), doc = ts::RunCli(asJson);
+    ASSERT_EQ(doc.status, 0) << ts::Describe(doc);
+    const nlohmann::json solar = nlohmann::json::parse(doc.out)["solar"];
+    const nlohmann::json* found = nullptr;
+    for (const nlohmann::json& e : solar)
+      if (e["peak"].get<std::string>().rfind(c.date, 0) == 0) found = &e;
+    ASSERT_TRUE(found) << doc.out;
+    EXPECT_EQ((*found)["kind"], c.kind);
+    EXPECT_EQ((*found)["central_below_horizon"], *c.below ? nlohmann::json(c.below) : nlohmann::json(nullptr));
+    const bool said = text.out.find(std::string(c.date) + "\t部分日食\t") != std::string::npos &&
+                      text.out.find("\t金環食は地平線下") != std::string::npos;
+    EXPECT_EQ(said, *c.below != '\0') << text.out;
+  }
 }
 
 // Solar eclipses with the sun below the horizon from first to fourth
