@@ -70,15 +70,20 @@ std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
   return lines;
 }
 
+std::optional<ReadoutText> ClockNoteReadout(const Moment& at) {
+  const DateClock on = PlaceClock(at);
+  const TimeZone::Reading reading = KindOfReadingOn(at.year, at.month, at.day, at.hour, on);
+  if (reading == TimeZone::Reading::Once) return std::nullopt;
+  const std::string shown = AstroTimeText(JulianDayToDate(MomentJulianDay(at), on).hour);
+  const char* what = reading == TimeZone::Reading::Skipped ? "※時計の切替で無い時刻: " : "※2回ある時刻の早い方: ";
+  // Under the eclipse line's place.
+  return ReadoutText{0, kMoonCentreY + static_cast<int>(kMoonRadius) + 20, what + shown};
+}
+
 std::string StatusLineText(const Moment& at, int redrawCount) {
   const JulianDay jd = MomentJulianDay(at);
-  const TimeZone::Reading reading = KindOfReadingOn(at.year, at.month, at.day, at.hour, PlaceClock(at));
-  const char* note = reading == TimeZone::Reading::Skipped ? "  ※入力の時刻は時計の切替で無い時刻"
-                     : reading == TimeZone::Reading::Twice ? "  ※入力の時刻は時計の切替で2回ある時刻（早い方）"
-                                                            : "";
   return DateTimeText("表示日時", JulianDayToDate(jd, PlaceClock(at))) +
-         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", at.place.longitude, at.place.latitude, jd, redrawCount) +
-         note;
+         text::SjisFormat(", %4.2f, %4.2f  %12.5f  %5d", at.place.longitude, at.place.latitude, jd, redrawCount);
 }
 
 std::string ClockLineText(const Moment& at) {

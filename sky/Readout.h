@@ -30,10 +30,14 @@ std::optional<ReadoutText> EclipseReadout(const Moment& at);
 // The same texts, one per line.
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 
+// Where the moment's hour is one its clock skipped or shows twice, the note
+// the window draws under the eclipse line: "※時計の切替で無い時刻: 03:30:00"
+// (the moment shown, as far past the change as the hour typed) or
+// "※2回ある時刻の早い方: 01:30:00"; none for an hour the clock shows once.
+std::optional<ReadoutText> ClockNoteReadout(const Moment& at);
+
 // "表示日時  2000/01/01/ 21:00:00, 139.70, 35.60  2451545.00000      1": the
-// moment on its place's clock, with a note where the typed hour is one the
-// clock skipped (the moment shown is as far past the change) or shows twice
-// (the earlier shown).
+// moment on its place's clock.
 std::string StatusLineText(const Moment& at, int redrawCount);
 // "現在日時  ..." with the present instant on the moment's zone at its place.
 std::string ClockLineText(const Moment& at);

@@ -320,6 +320,8 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt;
   std::vector<ReadoutText> texts = readout;
   if (eclipse) texts.push_back(*eclipse);
+  const std::optional<ReadoutText> clockNote = ClockNoteReadout(in.at);
+  if (clockNote) texts.push_back(*clockNote);
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, in, ephemeris, texts, layout);
   DrawGrid(painter, jd, in);
@@ -329,15 +331,17 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
 
   painter.setPen(kBlack);
   for (const ReadoutText& t : readout) DrawTextAt(painter, t.x, t.y, t.text);
-  if (eclipse) {
-    // On the sky's colour, so the chart's lines and stars under it do not
-    // break the text.
+  // The notes over the chart: on the sky's colour, so the chart's lines and
+  // stars under them do not break the text.
+  auto drawNote = [&painter](const ReadoutText& note) {
     const QFontMetrics metrics = painter.fontMetrics();
-    painter.fillRect(QRect(eclipse->x, eclipse->y, metrics.horizontalAdvance(QString::fromStdString(eclipse->text)) + 2,
+    painter.fillRect(QRect(note.x, note.y, metrics.horizontalAdvance(QString::fromStdString(note.text)) + 2,
                            metrics.height()),
                      kCyan);
-    DrawTextAt(painter, eclipse->x, eclipse->y, eclipse->text);
-  }
+    DrawTextAt(painter, note.x, note.y, note.text);
+  };
+  if (eclipse) drawNote(*eclipse);
+  if (clockNote) drawNote(*clockNote);
   // So that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) {
     const QRect mark = ModelMarkRect(painter.font());

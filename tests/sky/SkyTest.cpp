@@ -249,25 +249,22 @@ TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
             0u);
 }
 
-// The window's status line shows the moment taken for a typed hour the
-// clock skipped or shows twice, and says which it was.
-TEST(Readout, StatusLineSaysASkippedOrRepeatedHour) {
+// The window's note for a typed hour the clock skipped or shows twice names
+// the moment shown; an hour the clock shows once has none.
+TEST(Readout, NoteForASkippedOrRepeatedHour) {
   const struct {
     double month, day, hour;
-    const char* shown;  // to the hour (the line drops fractions of a second)
-    const char* note;   // "" for none
+    const char* note;  // "" for none
   } cases[] = {
-      {3, 8, 2.5, "2026/03/08/ 03:", "無い時刻"},
-      {11, 1, 1.5, "2026/11/01/ 01:", "2回ある時刻（早い方）"},
-      {11, 1, 3.5, "2026/11/01/ 03:", ""},
+      {3, 8, 2.5, "※時計の切替で無い時刻: 03:30:00"},
+      {11, 1, 1.5, "※2回ある時刻の早い方: 01:30:00"},
+      {11, 1, 3.5, ""},
   };
   for (const auto& c : cases) {
     Moment at = At(2026, c.month, c.day, c.hour, -74.0, 40.7);
     at.zone = testsupport::Zone("America/New_York");
-    const std::string line = StatusLineText(at, 1);
-    EXPECT_EQ(line.rfind(std::string("表示日時  ") + c.shown, 0), 0u) << line;
-    EXPECT_EQ(line.find("※") != std::string::npos, *c.note != '\0') << line;
-    EXPECT_NE(line.find(c.note), std::string::npos) << line;
+    const std::optional<ReadoutText> note = ClockNoteReadout(at);
+    EXPECT_EQ(note ? note->text : "", c.note);
   }
 }
 
