@@ -383,7 +383,9 @@ std::vector<LunarEclipse> LunarEclipses(JulianDay from, JulianDay to, const Plac
 
 double EclipseBodyAltitude(int body, JulianDay ut, const Place& place) {
   const Frame frame = FrameAt(ut);
-  return body == BodyMoon ? MoonAltitude(ut, frame, place) : DiscsAt(ut, frame, place).sunAltitude;
+  const Sky sky = ExactSkyAt(ut, frame);
+  const Observer o = ObserverAt(ut, frame, place);
+  return AltitudeOf(Minus(body == BodyMoon ? sky.moon : sky.sun, o.place), o, place);
 }
 
 std::vector<SolarEclipse> SolarEclipses(JulianDay from, JulianDay to, const Place& place) {
