@@ -1,5 +1,7 @@
 #include "astro/AstroTable.h"
 
+#include <cmath>
+
 #include "astro/Model.h"
 #include "astro/TimeScales.h"
 #include "core/Text.h"

@@ -12,6 +12,7 @@ namespace workdir {
 namespace {
 
 const char* const kDatabase = "History.mdb";
+const char* const kCopySuffix = ".~ombrel-copy-";
 
 fs::path CurrentDirectory() {
   std::error_code ec;
@@ -38,7 +39,7 @@ fs::path UserDataDirectory() {
 bool CopyDatabase(const fs::path& from, const fs::path& to, std::string& error) {
   std::error_code ec;
   fs::path tmp = to;
-  tmp += ".~ombrel-copy-" + std::to_string(::getpid());
+  tmp += kCopySuffix + std::to_string(::getpid());
   // Never over a file of that name: it is not ours to replace.
   fs::copy_file(from, tmp, fs::copy_options::none, ec);
   if (!ec) fs::rename(tmp, to, ec);
@@ -84,14 +85,24 @@ std::string Seed(const fs::path& target, const std::string& exePath) {
   return "no calendar database (History.mdb) was found to copy into " + target.string();
 }
 
-// An explicit directory must exist, and is seeded only when it is empty: a
-// missing one or one of other files without the database is more likely a
-// mistyped name.
+// True when the directory holds nothing but copies of the database still
+// being made by programs started on it at the same moment.
+bool EmptyButForCopies(const fs::path& dir) {
+  std::error_code ec;
+  const std::string copy = std::string(kDatabase) + kCopySuffix;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+    if (it->path().filename().string().rfind(copy, 0) != 0) return false;
+  return !ec;
+}
+
+// An explicit directory must exist, and is seeded only when it is empty (or
+// being seeded by a program started with this one): a missing one or one of
+// other files without the database is more likely a mistyped name.
 std::string SeedExplicit(const fs::path& target, const std::string& given, const std::string& exePath) {
   std::error_code ec;
   if (!fs::exists(target, ec)) return "--workdir " + given + ": the directory does not exist";
   if (!fs::is_directory(target, ec)) return "--workdir " + given + ": not a directory";
-  if (!fs::exists(target / kDatabase, ec) && !fs::is_empty(target, ec))
+  if (!fs::exists(target / kDatabase, ec) && !EmptyButForCopies(target))
     return "--workdir " + given + ": the directory holds no History.mdb and is not empty, so none is copied there";
   return Seed(target, exePath);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -105,20 +106,22 @@ TEST(Messages, DatabaseErrorsNameTheFile) {
 }
 
 // --workdir names a directory to keep the files in: an empty one is given
-// the database as the default directory is; one that cannot be is named in
-// the message.
+// the database as the default directory is (also to programs started on it
+// together); one that cannot be is named in the message.
 TEST(Messages, WorkdirIsSeededOrNamed) {
   const ScratchDir dir{"messages"};
   fs::create_directory(dir.File("empty"));
   dir.Write("file", "x");
   fs::create_directory(dir.File("other"));
   dir.Write("other/notes.txt", "mine");
-  for (const std::string& fresh : {dir.File("empty")}) {
-    const RunResult r = testsupport::RunCli({"--workdir", fresh, "lunar", "2024-02-10"});
-    EXPECT_EQ(r.status, 0) << fresh << Describe(r);
+  const std::string fresh = dir.File("empty");
+  const std::vector<testsupport::Invocation> together(
+      6, testsupport::Invocation{{OMBREL_CLI, "--workdir", fresh, "lunar", "2024-02-10"}, ""});
+  for (const RunResult& r : testsupport::RunAll(together, testsupport::kRunLimit, 6)) {
+    EXPECT_EQ(r.status, 0) << Describe(r);
     EXPECT_EQ(r.out, "　1月1日\n");
-    EXPECT_TRUE(fs::exists(fresh + "/History.mdb"));
   }
+  EXPECT_EQ(std::distance(fs::directory_iterator(fresh), fs::directory_iterator()), 1) << "one database, no copies left";
   for (const std::string& refused : {dir.File("other"), dir.File("file"), dir.File("file/sub"), dir.File("new")}) {
     const RunResult r = testsupport::RunCli({"--workdir", refused, "lunar", "2024-02-10"});
     EXPECT_EQ(r.status, 1) << refused << Describe(r);
