@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kSettingsLines = 9;
 // A line holds at most this many bytes; a longer one is cut and ends the read.
-constexpr std::size_t kMaxLineBytes = 99;
+constexpr std::size_t kMaxLineBytes = kMaxSettingsLineBytes;
 
 // Reads one line of at most kMaxLineBytes bytes (without its line end) from
 // `bytes` at `pos`. Returns false when the line was longer, after cutting it.
@@ -50,14 +50,15 @@ struct PlaceSetting {
 };
 constexpr PlaceSetting kPlaces[] = {{"longitude", "139.7", 180.0}, {"latitude", "35.6", 90.0}, {"azimuth", "0", 0.0}};
 
+PlaceProblem ValueCheck(int lineNo, const std::string& text);
+
 // A value the drawing cannot use is replaced by the window's default.
 void CheckPlace(SettingsRecord& s, int lineNo, SettingsReadResult& r) {
   std::string* texts[] = {&s.m_strLongitude, &s.m_strLatitude, &s.m_strAzimuth};
   std::string& value = *texts[lineNo - 1];
-  const std::string problem = SettingsValueProblem(lineNo, value);
-  if (problem.empty()) return;
-  r.warnings.push_back(std::string(kSettingsFileName) + " line " + std::to_string(lineNo) + ": " + problem +
-                       "; using " + SettingsDefault(lineNo));
+  const PlaceProblem problem = ValueCheck(lineNo, value);
+  if (problem == PlaceProblem::kNone) return;
+  r.warnings.push_back(SettingsPlaceReplaced{lineNo, value, problem});
   value = SettingsDefault(lineNo);
 }
 
@@ -137,6 +138,27 @@ std::string ProblemText(int lineNo, const std::string& text, PlaceProblem proble
 
 }  // namespace
 
+std::vector<std::string> SettingsWarningLines(const SettingsReadResult& read) {
+  struct Words {
+    const std::string& path;
+    std::string operator()(const SettingsNotRead& w) const { return w.why + "; settings not read"; }
+    std::string operator()(const SettingsLineCut& w) const {
+      return path + " line " + std::to_string(w.lineNo) + ": longer than " + std::to_string(kMaxLineBytes) +
+             " bytes; cut there, and no later line is read";
+    }
+    std::string operator()(const SettingsDoubtfulEncoding&) const {
+      return path + ": neither clean CP932 nor UTF-8; read as CP932";
+    }
+    std::string operator()(const SettingsPlaceReplaced& w) const {
+      return std::string(kSettingsFileName) + " line " + std::to_string(w.lineNo) + ": " + ProblemText(w.lineNo, w.value, w.problem) +
+             "; using " + SettingsDefault(w.lineNo);
+    }
+  };
+  std::vector<std::string> lines;
+  for (const SettingsWarning& w : read.warnings) lines.push_back(std::visit(Words{read.path}, w));
+  return lines;
+}
+
 std::string SettingsValueProblem(int lineNo, const std::string& text) {
   if (lineNo < 1 || lineNo > 3) return "";
   return ProblemText(lineNo, text, ValueCheck(lineNo, text));
@@ -156,7 +178,8 @@ const char* SettingsDefault(int lineNo) { return lineNo >= 1 && lineNo <= 3 ? kP
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
   SettingsReadResult result;
   const WholeFile file = ReadWholeFile(path, kMaxSettingsFileBytes);
-  if (file.status == WholeFile::Status::kRefused) result.warnings.push_back(file.problem + "; settings not read");
+  result.path = path;
+  if (file.status == WholeFile::Status::kRefused) result.warnings.push_back(SettingsNotRead{file.problem});
   if (file.status != WholeFile::Status::kRead) return result;
   const std::string bytes = text::UnifyLineEnds(file.bytes);
   std::vector<std::string> lines;
@@ -166,15 +189,13 @@ SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path) {
     whole = ReadLine(bytes, pos, raw);
     lines.push_back(LineBytes(raw));
     read += lines.back() + "\n";
-    if (!whole)
-      result.warnings.push_back(std::string(path) + " line " + std::to_string(lines.size()) + ": longer than " +
-                                std::to_string(kMaxLineBytes) + " bytes; cut there, and no later line is read");
+    if (!whole) result.warnings.push_back(SettingsLineCut{static_cast<int>(lines.size())});
   }
   // One decision for the whole file: a line-by-line guess misreads CP932
   // half-width katakana whose bytes happen to be well-formed UTF-8.
   const bool utf8 = text::IsJapaneseUtf8(read);
   if (!text::DecodesCleanly(read))
-    result.warnings.push_back(std::string(path) + ": neither clean CP932 nor UTF-8; read as CP932");
+    result.warnings.push_back(SettingsDoubtfulEncoding{});
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string v = utf8 ? lines[i] : text::FromCp932(lines[i]);
     if (v.empty()) continue;

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "astro/Model.h"
@@ -13,6 +14,8 @@
 
 // Name of the settings file, opened by its bare name in the working directory.
 inline constexpr const char* kSettingsFileName = "ombrel.dat";
+// The longest line of the file read; a longer one is cut there.
+inline constexpr std::size_t kMaxSettingsLineBytes = 99;
 
 // The nine settings, in the order of the file's lines.
 struct SettingsRecord {
@@ -45,15 +48,37 @@ inline int& ShowMansions = SettingsDlg.m_bMansions;
 // whenever the settings are read or accepted.
 extern double ChartAzimuth;
 
+// Why a place value typed into the settings dialog is refused (the file's
+// values are read as atof reads them, so a file knows only the last two).
+enum class PlaceProblem { kNone, kNotANumber, kNotFinite, kBeyondLimit };
+
+// What a read of the settings file could not take as it stood; each front
+// end words it (the command line in English, the window in Japanese).
+struct SettingsNotRead {
+  std::string why;  // "<path>: <reason>"
+};
+struct SettingsLineCut {
+  int lineNo;  // the line cut at kMaxLineBytes; no later line is read
+};
+struct SettingsDoubtfulEncoding {};  // neither clean CP932 nor UTF-8: read as CP932
+struct SettingsPlaceReplaced {
+  int lineNo;  // 1 longitude, 2 latitude, 3 azimuth: replaced by SettingsDefault
+  std::string value;
+  PlaceProblem problem;
+};
+using SettingsWarning = std::variant<SettingsNotRead, SettingsLineCut, SettingsDoubtfulEncoding, SettingsPlaceReplaced>;
+
 // What one read of the settings file found.
 struct SettingsReadResult {
   int nonEmptyLines = 0;      // 0: nothing changed (missing, empty or unreadable file)
   bool calendarModeRead = false;  // line 4 was present (the calendar rule follows it)
   bool signDisplayRead = false;   // line 5 was present
-  // One sentence for each place value that could not be used and was
-  // replaced by its default (see SettingsValueProblem).
-  std::vector<std::string> warnings;
+  std::string path;               // the file read
+  std::vector<SettingsWarning> warnings;
 };
+
+// The warnings as the command line prints them, one English line each.
+std::vector<std::string> SettingsWarningLines(const SettingsReadResult& read);
 
 // Reads up to nine lines of the file into the record. An empty or missing
 // line leaves its member alone; a line longer than 99 bytes is cut there and
@@ -108,7 +133,6 @@ std::string SettingsValueProblem(int lineNo, const std::string& text);
 // a text that is not a decimal number (blanks around it allowed), as a kind
 // the dialog words itself. The file is still read by the rule above.
 // SettingsLimit is the largest magnitude a value may have (0: any).
-enum class PlaceProblem { kNone, kNotANumber, kNotFinite, kBeyondLimit };
 PlaceProblem SettingsEntryCheck(int lineNo, const std::string& text);
 double SettingsLimit(int lineNo);
 // The value the window starts with for line 1, 2 or 3: "139.7", "35.6", "0".

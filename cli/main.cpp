@@ -320,7 +320,7 @@ const GlobalOption* GlobalOptionAmong(const Args& args) {
 // directory, then the options. False (after reporting) on an unknown zone.
 bool BuildRun(Run& run, int& status) {
   const SettingsReadResult read = LoadSettings(run.record);
-  run.settingsWarnings = read.warnings;
+  run.settingsWarnings = SettingsWarningLines(read);
   EmptyPlacesReadAsZero(run.record, read);
   // ombrel.conf, read once: its problems are told on every run.
   Conf conf;

@@ -57,11 +57,15 @@ std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth) {
   return out;
 }
 
+// The notes below the moon's picture start under its left edge, clear of
+// the chart's rim.
+constexpr int kNoteLeft = kMoonCentreX - static_cast<int>(kMoonRadius);
+
 std::optional<ReadoutText> EclipseReadout(const Moment& at) {
   std::optional<std::string> text = eclipses::InProgressText(at);
   if (!text) return std::nullopt;
   // Under the moon's picture, which the line would otherwise touch.
-  return ReadoutText{0, kMoonCentreY + static_cast<int>(kMoonRadius) + 5, std::move(*text)};
+  return ReadoutText{kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 5, std::move(*text)};
 }
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
@@ -77,7 +81,7 @@ std::optional<ReadoutText> ClockNoteReadout(const Moment& at) {
   const std::string shown = AstroTimeText(JulianDayToDate(MomentJulianDay(at), on).hour);
   const char* what = reading == TimeZone::Reading::Skipped ? "※時計の切替で無い時刻: " : "※2回ある時刻の早い方: ";
   // Under the eclipse line's place.
-  return ReadoutText{0, kMoonCentreY + static_cast<int>(kMoonRadius) + 20, what + shown};
+  return ReadoutText{kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 20, what + shown};
 }
 
 std::string StatusLineText(const Moment& at, int redrawCount) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "astro/Sun.h"
+#include "astro/precise/Chebyshev.h"
 #include "astro/precise/DeltaT.h"
 #include "astro/precise/Ephemeris.h"
 
@@ -60,14 +61,10 @@ class SkyFit {
 
   SkyFit(JulianDay middle, const Frame& frame) : middle_(middle) {
     for (int k = 0; k < kNodes; ++k) {
-      const double angle = M_PI * (k + 0.5) / kNodes;
-      const Sky sky = ExactSkyAt(middle + kHalfSpan * std::cos(angle), frame);
-      for (int j = 0; j < kNodes; ++j) {
-        const double weight = 2.0 / kNodes * std::cos(j * angle);
-        for (int i = 0; i < 3; ++i) {
-          sun_[i][j] += weight * sky.sun[i];
-          moon_[i][j] += weight * sky.moon[i];
-        }
+      const Sky sky = ExactSkyAt(middle + kHalfSpan * std::cos(ChebyshevAngle<kNodes>(k)), frame);
+      for (int i = 0; i < 3; ++i) {
+        AddChebyshevNode(sun_[i], k, sky.sun[i]);
+        AddChebyshevNode(moon_[i], k, sky.moon[i]);
       }
     }
   }
@@ -75,22 +72,12 @@ class SkyFit {
   Sky At(JulianDay ut) const {
     const double x = (ut - middle_) / kHalfSpan;
     Sky sky;
-    for (int i = 0; i < 3; ++i) sky.sun[i] = Sum(sun_[i], x), sky.moon[i] = Sum(moon_[i], x);
+    for (int i = 0; i < 3; ++i) sky.sun[i] = ChebyshevSum(sun_[i], x), sky.moon[i] = ChebyshevSum(moon_[i], x);
     return sky;
   }
 
  private:
   static constexpr int kNodes = 8;
-
-  // Clenshaw's sum of a series at x.
-  static double Sum(const double (&c)[kNodes], double x) {
-    double b1 = 0.0, b2 = 0.0;
-    for (int j = kNodes - 1; j >= 1; --j) {
-      const double b = 2.0 * x * b1 - b2 + c[j];
-      b2 = b1, b1 = b;
-    }
-    return x * b1 - b2 + 0.5 * c[0];
-  }
 
   JulianDay middle_;
   double sun_[3][kNodes] = {};

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "astro/precise/Chebyshev.h"
 #include "astro/precise/DeltaT.h"
 
 namespace precise {
@@ -35,30 +36,16 @@ BarycentreFit FitBlock(double start) {
   BarycentreFit fit{};
   const double middle = start + kBlockDays / 2.0, half = kBlockDays / 2.0;
   for (int k = 0; k < kNodes; ++k) {
-    const double angle = M_PI * (k + 0.5) / kNodes;
-    const double tt = middle + half * std::cos(angle);
+    const double tt = middle + half * std::cos(ChebyshevAngle<kNodes>(k));
     double heliocentric[2][3], barycentric[2][3], moon[2][3];
     eraEpv00(kMjdZero, tt - kMjdZero, heliocentric, barycentric);
     eraMoon98(kMjdZero, tt - kMjdZero, moon);
-    for (int j = 0; j < kNodes; ++j) {
-      const double weight = 2.0 / kNodes * std::cos(j * angle);
-      for (int i = 0; i < 3; ++i) {
-        fit.place[i][j] += weight * (heliocentric[0][i] + kMoonShare * moon[0][i]);
-        fit.velocity[i][j] += weight * (barycentric[1][i] + kMoonShare * moon[1][i]);
-      }
+    for (int i = 0; i < 3; ++i) {
+      AddChebyshevNode(fit.place[i], k, heliocentric[0][i] + kMoonShare * moon[0][i]);
+      AddChebyshevNode(fit.velocity[i], k, barycentric[1][i] + kMoonShare * moon[1][i]);
     }
   }
   return fit;
-}
-
-// Clenshaw's sum of a series at x in [−1, 1].
-double Sum(const double (&c)[kNodes], double x) {
-  double b1 = 0.0, b2 = 0.0;
-  for (int j = kNodes - 1; j >= 1; --j) {
-    const double b = 2.0 * x * b1 - b2 + c[j];
-    b2 = b1, b1 = b;
-  }
-  return x * b1 - b2 + 0.5 * c[0];
 }
 
 // The fits made on this thread, by block.
@@ -121,8 +108,8 @@ EarthState FittedEarthAt(double tt, const Vec3& moon, const Vec3& moonVelocity) 
   const double x = 2.0 * (tt - kBlockEpoch - block * kBlockDays) / kBlockDays - 1.0;
   EarthState earth;
   for (int i = 0; i < 3; ++i) {
-    earth.heliocentric[i] = Sum(fit.place[i], x) - kMoonShare * moon[i];
-    earth.velocity[i] = Sum(fit.velocity[i], x) - kMoonShare * moonVelocity[i];
+    earth.heliocentric[i] = ChebyshevSum(fit.place[i], x) - kMoonShare * moon[i];
+    earth.velocity[i] = ChebyshevSum(fit.velocity[i], x) - kMoonShare * moonVelocity[i];
   }
   return earth;
 }

@@ -126,7 +126,7 @@ TEST_F(SettingsFile, SurvivesGarbageAndHugeFiles) {
   const SettingsReadResult r = LoadSettings(h, path_.c_str());
   EXPECT_EQ(r.nonEmptyLines, 0);
   EXPECT_EQ(Lines(h), Lines(Marked()));
-  EXPECT_EQ(r.warnings, std::vector<std::string>{path_ + ": larger than 1 MiB (67108864 bytes); settings not read"});
+  EXPECT_EQ(SettingsWarningLines(r), std::vector<std::string>{path_ + ": larger than 1 MiB (67108864 bytes); settings not read"});
   std::string error;
   EXPECT_FALSE(SaveSettings(h, error, path_.c_str()));
   EXPECT_EQ(error, path_ + ": larger than 1 MiB (67108864 bytes); not rewritten");
@@ -144,7 +144,7 @@ TEST_F(SettingsFile, UnreadableOrDoubtfulFilesAreReported) {
     const SettingsReadResult r = LoadSettings(s, path.c_str());
     std::string error;
     return Lines(s) == Lines(Marked()) &&
-           r.warnings == std::vector<std::string>{path + ": cannot be read: Permission denied; settings not read"} &&
+           SettingsWarningLines(r) == std::vector<std::string>{path + ": cannot be read: Permission denied; settings not read"} &&
            !SaveSettings(s, error, path.c_str()) &&
            error == path + ": cannot be read: Permission denied; not rewritten";
   }));
@@ -168,7 +168,7 @@ TEST_F(SettingsFile, UnreadableOrDoubtfulFilesAreReported) {
     const SettingsReadResult r = LoadSettings(s, path_.c_str());
     EXPECT_EQ(r.warnings.size(), c.doubtful ? 1u : 0u) << c.bytes;
     if (c.doubtful) {
-      EXPECT_EQ(r.warnings[0], path_ + ": neither clean CP932 nor UTF-8; read as CP932");
+      EXPECT_EQ(SettingsWarningLines(r)[0], path_ + ": neither clean CP932 nor UTF-8; read as CP932");
     }
   }
 }
@@ -293,7 +293,7 @@ TEST_F(SettingsFile, UnusablePlacesFallBackWithOneWarningEach) {
     EXPECT_EQ(s.m_strLatitude, c.latitude);
     EXPECT_EQ(s.m_strAzimuth, c.azimuth);
     EXPECT_EQ(static_cast<int>(r.warnings.size()), c.warnings);
-    for (const std::string& w : r.warnings) EXPECT_EQ(w.find("ombrel.dat line "), 0u) << w;
+    for (const std::string& w : SettingsWarningLines(r)) EXPECT_EQ(w.find("ombrel.dat line "), 0u) << w;
   }
   Write("1\n2\n3\n7\n");
   SettingsRecord s;

@@ -316,7 +316,7 @@ class TstApp : public QObject {
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(QFileInfo::exists(file));
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
-    QVERIFY2(err.contains(QStringLiteral("Mars/Olympus")) && err.contains(QStringLiteral("line 1")), qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("Mars/Olympus")) && err.contains(QStringLiteral("1 行目")), qPrintable(err));
   }
 
   void renderProgramExitStatus_data() {

@@ -194,7 +194,7 @@ class TstSettings : public QObject {
     MessageBoxWatcher boxes;
     Start();
     QCOMPARE(boxes.texts.size(), 1);
-    QVERIFY2(boxes.texts[0].contains(QStringLiteral("line 1")) && boxes.texts[0].contains(QStringLiteral("line 2")),
+    QVERIFY2(boxes.texts[0].contains(QStringLiteral("1 行目")) && boxes.texts[0].contains(QStringLiteral("2 行目")),
              qPrintable(boxes.texts[0]));
     QCOMPARE(m_view->m_dLongitude, 139.7);
     QCOMPARE(m_view->m_dLatitude, 35.6);
@@ -420,6 +420,28 @@ class TstSettings : public QObject {
     QVERIFY2(boxes.texts[0].contains(QStringLiteral("kinenbi.dat")), qPrintable(boxes.texts[0]));
     TypeMoment(m_view.get(), QStringLiteral("2024"), QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("12"));
     QCOMPARE(boxes.texts.size(), 1);
+  }
+
+  // What the start-up's read of ombrel.dat replaces or cannot read is said
+  // in the window's language, naming the file, the line and the field.
+  void startUpWarningsAreJapanese_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("longitude beyond 180") << QByteArray("999\n")
+                                          << QStringLiteral("ombrel.dat の 1 行目: 東経「999」は ±180 度を超えています。139.7 を使います。");
+    QTest::newRow("latitude not finite") << QByteArray("139.7\ninf\n")
+                                         << QStringLiteral("ombrel.dat の 2 行目: 北緯「inf」は使える数ではありません。35.6 を使います。");
+    QTest::newRow("a line too long") << QByteArray(200, '1')
+                                     << QStringLiteral("ombrel.dat の 1 行目が 99 バイトを超えています。");
+  }
+  void startUpWarningsAreJapanese() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, said);
+    WriteFile(file);
+    MessageBoxWatcher boxes;
+    Start();
+    QVERIFY(!boxes.texts.isEmpty());
+    QVERIFY2(boxes.texts[0].startsWith(said), qPrintable(boxes.texts[0]));
   }
 
   void unwritableFileIsReportedAndTheValuesApply() {

@@ -449,7 +449,8 @@ void CMyView::LoadSettings() {
   m_bShowEclipses = eclipses::Shown(additions);
   // What could not be read, or was replaced by a default, is reported once,
   // not at every reload.
-  std::vector<std::string> lines = read.warnings;
+  std::vector<std::string> lines;
+  for (const SettingsWarning& w : read.warnings) lines.push_back(SettingsWarningText(w).toStdString());
   for (std::string& line : additions.Problems()) lines.push_back(std::move(line));
   std::string zoneError;
   if (!TimeZone::Named(SettingsDlg.m_strZone, zoneError)) {

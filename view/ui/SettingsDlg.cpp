@@ -190,6 +190,30 @@ QString PlaceRefusal(int line, const QString& text, PlaceProblem problem) {
 
 }  // namespace
 
+QString SettingsWarningText(const SettingsWarning& warning) {
+  struct Words {
+    QString operator()(const SettingsNotRead& w) const {
+      return QStringLiteral("設定ファイルを読めません（%1）。設定は既定のままです。").arg(Qs(w.why));
+    }
+    QString operator()(const SettingsLineCut& w) const {
+      return QStringLiteral("%1 の %2 行目が %3 バイトを超えています。そこまでを読み、後の行は読みません。")
+          .arg(QString::fromUtf8(kSettingsFileName))
+          .arg(w.lineNo)
+          .arg(kMaxSettingsLineBytes);
+    }
+    QString operator()(const SettingsDoubtfulEncoding&) const {
+      return QStringLiteral("%1 は CP932 としても UTF-8 としても正しくない文字を含みます。CP932 として読みました。")
+          .arg(QString::fromUtf8(kSettingsFileName));
+    }
+    QString operator()(const SettingsPlaceReplaced& w) const {
+      return QStringLiteral("%1 の %2 行目: ").arg(QString::fromUtf8(kSettingsFileName)).arg(w.lineNo) +
+             PlaceRefusal(w.lineNo, Qs(w.value), w.problem) +
+             QStringLiteral("%1 を使います。").arg(QString::fromUtf8(SettingsDefault(w.lineNo)));
+    }
+  };
+  return std::visit(Words{}, warning);
+}
+
 void CSettingsDlg::Refuse(QLineEdit* field, const QString& text, const QString& shown) {
   QMessageBox::warning(this, windowTitle(), text);
   field->setText(shown);

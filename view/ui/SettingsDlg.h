@@ -62,3 +62,5 @@ class CSettingsDlg : public QDialog {
 // The first sentence of every refusal of a zone name, in the dialog and at
 // start-up.
 QString ZoneRefusal(const std::string& name);
+// What the start-up's read of ombrel.dat could not take, in the dialog's words.
+QString SettingsWarningText(const SettingsWarning& warning);
