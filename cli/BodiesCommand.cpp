@@ -5,6 +5,7 @@
 #include <string>
 
 #include "astro/AstroTable.h"
+#include "astro/MoonLight.h"
 #include "astro/astro.h"
 #include "astrodata/AstroRequest.h"
 #include "cli/Command.h"
@@ -19,7 +20,7 @@ constexpr const char* kUsage = "usage: bodies DATE [HOUR] [--lon X] [--lat Y] (D
 
 // The data window's headings over the columns, each right-aligned to its
 // eight-byte field; the tides under the window's own heading.
-void PrintTable(const AstroTable& table, const DateClock& on) {
+void PrintTable(const AstroTable& table, const MoonLight& moon, const DateClock& on) {
   std::string heading = text::SjisFormat("%-4s", "");
   for (const char* column : AstroColumnNames) heading += text::SjisFormat(" %8s", column);
   Print(heading);
@@ -35,6 +36,7 @@ void PrintTable(const AstroTable& table, const DateClock& on) {
   Print("東京湾潮汐");
   Print("満潮 " + TideTimeText(table.tides.high[0], on) + " " + TideTimeText(table.tides.high[1], on));
   Print("干潮 " + TideTimeText(table.tides.low[0], on) + " " + TideTimeText(table.tides.low[1], on));
+  Print(text::SjisFormat("月 輝面比 %.3f 位相角 %.2f", moon.fraction, moon.phaseAngle));
 }
 
 // "HH:MM:SS" of a time, null where there is none.
@@ -48,7 +50,7 @@ Json TideJson(const std::optional<JulianDay>& moment, const DateClock& on) {
 // The same table as one document: per body its times (null where there is
 // none) and its angles as the table prints them and as numbers; the tides'
 // clock times (null where there is none).
-Json TableJson(const AstroTable& table, const DateClock& on) {
+Json TableJson(const AstroTable& table, const MoonLight& moon, const DateClock& on) {
   static const char* const kTimes[] = {"rise", "transit", "set"};
   static const char* const kAngles[] = {"longitude", "latitude", "right_ascension", "declination", "azimuth",
                                         "altitude"};
@@ -61,6 +63,10 @@ Json TableJson(const AstroTable& table, const DateClock& on) {
     for (int i = 0; i < 3; ++i) j[kTimes[i]] = TimeJson(times[i]);
     const double angles[] = {b.longitude, b.latitude, b.rightAscension, b.declination, b.azimuth, b.altitude};
     for (int i = 0; i < 6; ++i) j[kAngles[i]] = {{"text", Trimmed(AstroAngleText(angles[i]))}, {"degrees", angles[i]}};
+    if (kAstroTableRows[row] == BodyMoon) {
+      j["illumination"] = moon.fraction;
+      j["phase_angle"] = moon.phaseAngle;
+    }
     bodies.push_back(j);
   }
   return {{"bodies", bodies},
@@ -79,7 +85,7 @@ int RunBodies(const Run& run, const Args& args) {
   if (int rc = ReadDateArgument(pos[0], year, month, day, CalendarModeOfRule(run.settings.calendar)); rc != kOk)
     return rc;
   double hour = 12.0;
-  Place place{35.6, 139.7};
+  Place place = run.place ? run.place->place : Place{35.6, 139.7};
   if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, hour)) return ArgumentError("an hour 0-24", pos[1], args::Form::kDecimal);
   int status = kOk;
   if (!ReadPlaceOptions(options, place, status)) return status;
@@ -91,8 +97,9 @@ int RunBodies(const Run& run, const Args& args) {
   at.hour = hour;
   at.place = {latitude, longitude};
   const AstroTable table = ComputeAstroTable(at);
+  const MoonLight moon = MoonLightAt(EphemerisOf(at.model), MomentJulianDay(at), at.place);
   Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
-  doc.update(TableJson(table, PlaceClock(at)));
+  doc.update(TableJson(table, moon, PlaceClock(at)));
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
   ReportModelWarning(run, ReadingWarning(at), doc);
@@ -101,7 +108,7 @@ int RunBodies(const Run& run, const Args& args) {
     ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}), doc);
   }
   if (!run.options.json) {
-    PrintTable(table, PlaceClock(at));
+    PrintTable(table, moon, PlaceClock(at));
     return kOk;
   }
   PrintJson(doc);

@@ -8,6 +8,7 @@
 #include "astro/Model.h"
 #include "caldb/Dao.h"
 #include "core/Args.h"
+#include "places/Places.h"
 
 #include <optional>
 #include <string>
@@ -26,7 +27,8 @@ struct GlobalOptions {
   std::string workDir;  // --workdir DIR
   bool json = false;    // --json
   bool precise = false; // --precise
-  std::optional<std::string> zone;  // --zone NAME (none: ombrel.conf's zone)
+  std::optional<std::string> zone;   // --zone NAME (none: ombrel.conf's zone)
+  std::optional<std::string> place;  // --place NAME (none: the settings' place)
 };
 
 // What every command of one run shares, built once in main from the options
@@ -40,6 +42,9 @@ struct Run {
   std::vector<std::string> settingsWarnings;
   // What ombrel.conf adds to the day's 暦注 list (holidays=1, eclipses=1).
   DayAdditions additions;
+  // The place --place named; its longitude and latitude are those of
+  // `settings`, and its zone (abroad) that of `settings` unless --zone said.
+  std::optional<places::NamedPlace> place;
 };
 
 using CommandFn = int (*)(const Run& run, const Args& args);
@@ -51,6 +56,9 @@ struct Command {
   CommandFn run;
   bool json = false;      // answers --json with one JSON document
   bool calendar = false;  // reads the calendar database (checked whole before the command runs)
+  // Works in the working directory with its settings (false: reads none of
+  // its files, so it neither makes nor enters one).
+  bool workDir = true;
 };
 
 
@@ -98,6 +106,17 @@ bool ReadYearArgument(const std::string& text, long long lo, long long hi, long 
 int ReadDateArgument(const std::string& text, int& year, int& month, int& day, int calendarMode);
 // The same check for a date already read.
 int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode);
+
+// A command's years: one year, or FROM..TO.
+struct YearSpan {
+  long long from = 0;
+  long long to = 0;
+  bool range = false;
+};
+// Reads "YEAR" or "FROM..TO", each end a year of lo to hi as
+// ReadYearArgument reads it; a range that runs backwards is a usage error.
+// False after reporting, with the status.
+bool ReadYears(const std::string& text, long long lo, long long hi, YearSpan& years, int& status);
 
 // Splits "--name value" options out of args. Known options are given with a
 // flag telling whether they take a value. Returns false (after reporting a

@@ -1,4 +1,4 @@
-// ombrel-cli day [YYYY-MM-DD [HOUR]]: the main form's day panel and its four
+// ombrel-cli day [YYYY-MM-DD [HOUR]] [--lon X] [--lat Y]: the main form's day panel and its four
 // lists for a moment, one "label<TAB>text" line each, as the window shows them.
 #include <algorithm>
 #include <cstdlib>
@@ -115,17 +115,24 @@ void PrintLabelled(const char* label, const std::vector<std::string>& items) {
 }
 
 int RunDay(const Run& run, const Args& args) {
-  if (args.size() > 2) return UsageError("usage: day [YYYY-MM-DD [HOUR]]");
-  Moment at = Now(run.settings);
-  if (!args.empty()) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, {{"lon", true}, {"lat", true}}, options, error)) return UsageError(error);
+  const Args& pos = options.positional;
+  if (pos.size() > 2) return UsageError("usage: day [YYYY-MM-DD [HOUR]] [--lon X] [--lat Y]");
+  Moment settings = run.settings;
+  int status = kOk;
+  if (!ReadPlaceOptions(options, settings.place, status)) return status;
+  Moment at = Now(settings);
+  if (!pos.empty()) {
     int y = 0, m = 0, d = 0;
-    if (!ParseDate(args[0], y, m, d)) return ArgumentError("a date", args[0], args::Form::kDate);
+    if (!ParseDate(pos[0], y, m, d)) return ArgumentError("a date", pos[0], args::Form::kDate);
     at.year = y, at.month = m, at.day = d, at.hour = 12.0;
     // Whether the day exists depends on the calendar the settings choose.
-    if (int rc = CheckDateExists(args[0], y, m, d, CalendarModeOfRule(at.calendar)); rc != kOk) return rc;
+    if (int rc = CheckDateExists(pos[0], y, m, d, CalendarModeOfRule(at.calendar)); rc != kOk) return rc;
   }
-  if (args.size() == 2 && !ParseDouble(args[1], 0.0, 24.0, at.hour))
-    return ArgumentError("an hour from 0 to 24", args[1], args::Form::kDecimal);
+  if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, at.hour))
+    return ArgumentError("an hour from 0 to 24", pos[1], args::Form::kDecimal);
   Warn(run.settingsWarnings);
 
   DayPanel panel;
@@ -166,10 +173,10 @@ int RunDay(const Run& run, const Args& args) {
   return kOk;
 }
 
-const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]]",
+const CommandRegistration kDay({"day", "day [YYYY-MM-DD [HOUR]] [--lon X] [--lat Y]",
                                 "the main window's day panel, its four lists and the sky readout for a moment (default now; "
-                                "hour 12 with a date), one label<TAB>text line each; the place and calendar "
-                                "come from ombrel.dat, anniversaries from kinenbi.dat (and the national holiday "
+                                "hour 12 with a date), one label<TAB>text line each; the place (unless --lon, --lat "
+                                "or --place say) and calendar come from ombrel.dat, anniversaries from kinenbi.dat (and the national holiday "
                                 "first when ombrel.conf has holidays=1, the day's eclipses and the eclipse in "
                                 "progress when it has eclipses=1)",
                                 RunDay, true, true});

@@ -1,4 +1,4 @@
-// ombrel-cli eclipses YEAR [--lon X] [--lat Y]: the year's lunar eclipses and
+// ombrel-cli eclipses YEAR|FROM..TO [--lon X] [--lat Y]: the year's lunar eclipses and
 // the solar eclipses seen from the place, on the precise ephemeris in either
 // model, with their contacts on the zone's clock.
 #include <cmath>
@@ -20,7 +20,7 @@ namespace {
 using precise::LunarEclipse;
 using precise::SolarEclipse;
 
-constexpr const char* kUsage = "usage: eclipses YEAR [--lon X] [--lat Y]";
+constexpr const char* kUsage = "usage: eclipses YEAR|FROM..TO [--lon X] [--lat Y]";
 // The years of the ΔT polynomials the moments rest on.
 constexpr long long kFirstYear = eclipses::kFirstYear;
 constexpr long long kLastYear = eclipses::kLastYear;
@@ -88,25 +88,17 @@ std::string SolarLine(const SolarEclipse& e, const Setting& s) {
 }
 
 // The year on the zone's clock, as Universal Time Julian days [from, to).
-void YearSpan(long long year, const Setting& s, JulianDay& from, JulianDay& to) {
+void YearMoments(long long year, const Setting& s, JulianDay& from, JulianDay& to) {
   const double y = static_cast<double>(year);
   from = DateToJulianDay(y, 1.0, 1.0, 0.0, s.on);
   to = DateToJulianDay(y + 1.0, 1.0, 1.0, 0.0, s.on);
 }
 
-int RunEclipses(const Run& run, const Args& args) {
-  Options options;
-  std::string error;
-  if (!ParseOptions(args, {{"lon", true}, {"lat", true}}, options, error)) return UsageError(error);
-  if (options.positional.size() != 1) return UsageError(kUsage);
-  const std::string& text = options.positional[0];
-  long long year = 0;
-  if (int status = kOk; !ReadYearArgument(text, kFirstYear, kLastYear, year, status)) return status;
-  Setting s;
-  int status = kOk;
-  if (!ReadSetting(run, options, s, status)) return status;
+// One year's eclipses: printed as text lines (the warning on stderr), or
+// returned as the year's document.
+Json EclipsesOfYear(const Run& run, const Setting& s, long long year) {
   JulianDay from = 0, to = 0;
-  YearSpan(year, s, from, to);
+  YearMoments(year, s, from, to);
   const std::vector<LunarEclipse> lunar = precise::LunarEclipses(from, to, s.place);
   const std::vector<SolarEclipse> solar = precise::SolarEclipses(from, to, s.place);
   // The eclipses rest on the earth's series in either model.
@@ -116,7 +108,7 @@ int RunEclipses(const Run& run, const Args& args) {
     for (const LunarEclipse& e : lunar) Print(LunarLine(e, s));
     for (const SolarEclipse& e : solar)
       if (e.sunUp) Print(SolarLine(e, s));
-    return kOk;
+    return nullptr;
   }
   Json lunarList = Json::array(), solarList = Json::array();
   for (const LunarEclipse& e : lunar) lunarList.push_back(EclipseJson(e, s.on));
@@ -127,12 +119,25 @@ int RunEclipses(const Run& run, const Args& args) {
                    {"lunar", lunarList},
                    {"solar", solarList}};
   if (warning) document["warning"] = *warning;
-  PrintJson(document);
+  return document;
+}
+
+int RunEclipses(const Run& run, const Args& args) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, {{"lon", true}, {"lat", true}}, options, error)) return UsageError(error);
+  if (options.positional.size() != 1) return UsageError(kUsage);
+  YearSpan years;
+  int status = kOk;
+  if (!ReadYears(options.positional[0], kFirstYear, kLastYear, years, status)) return status;
+  Setting s;
+  if (!ReadSetting(run, options, s, status)) return status;
+  PrintYears(run, years, [&](long long year) { return EclipsesOfYear(run, s, year); });
   return kOk;
 }
 
-const CommandRegistration kEclipses({"eclipses", "eclipses YEAR [--lon X] [--lat Y]",
-                                     "the year's lunar eclipses and the solar eclipses seen from the place "
+const CommandRegistration kEclipses({"eclipses", "eclipses YEAR|FROM..TO [--lon X] [--lat Y]",
+                                     "the year's (or each year's of a range) lunar eclipses and the solar eclipses seen from the place "
                                      "(default the settings' place), with their contacts on the zone's clock (JST by default), -1999-3000",
                                      RunEclipses, true});
 

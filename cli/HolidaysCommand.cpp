@@ -1,4 +1,4 @@
-// ombrel-cli holidays YEAR: the year's national holidays and rest days.
+// ombrel-cli holidays YEAR|FROM..TO: the year's national holidays and rest days.
 #include "astro/astro.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
@@ -7,11 +7,7 @@
 namespace cli {
 namespace {
 
-int RunHolidays(const Run& run, const Args& args) {
-  long long year = 0;
-  if (args.size() != 1) return UsageError("usage: holidays YEAR");
-  if (int status = kOk; !ReadYearArgument(args[0], holidays::kFirstYear, holidays::kLastYear, year, status))
-    return status;
+Json HolidaysOfYear(const Run& run, long long year) {
   Json list = Json::array();
   for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year), EphemerisOf(run.settings.model))) {
     const std::string date = holidays::IsoDate(h.year, h.month, h.day);
@@ -27,13 +23,21 @@ int RunHolidays(const Run& run, const Args& args) {
         YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth, "the equinox holidays");
     ReportModelWarning(run, ModelWarning(span), document);
   }
-  if (run.options.json) PrintJson(document);
+  return document;
+}
+
+int RunHolidays(const Run& run, const Args& args) {
+  if (args.size() != 1) return UsageError("usage: holidays YEAR|FROM..TO");
+  YearSpan years;
+  int status = kOk;
+  if (!ReadYears(args[0], holidays::kFirstYear, holidays::kLastYear, years, status)) return status;
+  PrintYears(run, years, [&](long long year) { return HolidaysOfYear(run, year); });
   return kOk;
 }
 
-const CommandRegistration kHolidays({"holidays", "holidays YEAR",
+const CommandRegistration kHolidays({"holidays", "holidays YEAR|FROM..TO",
                                      "Japan's national holidays, substitute holidays and bridge days of a year "
-                                     "(1948-2100), one YYYY-MM-DD<TAB>name line each",
+                                     "(1948-2100) or of each year of a range, one YYYY-MM-DD<TAB>name line each",
                                      RunHolidays, true});
 
 }  // namespace

@@ -126,7 +126,7 @@ void ReportModelWarning(const Run& run, const std::optional<std::string>& warnin
     document["warning"] = *warning;
 }
 
-void PrintEvents(const Run& run, long long year, const char* key, EventKind kind) {
+Json YearEvents(const Run& run, long long year, const char* key, EventKind kind) {
   const char* concerns = kind == EventKind::SolarTerms ? "the solar terms' moments" : "the moon phases' moments";
   const DateClock lists = ListClock(run.settings);
   const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
@@ -145,7 +145,16 @@ void PrintEvents(const Run& run, long long year, const char* key, EventKind kind
   if (precise)
     ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth, concerns)),
                        document);
-  if (run.options.json) PrintJson(document);
+  return document;
+}
+
+int RunYearEvents(const Run& run, const Args& args, const char* command, EventKind kind) {
+  if (args.size() != 1) return UsageError(std::string("usage: ") + command + " YEAR|FROM..TO");
+  YearSpan years;
+  int status = kOk;
+  if (!ReadYears(args[0], kFirstListYear, kLastListYear, years, status)) return status;
+  PrintYears(run, years, [&](long long year) { return YearEvents(run, year, command, kind); });
+  return kOk;
 }
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 // documented, UTF-8 text as it is (no \u escapes).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,11 +33,19 @@ Json EventJson(const CalendarEvent& event, const DateClock& lists);
 Json DeltaTJson(JulianDay ut);
 
 // Prints a year's events of a kind (that year's only, on the run's list
-// clock) as list items, one a line, or with --json as {"year": Y, key:
-// [{"text", "name", "month", "day", "time", "date"}]}, built from the
-// events' own numbers.
+// clock) as list items, one a line, and returns them as the --json document
+// {"year": Y, key: [{"text", "name", "month", "day", "time", "date"}]},
+// built from the events' own numbers.
 // In the precise model the answer carries ModelWarning for the year.
-void PrintEvents(const Run& run, long long year, const char* key, EventKind kind);
+Json YearEvents(const Run& run, long long year, const char* key, EventKind kind);
+// `terms` and `phases`: "COMMAND YEAR|FROM..TO", years kFirstListYear to
+// kLastListYear, each year's events as YearEvents gives them.
+int RunYearEvents(const Run& run, const Args& args, const char* command, EventKind kind);
+
+// Each year's document in turn (the text lines printed on the way), then
+// with --json one document: the year's own, or for a range
+// {"from": F, "to": T, "years": [each year's]}.
+void PrintYears(const Run& run, const YearSpan& years, const std::function<Json(long long)>& yearDocument);
 
 // An eclipse as `eclipses` documents it (docs/JSON.md), its times on `on`:
 // {"kind", "peak", "contacts", "umbral_magnitude", "penumbral_magnitude",

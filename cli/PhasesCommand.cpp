@@ -1,4 +1,5 @@
-// ombrel-cli phases YEAR: the year's moon phases as the day panel lists them.
+// ombrel-cli phases YEAR|FROM..TO: the years' moon phases as the day panel
+// lists them.
 #include "astro/astro.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
@@ -6,16 +7,12 @@
 namespace cli {
 namespace {
 
-int RunPhases(const Run& run, const Args& args) {
-  long long year = 0;
-  if (args.size() != 1) return UsageError("usage: phases YEAR");
-  if (int status = kOk; !ReadYearArgument(args[0], kFirstListYear, kLastListYear, year, status)) return status;
-  PrintEvents(run, year, "phases", EventKind::MoonPhases);
-  return kOk;
-}
+int RunPhases(const Run& run, const Args& args) { return RunYearEvents(run, args, "phases", EventKind::MoonPhases); }
 
-const CommandRegistration kPhases({"phases", "phases YEAR",
-                                   "the year's new moons, quarters and full moons with their dates and times (on the zone's clock, JST by default), years -1000 to 3000",
+const CommandRegistration kPhases({"phases", "phases YEAR|FROM..TO",
+                                   "the year's new moons, quarters and full moons with their dates and times (on the "
+                                   "zone's clock, JST by default), years -1000 to 3000; FROM..TO lists each year of "
+                                   "the range in turn",
                                    RunPhases, true});
 
 }  // namespace

@@ -1,4 +1,5 @@
-// ombrel-cli terms YEAR: the year's solar terms as the day panel lists them.
+// ombrel-cli terms YEAR|FROM..TO: the years' solar terms as the day panel
+// lists them.
 #include "astro/astro.h"
 #include "cli/Command.h"
 #include "cli/Json.h"
@@ -6,15 +7,11 @@
 namespace cli {
 namespace {
 
-int RunTerms(const Run& run, const Args& args) {
-  long long year = 0;
-  if (args.size() != 1) return UsageError("usage: terms YEAR");
-  if (int status = kOk; !ReadYearArgument(args[0], kFirstListYear, kLastListYear, year, status)) return status;
-  PrintEvents(run, year, "terms", EventKind::SolarTerms);
-  return kOk;
-}
+int RunTerms(const Run& run, const Args& args) { return RunYearEvents(run, args, "terms", EventKind::SolarTerms); }
 
-const CommandRegistration kTerms({"terms", "terms YEAR", "the year's 24 solar terms with their dates and times (on the zone's clock, JST by default), years -1000 to 3000",
+const CommandRegistration kTerms({"terms", "terms YEAR|FROM..TO",
+                                  "the year's 24 solar terms with their dates and times (on the zone's clock, JST by "
+                                  "default), years -1000 to 3000; FROM..TO lists each year of the range in turn",
                                   RunTerms, true});
 
 }  // namespace

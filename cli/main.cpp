@@ -96,7 +96,9 @@ void PrintHelp() {
               "  --zone NAME    show times on the time zone NAME of the tz database (an IANA\n"
               "                 name such as Asia/Tokyo, the default, or America/New_York),\n"
               "                 or 'design' for the whole-hour zone nearest the longitude\n"
-              "                 (also zone=NAME in ombrel.conf)\n\n"
+              "                 (also zone=NAME in ombrel.conf)\n"
+              "  --place NAME   the place (and abroad the zone) of a name that 'places'\n"
+              "                 lists: 北海道, 札幌市, 札幌, America/New_York, New_York\n\n"
               "Exit status: 0 success, 1 a file or the database could not be read or\n"
               "written (standard output included), 2 a refused command or option or\n"
               "argument (out of range included).\n",
@@ -270,6 +272,7 @@ const GlobalOption kGlobalOptions[] = {
     {"json", false, "", [](GlobalOptions& g, const std::string&) { g.json = true; }},
     {"precise", false, "", [](GlobalOptions& g, const std::string&) { g.precise = true; }},
     {"zone", true, "NAME", [](GlobalOptions& g, const std::string& v) { g.zone = v; }},
+    {"place", true, "NAME", [](GlobalOptions& g, const std::string& v) { g.place = v; }},
 };
 
 // The global option an argument "--name" or "--name=value" names, if any.
@@ -316,9 +319,29 @@ const GlobalOption* GlobalOptionAmong(const Args& args) {
   return nullptr;
 }
 
+// The place --place names, if it names one; false (after reporting, with
+// the names it may have meant) if not.
+bool FindPlaceOption(Run& run, int& status) {
+  if (!run.options.place) return true;
+  const std::string& name = *run.options.place;
+  const places::Found found = places::Find(places::AllPlaces(places::kZoneInfoDir), name);
+  if (found.place) {
+    run.place = found.place;
+    return true;
+  }
+  std::string names;
+  for (const std::string& n : found.nearest) names += (names.empty() ? "" : ", ") + n;
+  status = UsageError((found.ambiguous ? "--place: '" + name + "' may be any of: "
+                                       : "--place: no place named '" + name + "'; nearest: ") +
+                      names + " ('ombrel-cli places' lists them all)");
+  return false;
+}
+
 // The run's shared settings: ombrel.dat and ombrel.conf of the working
-// directory, then the options. False (after reporting) on an unknown zone.
+// directory, then the options (--place's place, its zone unless --zone
+// names one). False (after reporting) on an unknown zone or place.
 bool BuildRun(Run& run, int& status) {
+  if (!FindPlaceOption(run, status)) return false;
   const SettingsReadResult read = LoadSettings(run.record);
   run.settingsWarnings = SettingsWarningLines(read);
   EmptyPlacesReadAsZero(run.record, read);
@@ -329,6 +352,7 @@ bool BuildRun(Run& run, int& status) {
   ReadModelSetting(conf, run.record);
   run.additions = ShownAdditions(conf);
   if (run.options.precise) run.record.m_model = AstroModel::Precise;
+  if (run.place && run.place->zone) run.record.m_strZone = *run.place->zone;
   if (run.options.zone) run.record.m_strZone = *run.options.zone;
   std::string error;
   std::optional<Moment> settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
@@ -342,6 +366,7 @@ bool BuildRun(Run& run, int& status) {
     settings = SettingsMoment(run.record, 2000, 1, 1, 0, error);
   }
   run.settings = *settings;
+  if (run.place) run.settings.place = run.place->place;
   return true;
 }
 
@@ -419,14 +444,16 @@ int main(int argc, char** argv) {
       return UsageError(std::string("--") + misplaced->name + " is an option of ombrel-cli itself: put it before the command (ombrel-cli " +
                         written + " " + c.name + " ...)");
     }
-    // argv[0] is only the bare name when the shell found us on PATH; the
-    // kernel's link names the real file, next to which the database sits.
-    workdir::Choice wd = workdir::Enter(workDir, "/proc/self/exe");
-    if (!wd.warning.empty()) {
-      if (!workDir.empty()) return Failure(wd.warning);
-      Warn({wd.warning});
+    if (c.workDir) {
+      // argv[0] is only the bare name when the shell found us on PATH; the
+      // kernel's link names the real file, next to which the database sits.
+      workdir::Choice wd = workdir::Enter(workDir, "/proc/self/exe");
+      if (!wd.warning.empty()) {
+        if (!workDir.empty()) return Failure(wd.warning);
+        Warn({wd.warning});
+      }
+      if (!BuildRun(run, status)) return status;
     }
-    if (!BuildRun(run, status)) return status;
     // The queries' time limit covers the whole command, not each query.
     LimitTotalQueryTime(QueryBudget());
     return Flushed(RunCommand(c, run, args));

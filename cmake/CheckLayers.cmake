@@ -7,7 +7,7 @@
 set(layers
     "core"
     "astro"
-    "signs|holidays"
+    "signs|holidays|places"
     "caldb"
     "almanac|yearlist|sky"
     "astrodata|ical"

@@ -5,8 +5,9 @@
 # after one), so a new command or option completes without touching this
 # file. An option whose synopsis shows "a|b" completes those values, one that
 # shows "a,b,c" takes a comma list and completes it item by item; FILE
-# completes file names and DIR directories (blanks in a name included). Both
-# "--option VALUE" and "--option=VALUE" complete.
+# completes file names and DIR directories (blanks in a name included);
+# --place completes the names "ombrel-cli places" lists and --zone the zones
+# among them. Both "--option VALUE" and "--option=VALUE" complete.
 
 # Prints the help of the program being completed: the overall help without
 # arguments, else that command's.
@@ -16,6 +17,22 @@ _ombrel_cli_help() {
     # A program given as ~/... is not expanded by bash in COMP_WORDS.
     [[ $program == "~/"* ]] && program=$HOME/${program#"~/"}
     LC_ALL=C.UTF-8 "$program" "$@" --help 2>/dev/null
+}
+
+# The names --place takes, as "ombrel-cli places" lists them (a prefecture
+# and its city, a zone and its last part), and the zones among them.
+_ombrel_cli_places() {
+    local name rest
+    local -a names
+    while IFS=$'\t' read -r name rest; do
+        IFS=' ' read -ra names <<<"$name"
+        printf '%s\n' "${names[@]}"
+        [[ $name == */* ]] && printf '%s\n' "${name##*/}"
+    done < <(LC_ALL=C.UTF-8 "$1" places 2>/dev/null)
+}
+_ombrel_cli_zones() {
+    printf '%s\n' design
+    LC_ALL=C.UTF-8 "$1" places 2>/dev/null | cut -f4 | grep -v -x -- -
 }
 
 # The words of the overall help's command list: the first word of each line
@@ -162,6 +179,15 @@ _ombrel_cli() {
         option=$before
     fi
     cur=$(_ombrel_cli_dequote "$cur")
+    if [[ -n $option && ( $option == --place || $option == --zone ) ]]; then
+        [[ $program == "~/"* ]] && program=$HOME/${program#"~/"}
+        if [[ $option == --place ]]; then
+            _ombrel_cli_offer "$cur" "$prefix" < <(_ombrel_cli_places "$program")
+        else
+            _ombrel_cli_offer "$cur" "$prefix" < <(_ombrel_cli_zones "$program")
+        fi
+        return 0
+    fi
     if [[ -n $option ]]; then
         local argument
         argument=$(_ombrel_cli_argument "$option" "$usage")

@@ -127,6 +127,12 @@ TEST(Completion, OffersTheValuesAnOptionTakes) {
       {{"ics", "2024", "--output", "'my f"}, {"my file.ics"}},
       {{"ics", "2024", "--output", "\"my d"}, {"my dir"}},
       {{"--workdir", "my\\ "}, {"my dir"}},
+      // Places by name, and the zones among them.
+      {{"--place", "鹿"}, {"鹿児島県", "鹿児島市"}},
+      {{"--place=America/New_Y"}, {"--place=America/New_York"}},
+      {{"--place", "=", "New_Y"}, {"New_York"}},
+      {{"--zone", "Asia/Tok"}, {"Asia/Tokyo"}},
+      {{"--zone", "d"}, {"design"}},
   };
   std::vector<Completion::Words> lines;
   for (const auto& c : cases) lines.push_back(c.first);
