@@ -129,7 +129,7 @@ TEST(Cli, PhasesAndBodiesLines) {
   std::istringstream in(bodies.out);
   std::vector<std::string> rows;
   for (std::string line; std::getline(in, line);) rows.push_back(line);
-  ASSERT_EQ(rows.size(), 11u) << bodies.out;
+  ASSERT_EQ(rows.size(), 12u) << bodies.out;
   // The data window's column headings, each over its eight-byte field.
   EXPECT_EQ(rows[0], "       出時刻 南中時刻   入時刻     黄径     黄緯     赤径     赤緯   方位角     高度");
   const char* starts[] = {"太陽 06:50:", "月   01:37:", "水星 ", "金星 ", "火星 ", "木星 ", "土星 "};
@@ -139,6 +139,8 @@ TEST(Cli, PhasesAndBodiesLines) {
   EXPECT_EQ(rows[8], "東京湾潮汐");
   EXPECT_EQ(rows[9], "満潮 01:07 13:21");
   EXPECT_EQ(rows[10], "干潮 07:07 20:34");
+  // Then the moon's light, a waning crescent five days before the new moon.
+  EXPECT_EQ(rows[11], "月 輝面比 0.261 位相角 118.52");
 }
 
 TEST(Cli, FarDatesAndPolesStillAnswer) {

@@ -108,7 +108,7 @@ TEST(Json, LunarAndWestern) {
 
 TEST(Json, Bodies) {
   const Outputs o = Both({"bodies", "2000-01-01", "12", "--lon", "139.77", "--lat", "35.68"});
-  ASSERT_EQ(o.lines.size(), 11u);
+  ASSERT_EQ(o.lines.size(), 12u);
   ASSERT_EQ(o.doc["bodies"].size(), 7u);
   const char* keys[] = {"rise", "transit", "set", "longitude", "latitude", "right_ascension", "declination",
                         "azimuth", "altitude"};
@@ -132,6 +132,9 @@ TEST(Json, Bodies) {
                             o.doc["tides"]["high"][1].get<std::string>());
   EXPECT_EQ(o.lines[10], "干潮 " + o.doc["tides"]["low"][0].get<std::string>() + " " +
                              o.doc["tides"]["low"][1].get<std::string>());
+  const json& moon = o.doc["bodies"][1];
+  EXPECT_EQ(o.lines[11], text::SjisFormat("月 輝面比 %.3f 位相角 %.2f", moon["illumination"].get<double>(),
+                                          moon["phase_angle"].get<double>()));
 }
 
 // Every labelled line of the day's text has its field; the lists and the
