@@ -41,7 +41,7 @@ const CommandRegistration kPlaces({"places", "places [PATTERN]",
                                    "the places --place takes by name, those whose name holds PATTERN: the "
                                    "prefectural offices (zone '-': the settings' zone) and each zone's place "
                                    "from the system's tz database; name<TAB>latitude<TAB>longitude<TAB>zone",
-                                   RunPlaces, true, false});
+                                   RunPlaces, true, false, false});
 
 }  // namespace
 }  // namespace cli
