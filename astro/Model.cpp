@@ -33,6 +33,9 @@ class DesignEphemeris final : public Ephemeris {
                                     const DateClock& on) const override {
     return design::TransitTime(jd, body, observer, on);
   }
+  SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return design::SunThrough(altitude, jd, observer, on);
+  }
   SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) const override {
     return design::SolarTermOfDay(year, month, day, lists);
   }
@@ -74,6 +77,9 @@ class PreciseEphemeris final : public Ephemeris {
   std::optional<double> TransitTime(int body, JulianDay jd, const Place& observer,
                                     const DateClock& on) const override {
     return precise::TransitTime(jd, body, observer, on);
+  }
+  SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on) const override {
+    return precise::SunThrough(altitude, jd, observer, on);
   }
   SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) const override {
     return precise::SolarTermOfDay(year, month, day, lists);

@@ -15,6 +15,13 @@
 #include "astro/Sun.h"
 #include "astro/TermsPhases.h"
 
+// The moments, in hours of a local day's clock, that the sun passes an
+// altitude upwards and downwards; none where it does not that day.
+struct SunCrossings {
+  std::optional<double> up;
+  std::optional<double> down;
+};
+
 // The model named by a settings value: "precise" or anything else (design).
 AstroModel AstroModelFromText(const std::string& text);
 const char* AstroModelText(AstroModel model);
@@ -34,6 +41,11 @@ class Ephemeris {
   virtual std::optional<double> SetTime(int body, JulianDay jd, const Place& observer, const DateClock& on) const = 0;
   virtual std::optional<double> TransitTime(int body, JulianDay jd, const Place& observer,
                                             const DateClock& on) const = 0;
+  // The same searches as rise and set for the sun's centre at `altitude`
+  // degrees (no refraction; -6 civil, -12 nautical, -18 astronomical
+  // twilight): its crossing upwards (dawn) and downwards (dusk) on the day.
+  virtual SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer,
+                                  const DateClock& on) const = 0;
 
   // The day's signs, read on the list clock `lists` (dates of the year's
   // lists).

@@ -26,8 +26,11 @@ struct EventRule {
   double tolerance;
 };
 
-constexpr EventRule kRise = {Quantity::Altitude, kHorizonAltitude, true, StepRule::Third, 0.01};
-constexpr EventRule kSet = {Quantity::Altitude, kHorizonAltitude, false, StepRule::Half, 0.15};
+// Rise and set through the altitude `horizon` (the twilights' depths too).
+constexpr EventRule RiseRule(double horizon) { return {Quantity::Altitude, horizon, true, StepRule::Third, 0.01}; }
+constexpr EventRule SetRule(double horizon) { return {Quantity::Altitude, horizon, false, StepRule::Half, 0.15}; }
+constexpr EventRule kRise = RiseRule(kHorizonAltitude);
+constexpr EventRule kSet = SetRule(kHorizonAltitude);
 constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, StepRule::Half, 0.01};
 
 // The body's place at hour t of the fixed local day, seen from (phi, lambda).
@@ -141,6 +144,10 @@ std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, con
 }
 std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
   return SearchDay(jd, body, kTransit, observer, on);
+}
+SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on) {
+  return {SearchDay(jd, BodySun, RiseRule(altitude), observer, on),
+          SearchDay(jd, BodySun, SetRule(altitude), observer, on)};
 }
 
 }  // namespace design

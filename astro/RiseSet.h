@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "astro/Model.h"
 #include "astro/Sun.h"
 
 namespace design {
@@ -13,5 +14,7 @@ namespace design {
 std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
 std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
 std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+// The rise and set searches for the sun's centre at `altitude` degrees.
+SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on);
 
 }  // namespace design

@@ -1,5 +1,6 @@
 // ombrel-cli bodies DATE [HOUR] [--lon X] [--lat Y]: the astronomical data
 // table of the data window for one date, hour and place.
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -17,6 +18,18 @@ namespace cli {
 namespace {
 
 constexpr const char* kUsage = "usage: bodies DATE [HOUR] [--lon X] [--lat Y] (DATE as YYYY-MM-DD)";
+
+// The twilights' dawn and dusk and the day's length, one line each.
+void PrintDayLight(const DayLight& light) {
+  const struct {
+    const char* name;
+    const SunCrossings& times;
+  } twilights[] = {{"市民薄明", light.civil}, {"航海薄明", light.nautical}, {"天文薄明", light.astronomical}};
+  for (const auto& t : twilights)
+    Print(std::string(t.name) + " " + EventTimeText(t.times.up, "--:--:--") + " " +
+          EventTimeText(t.times.down, "--:--:--"));
+  Print("昼の長さ " + EventTimeText(light.length, "--:--:--"));
+}
 
 // The data window's headings over the columns, each right-aligned to its
 // eight-byte field; the tides under the window's own heading.
@@ -36,7 +49,11 @@ void PrintTable(const AstroTable& table, const MoonLight& moon, const DateClock&
   Print("東京湾潮汐");
   Print("満潮 " + TideTimeText(table.tides.high[0], on) + " " + TideTimeText(table.tides.high[1], on));
   Print("干潮 " + TideTimeText(table.tides.low[0], on) + " " + TideTimeText(table.tides.low[1], on));
-  Print(text::SjisFormat("月 輝面比 %.3f 位相角 %.2f", moon.fraction, moon.phaseAngle));
+  // A moon the series could not give (far years) has no light: a dash.
+  auto number = [](const char* format, double value) {
+    return std::isfinite(value) ? text::SjisFormat(format, value) : std::string("---");
+  };
+  Print("月 輝面比 " + number("%.3f", moon.fraction) + " 位相角 " + number("%.2f", moon.phaseAngle));
 }
 
 // "HH:MM:SS" of a time, null where there is none.
@@ -98,8 +115,10 @@ int RunBodies(const Run& run, const Args& args) {
   at.place = {latitude, longitude};
   const AstroTable table = ComputeAstroTable(at);
   const MoonLight moon = MoonLightAt(EphemerisOf(at.model), MomentJulianDay(at), at.place);
+  const DayLight light = DayLightOf(EphemerisOf(at.model), at);
   Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
   doc.update(TableJson(table, moon, PlaceClock(at)));
+  doc.update(DayLightJson(light));
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
   ReportModelWarning(run, ReadingWarning(at), doc);
@@ -109,6 +128,7 @@ int RunBodies(const Run& run, const Args& args) {
   }
   if (!run.options.json) {
     PrintTable(table, moon, PlaceClock(at));
+    PrintDayLight(light);
     return kOk;
   }
   PrintJson(doc);

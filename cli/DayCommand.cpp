@@ -89,6 +89,7 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"readout", Texts(readout)},
   };
   if (withEclipses) document["eclipses"] = EclipseItems(p);
+  document.update(DayLightJson(DayLightOf(EphemerisOf(at.model), at)));
   return document;
 }
 

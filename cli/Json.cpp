@@ -157,4 +157,14 @@ int RunYearEvents(const Run& run, const Args& args, const char* command, EventKi
   return kOk;
 }
 
+Json DayLightJson(const DayLight& light) {
+  auto time = [](const std::optional<double>& hours) { return hours ? Json(AstroTimeText(*hours)) : Json(nullptr); };
+  auto twilight = [&](const SunCrossings& c) { return Json{{"dawn", time(c.up)}, {"dusk", time(c.down)}}; };
+  return {{"twilight",
+           {{"civil", twilight(light.civil)},
+            {"nautical", twilight(light.nautical)},
+            {"astronomical", twilight(light.astronomical)}}},
+          {"day_length", time(light.length)}};
+}
+
 }  // namespace cli

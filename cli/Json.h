@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "astro/DayLight.h"
 #include "astro/precise/Eclipses.h"
 #include "cli/Command.h"
 
@@ -77,6 +78,11 @@ std::optional<std::string> ReadingWarning(const Moment& at);
 // to one already there by ". "), else as one "ombrel-cli: warning: ..." line
 // on stderr.
 void ReportModelWarning(const Run& run, const std::optional<std::string>& warning, Json& document);
+
+// The day's light as `bodies` and `day` give it: {"twilight": {"civil":
+// {"dawn", "dusk"}, "nautical": …, "astronomical": …}, "day_length"}, each
+// "HH:MM:SS" or null.
+Json DayLightJson(const DayLight& light);
 
 // "YYYY-MM-DD" of a date: astronomical years with a sign when negative and at
 // least four digits.

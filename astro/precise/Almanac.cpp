@@ -49,20 +49,35 @@ std::optional<double> ClockHours(std::optional<double> hours, JulianDay start, c
   return *hours + change;
 }
 
+// The local day that holds `jd` on its own clock: its 0:00 and the next
+// day's, as Universal Time Julian days (23 to 25 hours apart where the clock
+// changes).
+struct ClockDay {
+  JulianDay start, end;
+};
+ClockDay ClockDayOf(JulianDay jd, const DateClock& on) {
+  const LocalTime date = JulianDayToDate(jd, on);
+  return {Midnight(on, date.year, date.month, date.day), Midnight(on, date.year, date.month, date.day + 1.0)};
+}
+
+// A day's times, found as hours after its start, as the hours its clock reads.
+DayTimes OnClock(const DayTimes& t, const ClockDay& day, const Clock& clock) {
+  return {ClockHours(t.rise, day.start, clock), ClockHours(t.transit, day.start, clock),
+          ClockHours(t.set, day.start, clock)};
+}
+
 DayTimes TimesOfDay(JulianDay jd, int body, const Place& observer, const DateClock& on) {
   thread_local TimesMemo memo;
   if (body < 0 || body >= kBodyCount) return {};
-  const LocalTime date = JulianDayToDate(jd, on);
-  const JulianDay start = Midnight(on, date.year, date.month, date.day);
-  const JulianDay end = Midnight(on, date.year, date.month, date.day + 1.0);
+  const ClockDay day = ClockDayOf(jd, on);
   const double latitude = observer.latitude, longitude = observer.longitude;
-  if (!memo.filled || memo.start != start || memo.end != end || memo.latitude != latitude ||
+  if (!memo.filled || memo.start != day.start || memo.end != day.end || memo.latitude != latitude ||
       memo.longitude != longitude) {
-    memo.start = start, memo.end = end, memo.latitude = latitude, memo.longitude = longitude, memo.filled = true;
-    RiseTransitSetAll(start, end, latitude, longitude, memo.times);
+    memo.start = day.start, memo.end = day.end, memo.latitude = latitude, memo.longitude = longitude,
+    memo.filled = true;
+    RiseTransitSetAll(day.start, day.end, latitude, longitude, memo.times);
   }
-  const DayTimes& t = memo.times[body];
-  return {ClockHours(t.rise, start, on.clock), ClockHours(t.transit, start, on.clock), ClockHours(t.set, start, on.clock)};
+  return OnClock(memo.times[body], day, on.clock);
 }
 
 // The frame and the earth of the last moment asked for on this thread: the
@@ -131,6 +146,12 @@ std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, con
 }
 std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on) {
   return TimesOfDay(jd, body, observer, on).transit;
+}
+SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on) {
+  const ClockDay day = ClockDayOf(jd, on);
+  const DayTimes t = OnClock(SunThroughAltitude(altitude, day.start, day.end, observer.latitude, observer.longitude),
+                             day, on.clock);
+  return {t.rise, t.set};
 }
 
 SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) {

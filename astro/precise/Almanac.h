@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "astro/Model.h"
 #include "astro/Sun.h"
 #include "astro/TermsPhases.h"
 
@@ -21,6 +22,7 @@ BodyPosition BodyPlace(int body, JulianDay jd, const Place& observer, bool topoc
 std::optional<double> RiseTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
 std::optional<double> SetTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
 std::optional<double> TransitTime(JulianDay jd, int body, const Place& observer, const DateClock& on);
+SunCrossings SunThrough(double altitude, JulianDay jd, const Place& observer, const DateClock& on);
 
 SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists);
 std::optional<int> DaysSinceSpringBegins(double year, double month, double day, const DateClock& lists);

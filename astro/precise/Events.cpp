@@ -183,18 +183,21 @@ class DaySky {
 
 class BodyDay {
  public:
-  BodyDay(const DaySky& sky, int body) : sky_(sky), body_(body) {
+  // `centreAltitude`: the altitude of the centre searched for in place of
+  // the rise and set convention's horizon.
+  BodyDay(const DaySky& sky, int body, std::optional<double> centreAltitude)
+      : sky_(sky), body_(body), centreAltitude_(centreAltitude) {
     for (int k = 0; k < 5; ++k) nodes_[k] = sky.Node(body, k);
   }
 
   // Altitude of the centre minus the altitude at which the convention's
-  // limb touches the horizon.
+  // limb touches the horizon (or minus the centre's altitude asked for).
   double AboveHorizon(double t) const {
     double sidereal;
     const Vec3 p = Topocentric(t, sidereal);
     double azimuth, altitude;
     Horizontal(p, sky_.Latitude(), sidereal, azimuth, altitude);
-    return altitude - HorizonAltitude(p);
+    return altitude - (centreAltitude_ ? *centreAltitude_ : HorizonAltitude(p));
   }
 
   // Hour angle of the topocentric place, −180 to 180.
@@ -231,6 +234,7 @@ class BodyDay {
 
   const DaySky& sky_;
   int body_;
+  std::optional<double> centreAltitude_;
   Vec3 nodes_[5];
 };
 
@@ -249,17 +253,24 @@ std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], 
   return std::nullopt;
 }
 
-DayTimes TimesOf(const BodyDay& day, double length) {
+// The day's first crossings of the body's horizon upwards and downwards, the
+// day `length` days long.
+DayTimes HorizonCrossings(const BodyDay& day, double length) {
   const double step = length / kSamples;
-  double height[kSamples + 1], hourAngle[kSamples + 1];
-  for (int i = 0; i <= kSamples; ++i) {
-    height[i] = day.AboveHorizon(i * step);
-    hourAngle[i] = day.HourAngle(i * step);
-  }
+  double height[kSamples + 1];
+  for (int i = 0; i <= kSamples; ++i) height[i] = day.AboveHorizon(i * step);
   auto above = [&day](double t) { return day.AboveHorizon(t); };
+  return {FirstCrossing(above, height, step, true, 1e9), std::nullopt, FirstCrossing(above, height, step, false, 1e9)};
+}
+
+DayTimes TimesOf(const BodyDay& day, double length) {
+  DayTimes times = HorizonCrossings(day, length);
+  const double step = length / kSamples;
+  double hourAngle[kSamples + 1];
+  for (int i = 0; i <= kSamples; ++i) hourAngle[i] = day.HourAngle(i * step);
   auto angle = [&day](double t) { return day.HourAngle(t); };
-  return {FirstCrossing(above, height, step, true, 1e9), FirstCrossing(angle, hourAngle, step, true, 90.0),
-          FirstCrossing(above, height, step, false, 1e9)};
+  times.transit = FirstCrossing(angle, hourAngle, step, true, 90.0);
+  return times;
 }
 
 }  // namespace
@@ -403,13 +414,19 @@ void ForgetFoundEvents() {
 
 DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude) {
   const DaySky sky(dayStart, dayEnd, latitude, longitude);
-  return TimesOf(BodyDay(sky, body), sky.Length());
+  return TimesOf(BodyDay(sky, body, std::nullopt), sky.Length());
+}
+
+DayTimes SunThroughAltitude(double altitude, JulianDay dayStart, JulianDay dayEnd, double latitude,
+                            double longitude) {
+  const DaySky sky(dayStart, dayEnd, latitude, longitude);
+  return HorizonCrossings(BodyDay(sky, BodySun, altitude), sky.Length());
 }
 
 void RiseTransitSetAll(JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude,
                        DayTimes (&out)[7]) {
   const DaySky sky(dayStart, dayEnd, latitude, longitude);
-  for (int body = 0; body < 7; ++body) out[body] = TimesOf(BodyDay(sky, body), sky.Length());
+  for (int body = 0; body < 7; ++body) out[body] = TimesOf(BodyDay(sky, body, std::nullopt), sky.Length());
 }
 
 }  // namespace precise

@@ -64,6 +64,11 @@ struct DayTimes {
 };
 DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude);
 
+// The same search for the sun's centre at `altitude` degrees (no
+// refraction): its first crossing upwards (`rise`) and downwards (`set`).
+DayTimes SunThroughAltitude(double altitude, JulianDay dayStart, JulianDay dayEnd, double latitude,
+                            double longitude);
+
 // The seven bodies' times on one day, sharing the earth's places.
 void RiseTransitSetAll(JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude,
                        DayTimes (&out)[7]);

@@ -129,7 +129,7 @@ TEST(Cli, PhasesAndBodiesLines) {
   std::istringstream in(bodies.out);
   std::vector<std::string> rows;
   for (std::string line; std::getline(in, line);) rows.push_back(line);
-  ASSERT_EQ(rows.size(), 12u) << bodies.out;
+  ASSERT_EQ(rows.size(), 16u) << bodies.out;
   // The data window's column headings, each over its eight-byte field.
   EXPECT_EQ(rows[0], "       出時刻 南中時刻   入時刻     黄径     黄緯     赤径     赤緯   方位角     高度");
   const char* starts[] = {"太陽 06:50:", "月   01:37:", "水星 ", "金星 ", "火星 ", "木星 ", "土星 "};
@@ -141,6 +141,12 @@ TEST(Cli, PhasesAndBodiesLines) {
   EXPECT_EQ(rows[10], "干潮 07:07 20:34");
   // Then the moon's light, a waning crescent five days before the new moon.
   EXPECT_EQ(rows[11], "月 輝面比 0.261 位相角 118.52");
+  // Then the twilights' dawn and dusk and the day's length (sunset less
+  // sunrise).
+  EXPECT_EQ(rows[12].rfind("市民薄明 06:2", 0), 0u) << rows[12];
+  EXPECT_EQ(rows[13].rfind("航海薄明 05:5", 0), 0u) << rows[13];
+  EXPECT_EQ(rows[14].rfind("天文薄明 05:1", 0), 0u) << rows[14];
+  EXPECT_EQ(rows[15].rfind("昼の長さ 09:4", 0), 0u) << rows[15];
 }
 
 TEST(Cli, FarDatesAndPolesStillAnswer) {

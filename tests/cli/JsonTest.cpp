@@ -108,7 +108,7 @@ TEST(Json, LunarAndWestern) {
 
 TEST(Json, Bodies) {
   const Outputs o = Both({"bodies", "2000-01-01", "12", "--lon", "139.77", "--lat", "35.68"});
-  ASSERT_EQ(o.lines.size(), 12u);
+  ASSERT_EQ(o.lines.size(), 16u);
   ASSERT_EQ(o.doc["bodies"].size(), 7u);
   const char* keys[] = {"rise", "transit", "set", "longitude", "latitude", "right_ascension", "declination",
                         "azimuth", "altitude"};
@@ -135,6 +135,13 @@ TEST(Json, Bodies) {
   const json& moon = o.doc["bodies"][1];
   EXPECT_EQ(o.lines[11], text::SjisFormat("月 輝面比 %.3f 位相角 %.2f", moon["illumination"].get<double>(),
                                           moon["phase_angle"].get<double>()));
+  const char* twilights[][2] = {{"市民薄明", "civil"}, {"航海薄明", "nautical"}, {"天文薄明", "astronomical"}};
+  for (int k = 0; k < 3; ++k) {
+    const json& t = o.doc["twilight"][twilights[k][1]];
+    EXPECT_EQ(o.lines[12 + k], std::string(twilights[k][0]) + " " + t["dawn"].get<std::string>() + " " +
+                                   t["dusk"].get<std::string>());
+  }
+  EXPECT_EQ(o.lines[15], "昼の長さ " + o.doc["day_length"].get<std::string>());
 }
 
 // Every labelled line of the day's text has its field; the lists and the

@@ -125,7 +125,7 @@ class TstPrecise : public QObject {
     CAstroDataDlg& data = *m_view->m_pAstroDataDlg;
     QTest::mouseClick(data.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
     const QStringList cli = CliLines({"--precise", "bodies", "2023-06-21", "21.0", "--lon", "139.7", "--lat", "35.6"});
-    QCOMPARE(cli.size(), 12);
+    QCOMPARE(cli.size(), 16);
     for (int row = 0; row < kAstroRows; ++row) {
       QStringList cells;
       for (int column = 0; column < kAstroColumns; ++column)
