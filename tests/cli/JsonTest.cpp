@@ -180,6 +180,11 @@ TEST(Json, Day) {
   for (const auto& [label, key] : lists) EXPECT_EQ(listed[label], o.doc[key].size()) << label;
   EXPECT_EQ(o.doc["seasonal_days"][0], "国民の休日");
   EXPECT_EQ(o.doc["date"], "2026-09-22");
+  // The day's light is that of bodies for the same day and place.
+  const Outputs b = Both({"bodies", "2026-09-22", "12"});
+  EXPECT_EQ(o.doc["twilight"], b.doc["twilight"]);
+  EXPECT_EQ(o.doc["day_length"], b.doc["day_length"]);
+  EXPECT_TRUE(o.doc["twilight"]["astronomical"]["dusk"].is_string()) << o.doc["twilight"];
 }
 
 TEST(Json, OnlyWhereADocumentIsDefined) {
