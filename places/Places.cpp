@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -175,6 +176,16 @@ std::vector<NamedPlace> AllPlaces(const std::string& zoneInfoDir) {
   std::vector<NamedPlace> all = JapanPlaces();
   for (NamedPlace& p : ZonePlaces(zoneInfoDir)) all.push_back(std::move(p));
   return all;
+}
+
+std::string DegreesText(double degrees) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", degrees);
+  return text;
+}
+
+bool IsAt(const NamedPlace& place, double longitude, double latitude) {
+  return std::fabs(place.place.longitude - longitude) < 5e-7 && std::fabs(place.place.latitude - latitude) < 5e-7;
 }
 
 std::string Label(const NamedPlace& place) { return place.city.empty() ? place.name : place.name + " " + place.city; }

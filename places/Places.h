@@ -38,6 +38,18 @@ std::vector<NamedPlace> ZonePlaces(const std::string& zoneInfoDir);
 // Japan's places, then those abroad.
 std::vector<NamedPlace> AllPlaces(const std::string& zoneInfoDir);
 
+// The ombrel.conf key that keeps the name of the place the settings dialog
+// chose (its `name`), shown in the window; absent or empty: none.
+inline constexpr const char* kPlaceKey = "place";
+
+// A longitude or latitude as the settings file keeps a named place's: all
+// the digits the table gives, none more ("141.346944", "-74.0064").
+std::string DegreesText(double degrees);
+
+// Whether the place lies at the longitude and latitude (to the table's
+// precision).
+bool IsAt(const NamedPlace& place, double longitude, double latitude);
+
 // "北海道 札幌市" or "America/New_York": the names a place answers to.
 std::string Label(const NamedPlace& place);
 

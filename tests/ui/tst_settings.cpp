@@ -43,6 +43,15 @@ class ProcessZone {
 
 QComboBox* ZoneBox(CSettingsDlg* dlg) { return dlg->findChild<QComboBox*>(QStringLiteral("zone")); }
 
+// Picks a place from the dialog's list as a click on its item does.
+void PickPlace(CSettingsDlg* dlg, const QString& label) {
+  QComboBox* list = dlg->findChild<QComboBox*>(QStringLiteral("place"));
+  const int i = list->findText(label);
+  QVERIFY2(i > 0, qPrintable(label));
+  list->setCurrentIndex(i);
+  emit list->activated(i);
+}
+
 }  // namespace
 
 class TstSettings : public QObject {
@@ -158,6 +167,44 @@ class TstSettings : public QObject {
     QCOMPARE(m_view->m_settings.calendar, CalendarRule::JulianThenGregorian);
     QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
     QCOMPARE(QString::fromStdString(SettingsDlg.m_strLongitude), QStringLiteral("139.7"));
+  }
+
+  // A place from the list fills 東経, 北緯 and the zone; ombrel.conf keeps its
+  // name, the window's title shows it, ombrel.dat keeps nine lines, and the
+  // dialog reopens on its own numbers, not rounded to a tenth.
+  void placeListFillsTheFieldsAndIsKept() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      PickPlace(dlg, QStringLiteral("鹿児島県 鹿児島市"));
+      QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("130.558056"));
+      QCOMPARE(Control(dlg, 1004)->text(), QStringLiteral("31.560278"));
+      QCOMPARE(ZoneBox(dlg)->currentText(), QStringLiteral("Asia/Tokyo"));
+      PressOk(dlg);
+    });
+    QCOMPARE(m_view->m_dLongitude, 130.558056);
+    QCOMPARE(m_view->m_dLatitude, 31.560278);
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")), QByteArray("130.558056\n31.560278\n  0\n0\n0\n0\n1\n1\n0\n"));
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("place=鹿児島県\n"));
+    QVERIFY(m_view->window()->windowTitle().endsWith(QStringLiteral("鹿児島県 鹿児島市")));
+    WithDialog([](CSettingsDlg* dlg) {
+      QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("130.558056"));
+      QCOMPARE(dlg->findChild<QComboBox*>(QStringLiteral("place"))->currentText(), QStringLiteral("鹿児島県 鹿児島市"));
+      PickPlace(dlg, QStringLiteral("America/New_York"));
+      QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("-74.0064"));
+      QCOMPARE(Control(dlg, 1004)->text(), QStringLiteral("40.7142"));
+      QCOMPARE(ZoneBox(dlg)->currentText(), QStringLiteral("America/New_York"));
+      PressOk(dlg);
+    });
+    QCOMPARE(QString::fromStdString(SettingsDlg.m_strZone), QStringLiteral("America/New_York"));
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("place=America/New_York\n"));
+    // A longitude typed over the place's leaves no name behind.
+    WithDialog([](CSettingsDlg* dlg) {
+      Control(dlg, 1003)->setText(QStringLiteral("-74.1"));
+      PressOk(dlg);
+    });
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("place=\n"));
+    QVERIFY(!m_view->window()->windowTitle().contains(QStringLiteral("New_York")));
+    QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")).count('\n'), 9);
   }
 
   void fileSetsThePlaceAndTheDialogRoundsIt() {

@@ -447,6 +447,7 @@ void CMyView::LoadSettings() {
   ReadModelSetting(additions, SettingsDlg);
   m_bShowHolidays = holidays::Shown(additions);
   m_bShowEclipses = eclipses::Shown(additions);
+  m_strPlace = additions.Get(places::kPlaceKey);
   // What could not be read, or was replaced by a default, is reported once,
   // not at every reload.
   std::vector<std::string> lines;
@@ -486,6 +487,7 @@ void CMyView::ApplySettings() {
   m_pYearListDlg->m_settings = m_settings;
   m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
   m_pYearListDlg->m_nSignDisplay = SettingsDlg.m_nSignDisplay;
+  ShowPlaceName();
 }
 
 void CMyView::RequestRefresh() {
@@ -724,17 +726,37 @@ void CMyView::OnLButtonDown(QPoint point) {
   ShowMoment(t.year, t.month, t.day, t.hour);
 }
 
+std::optional<places::NamedPlace> CMyView::NamedPlace() const {
+  if (m_strPlace.empty()) return std::nullopt;
+  std::optional<places::NamedPlace> p = places::Find(places::AllPlaces(places::kZoneInfoDir), m_strPlace).place;
+  if (!p || !places::IsAt(*p, m_dLongitude, m_dLatitude)) return std::nullopt;
+  return p;
+}
+
+void CMyView::ShowPlaceName() {
+  static const QString kBefore = QStringLiteral(" ― ");
+  QWidget* frame = window();
+  QString title = frame->windowTitle().section(kBefore, 0, 0);
+  if (const std::optional<places::NamedPlace> p = NamedPlace()) title += kBefore + QString::fromStdString(places::Label(*p));
+  frame->setWindowTitle(title);
+}
+
 void CMyView::OnSettings() {
-  SettingsDlg.m_strLongitude = text::SjisFormat("%3.1f", m_dLongitude);
-  SettingsDlg.m_strLatitude = text::SjisFormat("%3.1f", m_dLatitude);
+  // The design shows the place to a tenth of a degree; a place chosen by
+  // name keeps its own numbers, so reopening the dialog does not move it.
+  const std::optional<places::NamedPlace> named = NamedPlace();
+  SettingsDlg.m_strLongitude = named ? places::DegreesText(m_dLongitude) : text::SjisFormat("%3.1f", m_dLongitude);
+  SettingsDlg.m_strLatitude = named ? places::DegreesText(m_dLatitude) : text::SjisFormat("%3.1f", m_dLatitude);
   SettingsDlg.m_strAzimuth = text::SjisFormat("%3.0f", ChartAzimuth);
   CSettingsDlg dlg(SettingsDlg, this);
   dlg.m_bShowHolidays = m_bShowHolidays;
   dlg.m_bShowEclipses = m_bShowEclipses;
+  dlg.m_strPlace = named ? named->name : "";
   dlg.UpdateData(false);
   if (dlg.exec() == QDialog::Accepted) {
     m_bShowHolidays = dlg.m_bShowHolidays;
     m_bShowEclipses = dlg.m_bShowEclipses;
+    m_strPlace = dlg.m_strPlace;
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
     ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);

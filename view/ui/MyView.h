@@ -19,6 +19,7 @@
 #include "widgets/DialogUnits.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
+#include "places/Places.h"
 
 class QLabel;
 class QLineEdit;
@@ -145,6 +146,11 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
 
   double m_dLongitude = 139.7;
   double m_dLatitude = 35.6;
+  // The place the settings dialog chose by name (ombrel.conf's place=), and
+  // whether the view's place is still that one: then the window's title
+  // names it and the dialog shows its numbers unrounded.
+  std::string m_strPlace;
+  std::optional<places::NamedPlace> NamedPlace() const;
   // The calendar rule, zone and model of the settings at the view's place;
   // every moment the view computes is built from it.
   Moment m_settings;
@@ -214,6 +220,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   Moment ReadFormMoment(const std::string& hourText);
   // m_settings and the dialogs' copies of the settings follow SettingsDlg.
   void ApplySettings();
+  // The frame's title, with the named place's name after it when there is one.
+  void ShowPlaceName();
   // The present instant on the settings' clock at the view's place.
   LocalTime Now() const;
 

@@ -1,5 +1,7 @@
 #include "view/ui/SettingsDlg.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 
 #include "astro/EclipseDays.h"
 #include "holidays/Holidays.h"
@@ -108,11 +111,62 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   m_comboZone->setEditable(true);
   m_comboZone->addItems({QString::fromUtf8(TimeZone::kDefaultName), QString::fromUtf8(TimeZone::kDesignName)});
 
+  // A place by name: fills 東経, 北緯 and (abroad) the zone; kept in ombrel.conf.
+  Label(this, "地点", 140, 97);
+  m_comboPlace = PlaceControl(new QComboBox(this), 0, DuRect(170, 95, 125, 15));
+  m_comboPlace->setObjectName(QStringLiteral("place"));
+  m_comboPlace->setMaxVisibleItems(20);
+  FillPlaceList();
+  connect(m_comboPlace, &QComboBox::activated, this, &CSettingsDlg::PlaceChosen);
+
   auto* ok = PlaceControl(new QPushButton(QStringLiteral("終了"), this), 1, DuRect(260, 45, 40, 30));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CSettingsDlg::accept);
 
   UpdateData(false);
+}
+
+void CSettingsDlg::FillPlaceList() {
+  m_places = places::AllPlaces(places::kZoneInfoDir);
+  // Abroad by zone name (Africa/…, America/…, Asia/…), as one looks a zone up.
+  const auto abroad = std::find_if(m_places.begin(), m_places.end(), [](const places::NamedPlace& p) { return p.zone; });
+  std::sort(abroad, m_places.end(),
+            [](const places::NamedPlace& a, const places::NamedPlace& b) { return a.name < b.name; });
+  auto* model = qobject_cast<QStandardItemModel*>(m_comboPlace->model());
+  m_comboPlace->addItem(QStringLiteral("（地点を選ぶ）"));
+  std::string region;
+  for (std::size_t i = 0; i < m_places.size(); ++i) {
+    const places::NamedPlace& p = m_places[i];
+    if (p.region != region) {
+      region = p.region;
+      m_comboPlace->addItem(QStringLiteral("―― %1 ――").arg(Qs(region)));
+      model->item(m_comboPlace->count() - 1)->setEnabled(false);
+    }
+    m_comboPlace->addItem(Qs(places::Label(p)), static_cast<int>(i));
+  }
+}
+
+void CSettingsDlg::PlaceChosen(int index) {
+  const QVariant chosen = m_comboPlace->itemData(index);
+  if (!chosen.isValid()) return;
+  const places::NamedPlace& p = m_places[chosen.toInt()];
+  m_editLongitude->setText(Qs(places::DegreesText(p.place.longitude)));
+  m_editLatitude->setText(Qs(places::DegreesText(p.place.latitude)));
+  // Abroad the place's zone; in Japan Japan's, unless the zone follows the longitude.
+  if (p.zone)
+    m_comboZone->setCurrentText(Qs(*p.zone));
+  else if (m_comboZone->currentText().trimmed() != QString::fromUtf8(TimeZone::kDesignName))
+    m_comboZone->setCurrentText(QString::fromUtf8(TimeZone::kDefaultName));
+}
+
+std::optional<places::NamedPlace> CSettingsDlg::PlaceOfFields() const {
+  const QVariant chosen = m_comboPlace->currentData();
+  if (!chosen.isValid()) return std::nullopt;
+  const places::NamedPlace& p = m_places[chosen.toInt()];
+  if (!places::IsAt(p, SettingsNumber(m_editLongitude->text().toStdString()),
+                    SettingsNumber(m_editLatitude->text().toStdString())))
+    return std::nullopt;
+  return p;
 }
 
 void CSettingsDlg::UpdateData(bool toMembers) {
@@ -132,6 +186,8 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     m_bShowEclipses = m_checkEclipses->isChecked();
     s.m_model = m_groupModel->checkedId() == 1 ? AstroModel::Precise : AstroModel::Design;
     s.m_strZone = m_comboZone->currentText().trimmed().toStdString();
+    const std::optional<places::NamedPlace> place = PlaceOfFields();
+    m_strPlace = place ? place->name : "";
     return;
   }
   ShowFieldText(m_editLongitude, Qs(s.m_strLongitude));
@@ -156,15 +212,23 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   m_checkHolidays->setChecked(m_bShowHolidays);
   m_checkEclipses->setChecked(m_bShowEclipses);
   m_comboZone->setCurrentText(Qs(s.m_strZone));
+  int shown = 0;
+  for (int i = 0; i < m_comboPlace->count() && !m_strPlace.empty(); ++i) {
+    const QVariant data = m_comboPlace->itemData(i);
+    if (data.isValid() && m_places[data.toInt()].name == m_strPlace) shown = i;
+  }
+  m_comboPlace->setCurrentIndex(shown);
 }
 
 bool CSettingsDlg::SaveAdditions(std::string& error) const {
   Conf conf;
   conf.Load(m_strConfPath);
-  if (holidays::Shown(conf) == m_bShowHolidays && eclipses::Shown(conf) == m_bShowEclipses) return true;
+  const bool samePlace = conf.Get(places::kPlaceKey) == m_strPlace;
+  if (holidays::Shown(conf) == m_bShowHolidays && eclipses::Shown(conf) == m_bShowEclipses && samePlace) return true;
   // Each key is written only when it changes, so an untouched one stays absent.
   if (holidays::Shown(conf) != m_bShowHolidays) holidays::SetShown(conf, m_bShowHolidays);
   if (eclipses::Shown(conf) != m_bShowEclipses) eclipses::SetShown(conf, m_bShowEclipses);
+  if (!samePlace) conf.Set(places::kPlaceKey, m_strPlace);
   return conf.Save(error, m_strConfPath);
 }
 

@@ -4,8 +4,13 @@
 
 #include <QDialog>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "almanac/Settings.h"
 #include "core/Conf.h"
+#include "places/Places.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -27,6 +32,9 @@ class CSettingsDlg : public QDialog {
   bool m_bShowHolidays = false;
   // ... and the eclipses in the 暦注 list and the sky readout.
   bool m_bShowEclipses = false;
+  // The place chosen from the list (its name, kept as place= in ombrel.conf);
+  // OK empties it when the fields no longer hold that place.
+  std::string m_strPlace;
   // Where OK writes the additions (the holidays and eclipses switches, the model choice).
   std::string m_strConfPath = kConfFileName;
 
@@ -50,6 +58,15 @@ class CSettingsDlg : public QDialog {
   QCheckBox* m_checkMansions = nullptr;
   QCheckBox* m_checkHolidays = nullptr;
   QCheckBox* m_checkEclipses = nullptr;
+  QComboBox* m_comboPlace = nullptr;
+  // The list's places: the prefectural offices, then each zone's place.
+  std::vector<places::NamedPlace> m_places;
+
+  // The list under its region headings; a place fills the fields and zone.
+  void FillPlaceList();
+  void PlaceChosen(int index);
+  // The place the list shows, if it still lies where the fields say.
+  std::optional<places::NamedPlace> PlaceOfFields() const;
 
   // Writes ombrel.conf when a switch differs from what it holds.
   bool SaveAdditions(std::string& error) const;
