@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "astro/MoonLight.h"
 #include "astro/astro.h"
 #include "astro/TermsPhases.h"
 #include "caldb/Dao.h"
@@ -226,7 +227,9 @@ std::string HolidayOfPanel(const DayPanel& p) {
                                EphemerisOf(p.m_at.model));
 }
 
-DayAdditions ShownAdditions(const Conf& conf) { return {holidays::Shown(conf), eclipses::Shown(conf)}; }
+DayAdditions ShownAdditions(const Conf& conf) {
+  return {holidays::Shown(conf), eclipses::Shown(conf), moonlight::Shown(conf)};
+}
 
 void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAdditions additions) {
   cpu::ClearUpperVectorState();

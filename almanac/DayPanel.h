@@ -105,6 +105,7 @@ void FillSelectedDays(DayPanel& panel);
 struct DayAdditions {
   bool holiday = false;
   bool eclipses = false;
+  bool moonLight = false;  // the readout's line of the moon's light
 };
 DayAdditions ShownAdditions(const Conf& conf);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Text.h"
+
 namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = kPi / 180.0;
@@ -23,3 +25,15 @@ MoonLight MoonLightAt(const Ephemeris& ephemeris, JulianDay jd, const Place& obs
       std::atan2(sunDistance * std::sin(elongation), moon.distance - sunDistance * std::cos(elongation));
   return {(1.0 + std::cos(phase)) / 2.0, phase / kRadian};
 }
+
+std::string MoonLightText(const MoonLight& light) {
+  auto number = [](const char* format, double value) {
+    return std::isfinite(value) ? text::SjisFormat(format, value) : std::string("---");
+  };
+  return "輝面比 " + number("%.3f", light.fraction) + " 位相角 " + number("%.2f", light.phaseAngle);
+}
+
+namespace moonlight {
+bool Shown(const Conf& conf) { return conf.Get(kConfKey, "0") == "1"; }
+void SetShown(Conf& conf, bool shown) { conf.Set(kConfKey, shown ? "1" : "0"); }
+}  // namespace moonlight

@@ -49,11 +49,7 @@ void PrintTable(const AstroTable& table, const MoonLight& moon, const DateClock&
   Print("東京湾潮汐");
   Print("満潮 " + TideTimeText(table.tides.high[0], on) + " " + TideTimeText(table.tides.high[1], on));
   Print("干潮 " + TideTimeText(table.tides.low[0], on) + " " + TideTimeText(table.tides.low[1], on));
-  // A moon the series could not give (far years) has no light: a dash.
-  auto number = [](const char* format, double value) {
-    return std::isfinite(value) ? text::SjisFormat(format, value) : std::string("---");
-  };
-  Print("月 輝面比 " + number("%.3f", moon.fraction) + " 位相角 " + number("%.2f", moon.phaseAngle));
+  Print("月 " + MoonLightText(moon));
 }
 
 // "HH:MM:SS" of a time, null where there is none.

@@ -156,6 +156,7 @@ int RunDay(const Run& run, const Args& args) {
       ReadoutLines(at, SettingsNumber(run.record.m_strAzimuth.empty() ? SettingsDefault(3) : run.record.m_strAzimuth));
   if (const std::optional<ReadoutText> eclipse = additions.eclipses ? EclipseReadout(at) : std::nullopt)
     readout.push_back(eclipse->text);
+  if (additions.moonLight) readout.push_back(MoonLightReadout(at).text);
   Json document = DayJson(at, panel, readout, additions.eclipses);
   if (at.model == AstroModel::Precise) document["delta_t"] = DeltaTJson(MomentJulianDay(at));
   if (!args.empty()) ReportModelWarning(run, ReadingWarning(at), document);

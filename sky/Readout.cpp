@@ -5,6 +5,7 @@
 #include "astro/AstroTable.h"
 #include "astro/ClockText.h"
 #include "astro/EclipseDays.h"
+#include "astro/MoonLight.h"
 #include "astro/Sun.h"
 #include "astro/Tides.h"
 #include "astro/TimeScales.h"
@@ -66,6 +67,11 @@ std::optional<ReadoutText> EclipseReadout(const Moment& at) {
   if (!text) return std::nullopt;
   // Under the moon's picture, which the line would otherwise touch.
   return ReadoutText{kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 5, std::move(*text)};
+}
+
+ReadoutText MoonLightReadout(const Moment& at) {
+  return {kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 35,
+          MoonLightText(MoonLightAt(EphemerisOf(at.model), MomentJulianDay(at), at.place))};
 }
 
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {

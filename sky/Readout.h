@@ -27,6 +27,11 @@ std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth);
 // none when no eclipse is. An addition: drawn and printed only with "eclipses=1".
 std::optional<ReadoutText> EclipseReadout(const Moment& at);
 
+// The moon's light at the moment (MoonLightText) under the moon's picture,
+// below the places of the eclipse line and the clock note. An addition:
+// drawn and printed only with "moonlight=1".
+ReadoutText MoonLightReadout(const Moment& at);
+
 // The same texts, one per line.
 std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
 

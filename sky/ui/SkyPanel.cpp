@@ -322,6 +322,9 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   if (eclipse) texts.push_back(*eclipse);
   const std::optional<ReadoutText> clockNote = ClockNoteReadout(in.at);
   if (clockNote) texts.push_back(*clockNote);
+  const std::optional<ReadoutText> moonLight =
+      in.showMoonLight ? std::optional<ReadoutText>(MoonLightReadout(in.at)) : std::nullopt;
+  if (moonLight) texts.push_back(*moonLight);
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, in, ephemeris, texts, layout);
   DrawGrid(painter, jd, in);
@@ -342,6 +345,7 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   };
   if (eclipse) drawNote(*eclipse);
   if (clockNote) drawNote(*clockNote);
+  if (moonLight) drawNote(*moonLight);
   // So that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) {
     const QRect mark = ModelMarkRect(painter.font());

@@ -24,6 +24,8 @@ struct SkyPanelInputs {
   bool showMansions = false;
   // The eclipse in progress under the readout (EclipseReadout): "eclipses=1".
   bool showEclipses = false;
+  // The moon's light under its picture (moonlight=1).
+  bool showMoonLight = false;
 };
 
 // Number shown in the status line; starts at 1 and grows by one per

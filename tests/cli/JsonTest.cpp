@@ -185,6 +185,10 @@ TEST(Json, Day) {
   EXPECT_EQ(o.doc["twilight"], b.doc["twilight"]);
   EXPECT_EQ(o.doc["day_length"], b.doc["day_length"]);
   EXPECT_TRUE(o.doc["twilight"]["astronomical"]["dusk"].is_string()) << o.doc["twilight"];
+  // With moonlight=1 the readout ends with the moon's light, as bodies gives it.
+  const Outputs m = Both({"day", "2026-09-22", "12"}, "moonlight=1\n");
+  ASSERT_EQ(m.doc["readout"].size(), o.doc["readout"].size() + 1);
+  EXPECT_EQ("月 " + m.doc["readout"].back().get<std::string>(), b.lines[11]);
 }
 
 TEST(Json, OnlyWhereADocumentIsDefined) {

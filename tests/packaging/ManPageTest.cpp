@@ -128,9 +128,9 @@ TEST(ManPage, CommandsAndJsonCommandsAgreeWithTheProgram) {
 // key the programs read, and no claim that TZ sets the clock.
 TEST(ManPage, SettingsKeysAndEnvironmentAreTrue) {
   const std::string page = Squeezed(Rendered("ombrel-cli"));
-  for (const char* key : {"model=precise", "zone=NAME", "holidays=1", "eclipses=1", "qt-language=system", "place=NAME"})
+  for (const char* key : {"model=precise", "zone=NAME", "holidays=1", "eclipses=1", "qt-language=system", "place=NAME", "moonlight=1"})
     EXPECT_NE(page.find(key), std::string::npos) << key;
-  EXPECT_NE(page.find("writes five of them"), std::string::npos);
+  EXPECT_NE(page.find("writes six of them"), std::string::npos);
   EXPECT_NE(page.find("TZ has no effect"), std::string::npos);
   EXPECT_EQ(page.find("system clock is read"), std::string::npos);
 }

@@ -207,6 +207,22 @@ class TstSettings : public QObject {
     QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")).count('\n'), 9);
   }
 
+  // 輝面比を表示 is kept as moonlight=1 and reaches the view's sky panel.
+  void moonLightBoxIsSavedAndApplied() {
+    Start();
+    WithDialog([](CSettingsDlg* dlg) {
+      QVERIFY(!dlg->findChild<QCheckBox*>(QStringLiteral("moonlight"))->isChecked());
+      dlg->findChild<QCheckBox*>(QStringLiteral("moonlight"))->setChecked(true);
+      PressOk(dlg);
+    });
+    QVERIFY(m_view->m_bShowMoonLight);
+    QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("moonlight=1\n"));
+    WithDialog([](CSettingsDlg* dlg) {
+      QVERIFY(dlg->findChild<QCheckBox*>(QStringLiteral("moonlight"))->isChecked());
+      PressOk(dlg);
+    });
+  }
+
   void fileSetsThePlaceAndTheDialogRoundsIt() {
     WriteFile("139.75\n35.6\n-90\n\n\n\n\n\n\n");
     Start();

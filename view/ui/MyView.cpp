@@ -25,6 +25,7 @@
 #include "almanac/Settings.h"
 #include "almanac/TypedForm.h"
 #include "astro/Model.h"
+#include "astro/MoonLight.h"
 #include "astro/astro.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "caldb/Dao.h"
@@ -447,6 +448,7 @@ void CMyView::LoadSettings() {
   ReadModelSetting(additions, SettingsDlg);
   m_bShowHolidays = holidays::Shown(additions);
   m_bShowEclipses = eclipses::Shown(additions);
+  m_bShowMoonLight = moonlight::Shown(additions);
   m_strPlace = additions.Get(places::kPlaceKey);
   // What could not be read, or was replaced by a default, is reported once,
   // not at every reload.
@@ -636,6 +638,7 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   in.showConstellations = ShowConstellations == 1;
   in.showMansions = ShowMansions == 1;
   in.showEclipses = m_bShowEclipses;
+  in.showMoonLight = m_bShowMoonLight;
   ::DrawSkyPanel(painter, in, SettingsEphemeris());
 }
 
@@ -751,11 +754,13 @@ void CMyView::OnSettings() {
   CSettingsDlg dlg(SettingsDlg, this);
   dlg.m_bShowHolidays = m_bShowHolidays;
   dlg.m_bShowEclipses = m_bShowEclipses;
+  dlg.m_bShowMoonLight = m_bShowMoonLight;
   dlg.m_strPlace = named ? named->name : "";
   dlg.UpdateData(false);
   if (dlg.exec() == QDialog::Accepted) {
     m_bShowHolidays = dlg.m_bShowHolidays;
     m_bShowEclipses = dlg.m_bShowEclipses;
+    m_bShowMoonLight = dlg.m_bShowMoonLight;
     m_strPlace = dlg.m_strPlace;
     m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
     m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);

@@ -107,6 +107,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   bool m_bShowHolidays = false;
   // ombrel.conf's eclipses=1: the 暦注 list and the sky readout show eclipses.
   bool m_bShowEclipses = false;
+  // ... and the moon's light in the sky readout (moonlight=1).
+  bool m_bShowMoonLight = false;
   void OnYearList();
   void OnAstroData();
   void OnTimer(int timerId);

@@ -14,6 +14,7 @@
 #include <QStandardItemModel>
 
 #include "astro/EclipseDays.h"
+#include "astro/MoonLight.h"
 #include "holidays/Holidays.h"
 #include "widgets/AlmanacFont.h"
 #include "widgets/FieldText.h"
@@ -63,7 +64,7 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   setWindowTitle(QStringLiteral("設定値入力"));
   setFont(AlmanacFont(12));
   // The design's 79 units, and rows under them for the additions.
-  setFixedSize(303 * kDu, 115 * kDu);
+  setFixedSize(303 * kDu, 126 * kDu);
 
   Group(this, "暦", DuRect(85, 0, 90, 40));
   Group(this, "カレンダー", DuRect(180, 0, 50, 40));
@@ -96,6 +97,8 @@ CSettingsDlg::CSettingsDlg(SettingsRecord& settings, QWidget* parent) : QDialog(
   m_checkHolidays->setObjectName(QStringLiteral("holidays"));
   m_checkEclipses = Check(this, 0, "日食・月食を表示", DuRect(60, 78, 76, 10));
   m_checkEclipses->setObjectName(QStringLiteral("eclipses"));
+  m_checkMoonLight = Check(this, 0, "輝面比を表示", DuRect(170, 113, 80, 10));
+  m_checkMoonLight->setObjectName(QStringLiteral("moonlight"));
 
   // The choice of astronomical model, kept in ombrel.conf.
   Group(this, "計算方式", DuRect(10, 90, 120, 22));
@@ -184,6 +187,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
     s.m_bMansions = m_checkMansions->isChecked() ? 1 : 0;
     m_bShowHolidays = m_checkHolidays->isChecked();
     m_bShowEclipses = m_checkEclipses->isChecked();
+    m_bShowMoonLight = m_checkMoonLight->isChecked();
     s.m_model = m_groupModel->checkedId() == 1 ? AstroModel::Precise : AstroModel::Design;
     s.m_strZone = m_comboZone->currentText().trimmed().toStdString();
     const std::optional<places::NamedPlace> place = PlaceOfFields();
@@ -211,6 +215,7 @@ void CSettingsDlg::UpdateData(bool toMembers) {
   m_groupModel->button(s.m_model == AstroModel::Precise ? 1 : 0)->setChecked(true);
   m_checkHolidays->setChecked(m_bShowHolidays);
   m_checkEclipses->setChecked(m_bShowEclipses);
+  m_checkMoonLight->setChecked(m_bShowMoonLight);
   m_comboZone->setCurrentText(Qs(s.m_strZone));
   int shown = 0;
   for (int i = 0; i < m_comboPlace->count() && !m_strPlace.empty(); ++i) {
@@ -224,10 +229,13 @@ bool CSettingsDlg::SaveAdditions(std::string& error) const {
   Conf conf;
   conf.Load(m_strConfPath);
   const bool samePlace = conf.Get(places::kPlaceKey) == m_strPlace;
-  if (holidays::Shown(conf) == m_bShowHolidays && eclipses::Shown(conf) == m_bShowEclipses && samePlace) return true;
+  if (holidays::Shown(conf) == m_bShowHolidays && eclipses::Shown(conf) == m_bShowEclipses &&
+      moonlight::Shown(conf) == m_bShowMoonLight && samePlace)
+    return true;
   // Each key is written only when it changes, so an untouched one stays absent.
   if (holidays::Shown(conf) != m_bShowHolidays) holidays::SetShown(conf, m_bShowHolidays);
   if (eclipses::Shown(conf) != m_bShowEclipses) eclipses::SetShown(conf, m_bShowEclipses);
+  if (moonlight::Shown(conf) != m_bShowMoonLight) moonlight::SetShown(conf, m_bShowMoonLight);
   if (!samePlace) conf.Set(places::kPlaceKey, m_strPlace);
   return conf.Save(error, m_strConfPath);
 }

@@ -32,6 +32,8 @@ class CSettingsDlg : public QDialog {
   bool m_bShowHolidays = false;
   // ... and the eclipses in the 暦注 list and the sky readout.
   bool m_bShowEclipses = false;
+  // ... and the moon's light in the sky readout.
+  bool m_bShowMoonLight = false;
   // The place chosen from the list (its name, kept as place= in ombrel.conf);
   // OK empties it when the fields no longer hold that place.
   std::string m_strPlace;
@@ -58,6 +60,7 @@ class CSettingsDlg : public QDialog {
   QCheckBox* m_checkMansions = nullptr;
   QCheckBox* m_checkHolidays = nullptr;
   QCheckBox* m_checkEclipses = nullptr;
+  QCheckBox* m_checkMoonLight = nullptr;
   QComboBox* m_comboPlace = nullptr;
   // The list's places: the prefectural offices, then each zone's place.
   std::vector<places::NamedPlace> m_places;
