@@ -102,7 +102,10 @@ std::string SeedExplicit(const fs::path& target, const std::string& given, const
   std::error_code ec;
   if (!fs::exists(target, ec)) return "--workdir " + given + ": the directory does not exist";
   if (!fs::is_directory(target, ec)) return "--workdir " + given + ": not a directory";
-  if (!fs::exists(target / kDatabase, ec) && !EmptyButForCopies(target))
+  // Looked at again after the listing: a program started with this one may
+  // have put its copy in place in between (the listing then shows it, or
+  // its journal, beside no copy).
+  if (!fs::exists(target / kDatabase, ec) && !EmptyButForCopies(target) && !fs::exists(target / kDatabase, ec))
     return "--workdir " + given + ": the directory holds no History.mdb and is not empty, so none is copied there";
   return Seed(target, exePath);
 }
