@@ -25,13 +25,12 @@ namespace {
 
 constexpr std::size_t kFormFieldChars = 9;
 
-// The list operations read the texts as whole numbers; returns the year.
+// The list operations read the date texts as whole numbers; returns the year.
 double ReadFormDateWhole(DayPanel& p) {
   auto whole = [](const std::string& s) { return static_cast<double>(std::atoi(s.substr(0, kFormFieldChars).c_str())); };
   p.m_dYear = whole(p.m_strYear);
   p.m_dMonth = whole(p.m_strMonth);
   p.m_dDay = whole(p.m_strDay);
-  p.m_dHour = whole(p.m_strHour);
   return p.m_dYear;
 }
 
@@ -67,22 +66,30 @@ const std::vector<TermDay>& TermDaysOfYear(double year, const Moment& at) {
   return c.terms;
 }
 
-// The current term and the days since its day: "%5s + %2.0f". From 1 to 9
-// January the term is found in the previous year's list.
-std::string CurrentTermText(const DayPanel& p) {
-  double year = p.m_dMonth == 1 && p.m_dDay < 10 ? p.m_dYear - 1 : p.m_dYear;
-  const std::vector<TermDay>& terms = TermDaysOfYear(year, p.m_at);
-  double jd = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, p.m_at.calendar);
+struct TermInForce {
   std::string name;
-  double days = 0;
-  for (std::size_t i = 0; i + 1 < terms.size(); ++i) {
-    name = terms[i].name;
-    if (terms[i].noon <= jd && jd < terms[i + 1].noon) {
-      days = jd - terms[i].noon;
-      break;
-    }
-  }
-  return SjisFormat("%5s + %2.0f", name, days);
+  double days;  // since the term's day
+};
+
+// The term of `terms` in force at noon jd: the last one on or before it;
+// none when jd lies outside the list's span.
+std::optional<TermInForce> TermOn(const std::vector<TermDay>& terms, double jd) {
+  for (std::size_t i = 0; i + 1 < terms.size(); ++i)
+    if (terms[i].noon <= jd && jd < terms[i + 1].noon) return TermInForce{terms[i].name, jd - terms[i].noon};
+  return std::nullopt;
+}
+
+// The current term and the days since its day: "%5s + %2.0f", read from the
+// list of the day's year (for 1 to 9 January the previous year's, which spans
+// them). The year is the date's own, so that a date written past its month
+// (month 0 or 13, day 40) is read in the list that spans it. A day no list
+// spans (a model without terms in an absurd year) leaves the field empty.
+std::string CurrentTermText(const DayPanel& p) {
+  const double jd = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, p.m_at.calendar);
+  const LocalTime date = JulianDayToDate(jd, DayCountClock(p.m_at.calendar));
+  const double year = date.month == 1 && date.day < 10 ? date.year - 1 : date.year;
+  const std::optional<TermInForce> term = TermOn(TermDaysOfYear(year, p.m_at), jd);
+  return term ? SjisFormat("%5s + %2.0f", term->name, term->days) : std::string();
 }
 
 std::string Field(const CDaoRecordset& rs, int index) { return VariantToText(rs.GetFieldValue(index)); }
@@ -101,12 +108,11 @@ std::optional<double> LastNewMoon(const Moment& at, double jd) {
 }
 
 // Day signs, year signs and mansion from the Data table (noon JD j).
-void FillDataSigns(DayPanel& p, DataTable& data, double j) {
+void FillDataSigns(DayPanel& p, DataTable& data, double j, bool haveLunarDate) {
   using C = DataTable::Column;
   p.m_strWeekday = data.Text(WeekdayRow(j), C::kWeekday);
   // The six-day sign counts from the lunisolar date; a day without one has none.
-  p.m_strSixDaySign =
-      p.m_strLunarDate.empty() ? "" : data.Text(SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), C::kSixDay);
+  p.m_strSixDaySign = haveLunarDate ? data.Text(SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), C::kSixDay) : "";
   const int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
   p.m_strSexagenary = data.Text(stemRow, C::kStem) + data.Text(branchRow, C::kBranch) + " " +
                       data.Text(stemRow, C::kStemReading) + data.Text(branchRow, C::kBranchReading);
@@ -167,7 +173,6 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_dYear = at.year;
   p.m_dMonth = at.month;
   p.m_dDay = at.day;
-  p.m_dHour = at.hour;
   p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(at.year));
   p.m_strMonthName = MonthName(TruncToInt(at.month));
   p.m_strSolarTerm.clear();
@@ -200,12 +205,13 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth, at.calendar);
   p.m_dLunarMonth = lunar.lunarMonth;
   p.m_dLunarDay = lunar.lunarDay;
-  p.m_strLunarDate = LunisolarDateText(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
+  const std::optional<LunisolarDate> lunarDate = LunisolarDateOf(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
+  p.m_strLunarDate = lunarDate ? LunisolarDateText(*lunarDate) : "";
   p.m_bLeapMonth = lunar.found && lunar.row.flag == 2;
   p.m_dNoonJulianDay = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, at.calendar);
 
   DataTable data(db);
-  FillDataSigns(p, data, p.m_dNoonJulianDay);
+  FillDataSigns(p, data, p.m_dNoonJulianDay, lunarDate.has_value());
   const std::optional<double> newMoon = LastNewMoon(at, jd);
   p.m_dMoonAge = newMoon ? std::optional<double>(jd - *newMoon) : std::nullopt;
   p.m_strMoonAge = p.m_dMoonAge ? SjisFormat("%5.1f  ", *p.m_dMoonAge) : std::string();
@@ -220,9 +226,9 @@ void FillSelectedDays(DayPanel& p) {
   p.m_listSelectedDays = SelectedDays(TruncToInt(p.m_dSolarMonth), p.m_nDayBranch, p.m_nDayStem);
 }
 
-std::string HolidayOfPanel(const DayPanel& p) {
+std::optional<std::string> HolidayOfPanel(const DayPanel& p) {
   // Compared as a double first: the form's texts may hold any number.
-  if (!(p.m_dYear >= holidays::kFirstYear && p.m_dYear < holidays::kLastYear + 1)) return "";
+  if (!(p.m_dYear >= holidays::kFirstYear && p.m_dYear < holidays::kLastYear + 1)) return std::nullopt;
   return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay),
                                EphemerisOf(p.m_at.model));
 }
@@ -234,8 +240,8 @@ DayAdditions ShownAdditions(const Conf& conf) {
 void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAdditions additions) {
   cpu::ClearUpperVectorState();
   p.m_listSeasonalDays.clear();
-  if (const std::string holiday = additions.holiday ? HolidayOfPanel(p) : ""; !holiday.empty())
-    p.m_listSeasonalDays.push_back(holiday);
+  if (const std::optional<std::string> holiday = additions.holiday ? HolidayOfPanel(p) : std::nullopt)
+    p.m_listSeasonalDays.push_back(*holiday);
   p.m_eclipses = {};
   if (additions.eclipses) AddEclipses(p);
   AnniversaryFile anniversaries = ReadAnniversaryFile(anniversariesPath);

@@ -28,7 +28,6 @@ struct DayPanel {
   double m_dYear = 0;
   double m_dMonth = 0;
   double m_dDay = 0;
-  double m_dHour = 0;
 
   // The panel's fields (control ids of the form in the comments).
   std::string m_strWeekday;         // 1009 曜日
@@ -94,7 +93,7 @@ void WriteFormDate(DayPanel& panel, double year, double month, double day, doubl
 Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const Moment& settings);
 
 // Fills the sixteen fields and the values for the observances for the moment
-// (the view's copy m_dYear .. m_dHour takes its date). Opens the calendar
+// (the view's copy m_dYear .. m_dDay takes its date). Opens the calendar
 // database once; its engine error (CDaoException) ends the fill, and the
 // fields not yet written keep their previous texts.
 void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath);
@@ -116,8 +115,8 @@ DayAdditions ShownAdditions(const Conf& conf);
 // (eclipses::ListItem, their numbers in m_eclipses, on the place's clock).
 void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat",
                       DayAdditions additions = {});
-// The national holiday on the panel's date, empty when none.
-std::string HolidayOfPanel(const DayPanel& panel);
+// The national holiday on the panel's date, none when it is no holiday.
+std::optional<std::string> HolidayOfPanel(const DayPanel& panel);
 // The moon phases ("月のこよみ") and solar terms ("二十四節季") of 1 January of
 // the texts' year and the 366 days after it, each once, on the list clock,
 // from `ephemeris` (the model of the panel's moment).

@@ -228,12 +228,6 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
   return WriteTextFileAtomically(path, utf8, !misread, error);
 }
 
-void LoadModelSetting(SettingsRecord& settings, const std::string& path) {
-  Conf conf;
-  conf.Load(path);
-  ReadModelSetting(conf, settings);
-}
-
 void ReadModelSetting(const Conf& conf, SettingsRecord& settings) {
   settings.m_model = AstroModelFromText(conf.Get("model", "design"));
   // An empty zone= is the default zone, as an empty 時間帯 box is.

@@ -109,8 +109,6 @@ bool SaveSettings(const SettingsRecord& settings, std::string& error, const char
 // The astronomical model from `model` of ombrel.conf (missing file or key:
 // the design's) and the zone from `zone` (missing or empty: Asia/Tokyo), and their
 // writing back with the file's other lines kept.
-void LoadModelSetting(SettingsRecord& settings, const std::string& path = kConfFileName);
-// The same from the file already read.
 void ReadModelSetting(const Conf& conf, SettingsRecord& settings);
 bool SaveModelSetting(const SettingsRecord& settings, std::string& error, const std::string& path = kConfFileName);
 

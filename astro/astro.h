@@ -1,4 +1,5 @@
-// The astronomical computation: free functions over the global records.
+// The astronomical computation: functions of the values they are given (a
+// Moment, an Ephemeris); no global records.
 #pragma once
 
 #include "astro/Clock.h"

@@ -291,10 +291,15 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, c
   return LocateUnder(db, {y, m, y, m - 1}, DayNoon(y, m, d, calendar), calendar);
 }
 
-std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay) {
-  int month = 0, day = 0;
-  if (!WholeNumber(lunarMonth, month) || !WholeNumber(lunarDay, day) || month == 0) return "";
-  return SjisFormat("%s%d月%d日", flag == 2 ? "閏" : "　", month, day);
+std::optional<LunisolarDate> LunisolarDateOf(int flag, double lunarMonth, double lunarDay) {
+  LunisolarDate date;
+  if (!WholeNumber(lunarMonth, date.month) || !WholeNumber(lunarDay, date.day) || date.month == 0) return std::nullopt;
+  date.leap = flag == 2;
+  return date;
+}
+
+std::string LunisolarDateText(const LunisolarDate& date) {
+  return SjisFormat("%s%d月%d日", date.leap ? "閏" : "　", date.month, date.day);
 }
 
 int LunisolarYear(const KyuurekiRow& row) {

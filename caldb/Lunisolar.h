@@ -6,6 +6,7 @@
 // Julian days involved are whole days.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "astro/Clock.h"
@@ -57,9 +58,18 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
 // ends the month before it).
 inline constexpr const char* kCalendarTableSpan = "-667年12月9日から2101年1月28日";
 
-// "閏" or "　", then month, "月", day, "日", all without padding; empty when
-// the month is 0.
-std::string LunisolarDateText(int flag, double lunarMonth, double lunarDay);
+// A lunisolar date as the day panel shows it.
+struct LunisolarDate {
+  bool leap = false;
+  int month = 0;  // 1..12, a leap month keeps its number
+  int day = 0;
+};
+// The date of a lookup's flag, month and day (their whole parts); none when
+// the month is 0 (the table gives the day no date, or the lookup found no
+// row) or a number is not finite.
+std::optional<LunisolarDate> LunisolarDateOf(int flag, double lunarMonth, double lunarDay);
+// "閏" or "　", then month, "月", day, "日", all without padding.
+std::string LunisolarDateText(const LunisolarDate& date);
 
 // The lunisolar year a row belongs to: its Western year, one less for a
 // twelfth month that begins in January or February.

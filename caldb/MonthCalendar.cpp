@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "astro/TimeScales.h"
 #include "caldb/Dao.h"
@@ -38,11 +37,11 @@ bool CellAt(int formX, int formY, int& row, int& column) {
   return true;
 }
 
-bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay) {
+bool HitTest(int formX, int formY, std::optional<JulianDay> firstCellJulianDay, JulianDay& julianDay) {
   int row = 0, column = 0;
   // A month that could not be drawn has no days to pick.
-  if (!std::isfinite(firstCellJulianDay) || !CellAt(formX, formY, row, column)) return false;
-  julianDay = firstCellJulianDay + column + 7 * row;
+  if (!firstCellJulianDay || !CellAt(formX, formY, row, column)) return false;
+  julianDay = *firstCellJulianDay + column + 7 * row;
   return true;
 }
 
@@ -121,7 +120,6 @@ MonthCalendarModel BuildMonthCalendar(double year, double month, double day, int
                                       CalendarRule calendar) {
   const auto NoonJulianDay = [calendar](double y, double m, double d) { return DayNoon(y, m, d, calendar); };
   MonthCalendarModel model;
-  model.firstCellJulianDay = std::numeric_limits<double>::quiet_NaN();
   model.title = text::SjisFormat("%4d年 %2d月", TruncToInt(year), TruncToInt(month)) +
                 MonthCalendarCalendarName(year, month, calendar);
   for (const char* w : {"日", "月", "火", "水", "木", "金", "土"}) model.headings.push_back(text::SjisFormat("%3s", w));

@@ -7,6 +7,7 @@
 // selects that day. The Qt drawing lives in caldb/ui/MonthCalendarView.h.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,9 +86,9 @@ Point HeadingOrigin(int column);
 // 7 x 6 grid (row and column are then left alone).
 bool CellAt(int formX, int formY, int& row, int& column);
 // The day a click at (formX, formY) selects: firstCellJulianDay + column +
-// 7 x row. False outside the grid, and when firstCellJulianDay is not a
-// number (a month that could not be drawn).
-bool HitTest(int formX, int formY, JulianDay firstCellJulianDay, JulianDay& julianDay);
+// 7 x row. False outside the grid, and without a first cell (a month that
+// could not be drawn).
+bool HitTest(int formX, int formY, std::optional<JulianDay> firstCellJulianDay, JulianDay& julianDay);
 
 }  // namespace monthcal
 
@@ -108,7 +109,7 @@ struct MonthCalendarModel {
   std::string title;                  // "2033年 12月(グレゴリオ暦)"
   std::vector<std::string> headings;  // "%3s" of 日 .. 土
   std::vector<MonthCalendarCell> cells;
-  JulianDay firstCellJulianDay = 0;   // the top-left cell (a Sunday): m_dFirstCellJulianDay; NaN without cells
+  std::optional<JulianDay> firstCellJulianDay;  // the top-left cell (a Sunday); none without cells
   std::string error;                  // the database engine's text when the signs could not be read
 };
 

@@ -20,9 +20,11 @@ int RunLunar(const Run& run, const Args& args) {
     return DatabaseFailure(e);
   }
   if (r.outsideTable) return UsageError(args[0] + " is outside the calendar table's lunisolar months");
-  const std::string text = r.found ? LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay) : "";
+  const std::optional<LunisolarDate> date =
+      r.found ? LunisolarDateOf(r.row.flag, r.lunarMonth, r.lunarDay) : std::nullopt;
   // A month numbered 0 marks days the table gives no lunisolar date.
-  if (text.empty()) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
+  if (!date) return Failure("no lunisolar date for " + args[0] + " in the calendar table");
+  const std::string text = LunisolarDateText(*date);
   if (run.options.json)
     PrintJson({{"date", IsoDate(year, month, day)}, {"lunar", LunarJson(text, r.lunarMonth, r.lunarDay, r.row.flag == 2)}});
   else

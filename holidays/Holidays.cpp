@@ -134,7 +134,7 @@ int Yyyymmdd(long dayNumber) {
   return t.y * 10000 + t.m * 100 + t.d;
 }
 
-int DayOfRule(const Rule& r, int year, const EquinoxDayFn& equinoxDay) {
+std::optional<int> DayOfRule(const Rule& r, int year, const EquinoxDayFn& equinoxDay) {
   switch (r.kind) {
     case Kind::Fixed: return r.value;
     case Kind::Equinox: return equinoxDay(year, r.value);
@@ -149,7 +149,8 @@ using DayMap = std::map<long, std::string>;  // day number -> name
 DayMap NationalHolidays(int year, const EquinoxDayFn& equinoxDay) {
   DayMap days;
   for (const Rule& r : kRules)
-    if (year >= r.fromYear && year <= r.toYear) days[DayNumber(year, r.month, DayOfRule(r, year, equinoxDay))] = r.name;
+    if (year >= r.fromYear && year <= r.toYear)
+      if (const std::optional<int> day = DayOfRule(r, year, equinoxDay)) days[DayNumber(year, r.month, *day)] = r.name;
   for (const OneOff& o : kOneOffs)
     if (o.year == year) days[DayNumber(o.year, o.month, o.day)] = o.name;
   std::erase_if(days, [](const auto& kv) { return Yyyymmdd(kv.first) < kLawStart; });
@@ -178,14 +179,14 @@ void AddBridges(const DayMap& national, DayMap& all) {
 
 }  // namespace
 
-int EquinoxDay(const Ephemeris& ephemeris, int year, int longitude) {
+std::optional<int> EquinoxDay(const Ephemeris& ephemeris, int year, int longitude) {
   const int month = longitude == 0 ? 3 : 9;
   const DateClock jst = DayCountClock(CalendarRule::Gregorian);
   for (int day = 17; day <= 25; ++day) {
     const SolarTermDay term = ephemeris.SolarTermOfDay(year, month, day, jst);
     if (term.term && *term.term * 15 == longitude) return day;
   }
-  return 0;  // not reached for the law's years
+  return std::nullopt;  // not reached for the law's years
 }
 
 std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay) {
@@ -202,17 +203,17 @@ std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay) {
   return list;
 }
 
-std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay) {
+std::optional<std::string> HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay) {
   for (const Holiday& h : HolidaysOfYear(year, equinoxDay))
     if (h.month == month && h.day == day) return h.name;
-  return "";
+  return std::nullopt;
 }
 
 std::vector<Holiday> HolidaysOfYear(int year, const Ephemeris& ephemeris) {
   return HolidaysOfYear(year, [&ephemeris](int y, int longitude) { return EquinoxDay(ephemeris, y, longitude); });
 }
 
-std::string HolidayName(int year, int month, int day, const Ephemeris& ephemeris) {
+std::optional<std::string> HolidayName(int year, int month, int day, const Ephemeris& ephemeris) {
   return HolidayName(year, month, day,
                      [&ephemeris](int y, int longitude) { return EquinoxDay(ephemeris, y, longitude); });
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,12 @@ inline bool InRange(long long year) { return year >= kFirstYear && year <= kLast
 // `longitude` (0: March, 180: September) in Japan Standard Time. The equinox
 // holidays take their day from here, so an astronomical model is chosen by
 // passing its function.
-using EquinoxDayFn = std::function<int(int year, int longitude)>;
+using EquinoxDayFn = std::function<std::optional<int>(int year, int longitude)>;
 
 // The day from an ephemeris: the day (JST, Gregorian) whose solar term is the
-// equinox, as the model's term list names it; 0 when none of days 17 to 25
-// has it.
-int EquinoxDay(const Ephemeris& ephemeris, int year, int longitude);
+// equinox, as the model's term list names it; none when none of days 17 to
+// 25 has it (the year then has no equinox holiday).
+std::optional<int> EquinoxDay(const Ephemeris& ephemeris, int year, int longitude);
 
 struct Holiday {
   int year = 0, month = 0, day = 0;
@@ -37,9 +38,9 @@ struct Holiday {
 std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay);
 std::vector<Holiday> HolidaysOfYear(int year, const Ephemeris& ephemeris);
 
-// The name of the holiday on a date, empty when the date is none.
-std::string HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay);
-std::string HolidayName(int year, int month, int day, const Ephemeris& ephemeris);
+// The name of the holiday on a date, none when the date is no holiday.
+std::optional<std::string> HolidayName(int year, int month, int day, const EquinoxDayFn& equinoxDay);
+std::optional<std::string> HolidayName(int year, int month, int day, const Ephemeris& ephemeris);
 
 // Whether the user shows the holidays: "holidays=1" in ombrel.conf (off
 // when absent, so the almanac looks as designed until it is turned on).

@@ -62,11 +62,12 @@ bool MotherStoreDay(int m, int b) {
   return false;
 }
 
-// The branch of 三隣亡 in the 30° sector of L counted from 315°: 亥, 寅, 午
-// in turn; -1 for a day without a crossing (L = -100).
-int ThreeNeighboursBranch(double l) {
+// The branch of 三隣亡 in the 30° sector of degree l (-15 ≤ l < 345, as
+// SeasonalDays folds it) counted from 315°: 亥, 寅, 午 in turn; none for a
+// degree outside that range.
+std::optional<int> ThreeNeighboursBranch(double l) {
   static const int branches[3] = {0, 3, 7};
-  if (!(l >= -15 && l < 360)) return -1;
+  if (!(l >= -15 && l < 360)) return std::nullopt;
   int sector = static_cast<int>(std::fmod(l - 315.0 + 720.0, 360.0) / 30.0);
   return branches[sector % 3];
 }
@@ -89,12 +90,12 @@ std::vector<std::string> SelectedDays(int m, int b, int s) {
 
 std::vector<std::string> SeasonalDays(std::optional<double> sunDegree, std::optional<int> daysSinceSpring, int s,
                                       int b, double j) {
-  // The rules read a day without a whole degree as degree -100 and a day
-  // without a 立春 to count from as -2, values no rule of a real degree or
-  // count matches (三隣亡's table still answers for -100, as it always has).
-  double l = sunDegree.value_or(-100.0);
-  const int n = daysSinceSpring.value_or(-2);
+  // A day without a whole degree matches no rule of the degree, a day
+  // without a 立春 to count from none of the count (an optional compares
+  // unequal to every number).
   std::vector<std::string> items;
+  const std::optional<double>& l = sunDegree;
+  const std::optional<int>& n = daysSinceSpring;
   if (l == 80) items.push_back("入梅");
   if (l == 100) items.push_back("半夏生");
   if (l == 27 || l == 117 || l == 207 || l == 297) items.push_back("土用");
@@ -103,20 +104,24 @@ std::vector<std::string> SeasonalDays(std::optional<double> sunDegree, std::opti
   if (n == 0) items.push_back("立春");
   if (n == 87) items.push_back("八十八夜");
   if (n == 209) items.push_back("二百十日");
-  if (l > 345) l -= 360;
-  if (s == 5 && ((-10 <= l && l < 10) || (170 <= l && l <= 190))) items.push_back("社日");
+  // The degree folded to -15 .. 345, so that 社日 and 三隣亡 read 345..359 as
+  // just before 0.
+  std::optional<double> folded;
+  if (l) folded = *l > 345 ? *l - 360 : *l;
+  if (s == 5 && folded && ((-10 <= *folded && *folded < 10) || (170 <= *folded && *folded <= 190)))
+    items.push_back("社日");
   int d = CycleIndex(j, 2 - 11, 60);  // the cycle position plus one: 甲子 1 … 癸亥 0
   if (d == 50 || d == 53 || d == 55 || d == 59) items.push_back("ま日");
   if (d == 49) items.push_back("八せんはじめ");
   if (d == 0) items.push_back("八せんおはり");
   if (d == 21) items.push_back("十方くれﾆ入る");
   if (d == 30) items.push_back("天一天上");
-  if (s == 7) {
-    if (110 <= l && l < 120) items.push_back("初伏");
-    if (120 <= l && l < 130) items.push_back("中伏");
-    if (135 <= l && l < 145) items.push_back("末伏");
+  if (s == 7 && folded) {
+    if (110 <= *folded && *folded < 120) items.push_back("初伏");
+    if (120 <= *folded && *folded < 130) items.push_back("中伏");
+    if (135 <= *folded && *folded < 145) items.push_back("末伏");
   }
-  if (ThreeNeighboursBranch(l) == b) items.push_back("三隣亡");
+  if (folded && ThreeNeighboursBranch(*folded) == b) items.push_back("三隣亡");
   return items;
 }
 

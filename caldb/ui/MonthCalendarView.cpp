@@ -52,7 +52,7 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
   painter.restore();
 }
 
-JulianDay DrawMonthCalendar(QPainter& painter, const Moment& at, int signDisplay, std::string* error,
+std::optional<JulianDay> DrawMonthCalendar(QPainter& painter, const Moment& at, int signDisplay, std::string* error,
                             bool showHolidays) {
   MonthCalendarModel model = BuildMonthCalendar(at.year, at.month, at.day, signDisplay, at.calendar);
   if (showHolidays) MarkHolidays(model, at.year, at.month, EphemerisOf(at.model));

@@ -23,7 +23,8 @@ class Lunisolar : public ::testing::Test {
   }
   std::string DayPanelText(double y, double m, double d) {
     LunisolarResult r = DayPanel(y, m, d, kMixed);
-    return LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay);
+    const std::optional<LunisolarDate> date = LunisolarDateOf(r.row.flag, r.lunarMonth, r.lunarDay);
+    return date ? LunisolarDateText(*date) : "(none)";
   }
 
   CDaoDatabase m_db;
@@ -62,7 +63,7 @@ TEST_F(Lunisolar, DatesTheTableCannotPlaceAreEmpty) {
   for (const auto& c : cases) {
     LunisolarResult r = DayPanel(c.y, c.m, c.d, kMixed);
     EXPECT_FALSE(r.found) << c.y << "-" << c.m << "-" << c.d;
-    EXPECT_EQ(LunisolarDateText(r.row.flag, r.lunarMonth, r.lunarDay), "");
+    EXPECT_FALSE(LunisolarDateOf(r.row.flag, r.lunarMonth, r.lunarDay));
   }
   // The anchor a month before the target: the month calendar's grey days.
   EXPECT_EQ(LunisolarLookup(m_db, 2017, 7, 10, 2017, 6, kMixed).lunarDay, 17.0);
@@ -160,9 +161,15 @@ TEST(LunisolarText, LeapMarkAndNoPadding) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case { int flag; double m, d; const char* text; } cases[] = {
       {2, 11, 1, "閏11月1日"}, {0, 4, 15, "　4月15日"}, {1, 1, 1, "　1月1日"}, {0, 12.9, 30.2, "　12月30日"},
-      {0, 0, 5, ""}, {0, nan, 5, ""}, {0, 5, nan, ""},
+      {0, 0, 5, nullptr}, {0, nan, 5, nullptr}, {0, 5, nan, nullptr},
   };
-  for (const auto& c : cases) EXPECT_EQ(LunisolarDateText(c.flag, c.m, c.d), c.text);
+  for (const auto& c : cases) {
+    const std::optional<LunisolarDate> date = LunisolarDateOf(c.flag, c.m, c.d);
+    ASSERT_EQ(date.has_value(), c.text != nullptr) << c.m << "/" << c.d;
+    if (date) {
+      EXPECT_EQ(LunisolarDateText(*date), c.text);
+    }
+  }
 }
 
 TEST(LunisolarText, YearOfARow) {

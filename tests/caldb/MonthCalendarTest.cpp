@@ -80,12 +80,12 @@ TEST_F(MonthCalendarTest, GreyNeighboursRedSelectedDayBlackRest) {
     MonthCalendarModel m = BuildMonthCalendar(c.year, c.month, c.day, 0, kMixed);
     ASSERT_EQ(static_cast<int>(m.cells.size()), c.cells);
     EXPECT_TRUE(m.error.empty()) << m.error;
-    EXPECT_EQ(m.firstCellJulianDay, m.cells.front().julianDay);
-    EXPECT_EQ(WeekdayRow(m.firstCellJulianDay), 1);  // Sunday's row
+    ASSERT_EQ(m.firstCellJulianDay, m.cells.front().julianDay);
+    EXPECT_EQ(WeekdayRow(*m.firstCellJulianDay), 1);  // Sunday's row
     int selected = 0;
     for (std::size_t i = 0; i < m.cells.size(); ++i) {
       const MonthCalendarCell& cell = m.cells[i];
-      EXPECT_EQ(cell.julianDay, m.firstCellJulianDay + cell.column + 7 * cell.row);
+      EXPECT_EQ(cell.julianDay, *m.firstCellJulianDay + cell.column + 7 * cell.row);
       const bool grey = static_cast<int>(i) < c.leadingGrey || static_cast<int>(i) >= c.cells - c.trailingGrey;
       if (grey) {
         EXPECT_EQ(cell.tone, MonthCellTone::OtherMonth) << i;

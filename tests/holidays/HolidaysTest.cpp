@@ -81,7 +81,7 @@ TEST(Holidays, EachRuleAndOneOffDay) {
       {2021, 8, 11, ""}, {2100, 1, 1, "元日"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(HolidayName(c.y, c.m, c.d, Design()), c.name) << holidays::IsoDate(c.y, c.m, c.d);
+    EXPECT_EQ(HolidayName(c.y, c.m, c.d, Design()).value_or(""), c.name) << holidays::IsoDate(c.y, c.m, c.d);
 }
 
 TEST(Holidays, NothingOutsideTheLawsYears) {
@@ -123,7 +123,18 @@ TEST(Holidays, EquinoxSeam) {
   const auto other = [](int, int longitude) { return longitude == 0 ? 19 : 25; };
   EXPECT_EQ(HolidayName(2031, 3, 19, other), "春分の日");
   EXPECT_EQ(HolidayName(2031, 9, 25, other), "秋分の日");
-  EXPECT_EQ(HolidayName(2031, 3, 21, other), "");
+  EXPECT_EQ(HolidayName(2031, 3, 21, other), std::nullopt);
+  // A model that finds no equinox day gives the year no equinox holiday and
+  // no day in its place; the other days stay.
+  const auto none = [](int, int) { return std::optional<int>(); };
+  const auto texts = [](const std::vector<holidays::Holiday>& list) {
+    std::vector<std::string> out;
+    for (const holidays::Holiday& h : list)
+      if (h.name != "春分の日" && h.name != "秋分の日") out.push_back(holidays::IsoDate(h.year, h.month, h.day) + h.name);
+    return out;
+  };
+  EXPECT_EQ(texts(HolidaysOfYear(2031, none)), texts(HolidaysOfYear(2031, Design())));
+  EXPECT_EQ(HolidaysOfYear(2031, none).size() + 2, HolidaysOfYear(2031, Design()).size());
 }
 
 }  // namespace

@@ -33,7 +33,6 @@
 #include "caldb/MonthCalendar.h"
 #include "caldb/ui/MonthCalendarView.h"
 #include "core/Args.h"
-#include "core/Clock.h"
 #include "core/Conf.h"
 #include "core/Cpu.h"
 #include "core/Text.h"
@@ -413,7 +412,6 @@ Moment CMyView::ReadFormMoment(const std::string& hourText) {
   m_dYear = at.year;
   m_dMonth = at.month;
   m_dDay = at.day;
-  m_dHour = at.hour;
   return at;
 }
 
@@ -423,8 +421,8 @@ LocalTime CMyView::Now() const { return JulianDayToDate(m_clock(), PlaceClock(m_
 
 void CMyView::TakeClockAsSelected() {
   const LocalTime now = Now();
-  m_dYear = now.year, m_dMonth = now.month, m_dDay = now.day, m_dHour = now.hour;
-  WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, m_dHour);
+  m_dYear = now.year, m_dMonth = now.month, m_dDay = now.day;
+  WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, now.hour);
 }
 
 void CMyView::ResetToNow() {

@@ -164,8 +164,9 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   CYearListDlg* m_pYearListDlg = nullptr;
   CAstroDataDlg* m_pAstroDataDlg = nullptr;
 
-  // JulianDay of the month calendar's top-left cell, written by its drawing.
-  double m_dFirstCellJulianDay = 0;
+  // JulianDay of the month calendar's top-left cell, written by its drawing;
+  // none while no month is drawn.
+  std::optional<JulianDay> m_dFirstCellJulianDay;
 
   // A database error ends the operation in progress and is shown in a message
   // box; with m_bQuietErrors (the --render run) it is only kept here.
