@@ -34,94 +34,60 @@ double ReadFormDateWhole(DayPanel& p) {
   return p.m_dYear;
 }
 
-struct TermDay {
-  std::string name;
-  double noon;  // 12:00 JST of the term's day
-};
-
-// The 400-day term list from 1 January of a year, as BuildSolarTermTable gives
-// it. It depends only on the year, the calendar rule, the zone and the
-// model, and building it costs a search over 400 days, so each thread keeps
-// the last two years it asked for.
-struct TermYear {
-  bool filled = false;
-  double year = 0;
-  CalendarRule calendar = CalendarRule::JulianThenGregorian;
-  std::string zone;
-  AstroModel model = AstroModel::Design;
-  std::vector<TermDay> terms;
-};
-
-const std::vector<TermDay>& TermDaysOfYear(double year, const Moment& at) {
-  thread_local std::array<TermYear, 2> cache;
-  thread_local std::size_t next = 0;
-  for (const TermYear& c : cache)
-    if (c.filled && c.year == year && c.calendar == at.calendar && c.zone == at.zone.Name() && c.model == at.model)
-      return c.terms;
-  TermYear& c = cache[next];
-  next = (next + 1) % cache.size();
-  c = TermYear{true, year, at.calendar, at.zone.Name(), at.model, {}};
-  for (const CalendarEvent& e : YearEventTable(EphemerisOf(at.model), EventKind::SolarTerms, year, 400, ListClock(at)))
-    c.terms.push_back({e.name, DayNoon(e.year, e.month, e.day, at.calendar)});
-  return c.terms;
-}
-
-struct TermInForce {
-  std::string name;
-  double days;  // since the term's day
-};
-
-// The term of `terms` in force at noon jd: the last one on or before it;
-// none when jd lies outside the list's span.
-std::optional<TermInForce> TermOn(const std::vector<TermDay>& terms, double jd) {
-  for (std::size_t i = 0; i + 1 < terms.size(); ++i)
-    if (terms[i].noon <= jd && jd < terms[i + 1].noon) return TermInForce{terms[i].name, jd - terms[i].noon};
-  return std::nullopt;
-}
-
-// The current term and the days since its day: "%5s + %2.0f", read from the
-// list of the day's year (for 1 to 9 January the previous year's, which spans
-// them). The year is the date's own, so that a date written past its month
-// (month 0 or 13, day 40) is read in the list that spans it. A day no list
-// spans (a model without terms in an absurd year) leaves the field empty.
-std::string CurrentTermText(const DayPanel& p) {
-  const double jd = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, p.m_at.calendar);
-  const LocalTime date = JulianDayToDate(jd, DayCountClock(p.m_at.calendar));
-  const double year = date.month == 1 && date.day < 10 ? date.year - 1 : date.year;
-  const std::optional<TermInForce> term = TermOn(TermDaysOfYear(year, p.m_at), jd);
-  return term ? SjisFormat("%5s + %2.0f", term->name, term->days) : std::string();
+// The 二十四節季 field: the term's name on its day, else the term in force
+// and the days since its day, "%5s + %2.0f"; empty when no list spans the day.
+std::string SolarTermText(const DayReport& r) {
+  if (!r.term) return std::string();
+  const char* name = SolarTermNames[r.term->term];
+  return r.termDay ? std::string(name) : SjisFormat("%5s + %2.0f", name, static_cast<double>(r.term->days));
 }
 
 std::string Field(const CDaoRecordset& rs, int index) { return VariantToText(rs.GetFieldValue(index)); }
 
-void FillPentad(DayPanel& p, CDaoRecordset& rs, int rounded) {
-  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [七十二候] WHERE [ID]=%3d;", rounded / 5 + 1));
+void FillPentad(DayPanel& p, CDaoRecordset& rs, int pentad) {
+  rs.Open(dbOpenDynaset, SjisFormat("SELECT * FROM [七十二候] WHERE [ID]=%3d;", pentad));
   p.m_strPentadName = Field(rs, 1);
   p.m_strPentadText = Field(rs, 2);
   rs.Close();
 }
 
-// The later of the two recent new moons that is not after jd.
-std::optional<double> LastNewMoon(const Moment& at, double jd) {
-  const MomentPair moons = EphemerisOf(at.model).RecentNewMoons(jd, ListClock(at));
-  return moons.second && *moons.second <= jd ? moons.second : moons.first;
+// The fields of the sun's values, written before the database is opened
+// (the pentad's texts, read from it, are cleared).
+void WriteSunFields(DayPanel& p, const DayReport& r) {
+  p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(r.at.year));
+  p.m_strMonthName = MonthName(TruncToInt(r.at.month));
+  p.m_strSolarTerm = SolarTermText(r);
+  p.m_strSolarLongitude = SjisFormat(" %4.1f度", r.solarLongitude);
+  p.m_strPentadName.clear();
+  p.m_strPentadText.clear();
 }
 
-// Day signs, year signs and mansion from the Data table (noon JD j).
-void FillDataSigns(DayPanel& p, DataTable& data, double j, bool haveLunarDate) {
+// The pentad's texts (a query) and the era: with the sun's fields, the
+// panel's upper fields.
+void WritePentadAndEra(DayPanel& p, const DayReport& r, CDaoRecordset& rs) {
+  FillPentad(p, rs, r.pentad);
+  p.m_strEra = EraPanelText(*r.era);
+}
+
+// The lower fields; the names of the day and year signs from the Data table.
+void WriteLowerFields(DayPanel& p, const DayReport& r, DataTable& data) {
   using C = DataTable::Column;
+  p.m_strNineStar = r.nineStar ? SjisFormat("%9s ", NineStarName(*r.nineStar)) : std::string();
+  p.m_strLunarDate = r.lunarDate ? LunisolarDateText(*r.lunarDate) : std::string();
+  const double j = r.noon;
   p.m_strWeekday = data.Text(WeekdayRow(j), C::kWeekday);
   // The six-day sign counts from the lunisolar date; a day without one has none.
-  p.m_strSixDaySign = haveLunarDate ? data.Text(SixDaySignRow(p.m_dLunarMonth, p.m_dLunarDay), C::kSixDay) : "";
+  p.m_strSixDaySign = r.lunarDate ? data.Text(SixDaySignRow(r.lunarMonth, r.lunarDay), C::kSixDay) : "";
   const int stemRow = DayStemRow(j), branchRow = DayBranchRow(j);
   p.m_strSexagenary = data.Text(stemRow, C::kStem) + data.Text(branchRow, C::kBranch) + " " +
                       data.Text(stemRow, C::kStemReading) + data.Text(branchRow, C::kBranchReading);
   const int mansionRow = LunarMansionRow(j);
   p.m_strMansion = data.Text(mansionRow, C::kMansion) + " " + data.Text(mansionRow, C::kMansionReading);
   p.m_strImperialYear +=
-      " " + data.Text(YearStemRow(p.m_dYear), C::kStem) + data.Text(YearBranchRow(p.m_dYear), C::kBranch);
-  p.m_nDayStem = StemNumberOfRow(stemRow);
-  p.m_nDayBranch = BranchNumberOfRow(branchRow);
+      " " + data.Text(YearStemRow(r.at.year), C::kStem) + data.Text(YearBranchRow(r.at.year), C::kBranch);
+  p.m_strMoonAge = r.moonAge ? SjisFormat("%5.1f  ", *r.moonAge) : std::string();
+  p.m_strSoundSign = SoundSign(r.stem, r.branch);
+  p.m_strTwelveDaySign = TwelveDaySign(r.branch, r.solarMonth);
 }
 
 // The panel's events of a kind (1 January and the 366 days after it) and their list items.
@@ -168,62 +134,32 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   cpu::ClearUpperVectorState();
   // The lists and the observances filled after the panel follow its moment.
   p.m_at = at;
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
-  const DateClock lists = ListClock(at);
   p.m_dYear = at.year;
   p.m_dMonth = at.month;
   p.m_dDay = at.day;
-  p.m_strImperialYear = SjisFormat("%4d年", ImperialYear(at.year));
-  p.m_strMonthName = MonthName(TruncToInt(at.month));
-  p.m_strSolarTerm.clear();
-  p.m_strSolarLongitude.clear();
-  p.m_strPentadName.clear();
-  p.m_strPentadText.clear();
-
-  const SolarTermDay termDay = ephemeris.SolarTermOfDay(at.year, at.month, at.day, lists);
-  double longitude = termDay.longitude;
-  p.m_strSolarTerm = termDay.term ? std::string(SolarTermNames[*termDay.term]) : CurrentTermText(p);
-  // A longitude just short of 0 rounds to it: no "-0.0".
-  if (longitude < 0.0 && longitude > -0.05) longitude = 0.0;
-  p.m_strSolarLongitude = SjisFormat(" %4.1f度", longitude);
-  p.m_dSolarLongitude = longitude;
-  const int rounded = RoundedLongitude(longitude);
-
-  // One connection for every lookup of the panel.
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  p.m_report = SunReport(at, ephemeris);
+  WriteSunFields(p, p.m_report);
+  // One connection for every lookup of the report and the fields.
   CDaoDatabase db;
   db.Open(databasePath, true, true, kCalendarConnect);
   CDaoRecordset rs(&db);
-  FillPentad(p, rs, rounded);
-  p.m_strEra = EraPanelText(EraForYear(db, p.m_dYear));
-
-  const double jd = DayNoon(at.year, at.month, at.day, at.calendar);
-  const MomentPair switches = ephemeris.SolsticeCycleStartDays(jd, lists);
-  p.m_strNineStar = switches.first && switches.second
-                        ? SjisFormat("%9s ", NineStar(jd, *switches.first, *switches.second, at.calendar))
-                        : std::string();
-
-  LunisolarResult lunar = LunisolarLookup(db, at.year, at.month, at.day, p.m_dYear, p.m_dMonth, at.calendar);
-  p.m_dLunarMonth = lunar.lunarMonth;
-  p.m_dLunarDay = lunar.lunarDay;
-  const std::optional<LunisolarDate> lunarDate = LunisolarDateOf(lunar.row.flag, lunar.lunarMonth, lunar.lunarDay);
-  p.m_strLunarDate = lunarDate ? LunisolarDateText(*lunarDate) : "";
-  p.m_bLeapMonth = lunar.found && lunar.row.flag == 2;
-  p.m_dNoonJulianDay = DayNoon(p.m_dYear, p.m_dMonth, p.m_dDay, at.calendar);
-
+  try {
+    CompleteDayReport(ephemeris, db, p.m_report);
+  } catch (const CDaoException&) {
+    // The upper fields are shown once the era is known.
+    if (p.m_report.era) WritePentadAndEra(p, p.m_report, rs);
+    throw;
+  }
+  WritePentadAndEra(p, p.m_report, rs);
   DataTable data(db);
-  FillDataSigns(p, data, p.m_dNoonJulianDay, lunarDate.has_value());
-  const std::optional<double> newMoon = LastNewMoon(at, jd);
-  p.m_dMoonAge = newMoon ? std::optional<double>(jd - *newMoon) : std::nullopt;
-  p.m_strMoonAge = p.m_dMoonAge ? SjisFormat("%5.1f  ", *p.m_dMoonAge) : std::string();
-  p.m_strSoundSign = SoundSign(p.m_nDayStem, p.m_nDayBranch);
-  const int solarMonth = SolarTermMonth(rounded);
-  p.m_dSolarMonth = solarMonth;
-  p.m_strTwelveDaySign = TwelveDaySign(p.m_nDayBranch, solarMonth);
+  WriteLowerFields(p, p.m_report, data);
   db.Close();
 }
 
 void FillSelectedDays(DayPanel& p) {
-  p.m_listSelectedDays = SelectedDays(TruncToInt(p.m_dSolarMonth), p.m_nDayBranch, p.m_nDayStem);
+  const DayReport& r = p.m_report;
+  p.m_listSelectedDays = SelectedDays(r.solarMonth, r.branch, r.stem);
 }
 
 std::optional<std::string> HolidayOfPanel(const DayPanel& p) {
@@ -248,16 +184,9 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAddi
   p.m_strAnniversaryWarning = std::move(anniversaries.warning);
   for (std::string& item : AnniversariesOn(anniversaries.list, p.m_dMonth, p.m_dDay))
     p.m_listSeasonalDays.push_back(std::move(item));
-  // The sun's degree is that of the work date, which the panel's last search
-  // left on the local date of the day's noon; it is taken from that noon here
-  // rather than from the shared globals, so nothing run in between can move it.
-  const Ephemeris& ephemeris = EphemerisOf(p.m_at.model);
-  const DateClock lists = ListClock(p.m_at);
-  const LocalTime date = JulianDayToDate(p.m_dNoonJulianDay, DayCountClock(p.m_at.calendar));
-  const std::optional<SunDegree> degree = ephemeris.SunDegreeOfDay(date.year, date.month, date.day, lists);
-  const std::optional<int> sinceSpring = ephemeris.DaysSinceSpringBegins(p.m_dYear, p.m_dMonth, p.m_dDay, lists);
-  const std::optional<double> whole = degree ? std::optional<double>(degree->degree) : std::nullopt;
-  for (std::string& item : SeasonalDays(whole, sinceSpring, p.m_nDayStem, p.m_nDayBranch, p.m_dNoonJulianDay))
+  const DayReport& r = p.m_report;
+  const SeasonalInputs inputs = SeasonalInputsOf(r, EphemerisOf(p.m_at.model));
+  for (std::string& item : SeasonalDays(inputs.sunDegree, inputs.daysSinceSpring, r.stem, r.branch, r.noon))
     p.m_listSeasonalDays.push_back(std::move(item));
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "almanac/DayReport.h"
 #include "astro/EclipseDays.h"
 #include "astro/Model.h"
 #include "astro/Moment.h"
@@ -47,19 +48,9 @@ struct DayPanel {
   std::string m_strSoundSign;       // 1025 納音
   std::string m_strTwelveDaySign;   // 1026 十二直
 
-  // Values the panel leaves for the observance lists.
-  double m_dNoonJulianDay = 0;  // 12:00 Japan Standard Time of the selected day
-  double m_dSolarMonth = 0;     // solar-term month 1..12
-  int m_nDayStem = 0;           // 甲 1 … 壬 9, 癸 0
-  int m_nDayBranch = 0;         // 子 1 … 戌 11, 亥 0
-  double m_dLunarMonth = 0;     // lunisolar month (a leap month keeps its number)
-  bool m_bLeapMonth = false;    // the lunisolar month is a leap month
-  double m_dLunarDay = 0;
-
-  // The numbers behind two of the fields: the sun's longitude (degrees) and
-  // the moon's age (days), none where the field is empty.
-  std::optional<double> m_dSolarLongitude;
-  std::optional<double> m_dMoonAge;
+  // The numbers the fields are formatted from, and the observance lists
+  // computed from.
+  DayReport m_report;
 
   // The events behind the phase and term lists, dates on the list clock.
   std::vector<CalendarEvent> m_phaseEvents;
@@ -92,12 +83,13 @@ void WriteFormDate(DayPanel& panel, double year, double month, double day, doubl
 // model of `settings`.
 Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const Moment& settings);
 
-// Fills the sixteen fields and the values for the observances for the moment
-// (the view's copy m_dYear .. m_dDay takes its date). Opens the calendar
-// database once; its engine error (CDaoException) ends the fill, and the
-// fields not yet written keep their previous texts.
+// Computes the day's report for the moment and formats the sixteen fields
+// from it (the view's copy m_dYear .. m_dDay takes its date). Opens the
+// calendar database once; its engine error (CDaoException) ends the fill:
+// the fields the panel shows above and with the era are written once the era
+// is known, and the fields not yet written keep their previous texts.
 void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath);
-// The selected-day list ("下段"), from the values FillDayPanel left.
+// The selected-day list ("下段"), from the report FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
 // The additions the 暦注 list may show, each off unless ombrel.conf turns it
 // on: the national holiday ("holidays=1") and the day's eclipses ("eclipses=1").
@@ -108,7 +100,7 @@ struct DayAdditions {
 };
 DayAdditions ShownAdditions(const Conf& conf);
 
-// The anniversaries and seasonal days ("暦注"), from the values FillDayPanel
+// The anniversaries and seasonal days ("暦注"), from the report FillDayPanel
 // left; the anniversaries file is read anew on every call (its warning into
 // m_strAnniversaryWarning). With `additions.holiday` the day's national
 // holiday comes first, then with `additions.eclipses` the day's eclipses

@@ -61,23 +61,32 @@ Json EclipseItems(const DayPanel& p) {
   return list;
 }
 
+// The solar term the field names, with its index into SolarTermNames and the
+// whole days since its day (0 on it); null where the field is empty.
+Json TermJson(const std::optional<TermInForce>& term) {
+  if (!term) return nullptr;
+  return {{"name", SolarTermNames[term->term]}, {"index", term->term}, {"days", term->days}};
+}
+
 // The panel as one document; every text as the lines print it, trimmed of
-// its padding.
+// its padding, beside it the report's numbers.
 Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout, bool withEclipses) {
+  const DayReport& r = p.m_report;
   Json document = {
       {"date", IsoDate(at.year, at.month, at.day)},
       {"hour", at.hour},
       {"weekday", Trimmed(p.m_strWeekday)},
       {"six_day", Trimmed(p.m_strSixDaySign)},
-      {"lunar", LunarJson(p.m_strLunarDate, p.m_dLunarMonth, p.m_dLunarDay, p.m_bLeapMonth)},
+      {"lunar", LunarJson(p.m_strLunarDate, r.lunarMonth, r.lunarDay, r.leapMonth)},
       {"era", Trimmed(p.m_strEra)},
       {"imperial_year", {{"text", Trimmed(p.m_strImperialYear)}, {"year", ImperialYear(at.year)}}},
       {"month_name", Trimmed(p.m_strMonthName)},
       {"sexagenary", Trimmed(p.m_strSexagenary)},
       {"solar_term", Trimmed(p.m_strSolarTerm)},
-      {"solar_longitude", WithNumber(p.m_strSolarLongitude, "degrees", p.m_dSolarLongitude)},
+      {"term_in_force", TermJson(r.term)},
+      {"solar_longitude", WithNumber(p.m_strSolarLongitude, "degrees", r.solarLongitude)},
       {"pentad", {{"name", Trimmed(p.m_strPentadName)}, {"text", Trimmed(p.m_strPentadText)}}},
-      {"moon_age", WithNumber(p.m_strMoonAge, "days", p.m_dMoonAge)},
+      {"moon_age", WithNumber(p.m_strMoonAge, "days", r.moonAge)},
       {"nine_star", Trimmed(p.m_strNineStar)},
       {"mansion", Trimmed(p.m_strMansion)},
       {"sound_sign", Trimmed(p.m_strSoundSign)},
@@ -137,9 +146,10 @@ int RunDay(const Run& run, const Args& args) {
   Warn(run.settingsWarnings);
 
   DayPanel panel;
+  // The year lists read the year from the form's text.
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
   try {
-    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, at), kCalendarDatabase);
+    FillDayPanel(panel, at, kCalendarDatabase);
   } catch (const CDaoException& e) {
     return DatabaseFailure(e);
   }

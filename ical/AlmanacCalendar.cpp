@@ -11,7 +11,10 @@
 #include "core/Files.h"
 #include "core/Text.h"
 #include "holidays/Holidays.h"
-#include "almanac/DayPanel.h"
+#include "almanac/DayReport.h"
+#include "caldb/DataTable.h"
+#include "signs/Observances.h"
+#include "signs/Signs.h"
 
 namespace ical {
 namespace {
@@ -94,40 +97,42 @@ void AddDay(std::vector<Event>& events, const char* kind, int y, int m, int d, c
   events.push_back(e);
 }
 
-// Without its padding (the panel's texts are laid out for the form).
+// Without its padding (the Data table's names are laid out for the form).
 std::string Trim(const std::string& text) { return text::TrimPadding(text); }
 
-// The lunisolar date without the full-width blank that stands for "no leap".
-std::string LunarSummary(const std::string& panelText) {
-  const std::string text = Trim(panelText);
-  return text.empty() ? "" : "旧暦 " + text;
-}
-
-// The events the day panel gives for each day of the year.
-void AddPanelDays(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
-                  std::vector<Event>& events) {
+// The events of the day reports of the year: the six-day sign, the
+// observances (without anniversaries: they are the user's own) and the
+// lunisolar date. One connection, one report a day.
+void AddReportDays(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
+                   std::vector<Event>& events) {
+  const Ephemeris& ephemeris = EphemerisOf(settings.model);
   const DateClock days = DayCountClock(settings.calendar);
   const double first = DayNoon(year, 1, 1, settings.calendar);
   const double next = DayNoon(year + 1, 1, 1, settings.calendar);
+  CDaoDatabase db;
+  db.Open(databasePath, true, true, kCalendarConnect);
+  DataTable data(db);
+  DayReport r;
   for (double jd = first; jd < next; jd += 1.0) {
     const LocalTime t = JulianDayToDate(jd, days);
     const int iy = static_cast<int>(t.year), im = static_cast<int>(t.month), id = static_cast<int>(t.day);
-    DayPanel panel;
     Moment at = settings;
     at.year = t.year, at.month = t.month, at.day = t.day, at.hour = 12.0;
-    WriteFormDate(panel, at.year, at.month, at.day, at.hour);
-    FillDayPanel(panel, at, databasePath);
-    if ((kinds & kSixDay) && !Trim(panel.m_strSixDaySign).empty())
-      AddDay(events, "sixday", iy, im, id, Trim(panel.m_strSixDaySign));
+    ComputeDayReport(at, ephemeris, db, r);
+    if ((kinds & kSixDay) && r.lunarDate)
+      if (const std::string sign = Trim(data.Text(SixDaySignRow(r.lunarMonth, r.lunarDay), DataTable::kSixDay));
+          !sign.empty())
+        AddDay(events, "sixday", iy, im, id, sign);
     if (kinds & kObservances) {
-      FillSelectedDays(panel);
-      FillSeasonalDays(panel, "");  // no anniversaries: they are the user's own
-      for (const auto* list : {&panel.m_listSelectedDays, &panel.m_listSeasonalDays})
-        for (const std::string& item : *list) AddDay(events, "observance", iy, im, id, Trim(item));
+      const SeasonalInputs inputs = SeasonalInputsOf(r, ephemeris);
+      for (const std::vector<std::string>& list :
+           {SelectedDays(r.solarMonth, r.branch, r.stem),
+            SeasonalDays(inputs.sunDegree, inputs.daysSinceSpring, r.stem, r.branch, r.noon)})
+        for (const std::string& item : list) AddDay(events, "observance", iy, im, id, Trim(item));
     }
-    if (const std::string lunar = LunarSummary(panel.m_strLunarDate); (kinds & kLunar) && !lunar.empty())
-      AddDay(events, "lunar", iy, im, id, lunar);
+    if ((kinds & kLunar) && r.lunarDate) AddDay(events, "lunar", iy, im, id, "旧暦 " + Trim(LunisolarDateText(*r.lunarDate)));
   }
+  db.Close();
 }
 
 }  // namespace
@@ -166,7 +171,7 @@ std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& da
   if (kinds & kHolidays)
     for (const holidays::Holiday& h : holidays::HolidaysOfYear(year, EphemerisOf(settings.model)))
       AddDay(events, "holiday", h.year, h.month, h.day, h.name);
-  if (kinds & (kSixDay | kObservances | kLunar)) AddPanelDays(year, kinds, databasePath, settings, events);
+  if (kinds & (kSixDay | kObservances | kLunar)) AddReportDays(year, kinds, databasePath, settings, events);
   return events;
 }
 

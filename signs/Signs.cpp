@@ -58,8 +58,10 @@ int NineStarNumber(double j, double s1, double s2, CalendarRule calendar) {
 }
 
 std::string NineStar(double j, double s1, double s2, CalendarRule calendar) {
-  return Pick(kNineStars, NineStarNumber(j, s1, s2, calendar) - 1);
+  return NineStarName(NineStarNumber(j, s1, s2, calendar));
 }
+
+std::string NineStarName(int number) { return Pick(kNineStars, number - 1); }
 
 std::string SoundSign(int stem, int branch) {
   int stemPair = Wrap(stem + 9, 10) / 2;

@@ -21,9 +21,10 @@ int TruncToInt(double x);
 
 // The nine star number 1..9 of day j, given the two switch days of
 // SolsticeCycleStartDays(j), the switch day's month read under `calendar`;
-// NineStar returns its name ("一白水星" …).
+// NineStar returns its name ("一白水星" …), NineStarName a number's.
 int NineStarNumber(double j, double s1, double s2, CalendarRule calendar);
 std::string NineStar(double j, double s1, double s2, CalendarRule calendar);
+std::string NineStarName(int number);
 // Stem 甲 1 … 壬 9, 癸 0; branch 子 1 … 戌 11, 亥 0 (m_nDayStem, m_nDayBranch).
 std::string SoundSign(int stem, int branch);
 std::string TwelveDaySign(int branch, int solarMonth);

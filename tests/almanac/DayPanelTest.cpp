@@ -57,12 +57,12 @@ TEST(DayPanel, Fields20050131) {
   EXPECT_EQ(p.m_strMoonAge, " 20.6  ");
   EXPECT_EQ(p.m_strSoundSign, "水");
   EXPECT_EQ(p.m_strTwelveDaySign, "満 みつ");
-  EXPECT_DOUBLE_EQ(p.m_dNoonJulianDay, 2453401.625);
-  EXPECT_EQ(p.m_dSolarMonth, 12);
-  EXPECT_EQ(p.m_nDayStem, 2);    // 乙
-  EXPECT_EQ(p.m_nDayBranch, 4);  // 卯
-  EXPECT_EQ(p.m_dLunarMonth, 12);
-  EXPECT_EQ(p.m_dLunarDay, 22);
+  EXPECT_DOUBLE_EQ(p.m_report.noon, 2453401.625);
+  EXPECT_EQ(p.m_report.solarMonth, 12);
+  EXPECT_EQ(p.m_report.stem, 2);    // 乙
+  EXPECT_EQ(p.m_report.branch, 4);  // 卯
+  EXPECT_EQ(p.m_report.lunarMonth, 12);
+  EXPECT_EQ(p.m_report.lunarDay, 22);
   EXPECT_EQ(p.m_listSelectedDays, Items{});
   EXPECT_EQ(p.m_listSeasonalDays, Items{});
 }
@@ -81,29 +81,36 @@ TEST(DayPanel, Fields20000101) {
   EXPECT_EQ(p.m_strMoonAge, " 24.2  ");
   EXPECT_EQ(p.m_strSoundSign, "火");
   EXPECT_EQ(p.m_strTwelveDaySign, "破 やぶる");
-  EXPECT_EQ(p.m_nDayStem, 5);
-  EXPECT_EQ(p.m_nDayBranch, 7);
-  EXPECT_EQ(p.m_dSolarMonth, 11);
+  EXPECT_EQ(p.m_report.stem, 5);
+  EXPECT_EQ(p.m_report.branch, 7);
+  EXPECT_EQ(p.m_report.solarMonth, 11);
   EXPECT_EQ(p.m_listSeasonalDays, (Items{"元日", "ま日"}));  // the fixture's anniversary first; 戊午 is a ま日
 }
 
-// The term field on a term day, the day after, and the January boundary.
+// The term field on a term day, the day after, and the January boundary,
+// with the report's numbers behind it (the term's index and days since it).
 TEST(DayPanel, SolarTermAndEraEdges) {
   struct Case {
     int y, m, d;
-    const char *term, *era, *imperial;
+    const char* term;
+    int index, days;
+    const char *era, *imperial;
   } cases[] = {
-      {2005, 3, 20, "春分", "平成 17", "2665年 乙酉"},
-      {2005, 3, 21, " 春分 +  1", "平成 17", "2665年 乙酉"},
-      {2005, 1, 9, " 小寒 +  4", "平成 17", "2665年 乙酉"},
-      {2005, 1, 10, " 小寒 +  5", "平成 17", "2665年 乙酉"},
-      {-660, 6, 1, nullptr, "(神武即位前天皇)  7年", "   0年 庚申"},
+      {2005, 3, 20, "春分", 0, 0, "平成 17", "2665年 乙酉"},
+      {2005, 3, 21, " 春分 +  1", 0, 1, "平成 17", "2665年 乙酉"},
+      {2005, 1, 9, " 小寒 +  4", 19, 4, "平成 17", "2665年 乙酉"},
+      {2005, 1, 10, " 小寒 +  5", 19, 5, "平成 17", "2665年 乙酉"},
+      {-660, 6, 1, nullptr, 0, 0, "(神武即位前天皇)  7年", "   0年 庚申"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.y << "-" << c.m << "-" << c.d);
     DayPanel p = Filled(c.y, c.m, c.d);
     if (c.term) {
       EXPECT_EQ(p.m_strSolarTerm, c.term);
+      ASSERT_TRUE(p.m_report.term);
+      EXPECT_EQ(p.m_report.term->term, c.index);
+      EXPECT_EQ(p.m_report.term->days, c.days);
+      EXPECT_EQ(p.m_report.termDay, c.days == 0);
     }
     EXPECT_EQ(p.m_strEra, c.era);
     EXPECT_EQ(p.m_strImperialYear, c.imperial);
@@ -145,7 +152,7 @@ TEST(DayPanel, SelectedDaysAcrossSpring) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "2005-" << c.m << "-" << c.d);
     DayPanel p = Filled(2005, c.m, c.d);
-    EXPECT_EQ(p.m_dSolarMonth, c.solarMonth);
+    EXPECT_EQ(p.m_report.solarMonth, c.solarMonth);
     EXPECT_EQ(p.m_listSelectedDays, c.want);
   }
 }
@@ -206,7 +213,7 @@ TEST(DayPanel, TwelveDaySignAtTheTermDay) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.d);
     DayPanel p = Filled(2005, 1, c.d);
-    EXPECT_EQ(p.m_dSolarMonth, c.solarMonth);
+    EXPECT_EQ(p.m_report.solarMonth, c.solarMonth);
     EXPECT_EQ(p.m_strTwelveDaySign, c.sign);
   }
 }

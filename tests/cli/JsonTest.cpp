@@ -189,6 +189,9 @@ TEST(Json, Day) {
   const Outputs m = Both({"day", "2026-09-22", "12"}, "moonlight=1\n");
   ASSERT_EQ(m.doc["readout"].size(), o.doc["readout"].size() + 1);
   EXPECT_EQ("月 " + m.doc["readout"].back().get<std::string>(), b.lines[11]);
+  // The term the field names, as numbers: "白露 + 15" is 白露 (index 11), 15 days.
+  EXPECT_EQ(o.doc["solar_term"], "白露 + 15");
+  EXPECT_EQ(o.doc["term_in_force"], (json{{"name", "白露"}, {"index", 11}, {"days", 15}}));
 }
 
 TEST(Json, OnlyWhereADocumentIsDefined) {

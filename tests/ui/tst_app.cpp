@@ -2,6 +2,8 @@
 // dialog commands and the --render path, with the real application object.
 #include <QAction>
 #include <QFileDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
@@ -297,6 +299,50 @@ class TstApp : public QObject {
       const QByteArray out = p.readAllStandardOutput();
       QVERIFY2(out.contains("0.00") && !out.contains("-0.00"), out.constData());
     }
+  }
+
+  // The window's refresh and `ombrel-cli day` compute one day report for one
+  // moment: every number `--json day` gives of it is the window's.
+  void theWindowAndDayReportOneDay_data() {
+    QTest::addColumn<QByteArray>("conf");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("hour");
+    QTest::addColumn<int>("termDays");
+    QTest::addColumn<bool>("leap");
+    QTest::newRow("a term's day") << QByteArray() << "2005-03-20" << "12.0" << 0 << false;
+    QTest::newRow("early January, last year's terms") << QByteArray() << "2000-01-01" << "7.5" << 10 << false;
+    QTest::newRow("a leap month, precise model") << QByteArray("model=precise\n") << "2033-12-23" << "21.0" << 2 << true;
+  }
+  void theWindowAndDayReportOneDay() {
+    QFETCH(QByteArray, conf);
+    QFETCH(QString, date);
+    QFETCH(QString, hour);
+    QFETCH(int, termDays);
+    QFETCH(bool, leap);
+    QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), conf));
+    App()->OnFileNew();
+    const QStringList ymd = date.split('-');
+    TypeMoment(View(), ymd[0], ymd[1], ymd[2], hour);
+    const DayReport& r = View()->m_report;
+    QVERIFY(r.complete);
+    QVERIFY(r.term);
+    QCOMPARE(r.term->days, termDays);
+    QCOMPARE(r.leapMonth, leap);
+    QProcess p;
+    p.start(QStringLiteral(OMBREL_CLI), {"--workdir", QDir::currentPath(), "--json", "day", date, hour});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QJsonObject doc = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    const QJsonObject lunar = doc["lunar"].toObject();
+    QCOMPARE(lunar["month"].toInt(), static_cast<int>(r.lunarMonth));
+    QCOMPARE(lunar["day"].toInt(), static_cast<int>(r.lunarDay));
+    QCOMPARE(lunar["leap"].toBool(), r.leapMonth);
+    const QJsonObject term = doc["term_in_force"].toObject();
+    QCOMPARE(term["index"].toInt(), r.term->term);
+    QCOMPARE(term["days"].toInt(), r.term->days);
+    QCOMPARE(doc["solar_longitude"].toObject()["degrees"].toDouble(), r.solarLongitude);
+    QVERIFY(r.moonAge);
+    QCOMPARE(doc["moon_age"].toObject()["days"].toDouble(), *r.moonAge);
   }
 
   // Settings the window would warn about in a box: a render says them on
