@@ -257,14 +257,12 @@ void LayoutSkyChart(JulianDay jd, double latitude, double longitude, double char
     out.figures.push_back(span);
   }
   for (int i = 0; i < kMansionCount; ++i) {
-    MansionStarPosition(jd, i);
+    const MansionStarPlace star = *MansionStarPosition(jd, i);
     double azimuth, altitude;
-    EquatorialToHorizontal(jd, MansionStarResult.rightAscension, MansionStarResult.declination,
-                           latitude, longitude, azimuth, altitude);
+    EquatorialToHorizontal(jd, star.rightAscension, star.declination, latitude, longitude, azimuth, altitude);
     const ChartPoint p = ProjectToChart(azimuth, altitude, chartAzimuth, g);
     if (p.visible && showMansions)
-      out.mansions.push_back(
-          {{TruncToPixel(p.x - 2) + 5, TruncToPixel(p.y + 2) - 10}, MansionStarResult.mansion});
+      out.mansions.push_back({{TruncToPixel(p.x - 2) + 5, TruncToPixel(p.y + 2) - 10}, star.mansion});
   }
 }
 

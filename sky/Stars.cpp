@@ -53,7 +53,6 @@ const MansionStarRecord MansionStars[kMansionCount] = {
     {8781, 22.59467, 14.4002, 2.49, 0.062, -0.038, "αPeg", "室"},
 };
 
-MansionStarPlace MansionStarResult;
 
 int FigurePositions(double figureCode, int positions[3]) {
   // Codes are whole numbers below 200000; anything else names no position.
@@ -106,15 +105,17 @@ void PrecessStar(JulianDay jd, double epochYear, double rightAscension0, double 
   if (rightAscension < 0.0) rightAscension += 360.0;
 }
 
-void MansionStarPosition(JulianDay jd, int index) {
-  if (index < 0 || index >= kMansionCount) return;
+std::optional<MansionStarPlace> MansionStarPosition(JulianDay jd, int index) {
+  if (index < 0 || index >= kMansionCount) return std::nullopt;
   const MansionStarRecord& row = MansionStars[index];
   const double ra0 = SexagesimalHoursToDegrees(row.rightAscension);
   const double dec0 = SexagesimalToDecimalCarry(row.declination);
-  PrecessStar(jd, 1900.0, ra0, dec0, row.properMotionRa, row.properMotionDec,
-              MansionStarResult.rightAscension, MansionStarResult.declination);
-  MansionStarResult.mansion = row.mansion;
-  MansionStarResult.designation = row.designation;
-  MansionStarResult.magnitude = row.magnitude;
-  MansionStarResult.catalogueNumber = row.catalogueNumber;
+  MansionStarPlace place;
+  PrecessStar(jd, 1900.0, ra0, dec0, row.properMotionRa, row.properMotionDec, place.rightAscension,
+              place.declination);
+  place.mansion = row.mansion;
+  place.designation = row.designation;
+  place.magnitude = row.magnitude;
+  place.catalogueNumber = row.catalogueNumber;
+  return place;
 }

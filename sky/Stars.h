@@ -4,6 +4,8 @@
 // motion of a mansion star).
 #pragma once
 
+#include <optional>
+
 #include "astro/Clock.h"
 
 inline constexpr int kConstellationCount = 88;
@@ -48,7 +50,7 @@ struct MansionStarRecord {
 };
 extern const MansionStarRecord MansionStars[kMansionCount];
 
-// The place of the mansion star computed last.
+// A mansion star's place at a moment.
 struct MansionStarPlace {
   double rightAscension = 0.0;  // degrees, equinox of the requested moment
   double declination = 0.0;
@@ -57,7 +59,6 @@ struct MansionStarPlace {
   double magnitude = 0.0;
   int catalogueNumber = 0;
 };
-extern MansionStarPlace MansionStarResult;
 
 // Carries a star from its place at the start of `epochYear` (degrees, proper
 // motions in arcseconds per year) to its place at jd, equinox of jd.
@@ -65,6 +66,5 @@ void PrecessStar(JulianDay jd, double epochYear, double rightAscension0, double 
                  double properMotionRa, double properMotionDec, double& rightAscension,
                  double& declination);
 
-// Fills MansionStarResult for mansion `index` (0..27) at jd. Any other index
-// leaves the result as it was.
-void MansionStarPosition(JulianDay jd, int index);
+// The place of mansion `index`'s star (0..27) at jd; none for any other index.
+std::optional<MansionStarPlace> MansionStarPosition(JulianDay jd, int index);

@@ -186,15 +186,15 @@ TEST(Stars, TellingRowsStandAsCatalogued) {
 }
 
 TEST(Precession, MansionStarsComeToTheirPlace) {
-  MansionStarPosition(2451545.0, 0);
-  EXPECT_NEAR(MansionStarResult.rightAscension, 3.3090, 5e-4);
-  EXPECT_NEAR(MansionStarResult.declination, 15.1838, 5e-4);
-  EXPECT_STREQ(MansionStarResult.mansion, "壁");
-  EXPECT_EQ(MansionStarResult.catalogueNumber, 39);
-  // Out-of-range rows leave the last result alone.
-  MansionStarPosition(2451545.0, 28);
-  MansionStarPosition(2451545.0, -1);
-  EXPECT_STREQ(MansionStarResult.mansion, "壁");
+  const std::optional<MansionStarPlace> star = MansionStarPosition(2451545.0, 0);
+  ASSERT_TRUE(star);
+  EXPECT_NEAR(star->rightAscension, 3.3090, 5e-4);
+  EXPECT_NEAR(star->declination, 15.1838, 5e-4);
+  EXPECT_STREQ(star->mansion, "壁");
+  EXPECT_EQ(star->catalogueNumber, 39);
+  // Rows outside the table have no place.
+  EXPECT_FALSE(MansionStarPosition(2451545.0, 28));
+  EXPECT_FALSE(MansionStarPosition(2451545.0, -1));
 
   // At the epoch itself nothing moves; a place just below 0 comes back below 360.
   double ra, dec;
@@ -389,10 +389,9 @@ TEST(SkyChart, FiguresStopAtTheRimAndNamesFollowPositionOne) {
   LayoutSkyChart(jd, lat, lon, 0, false, true, withMansions);
   std::vector<std::string> expectedNames, names;
   for (int i = 0; i < kMansionCount; ++i) {
-    MansionStarPosition(jd, i);
+    const MansionStarPlace star = *MansionStarPosition(jd, i);
     double a, h;
-    EquatorialToHorizontal(jd, MansionStarResult.rightAscension, MansionStarResult.declination, lat,
-                           lon, a, h);
+    EquatorialToHorizontal(jd, star.rightAscension, star.declination, lat, lon, a, h);
     const ChartPoint p = ProjectToChart(a, h, 0);
     if (!p.visible) continue;
     expectedNames.push_back(MansionStars[i].mansion);
