@@ -16,13 +16,14 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
   in.at.hour = 21.0;
   in.showMansions = true;
   double minute = 0.0;
+  SkyPanelMemory memory;
   for (auto _ : state) {
     // A new moment each time, as the clock moves the form on.
     in.at.hour = 21.0 + minute / 60.0;
     minute += 1.0;
     QPainter painter(&form);
     painter.translate(0, 270);
-    DrawSkyPanel(painter, in, EphemerisOf(in.at.model));
+    DrawSkyPanel(painter, in, EphemerisOf(in.at.model), memory);
   }
 }
 BENCHMARK(BM_DrawSkyPanel)->Unit(benchmark::kMillisecond);

@@ -22,8 +22,6 @@
 #include "sky/Readout.h"
 #include "sky/Stars.h"
 
-int PanelRedrawCount = 1;
-
 namespace {
 
 const QColor kBlack(0, 0, 0);
@@ -55,10 +53,11 @@ QRect Box(int x1, int y1, int x2, int y2) {
   return QRect(left, top, std::max(right - left - 1, 0), std::max(bottom - top - 1, 0));
 }
 
+using TextLayouts = QHash<const char*, QStaticText>;
+
 // Text with its top-left corner at (x, y). Fixed texts (names, labels) keep
-// their layout between refreshes; the cache is dropped if it ever grows large.
-void DrawTextAt(QPainter& painter, int x, int y, const char* utf8) {
-  static QHash<const char*, QStaticText> cache;
+// their layout in `cache` between refreshes; it is dropped if it ever grows large.
+void DrawTextAt(QPainter& painter, TextLayouts& cache, int x, int y, const char* utf8) {
   auto it = cache.find(utf8);
   if (it == cache.end()) {
     if (cache.size() > 1024) cache.clear();
@@ -130,11 +129,10 @@ bool Plottable(const PixelPoint& p) { return std::abs(p.x) < 100000 && std::abs(
 // The grid alone is thousands of short segments per refresh; plotting them
 // directly into the panel's image is several times faster than QPainter's
 // general line path.
-void DrawPolylines(QPainter& painter, const ChartPolylines& lines, int from, int to) {
+void DrawPolylines(QPainter& painter, const ChartPolylines& lines, int from, int to, QPolygon& polygon) {
   int dx = 0, dy = 0;
   QImage* image = DirectTarget(painter, dx, dy);
   const QRgb colour = painter.pen().color().rgba();
-  static QPolygon polygon;
   for (int i = from; i < to; ++i) {
     const int begin = lines.starts[i];
     const int end = i + 1 < lines.RunCount() ? lines.starts[i + 1]
@@ -153,8 +151,8 @@ void DrawPolylines(QPainter& painter, const ChartPolylines& lines, int from, int
   }
 }
 
-void DrawAllPolylines(QPainter& painter, const ChartPolylines& lines) {
-  DrawPolylines(painter, lines, 0, lines.RunCount());
+void DrawAllPolylines(QPainter& painter, const ChartPolylines& lines, QPolygon& polygon) {
+  DrawPolylines(painter, lines, 0, lines.RunCount(), polygon);
 }
 
 // Qt's chord angles: counterclockwise from three o'clock, y upwards.
@@ -182,19 +180,19 @@ const char* const kModelMark = "計算方式 高精度";
 
 namespace {
 
-void DrawGrid(QPainter& painter, double jd, const SkyPanelInputs& in) {
+void DrawGrid(QPainter& painter, double jd, const SkyPanelInputs& in, SkyPanelMemory& memory) {
   painter.save();
   painter.setPen(QPen(kBlack, 1));
-  DrawAllPolylines(painter, HorizontalGridLines());
-  static ChartPolylines equatorial;
+  DrawAllPolylines(painter, HorizontalGridLines(), memory.polygon);
   ClearUpperVectorState();
-  EquatorialGridLines(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, equatorial);
+  EquatorialGridLines(jd, in.at.place.latitude, in.at.place.longitude, in.chartAzimuth, memory.equatorial);
   painter.setPen(QPen(kBlue, 1));
-  DrawAllPolylines(painter, equatorial);
+  DrawAllPolylines(painter, memory.equatorial, memory.polygon);
   painter.restore();
 }
 
-void DrawBodies(QPainter& painter, const BodyMark marks[kChartBodyCount], const BodyLabelPlaces& labels) {
+void DrawBodies(QPainter& painter, const BodyMark marks[kChartBodyCount], const BodyLabelPlaces& labels,
+                TextLayouts& texts) {
   static const QColor colours[kChartBodyCount] = {kYellow, kMagenta, kWhite, kRed,
                                                   kBlue,   kGreen,   kBlack};
   painter.save();
@@ -203,7 +201,7 @@ void DrawBodies(QPainter& painter, const BodyMark marks[kChartBodyCount], const 
     if (!m.visible) continue;
     const double d = m.halfSize;
     painter.setPen(kBlack);
-    if (labels.at[i]) DrawTextAt(painter, labels.at[i]->x, labels.at[i]->y, BodyLabelText(i).c_str());
+    if (labels.at[i]) DrawTextAt(painter, texts, labels.at[i]->x, labels.at[i]->y, BodyLabelText(i).c_str());
     painter.setPen(QPen(colours[i], i == 3 ? 2 : 1));
     painter.setBrush(colours[i]);
     painter.drawEllipse(Box(TruncToPixel(m.x - d), TruncToPixel(m.y + d), TruncToPixel(m.x + d),
@@ -212,7 +210,7 @@ void DrawBodies(QPainter& painter, const BodyMark marks[kChartBodyCount], const 
   painter.restore();
 }
 
-void DrawChartLayout(QPainter& painter, const SkyChartLayout& layout) {
+void DrawChartLayout(QPainter& painter, const SkyChartLayout& layout, SkyPanelMemory& memory) {
   painter.save();
   const QPen black(kBlack, 1), red(kRed, 1);
   int dot = 0;
@@ -226,15 +224,15 @@ void DrawChartLayout(QPainter& painter, const SkyChartLayout& layout) {
     }
     if (f.name >= 0) {
       const ChartLabel& n = layout.names[f.name];
-      DrawTextAt(painter, n.topLeft.x, n.topLeft.y, n.text);
+      DrawTextAt(painter, memory.texts, n.topLeft.x, n.topLeft.y, n.text);
     }
     if (f.run >= 0) {
       painter.setPen(red);
-      DrawPolylines(painter, layout.figureLines, f.run, f.run + 1);
+      DrawPolylines(painter, layout.figureLines, f.run, f.run + 1, memory.polygon);
     }
   }
   painter.setPen(kRed);
-  for (const ChartLabel& m : layout.mansions) DrawTextAt(painter, m.topLeft.x, m.topLeft.y, m.text);
+  for (const ChartLabel& m : layout.mansions) DrawTextAt(painter, memory.texts, m.topLeft.x, m.topLeft.y, m.text);
   painter.restore();
 }
 
@@ -261,14 +259,16 @@ void DrawGridAndBodies(QPainter& painter, double jd, const SkyPanelInputs& in, c
   bodiesOnly.showConstellations = bodiesOnly.showMansions = false;
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, bodiesOnly, ephemeris, {}, layout);
-  DrawGrid(painter, jd, in);
-  DrawBodies(painter, layout.marks, layout.labels);
+  SkyPanelMemory memory;
+  DrawGrid(painter, jd, in, memory);
+  DrawBodies(painter, layout.marks, layout.labels, memory.texts);
 }
 
 void DrawSkyChart(QPainter& painter, double jd, const SkyPanelInputs& in, const Ephemeris& ephemeris) {
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, in, ephemeris, {}, layout);
-  DrawChartLayout(painter, layout.chart);
+  SkyPanelMemory memory;
+  DrawChartLayout(painter, layout.chart, memory);
 }
 
 void DrawMoonPicture(QPainter& painter, double jd, const Place& observer, const Ephemeris& ephemeris) {
@@ -299,7 +299,7 @@ void DrawMoonPhase(QPainter& painter, double phase) {
   painter.restore();
 }
 
-void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris) {
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris, SkyPanelMemory& memory) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setPen(QPen(kBlack, 1));
@@ -309,8 +309,8 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
 
   const Place& place = in.at.place;
   const double jd = MomentJulianDay(in.at);
-  DrawTextAt(painter, 50, 520, StatusLineText(in.at, PanelRedrawCount));
-  ++PanelRedrawCount;
+  DrawTextAt(painter, 50, 520, StatusLineText(in.at, memory.redrawCount));
+  ++memory.redrawCount;
   DrawTextAt(painter, 50, 540, ClockLineText(in.at));
 
   // The names go where they cover no body, readout text or other name, so
@@ -327,9 +327,9 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   if (moonLight) texts.push_back(*moonLight);
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, in, ephemeris, texts, layout);
-  DrawGrid(painter, jd, in);
-  DrawBodies(painter, layout.marks, layout.labels);
-  DrawChartLayout(painter, layout.chart);
+  DrawGrid(painter, jd, in, memory);
+  DrawBodies(painter, layout.marks, layout.labels, memory.texts);
+  DrawChartLayout(painter, layout.chart, memory);
   DrawMoonPicture(painter, jd, place, ephemeris);
 
   painter.setPen(kBlack);
@@ -349,7 +349,7 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   // So that no picture of the window leaves the model in doubt.
   if (in.at.model == AstroModel::Precise) {
     const QRect mark = ModelMarkRect(painter.font());
-    DrawTextAt(painter, mark.x(), mark.y(), kModelMark);
+    DrawTextAt(painter, memory.texts, mark.x(), mark.y(), kModelMark);
   }
   painter.restore();
 }

@@ -3,10 +3,14 @@
 // the panel's anchor (form pixel (0, 270)). Nothing is clipped to the frame.
 #pragma once
 
+#include <QHash>
+#include <QPolygon>
+#include <QStaticText>
 #include <string>
 
 #include "astro/Model.h"
 #include "astro/Moment.h"
+#include "sky/Chart.h"
 #include "sky/Labels.h"
 
 class QFont;
@@ -28,12 +32,20 @@ struct SkyPanelInputs {
   bool showMoonLight = false;
 };
 
-// Number shown in the status line; starts at 1 and grows by one per
-// DrawSkyPanel call.
-extern int PanelRedrawCount;
+// What the panel keeps from one drawing to the next, owned by whoever draws
+// it (the view keeps one): the number the status line shows, from 1 and one
+// more per DrawSkyPanel, and the buffers the drawing reuses.
+struct SkyPanelMemory {
+  int redrawCount = 1;
+  // The layouts of the fixed texts (names, labels), by their address;
+  // dropped if they ever grow many.
+  QHash<const char*, QStaticText> texts;
+  QPolygon polygon;           // a run of chart lines drawn through QPainter
+  ChartPolylines equatorial;  // the equatorial grid of the moment
+};
 
 // The whole panel for one refresh, the bodies from `ephemeris` (the model of in.at).
-void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris);
+void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& ephemeris, SkyPanelMemory& memory);
 
 // What the panel draws at jd, its names placed (sky/Labels.h) clear of the
 // bodies, of `readout` and of each other for the painter's `font`.

@@ -246,7 +246,7 @@ class TstMainView : public QObject {
     UpdateInterval = std::string("1");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     QTest::qWait(20);
-    const int before = PanelRedrawCount;
+    const int before = m_view->SkyPanelRedraws();
     switch (trigger) {
       case 0: QTest::mouseClick(Control<QPushButton>(m_view.get(), 1021), Qt::LeftButton); break;
       case 1: QTest::mouseClick(Control<QPushButton>(m_view.get(), 1031), Qt::LeftButton); break;
@@ -261,7 +261,7 @@ class TstMainView : public QObject {
       case 7: QTest::keyClick(Control(m_view.get(), 1007), Qt::Key_Up); break;
     }
     QTest::qWait(50);  // anything deferred has run, and the blit repaint too
-    QCOMPARE(PanelRedrawCount - before, 1);
+    QCOMPARE(m_view->SkyPanelRedraws() - before, 1);
   }
 
   void todayButtonReturnsToThePresent() {

@@ -637,7 +637,7 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   in.showMansions = ShowMansions == 1;
   in.showEclipses = m_bShowEclipses;
   in.showMoonLight = m_bShowMoonLight;
-  ::DrawSkyPanel(painter, in, SettingsEphemeris());
+  ::DrawSkyPanel(painter, in, SettingsEphemeris(), m_skyPanel);
 }
 
 void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at) {

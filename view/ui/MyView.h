@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "almanac/DayPanel.h"
+#include "sky/ui/SkyPanel.h"
 #include "widgets/DialogUnits.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
@@ -231,6 +232,8 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
  public:
   // The instant the view takes as the present (tests set another clock).
   std::function<JulianDay()> m_clock = CurrentJulianDay;
+  // The sky panel's redraws so far, as its status line counts them.
+  int SkyPanelRedraws() const { return m_skyPanel.redrawCount - 1; }
 
  private:
   int StepDateField(std::string& field, double& value, int delta);
@@ -258,6 +261,7 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // even in the same year, since the calendar rule may have changed.
   bool m_bYearListsStale = false;
   QImage m_imgSurface;
+  SkyPanelMemory m_skyPanel;
   // The form's date and hour texts of the moment the last refresh took: put
   // back when a typed moment is refused, the spinners' other two parts, and
   // the date the year list opens on.
