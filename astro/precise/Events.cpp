@@ -412,11 +412,6 @@ void ForgetFoundEvents() {
   ForgetEarthFits();
 }
 
-DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude) {
-  const DaySky sky(dayStart, dayEnd, latitude, longitude);
-  return TimesOf(BodyDay(sky, body, std::nullopt), sky.Length());
-}
-
 DayTimes SunThroughAltitude(double altitude, JulianDay dayStart, JulianDay dayEnd, double latitude,
                             double longitude) {
   const DaySky sky(dayStart, dayEnd, latitude, longitude);

@@ -57,12 +57,12 @@ void ForgetFoundEvents();
 // limb of the sun or the moon touches the sea horizon with 35'08" of
 // refraction (the moon topocentric, the actual semidiameters); a planet's
 // centre with the same refraction.
+// (RiseTransitSetAll gives them for the seven bodies.)
 struct DayTimes {
   std::optional<double> rise;
   std::optional<double> transit;
   std::optional<double> set;
 };
-DayTimes RiseTransitSet(int body, JulianDay dayStart, JulianDay dayEnd, double latitude, double longitude);
 
 // The same search for the sun's centre at `altitude` degrees (no
 // refraction): its first crossing upwards (`rise`) and downwards (`set`).
