@@ -50,15 +50,15 @@ struct PlaceSetting {
 };
 constexpr PlaceSetting kPlaces[] = {{"longitude", "139.7", 180.0}, {"latitude", "35.6", 90.0}, {"azimuth", "0", 0.0}};
 
-PlaceProblem ValueCheck(int lineNo, const std::string& text);
+std::optional<PlaceProblem> ValueCheck(int lineNo, const std::string& text);
 
 // A value the drawing cannot use is replaced by the window's default.
 void CheckPlace(SettingsRecord& s, int lineNo, SettingsReadResult& r) {
   std::string* texts[] = {&s.m_strLongitude, &s.m_strLatitude, &s.m_strAzimuth};
   std::string& value = *texts[lineNo - 1];
-  const PlaceProblem problem = ValueCheck(lineNo, value);
-  if (problem == PlaceProblem::kNone) return;
-  r.warnings.push_back(SettingsPlaceReplaced{lineNo, value, problem});
+  const std::optional<PlaceProblem> problem = ValueCheck(lineNo, value);
+  if (!problem) return;
+  r.warnings.push_back(SettingsPlaceReplaced{lineNo, value, *problem});
   value = SettingsDefault(lineNo);
 }
 
@@ -116,18 +116,17 @@ double SettingsNumber(const std::string& text) { return std::atof(text.c_str());
 
 namespace {
 
-PlaceProblem ValueCheck(int lineNo, const std::string& text) {
+std::optional<PlaceProblem> ValueCheck(int lineNo, const std::string& text) {
   const PlaceSetting& p = kPlaces[lineNo - 1];
   const double v = SettingsNumber(text);
   if (!std::isfinite(v)) return PlaceProblem::kNotFinite;
   if (p.limit > 0 && std::fabs(v) > p.limit) return PlaceProblem::kBeyondLimit;
-  return PlaceProblem::kNone;
+  return std::nullopt;
 }
 
 std::string ProblemText(int lineNo, const std::string& text, PlaceProblem problem) {
   const std::string value = std::string("the ") + kPlaces[lineNo - 1].name + " '" + text + "'";
   switch (problem) {
-    case PlaceProblem::kNone:
     case PlaceProblem::kNotANumber: break;  // the file's values are read as atof reads them
     case PlaceProblem::kNotFinite: return value + " is not a finite number";
     case PlaceProblem::kBeyondLimit:
@@ -159,13 +158,8 @@ std::vector<std::string> SettingsWarningLines(const SettingsReadResult& read) {
   return lines;
 }
 
-std::string SettingsValueProblem(int lineNo, const std::string& text) {
-  if (lineNo < 1 || lineNo > 3) return "";
-  return ProblemText(lineNo, text, ValueCheck(lineNo, text));
-}
-
-PlaceProblem SettingsEntryCheck(int lineNo, const std::string& text) {
-  if (lineNo < 1 || lineNo > 3) return PlaceProblem::kNone;
+std::optional<PlaceProblem> SettingsEntryCheck(int lineNo, const std::string& text) {
+  if (lineNo < 1 || lineNo > 3) return std::nullopt;
   static const std::regex number(R"( *[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+) *)");
   if (!std::regex_match(text, number)) return PlaceProblem::kNotANumber;
   return ValueCheck(lineNo, text);

@@ -50,7 +50,7 @@ extern double ChartAzimuth;
 
 // Why a place value typed into the settings dialog is refused (the file's
 // values are read as atof reads them, so a file knows only the last two).
-enum class PlaceProblem { kNone, kNotANumber, kNotFinite, kBeyondLimit };
+enum class PlaceProblem { kNotANumber, kNotFinite, kBeyondLimit };
 
 // What a read of the settings file could not take as it stood; each front
 // end words it (the command line in English, the window in Japanese).
@@ -87,8 +87,10 @@ std::vector<std::string> SettingsWarningLines(const SettingsReadResult& read);
 // missing file changes nothing; an unreadable or non-regular file, or one
 // larger than kMaxSettingsFileBytes, changes nothing and is named in a
 // warning. Text that decodes with doubt (text::DecodesCleanly) is read all
-// the same, with a warning. A longitude, latitude or azimuth that
-// SettingsValueProblem refuses is replaced by its default, with a warning.
+// the same, with a warning. A longitude, latitude or azimuth that is not
+// finite, or a longitude beyond ±180 or a latitude beyond ±90, is replaced by
+// its default, with a warning (SettingsPlaceReplaced; a text that is not a
+// number reads as 0 and is used).
 SettingsReadResult LoadSettings(SettingsRecord& settings, const char* path = kSettingsFileName);
 
 // After a first read that took at least one line, a place text the file left
@@ -123,15 +125,12 @@ std::optional<Moment> SettingsMoment(const SettingsRecord& settings, double year
 // (atof: text that is not a number reads as 0).
 double SettingsNumber(const std::string& text);
 
-// Why a place value (line 1 longitude, 2 latitude, 3 azimuth) cannot be used:
-// not finite (nan, inf), or a longitude beyond ±180 or a latitude beyond ±90.
-// "" when it can; a text that is not a number reads as 0 and can.
-std::string SettingsValueProblem(int lineNo, const std::string& text);
-// Why a place value typed into the settings dialog is refused: the above, or
-// a text that is not a decimal number (blanks around it allowed), as a kind
-// the dialog words itself. The file is still read by the rule above.
-// SettingsLimit is the largest magnitude a value may have (0: any).
-PlaceProblem SettingsEntryCheck(int lineNo, const std::string& text);
+// Why a place value (line 1 longitude, 2 latitude, 3 azimuth) typed into the
+// settings dialog is refused: the file's rule above, or a text that is not a
+// decimal number (blanks around it allowed), as a kind the dialog words
+// itself; none when it is taken. SettingsLimit is the largest magnitude a
+// value may have (0: any).
+std::optional<PlaceProblem> SettingsEntryCheck(int lineNo, const std::string& text);
 double SettingsLimit(int lineNo);
 // The value the window starts with for line 1, 2 or 3: "139.7", "35.6", "0".
 const char* SettingsDefault(int lineNo);

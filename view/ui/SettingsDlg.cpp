@@ -251,7 +251,6 @@ QString PlaceRefusal(int line, const QString& text, PlaceProblem problem) {
   static const char* const kFields[] = {"東経", "北緯", "プラネタリウム方位角"};
   const QString value = QStringLiteral("%1「%2」").arg(QString::fromUtf8(kFields[line - 1]), text);
   switch (problem) {
-    case PlaceProblem::kNone: break;
     case PlaceProblem::kNotANumber: return value + QStringLiteral("は数字ではありません（例: 139.7、-35）。");
     case PlaceProblem::kNotFinite: return value + QStringLiteral("は使える数ではありません。");
     case PlaceProblem::kBeyondLimit:
@@ -302,9 +301,9 @@ bool CSettingsDlg::EntriesAccepted() {
                                        &m_settings.m_strAzimuth};
   for (int line = 1; line <= 3; ++line) {
     QLineEdit* field = places[line - 1];
-    const PlaceProblem problem = SettingsEntryCheck(line, field->text().toStdString());
-    if (problem == PlaceProblem::kNone) continue;
-    Refuse(field, PlaceRefusal(line, field->text(), problem), Qs(*before[line - 1]));
+    const std::optional<PlaceProblem> problem = SettingsEntryCheck(line, field->text().toStdString());
+    if (!problem) continue;
+    Refuse(field, PlaceRefusal(line, field->text(), *problem), Qs(*before[line - 1]));
     return false;
   }
   // A zone the tz database does not know is refused too; an empty one is the default.
