@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,30 +27,33 @@ std::optional<int> SolarTermIndex(const char* name) {
 
 // The 400-day term list from 1 January of a year, as BuildSolarTermTable gives
 // it. It depends only on the year, the calendar rule, the zone and the
-// model, and building it costs a search over 400 days, so each thread keeps
-// the last two years it asked for.
-struct TermYear {
-  bool filled = false;
-  double year = 0;
-  CalendarRule calendar = CalendarRule::JulianThenGregorian;
+// ephemeris's model, and building it costs a search over 400 days, so each
+// thread keeps the last two years it asked for.
+struct TermYearKey {
+  double year;
+  CalendarRule calendar;
   std::string zone;
-  AstroModel model = AstroModel::Design;
+  AstroModel model;
+  bool operator==(const TermYearKey&) const = default;
+};
+struct TermYear {
+  TermYearKey key;
   std::vector<TermDay> terms;
 };
 
 const std::vector<TermDay>& TermDaysOfYear(double year, const Moment& at, const Ephemeris& ephemeris) {
-  thread_local std::array<TermYear, 2> cache;
+  thread_local std::array<std::optional<TermYear>, 2> cache;
   thread_local std::size_t next = 0;
-  for (const TermYear& c : cache)
-    if (c.filled && c.year == year && c.calendar == at.calendar && c.zone == at.zone.Name() && c.model == at.model)
-      return c.terms;
-  TermYear& c = cache[next];
+  const TermYearKey key{year, at.calendar, at.zone.Name(), ephemeris.Model()};
+  for (const std::optional<TermYear>& c : cache)
+    if (c && c->key == key) return c->terms;
+  std::optional<TermYear>& c = cache[next];
   next = (next + 1) % cache.size();
-  c = TermYear{true, year, at.calendar, at.zone.Name(), at.model, {}};
+  c = TermYear{key, {}};
   for (const CalendarEvent& e : YearEventTable(ephemeris, EventKind::SolarTerms, year, 400, ListClock(at)))
     if (const std::optional<int> term = SolarTermIndex(e.name))
-      c.terms.push_back({*term, DayNoon(e.year, e.month, e.day, at.calendar)});
-  return c.terms;
+      c->terms.push_back({*term, DayNoon(e.year, e.month, e.day, at.calendar)});
+  return c->terms;
 }
 
 // The term in force at `noon`: the last of its year's list on or before it,
