@@ -128,7 +128,7 @@ Moment ReadFormMoment(const DayPanel& p, const std::string& hourText, const Mome
   return m;
 }
 
-void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath) {
+void FillDayPanel(DayPanel& p, const Moment& at, const Ephemeris& ephemeris, const std::string& databasePath) {
   // The window calls these right after Qt's drawing: without this the sun and
   // moon searches below run several times slower.
   cpu::ClearUpperVectorState();
@@ -137,7 +137,6 @@ void FillDayPanel(DayPanel& p, const Moment& at, const std::string& databasePath
   p.m_dYear = at.year;
   p.m_dMonth = at.month;
   p.m_dDay = at.day;
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
   p.m_report = SunReport(at, ephemeris);
   WriteSunFields(p, p.m_report);
   // One connection for every lookup of the report and the fields.
@@ -162,21 +161,21 @@ void FillSelectedDays(DayPanel& p) {
   p.m_listSelectedDays = SelectedDays(r.solarMonth, r.branch, r.stem);
 }
 
-std::optional<std::string> HolidayOfPanel(const DayPanel& p) {
+std::optional<std::string> HolidayOfPanel(const DayPanel& p, const Ephemeris& ephemeris) {
   // Compared as a double first: the form's texts may hold any number.
   if (!(p.m_dYear >= holidays::kFirstYear && p.m_dYear < holidays::kLastYear + 1)) return std::nullopt;
-  return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay),
-                               EphemerisOf(p.m_at.model));
+  return holidays::HolidayName(TruncToInt(p.m_dYear), TruncToInt(p.m_dMonth), TruncToInt(p.m_dDay), ephemeris);
 }
 
 DayAdditions ShownAdditions(const Conf& conf) {
   return {holidays::Shown(conf), eclipses::Shown(conf), moonlight::Shown(conf)};
 }
 
-void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAdditions additions) {
+void FillSeasonalDays(DayPanel& p, const Ephemeris& ephemeris, const std::string& anniversariesPath,
+                      DayAdditions additions) {
   cpu::ClearUpperVectorState();
   p.m_listSeasonalDays.clear();
-  if (const std::optional<std::string> holiday = additions.holiday ? HolidayOfPanel(p) : std::nullopt)
+  if (const std::optional<std::string> holiday = additions.holiday ? HolidayOfPanel(p, ephemeris) : std::nullopt)
     p.m_listSeasonalDays.push_back(*holiday);
   p.m_eclipses = {};
   if (additions.eclipses) AddEclipses(p);
@@ -185,7 +184,7 @@ void FillSeasonalDays(DayPanel& p, const std::string& anniversariesPath, DayAddi
   for (std::string& item : AnniversariesOn(anniversaries.list, p.m_dMonth, p.m_dDay))
     p.m_listSeasonalDays.push_back(std::move(item));
   const DayReport& r = p.m_report;
-  const SeasonalInputs inputs = SeasonalInputsOf(r, EphemerisOf(p.m_at.model));
+  const SeasonalInputs inputs = SeasonalInputsOf(r, ephemeris);
   for (std::string& item : SeasonalDays(inputs.sunDegree, inputs.daysSinceSpring, r.stem, r.branch, r.noon))
     p.m_listSeasonalDays.push_back(std::move(item));
 }

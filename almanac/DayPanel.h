@@ -88,7 +88,7 @@ Moment ReadFormMoment(const DayPanel& panel, const std::string& hourText, const 
 // calendar database once; its engine error (CDaoException) ends the fill:
 // the fields the panel shows above and with the era are written once the era
 // is known, and the fields not yet written keep their previous texts.
-void FillDayPanel(DayPanel& panel, const Moment& at, const std::string& databasePath);
+void FillDayPanel(DayPanel& panel, const Moment& at, const Ephemeris& ephemeris, const std::string& databasePath);
 // The selected-day list ("下段"), from the report FillDayPanel left.
 void FillSelectedDays(DayPanel& panel);
 // The additions the 暦注 list may show, each off unless ombrel.conf turns it
@@ -105,10 +105,10 @@ DayAdditions ShownAdditions(const Conf& conf);
 // m_strAnniversaryWarning). With `additions.holiday` the day's national
 // holiday comes first, then with `additions.eclipses` the day's eclipses
 // (eclipses::ListItem, their numbers in m_eclipses, on the place's clock).
-void FillSeasonalDays(DayPanel& panel, const std::string& anniversariesPath = "kinenbi.dat",
-                      DayAdditions additions = {});
+void FillSeasonalDays(DayPanel& panel, const Ephemeris& ephemeris, const std::string& anniversariesPath,
+                      DayAdditions additions);
 // The national holiday on the panel's date, none when it is no holiday.
-std::optional<std::string> HolidayOfPanel(const DayPanel& panel);
+std::optional<std::string> HolidayOfPanel(const DayPanel& panel, const Ephemeris& ephemeris);
 // The moon phases ("月のこよみ") and solar terms ("二十四節季") of 1 January of
 // the texts' year and the 366 days after it, each once, on the list clock,
 // from `ephemeris` (the model of the panel's moment).

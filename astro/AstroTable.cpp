@@ -14,8 +14,7 @@ BodyTimes BodyTimesOfDay(const Ephemeris& ephemeris, int body, JulianDay jd, con
           ephemeris.SetTime(body, jd, observer, on)};
 }
 
-AstroTable ComputeAstroTable(const Moment& at) {
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
+AstroTable ComputeAstroTable(const Moment& at, const Ephemeris& ephemeris) {
   const DateClock on = PlaceClock(at);
   const JulianDay jd = MomentJulianDay(at);
   AstroTable table;

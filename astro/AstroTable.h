@@ -34,10 +34,10 @@ struct AstroTable {
   TideDay tides;
 };
 
-// The times and the places at the moment, seen from its place, in its
-// astronomical model, and the tides of the day (always on the design's
+// The times and the places at the moment, seen from its place, by the
+// ephemeris of its model, and the tides of the day (always on the design's
 // formulas).
-AstroTable ComputeAstroTable(const Moment& at);
+AstroTable ComputeAstroTable(const Moment& at, const Ephemeris& ephemeris);
 
 // A body's three times of its local day in the model, as the table has them.
 BodyTimes BodyTimesOfDay(const Ephemeris& ephemeris, int body, JulianDay jd, const Place& observer,

@@ -28,7 +28,8 @@ Moment AstroInputMoment(const AstroInput& input) {
 AstroTable ComputeAstroRequest(const AstroInput& input) {
   // Called from the data window between Qt's drawings (see core/Cpu.h).
   cpu::ClearUpperVectorState();
-  return ComputeAstroTable(AstroInputMoment(input));
+  const Moment at = AstroInputMoment(input);
+  return ComputeAstroTable(at, EphemerisOf(at.model));
 }
 
 namespace {

@@ -68,14 +68,15 @@ void BM_DayPanel(benchmark::State& state) {
   ScratchDir s;
   REQUIRE_SCRATCH(s, state);
   const Moment settings = DefaultSettings();
+  const Ephemeris& ephemeris = EphemerisOf(settings.model);
   DayPanel panel;
   int day = 0;
   for (auto _ : state) {
     WriteFormDate(panel, 2005, 1, 1 + day % 365, 21.0);
     ++day;
-    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, settings), kCalendarDatabase);
+    FillDayPanel(panel, ReadFormMoment(panel, panel.m_strHour, settings), ephemeris, kCalendarDatabase);
     FillSelectedDays(panel);
-    FillSeasonalDays(panel);
+    FillSeasonalDays(panel, ephemeris, "kinenbi.dat", {});
   }
   benchmark::DoNotOptimize(panel.m_strLunarDate);
 }
@@ -85,12 +86,13 @@ BENCHMARK(BM_DayPanel)->Unit(benchmark::kMicrosecond);
 void BM_DayPanelYearLists(benchmark::State& state) {
   DayPanel panel;
   panel.m_at = DefaultSettings();
+  const Ephemeris& ephemeris = EphemerisOf(panel.m_at.model);
   int year = 1900;
   for (auto _ : state) {
     WriteFormDate(panel, year, 6, 15, 21.0);
     if (++year > 2100) year = 1900;
-    FillPhaseList(panel, EphemerisOf(panel.m_at.model));
-    FillTermList(panel, EphemerisOf(panel.m_at.model));
+    FillPhaseList(panel, ephemeris);
+    FillTermList(panel, ephemeris);
   }
   benchmark::DoNotOptimize(panel.m_listTerms);
 }

@@ -109,9 +109,10 @@ int RunBodies(const Run& run, const Args& args) {
   at.day = day;
   at.hour = hour;
   at.place = {latitude, longitude};
-  const AstroTable table = ComputeAstroTable(at);
-  const MoonLight moon = MoonLightAt(EphemerisOf(at.model), MomentJulianDay(at), at.place);
-  const DayLight light = DayLightOf(EphemerisOf(at.model), at);
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  const AstroTable table = ComputeAstroTable(at, ephemeris);
+  const MoonLight moon = MoonLightAt(ephemeris, MomentJulianDay(at), at.place);
+  const DayLight light = DayLightOf(ephemeris, at);
   Json doc = {{"date", IsoDate(year, month, day)}, {"hour", hour}, {"longitude", longitude}, {"latitude", latitude}};
   doc.update(TableJson(table, moon, PlaceClock(at)));
   doc.update(DayLightJson(light));

@@ -69,8 +69,9 @@ Json TermJson(const std::optional<TermInForce>& term) {
 }
 
 // The panel as one document; every text as the lines print it, trimmed of
-// its padding, beside it the report's numbers.
-Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout, bool withEclipses) {
+// its padding, beside it the report's numbers and the day's light.
+Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>& readout, const DayLight& light,
+             bool withEclipses) {
   const DayReport& r = p.m_report;
   Json document = {
       {"date", IsoDate(at.year, at.month, at.day)},
@@ -98,7 +99,7 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
       {"readout", Texts(readout)},
   };
   if (withEclipses) document["eclipses"] = EclipseItems(p);
-  document.update(DayLightJson(DayLightOf(EphemerisOf(at.model), at)));
+  document.update(DayLightJson(light));
   return document;
 }
 
@@ -145,29 +146,29 @@ int RunDay(const Run& run, const Args& args) {
     return ArgumentError("an hour from 0 to 24", pos[1], args::Form::kDecimal);
   Warn(run.settingsWarnings);
 
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
   DayPanel panel;
   // The year lists read the year from the form's text.
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
   try {
-    FillDayPanel(panel, at, kCalendarDatabase);
+    FillDayPanel(panel, at, ephemeris, kCalendarDatabase);
   } catch (const CDaoException& e) {
     return DatabaseFailure(e);
   }
   FillSelectedDays(panel);
   const DayAdditions& additions = run.additions;
-  FillSeasonalDays(panel, "kinenbi.dat", additions);
+  FillSeasonalDays(panel, ephemeris, "kinenbi.dat", additions);
   if (!panel.m_strAnniversaryWarning.empty()) Warn({panel.m_strAnniversaryWarning});
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
   FillPhaseList(panel, ephemeris);
   FillTermList(panel, ephemeris);
 
   // After the lists: the sky panel's readout (rise and set times, tides).
   std::vector<std::string> readout =
-      ReadoutLines(at, SettingsNumber(run.record.m_strAzimuth.empty() ? SettingsDefault(3) : run.record.m_strAzimuth));
+      ReadoutLines(at, ephemeris, SettingsNumber(run.record.m_strAzimuth.empty() ? SettingsDefault(3) : run.record.m_strAzimuth));
   if (const std::optional<ReadoutText> eclipse = additions.eclipses ? EclipseReadout(at) : std::nullopt)
     readout.push_back(eclipse->text);
-  if (additions.moonLight) readout.push_back(MoonLightReadout(at).text);
-  Json document = DayJson(at, panel, readout, additions.eclipses);
+  if (additions.moonLight) readout.push_back(MoonLightReadout(at, ephemeris).text);
+  Json document = DayJson(at, panel, readout, DayLightOf(ephemeris, at), additions.eclipses);
   if (at.model == AstroModel::Precise) document["delta_t"] = DeltaTJson(MomentJulianDay(at));
   if (!args.empty()) ReportModelWarning(run, ReadingWarning(at), document);
   ReportModelWarning(run, DayWarning(at, additions.eclipses), document);

@@ -36,8 +36,7 @@ std::string DateTimeText(const char* label, const LocalTime& t) {
 
 }  // namespace
 
-std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth) {
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
+std::vector<ReadoutText> ComputeReadout(const Moment& at, const Ephemeris& ephemeris, double chartAzimuth) {
   const Place& observer = at.place;
   const DateClock on = PlaceClock(at);
   const JulianDay jd = MomentJulianDay(at);
@@ -69,14 +68,14 @@ std::optional<ReadoutText> EclipseReadout(const Moment& at) {
   return ReadoutText{kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 5, std::move(*text)};
 }
 
-ReadoutText MoonLightReadout(const Moment& at) {
+ReadoutText MoonLightReadout(const Moment& at, const Ephemeris& ephemeris) {
   return {kNoteLeft, kMoonCentreY + static_cast<int>(kMoonRadius) + 35,
-          MoonLightText(MoonLightAt(EphemerisOf(at.model), MomentJulianDay(at), at.place))};
+          MoonLightText(MoonLightAt(ephemeris, MomentJulianDay(at), at.place))};
 }
 
-std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth) {
+std::vector<std::string> ReadoutLines(const Moment& at, const Ephemeris& ephemeris, double chartAzimuth) {
   std::vector<std::string> lines;
-  for (ReadoutText& t : ComputeReadout(at, chartAzimuth)) lines.push_back(std::move(t.text));
+  for (ReadoutText& t : ComputeReadout(at, ephemeris, chartAzimuth)) lines.push_back(std::move(t.text));
   return lines;
 }
 

@@ -20,7 +20,7 @@ struct ReadoutText {
 // "満01:07", "干 --", ...): the sun's and the moon's rise and set and the
 // tides (on the design's formulas in either model), "--" where a day has
 // none.
-std::vector<ReadoutText> ComputeReadout(const Moment& at, double chartAzimuth);
+std::vector<ReadoutText> ComputeReadout(const Moment& at, const Ephemeris& ephemeris, double chartAzimuth);
 
 // The eclipse in progress at the moment (eclipses::InProgressText, e.g.
 // "皆既月食 皆既食中") at its place in the panel, under the moon's picture;
@@ -30,10 +30,10 @@ std::optional<ReadoutText> EclipseReadout(const Moment& at);
 // The moon's light at the moment (MoonLightText) under the moon's picture,
 // below the places of the eclipse line and the clock note. An addition:
 // drawn and printed only with "moonlight=1".
-ReadoutText MoonLightReadout(const Moment& at);
+ReadoutText MoonLightReadout(const Moment& at, const Ephemeris& ephemeris);
 
 // The same texts, one per line.
-std::vector<std::string> ReadoutLines(const Moment& at, double chartAzimuth);
+std::vector<std::string> ReadoutLines(const Moment& at, const Ephemeris& ephemeris, double chartAzimuth);
 
 // Where the moment's hour is one its clock skipped or shows twice, the note
 // the window draws under the eclipse line: "※時計の切替で無い時刻: 03:30:00"

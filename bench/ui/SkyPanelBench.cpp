@@ -16,6 +16,7 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
   in.at.hour = 21.0;
   in.showMansions = true;
   double minute = 0.0;
+  const Ephemeris& ephemeris = EphemerisOf(in.at.model);
   SkyPanelMemory memory;
   for (auto _ : state) {
     // A new moment each time, as the clock moves the form on.
@@ -23,7 +24,7 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
     minute += 1.0;
     QPainter painter(&form);
     painter.translate(0, 270);
-    DrawSkyPanel(painter, in, EphemerisOf(in.at.model), memory);
+    DrawSkyPanel(painter, in, ephemeris, memory);
   }
 }
 BENCHMARK(BM_DrawSkyPanel)->Unit(benchmark::kMillisecond);

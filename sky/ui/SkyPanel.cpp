@@ -316,14 +316,14 @@ void DrawSkyPanel(QPainter& painter, const SkyPanelInputs& in, const Ephemeris& 
   // The names go where they cover no body, readout text or other name, so
   // everything is laid out before anything is drawn.
   ClearUpperVectorState();
-  std::vector<ReadoutText> readout = ComputeReadout(in.at, in.chartAzimuth);
+  std::vector<ReadoutText> readout = ComputeReadout(in.at, ephemeris, in.chartAzimuth);
   const std::optional<ReadoutText> eclipse = in.showEclipses ? EclipseReadout(in.at) : std::nullopt;
   std::vector<ReadoutText> texts = readout;
   if (eclipse) texts.push_back(*eclipse);
   const std::optional<ReadoutText> clockNote = ClockNoteReadout(in.at);
   if (clockNote) texts.push_back(*clockNote);
   const std::optional<ReadoutText> moonLight =
-      in.showMoonLight ? std::optional<ReadoutText>(MoonLightReadout(in.at)) : std::nullopt;
+      in.showMoonLight ? std::optional<ReadoutText>(MoonLightReadout(in.at, ephemeris)) : std::nullopt;
   if (moonLight) texts.push_back(*moonLight);
   SkyPanelLayout layout;
   LayoutSkyPanel(painter.font(), jd, in, ephemeris, texts, layout);

@@ -18,13 +18,14 @@ namespace {
 // and the sky panel's readout, with the eclipses (each thread keeps its last
 // week's eclipse search).
 std::vector<std::string> FullPanel(const Moment& at) {
+  const Ephemeris& ephemeris = EphemerisOf(at.model);
   DayPanel p;
   WriteFormDate(p, at.year, at.month, at.day, at.hour);
-  FillDayPanel(p, ReadFormMoment(p, p.m_strHour, at), OMBREL_DB_PATH);
+  FillDayPanel(p, ReadFormMoment(p, p.m_strHour, at), ephemeris, OMBREL_DB_PATH);
   FillSelectedDays(p);
-  FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {false, true});
-  FillPhaseList(p, EphemerisOf(p.m_at.model));
-  FillTermList(p, EphemerisOf(p.m_at.model));
+  FillSeasonalDays(p, ephemeris, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {false, true});
+  FillPhaseList(p, ephemeris);
+  FillTermList(p, ephemeris);
   std::vector<std::string> shown;
   for (const auto& [label, text] : DayPanelFields(p)) shown.push_back(label + "\t" + text);
   for (const auto* list : {&p.m_listSelectedDays, &p.m_listSeasonalDays, &p.m_listPhases, &p.m_listTerms}) {
@@ -32,7 +33,7 @@ std::vector<std::string> FullPanel(const Moment& at) {
     shown.insert(shown.end(), list->begin(), list->end());
   }
   shown.push_back("--");
-  for (const std::string& line : ReadoutLines(at, 0.0)) shown.push_back(line);
+  for (const std::string& line : ReadoutLines(at, ephemeris, 0.0)) shown.push_back(line);
   if (const std::optional<ReadoutText> eclipse = EclipseReadout(at)) shown.push_back(eclipse->text);
   return shown;
 }

@@ -24,9 +24,10 @@ DayPanel Filled(const std::string& year, const std::string& month, const std::st
   p.m_strMonth = month;
   p.m_strDay = day;
   p.m_strHour = hour;
-  FillDayPanel(p, ReadFormMoment(p, hour, Settings()), OMBREL_DB_PATH);
+  const Moment at = ReadFormMoment(p, hour, Settings());
+  FillDayPanel(p, at, EphemerisOf(at.model), OMBREL_DB_PATH);
   FillSelectedDays(p);
-  FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
+  FillSeasonalDays(p, EphemerisOf(at.model), std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {});
   return p;
 }
 
@@ -180,7 +181,7 @@ TEST(DayPanel, AnyTypedDateFillsThePanel) {
 TEST(DayPanel, MissingDatabaseRaisesTheEngineError) {
   DayPanel p;
   WriteFormDate(p, 2005, 1, 31, 12.0);
-  EXPECT_THROW(FillDayPanel(p, ReadFormMoment(p, p.m_strHour, Settings()), "/nonexistent/History.mdb"),
+  EXPECT_THROW(FillDayPanel(p, ReadFormMoment(p, p.m_strHour, Settings()), EphemerisOf(Settings().model), "/nonexistent/History.mdb"),
                CDaoException);
   // What was computed before the database was needed is kept.
   EXPECT_EQ(p.m_strMonthName, "睦月　");

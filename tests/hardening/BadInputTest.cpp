@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ const std::vector<std::string> kBadArguments = {"",    "abc", "1e308", "99999999
 // stays printable.
 TEST(BadInput, FormDateTexts) {
   const char* valid[4] = {"2024", " 6", "15", "12.0"};
+  const Ephemeris& ephemeris = EphemerisOf(AstroModel::Design);
   for (int field = 0; field < 4; ++field) {
     for (const std::string& bad : kBadNumbers) {
       SCOPED_TRACE("field " + std::to_string(field) + " text '" + bad + "'");
@@ -46,18 +48,19 @@ TEST(BadInput, FormDateTexts) {
       for (int i = 0; i < 4; ++i) *texts[i] = i == field ? bad : valid[i];
       const auto start = std::chrono::steady_clock::now();
       try {
-        FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), OMBREL_DB_PATH);
+        FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), ephemeris,
+                     OMBREL_DB_PATH);
       } catch (const CDaoException& e) {
         EXPECT_STRNE(e.what(), "");
       }
       FillSelectedDays(p);
       // With every addition the lists may show (the holiday, the eclipses).
-      FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {true, true});
+      FillSeasonalDays(p, ephemeris, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {true, true});
       const std::optional<ReadoutText> eclipse =
           EclipseReadout(ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)));
       EXPECT_TRUE(!eclipse || text::IsValidUtf8(eclipse->text));
-      FillPhaseList(p, EphemerisOf(p.m_at.model));
-      FillTermList(p, EphemerisOf(p.m_at.model));
+      FillPhaseList(p, ephemeris);
+      FillTermList(p, ephemeris);
       EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
       for (const auto& [label, value] : DayPanelFields(p)) EXPECT_TRUE(text::IsValidUtf8(value)) << label;
       EXPECT_LE(p.m_listPhases.size(), 60u);
@@ -243,24 +246,21 @@ TEST(BadInput, DamagedCalendarDatabase) {
   ASSERT_GT(good.size(), 8192u);
   struct Case {
     const char* name;
-    const char* sql;       // run on a good copy; nullptr: use `bytes`
-    std::string bytes;     // the file's content (when sql is nullptr)
+    std::optional<std::string> sql;  // run on a good copy; none: use `bytes`
+    std::string bytes;               // the file's content (when there is no sql)
     bool present = true;
   };
   std::vector<Case> cases = {
-      {"missing", nullptr, "", false},
-      {"empty", nullptr, ""},
-      {"truncated to its first page", nullptr, good.substr(0, 4096)},
-      {"truncated to half", nullptr, good.substr(0, good.size() / 2)},
-      {"not a database", nullptr, "This is not a calendar database.\n" + std::string(5000, 'x')},
-      {"header only, rest zeros", nullptr, good.substr(0, 100) + std::string(good.size() - 100, '\0')},
+      {"missing", std::nullopt, "", false},
+      {"empty", std::nullopt, ""},
+      {"truncated to its first page", std::nullopt, good.substr(0, 4096)},
+      {"truncated to half", std::nullopt, good.substr(0, good.size() / 2)},
+      {"not a database", std::nullopt, "This is not a calendar database.\n" + std::string(5000, 'x')},
+      {"header only, rest zeros", std::nullopt, good.substr(0, 100) + std::string(good.size() - 100, '\0')},
   };
   for (const char* table : {"Kyuureki", "History", "Data", "七十二候", "Memory"}) {
-    static std::vector<std::string> drops, deletes;
-    drops.push_back(std::string("DROP TABLE [") + table + "];");
-    deletes.push_back(std::string("DELETE FROM [") + table + "];");
-    cases.push_back({"lacks a table", drops.back().c_str(), ""});
-    cases.push_back({"a table without rows", deletes.back().c_str(), ""});
+    cases.push_back({"lacks a table", std::string("DROP TABLE [") + table + "];", ""});
+    cases.push_back({"a table without rows", std::string("DELETE FROM [") + table + "];", ""});
   }
   cases.push_back({"lacks the weekday row", "DELETE FROM [Data] WHERE [No]=1;", ""});
   cases.push_back({"lacks the pentads' rows", "DELETE FROM [七十二候] WHERE [ID]>20;", ""});
@@ -278,11 +278,11 @@ TEST(BadInput, DamagedCalendarDatabase) {
       {"astrodata", "2024", "--output", "astrodata.csv"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + " " + (c.sql ? c.sql : ""));
+    SCOPED_TRACE(std::string(c.name) + " " + c.sql.value_or(""));
     WorkDir dir("db");
     if (c.sql) {
       dir.CopyDatabase();
-      ExecSql(dir.File("History.mdb"), c.sql);
+      ExecSql(dir.File("History.mdb"), *c.sql);
     } else if (c.present) {
       dir.Write("History.mdb", c.bytes);
     } else {
@@ -292,7 +292,7 @@ TEST(BadInput, DamagedCalendarDatabase) {
     }
     const std::string before = c.present ? ReadFile(dir.File("History.mdb")) : "";
     std::vector<std::vector<std::string>> run = commands;
-    if (c.sql && std::string(c.sql).find("Memory") == std::string::npos) run.pop_back();
+    if (c.sql && c.sql->find("Memory") == std::string::npos) run.pop_back();
     const std::vector<CliRun> runs = RunCliAll(dir, run);
     for (std::size_t i = 0; i < runs.size(); ++i) {
       const CliRun& r = runs[i];

@@ -127,6 +127,7 @@ TEST(Randomized, AnniversariesReader) {
 // its fields come out printable, quickly, or the database's error ends it.
 TEST(Randomized, DateFieldsThroughTheDayPanel) {
   Random r(42);
+  const Ephemeris& ephemeris = EphemerisOf(AstroModel::Design);
   auto field = [&](const char* sensible) {
     switch (Pick(r, 4)) {
       case 0: return std::string(sensible);
@@ -144,13 +145,14 @@ TEST(Randomized, DateFieldsThroughTheDayPanel) {
     SCOPED_TRACE(testing::PrintToString(std::vector<std::string>{p.m_strYear, p.m_strMonth, p.m_strDay, p.m_strHour}));
     const auto start = std::chrono::steady_clock::now();
     try {
-      FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), OMBREL_DB_PATH);
+      FillDayPanel(p, ReadFormMoment(p, p.m_strHour, testsupport::TokyoMoment(2000, 1, 1, 12.0)), ephemeris,
+                   OMBREL_DB_PATH);
     } catch (const CDaoException&) {
     }
     FillSelectedDays(p);
-    FillSeasonalDays(p, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat");
-    FillPhaseList(p, EphemerisOf(p.m_at.model));
-    FillTermList(p, EphemerisOf(p.m_at.model));
+    FillSeasonalDays(p, ephemeris, std::string(OMBREL_FIXTURES) + "/signs/kinenbi-cp932.dat", {});
+    FillPhaseList(p, ephemeris);
+    FillTermList(p, ephemeris);
     ASSERT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     for (const auto& [label, value] : DayPanelFields(p)) ASSERT_TRUE(text::IsValidUtf8(value)) << label;
   }

@@ -229,18 +229,18 @@ TEST(Readout, TokyoOnNewYearsDay2000) {
       "日の出 06:50", "日の入 16:37", "月の出 01:37", "月の入 13:06", "時刻 21:00:00",
       "東経 139.8",   "北緯 35.7",    "方位角   0",   "東京湾潮汐",   "満01:07",
       "満13:21",      "干07:07",      "干20:34"};
-  EXPECT_EQ(ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), 0.0), expected);
+  EXPECT_EQ(ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), EphemerisOf(AstroModel::Design), 0.0), expected);
 }
 
 TEST(Readout, DayWithoutMoonriseAndRoundedSeconds) {
-  const std::vector<std::string> lines = ReadoutLines(At(2000, 1, 28, 12.0, 139.77, 35.68), 0.0);
+  const std::vector<std::string> lines = ReadoutLines(At(2000, 1, 28, 12.0, 139.77, 35.68), EphemerisOf(AstroModel::Design), 0.0);
   ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[2], "月の出 --");
   EXPECT_EQ(lines[3], "月の入 11:06");
   EXPECT_NE(lines[0].find(':'), std::string::npos);
 
   const Moment at = At(2000, 1, 1, 21.99999, 135.0, 35.0);
-  const std::vector<ReadoutText> texts = ComputeReadout(at, 0.0);
+  const std::vector<ReadoutText> texts = ComputeReadout(at, EphemerisOf(at.model), 0.0);
   EXPECT_EQ(texts[4].text, "時刻 22:00:00");  // rounded and carried
   EXPECT_EQ(texts[5].text, "東経 135.0");
   EXPECT_EQ(texts[6].text, "北緯 35.0");
@@ -276,7 +276,7 @@ TEST(Readout, DaysWithoutSunriseOrSunset) {
   } cases[] = {{1, 80.0}, {6, 80.0}, {6, -80.0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.month << " " << c.latitude);
-    const std::vector<std::string> lines = ReadoutLines(At(2000, c.month, 1, 12.0, 139.7, c.latitude), 0.0);
+    const std::vector<std::string> lines = ReadoutLines(At(2000, c.month, 1, 12.0, 139.7, c.latitude), EphemerisOf(AstroModel::Design), 0.0);
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[0], "日の出 --");
     EXPECT_EQ(lines[1], "日の入 --");
@@ -285,7 +285,7 @@ TEST(Readout, DaysWithoutSunriseOrSunset) {
 
 TEST(Readout, GarbageInputsStillGiveTexts) {
   for (double v : {double(NAN), 1e300, -1e300}) {
-    const std::vector<std::string> lines = ReadoutLines(At(v, 1, 1, v, v, v), v);
+    const std::vector<std::string> lines = ReadoutLines(At(v, 1, 1, v, v, v), EphemerisOf(AstroModel::Design), v);
     EXPECT_EQ(lines.size(), 13u);
   }
 }
@@ -307,7 +307,7 @@ TEST(Readout, CliDayPrintsTheReadout) {
   EXPECT_EQ(run.status, 0) << testsupport::Describe(run);
   ASSERT_GE(lines.size(), 13u);
   const std::vector<std::string> tail(lines.end() - 13, lines.end());
-  EXPECT_EQ(tail, ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), 0.0));
+  EXPECT_EQ(tail, ReadoutLines(At(2000, 1, 1, 21.0, 139.77, 35.68), EphemerisOf(AstroModel::Design), 0.0));
   EXPECT_EQ(tail[0], "日の出 06:50");
   EXPECT_EQ(tail[12], "干20:34");
 }

@@ -69,7 +69,7 @@ class TstPrecise : public QObject {
     Moment at = m_view->m_settings;
     at.year = 2023, at.month = 6, at.day = 21, at.hour = 21.0;
     int riseSetLines = 0;
-    for (const std::string& text : ReadoutLines(at, 0.0)) {
+    for (const std::string& text : ReadoutLines(at, EphemerisOf(at.model), 0.0)) {
       const QString line = QString::fromStdString(text);
       QVERIFY2(cli.contains(line), qPrintable(line));
       if (line.startsWith(QStringLiteral("日の")) || line.startsWith(QStringLiteral("月の"))) ++riseSetLines;

@@ -233,7 +233,7 @@ class TestSky : public QObject {
     const QFontMetrics metrics = probe.fontMetrics();
     probe.end();
     int lines = 0;
-    for (const ReadoutText& t : ComputeReadout(in.at, in.chartAzimuth)) {
+    for (const ReadoutText& t : ComputeReadout(in.at, EphemerisOf(in.at.model), in.chartAzimuth)) {
       const QString text = QString::fromStdString(t.text);
       const QString& expected = t.y == 5 ? rise : set;
       if (t.x != 0 || (t.y != 5 && t.y != 20)) continue;
@@ -297,7 +297,7 @@ class TestSky : public QObject {
     const QFont font = AlmanacFont(12);
     const QFontMetrics metrics(font);
     const TextWidth width = [&metrics](const std::string& t) { return metrics.horizontalAdvance(QString::fromStdString(t)); };
-    const std::vector<ReadoutText> readout = ComputeReadout(in.at, azimuth);
+    const std::vector<ReadoutText> readout = ComputeReadout(in.at, EphemerisOf(in.at.model), azimuth);
     SkyPanelLayout layout;
     LayoutSkyPanel(font, MomentJulianDay(in.at), in, EphemerisOf(in.at.model), readout, layout);
     const std::vector<LabelRect> fixed = FixedSkyBoxes(layout.marks, readout, width, metrics.height());

@@ -555,7 +555,7 @@ void CMyView::FillDayPanel() {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), kCalendarDatabase);
+    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), SettingsEphemeris(), kCalendarDatabase);
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -584,7 +584,7 @@ void CMyView::FillSelectedDays() {
 
 void CMyView::FillSeasonalDays() {
   const std::string reported = m_strAnniversaryWarning;
-  ::FillSeasonalDays(*this, "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
+  ::FillSeasonalDays(*this, SettingsEphemeris(), "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
   // Said once, not at every refresh, until the file changes.
   if (!m_strAnniversaryWarning.empty() && m_strAnniversaryWarning != reported)
     Say(QString::fromStdString(m_strAnniversaryWarning));
