@@ -109,18 +109,22 @@ const Constants& TheConstants() {
   return c;
 }
 
-// The phase with the multiples of the arguments, reduced to one turn at J2000.
-MoonTerm MakeTerm(double amplitude, double phase0, const int* multiples, int count) {
+// The theory's thirteen arguments (kMoonArguments' order) as polynomials.
+const Argument& TheArgument(int j) {
   const Constants& k = TheConstants();
-  Argument a;
-  a.c[0] = phase0;
-  for (int j = 0; j < count && j < 4; ++j) a = a + static_cast<double>(multiples[j]) * k.delaunay[j];
-  for (int j = 4; j < count && j < 12; ++j) a = a + static_cast<double>(multiples[j]) * k.planets[j - 4];
-  if (count == 13) a = a + static_cast<double>(multiples[12]) * k.zeta;
-  MoonTerm t{amplitude, {}};
-  t.phase[0] = std::remainder(a.c[0], 2.0 * M_PI);
-  for (int i = 1; i < 5; ++i) t.phase[i] = a.c[i];
-  return t;
+  return j < 4 ? k.delaunay[j] : j < 12 ? k.planets[j - 4] : k.zeta;
+}
+
+// A term from its phase and its file's multiples; false when one is beyond
+// what the theory uses (kMoonMostMultiple).
+bool MakeTerm(double amplitude, double phase, const int* multiples, int count, MoonTerm& term) {
+  term = MoonTerm{amplitude, amplitude * std::sin(phase), amplitude * std::cos(phase), 0, {}};
+  for (int j = 0; j < count; ++j) {
+    if (multiples[j] == 0) continue;
+    if (std::abs(multiples[j]) > kMoonMostMultiple[j] || term.factors == kMoonMostFactors) return false;
+    term.factor[term.factors++] = {static_cast<signed char>(j), static_cast<signed char>(multiples[j])};
+  }
+  return true;
 }
 
 // One file's terms: the main problem's (4 multiples, the amplitude corrected
@@ -150,11 +154,12 @@ bool ReadFile(const std::string& path, bool main, MoonCoordinate coordinate, std
     } else {
       in >> amplitude >> phase;
     }
-    if (!in) {
+    MoonTerm term;
+    if (!in || !MakeTerm(amplitude, phase, i, multiples, term)) {
       error = path + ": term " + std::to_string(n + 1) + " does not parse";
       return false;
     }
-    terms.push_back(MakeTerm(amplitude, phase, i, multiples));
+    terms.push_back(term);
   }
   return true;
 }
@@ -165,25 +170,82 @@ double Power(double t, int n) {
   return p;
 }
 
-double Phase(const MoonTerm& term, double t) {
-  const double* c = term.phase;
-  return c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * c[4])));
+double Polynomial(const Argument& a, double t) {
+  return a.c[0] + t * (a.c[1] + t * (a.c[2] + t * (a.c[3] + t * a.c[4])));
+}
+double PolynomialRate(const Argument& a, double t) {
+  return a.c[1] + t * (2.0 * a.c[2] + t * (3.0 * a.c[3] + t * 4.0 * a.c[4]));
 }
 
-// Σ amplitude·sin(phase(T)), and its derivative in T over the terms of at
-// least `rateThreshold` (the first ones: largest first).
-void SumGroup(std::span<const MoonTerm> terms, double rateThreshold, double t, double& value, double& rate) {
+// The offset of multiple 0 of each argument in the table of powers, and the
+// table's length.
+struct PowerLayout {
+  int zero[kMoonArguments] = {};
+  int size = 0;
+  constexpr PowerLayout() {
+    for (int j = 0; j < kMoonArguments; ++j) {
+      zero[j] = size + kMoonMostMultiple[j];
+      size += 2 * kMoonMostMultiple[j] + 1;
+    }
+  }
+};
+constexpr PowerLayout kLayout;
+
+// e^(i·k·argument) for every argument and multiple k at one moment, and the
+// arguments' rates (radians per century).
+struct ArgumentPowers {
+  double re[kLayout.size], im[kLayout.size];
+  double rate[kMoonArguments];
+
+  explicit ArgumentPowers(double t) {
+    for (int j = 0; j < kMoonArguments; ++j) {
+      const Argument& a = TheArgument(j);
+      rate[j] = PolynomialRate(a, t);
+      double s, c;
+      sincos(Polynomial(a, t), &s, &c);
+      const int zero = kLayout.zero[j];
+      re[zero] = 1.0, im[zero] = 0.0;
+      for (int k = 1; k <= kMoonMostMultiple[j]; ++k) {
+        re[zero + k] = re[zero + k - 1] * c - im[zero + k - 1] * s;
+        im[zero + k] = re[zero + k - 1] * s + im[zero + k - 1] * c;
+        re[zero - k] = re[zero + k], im[zero - k] = -im[zero + k];
+      }
+    }
+  }
+
+  // e^(i·argument of the term), without its phase.
+  void Of(const MoonTerm& term, double& x, double& y) const {
+    x = 1.0, y = 0.0;
+    for (int f = 0; f < term.factors; ++f) {
+      const int at = kLayout.zero[term.factor[f].argument] + term.factor[f].multiple;
+      const double nx = x * re[at] - y * im[at];
+      y = x * im[at] + y * re[at], x = nx;
+    }
+  }
+  double RateOf(const MoonTerm& term) const {
+    double r = 0.0;
+    for (int f = 0; f < term.factors; ++f) r += term.factor[f].multiple * rate[term.factor[f].argument];
+    return r;
+  }
+};
+
+// Σ amplitude·sin(phase + argument(T)), and its derivative in T over the
+// terms of at least `rateThreshold` (the first ones: largest first).
+void SumGroup(std::span<const MoonTerm> terms, double rateThreshold, const ArgumentPowers& powers, double& value,
+              double& rate) {
   double v = 0.0, r = 0.0;
   std::size_t i = 0;
   for (; i < terms.size() && std::fabs(terms[i].amplitude) >= rateThreshold; ++i) {
-    const double* c = terms[i].phase;
-    const double phaseRate = c[1] + t * (2.0 * c[2] + t * (3.0 * c[3] + t * 4.0 * c[4]));
-    double s, co;
-    sincos(Phase(terms[i], t), &s, &co);
-    v += terms[i].amplitude * s;
-    r += terms[i].amplitude * co * phaseRate;
+    double x, y;
+    powers.Of(terms[i], x, y);
+    v += terms[i].sine * x + terms[i].cosine * y;
+    r += (terms[i].cosine * x - terms[i].sine * y) * powers.RateOf(terms[i]);
   }
-  for (; i < terms.size(); ++i) v += terms[i].amplitude * std::sin(Phase(terms[i], t));
+  for (; i < terms.size(); ++i) {
+    double x, y;
+    powers.Of(terms[i], x, y);
+    v += terms[i].sine * x + terms[i].cosine * y;
+  }
   value = v, rate = r;
 }
 
@@ -245,11 +307,13 @@ MoonState MoonEclipticJ2000(std::span<const MoonTermGroup> series, double tt) {
   // Longitude V, latitude U, distance r and their rates (per century).
   double sum[3] = {}, rate[3] = {};
   const Argument& w1 = TheConstants().w1;
-  sum[0] = w1.c[0] + t * (w1.c[1] + t * (w1.c[2] + t * (w1.c[3] + t * w1.c[4])));
-  rate[0] = w1.c[1] + t * (2.0 * w1.c[2] + t * (3.0 * w1.c[3] + t * 4.0 * w1.c[4]));
+  sum[0] = Polynomial(w1, t);
+  rate[0] = PolynomialRate(w1, t);
+  const ArgumentPowers powers(t);
   for (const MoonTermGroup& g : series) {
     double v, r;
-    SumGroup(g.terms, g.coordinate == MoonCoordinate::kDistance ? kMoonRateDistance : kMoonRateAngle, t, v, r);
+    SumGroup(g.terms, g.coordinate == MoonCoordinate::kDistance ? kMoonRateDistance : kMoonRateAngle, powers, v,
+             r);
     const int i = static_cast<int>(g.coordinate);
     const double p = Power(t, g.power);
     sum[i] += p * v;

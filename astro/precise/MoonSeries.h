@@ -25,12 +25,33 @@ namespace precise {
 // light time's correction).
 inline constexpr double kMoonRateAngle = 1e-6, kMoonRateDistance = 1.0;
 
-// One term: amplitude · sin(phase[0] + phase[1]·T + … + phase[4]·T⁴), T in
-// Julian centuries of Terrestrial Time from J2000; the amplitude in radians
-// (longitude, latitude) or kilometres (distance).
+// The theory's arguments, in the order of its files' multiples: the
+// Delaunay arguments D, F, l, l', the mean longitudes of Mercury, Venus, the
+// Earth–Moon barycentre, Mars, Jupiter, Saturn, Uranus and Neptune, and ζ
+// (the moon's mean longitude with the precession). Each is a polynomial in
+// time; a term's argument is a sum of whole multiples of them.
+inline constexpr int kMoonArguments = 13;
+// The largest multiple of each argument in the theory's terms, and the most
+// arguments that one term combines.
+inline constexpr int kMoonMostMultiple[kMoonArguments] = {10, 6, 8, 6, 17, 69, 75, 71, 9, 16, 4, 4, 2};
+inline constexpr int kMoonMostFactors = 7;
+
+struct MoonFactor {
+  signed char argument;  // 0 ≤ argument < kMoonArguments
+  signed char multiple;  // nonzero, |multiple| ≤ kMoonMostMultiple[argument]
+};
+
+// One term: amplitude · sin(phase + Σ multiple·argument(T)), T in Julian
+// centuries of Terrestrial Time from J2000; the amplitude in radians
+// (longitude, latitude) or kilometres (distance). `sine` and `cosine` are
+// amplitude · sin(phase) and amplitude · cos(phase), so that the sum needs
+// no sine of its own: the arguments' multiples are products of powers of
+// e^(i·argument), taken once per moment.
 struct MoonTerm {
   double amplitude;
-  double phase[5];
+  double sine, cosine;
+  int factors;
+  MoonFactor factor[kMoonMostFactors];
 };
 
 enum class MoonCoordinate { kLongitude, kLatitude, kDistance };

@@ -62,9 +62,12 @@ int main(int argc, char** argv) {
   const std::vector<precise::MoonTermGroup> groups = kept.Groups();
   for (std::size_t g = 0; g < groups.size(); ++g) {
     std::fprintf(out, "const MoonTerm kGroup%zu[] = {\n", g);
-    for (const precise::MoonTerm& t : groups[g].terms)
-      std::fprintf(out, "    {%.17g, {%.17g, %.17g, %.17g, %.17g, %.17g}},\n", t.amplitude, t.phase[0], t.phase[1],
-                   t.phase[2], t.phase[3], t.phase[4]);
+    for (const precise::MoonTerm& t : groups[g].terms) {
+      std::fprintf(out, "    {%.17g, %.17g, %.17g, %d, {", t.amplitude, t.sine, t.cosine, t.factors);
+      for (int f = 0; f < t.factors; ++f)
+        std::fprintf(out, "%s{%d, %d}", f ? ", " : "", t.factor[f].argument, t.factor[f].multiple);
+      std::fprintf(out, "}},\n");
+    }
     std::fprintf(out, "};\n");
   }
   std::fprintf(out, "\nconst MoonTermGroup kGroups[] = {\n");
