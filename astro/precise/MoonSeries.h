@@ -1,7 +1,9 @@
 // The moon's geocentric place from the lunar theory ELP/MPP02 (J. Chapront
 // and G. Francou, A&A 404, 735, 2003) with its constants fitted to the JPL
 // ephemerides DE405/DE406. The series (data/elpmpp02/, 35,901 terms) is read
-// into terms whose arguments are polynomials in time; the program carries
+// into terms whose arguments are sums of multiples of thirteen arguments,
+// each a polynomial in time (a place takes their sines once, and each term
+// is a product of their powers); the program carries
 // the terms above a threshold (MoonSeriesData.cpp, made by
 // ombrel-moonseries in tools/), the tests and that tool read the full series.
 //
