@@ -339,7 +339,9 @@ MoonState MoonEclipticJ2000(std::span<const MoonTermGroup> series, double tt) {
   return out;
 }
 
-MoonState MoonGeocentric(double tt) {
+MoonState MoonGeocentric(double tt) { return MoonGeocentric(kMoonSeries, tt); }
+
+MoonState MoonGeocentric(std::span<const MoonTermGroup> series, double tt) {
   static const auto kEclipticToIcrs = [] {
     double m[3][3];
     eraEcm06(ERFA_DJ00, 0.0, m);  // the celestial reference frame to the ecliptic of J2000
@@ -348,7 +350,7 @@ MoonState MoonGeocentric(double tt) {
       for (int j = 0; j < 3; ++j) t[i][j] = m[j][i];
     return t;
   }();
-  const MoonState e = MoonEclipticJ2000(kMoonSeries, tt);
+  const MoonState e = MoonEclipticJ2000(series, tt);
   constexpr double kAuKm = ERFA_DAU / 1000.0;
   MoonState out;
   for (int i = 0; i < 3; ++i) {

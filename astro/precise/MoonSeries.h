@@ -102,7 +102,9 @@ struct MoonState {
 // The moon on the mean ecliptic and equinox of J2000 at a Terrestrial Time.
 MoonState MoonEclipticJ2000(std::span<const MoonTermGroup> series, double tt);
 // The moon's geometric geocentric place (au) and velocity (au/day) in the
-// celestial reference frame at a Terrestrial Time, from kMoonSeries.
+// celestial reference frame at a Terrestrial Time, from kMoonSeries or from
+// the series given (the full one, for the reference tables).
 MoonState MoonGeocentric(double tt);
+MoonState MoonGeocentric(std::span<const MoonTermGroup> series, double tt);
 
 }  // namespace precise
