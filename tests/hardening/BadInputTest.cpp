@@ -61,7 +61,7 @@ TEST(BadInput, FormDateTexts) {
       EXPECT_TRUE(!eclipse || text::IsValidUtf8(eclipse->text));
       FillPhaseList(p, ephemeris);
       FillTermList(p, ephemeris);
-      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+      EXPECT_LT(std::chrono::steady_clock::now() - start, testsupport::kHangLimit);
       for (const auto& [label, value] : DayPanelFields(p)) EXPECT_TRUE(text::IsValidUtf8(value)) << label;
       EXPECT_LE(p.m_listPhases.size(), 60u);
       EXPECT_LE(p.m_listTerms.size(), 60u);

@@ -102,6 +102,11 @@ struct Invocation {
 
 constexpr std::chrono::milliseconds kRunLimit = std::chrono::seconds(30);
 
+// How long one bad input may keep an in-process fill busy before a test calls
+// it a hang. A guard, not a speed test (the benchmarks measure speed): it has
+// to hold on a loaded machine and under the sanitizers.
+constexpr std::chrono::milliseconds kHangLimit = std::chrono::seconds(20);
+
 // Runs the scope in another working directory and returns to the one it
 // came from, so no test leaves the process in a directory that a later test
 // (in any order) may find removed.
