@@ -2,9 +2,21 @@
 
 #include <sqlite3.h>
 
+#include <string>
+
+#include "caldb/Dao.h"
 #include "caldb/Schema.h"
 
 namespace {
+
+// Why `table` could not be read to its end: a read stopped by the query's
+// time limit (a swollen file) is said as such, not as damage.
+std::string UnreadTable(sqlite3* db, const char* table, int rc) {
+  if (rc == SQLITE_INTERRUPT)
+    return std::string("table ") + table + " took longer than " + std::to_string(kQueryTimeLimitMs) +
+           " ms to read; is the file swollen?";
+  return std::string("table ") + table + " cannot be read whole: " + sqlite3_errmsg(db);
+}
 
 // FNV-1a over the bytes of every value with its type, 64 bits folded to 32.
 class Fnv {
@@ -46,21 +58,21 @@ bool AddTable(sqlite3* db, const char* table, Fnv& fnv, std::string& error) {
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
       for (int c = 0, n = sqlite3_column_count(stmt); c < n; ++c) fnv.Add(sqlite3_column_type(stmt, c), stmt, c);
   }
-  if (rc != SQLITE_DONE) error = std::string("table ") + table + " cannot be read whole: " + sqlite3_errmsg(db);
+  if (rc != SQLITE_DONE) error = UnreadTable(db, table, rc);
   sqlite3_finalize(stmt);
   return rc == SQLITE_DONE;
 }
 
-// Three whole numbers a query over a table gives, or false when the table
+// Three whole numbers a query over `table` gives, or false when the table
 // cannot be read (the reason in `error`).
-bool Numbers(sqlite3* db, const char* sql, long long (&out)[3], std::string& error) {
+bool Numbers(sqlite3* db, const char* table, const char* sql, long long (&out)[3], std::string& error) {
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW)
     for (int i = 0; i < 3; ++i) out[i] = sqlite3_column_int64(stmt, i);
   else
-    error = sqlite3_errmsg(db);
+    error = UnreadTable(db, table, rc);
   sqlite3_finalize(stmt);
   return rc == SQLITE_ROW;
 }
@@ -71,13 +83,12 @@ bool Numbers(sqlite3* db, const char* sql, long long (&out)[3], std::string& err
 std::string StructureProblem(sqlite3* db) {
   long long k[3] = {}, h[3] = {};
   std::string error;
-  if (!Numbers(db, "SELECT MIN(ID), MAX(ID), COUNT(*) FROM Kyuureki NOT INDEXED", k, error))
-    return "table Kyuureki cannot be read whole: " + error;
+  if (!Numbers(db, "Kyuureki", "SELECT MIN(ID), MAX(ID), COUNT(*) FROM Kyuureki NOT INDEXED", k, error)) return error;
   if (k[2] > 0 && k[1] - k[0] + 1 != k[2])
     return "table Kyuureki: months are missing (" + std::to_string(k[2]) + " rows for the IDs " + std::to_string(k[0]) +
            " to " + std::to_string(k[1]) + ")";
-  if (!Numbers(db, "SELECT MIN(西暦), MAX(西暦), COUNT(DISTINCT 西暦) FROM History NOT INDEXED", h, error))
-    return "table History cannot be read whole: " + error;
+  if (!Numbers(db, "History", "SELECT MIN(西暦), MAX(西暦), COUNT(DISTINCT 西暦) FROM History NOT INDEXED", h, error))
+    return error;
   if (h[2] > 0 && h[1] - h[0] + 1 != h[2])
     return "table History: era rows are missing (" + std::to_string(h[2]) + " years have one between " +
            std::to_string(h[0]) + " and " + std::to_string(h[1]) + ")";
