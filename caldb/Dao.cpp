@@ -367,7 +367,7 @@ struct DaoConnection {
   bool readOnly = true;
   bool checked = false;  // the calendar's shape was checked on opening
   // When the query running now must stop.
-  std::chrono::steady_clock::time_point deadline{};
+  QueryClock::time_point deadline{};
   FileIdentity file{};
   std::vector<Cached> cache;  // statements not in use, oldest first
 
@@ -389,7 +389,7 @@ struct ConnectionPool {
   std::mutex mutex;
   std::vector<DaoConnection*> idle;
   // What is left of the time all queries together may take (LimitTotalQueryTime).
-  std::optional<std::chrono::steady_clock::duration> budget;
+  std::optional<QueryClock::duration> budget;
 };
 
 // Never destroyed, so a database closed late during exit still finds it; the
@@ -413,23 +413,22 @@ DaoConnection* TakePooled(const FileIdentity& file) {
 
 // The end of the running step: the query's own, or sooner when the whole
 // run's time for queries runs out first.
-std::chrono::steady_clock::time_point StepDeadline(std::chrono::steady_clock::time_point own,
-                                                   std::chrono::steady_clock::time_point now) {
+QueryClock::time_point StepDeadline(QueryClock::time_point own, QueryClock::time_point now) {
   ConnectionPool& pool = Pool();
   std::lock_guard<std::mutex> lock(pool.mutex);
   return pool.budget ? std::min(own, now + *pool.budget) : own;
 }
 
-void Charge(std::chrono::steady_clock::duration spent) {
+void Charge(QueryClock::duration spent) {
   ConnectionPool& pool = Pool();
   std::lock_guard<std::mutex> lock(pool.mutex);
-  if (pool.budget) pool.budget = std::max(*pool.budget - spent, std::chrono::steady_clock::duration::zero());
+  if (pool.budget) pool.budget = std::max(*pool.budget - spent, QueryClock::duration::zero());
 }
 
 bool BudgetSpent() {
   ConnectionPool& pool = Pool();
   std::lock_guard<std::mutex> lock(pool.mutex);
-  return pool.budget && *pool.budget <= std::chrono::steady_clock::duration::zero();
+  return pool.budget && *pool.budget <= QueryClock::duration::zero();
 }
 
 void ReturnToPool(DaoConnection* c) {
@@ -468,7 +467,7 @@ namespace {
 
 // Stops the query running on a connection once its time is up.
 int PastDeadline(void* conn) {
-  return std::chrono::steady_clock::now() > static_cast<DaoConnection*>(conn)->deadline ? 1 : 0;
+  return QueryClock::now() > static_cast<DaoConnection*>(conn)->deadline ? 1 : 0;
 }
 
 // Nothing stored in the file runs with the program's rights: no trigger, no
@@ -485,15 +484,21 @@ void Harden(sqlite3* db, DaoConnection* conn) {
 
 }  // namespace
 
+QueryClock::time_point QueryClock::now() noexcept {
+  timespec t{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return time_point(std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec));
+}
+
 void CDaoDatabase::StartClock() {
-  if (m_pConn) m_pConn->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kQueryTimeLimitMs);
+  if (m_pConn) m_pConn->deadline = QueryClock::now() + std::chrono::milliseconds(kQueryTimeLimitMs);
 }
 
-std::chrono::steady_clock::time_point CDaoDatabase::Deadline() const {
-  return m_pConn ? m_pConn->deadline : std::chrono::steady_clock::time_point{};
+QueryClock::time_point CDaoDatabase::Deadline() const {
+  return m_pConn ? m_pConn->deadline : QueryClock::time_point{};
 }
 
-void CDaoDatabase::SetDeadline(std::chrono::steady_clock::time_point deadline) {
+void CDaoDatabase::SetDeadline(QueryClock::time_point deadline) {
   if (m_pConn) m_pConn->deadline = deadline;
 }
 
@@ -582,7 +587,7 @@ sqlite3* CDaoDatabase::Handle() const { return m_pConn ? m_pConn->db : nullptr; 
 
 std::string CDaoDatabase::IntegrityProblem() {
   if (!m_pConn) throw CDaoException(SQLITE_MISUSE, "the database is not open");
-  SetDeadline(std::chrono::steady_clock::now() + std::chrono::milliseconds(kIntegrityTimeLimitMs));
+  SetDeadline(QueryClock::now() + std::chrono::milliseconds(kIntegrityTimeLimitMs));
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(m_pConn->db, "PRAGMA main.integrity_check(1)", -1, &stmt, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
@@ -730,10 +735,10 @@ void CDaoRecordset::Open(int /*nOpenType*/, const std::string& sql, std::initial
 
 void CDaoRecordset::Step() {
   // One clock for the whole query: a query of many rows is stopped as a whole.
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = QueryClock::now();
   m_pDatabase->SetDeadline(StepDeadline(m_deadline, start));
   int rc = sqlite3_step(m_pStmt);
-  Charge(std::chrono::steady_clock::now() - start);
+  Charge(QueryClock::now() - start);
   m_row.clear();
   if (rc == SQLITE_ROW) {
     m_bEOF = false;

@@ -77,8 +77,20 @@ std::string DatabaseErrorText(const std::string& database, const CDaoException& 
 
 // The longest any one query may run, from its opening to its last row read,
 // however many rows it reads; the calendar's queries take well under a
-// millisecond, so only a hostile file comes near it.
+// millisecond, so only a hostile file comes near it. Counted on QueryClock.
 inline constexpr int kQueryTimeLimitMs = 1000;
+
+// The clock of the query limits: the CPU time of the thread that runs the
+// query, so that a busy machine does not make a good file's queries look
+// endless (a query runs on the thread that opened it).
+struct QueryClock {
+  using duration = std::chrono::nanoseconds;
+  using rep = duration::rep;
+  using period = duration::period;
+  using time_point = std::chrono::time_point<QueryClock>;
+  static constexpr bool is_steady = true;
+  static time_point now() noexcept;
+};
 
 // Limits the time all the process's queries may take together from now on:
 // the command-line tool gives one run kQueryTimeLimitMs in all, so that a
@@ -145,8 +157,8 @@ class CDaoDatabase {
   void ReleaseStatement(sqlite3_stmt* stmt, std::vector<DaoColumn>&& columns, CDaoRecordset* owner);
   void StartClock();
   // The running query's end: a recordset keeps the one its opening set.
-  std::chrono::steady_clock::time_point Deadline() const;
-  void SetDeadline(std::chrono::steady_clock::time_point deadline);
+  QueryClock::time_point Deadline() const;
+  void SetDeadline(QueryClock::time_point deadline);
   DaoConnection* m_pConn = nullptr;
   bool m_bInTrans = false;
   std::vector<CDaoRecordset*> m_openRecordsets;  // closed with the database
@@ -214,7 +226,7 @@ class CDaoRecordset {
   CDaoDatabase* m_pDatabase;
   sqlite3_stmt* m_pStmt = nullptr;
   bool m_bEOF = true;
-  std::chrono::steady_clock::time_point m_deadline{};  // set by Open, for every row after
+  QueryClock::time_point m_deadline{};  // set by Open, for every row after
   std::vector<DaoVariant> m_row;  // the current row, so edits can find it again
   std::vector<DaoColumn> m_columns;  // what each column's declared type says
   bool m_bEditing = false;

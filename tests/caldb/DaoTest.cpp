@@ -282,11 +282,12 @@ TEST(CDaoDatabase, AnEndlessQueryIsStopped) {
   CDaoDatabase db;
   db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
   CDaoRecordset rs(&db);
-  const auto start = std::chrono::steady_clock::now();
+  // Measured on the limits' own clock (the thread's CPU time: a busy machine does not change it).
+  const auto start = QueryClock::now();
   EXPECT_THROW(rs.Open(dbOpenDynaset,
                        "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c;"),
                CDaoException);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs) * 3);
+  EXPECT_LT(QueryClock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs) * 3);
   // The connection is still good for the next query.
   rs.Open(dbOpenDynaset, "SELECT * FROM [Data] WHERE  [No]=0;");
   EXPECT_EQ(VariantToText(rs.GetFieldValue(5)), "土");
@@ -298,7 +299,7 @@ TEST(CDaoDatabase, AnEndlessStreamOfRowsIsStopped) {
   CDaoDatabase db;
   db.Open(OMBREL_DB_PATH, true, true, kCalendarConnect);
   CDaoRecordset rs(&db);
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = QueryClock::now();
   long long rows = 0;
   EXPECT_THROW(
       {
@@ -307,7 +308,7 @@ TEST(CDaoDatabase, AnEndlessStreamOfRowsIsStopped) {
       },
       CDaoException);
   EXPECT_GT(rows, 1000);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs) * 3);
+  EXPECT_LT(QueryClock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs) * 3);
 }
 
 TEST(ParseTypedNumber, OnlyNumbersPass) {

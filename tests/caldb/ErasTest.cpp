@@ -97,14 +97,14 @@ TEST(EraLists, AHugeHistoryTableIsRefusedQuickly) {
   sqlite3_close(raw);
   CDaoDatabase db;
   db.Open(path, true, true, kCalendarConnect);
-  const auto start = std::chrono::steady_clock::now();
+  const auto start = QueryClock::now();
   try {
     EraListItemTexts(db, "2024");
     ADD_FAILURE() << "the lists were filled";
   } catch (const CDaoException& e) {
     EXPECT_NE(std::string(e.what()).find("table History holds more than"), std::string::npos) << e.what();
   }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs));
+  EXPECT_LT(QueryClock::now() - start, std::chrono::milliseconds(kQueryTimeLimitMs));
 }
 
 TEST(EraLists, TheShippedTableIsListedWhole) {
