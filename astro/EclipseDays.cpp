@@ -36,7 +36,7 @@ struct Window {
   }
 };
 
-DayEclipses Search(const Window& w) {
+DayEclipses EclipsesIn(const Window& w) {
   const Place place{w.latitude, w.longitude};
   DayEclipses found;
   found.lunar = precise::LunarEclipses(w.from, w.to, place);
@@ -59,7 +59,7 @@ const DayEclipses& EclipsesAround(double year, double month, double day, const D
   thread_local std::optional<Window> last;
   thread_local DayEclipses lastFound;
   if (!last || !(*last == w)) {
-    lastFound = Search(w);
+    lastFound = EclipsesIn(w);
     last = w;
   }
   return lastFound;

@@ -5,6 +5,7 @@
 #include "astro/Coordinates.h"
 #include "astro/Moon.h"
 #include "astro/Planets.h"
+#include "astro/Search.h"
 #include "astro/TimeScales.h"
 
 namespace {
@@ -15,23 +16,23 @@ constexpr double kHorizonAltitude = -0.85;
 constexpr int kRefineSteps = 100;
 
 enum class Quantity { Altitude, Azimuth };
-enum class StepRule { Third, Half };
+using Step = DesignNarrowing::Step;
 
 // What distinguishes the three searches.
 struct EventRule {
   Quantity quantity;
   double threshold;
   bool rising;  // the quantity crosses the threshold upwards
-  StepRule step;
+  Step step;
   double tolerance;
 };
 
 // Rise and set through the altitude `horizon` (the twilights' depths too).
-constexpr EventRule RiseRule(double horizon) { return {Quantity::Altitude, horizon, true, StepRule::Third, 0.01}; }
-constexpr EventRule SetRule(double horizon) { return {Quantity::Altitude, horizon, false, StepRule::Half, 0.15}; }
+constexpr EventRule RiseRule(double horizon) { return {Quantity::Altitude, horizon, true, Step::kThird, 0.01}; }
+constexpr EventRule SetRule(double horizon) { return {Quantity::Altitude, horizon, false, Step::kHalf, 0.15}; }
 constexpr EventRule kRise = RiseRule(kHorizonAltitude);
 constexpr EventRule kSet = SetRule(kHorizonAltitude);
-constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, StepRule::Half, 0.01};
+constexpr EventRule kTransit = {Quantity::Azimuth, 0.0, true, Step::kHalf, 0.01};
 
 // The body's place at hour t of the fixed local day, seen from (phi, lambda).
 class DayProbe {
@@ -62,51 +63,18 @@ class DayProbe {
   LocalTime date_;
 };
 
-bool Brackets(const EventRule& rule, double v1, double v2) {
-  return rule.rising ? (v1 < rule.threshold && v2 > rule.threshold)
-                     : (v1 > rule.threshold && v2 < rule.threshold);
-}
-
-// The crossing lies in [v1, v2], an end on the threshold included.
-bool Straddles(const EventRule& rule, double v1, double v2) {
-  return rule.rising ? (v1 <= rule.threshold && v2 >= rule.threshold)
-                     : (v1 >= rule.threshold && v2 <= rule.threshold);
-}
-
-// Narrows [t1, t2] by moving the end farther from the threshold; true when
-// both ends come within the tolerance. Bounded, so a NaN place cannot hang it.
-// With keepBracket the moved end never steps over the crossing: when the new
-// point lies beyond it, the other end takes the point instead.
-bool Refine(const DayProbe& probe, const EventRule& rule, double& t1, double& t2, double v1, double v2,
-            bool keepBracket) {
-  for (int step = 0;; ++step) {
-    const double d1 = std::fabs(v1 - rule.threshold);
-    const double d2 = std::fabs(v2 - rule.threshold);
-    if (d1 < rule.tolerance && d2 < rule.tolerance) return true;
-    if (step == kRefineSteps) return false;
-    const bool moveSecond = d2 > d1;
-    double t;
-    if (rule.step == StepRule::Half) {
-      t = (t1 + t2) / 2.0;
-    } else {
-      t = moveSecond ? (t1 + 2.0 * t2) / 3.0 : (2.0 * t1 + t2) / 3.0;
-    }
-    if (!keepBracket) {
-      (moveSecond ? t2 : t1) = t;
-      v1 = probe(t1);
-      v2 = probe(t2);
-      continue;
-    }
-    const double v = probe(t);
-    const bool kept = moveSecond ? Straddles(rule, v1, v) : Straddles(rule, v, v2);
-    if (moveSecond == kept) {
-      t2 = t;
-      v2 = v;
-    } else {
-      t1 = t;
-      v1 = v;
-    }
-  }
+// The design's narrowing of an hour that brackets the event: the end
+// farther from the threshold moves, by a third or to the midpoint, until both
+// ends come within the tolerance (bounded, so a NaN place cannot hang it).
+// With keepBracket the moved end never steps over the crossing.
+DesignNarrowing Narrowing(const EventRule& rule, bool keepBracket) {
+  return {rule.threshold,
+          rule.rising,
+          rule.step,
+          DesignNarrowing::Done::kBothNearGoal,
+          rule.tolerance,
+          kRefineSteps,
+          keepBracket};
 }
 
 // Steps through the local day hour by hour and refines the first hour that
@@ -117,17 +85,15 @@ std::optional<double> SearchDay(JulianDay jd, int body, const EventRule& rule, c
   // The end of one hour is the start of the next: probe each whole hour once.
   double next = probe(0.0);
   for (int k = 0; k < 24; ++k) {
-    double t1 = k, t2 = k + 1;
-    const double v1 = next;
-    const double v2 = probe(t2);
-    next = v2;
-    if (!Brackets(rule, v1, v2)) continue;
-    if (Refine(probe, rule, t1, t2, v1, v2, false)) return t1;
+    const Bracket hour{static_cast<double>(k), k + 1.0, next, probe(k + 1.0)};
+    next = hour.fb;
+    const RootResult found = FindRoot(probe, hour, Narrowing(rule, false));
+    if (found.status == RootStatus::kNoSignChange) continue;
+    if (found.root) return found.root;
     // Moving the farther end can step over a crossing that lies on the far
     // side of the midpoint (the moon's transit near the zenith); the hour
     // is searched again without losing it.
-    double u1 = k, u2 = k + 1;
-    if (Refine(probe, rule, u1, u2, v1, v2, true)) return u1;
+    if (const RootResult kept = FindRoot(probe, hour, Narrowing(rule, true)); kept.root) return kept.root;
   }
   return std::nullopt;
 }

@@ -9,6 +9,7 @@
 #include "astro/Coordinates.h"
 #include "astro/Clock.h"
 #include "astro/Moon.h"
+#include "astro/Search.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"
 #include "core/Cpu.h"
@@ -29,7 +30,7 @@ constexpr Place kPhaseObserver{34.8, kJstLongitude};
 constexpr double kPlainAberration = 0.0057;
 constexpr int kDaySearchSteps = 31;
 
-enum class Step { Bisection, Trisection };
+using Step = DesignNarrowing::Step;
 
 // trunc(value) / divisor as whole numbers, the remainder dropped (the sign
 // follows the value, as an integer division does).
@@ -41,60 +42,36 @@ struct Sample {
   double f = 0.0;
 };
 
-// The shared search within one local day (Y, M, D) of Japan Standard Time.
-// `quantity` gives f at a Julian day; `target` reads f(t1), f(t2) (and may
-// adjust f(t1)), sets T and returns false when the day has no event. On
-// success `moment` is the Julian day of t1 and `valueAtT1` is f(t1).
-// `midnight`, when given, brings f at the start of the day (used when its
-// moment is the same) and takes back f at its end.
+// An event found within a day: its moment and the goal the quantity reached.
+struct DayEvent {
+  JulianDay moment;
+  double goal;
+};
+
+// The shared search within one local day (Y, M, D) of the list clock.
+// `quantity` gives f at a Julian day; `target` reads f at the day's start and
+// end and gives the goal f reaches in between, none when the day has no
+// event. The design's narrowing: the end farther from the goal moves (by
+// half or by a third) while the root is kept, until the ends' values agree to
+// the tolerance; the event is the bracket's earlier end. `midnight`, when
+// given, brings f at the start of the day (used when its moment is the same)
+// and takes back f at its end.
 template <class Quantity, class Target>
-bool DaySearch(const DateClock& on, double year, double month, double day, Quantity quantity, Target target,
-               double tolerance, Step step, double& moment, double& valueAtT1, Sample* midnight) {
-  double t1 = 0.0, t2 = 24.0;
-  double j1 = DateToJulianDay(year, month, day, t1, on);
-  double j2 = DateToJulianDay(year, month, day, t2, on);
-  double f1 = midnight && midnight->jd == j1 ? midnight->f : quantity(j1);
-  double f2 = quantity(j2);
+std::optional<DayEvent> DaySearch(const DateClock& on, double year, double month, double day, Quantity quantity,
+                                  Target target, double tolerance, Step step, Sample* midnight) {
+  const auto momentAt = [&](double hour) { return DateToJulianDay(year, month, day, hour, on); };
+  const JulianDay j1 = momentAt(0.0), j2 = momentAt(24.0);
+  const double f1 = midnight && midnight->jd == j1 ? midnight->f : quantity(j1);
+  const double f2 = quantity(j2);
   if (midnight) *midnight = {j2, f2};
-  for (int i = 0; i < kDaySearchSteps; ++i) {
-    double g1 = f1, g2 = f2, goal = 0.0;
-    if (!target(g1, g2, goal)) return false;
-    // Written as "not below" so that a NaN quantity ends the search too.
-    if (!(g1 < goal) || !(g2 > goal)) return false;
-    if (std::fabs(g1 - g2) < tolerance) {
-      moment = j1;
-      valueAtT1 = g1;
-      return true;
-    }
-    // The end farther from the goal moves. An end that stays put keeps its
-    // value: f depends on the moment alone.
-    const bool moveFirst = std::fabs(g1 - goal) >= std::fabs(g2 - goal);
-    const double t = step == Step::Bisection ? (t1 + t2) / 2.0
-                     : moveFirst             ? (2.0 * t1 + t2) / 3.0
-                                             : (t1 + 2.0 * t2) / 3.0;
-    const double j = DateToJulianDay(year, month, day, t, on);
-    const double f = quantity(j);
-    // The farther end is not always on the far side of the root: a root on
-    // the new point is the event itself, and one between the new point and
-    // the moving end would be stepped over, so then the other end moves.
-    double seen = f;
-    if (moveFirst) {
-      double unused = f2, sameGoal = goal;
-      target(seen, unused, sameGoal);  // the reduction f(t1) gets
-    }
-    if (seen == goal) {
-      moment = j;
-      valueAtT1 = seen;
-      return true;
-    }
-    const bool rootKept = moveFirst ? seen < goal : seen > goal;
-    if (moveFirst == rootKept) {
-      t1 = t, j1 = j, f1 = f;
-    } else {
-      t2 = t, j2 = j, f2 = f;
-    }
-  }
-  return false;
+  const std::optional<double> goal = target(f1, f2);
+  if (!goal) return std::nullopt;
+  const DesignNarrowing narrowing{*goal, true, step, DesignNarrowing::Done::kEndsAgree, tolerance, kDaySearchSteps,
+                                  true};
+  const auto f = [&](double hour) { return quantity(momentAt(hour)); };
+  const RootResult found = FindRoot(f, {0.0, 24.0, f1, f2}, narrowing);
+  if (!found.root) return std::nullopt;
+  return DayEvent{momentAt(*found.root), *goal};
 }
 
 // f of the term searches: the plain-aberration longitude, continuous through 0.
@@ -121,18 +98,19 @@ bool TermAtNoon(const DateClock& on, double year, double month, double day, doub
   return std::fabs(goal - lambda) <= 1.0;
 }
 
-bool SearchLongitude(const DateClock& on, double year, double month, double day, double (*longitude)(double),
-                     double goal, double tolerance, double& moment, double& value) {
-  auto fixed = [goal](double&, double&, double& t) {
-    t = goal;
-    return true;
-  };
-  return DaySearch(on, year, month, day, longitude, fixed, tolerance, Step::Bisection, moment, value, nullptr);
+// The moment of the day at which `longitude` reaches `goal`, halving.
+std::optional<JulianDay> LongitudeReached(const DateClock& on, double year, double month, double day,
+                                          double (*longitude)(double), double goal, double tolerance) {
+  const auto fixed = [goal](double, double) { return std::optional<double>(goal); };
+  const std::optional<DayEvent> found =
+      DaySearch(on, year, month, day, longitude, fixed, tolerance, Step::kHalf, nullptr);
+  if (!found) return std::nullopt;
+  return found->moment;
 }
 
-bool SearchPlainLongitude(const DateClock& on, double year, double month, double day, double goal,
-                          double tolerance, double& moment, double& value) {
-  return SearchLongitude(on, year, month, day, PlainLongitudeNear360, goal, tolerance, moment, value);
+std::optional<JulianDay> PlainLongitudeReached(const DateClock& on, double year, double month, double day,
+                                               double goal, double tolerance) {
+  return LongitudeReached(on, year, month, day, PlainLongitudeNear360, goal, tolerance);
 }
 
 // f of the new-moon search: elongation from the plain-aberration sun.
@@ -157,16 +135,20 @@ double TermLongitude(double jd) {
   return f > 350.0 ? f - 360.0 : f;
 }
 
-bool PhaseTarget(double&, double& f2, double& goal) {
-  if (!std::isfinite(f2)) return false;
-  goal = 90.0 * WholeQuotient(f2, 90.0);
-  return std::fabs(goal - f2) <= 30.0;
+// The goals of the lists from f at the day's start and end: the multiple of
+// the step below the end's value, when near enough.
+std::optional<double> PhaseTarget(double, double f2) {
+  if (!std::isfinite(f2)) return std::nullopt;
+  const double goal = 90.0 * WholeQuotient(f2, 90.0);
+  if (!(std::fabs(goal - f2) <= 30.0)) return std::nullopt;
+  return goal;
 }
 
-bool TermTarget(double& f1, double& f2, double& goal) {
-  if (!std::isfinite(f2)) return false;
-  goal = 15.0 * WholeQuotient(f2, 15.0);
-  return std::fabs(goal - f1) <= 10.0;
+std::optional<double> TermTarget(double f1, double f2) {
+  if (!std::isfinite(f2)) return std::nullopt;
+  const double goal = 15.0 * WholeQuotient(f2, 15.0);
+  if (!(std::fabs(goal - f1) <= 10.0)) return std::nullopt;
+  return goal;
 }
 
 // How a list's quantity moves: its events lie at multiples of `step`, and it
@@ -193,7 +175,7 @@ int DaysWithoutEvent(double value, const ListMotion& motion) {
 // change to the Gregorian calendar) is not searched twice; the days on which
 // the quantity cannot reach its next event are passed over.
 template <class Quantity, class Target>
-std::vector<AngleEvent> ListEvents(double year, int lastDay, const DateClock& on, Quantity quantity,
+std::vector<AngleEvent> ListDayByDay(double year, int lastDay, const DateClock& on, Quantity quantity,
                                    Target target, const ListMotion& motion) {
   // The lists are asked for between two of the windows' drawings; a year of
   // sun and moon positions runs several times slower without this.
@@ -204,15 +186,9 @@ std::vector<AngleEvent> ListEvents(double year, int lastDay, const DateClock& on
   Sample midnight;
   for (int w = 0; w <= std::min(lastDay, kMaxListDays); ++w) {
     const LocalTime date = JulianDayToDate(firstNoon + w, on);
-    double moment = 0.0, value = 0.0, goal = 0.0;
-    auto remember = [&](double& f1, double& f2, double& t) {
-      bool ok = target(f1, f2, t);
-      goal = t;
-      return ok;
-    };
-    const bool found = DaySearch(on, date.year, date.month, date.day, quantity, remember, 0.01, Step::Trisection,
-                                 moment, value, &midnight);
-    if (found) events.push_back({moment, goal});
+    const std::optional<DayEvent> found =
+        DaySearch(on, date.year, date.month, date.day, quantity, target, 0.01, Step::kThird, &midnight);
+    if (found) events.push_back({found->moment, found->goal});
     w += DaysWithoutEvent(midnight.f, motion);
   }
   return events;
@@ -253,12 +229,12 @@ std::string EventListItem(const std::string& name, double julianDay, const DateC
 namespace design {
 
 SolarTermDay SolarTermOfDay(double year, double month, double day, const DateClock& lists) {
-  double goal = 0.0, noon = 0.0, moment = 0.0, found = 0.0;
+  double goal = 0.0, noon = 0.0;
   // The term list's longitude decides the day, so that the panel and the
   // list never name different days for one term.
-  if (TermAtNoon(lists, year, month, day, goal, noon) &&
-      SearchLongitude(lists, year, month, day, TermLongitude, goal, 0.001, moment, found)) {
-    return {static_cast<int>(PositiveModulo(goal / 15.0, 24.0)), found};
+  if (TermAtNoon(lists, year, month, day, goal, noon)) {
+    if (const std::optional<JulianDay> moment = LongitudeReached(lists, year, month, day, TermLongitude, goal, 0.001))
+      return {static_cast<int>(PositiveModulo(goal / 15.0, 24.0)), TermLongitude(*moment)};
   }
   return {std::nullopt, noon - kPlainAberration};
 }
@@ -270,9 +246,9 @@ std::optional<int> DaysSinceSpringBegins(double year, double month, double day, 
     double lambda = NoonLongitude(lists, year, month, d);
     if (lambda > 350.0) lambda -= 360.0;
     if (std::fabs(lambda - 315.0) > 1.0) continue;
-    double moment = 0.0, found = 0.0;
-    if (!SearchPlainLongitude(lists, year, month, d, 315.0, 0.1, moment, found)) continue;
-    const LocalTime spring = JulianDayToDate(moment, lists);
+    const std::optional<JulianDay> moment = PlainLongitudeReached(lists, year, month, d, 315.0, 0.1);
+    if (!moment) continue;
+    const LocalTime spring = JulianDayToDate(*moment, lists);
     double days = std::trunc(j0 - DateToJulianDay(spring.year, spring.month, spring.day, 12.0, lists));
     // A day count of a sane date fits easily; anything else is no answer.
     if (std::fabs(days) < 1e6) return static_cast<int>(days);
@@ -290,27 +266,29 @@ std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day, c
   };
   double q = std::trunc(apparent(noonJd) + 0.5);
   if (q > 359.0) q -= 360.0;
-  auto degree = [q](double& f1, double&, double& goal) {
-    goal = q;
-    if (q == 0.0 && f1 > 359.0) f1 -= 360.0;
-    return true;
+  // Towards 0°, the longitude before it counts from -1°.
+  auto continuous = [&apparent, q](double jd) {
+    const double f = apparent(jd);
+    return q == 0.0 && f > 359.0 ? f - 360.0 : f;
   };
-  double moment = 0.0, found = 0.0;
-  if (!DaySearch(lists, year, month, day, apparent, degree, 0.001, Step::Trisection, moment, found, nullptr))
-    return std::nullopt;
-  return SunDegree{q < 0.0 ? q + 360.0 : q, moment};
+  const auto degree = [q](double, double) { return std::optional<double>(q); };
+  const std::optional<DayEvent> found =
+      DaySearch(lists, year, month, day, continuous, degree, 0.001, Step::kThird, nullptr);
+  if (!found) return std::nullopt;
+  return SunDegree{q < 0.0 ? q + 360.0 : q, found->moment};
 }
 
 MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
   MomentPair found;
   const LocalTime date = JulianDayToDate(julianDay, lists);
   for (int a = -245; a <= 190 && !found.second; ++a) {
-    double goal = 0.0, noon = 0.0, moment = 0.0, value = 0.0;
+    double goal = 0.0, noon = 0.0;
     const double day = date.day + a;
     if (!TermAtNoon(lists, date.year, date.month, day, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
-    if (!SearchPlainLongitude(lists, date.year, date.month, day, goal, 0.001, moment, value)) continue;
+    const std::optional<JulianDay> moment = PlainLongitudeReached(lists, date.year, date.month, day, goal, 0.001);
+    if (!moment) continue;
     const double j12 = DateToJulianDay(date.year, date.month, day, 12.0, lists);
-    (found.first ? found.second : found.first) = CycleStartNearSolstice(moment, j12);
+    (found.first ? found.second : found.first) = CycleStartNearSolstice(*moment, j12);
   }
   return found;
 }
@@ -318,28 +296,23 @@ MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
 MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
   MomentPair found;
   const LocalTime date = JulianDayToDate(julianDay, lists);
-  auto newMoon = [](double&, double&, double& goal) {
-    goal = 0.0;
-    return true;
-  };
+  const auto newMoon = [](double, double) { return std::optional<double>(0.0); };
   Sample midnight;
   for (int a = -40; a <= 0 && !found.second; ++a) {
-    double moment = 0.0, value = 0.0;
-    if (!DaySearch(lists, date.year, date.month, date.day + a, NewMoonElongation, newMoon, 0.001, Step::Trisection,
-                   moment, value, &midnight))
-      continue;
-    (found.first ? found.second : found.first) = moment;
+    const std::optional<DayEvent> newMoonOfDay = DaySearch(lists, date.year, date.month, date.day + a,
+                                                           NewMoonElongation, newMoon, 0.001, Step::kThird, &midnight);
+    if (newMoonOfDay) (found.first ? found.second : found.first) = newMoonOfDay->moment;
   }
   if (found.second && *found.second < *found.first) found.second.reset();
   return found;
 }
 
 std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(year, lastDay, lists, PhaseElongation, PhaseTarget, kPhaseMotion);
+  return ListDayByDay(year, lastDay, lists, PhaseElongation, PhaseTarget, kPhaseMotion);
 }
 
 std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(year, lastDay, lists, TermLongitude, TermTarget, kTermMotion);
+  return ListDayByDay(year, lastDay, lists, TermLongitude, TermTarget, kTermMotion);
 }
 
 }  // namespace design

@@ -5,6 +5,7 @@
 #include "astro/Coordinates.h"
 #include "astro/Clock.h"
 #include "astro/Moon.h"
+#include "astro/Search.h"
 #include "astro/Sun.h"
 #include "astro/TimeScales.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 // Tokyo Bay's mean level above the chart datum.
 constexpr double kMeanLevel = 1.17;
-constexpr int kRefineSteps = 31;
+constexpr int kRefineSteps = 30;
 
 // A constituent's phase reduced into [0, 360).
 double ReducePhase(double phase) {
@@ -33,25 +34,14 @@ double HeightAt(const HarbourDay& d, double hour) {
   return TideHeight(jd, hour, d.observer).aboveDatum;
 }
 
-// Narrows a turning point bracketed by [ta, tc], whose heights are known.
-// For a high water the lower end moves to the midpoint, for a low water the
-// higher one. Returns the moment of tc once both ends agree, 0 when they
-// never do. Only the moved end is probed again: the height depends on the
-// hour alone.
+// Narrows a turning point bracketed by [ta, tc], whose heights are known:
+// for a high water the lower end moves to the midpoint, for a low water the
+// higher one. The moment of tc once both ends agree; none when they never do.
 std::optional<JulianDay> RefineTurningPoint(const HarbourDay& d, double ta, double tc, double ha, double hc, bool high) {
-  for (int i = 0; i < kRefineSteps; ++i) {
-    if (i > 0) {
-      if ((ha > hc) == high) {
-        tc = (ta + tc) / 2.0;
-        hc = HeightAt(d, tc);
-      } else {
-        ta = (ta + tc) / 2.0;
-        ha = HeightAt(d, ta);
-      }
-    }
-    if (std::fabs(ha - hc) < 1e-6) return DateToJulianDay(d.date.year, d.date.month, d.date.day, tc, d.on);
-  }
-  return std::nullopt;
+  const auto height = [&d](double hour) { return HeightAt(d, hour); };
+  const RootResult found = FindRoot(height, {ta, tc, ha, hc}, TurningPointNarrowing{high, 1e-6, kRefineSteps});
+  if (!found.root) return std::nullopt;
+  return DateToJulianDay(d.date.year, d.date.month, d.date.day, *found.root, d.on);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ const Epoch& EpochAt(JulianDay jd) {
   return last;
 }
 
-std::vector<AngleEvent> ListEvents(const Motion& motion, double spacing, double year, int lastDay,
+std::vector<AngleEvent> EventsOfListSpan(const Motion& motion, double spacing, double year, int lastDay,
                                    const DateClock& lists) {
   const int last = std::clamp(lastDay, -1, kMaxListDays);
   const JulianDay from = Midnight(lists, year, 1.0, 1.0);
@@ -174,11 +174,10 @@ std::optional<int> DaysSinceSpringBegins(double year, double month, double day, 
 std::optional<SunDegree> SunDegreeOfDay(double year, double month, double day, const DateClock& lists) {
   double q = std::trunc(SunLongitude(Noon(lists, year, month, day)) + 0.5);
   if (q > 359.0) q -= 360.0;
-  JulianDay moment;
-  if (!CrossingBetween(kSunMotion, q, Midnight(lists, year, month, day), Midnight(lists, year, month, day + 1.0),
-                       moment))
-    return std::nullopt;
-  return SunDegree{q, moment};
+  const std::optional<JulianDay> moment =
+      CrossingBetween(kSunMotion, q, Midnight(lists, year, month, day), Midnight(lists, year, month, day + 1.0));
+  if (!moment) return std::nullopt;
+  return SunDegree{q, *moment};
 }
 
 MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
@@ -203,11 +202,11 @@ MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
 }
 
 std::vector<AngleEvent> ListMoonPhases(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(kMoonMotion, 90.0, year, lastDay, lists);
+  return EventsOfListSpan(kMoonMotion, 90.0, year, lastDay, lists);
 }
 
 std::vector<AngleEvent> ListSolarTerms(double year, int lastDay, const DateClock& lists) {
-  return ListEvents(kSunMotion, 15.0, year, lastDay, lists);
+  return EventsOfListSpan(kSunMotion, 15.0, year, lastDay, lists);
 }
 
 }  // namespace precise

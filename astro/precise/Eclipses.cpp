@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "astro/Search.h"
 #include "astro/Sun.h"
 #include "astro/precise/Chebyshev.h"
 #include "astro/precise/DeltaT.h"
@@ -94,29 +95,17 @@ Vec3 Minus(const Vec3& a, const Vec3& b) { return {a[0] - b[0], a[1] - b[1], a[2
 double Semidiameter(double radiusKm, const Vec3& v) { return std::asin(radiusKm / (Length(v) * kAuKm)); }
 double SunSemidiameter(const Vec3& v) { return kSunSemidiameterAt1Au / 3600.0 * ERFA_DD2R / Length(v); }
 
-// The root of f in [a, b], where f changes sign, by the Illinois method.
+// The moment in [a, b] (either order) at which f crosses zero.
 template <class F>
-std::optional<JulianDay> Root(F f, JulianDay a, JulianDay b) {
-  double fa = f(a), fb = f(b);
-  if (fa == 0.0) return a;
-  if ((fa < 0.0) == (fb < 0.0)) return std::nullopt;
-  for (int i = 0; i < 100 && std::fabs(b - a) > kTolerance && fb != 0.0; ++i) {
-    const JulianDay c = (a * fb - b * fa) / (fb - fa);
-    const double fc = f(c);
-    if ((fc < 0.0) != (fb < 0.0)) {
-      a = b, fa = fb;
-    } else {
-      fa *= 0.5;
-    }
-    b = c, fb = fc;
-  }
-  return b;
+std::optional<JulianDay> ZeroCrossing(F f, JulianDay a, JulianDay b) {
+  return FindRoot(f, {a, b, f(a), f(b)}, IllinoisRule(kTolerance)).root;
 }
 
-// The moment in [a, b] at which f is least, where it falls and then rises.
+// The moment in [a, b] at which f is least, where it falls and then rises:
+// where its rate (by a central difference) changes sign.
 template <class F>
 std::optional<JulianDay> Minimum(F f, JulianDay a, JulianDay b) {
-  return Root([&](JulianDay t) { return f(t + kDerivativeStep) - f(t - kDerivativeStep); }, a, b);
+  return ZeroCrossing([&](JulianDay t) { return f(t + kDerivativeStep) - f(t - kDerivativeStep); }, a, b);
 }
 
 // Whether `altitude` is above zero at some moment of [from, to], followed in
@@ -224,7 +213,7 @@ std::optional<JulianDay> LunarContact(const SkyFit& fit, JulianDay greatest, dou
     const Shadow s = ShadowAt(t, fit);
     return s.separation - reach(s);
   };
-  return Root(outside, greatest, greatest + direction * kContactReach);
+  return ZeroCrossing(outside, greatest, greatest + direction * kContactReach);
 }
 
 double MoonAltitude(JulianDay ut, const Syzygy& syzygy, const Place& place) {
@@ -305,7 +294,7 @@ double Obscuration(const Discs& d) {
 template <class Reach>
 std::optional<JulianDay> SolarContactMoment(const Syzygy& syzygy, const Place& place, JulianDay from, JulianDay to,
                                             Reach reach) {
-  return Root(
+  return ZeroCrossing(
       [&](JulianDay t) {
         const Discs d = DiscsAt(t, syzygy, place);
         return d.separation - reach(d);

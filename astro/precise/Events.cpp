@@ -7,6 +7,7 @@
 
 #include <erfam.h>
 
+#include "astro/Search.h"
 #include "astro/Sun.h"
 #include "astro/precise/DeltaT.h"
 #include "astro/precise/EventAngles.h"
@@ -18,8 +19,12 @@ const Motion kMoonMotion = {MoonElongationFitted, MoonElongation, MoonFitSuffice
 
 namespace {
 
-// Moments are found to this (days): 0.05 s.
+// Rise, set and transit are found to this (days): 0.05 s.
 constexpr double kMomentTolerance = 0.05 / 86400.0;
+// Terms and phases on the searched angle to a tenth of a millisecond (a few
+// steps of the Julian day's resolution): a found moment then lies within a
+// fraction of a millisecond of the searched angle's crossing.
+constexpr double kEventTolerance = 0.0001 / 86400.0;
 // Refraction at the horizon, 35'08", in degrees.
 constexpr double kRefraction = (35.0 + 8.0 / 60.0) / 60.0;
 // Local days are sampled this many times for rise, set and transit (every
@@ -38,105 +43,56 @@ double Wrap360(double degrees) {
   return d < 0.0 ? d + 360.0 : d;
 }
 
-// The root of f in [a, b], where fa < 0 <= fb or fa > 0 >= fb: false
-// position with the Illinois halving, so both ends close in. It ends when a
-// step moves the estimate by less than the tolerance: on these smooth
-// functions the steps shrink faster than quadratically by then.
-template <class F>
-double Root(F f, double a, double b, double fa, double fb, double tolerance) {
-  int kept = 0;  // which end stayed last time: -1 a, +1 b
-  double last = NAN;
-  for (int i = 0; i < 100 && b - a > tolerance; ++i) {
-    double c = (a * fb - b * fa) / (fb - fa);
-    if (!(c > a && c < b)) c = 0.5 * (a + b);
-    if (std::fabs(c - last) < tolerance) return c;
-    last = c;
-    const double fc = f(c);
-    if (fc == 0.0) return c;
-    if ((fc < 0.0) == (fa < 0.0)) {
-      a = c, fa = fc;
-      if (kept == 1) fb /= 2.0;
-      kept = 1;
-    } else {
-      b = c, fb = fc;
-      if (kept == -1) fa /= 2.0;
-      kept = -1;
-    }
-  }
-  return std::isfinite(last) ? last : 0.5 * (a + b);
+double Offset(double (*angle)(JulianDay), double target, JulianDay t) { return Wrap180(angle(t) - target); }
+
+// The crossing of `target` by `angle` in [from, to] (either order), when
+// the angle's offset from it changes sign there.
+std::optional<JulianDay> CrossingIn(double (*angle)(JulianDay), double target, JulianDay from, JulianDay to,
+                                    double fromOffset, double toOffset) {
+  const auto offset = [&](JulianDay t) { return Wrap180(angle(t) - target); };
+  return FindRoot(offset, {from, to, fromOffset, toOffset}, IllinoisRule(kEventTolerance)).root;
 }
 
-double Offset(const Motion& m, double target, JulianDay t) { return Wrap180(m.angle(t) - target); }
-
-// A moment found on the searched angle, corrected by one Newton step on the
-// exact one where they may differ by more than a few hundredths of a second
-// (they differ by seconds at most, and the searched angle's rate is the
-// exact one's to a millionth).
-JulianDay Polish(const Motion& m, double target, JulianDay moment) {
+// A moment found on the searched angle, moved onto the exact one where they
+// may differ by more than a few hundredths of a second. This is no search:
+// the two crossings lie seconds apart at most and the searched angle's rate
+// is the exact one's to a millionth, so one Newton step with that rate lands
+// within a millisecond of the exact crossing, for one exact place (a
+// bracket on the exact angle would take three or four, and an exact place
+// costs as much as twenty-five searched ones).
+JulianDay OntoExactAngle(const Motion& m, double target, JulianDay moment) {
   if (m.angleSuffices(moment)) return moment;
   constexpr double h = 1e-3;
   const double rate = Wrap180(m.angle(moment + h) - m.angle(moment - h)) / (2.0 * h);
-  return moment - Wrap180(m.exact(moment) - target) / rate;
-}
-
-// The crossing of `target` from an estimate by secant steps, the first with
-// the mean rate: taken once a step is below the tolerance and the sign
-// change between the last place and a point just beyond the result is
-// confirmed. False when the steps leave [lowest, highest] or the slack
-// around the estimate, or do not settle (the caller then brackets the
-// crossing).
-bool SecantNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
-                JulianDay& moment) {
-  double a = estimate, fa = Offset(m, target, a);
-  double b = a - fa / m.rate;
-  for (int i = 0; i < 8; ++i) {
-    if (!(b >= lowest && b <= highest && std::fabs(b - estimate) <= m.slack)) return false;
-    const double fb = Offset(m, target, b);
-    const double slope = (fb - fa) / (b - a);
-    // Far from the mean rate: across the angle's jump at ±180, or noise.
-    if (!(slope > 0.25 * m.rate && slope < 4.0 * m.rate)) return false;
-    const double c = b - fb / slope;
-    if (std::fabs(c - b) < kMomentTolerance) {
-      const double beyond = c + (fb < 0.0 ? kMomentTolerance : -kMomentTolerance) / 4.0;
-      const double fBeyond = Offset(m, target, beyond);
-      if ((fb < 0.0) == (fBeyond < 0.0)) return false;
-      moment = c;
-      return true;
-    }
-    a = b, fa = fb, b = c;
-  }
-  return false;
+  return moment - Offset(m.exact, target, moment) / rate;
 }
 
 // The crossing of `target` on the searched angle near `estimate` within
-// [lowest, highest]: by secant steps, else by a bracket that starts at
-// estimate ± slack and moves by slack towards the side the crossing lies on.
-bool FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest, JulianDay highest,
-              JulianDay& moment) {
-  if (SecantNear(m, target, estimate, lowest, highest, moment)) return true;
+// [lowest, highest]: in a bracket that starts at estimate ± slack (the mean
+// rate's bound on how far the crossing lies) and moves by slack towards the
+// side the crossing lies on.
+std::optional<JulianDay> FindNear(const Motion& m, double target, JulianDay estimate, JulianDay lowest,
+                                  JulianDay highest) {
   double lo = std::fmax(lowest, estimate - m.slack), hi = std::fmin(highest, estimate + m.slack);
-  if (!(lo < hi)) return false;
-  double glo = Offset(m, target, lo), ghi = Offset(m, target, hi);
+  if (!(lo < hi)) return std::nullopt;
+  double glo = Offset(m.angle, target, lo), ghi = Offset(m.angle, target, hi);
   for (int i = 0; i < 40; ++i) {
-    if (glo < 0.0 && ghi >= 0.0) {
-      moment = Root([&](double t) { return Offset(m, target, t); }, lo, hi, glo, ghi, kMomentTolerance);
-      return true;
-    }
+    if (glo < 0.0 && ghi >= 0.0) return CrossingIn(m.angle, target, lo, hi, glo, ghi);
     if (ghi < 0.0) {  // still short of the target: later
-      if (hi >= highest) return false;
+      if (hi >= highest) return std::nullopt;
       lo = hi, glo = ghi;
       hi = std::fmin(highest, hi + m.slack);
-      ghi = Offset(m, target, hi);
+      ghi = Offset(m.angle, target, hi);
     } else if (glo >= 0.0) {  // already past it: earlier
-      if (lo <= lowest) return false;
+      if (lo <= lowest) return std::nullopt;
       hi = lo, ghi = glo;
       lo = std::fmax(lowest, lo - m.slack);
-      glo = Offset(m, target, lo);
+      glo = Offset(m.angle, target, lo);
     } else {
-      return false;  // NaN
+      return std::nullopt;  // NaN
     }
   }
-  return false;
+  return std::nullopt;
 }
 
 // One body's apparent place over a local day (23 to 25 hours where the clock
@@ -239,7 +195,8 @@ class BodyDay {
 };
 
 // The first crossing of zero in the day sampled every `step` days, upwards
-// or downwards, as hours after its start; none when there is none. `near`
+// or downwards, as hours after its start; none when there is none (or its
+// search does not converge). `near`
 // limits the values taken for a crossing (the hour angle jumps at ±180).
 template <class F>
 std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], double step, bool upwards,
@@ -248,7 +205,9 @@ std::optional<double> FirstCrossing(F f, const double (&samples)[kSamples + 1], 
     const double a = samples[i], b = samples[i + 1];
     const bool crosses = upwards ? (a < 0.0 && b >= 0.0) : (a > 0.0 && b <= 0.0);
     if (!crosses || std::fabs(a) > near || std::fabs(b) > near) continue;
-    return Root(f, i * step, (i + 1) * step, a, b, kMomentTolerance) * 24.0;
+    const RootResult found = FindRoot(f, {i * step, (i + 1) * step, a, b}, IllinoisRule(kMomentTolerance));
+    if (!found.root) return std::nullopt;
+    return *found.root * 24.0;
   }
   return std::nullopt;
 }
@@ -275,11 +234,14 @@ DayTimes TimesOf(const BodyDay& day, double length) {
 
 }  // namespace
 
-bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment) {
-  const double a = Offset(m, target, from), b = Offset(m, target, to);
-  if (!(a < 0.0 && b >= 0.0)) return false;
-  moment = Polish(m, target, Root([&](double t) { return Offset(m, target, t); }, from, to, a, b, kMomentTolerance));
-  return from <= moment && moment <= to;
+std::optional<JulianDay> CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to) {
+  const double a = Offset(m.angle, target, from), b = Offset(m.angle, target, to);
+  if (!(a < 0.0 && b >= 0.0)) return std::nullopt;
+  const std::optional<JulianDay> found = CrossingIn(m.angle, target, from, to, a, b);
+  if (!found) return std::nullopt;
+  const JulianDay moment = OntoExactAngle(m, target, *found);
+  if (!(from <= moment && moment <= to)) return std::nullopt;
+  return moment;
 }
 
 namespace {
@@ -292,7 +254,7 @@ namespace {
 // its end tells when no target is left in it, once the angle cannot have
 // turned by half a circle since the last event (the rates stay within 1.3
 // times the mean).
-std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, JulianDay to) {
+std::vector<AngleEvent> EventsBetween(const Motion& m, double spacing, JulianDay from, JulianDay to) {
   constexpr double kMargin = 0.01;  // days
   std::vector<AngleEvent> events;
   const JulianDay begin = from - kMargin, end = to + kMargin;
@@ -306,9 +268,9 @@ std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, 
       if (!last) last = m.angle(end);
       if (Wrap180(*last - target) < 0.0) break;
     }
-    JulianDay moment;
-    if (!FindNear(m, target, estimate, lowest, to + m.slack, moment) || moment >= end) break;
-    moment = Polish(m, target, moment);
+    const std::optional<JulianDay> near = FindNear(m, target, estimate, lowest, to + m.slack);
+    if (!near || *near >= end) break;
+    const JulianDay moment = OntoExactAngle(m, target, *near);
     if (moment >= to) break;
     if (moment >= from) events.push_back({moment, target});
     previous = moment;
@@ -323,7 +285,7 @@ std::vector<AngleEvent> Search(const Motion& m, double spacing, JulianDay from, 
 
 std::vector<AngleEvent> SearchBlock(const Motion& m, double step, long long block) {
   const JulianDay start = kEventBlockEpoch + static_cast<double>(block) * kEventBlockDays;
-  return Search(m, step, start, start + kEventBlockDays);
+  return EventsBetween(m, step, start, start + kEventBlockDays);
 }
 
 namespace {
@@ -394,7 +356,7 @@ std::vector<AngleEvent> Crossings(const Motion& m, double spacing, double offset
   if (memo && IsMultiple(spacing, memo->Step()) && IsMultiple(offset, memo->Step())) {
     all = memo->Between(from, to);
   } else if (offset == 0.0) {
-    all = Search(m, spacing, from, to);
+    all = EventsBetween(m, spacing, from, to);
   } else {
     return {};  // no caller asks for such a set
   }

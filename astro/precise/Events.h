@@ -37,8 +37,8 @@ inline constexpr JulianDay kEventBlockEpoch = 2451544.5;  // 2000-01-01 0:00 UT
 std::vector<AngleEvent> SearchBlock(const Motion& m, double step, long long block);
 
 // The moment in [from, to] at which the angle reaches `target`, when it does
-// (it is below it at `from`): false otherwise.
-bool CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to, JulianDay& moment);
+// (it is below it at `from`).
+std::optional<JulianDay> CrossingBetween(const Motion& m, double target, JulianDay from, JulianDay to);
 // Every moment in [from, to) at which the angle reaches offset + a multiple
 // of `spacing`, in time order, at most `limit` of them. The sun's and the
 // moon's events (multiples of 15 and 90 degrees) are kept once found.
