@@ -124,18 +124,29 @@ std::vector<CalendarEvent> YearEventTable(const Ephemeris& ephemeris, EventKind 
                                           const DateClock& lists) {
   std::vector<CalendarEvent> table;
   for (const AngleEvent& found : ephemeris.YearEvents(kind, year, lastDay, lists)) {
+    // The searches give multiples of their step, each of which has a name.
+    const std::optional<const char*> name = EventName(kind, found.angle);
+    if (!name) continue;
     CalendarEvent e{};
     const LocalTime t = JulianDayToDate(found.moment, lists);
     e.year = t.year, e.month = t.month, e.day = t.day, e.hour = t.hour;
     e.julianDay = found.moment;
     e.angle = found.angle;
-    std::strncpy(e.name, EventName(kind, found.angle), sizeof e.name - 1);
+    std::strncpy(e.name, *name, sizeof e.name - 1);
     table.push_back(e);
   }
   return table;
 }
 
-int LastDayOfYear(double year, const DateClock& lists) {
+std::optional<int> LastDayOfYear(double year, const DateClock& lists) {
   const double days = DateToJulianDay(year + 1.0, 1.0, 1.0, 12.0, lists) - DateToJulianDay(year, 1.0, 1.0, 12.0, lists);
-  return std::isfinite(days) ? static_cast<int>(std::lround(days)) - 1 : -1;
+  if (!std::isfinite(days)) return std::nullopt;
+  return static_cast<int>(std::lround(days)) - 1;
+}
+
+std::vector<CalendarEvent> EventsOfYear(const Ephemeris& ephemeris, EventKind kind, double year,
+                                        const DateClock& lists) {
+  const std::optional<int> lastDay = LastDayOfYear(year, lists);
+  if (!lastDay) return {};
+  return YearEventTable(ephemeris, kind, year, *lastDay, lists);
 }

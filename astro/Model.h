@@ -76,8 +76,13 @@ const Ephemeris& EphemerisOf(AstroModel model);
 std::vector<CalendarEvent> YearEventTable(const Ephemeris& ephemeris, EventKind kind, double year, int lastDay,
                                           const DateClock& lists);
 // The last day of `year` as a count of days after its 1 January (364 or 365;
-// the Julian-to-Gregorian year 1582 is shorter), for the lists of one year.
-int LastDayOfYear(double year, const DateClock& lists);
+// the Julian-to-Gregorian year 1582 is shorter), for the lists of one year;
+// none for a year the clock cannot date.
+std::optional<int> LastDayOfYear(double year, const DateClock& lists);
+// The year's own events of a kind, 1 January to 31 December (none for a year
+// the clock cannot date): the commands that list a year.
+std::vector<CalendarEvent> EventsOfYear(const Ephemeris& ephemeris, EventKind kind, double year,
+                                        const DateClock& lists);
 
 // A window's request for a year's events (the year list's two lists, the data
 // window's yearly file).

@@ -196,12 +196,12 @@ std::vector<AngleEvent> ListDayByDay(double year, int lastDay, const DateClock& 
 
 }  // namespace
 
-const char* EventName(EventKind kind, double angle) {
+std::optional<const char*> EventName(EventKind kind, double angle) {
   const bool phase = kind == EventKind::MoonPhases;
   const double step = phase ? 90.0 : 15.0;
   const int size = phase ? 4 : 24;
   const double k = PositiveModulo(std::round(angle / step), size);
-  if (!std::isfinite(k)) return "";
+  if (!std::isfinite(k)) return std::nullopt;
   return phase ? MoonPhaseNames[static_cast<int>(k)] : SolarTermNames[static_cast<int>(k)];
 }
 

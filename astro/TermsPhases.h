@@ -48,8 +48,9 @@ extern const char* const SolarTermNames[24];
 extern const char* const MoonPhaseNames[4];
 
 // The name of an event of a kind at an angle (a multiple of its step, any
-// value reduced into 0..360); the one place events are named.
-const char* EventName(EventKind kind, double angle);
+// value reduced into 0..360); the one place events are named. None for an
+// angle that is not a number.
+std::optional<const char*> EventName(EventKind kind, double angle);
 
 // The day's solar term, if one begins on it, and the sun's longitude: at the
 // term's moment on a term day, else at noon.

@@ -116,7 +116,8 @@ YearTexts TextsOfYear(int year, const AstroYearEvents& events, const DateClock& 
       const LocalTime t = JulianDayToDate(e.julianDay, lists);
       if (t.year != year) continue;
       DayTexts& day = texts[static_cast<int>(t.month) * 100 + static_cast<int>(t.day)];
-      (terms ? day.term : day.phase) = EventText(EventName(kind, e.angle), e.julianDay, lists);
+      if (const std::optional<const char*> name = EventName(kind, e.angle))
+        (terms ? day.term : day.phase) = EventText(*name, e.julianDay, lists);
     }
   }
   return texts;

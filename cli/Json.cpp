@@ -129,8 +129,8 @@ void ReportModelWarning(const Run& run, const std::optional<std::string>& warnin
 Json YearEvents(const Run& run, long long year, const char* key, EventKind kind) {
   const char* concerns = kind == EventKind::SolarTerms ? "the solar terms' moments" : "the moon phases' moments";
   const DateClock lists = ListClock(run.settings);
-  const std::vector<CalendarEvent> events = YearEventTable(EphemerisOf(run.settings.model), kind,
-                                                           static_cast<double>(year), LastDayOfYear(year, lists), lists);
+  const std::vector<CalendarEvent> events =
+      EventsOfYear(EphemerisOf(run.settings.model), kind, static_cast<double>(year), lists);
   Json items = Json::array();
   const bool precise = run.settings.model == AstroModel::Precise;
   for (const CalendarEvent& e : events) {

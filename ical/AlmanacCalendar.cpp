@@ -34,7 +34,7 @@ void AddListedEvents(int year, EventKind kind, const char* uidKind, const Moment
                      std::vector<Event>& events) {
   const DateClock lists = ListClock(settings);
   for (const CalendarEvent& found :
-       YearEventTable(EphemerisOf(settings.model), kind, year, LastDayOfYear(year, lists), lists)) {
+       EventsOfYear(EphemerisOf(settings.model), kind, year, lists)) {
     Event e;
     e.summary = found.name;
     e.uid = MakeUid(uidKind, year, static_cast<int>(found.month), static_cast<int>(found.day), e.summary);

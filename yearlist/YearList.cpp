@@ -201,8 +201,8 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 
 std::string YearEventItem(const CalendarEvent& event, bool phase, const DateClock& lists) {
   const ClockMoment t = MomentToSecond(event.julianDay, lists);
-  const char* name = EventName(phase ? EventKind::MoonPhases : EventKind::SolarTerms, event.angle);
-  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name, t.year, t.month, t.day) + ClockText(t.time);
+  const std::optional<const char*> name = EventName(phase ? EventKind::MoonPhases : EventKind::SolarTerms, event.angle);
+  return text::SjisFormat("%5s %4.0f/%2.0f/%2.0f ", name ? *name : "", t.year, t.month, t.day) + ClockText(t.time);
 }
 
 std::string YearSexagenaryText(CDaoDatabase& db, int year) {

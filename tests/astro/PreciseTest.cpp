@@ -83,14 +83,15 @@ long DayNumber(double jstDay) { return static_cast<long>(std::floor(jstDay + 0.5
 // seconds and on the same JST day. Returns the worst difference, seconds.
 double CompareYear(int year, bool phase, const std::vector<ReferenceEvent>& want, double tolerance) {
   // The year's own list: 1 January to 31 December.
-  const int lastDay = LastDayOfYear(year, kJst);
+  const int lastDay = LastDayOfYear(year, kJst).value();
   const std::vector<AngleEvent> events =
       phase ? precise::ListMoonPhases(year, lastDay, kJst) : precise::ListSolarTerms(year, lastDay, kJst);
   const int count = static_cast<int>(events.size());
   EXPECT_EQ(count, static_cast<int>(want.size())) << year;
   double worst = 0.0;
   for (int i = 0; i < std::min(count, static_cast<int>(want.size())); ++i) {
-    const std::string name = EventName(phase ? EventKind::MoonPhases : EventKind::SolarTerms, events[i].angle);
+    const std::string name =
+        EventName(phase ? EventKind::MoonPhases : EventKind::SolarTerms, events[i].angle).value_or("(none)");
     const double jstDay = events[i].moment + 9.0 / 24.0;
     const double seconds = std::fabs(jstDay - want[i].jstDay) * 86400.0;
     worst = std::fmax(worst, seconds);

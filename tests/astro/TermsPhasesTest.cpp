@@ -43,7 +43,7 @@ TEST(ListSolarTerms, Year2000) {
   const Expected cases[] = {
       {0, "小寒", 1, 6, 9, 52}, {5, "春分", 3, 20, 16, 25}, {23, "冬至", 12, 21, 22, 25}};
   for (const auto& c : cases) {
-    EXPECT_STREQ(EventName(EventKind::SolarTerms, terms[c.index].angle), c.name) << c.index;
+    EXPECT_STREQ(EventName(EventKind::SolarTerms, terms[c.index].angle).value_or("(none)"), c.name) << c.index;
     const ClockReading clock = ClockOf(terms[c.index].moment);
     EXPECT_EQ(clock.month, c.month) << c.name;
     EXPECT_EQ(clock.day, c.day) << c.name;
@@ -65,7 +65,7 @@ TEST(ListMoonPhases, Year2000) {
       {0, "新月", 1, 7, 3, 10},  // true 03:13:27
       {1, "上弦", 1, 14, -1, 0}, {2, "満月", 1, 21, -1, 0}, {3, "下弦", 1, 28, -1, 0}};
   for (const auto& c : cases) {
-    EXPECT_STREQ(EventName(EventKind::MoonPhases, phases[c.index].angle), c.name);
+    EXPECT_STREQ(EventName(EventKind::MoonPhases, phases[c.index].angle).value_or("(none)"), c.name);
     const ClockReading clock = ClockOf(phases[c.index].moment);
     EXPECT_EQ(clock.month, c.month) << c.name;
     EXPECT_EQ(clock.day, c.day) << c.name;
@@ -91,7 +91,11 @@ TEST(EventName, NamesByKindAndAngle) {
       {EventKind::SolarTerms, -15.0, "啓蟄"}, {EventKind::MoonPhases, 0.0, "新月"},
       {EventKind::MoonPhases, 180.0, "満月"}, {EventKind::MoonPhases, 630.0, "下弦"},
   };
-  for (const auto& c : cases) EXPECT_STREQ(EventName(c.kind, c.angle), c.name) << c.angle;
+  for (const auto& c : cases) {
+    ASSERT_TRUE(EventName(c.kind, c.angle)) << c.angle;
+    EXPECT_STREQ(*EventName(c.kind, c.angle), c.name) << c.angle;
+  }
+  EXPECT_FALSE(EventName(EventKind::SolarTerms, NAN));
 }
 
 // A span past kMaxListDays days stops there; a negative span or a year that
@@ -133,13 +137,15 @@ TEST(YearEventTable, RecordsCarryDateNameAndMoment) {
 // 1582 (ten days shorter) used to list 寒露 and a 満月 twice, and the lists
 // ran into 1–2 January of the next year.
 TEST(YearEventTable, AYearsListHoldsThatYearOnlyEachOnce) {
+  EXPECT_FALSE(LastDayOfYear(NAN, kLists));
   for (AstroModel model : {AstroModel::Design, AstroModel::Precise}) {
     const Ephemeris& ephemeris = EphemerisOf(model);
+    EXPECT_TRUE(EventsOfYear(ephemeris, EventKind::SolarTerms, NAN, kLists).empty());
     for (double year : {1582.0, 1901.0, 2000.0, 2025.0}) {
-      const int lastDay = LastDayOfYear(year, kLists);
+      const int lastDay = LastDayOfYear(year, kLists).value();
       EXPECT_EQ(lastDay, year == 1582.0 ? 354 : (year == 2000.0 ? 365 : 364)) << year;
       for (EventKind kind : {EventKind::SolarTerms, EventKind::MoonPhases}) {
-        const std::vector<CalendarEvent> events = YearEventTable(ephemeris, kind, year, lastDay, kLists);
+        const std::vector<CalendarEvent> events = EventsOfYear(ephemeris, kind, year, kLists);
         const std::string what = std::string(AstroModelText(model)) + " " + std::to_string(year);
         // 1582 lost ten days to the calendar reform, and a term with them.
         if (kind == EventKind::SolarTerms) {
@@ -169,7 +175,7 @@ TEST(YearEventTable, TheDesignListsMissNoEvent) {
   const DateClock clocks[] = {kLists, ListClock(kMixed, *newYork)};
   for (const DateClock& clock : clocks) {
     for (double year = 1900; year <= 2100; year += (&clock == &clocks[0] ? 1 : 7)) {
-      const int lastDay = LastDayOfYear(year, clock);
+      const int lastDay = LastDayOfYear(year, clock).value();
       const JulianDay from = DateToJulianDay(year, 1, 1, 12.0, clock), to = from + lastDay;
       for (EventKind kind : {EventKind::SolarTerms, EventKind::MoonPhases}) {
         auto inside = [&](AstroModel model) {
