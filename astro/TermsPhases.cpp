@@ -29,6 +29,9 @@ constexpr Place kTermObserver{34.98, kJstLongitude};
 constexpr Place kPhaseObserver{34.8, kJstLongitude};
 constexpr double kPlainAberration = 0.0057;
 constexpr int kDaySearchSteps = 31;
+// The noon longitudes that the term of the day and the solstices' and
+// 立春's day scans take a closer look at: within a degree of the term.
+constexpr double kNoonReach = 1.0;
 
 using Step = DesignNarrowing::Step;
 
@@ -95,7 +98,7 @@ bool TermAtNoon(const DateClock& on, double year, double month, double day, doub
   // The nearest term: a term late on a winter evening leaves the noon
   // longitude more than half a degree short of it.
   goal = 15.0 * std::round(lambda / 15.0);
-  return std::fabs(goal - lambda) <= 1.0;
+  return std::fabs(goal - lambda) <= kNoonReach;
 }
 
 // The moment of the day at which `longitude` reaches `goal`, halving.
@@ -162,12 +165,37 @@ struct ListMotion {
 constexpr ListMotion kTermMotion{15.0, 1.2};
 constexpr ListMotion kPhaseMotion{90.0, 16.5};
 
+// The days after one on which a quantity `distance` short of a value, moving
+// towards it at most `maxRate` a day, cannot reach it: searching them would
+// find nothing.
+int DaysShortOf(double distance, double maxRate) {
+  if (!std::isfinite(distance) || distance <= 0.0) return 0;
+  return std::max(0, static_cast<int>(std::floor(distance / maxRate)) - 1);
+}
+
 // The days after one whose quantity ended at `value` on which it cannot reach
-// its next multiple of the step: searching them would find nothing.
+// its next multiple of the step.
 int DaysWithoutEvent(double value, const ListMotion& motion) {
-  if (!std::isfinite(value)) return 0;
-  const double distance = motion.step * (std::floor(value / motion.step) + 1.0) - value;
-  return std::max(0, static_cast<int>(std::floor(distance / motion.maxRate)) - 1);
+  return DaysShortOf(motion.step * (std::floor(value / motion.step) + 1.0) - value, motion.maxRate);
+}
+
+// The new moons' elongation reaches its one goal, 0 (360), once a lunation.
+constexpr ListMotion kNewMoonMotion{360.0, kPhaseMotion.maxRate};
+
+// The days after one whose noon longitude is `lambda` (reduced, -10 to 350)
+// before a noon within kNoonReach of a solstice.
+int DaysBeforeSolsticeNoon(double lambda) {
+  const double windows[] = {90.0 - kNoonReach, 270.0 - kNoonReach, 450.0 - kNoonReach};
+  for (double start : windows)
+    if (lambda < start) return DaysShortOf(start - lambda, kTermMotion.maxRate);
+  return 0;
+}
+
+// The days before one whose noon longitude is `lambda` (reduced) after a noon
+// within kNoonReach of 立春 (315°), the scan running back in time.
+int DaysAfterSpringNoon(double lambda) {
+  const double end = 315.0 + kNoonReach;
+  return DaysShortOf(lambda > end ? lambda - end : lambda + 360.0 - end, kTermMotion.maxRate);
 }
 
 // Runs one list over 1 January of `year` and the `lastDay` days after it.
@@ -245,7 +273,10 @@ std::optional<int> DaysSinceSpringBegins(double year, double month, double day, 
     const double d = day + 1.0 - j;
     double lambda = NoonLongitude(lists, year, month, d);
     if (lambda > 350.0) lambda -= 360.0;
-    if (std::fabs(lambda - 315.0) > 1.0) continue;
+    if (std::fabs(lambda - 315.0) > kNoonReach) {
+      j += DaysAfterSpringNoon(lambda);
+      continue;
+    }
     const std::optional<JulianDay> moment = PlainLongitudeReached(lists, year, month, d, 315.0, 0.1);
     if (!moment) continue;
     const LocalTime spring = JulianDayToDate(*moment, lists);
@@ -284,7 +315,10 @@ MomentPair SolsticeCycleStartDays(double julianDay, const DateClock& lists) {
   for (int a = -245; a <= 190 && !found.second; ++a) {
     double goal = 0.0, noon = 0.0;
     const double day = date.day + a;
-    if (!TermAtNoon(lists, date.year, date.month, day, goal, noon) || (goal != 90.0 && goal != 270.0)) continue;
+    if (!TermAtNoon(lists, date.year, date.month, day, goal, noon) || (goal != 90.0 && goal != 270.0)) {
+      a += DaysBeforeSolsticeNoon(noon > 350.0 ? noon - 360.0 : noon);
+      continue;
+    }
     const std::optional<JulianDay> moment = PlainLongitudeReached(lists, date.year, date.month, day, goal, 0.001);
     if (!moment) continue;
     const double j12 = DateToJulianDay(date.year, date.month, day, 12.0, lists);
@@ -302,6 +336,7 @@ MomentPair RecentNewMoons(double julianDay, const DateClock& lists) {
     const std::optional<DayEvent> newMoonOfDay = DaySearch(lists, date.year, date.month, date.day + a,
                                                            NewMoonElongation, newMoon, 0.001, Step::kThird, &midnight);
     if (newMoonOfDay) (found.first ? found.second : found.first) = newMoonOfDay->moment;
+    a += DaysWithoutEvent(midnight.f, kNewMoonMotion);
   }
   if (found.second && *found.second < *found.first) found.second.reset();
   return found;
