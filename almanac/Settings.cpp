@@ -9,9 +9,6 @@
 #include "core/Files.h"
 #include "core/Text.h"
 
-SettingsRecord SettingsDlg;
-double ChartAzimuth = 0.0;
-
 namespace {
 
 constexpr int kSettingsLines = 9;

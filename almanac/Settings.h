@@ -1,7 +1,7 @@
 // The almanac's settings: one small text file "ombrel.dat" in the working
-// directory, nine lines, CP932. The values live in one process-wide record,
-// SettingsDlg, which the settings dialog edits; the globals below are views
-// onto it so that the drawing code never goes out of step with the dialog.
+// directory, nine lines, CP932, read into a SettingsRecord value. The main
+// view owns the window's record and hands it to the settings dialog, which
+// edits it, and what it holds to the other windows and the drawings.
 #pragma once
 
 #include <optional>
@@ -33,20 +33,6 @@ struct SettingsRecord {
   AstroModel m_model = AstroModel::Design;
   std::string m_strZone = TimeZone::kDefaultName;
 };
-
-// The process-wide settings (the dialog shows and edits exactly this record).
-extern SettingsRecord SettingsDlg;
-
-// Readers compare these with 1 (UpdateInterval is read with atoi).
-inline int& AutoUpdate = SettingsDlg.m_bAutoUpdate;
-inline std::string& UpdateInterval = SettingsDlg.m_strInterval;
-inline int& SignDisplay = SettingsDlg.m_nSignDisplay;
-inline int& ShowConstellations = SettingsDlg.m_bConstellations;
-inline int& ShowMansions = SettingsDlg.m_bMansions;
-
-// The azimuth the sky chart faces, in degrees: m_strAzimuth read as a number
-// whenever the settings are read or accepted.
-extern double ChartAzimuth;
 
 // Why a place value typed into the settings dialog is refused (the file's
 // values are read as atof reads them, so a file knows only the last two).

@@ -142,14 +142,14 @@ bool ParseRenderHour(const std::string& text, double& hour) {
 
 int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error) {
   app.InitInstance(false, true);
-  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, SettingsDlg.m_nCalendarMode)) {
+  CMyView* view = app.View();
+  const int calendarMode = view->m_settingsRecord.m_nCalendarMode;  // as start-up read it from ombrel.dat
+  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, calendarMode)) {
     error = text::SjisFormat("bad date %d-%02d-%02d: not a day of the %s calendar ombrel.dat chooses (line 4 = %d)",
                              request.year, request.month, request.day,
-                             SettingsDlg.m_nCalendarMode == 0 ? "Julian-then-Gregorian" : "Gregorian",
-                             SettingsDlg.m_nCalendarMode);
+                             calendarMode == 0 ? "Julian-then-Gregorian" : "Gregorian", calendarMode);
     return 2;
   }
-  CMyView* view = app.View();
   view->m_bFollowClock = false;  // the moment asked for, to the second
   view->RunCommand([view] { view->OnPaint(); });  // the first paint: the present moment
   if (request.hasDate || request.hasHour) {

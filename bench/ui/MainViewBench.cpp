@@ -30,7 +30,6 @@ struct ViewInScratchDir {
       if (state.range(0) & 2) conf.write("eclipses=1\n");
     }
     conf.close();
-    SettingsDlg = SettingsRecord{};
     view = std::make_unique<CMyView>();
     view->m_bQuietErrors = true;
     view->OnInitialUpdate();
@@ -38,7 +37,6 @@ struct ViewInScratchDir {
   }
   ~ViewInScratchDir() {
     view.reset();
-    SettingsDlg = SettingsRecord{};
     QDir::setCurrent(previous);
   }
   void Show(int year, int month, int day) {

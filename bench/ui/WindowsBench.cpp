@@ -118,7 +118,6 @@ void BM_DataWindowYearlyFile2024(benchmark::State& state) {
   QFile conf(QStringLiteral("ombrel.conf"));
   if (state.range(0) && conf.open(QIODevice::WriteOnly)) conf.write("model=precise\n");
   conf.close();
-  SettingsDlg = SettingsRecord{};
   CMainFrame frame;
   CMyView* view = frame.View();
   view->m_bQuietErrors = true;

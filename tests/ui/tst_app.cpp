@@ -32,7 +32,6 @@ class TstApp : public QObject {
   void initTestCase() { workdir::FromStartDirectory("."); }
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
-    SettingsDlg = SettingsRecord{};
     QVERIFY(App()->InitInstance(false));
     View()->RunCommand([this] { View()->OnPaint(); });
   }

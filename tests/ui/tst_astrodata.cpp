@@ -183,7 +183,6 @@ class TstAstroData : public QObject {
   // refreshes, for the moment the data window's own fields show.
   void mainWindowRefreshRecomputesTheTable() {
     ScratchWorkDir dir;
-    SettingsDlg = SettingsRecord{};
     const std::unique_ptr<CMyView> view = StartedView();
     TypeMoment(view.get(), "2026", "12", "11", "12.0");
     view->RunCommand([&view] { view->OnAstroData(); });

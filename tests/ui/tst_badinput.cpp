@@ -34,7 +34,6 @@ class TstBadInput : public QObject {
   std::unique_ptr<CMyView> m_view;
 
   void OpenView() {
-    SettingsDlg = SettingsRecord{};
     m_view = StartedView();
   }
   // A menu command as the frame runs it: an engine error is reported, not thrown.

@@ -38,7 +38,6 @@ class TstEclipses : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
-    SettingsDlg = SettingsRecord{};
   }
   void cleanup() {
     m_view.reset();

@@ -52,7 +52,6 @@ class TstHolidays : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
-    SettingsDlg = SettingsRecord{};
   }
   void cleanup() {
     m_view.reset();

@@ -33,7 +33,6 @@ class TstMainView : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
-    SettingsDlg = SettingsRecord{};
     m_view = StartedView();
   }
   void cleanup() {
@@ -195,14 +194,14 @@ class TstMainView : public QObject {
   }
 
   void automaticUpdateReturnsToThePresent() {
-    AutoUpdate = 1;
-    UpdateInterval = std::string("1");
+    m_view->m_settingsRecord.m_bAutoUpdate = 1;
+    m_view->m_settingsRecord.m_strInterval = std::string("1");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     m_view->OnTimer(1);
     QTRY_COMPARE(Text(1003), QString::number(Now().year));
     QCOMPARE(m_view->m_nTimerMinutes, 0);
 
-    UpdateInterval = std::string("2");
+    m_view->m_settingsRecord.m_strInterval = std::string("2");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     m_view->OnTimer(1);
     QTest::qWait(50);
@@ -221,8 +220,8 @@ class TstMainView : public QObject {
   void noAutomaticUpdateWithoutAnInterval() {
     QFETCH(int, autoUpdate);
     QFETCH(QString, interval);
-    AutoUpdate = autoUpdate;
-    UpdateInterval = interval.toStdString();
+    m_view->m_settingsRecord.m_bAutoUpdate = autoUpdate;
+    m_view->m_settingsRecord.m_strInterval = interval.toStdString();
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     for (int i = 0; i < 5; ++i) m_view->OnTimer(1);
     QTest::qWait(50);
@@ -242,8 +241,8 @@ class TstMainView : public QObject {
   }
   void eachTriggerRefreshesOnce() {
     QFETCH(int, trigger);
-    AutoUpdate = 1;
-    UpdateInterval = std::string("1");
+    m_view->m_settingsRecord.m_bAutoUpdate = 1;
+    m_view->m_settingsRecord.m_strInterval = std::string("1");
     TypeMoment(m_view.get(), "2005", "1", "31", "10.0");
     QTest::qWait(20);
     const int before = m_view->SkyPanelRedraws();

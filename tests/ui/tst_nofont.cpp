@@ -24,7 +24,6 @@ class TstNoFont : public QObject {
 
   void windowSaysItOnce() {
     ScratchWorkDir dir;
-    SettingsDlg = SettingsRecord{};
     MessageBoxWatcher boxes;
     QVERIFY(App()->InitInstance(true));
     QTRY_COMPARE(boxes.texts.size(), 1);

@@ -35,7 +35,6 @@ class TstPrecise : public QObject {
 
   void Show(const char* conf) {
     QVERIFY(WriteFileBytes(QStringLiteral("ombrel.conf"), conf));
-    SettingsDlg = SettingsRecord{};
     m_view = std::make_unique<CMyView>();
     m_view->OnInitialUpdate();
     WriteFormDate(*m_view, 2023, 6, 21, 21.0);
@@ -48,7 +47,6 @@ class TstPrecise : public QObject {
   void cleanup() {
     m_view.reset();
     m_dir.reset();
-    SettingsDlg = SettingsRecord{};
   }
 
   // 2023-06-21 21:00 JST: 夏至 begins at 23:57:45, which the design's

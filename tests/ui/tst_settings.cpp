@@ -83,8 +83,6 @@ class TstSettings : public QObject {
  private slots:
   void init() {
     m_dir = std::make_unique<ScratchWorkDir>();
-    SettingsDlg = SettingsRecord{};
-    ChartAzimuth = 0;
   }
   void cleanup() {
     m_view.reset();
@@ -128,14 +126,14 @@ class TstSettings : public QObject {
     });
     QCOMPARE(m_view->m_dLongitude, 135.0);
     QCOMPARE(m_view->m_dLatitude, 35.0);
-    QCOMPARE(ChartAzimuth, -45.0);
-    QCOMPARE(SettingsDlg.m_nCalendarMode, 1);
+    QCOMPARE(m_view->m_dAzimuth, -45.0);
+    QCOMPARE(m_view->m_settingsRecord.m_nCalendarMode, 1);
     QCOMPARE(m_view->m_settings.calendar, CalendarRule::Gregorian);
-    QCOMPARE(SignDisplay, 1);
-    QCOMPARE(AutoUpdate, 1);
-    QCOMPARE(QString::fromStdString(UpdateInterval), QStringLiteral("15"));
-    QCOMPARE(ShowConstellations, 0);
-    QCOMPARE(ShowMansions, 1);
+    QCOMPARE(m_view->m_settingsRecord.m_nSignDisplay, 1);
+    QCOMPARE(m_view->m_settingsRecord.m_bAutoUpdate, 1);
+    QCOMPARE(QString::fromStdString(m_view->m_settingsRecord.m_strInterval), QStringLiteral("15"));
+    QCOMPARE(m_view->m_settingsRecord.m_bConstellations, 0);
+    QCOMPARE(m_view->m_settingsRecord.m_bMansions, 1);
     QCOMPARE(m_view->m_pYearListDlg->m_nCalendarMode, 1);
     QCOMPARE(m_view->m_pYearListDlg->m_nSignDisplay, 1);
     QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")),
@@ -163,10 +161,10 @@ class TstSettings : public QObject {
       QTest::keyClick(dlg, Qt::Key_Escape);
     });
     QCOMPARE(m_view->m_dLongitude, 139.7);
-    QCOMPARE(SettingsDlg.m_nCalendarMode, 0);
+    QCOMPARE(m_view->m_settingsRecord.m_nCalendarMode, 0);
     QCOMPARE(m_view->m_settings.calendar, CalendarRule::JulianThenGregorian);
     QVERIFY(!QFile::exists(QStringLiteral("ombrel.dat")));
-    QCOMPARE(QString::fromStdString(SettingsDlg.m_strLongitude), QStringLiteral("139.7"));
+    QCOMPARE(QString::fromStdString(m_view->m_settingsRecord.m_strLongitude), QStringLiteral("139.7"));
   }
 
   // A place from the list fills 東経, 北緯 and the zone; ombrel.conf keeps its
@@ -195,7 +193,7 @@ class TstSettings : public QObject {
       QCOMPARE(ZoneBox(dlg)->currentText(), QStringLiteral("America/New_York"));
       PressOk(dlg);
     });
-    QCOMPARE(QString::fromStdString(SettingsDlg.m_strZone), QStringLiteral("America/New_York"));
+    QCOMPARE(QString::fromStdString(m_view->m_settingsRecord.m_strZone), QStringLiteral("America/New_York"));
     QVERIFY(FileBytes(QStringLiteral("ombrel.conf")).contains("place=America/New_York\n"));
     // A longitude typed over the place's leaves no name behind.
     WithDialog([](CSettingsDlg* dlg) {
@@ -227,7 +225,7 @@ class TstSettings : public QObject {
     WriteFile("139.75\n35.6\n-90\n\n\n\n\n\n\n");
     Start();
     QCOMPARE(m_view->m_dLongitude, 139.75);
-    QCOMPARE(ChartAzimuth, -90.0);
+    QCOMPARE(m_view->m_dAzimuth, -90.0);
     WithDialog([](CSettingsDlg* dlg) {
       QCOMPARE(Control(dlg, 1003)->text(), QStringLiteral("139.8"));
       QCOMPARE(Control(dlg, 1005)->text(), QStringLiteral("-90"));
@@ -476,8 +474,8 @@ class TstSettings : public QObject {
     MessageBoxWatcher boxes;
     Start();
     QCOMPARE(m_view->m_dLongitude, 135.0);
-    QCOMPARE(SettingsDlg.m_nCalendarMode, 1);
-    QCOMPARE(SettingsDlg.m_model, AstroModel::Precise);
+    QCOMPARE(m_view->m_settingsRecord.m_nCalendarMode, 1);
+    QCOMPARE(m_view->m_settingsRecord.m_model, AstroModel::Precise);
     QVERIFY(m_view->m_bShowHolidays);
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts[0].contains(QStringLiteral("kinenbi.dat")), qPrintable(boxes.texts[0]));

@@ -359,7 +359,7 @@ bool CMyView::TakeTypedMoment() {
   const bool hourTyped = m_strHour != m_strHourShown;
   FormRefusal refusal;
   if (const std::optional<TypedMoment> typed = ReadTypedMoment(
-          m_strYear, m_strMonth, m_strDay, hourTyped ? m_strHour : m_strHourExact, SettingsDlg.m_nCalendarMode, refusal)) {
+          m_strYear, m_strMonth, m_strDay, hourTyped ? m_strHour : m_strHourExact, m_settingsRecord.m_nCalendarMode, refusal)) {
     // The fields as the view writes them (full-width digits and blanks gone);
     // a typed hour stays as typed when it is plain digits.
     WriteDateTexts(typed->year, typed->month, typed->day);
@@ -440,10 +440,10 @@ static std::string ZoneFallbackWarning(const std::string& zone) {
 }
 
 void CMyView::LoadSettings() {
-  const SettingsReadResult read = ::LoadSettings(SettingsDlg);
+  const SettingsReadResult read = ::LoadSettings(m_settingsRecord);
   Conf additions;
   additions.Load();
-  ReadModelSetting(additions, SettingsDlg);
+  ReadModelSetting(additions, m_settingsRecord);
   m_bShowHolidays = holidays::Shown(additions);
   m_bShowEclipses = eclipses::Shown(additions);
   m_bShowMoonLight = moonlight::Shown(additions);
@@ -454,18 +454,18 @@ void CMyView::LoadSettings() {
   for (const SettingsWarning& w : read.warnings) lines.push_back(SettingsWarningText(w).toStdString());
   for (std::string& line : additions.Problems()) lines.push_back(std::move(line));
   std::string zoneError;
-  if (!TimeZone::Named(SettingsDlg.m_strZone, zoneError)) {
-    lines.push_back(ZoneFallbackWarning(SettingsDlg.m_strZone));
-    SettingsDlg.m_strZone = TimeZone::kDefaultName;
+  if (!TimeZone::Named(m_settingsRecord.m_strZone, zoneError)) {
+    lines.push_back(ZoneFallbackWarning(m_settingsRecord.m_strZone));
+    m_settingsRecord.m_strZone = TimeZone::kDefaultName;
   }
   std::string warning;
   for (const std::string& line : lines) warning += (warning.empty() ? "" : "\n") + line;
   if (!warning.empty() && warning != m_strSettingsWarning) Say(QString::fromStdString(warning));
   m_strSettingsWarning = warning;
   if (read.nonEmptyLines > 0) {
-    m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
-    m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
-    ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
+    m_dLongitude = SettingsNumber(m_settingsRecord.m_strLongitude);
+    m_dLatitude = SettingsNumber(m_settingsRecord.m_strLatitude);
+    m_dAzimuth = SettingsNumber(m_settingsRecord.m_strAzimuth);
   }
   ApplySettings();
 }
@@ -475,18 +475,18 @@ void CMyView::ApplySettings() {
   // LoadSettings has replaced an unknown zone from the file (said once with the
   // other settings warnings); the dialog refuses one.
   std::string error;
-  std::optional<Moment> settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
+  std::optional<Moment> settings = SettingsMoment(m_settingsRecord, 0, 0, 0, 0, error);
   if (!settings) {
-    Say(QString::fromStdString(ZoneFallbackWarning(SettingsDlg.m_strZone)));
-    SettingsDlg.m_strZone = TimeZone::kDefaultName;
-    settings = SettingsMoment(SettingsDlg, 0, 0, 0, 0, error);
+    Say(QString::fromStdString(ZoneFallbackWarning(m_settingsRecord.m_strZone)));
+    m_settingsRecord.m_strZone = TimeZone::kDefaultName;
+    settings = SettingsMoment(m_settingsRecord, 0, 0, 0, 0, error);
   }
   m_settings = *settings;
   m_settings.place = {m_dLatitude, m_dLongitude};
   m_pAstroDataDlg->m_settings = m_settings;
   m_pYearListDlg->m_settings = m_settings;
-  m_pYearListDlg->m_nCalendarMode = SettingsDlg.m_nCalendarMode;
-  m_pYearListDlg->m_nSignDisplay = SettingsDlg.m_nSignDisplay;
+  m_pYearListDlg->m_nCalendarMode = m_settingsRecord.m_nCalendarMode;
+  m_pYearListDlg->m_nSignDisplay = m_settingsRecord.m_nSignDisplay;
   ShowPlaceName();
 }
 
@@ -632,16 +632,16 @@ void CMyView::DrawSurfaces() {
 void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   SkyPanelInputs in;
   in.at = at;
-  in.chartAzimuth = ChartAzimuth;
-  in.showConstellations = ShowConstellations == 1;
-  in.showMansions = ShowMansions == 1;
+  in.chartAzimuth = m_dAzimuth;
+  in.showConstellations = m_settingsRecord.m_bConstellations == 1;
+  in.showMansions = m_settingsRecord.m_bMansions == 1;
   in.showEclipses = m_bShowEclipses;
   in.showMoonLight = m_bShowMoonLight;
   ::DrawSkyPanel(painter, in, SettingsEphemeris(), m_skyPanel);
 }
 
 void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at) {
-  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, at, SignDisplay, &m_strDrawError, m_bShowHolidays);
+  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, at, m_settingsRecord.m_nSignDisplay, &m_strDrawError, m_bShowHolidays);
   UpdateData(false);
 }
 
@@ -676,9 +676,9 @@ void CMyView::timerEvent(QTimerEvent* event) {
 void CMyView::OnTimer(int timerId) {
   if (timerId != 1) return;
   UpdateData(true);
-  if (AutoUpdate != 1) return;
+  if (m_settingsRecord.m_bAutoUpdate != 1) return;
   ++m_nTimerMinutes;
-  if (m_nTimerMinutes == ReadFormInt(UpdateInterval)) {
+  if (m_nTimerMinutes == ReadFormInt(m_settingsRecord.m_strInterval)) {
     m_bAutoTick = 1;
     RequestRefresh();
     m_nTimerMinutes = 0;
@@ -746,10 +746,10 @@ void CMyView::OnSettings() {
   // The design shows the place to a tenth of a degree; a place chosen by
   // name keeps its own numbers, so reopening the dialog does not move it.
   const std::optional<places::NamedPlace> named = NamedPlace();
-  SettingsDlg.m_strLongitude = named ? places::DegreesText(m_dLongitude) : text::SjisFormat("%3.1f", m_dLongitude);
-  SettingsDlg.m_strLatitude = named ? places::DegreesText(m_dLatitude) : text::SjisFormat("%3.1f", m_dLatitude);
-  SettingsDlg.m_strAzimuth = text::SjisFormat("%3.0f", ChartAzimuth);
-  CSettingsDlg dlg(SettingsDlg, this);
+  m_settingsRecord.m_strLongitude = named ? places::DegreesText(m_dLongitude) : text::SjisFormat("%3.1f", m_dLongitude);
+  m_settingsRecord.m_strLatitude = named ? places::DegreesText(m_dLatitude) : text::SjisFormat("%3.1f", m_dLatitude);
+  m_settingsRecord.m_strAzimuth = text::SjisFormat("%3.0f", m_dAzimuth);
+  CSettingsDlg dlg(m_settingsRecord, this);
   dlg.m_bShowHolidays = m_bShowHolidays;
   dlg.m_bShowEclipses = m_bShowEclipses;
   dlg.m_bShowMoonLight = m_bShowMoonLight;
@@ -760,9 +760,9 @@ void CMyView::OnSettings() {
     m_bShowEclipses = dlg.m_bShowEclipses;
     m_bShowMoonLight = dlg.m_bShowMoonLight;
     m_strPlace = dlg.m_strPlace;
-    m_dLongitude = SettingsNumber(SettingsDlg.m_strLongitude);
-    m_dLatitude = SettingsNumber(SettingsDlg.m_strLatitude);
-    ChartAzimuth = SettingsNumber(SettingsDlg.m_strAzimuth);
+    m_dLongitude = SettingsNumber(m_settingsRecord.m_strLongitude);
+    m_dLatitude = SettingsNumber(m_settingsRecord.m_strLatitude);
+    m_dAzimuth = SettingsNumber(m_settingsRecord.m_strAzimuth);
     UpdateData(true);
     ApplySettings();
     // The calendar rule may have changed: the year lists are rebuilt with

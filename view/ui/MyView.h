@@ -20,6 +20,7 @@
 #include "widgets/DialogUnits.h"
 #include "astrodata/ui/AstroDataDlg.h"
 #include "yearlist/ui/YearListDlg.h"
+#include "almanac/Settings.h"
 #include "places/Places.h"
 
 class QLabel;
@@ -88,7 +89,7 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   void DrawSkyPanel(QPainter& painter, const Moment& at);
   void DrawMonthCalendar(QPainter& painter, const Moment& at);
 
-  // Settings: reads the file into SettingsDlg and the view's place.
+  // Settings: reads the files into m_settingsRecord and the view's place.
   void LoadSettings();
 
   // Puts a moment into the form (date texts, the hour field's text and the
@@ -147,8 +148,16 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The year text the moon-phase and solar-term lists were last built for.
   std::string m_strListYear;
 
+  // The window's settings (ombrel.dat's nine lines, the model and zone of
+  // ombrel.conf): read at start-up and by the new-document command, edited
+  // by the settings dialog, and what the other windows and drawings are handed.
+  SettingsRecord m_settingsRecord;
+
   double m_dLongitude = 139.7;
   double m_dLatitude = 35.6;
+  // The azimuth the sky chart faces, in degrees: the settings' text read as a
+  // number whenever the settings are read or accepted.
+  double m_dAzimuth = 0.0;
   // The place the settings dialog chose by name (ombrel.conf's place=), and
   // whether the view's place is still that one: then the window's title
   // names it and the dialog shows its numbers unrounded.
@@ -222,7 +231,7 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The moment of the form's date and the given hour text, at the view's
   // place under the calendar setting; the view's copy m_dYear .. follows it.
   Moment ReadFormMoment(const std::string& hourText);
-  // m_settings and the dialogs' copies of the settings follow SettingsDlg.
+  // m_settings and the dialogs' copies of the settings follow m_settingsRecord.
   void ApplySettings();
   // The frame's title, with the named place's name after it when there is one.
   void ShowPlaceName();

@@ -1,4 +1,4 @@
-// The settings dialog "設定値入力": edits the process-wide SettingsDlg record.
+// The settings dialog "設定値入力": edits the main view's settings record.
 // Its 終了 (OK) writes the file before closing; the close box and Escape cancel.
 #pragma once
 
