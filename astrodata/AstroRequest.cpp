@@ -25,11 +25,10 @@ Moment AstroInputMoment(const AstroInput& input) {
   return m;
 }
 
-AstroTable ComputeAstroRequest(const AstroInput& input) {
+AstroTable ComputeAstroRequest(const AstroInput& input, const Ephemeris& ephemeris) {
   // Called from the data window between Qt's drawings (see core/Cpu.h).
   cpu::ClearUpperVectorState();
-  const Moment at = AstroInputMoment(input);
-  return ComputeAstroTable(at, EphemerisOf(at.model));
+  return ComputeAstroTable(AstroInputMoment(input), ephemeris);
 }
 
 namespace {
@@ -136,8 +135,7 @@ bool StoreTexts(CDaoRecordset& rs, const YearTexts& texts, std::string& error) {
 
 }  // namespace
 
-AstroYearEvents CollectYearEvents(int year, const Moment& settings) {
-  const Ephemeris& ephemeris = EphemerisOf(settings.model);
+AstroYearEvents CollectYearEvents(int year, const Moment& settings, const Ephemeris& ephemeris) {
   const DateClock lists = ListClock(settings);
   return {YearEventTable(ephemeris, EventKind::SolarTerms, year, kYearEventDays, lists),
           YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists)};

@@ -29,8 +29,8 @@ struct AstroInput {
 Moment AstroInputMoment(const AstroInput& input);
 
 // The request's computation (the main view's OnAstroRequest): the texts read
-// with atof, then ComputeAstroTable.
-AstroTable ComputeAstroRequest(const AstroInput& input);
+// with atof, then ComputeAstroTable in `ephemeris` (the settings' model).
+AstroTable ComputeAstroRequest(const AstroInput& input, const Ephemeris& ephemeris);
 
 // The table's columns, left to right, and their headings. The rows are
 // kAstroTableRows (太陽, 月, 水星, 金星, 火星, 木星, 土星).
@@ -58,9 +58,9 @@ struct AstroYearEvents {
 };
 
 // The year's events computed here (for callers without a main view): the
-// tables of kYearEventDays days from 1 January of `year`, in the settings'
-// model, on their list clock.
-AstroYearEvents CollectYearEvents(int year, const Moment& settings);
+// tables of kYearEventDays days from 1 January of `year`, from `ephemeris`
+// (the settings' model), on the settings' list clock.
+AstroYearEvents CollectYearEvents(int year, const Moment& settings, const Ephemeris& ephemeris);
 
 // The text stored for an event: "%5s HH:MM:SS", its name and its clock time on
 // `lists`.

@@ -173,7 +173,7 @@ void BM_YearListLunisolar2033(benchmark::State& state) {
     ys.m_strDay = first;
     ys.m_nSignDisplay = 1;
     ys.m_settings = DefaultSettings();
-    if (!ShowYear(ys, kLunisolarLayout, error)) state.SkipWithError(error.c_str());
+    if (!ShowYear(ys, kLunisolarLayout, EphemerisOf(ys.m_settings.model), error)) state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(ys.m_strGrid);
   }
 }
@@ -186,16 +186,17 @@ void BM_YearlyFileLeapYear(benchmark::State& state) {
   REQUIRE_SCRATCH(s, state);
   AstroInput input{"2024", "1", "1", "12", "139.7", "35.6", DefaultSettings()};
   input.settings.model = state.range(0) ? AstroModel::Precise : AstroModel::Design;
-  const AstroDayRequest request = [&input](double month, double day) {
+  const Ephemeris& ephemeris = EphemerisOf(input.settings.model);
+  const AstroDayRequest request = [&input, &ephemeris](double month, double day) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
     dayInput.day = std::to_string(static_cast<int>(day));
-    return ComputeAstroRequest(dayInput);
+    return ComputeAstroRequest(dayInput, ephemeris);
   };
   const std::string out = s.Path("year.csv");
   std::string error;
   for (auto _ : state) {
-    const AstroYearEvents events = CollectYearEvents(2024, input.settings);
+    const AstroYearEvents events = CollectYearEvents(2024, input.settings, ephemeris);
     if (!StoreAndWriteYearlyFile(2024, events, out, input, request, true, error)) {
       state.SkipWithError(error.c_str());
       break;

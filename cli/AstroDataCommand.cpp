@@ -30,12 +30,13 @@ int RunAstroData(const Run& run, const Args& args) {
 
   const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
                          opts.Get("lat", "35.6"), run.settings};
-  const AstroYearEvents events = CollectYearEvents(static_cast<int>(year), run.settings);
-  const AstroDayRequest request = [&input](double month, double day) {
+  const Ephemeris& ephemeris = EphemerisOf(run.settings.model);
+  const AstroYearEvents events = CollectYearEvents(static_cast<int>(year), run.settings, ephemeris);
+  const AstroDayRequest request = [&input, &ephemeris](double month, double day) {
     AstroInput dayInput = input;
     dayInput.month = std::to_string(static_cast<int>(month));
     dayInput.day = std::to_string(static_cast<int>(day));
-    return ComputeAstroRequest(dayInput);
+    return ComputeAstroRequest(dayInput, ephemeris);
   };
   if (!StoreAndWriteYearlyFile(static_cast<int>(year), events, OutputPath(opts.Get("output")), input, request,
                                encoding == "cp932", error))

@@ -60,7 +60,8 @@ int RunYearList(const Run& run, const Args& args) {
   state.m_strDay = text::SjisFormat("%2lld", day);
   state.m_nCalendarMode = gregorian;
   state.m_nSignDisplay = signs;
-  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, error)) return DatabaseFailure(error);
+  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, EphemerisOf(run.settings.model), error))
+    return DatabaseFailure(error);
 
   const std::string path = OutputPath(o.Get("output"));
   const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_nCalendarMode);

@@ -260,16 +260,15 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
   }
 }
 
-void ComputeYearEvents(YearListState& state) {
+void ComputeYearEvents(YearListState& state, const Ephemeris& ephemeris) {
   const double year = TypedDouble(state.m_strYear);
-  const Ephemeris& ephemeris = EphemerisOf(state.m_settings.model);
   const CalendarRule calendar = CalendarRuleOfMode(state.m_nCalendarMode);
   const DateClock lists = ListClock(calendar, state.m_settings.zone);
   state.m_events = {YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists),
                     YearEventTable(ephemeris, EventKind::SolarTerms, year, kYearEventDays, lists), calendar};
 }
 
-bool ShowYear(YearListState& state, int layout, std::string& error) {
+bool ShowYear(YearListState& state, int layout, const Ephemeris& ephemeris, std::string& error) {
   if (!YearInListRange(TypedInt(state.m_strYear))) {
     error = kYearRangeMessage;
     return false;
@@ -277,7 +276,7 @@ bool ShowYear(YearListState& state, int layout, std::string& error) {
   if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout,
                            CalendarRuleOfMode(state.m_nCalendarMode), state.conversions, error))
     return false;
-  ComputeYearEvents(state);
+  ComputeYearEvents(state, ephemeris);
   const bool ok = layout == kLunisolarLayout
                       ? FillLunisolarGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error)
                       : FillWesternGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error);

@@ -113,8 +113,9 @@ struct YearListState {
 };
 
 // Computes the year's phases and terms the way the main view answers the list
-// request (YearEventTable, kYearEventDays days).
-void ComputeYearEvents(YearListState& state);
+// request (YearEventTable, kYearEventDays days), from `ephemeris` (the model
+// of the state's settings).
+void ComputeYearEvents(YearListState& state, const Ephemeris& ephemeris);
 // Runs 和暦表示 (layout 1) or 西暦表示 (2) on the state, events included.
 // False with a reason when the year is out of range or a step fails.
-bool ShowYear(YearListState& state, int layout, std::string& error);
+bool ShowYear(YearListState& state, int layout, const Ephemeris& ephemeris, std::string& error);

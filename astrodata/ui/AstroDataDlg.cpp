@@ -63,8 +63,8 @@ const int CAstroDataDlg::kCellIds[kAstroRows][kAstroColumns] = {
 void (*CAstroDataDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
 QString (*CAstroDataDlg::AskSaveFileName)(QWidget*, const QString&) = AskCsvFileName;
 
-CAstroDataDlg::CAstroDataDlg(CAstroRequestTarget* parentView, QWidget* parent)
-    : QDialog(parent), m_pParentView(parentView) {
+CAstroDataDlg::CAstroDataDlg(const Ephemeris& ephemeris, CAstroRequestTarget* parentView, QWidget* parent)
+    : QDialog(parent), m_pParentView(parentView), m_ephemeris(ephemeris) {
   setWindowTitle(QString::fromUtf8(kCaption));
   setModal(false);
   setFixedSize(Du(0, 0, kDialogWidth, kDialogHeight).size());
@@ -175,7 +175,7 @@ AstroInput CAstroDataDlg::Input() const {
 
 void CAstroDataDlg::RequestTable() {
   UpdateData(true);
-  m_table = m_pParentView ? m_pParentView->AnswerAstroRequest(Input()) : ComputeAstroRequest(Input());
+  m_table = m_pParentView ? m_pParentView->AnswerAstroRequest(Input()) : ComputeAstroRequest(Input(), m_ephemeris);
   UpdateData(false);
 }
 
@@ -194,7 +194,7 @@ void CAstroDataDlg::RequestLists(AstroYearEvents& events) {
   m_dEventYear = std::atoi(m_strYear.c_str());
   m_nEventDays = kYearEventDays;
   if (!m_pParentView) {
-    events = CollectYearEvents(static_cast<int>(m_dEventYear), m_settings);
+    events = CollectYearEvents(static_cast<int>(m_dEventYear), m_settings, m_ephemeris);
     return;
   }
   events.terms = m_pParentView->AnswerListRequest({EventKind::SolarTerms, m_dEventYear, m_nEventDays});

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "astro/Model.h"
@@ -49,7 +50,9 @@ class CAstroDataDlg : public QDialog {
   // (AstroColumn order).
   static const int kCellIds[kAstroRows][kAstroColumns];
 
-  explicit CAstroDataDlg(CAstroRequestTarget* parentView = nullptr, QWidget* parent = nullptr);
+  // Without parentView the window computes from `ephemeris` itself.
+  explicit CAstroDataDlg(const Ephemeris& ephemeris, CAstroRequestTarget* parentView = nullptr,
+                         QWidget* parent = nullptr);
   ~CAstroDataDlg() override;
 
   // The menu command: shows the window. Returns false, doing nothing, when
@@ -93,8 +96,9 @@ class CAstroDataDlg : public QDialog {
   std::string m_strLongitude;
   std::string m_strLatitude;
   // The calendar rule, zone and model the dates are read and computed under:
-  // the main view's settings.
+  // the main view's settings, and the model's ephemeris (used without a view).
   Moment m_settings;
+  std::reference_wrapper<const Ephemeris> m_ephemeris;
 
   // The numbers of the last request, and the output texts made from them.
   AstroTable m_table;

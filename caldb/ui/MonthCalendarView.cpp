@@ -52,10 +52,10 @@ void PaintMonthCalendar(QPainter& painter, const MonthCalendarModel& model) {
   painter.restore();
 }
 
-std::optional<JulianDay> DrawMonthCalendar(QPainter& painter, const Moment& at, int signDisplay, std::string* error,
-                            bool showHolidays) {
+std::optional<JulianDay> DrawMonthCalendar(QPainter& painter, const Moment& at, const Ephemeris& ephemeris,
+                                          int signDisplay, std::string* error, bool showHolidays) {
   MonthCalendarModel model = BuildMonthCalendar(at.year, at.month, at.day, signDisplay, at.calendar);
-  if (showHolidays) MarkHolidays(model, at.year, at.month, EphemerisOf(at.model));
+  if (showHolidays) MarkHolidays(model, at.year, at.month, ephemeris);
   PaintMonthCalendar(painter, model);
   if (error) *error = model.error;
   return model.firstCellJulianDay;

@@ -133,7 +133,7 @@ TEST_F(ScratchDirectory, NoTimeInTheYearlyFileHasSixtySeconds) {
 
 TEST_F(ScratchDirectory, MemoryKeepsOnlyTheYearsEvents) {
   MakeDatabase();
-  const AstroYearEvents events = CollectYearEvents(2000, Settings());
+  const AstroYearEvents events = CollectYearEvents(2000, Settings(), EphemerisOf(Settings().model));
   std::string error;
   ASSERT_TRUE(StoreYearEvents(2000, events, ListClock(Settings()), error)) << error;
   EXPECT_EQ(MemoryText(320, "節気"), " 春分 16:25:05");
@@ -148,7 +148,7 @@ TEST_F(ScratchDirectory, DatabaseFaultsAreReportedAndChangeNothing) {
   // Row 200 is missing: the rewrite stops, and the transaction leaves every
   // other row as it was.
   MakeDatabase(200);
-  const AstroYearEvents events = CollectYearEvents(2000, Settings());
+  const AstroYearEvents events = CollectYearEvents(2000, Settings(), EphemerisOf(Settings().model));
   std::string error;
   EXPECT_FALSE(StoreYearEvents(2000, events, ListClock(Settings()), error));
   EXPECT_NE(error.find("Memory"), std::string::npos) << error;

@@ -19,7 +19,7 @@ class RecordingView : public CAstroRequestTarget {
  public:
   AstroTable AnswerAstroRequest(const AstroInput& input) override {
     calls.append(QStringLiteral("astro %1-%2-%3").arg(QString::fromStdString(input.year), QString::fromStdString(input.month), QString::fromStdString(input.day)));
-    return ComputeAstroRequest(input);
+    return ComputeAstroRequest(input, EphemerisOf(input.settings.model));
   }
   std::vector<CalendarEvent> AnswerListRequest(const YearEventRequest& request) override {
     calls.append(QStringLiteral("list %1 %2 %3")
@@ -74,7 +74,7 @@ class TstAstroData : public QObject {
   }
 
   void recalcShowsTheTable() {
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("天文データ"));
     QCOMPARE(dlg.size(), QSize(748, 350));
     SetInputs(dlg, "2000", "1", "1", "9.5");
@@ -112,7 +112,7 @@ class TstAstroData : public QObject {
   // Table fields every 32 units from x 36, rows every 16 from y 64, 28 wide;
   // the tides at x 328 (2 px per dialog unit).
   void fieldsStandInTheirColumnsAndRows() {
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     const struct {
       int id, x, y;
     } fields[] = {{1010, 36, 64}, {1019, 292, 64}, {1031, 260, 96}, {1036, 292, 96}, {1067, 36, 160},
@@ -127,7 +127,7 @@ class TstAstroData : public QObject {
   // No label, field or button covers another, and each label's text fits
   // its own box (so none is drawn over the field after it).
   void controlsDoNotOverlap() {
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     QList<QWidget*> controls;
     for (QWidget* w : dlg.findChildren<QWidget*>())
       if (qobject_cast<QLabel*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPushButton*>(w)) controls << w;
@@ -144,7 +144,7 @@ class TstAstroData : public QObject {
   // Enter closes the window as 終了 and Esc do (終了 is the default button);
   // recalculation stays on its button.
   void enterClosesTheWindow() {
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     SetInputs(dlg, "2000", "1", "1", "9.5");
     for (int id : {int(CAstroDataDlg::IDC_MONTH), int(CAstroDataDlg::IDC_LONGITUDE), 1010}) {
       QVERIFY(dlg.Create());
@@ -164,7 +164,7 @@ class TstAstroData : public QObject {
   // Every opening shows the table of the moment its fields show: the first,
   // and a reopening on another date.
   void openingComputesForTheFieldsShown() {
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     SetInputs(dlg, "2000", "1", "1", "9.5");
     QVERIFY(dlg.Create());
     QVERIFY(Text(dlg, 1010).startsWith(QStringLiteral("06:50:")));
@@ -200,7 +200,7 @@ class TstAstroData : public QObject {
   void requestsGoToTheViewInOrder() {
     ScratchWorkDir dir;
     RecordingView view;
-    CAstroDataDlg real(&view);
+    CAstroDataDlg real(EphemerisOf(AstroModel::Design), &view);
     SetInputs(real, "2001", "3", "4", "12");
     QVERIFY(real.Create());
     QTest::mouseClick(real.Button(CAstroDataDlg::IDC_RECALC), Qt::LeftButton);
@@ -236,7 +236,7 @@ class TstAstroData : public QObject {
   void fileOutputFailuresAreReported() {
     // Cancelled: nothing written, no message.
     ScratchWorkDir dir;
-    CAstroDataDlg dlg;
+    CAstroDataDlg dlg(EphemerisOf(AstroModel::Design));
     SetInputs(dlg, "2001", "1", "1", "12");
     QVERIFY(dlg.Create());
     g_saveAs.clear();

@@ -118,7 +118,7 @@ class TstMonthCal : public QObject {
         QPainter painter(&image);
         Moment at;
         at.year = 2033, at.month = 12, at.day = 25;
-        DrawMonthCalendar(painter, at, signDisplay, nullptr, false);
+        DrawMonthCalendar(painter, at, EphemerisOf(at.model), signDisplay, nullptr, false);
       }
       qInfo("DrawMonthCalendar, signs %d: %.3f ms", signDisplay, t.nsecsElapsed() / 50e6);
     }

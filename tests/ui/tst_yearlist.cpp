@@ -68,7 +68,7 @@ class TstYearList : public QObject {
 
   void init() {
     g_messages.clear();
-    m_dlg = std::make_unique<CYearListDlg>();
+    m_dlg = std::make_unique<CYearListDlg>(EphemerisOf(AstroModel::Design));
     m_dlg->m_strYear = "2033";
     m_dlg->m_strMonth = "11";
     m_dlg->m_strDay = "15";
@@ -297,7 +297,7 @@ class TstYearList : public QObject {
   // step, early and late in the table.
   void selectedEraRowsAreWhollyVisible() {
     for (const char* start : {"2033", "700", "1868"}) {
-      m_dlg = std::make_unique<CYearListDlg>();
+      m_dlg = std::make_unique<CYearListDlg>(EphemerisOf(AstroModel::Design));
       m_dlg->m_strYear = start;
       m_dlg->m_strMonth = "1";
       m_dlg->m_strDay = "1";

@@ -42,7 +42,7 @@ YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
   s.m_nSignDisplay = signDisplay;
   s.m_settings = Settings();
   std::string error;
-  EXPECT_TRUE(ShowYear(s, layout, error)) << error;
+  EXPECT_TRUE(ShowYear(s, layout, EphemerisOf(s.m_settings.model), error)) << error;
   return s;
 }
 
@@ -91,7 +91,7 @@ TEST_F(YearListTest, RangeIsFromMinus666To2041) {
   YearListState s;
   s.m_strYear = "2042";
   std::string error;
-  EXPECT_FALSE(ShowYear(s, kLunisolarLayout, error));
+  EXPECT_FALSE(ShowYear(s, kLunisolarLayout, EphemerisOf(s.m_settings.model), error));
   EXPECT_EQ(error, kYearRangeMessage);
   EXPECT_EQ(s.m_nDisplayMode, 0);
   // The ends of the range fill without running off the table.
@@ -196,7 +196,7 @@ TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   s.m_strDay = "1";
   s.m_settings = Settings();
   std::string error;
-  EXPECT_FALSE(ShowYear(s, kLunisolarLayout, error));
+  EXPECT_FALSE(ShowYear(s, kLunisolarLayout, EphemerisOf(s.m_settings.model), error));
   EXPECT_FALSE(error.empty());
   struct stat st {};
   EXPECT_NE(stat("History.mdb", &st), 0) << "no database file may be created";

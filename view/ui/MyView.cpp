@@ -165,8 +165,8 @@ CMyView::CMyView(QWidget* parent) : QWidget(parent), m_imgSurface(kFormWidth, kF
   setAttribute(Qt::WA_OpaquePaintEvent, false);
   m_imgSurface.fill(Qt::transparent);
   CreateControls();
-  m_pYearListDlg = new CYearListDlg(this, this);
-  m_pAstroDataDlg = new CAstroDataDlg(this, this);
+  m_pYearListDlg = new CYearListDlg(SettingsEphemeris(), this, this);
+  m_pAstroDataDlg = new CAstroDataDlg(SettingsEphemeris(), this, this);
   m_nTimerId = startTimer(kTimerPeriodMs);
 }
 
@@ -484,7 +484,9 @@ void CMyView::ApplySettings() {
   m_settings = *settings;
   m_settings.place = {m_dLatitude, m_dLongitude};
   m_pAstroDataDlg->m_settings = m_settings;
+  m_pAstroDataDlg->m_ephemeris = SettingsEphemeris();
   m_pYearListDlg->m_settings = m_settings;
+  m_pYearListDlg->m_ephemeris = SettingsEphemeris();
   m_pYearListDlg->m_nCalendarMode = m_settingsRecord.m_nCalendarMode;
   m_pYearListDlg->m_nSignDisplay = m_settingsRecord.m_nSignDisplay;
   ShowPlaceName();
@@ -516,8 +518,10 @@ void CMyView::Refresh(bool takeClock) {
   // fields show it again after a refusal, and the spinners step from it.
   m_shown = ShownTexts{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact};
   ++m_nPaintCount;
-  RefreshPanel();
-  DrawSurfaces();
+  // The model the whole refresh computes in, chosen once.
+  const Ephemeris& ephemeris = SettingsEphemeris();
+  RefreshPanel(ephemeris);
+  DrawSurfaces(ephemeris);
   // The data window's table follows the settings just refreshed, for the
   // moment its own fields show.
   if (m_pAstroDataDlg->IsWindowOpen()) m_pAstroDataDlg->OnRecalc();
@@ -536,26 +540,26 @@ void CMyView::SyncHourToClock() {
   UpdateData(false);
 }
 
-void CMyView::RefreshPanel() {
+void CMyView::RefreshPanel(const Ephemeris& ephemeris) {
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
-  FillDayPanel();
+  FillDayPanel(ephemeris);
   FillSelectedDays();
-  FillSeasonalDays();
+  FillSeasonalDays(ephemeris);
   if (m_bYearListsStale || m_strYear != m_strListYear) {
-    FillPhaseList();
-    FillTermList();
+    FillPhaseList(ephemeris);
+    FillTermList(ephemeris);
     m_bYearListsStale = false;
   }
   m_strListYear = m_strYear;
 }
 
-void CMyView::FillDayPanel() {
+void CMyView::FillDayPanel(const Ephemeris& ephemeris) {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), SettingsEphemeris(), kCalendarDatabase);
+    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), ephemeris, kCalendarDatabase);
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -582,26 +586,26 @@ void CMyView::FillSelectedDays() {
   FillList(m_wndSelectedDays, "下段", m_listSelectedDays);
 }
 
-void CMyView::FillSeasonalDays() {
+void CMyView::FillSeasonalDays(const Ephemeris& ephemeris) {
   const std::string reported = m_strAnniversaryWarning;
-  ::FillSeasonalDays(*this, SettingsEphemeris(), "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
+  ::FillSeasonalDays(*this, ephemeris, "kinenbi.dat", {m_bShowHolidays, m_bShowEclipses});
   // Said once, not at every refresh, until the file changes.
   if (!m_strAnniversaryWarning.empty() && m_strAnniversaryWarning != reported)
     Say(QString::fromStdString(m_strAnniversaryWarning));
   FillList(m_wndSeasonalDays, "暦注", m_listSeasonalDays);
 }
 
-void CMyView::FillPhaseList() {
-  ::FillPhaseList(*this, SettingsEphemeris());
+void CMyView::FillPhaseList(const Ephemeris& ephemeris) {
+  ::FillPhaseList(*this, ephemeris);
   FillList(m_wndPhases, "月のこよみ", m_listPhases);
 }
 
-void CMyView::FillTermList() {
-  ::FillTermList(*this, SettingsEphemeris());
+void CMyView::FillTermList(const Ephemeris& ephemeris) {
+  ::FillTermList(*this, ephemeris);
   FillList(m_wndTerms, "二十四節季", m_listTerms);
 }
 
-void CMyView::DrawSurfaces() {
+void CMyView::DrawSurfaces(const Ephemeris& ephemeris) {
   // The drawings' moment: the form's date at the hour to five decimals.
   const Moment at = ReadFormMoment(m_strHourExact);
 
@@ -615,13 +619,13 @@ void CMyView::DrawSurfaces() {
   QPainter painter(&m_imgSurface);
   painter.setFont(AlmanacFont(12));
   painter.translate(kSkyPanelAnchorX, kSkyPanelAnchorY);
-  DrawSkyPanel(painter, at);
+  DrawSkyPanel(painter, at, ephemeris);
   painter.resetTransform();
   painter.setClipRect(monthcal::kControlLeft, monthcal::kControlTop, monthcal::kControlWidth,
                       monthcal::kControlHeight);
   painter.translate(monthcal::kControlLeft, monthcal::kControlTop);
   m_strDrawError.clear();
-  DrawMonthCalendar(painter, at);
+  DrawMonthCalendar(painter, at, ephemeris);
   painter.end();
   update();
   // Reported only now: the message box runs its own event loop, which must
@@ -629,7 +633,7 @@ void CMyView::DrawSurfaces() {
   if (!m_strDrawError.empty()) ReportError(QString::fromStdString(m_strDrawError));
 }
 
-void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
+void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at, const Ephemeris& ephemeris) {
   SkyPanelInputs in;
   in.at = at;
   in.chartAzimuth = m_dAzimuth;
@@ -637,11 +641,12 @@ void CMyView::DrawSkyPanel(QPainter& painter, const Moment& at) {
   in.showMansions = m_settingsRecord.m_bMansions == 1;
   in.showEclipses = m_bShowEclipses;
   in.showMoonLight = m_bShowMoonLight;
-  ::DrawSkyPanel(painter, in, SettingsEphemeris(), m_skyPanel);
+  ::DrawSkyPanel(painter, in, ephemeris, m_skyPanel);
 }
 
-void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at) {
-  m_dFirstCellJulianDay = ::DrawMonthCalendar(painter, at, m_settingsRecord.m_nSignDisplay, &m_strDrawError, m_bShowHolidays);
+void CMyView::DrawMonthCalendar(QPainter& painter, const Moment& at, const Ephemeris& ephemeris) {
+  m_dFirstCellJulianDay =
+      ::DrawMonthCalendar(painter, at, ephemeris, m_settingsRecord.m_nSignDisplay, &m_strDrawError, m_bShowHolidays);
   UpdateData(false);
 }
 
@@ -813,7 +818,9 @@ std::vector<CalendarEvent> CMyView::AnswerListRequest(const YearEventRequest& re
                         ListClock(m_settings));
 }
 
-AstroTable CMyView::AnswerAstroRequest(const AstroInput& input) { return ComputeAstroRequest(input); }
+AstroTable CMyView::AnswerAstroRequest(const AstroInput& input) {
+  return ComputeAstroRequest(input, SettingsEphemeris());
+}
 
 long CMyView::OnListRequest(int wParam, long /*lParam*/) {
   CYearListDlg& y = *m_pYearListDlg;

@@ -70,24 +70,24 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // `takeClock`: the present moment replaces the form's first.
   void Refresh(bool takeClock = false);
   void SyncHourToClock();
-  void RefreshPanel();
-  void DrawSurfaces();
+  void RefreshPanel(const Ephemeris& ephemeris);
+  void DrawSurfaces(const Ephemeris& ephemeris);
   // The paint-time refresh of the design: the first one and an automatic
   // update return to the present, any other one follows the typed moment.
   void OnPaint();
   // Schedules OnPaint once for everything that asked since the last one.
   void RequestRefresh();
 
-  // The day panel and the lists.
-  void FillDayPanel();
-  void FillPhaseList();
-  void FillTermList();
+  // The day panel and the lists, in the model of `ephemeris`.
+  void FillDayPanel(const Ephemeris& ephemeris);
+  void FillPhaseList(const Ephemeris& ephemeris);
+  void FillTermList(const Ephemeris& ephemeris);
   void FillSelectedDays();
-  void FillSeasonalDays();
+  void FillSeasonalDays(const Ephemeris& ephemeris);
 
   // The drawings, into the form's image.
-  void DrawSkyPanel(QPainter& painter, const Moment& at);
-  void DrawMonthCalendar(QPainter& painter, const Moment& at);
+  void DrawSkyPanel(QPainter& painter, const Moment& at, const Ephemeris& ephemeris);
+  void DrawMonthCalendar(QPainter& painter, const Moment& at, const Ephemeris& ephemeris);
 
   // Settings: reads the files into m_settingsRecord and the view's place.
   void LoadSettings();
@@ -204,7 +204,10 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // The ephemeris of the settings' model: the one the view's every computation uses.
+  // The ephemeris of the settings' model: the one place the view picks its
+  // model. A refresh asks once and hands it to every fill and drawing; the
+  // dialogs get it with the settings (ApplySettings), the requests' answers
+  // ask at their own turn.
   const Ephemeris& SettingsEphemeris() const { return EphemerisOf(m_settings.model); }
   void CreateControls();
   void SetKeyboardOrder();

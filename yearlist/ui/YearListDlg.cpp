@@ -91,8 +91,8 @@ class CYearGridFrame : public QWidget {
 void (*CYearListDlg::ShowMessage)(QWidget*, const QString&, const QString&) = DefaultMessage;
 QString (*CYearListDlg::ChooseSaveFile)(QWidget*, const QString&) = AskCsvFileName;
 
-CYearListDlg::CYearListDlg(YearEventSource* parentView, QWidget* parent)
-    : QDialog(parent), m_pParentView(parentView) {
+CYearListDlg::CYearListDlg(const Ephemeris& ephemeris, YearEventSource* parentView, QWidget* parent)
+    : QDialog(parent), m_pParentView(parentView), m_ephemeris(ephemeris) {
   setWindowTitle(QStringLiteral("一覧表"));
   setModal(false);
   setFont(AlmanacFont(12));
@@ -360,7 +360,7 @@ void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wPara
   const DateClock lists = ListClock(CalendarRuleOfMode(m_nCalendarMode), m_settings.zone);
   std::vector<CalendarEvent>& events = phases ? m_events.phases : m_events.terms;
   events = m_pParentView ? m_pParentView->AnswerListRequest(request)
-                         : YearEventTable(EphemerisOf(m_settings.model), request.kind, request.year, request.lastDay, lists);
+                         : YearEventTable(m_ephemeris, request.kind, request.year, request.lastDay, lists);
   QList<QTreeWidgetItem*> items;
   for (const CalendarEvent& e : events) items.append(new QTreeWidgetItem(QStringList{Q(YearEventItem(e, phases, lists))}));
   list->addTopLevelItems(items);

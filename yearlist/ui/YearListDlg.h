@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
 #include <string>
 
 #include "yearlist/YearList.h"
@@ -32,8 +33,8 @@ class CYearListDlg : public QDialog {
 
  public:
   // parentView answers the list requests; without one the year list computes
-  // its events itself. parent is the window the dialog stays above.
-  explicit CYearListDlg(YearEventSource* parentView = nullptr, QWidget* parent = nullptr);
+  // its events itself from `ephemeris`. parent is the window the dialog stays above.
+  explicit CYearListDlg(const Ephemeris& ephemeris, YearEventSource* parentView = nullptr, QWidget* parent = nullptr);
   ~CYearListDlg() override;
 
   // The menu command: creates (shows) the window and runs OnInitDialog.
@@ -44,8 +45,10 @@ class CYearListDlg : public QDialog {
   // Members the main view and the settings read and write.
   YearEventSource* m_pParentView = nullptr;
   int m_nCalendarMode = 0;
-  // The zone and model of the main view (for the lists without a view).
+  // The zone and model of the main view, and the model's ephemeris (for the
+  // lists without a view).
   Moment m_settings;
+  std::reference_wrapper<const Ephemeris> m_ephemeris;
   int m_nSignDisplay = 0;
   YearGrid m_strGrid;
   int m_nEventDays = 0;
