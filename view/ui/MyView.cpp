@@ -349,13 +349,22 @@ void CMyView::WriteDateTexts(double year, double month, double day) {
   m_strDay = text::SjisFormat("%2.0f", day);
 }
 
-void CMyView::WriteDateTextsWithHour(double year, double month, double day, double hour) {
+Moment CMyView::WriteDateTextsWithHour(double year, double month, double day, double hour) {
   WriteFormDate(*this, year, month, day, hour);
   m_strHourExact = text::SjisFormat("%2.5f", hour);
   m_strHourShown = m_strHour;
+  return MomentOfDate(year, month, day);
 }
 
-bool CMyView::TakeTypedMoment() {
+Moment CMyView::MomentOfDate(double year, double month, double day) const {
+  Moment at = m_settings;
+  at.year = year, at.month = month, at.day = day;
+  at.hour = ReadFormNumber(m_strHourExact);
+  return at;
+}
+
+std::optional<Moment> CMyView::TakeTypedMoment() {
+  ++m_nFormReads;
   const bool hourTyped = m_strHour != m_strHourShown;
   FormRefusal refusal;
   if (const std::optional<TypedMoment> typed = ReadTypedMoment(
@@ -369,7 +378,7 @@ bool CMyView::TakeTypedMoment() {
       m_strHourShown = m_strHour;
     }
     UpdateData(false);
-    return true;
+    return MomentOfDate(typed->year, typed->month, typed->day);
   }
   ReportError(QString::fromStdString(refusal.message));
   if (m_shown) {
@@ -383,7 +392,7 @@ bool CMyView::TakeTypedMoment() {
   QLineEdit* field = m_edits[static_cast<std::size_t>(refusal.field)];
   field->setFocus();
   field->selectAll();
-  return false;
+  return std::nullopt;
 }
 
 bool CMyView::WithinCalendarTable(const LocalTime& day) {
@@ -407,22 +416,14 @@ void CMyView::ShowMoment(double year, double month, double day, double hour) {
   Refresh();
 }
 
-Moment CMyView::ReadFormMoment(const std::string& hourText) {
-  const Moment at = ::ReadFormMoment(*this, hourText, m_settings);
-  m_dYear = at.year;
-  m_dMonth = at.month;
-  m_dDay = at.day;
-  return at;
-}
-
 void CMyView::OnInitialUpdate() { ResetToNow(); }
 
 LocalTime CMyView::Now() const { return JulianDayToDate(m_clock(), PlaceClock(m_settings)); }
 
-void CMyView::TakeClockAsSelected() {
+Moment CMyView::TakeClockAsSelected() {
   const LocalTime now = Now();
   m_dYear = now.year, m_dMonth = now.month, m_dDay = now.day;
-  WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, now.hour);
+  return WriteDateTextsWithHour(m_dYear, m_dMonth, m_dDay, now.hour);
 }
 
 void CMyView::ResetToNow() {
@@ -507,44 +508,48 @@ void CMyView::Refresh(bool takeClock) {
   UpdateData(true);
   if (takeClock) {
     m_bAutoTick = 0;
-    TakeClockAsSelected();
+    const Moment now = TakeClockAsSelected();
     UpdateData(false);
-  } else if (TakeTypedMoment()) {
-    if (m_bFollowClock) SyncHourToClock();
-  } else {
-    return;  // refused and said: the panel keeps the moment the fields show again
+    ShowTakenMoment(now);
+  } else if (const std::optional<Moment> typed = TakeTypedMoment()) {
+    ShowTakenMoment(m_bFollowClock ? SyncHourToClock(*typed) : *typed);
   }
+  // else refused and said: the panel keeps the moment the fields show again
+}
+
+void CMyView::ShowTakenMoment(const Moment& at) {
   // The moment taken, even when the panel then meets a database error: the
   // fields show it again after a refusal, and the spinners step from it.
-  m_shown = ShownTexts{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact};
+  m_shown = ShownMoment{m_strYear, m_strMonth, m_strDay, m_strHour, m_strHourExact, at};
   ++m_nPaintCount;
   // The model the whole refresh computes in, chosen once.
   const Ephemeris& ephemeris = SettingsEphemeris();
-  RefreshPanel(ephemeris);
-  DrawSurfaces(ephemeris);
+  RefreshPanel(at, ephemeris);
+  DrawSurfaces(at, ephemeris);
   // The data window's table follows the settings just refreshed, for the
   // moment its own fields show.
   if (m_pAstroDataDlg->IsWindowOpen()) m_pAstroDataDlg->OnRecalc();
-  ReportModelSpan(ReadFormMoment(m_strHourExact));
+  ReportModelSpan(at);
 }
 
-void CMyView::SyncHourToClock() {
+Moment CMyView::SyncHourToClock(const Moment& typed) {
   // A moment typed within half an hour of the present becomes the present,
   // its date included (23:50 typed just after midnight is today's 00:05).
   const LocalTime clock = Now();
-  const Moment typed = ReadFormMoment(m_strHourExact);
   Moment now = typed;
   now.year = clock.year, now.month = clock.month, now.day = clock.day, now.hour = clock.hour;
+  Moment taken = typed;
   if (std::fabs(MomentJulianDay(now) - MomentJulianDay(typed)) < kFollowClockDays)
-    WriteDateTextsWithHour(clock.year, clock.month, clock.day, clock.hour);
+    taken = WriteDateTextsWithHour(clock.year, clock.month, clock.day, clock.hour);
   UpdateData(false);
+  return taken;
 }
 
-void CMyView::RefreshPanel(const Ephemeris& ephemeris) {
+void CMyView::RefreshPanel(const Moment& at, const Ephemeris& ephemeris) {
   // Qt's painting may leave the AVX state dirty, which slows the computation's
   // plain SSE maths about tenfold; start the day's computations clean.
   cpu::ClearUpperVectorState();
-  FillDayPanel(ephemeris);
+  FillDayPanel(at, ephemeris);
   FillSelectedDays();
   FillSeasonalDays(ephemeris);
   if (m_bYearListsStale || m_strYear != m_strListYear) {
@@ -555,11 +560,11 @@ void CMyView::RefreshPanel(const Ephemeris& ephemeris) {
   m_strListYear = m_strYear;
 }
 
-void CMyView::FillDayPanel(const Ephemeris& ephemeris) {
+void CMyView::FillDayPanel(const Moment& at, const Ephemeris& ephemeris) {
   const std::string era = m_strEra;
   m_strEra = kEraNotReached;
   try {
-    ::FillDayPanel(*this, ReadFormMoment(m_strHourExact), ephemeris, kCalendarDatabase);
+    ::FillDayPanel(*this, at, ephemeris, kCalendarDatabase);
   } catch (...) {
     ShowFieldsFilledBeforeError();
     throw;
@@ -605,10 +610,7 @@ void CMyView::FillTermList(const Ephemeris& ephemeris) {
   FillList(m_wndTerms, "二十四節季", m_listTerms);
 }
 
-void CMyView::DrawSurfaces(const Ephemeris& ephemeris) {
-  // The drawings' moment: the form's date at the hour to five decimals.
-  const Moment at = ReadFormMoment(m_strHourExact);
-
+void CMyView::DrawSurfaces(const Moment& at, const Ephemeris& ephemeris) {
   // Drawn at the screen's own pixel density, so a high-density display shows it sharp.
   const qreal dpr = devicePixelRatioF();
   if (m_imgSurface.devicePixelRatio() != dpr) {
@@ -690,35 +692,34 @@ void CMyView::OnTimer(int timerId) {
   }
 }
 
-int CMyView::StepDateField(std::string& field, double& value, int delta) {
-  // A spinner steps its own field's text; the two other parts of the date
-  // are the view's copies from the last refresh, not their fields. The typed
-  // moment must still be one the form accepts; the step stops at the
-  // calendar table's ends.
+int CMyView::StepDateField(double Moment::*part, int delta) {
+  // A spinner steps its own field's typed value; the two other parts of the
+  // date are those of the moment last shown, not their fields. The typed
+  // moment must still be one the form accepts (the form's one reading for
+  // this refresh); the step stops at the calendar table's ends.
   UpdateData(true);
-  if (!TakeTypedMoment()) return 0;
-  const std::string stepped = field;
-  if (m_shown) m_strYear = m_shown->year, m_strMonth = m_shown->month, m_strDay = m_shown->day;
-  field = stepped;
-  ReadFormMoment(m_strHourExact);
-  value = ReadFormInt(field);
-  if (delta == -1) value += 1;
-  if (delta == +1) value -= 1;
-  const LocalTime t =
-      JulianDayToDate(DayNoon(m_dYear, m_dMonth, m_dDay, m_settings.calendar), DayCountClock(m_settings.calendar));
-  if (!WithinCalendarTable(t)) {
-    ReadFormMoment(m_strHourExact);
-    return 0;
+  const std::optional<Moment> typed = TakeTypedMoment();
+  if (!typed) return 0;
+  Moment stepped = *typed;
+  if (m_shown) {
+    stepped.year = m_shown->at.year, stepped.month = m_shown->at.month, stepped.day = m_shown->at.day;
+    stepped.*part = (*typed).*part;
   }
+  if (delta == -1) stepped.*part += 1;
+  if (delta == +1) stepped.*part -= 1;
+  const LocalTime t = JulianDayToDate(DayNoon(stepped.year, stepped.month, stepped.day, m_settings.calendar),
+                                      DayCountClock(m_settings.calendar));
+  if (!WithinCalendarTable(t)) return 0;
   WriteDateTexts(t.year, t.month, t.day);
   UpdateData(false);
-  Refresh();
+  const Moment at = MomentOfDate(t.year, t.month, t.day);
+  ShowTakenMoment(m_bFollowClock ? SyncHourToClock(at) : at);
   return 0;
 }
 
-int CMyView::OnDeltaposYear(int delta) { return StepDateField(m_strYear, m_dYear, delta); }
-int CMyView::OnDeltaposMonth(int delta) { return StepDateField(m_strMonth, m_dMonth, delta); }
-int CMyView::OnDeltaposDay(int delta) { return StepDateField(m_strDay, m_dDay, delta); }
+int CMyView::OnDeltaposYear(int delta) { return StepDateField(&Moment::year, delta); }
+int CMyView::OnDeltaposMonth(int delta) { return StepDateField(&Moment::month, delta); }
+int CMyView::OnDeltaposDay(int delta) { return StepDateField(&Moment::day, delta); }
 
 void CMyView::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) RunCommand([&] { OnLButtonDown(event->position().toPoint()); });

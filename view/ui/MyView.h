@@ -65,13 +65,17 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The refresh cycle. Every handler puts the moment it chose into the form
   // and then refreshes through Refresh (at once) or RequestRefresh (on the
   // next turn of the event loop); nothing else refreshes. A refresh reads the
-  // form once (UpdateData(true)) and shows what it computed as it goes.
+  // form once (UpdateData(true)) and parses its date and hour into a Moment
+  // once (TakeTypedMoment; none when the clock is taken); everything after
+  // is handed that moment, and shows what it computed as it goes.
   void ResetToNow();
   // `takeClock`: the present moment replaces the form's first.
   void Refresh(bool takeClock = false);
-  void SyncHourToClock();
-  void RefreshPanel(const Ephemeris& ephemeris);
-  void DrawSurfaces(const Ephemeris& ephemeris);
+  // The typed moment, or the present when it lies within half an hour of it
+  // (then written into the form).
+  Moment SyncHourToClock(const Moment& typed);
+  void RefreshPanel(const Moment& at, const Ephemeris& ephemeris);
+  void DrawSurfaces(const Moment& at, const Ephemeris& ephemeris);
   // The paint-time refresh of the design: the first one and an automatic
   // update return to the present, any other one follows the typed moment.
   void OnPaint();
@@ -79,7 +83,7 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   void RequestRefresh();
 
   // The day panel and the lists, in the model of `ephemeris`.
-  void FillDayPanel(const Ephemeris& ephemeris);
+  void FillDayPanel(const Moment& at, const Ephemeris& ephemeris);
   void FillPhaseList(const Ephemeris& ephemeris);
   void FillTermList(const Ephemeris& ephemeris);
   void FillSelectedDays();
@@ -218,22 +222,27 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The precise series' span warnings of the moment shown (ModelSpan.h).
   void ReportModelSpan(const Moment& at);
   // The date texts ("%4.0f", "%2.0f", "%2.0f"), and with the hour ("%2.1f"
-  // into the form, "%2.5f" into m_strHourExact).
+  // into the form, "%2.5f" into m_strHourExact); the latter returns the
+  // moment they name.
   void WriteDateTexts(double year, double month, double day);
-  void WriteDateTextsWithHour(double year, double month, double day, double hour);
+  Moment WriteDateTextsWithHour(double year, double month, double day, double hour);
+  // The settings' moment at that date and the exact hour (m_strHourExact,
+  // the hour to five decimals).
+  Moment MomentOfDate(double year, double month, double day) const;
   // The computer's clock becomes the selected date and time, texts included.
-  void TakeClockAsSelected();
-  // Reads the date and hour fields strictly (ReadTypedMoment). A typed hour
-  // becomes the exact hour. On refusal the message is shown, the fields show
-  // the last moment shown again with the refused field selected, and false
-  // is returned: the panel always shows the day its fields name.
-  bool TakeTypedMoment();
+  Moment TakeClockAsSelected();
+  // Reads the date and hour fields strictly (ReadTypedMoment): the form's
+  // one parse into a moment (counted in m_nFormReads). A typed hour becomes
+  // the exact hour. On refusal the message is shown, the fields show the last
+  // moment shown again with the refused field selected, and none is
+  // returned: the panel always shows the day its fields name.
+  std::optional<Moment> TakeTypedMoment();
+  // The refresh once its moment is taken: the panel, the lists, the
+  // drawings, the data window's table and the span warnings, all of `at`.
+  void ShowTakenMoment(const Moment& at);
   // The date the spinners stepped to, unless it lies beyond the calendar
   // table (then said, and false).
   bool WithinCalendarTable(const LocalTime& day);
-  // The moment of the form's date and the given hour text, at the view's
-  // place under the calendar setting; the view's copy m_dYear .. follows it.
-  Moment ReadFormMoment(const std::string& hourText);
   // m_settings and the dialogs' copies of the settings follow m_settingsRecord.
   void ApplySettings();
   // The frame's title, with the named place's name after it when there is one.
@@ -246,9 +255,12 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   std::function<JulianDay()> m_clock = CurrentJulianDay;
   // The sky panel's redraws so far, as its status line counts them.
   int SkyPanelRedraws() const { return m_skyPanel.redrawCount - 1; }
+  // The times the form's date and hour were parsed into a moment so far.
+  int FormReads() const { return m_nFormReads; }
 
  private:
-  int StepDateField(std::string& field, double& value, int delta);
+  // Steps the date's year, month or day (`part`) by one, as its spinner does.
+  int StepDateField(double Moment::*part, int delta);
 
   // The twenty edits, in the order of the form table (1003, 1004, 1007, ...).
   std::array<QLineEdit*, 20> m_edits{};
@@ -277,8 +289,10 @@ class CMyView : public QWidget, public DayPanel, public CAstroRequestTarget {
   // The form's date and hour texts of the moment the last refresh took: put
   // back when a typed moment is refused, the spinners' other two parts, and
   // the date the year list opens on.
-  struct ShownTexts {
+  struct ShownMoment {
     std::string year, month, day, hour, hourExact;
+    Moment at;  // the moment those texts named
   };
-  std::optional<ShownTexts> m_shown;
+  std::optional<ShownMoment> m_shown;
+  int m_nFormReads = 0;
 };
