@@ -65,7 +65,7 @@ void StoreLine(SettingsRecord& s, int lineNo, const std::string& v, SettingsRead
     case 1: s.m_strLongitude = v; break;
     case 2: s.m_strLatitude = v; break;
     case 3: s.m_strAzimuth = v; break;
-    case 4: s.m_nCalendarMode = n; r.calendarModeRead = true; break;
+    case 4: s.m_nCalendarMode = n; r.calendarRead = true; break;
     case 5: s.m_nSignDisplay = n; r.signDisplayRead = true; break;
     case 6: s.m_bAutoUpdate = n; break;
     case 7: s.m_strInterval = v; break;

@@ -57,7 +57,7 @@ using SettingsWarning = std::variant<SettingsNotRead, SettingsLineCut, SettingsD
 // What one read of the settings file found.
 struct SettingsReadResult {
   int nonEmptyLines = 0;      // 0: nothing changed (missing, empty or unreadable file)
-  bool calendarModeRead = false;  // line 4 was present (the calendar rule follows it)
+  bool calendarRead = false;      // line 4 was present (the calendar rule follows it)
   bool signDisplayRead = false;   // line 5 was present
   std::string path;               // the file read
   std::vector<SettingsWarning> warnings;

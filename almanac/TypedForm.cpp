@@ -45,7 +45,7 @@ std::string Quoted(const std::string& text) { return "（「" + text + "」）";
 
 std::optional<TypedMoment> ReadTypedMoment(const std::string& yearText, const std::string& monthText,
                                            const std::string& dayText, const std::string& hourText,
-                                           int calendarMode, FormRefusal& refusal) {
+                                           CalendarRule rule, FormRefusal& refusal) {
   long long year = 0, month = 0, day = 0;
   double hour = 0;
   if (!args::ParseInt(PlainFormText(yearText), -kLargestYear, kLargestYear, year)) {
@@ -61,10 +61,10 @@ std::optional<TypedMoment> ReadTypedMoment(const std::string& yearText, const st
     refusal = {FormField::kDay, "日は1から31の整数で入力してください" + Quoted(dayText) + "。"};
     return std::nullopt;
   }
-  if (!args::DateExists(year, static_cast<int>(month), static_cast<int>(day), calendarMode)) {
+  if (!args::DateExists(year, static_cast<int>(month), static_cast<int>(day), rule)) {
     refusal = {FormField::kDay, std::to_string(year) + "年" + std::to_string(month) + "月" + std::to_string(day) +
                                     "日という日はありません（" +
-                                    (calendarMode == 0 ? "1582年10月15日より前はユリウス暦、以後はグレゴリオ暦"
+                                    (rule == CalendarRule::JulianThenGregorian ? "1582年10月15日より前はユリウス暦、以後はグレゴリオ暦"
                                                        : "グレゴリオ暦") +
                                     "）。"};
     return std::nullopt;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/Calendar.h"
+
 struct TypedMoment {
   double year = 0, month = 0, day = 0, hour = 0;
 };
@@ -19,11 +21,10 @@ struct FormRefusal {
 
 // Reads the four texts (blanks around them and full-width digits, '-' and
 // '.' allowed): the year a whole number, the month 1..12, the day a day of
-// that month in the calendar of `calendarMode` (0: Julian before 1582-10-15,
-// Gregorian from then on; else Gregorian), the hour a decimal 0 <= h < 24.
+// that month in the calendar `rule` writes, the hour a decimal 0 <= h < 24.
 // On refusal `refusal` says which field and why.
 std::optional<TypedMoment> ReadTypedMoment(const std::string& year, const std::string& month,
-                                           const std::string& day, const std::string& hour, int calendarMode,
+                                           const std::string& day, const std::string& hour, CalendarRule rule,
                                            FormRefusal& refusal);
 
 // The text with blanks (half- and full-width) around it removed and the

@@ -127,7 +127,8 @@ bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
   // The calendar in force is known once ombrel.dat is read (RenderMainWindow);
   // here a date no calendar has is refused.
   int y = 0, m = 0, d = 0;
-  if (!args::ParseDate(text, y, m, d) || !(args::DateExists(y, m, d, 0) || args::DateExists(y, m, d, 1)))
+  if (!args::ParseDate(text, y, m, d) || !(args::DateExists(y, m, d, CalendarRule::JulianThenGregorian) ||
+                                             args::DateExists(y, m, d, CalendarRule::Gregorian)))
     return false;
   year = y, month = m, day = d;
   return true;
@@ -143,11 +144,13 @@ bool ParseRenderHour(const std::string& text, double& hour) {
 int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& error) {
   app.InitInstance(false, true);
   CMyView* view = app.View();
-  const int calendarMode = view->m_settingsRecord.m_nCalendarMode;  // as start-up read it from ombrel.dat
-  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, calendarMode)) {
+  const int line4 = view->m_settingsRecord.m_nCalendarMode;  // as start-up read it from ombrel.dat
+  const CalendarRule calendar = CalendarRuleOfMode(line4);
+  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, calendar)) {
     error = text::SjisFormat("bad date %d-%02d-%02d: not a day of the %s calendar ombrel.dat chooses (line 4 = %d)",
                              request.year, request.month, request.day,
-                             calendarMode == 0 ? "Julian-then-Gregorian" : "Gregorian", calendarMode);
+                             calendar == CalendarRule::JulianThenGregorian ? "Julian-then-Gregorian" : "Gregorian",
+                             line4);
     return 2;
   }
   view->m_bFollowClock = false;  // the moment asked for, to the second

@@ -151,12 +151,6 @@ JulianDay CurrentJulianDay() {
   return kUnixEpoch + std::chrono::duration<double>(now).count() / 86400.0;
 }
 
-CalendarRule CalendarRuleOfMode(int calendarMode) {
-  return calendarMode == 0 ? CalendarRule::JulianThenGregorian : CalendarRule::Gregorian;
-}
-
-int CalendarModeOfRule(CalendarRule rule) { return rule == CalendarRule::JulianThenGregorian ? 0 : 1; }
-
 TimeZone TimeZone::Design() { return TimeZone{}; }
 
 std::optional<TimeZone> TimeZone::Named(const std::string& name, std::string& error) {

@@ -9,14 +9,9 @@
 #include <string>
 #include <vector>
 
-using JulianDay = double;
+#include "core/Calendar.h"
 
-// How dates are written: the Julian calendar before 1582-10-15 and the
-// Gregorian from then on (ombrel.dat's calendar mode 0), or the Gregorian
-// throughout (any other mode).
-enum class CalendarRule { JulianThenGregorian, Gregorian };
-CalendarRule CalendarRuleOfMode(int calendarMode);
-int CalendarModeOfRule(CalendarRule rule);
+using JulianDay = double;
 
 // A time zone: a zone of the system's tz database by its IANA name, or the
 // design's whole-hour zone nearest the place's longitude. "Asia/Tokyo" is

@@ -95,7 +95,7 @@ int RunBodies(const Run& run, const Args& args) {
   const auto& pos = options.positional;
   if (pos.empty() || pos.size() > 2) return UsageError(kUsage);
   int year = 0, month = 0, day = 0;
-  if (int rc = ReadDateArgument(pos[0], year, month, day, CalendarModeOfRule(run.settings.calendar)); rc != kOk)
+  if (int rc = ReadDateArgument(pos[0], year, month, day, run.settings.calendar); rc != kOk)
     return rc;
   double hour = 12.0;
   Place place = run.place ? run.place->place : Place{35.6, 139.7};

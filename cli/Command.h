@@ -100,12 +100,11 @@ int ArgumentError(const std::string& what, const std::string& text, args::Form f
 // Reads a year argument of lo to hi; false after reporting why the text is
 // not one (its form, or the range), with the exit status in `status`.
 bool ReadYearArgument(const std::string& text, long long lo, long long hi, long long& year, int& status);
-// Reads a date argument that must be a day of the calendar in force
-// (calendarMode as in args::DateExists); on failure reports why and returns
-// kUsage, else kOk.
-int ReadDateArgument(const std::string& text, int& year, int& month, int& day, int calendarMode);
+// Reads a date argument that must be a day of the calendar `rule` writes;
+// on failure reports why and returns kUsage, else kOk.
+int ReadDateArgument(const std::string& text, int& year, int& month, int& day, CalendarRule rule);
 // The same check for a date already read.
-int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode);
+int CheckDateExists(const std::string& text, int year, int month, int day, CalendarRule rule);
 
 // A command's years: one year, or FROM..TO.
 struct YearSpan {

@@ -140,7 +140,7 @@ int RunDay(const Run& run, const Args& args) {
     if (!ParseDate(pos[0], y, m, d)) return ArgumentError("a date", pos[0], args::Form::kDate);
     at.year = y, at.month = m, at.day = d, at.hour = 12.0;
     // Whether the day exists depends on the calendar the settings choose.
-    if (int rc = CheckDateExists(pos[0], y, m, d, CalendarModeOfRule(at.calendar)); rc != kOk) return rc;
+    if (int rc = CheckDateExists(pos[0], y, m, d, at.calendar); rc != kOk) return rc;
   }
   if (pos.size() == 2 && !ParseDouble(pos[1], 0.0, 24.0, at.hour))
     return ArgumentError("an hour from 0 to 24", pos[1], args::Form::kDecimal);

@@ -12,7 +12,7 @@ int RunLunar(const Run& run, const Args& args) {
   int year = 0, month = 0, day = 0;
   if (args.size() != 1) return UsageError("usage: lunar YYYY-MM-DD");
   const CalendarRule calendar = run.settings.calendar;
-  if (int rc = ReadDateArgument(args[0], year, month, day, CalendarModeOfRule(calendar)); rc != kOk) return rc;
+  if (int rc = ReadDateArgument(args[0], year, month, day, calendar); rc != kOk) return rc;
   LunisolarResult r;
   try {
     r = LunisolarLookup(year, month, day, year, month, calendar);

@@ -49,7 +49,7 @@ int RunYearList(const Run& run, const Args& args) {
   // The window's copies of the settings; the options override them.
   Warn(run.settingsWarnings);
   int signs = run.record.m_nSignDisplay;
-  int gregorian = run.record.m_nCalendarMode != 0;
+  int gregorian = run.settings.calendar == CalendarRule::Gregorian;
   if (!Choose(o, "signs", "sexagenary", "six-day", signs)) return UsageError("--signs is sexagenary or six-day");
   if (!Choose(o, "calendar", "julian", "gregorian", gregorian)) return UsageError("--calendar is julian or gregorian");
   YearListState state;
@@ -58,13 +58,13 @@ int RunYearList(const Run& run, const Args& args) {
   state.m_strYear = text::SjisFormat("%4lld", year);
   state.m_strMonth = text::SjisFormat("%2lld", month);
   state.m_strDay = text::SjisFormat("%2lld", day);
-  state.m_nCalendarMode = gregorian;
+  state.m_settings.calendar = gregorian ? CalendarRule::Gregorian : CalendarRule::JulianThenGregorian;
   state.m_nSignDisplay = signs;
   if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, EphemerisOf(run.settings.model), error))
     return DatabaseFailure(error);
 
   const std::string path = OutputPath(o.Get("output"));
-  const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_nCalendarMode);
+  const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_settings.calendar);
   if (!WriteTextFileAtomically(path, content, !utf8, error)) return Failure(error);
   return kOk;
 }

@@ -162,17 +162,17 @@ bool ReadYearArgument(const std::string& text, long long lo, long long hi, long 
   return false;
 }
 
-int CheckDateExists(const std::string& text, int year, int month, int day, int calendarMode) {
-  if (args::DateExists(year, month, day, calendarMode)) return kOk;
+int CheckDateExists(const std::string& text, int year, int month, int day, CalendarRule rule) {
+  if (args::DateExists(year, month, day, rule)) return kOk;
   return UsageError("no such day: '" + text + "' (" +
-                    (calendarMode == 0 ? "Julian calendar before 1582-10-15, Gregorian from then on"
+                    (rule == CalendarRule::JulianThenGregorian ? "Julian calendar before 1582-10-15, Gregorian from then on"
                                        : "proleptic Gregorian calendar") +
                     ")");
 }
 
-int ReadDateArgument(const std::string& text, int& year, int& month, int& day, int calendarMode) {
+int ReadDateArgument(const std::string& text, int& year, int& month, int& day, CalendarRule rule) {
   if (!ParseDate(text, year, month, day)) return ArgumentError("a date", text, args::Form::kDate);
-  return CheckDateExists(text, year, month, day, calendarMode);
+  return CheckDateExists(text, year, month, day, rule);
 }
 
 bool ReadPlaceOptions(const Options& options, Place& place, int& status) {

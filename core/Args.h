@@ -12,6 +12,8 @@
 
 #include <string>
 
+#include "core/Calendar.h"
+
 namespace args {
 
 enum class Form { kWhole, kDate, kDecimal };
@@ -28,9 +30,8 @@ std::string Refusal(const std::string& s, Form form);
 // The form written out for messages: "YYYY-MM-DD", "a whole number"...
 const char* FormName(Form form);
 
-// True when the date is a day of the calendar in force: with calendarMode 0
-// the Julian calendar before 1582-10-15 and the Gregorian from then on (so
-// 1582-10-05 to 1582-10-14 do not exist), else the Gregorian throughout.
-bool DateExists(long long year, int month, int day, int calendarMode);
+// True when the date is a day of the calendar `rule` writes dates in (under
+// JulianThenGregorian 1582-10-05 to 1582-10-14 do not exist).
+bool DateExists(long long year, int month, int day, CalendarRule rule);
 
 }  // namespace args

@@ -262,8 +262,8 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
 
 void ComputeYearEvents(YearListState& state, const Ephemeris& ephemeris) {
   const double year = TypedDouble(state.m_strYear);
-  const CalendarRule calendar = CalendarRuleOfMode(state.m_nCalendarMode);
-  const DateClock lists = ListClock(calendar, state.m_settings.zone);
+  const CalendarRule calendar = state.m_settings.calendar;
+  const DateClock lists = ListClock(state.m_settings);
   state.m_events = {YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists),
                     YearEventTable(ephemeris, EventKind::SolarTerms, year, kYearEventDays, lists), calendar};
 }
@@ -274,7 +274,7 @@ bool ShowYear(YearListState& state, int layout, const Ephemeris& ephemeris, std:
     return false;
   }
   if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout,
-                           CalendarRuleOfMode(state.m_nCalendarMode), state.conversions, error))
+                           state.m_settings.calendar, state.conversions, error))
     return false;
   ComputeYearEvents(state, ephemeris);
   const bool ok = layout == kLunisolarLayout

@@ -41,9 +41,9 @@ double TypedDouble(const std::string& text);
 bool YearInListRange(int year);
 // "年干支  " followed by the year's stem and branch (from the Data table).
 std::string YearSexagenaryText(CDaoDatabase& db, int year);
-// "ユリウス暦" when calendarMode is 0 and the year (atoi) is 1582 or less,
-// else "グレゴリオ暦".
-std::string YearCalendarName(int calendarMode, const std::string& yearText);
+// "ユリウス暦" under JulianThenGregorian when the year (atoi) is 1582 or
+// less, else "グレゴリオ暦".
+std::string YearCalendarName(CalendarRule calendar, const std::string& yearText);
 
 // The events a fill marks days with (dates on the list clock), and the
 // calendar rule the grid's Western dates are written in.
@@ -96,16 +96,15 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
 // column 13 has a heading, else 12.
 int YearGridColumnCount(const YearGrid& grid, int layout);
 // The CSV text of the grid (UTF-8; 39 lines, every field followed by a comma).
-std::string YearFileText(const YearGrid& grid, int layout, const std::string& yearText, int calendarMode);
+std::string YearFileText(const YearGrid& grid, int layout, const std::string& yearText, CalendarRule calendar);
 
 // Everything the window shows for a year, computed without a window: the
 // events (when no main view supplies them), the conversions and the grid.
 struct YearListState {
   std::string m_strYear, m_strMonth, m_strDay;
-  int m_nCalendarMode = 0;
   int m_nSignDisplay = 0;
   int m_nDisplayMode = 0;
-  // The zone and model of the main view (its calendar rule is m_nCalendarMode).
+  // The calendar rule, zone and model of the main view.
   Moment m_settings;
   YearEvents m_events;
   YearGrid m_strGrid;

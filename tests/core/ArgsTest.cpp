@@ -67,19 +67,25 @@ TEST(Args, OnlyTheDocumentedFormsAreRead) {
 }
 
 TEST(Args, DatesExistInTheCalendarInForce) {
+  constexpr CalendarRule J = CalendarRule::JulianThenGregorian, G = CalendarRule::Gregorian;
   struct Case {
     long long year;
-    int month, day, mode;
+    int month, day;
+    CalendarRule rule;
     bool exists;
   } cases[] = {
-      {2024, 2, 29, 0, true},   {2023, 2, 29, 0, false}, {2024, 2, 31, 0, false}, {2023, 2, 30, 0, false},
-      {1700, 2, 29, 0, false},  {2100, 2, 29, 0, false}, {2000, 2, 29, 0, true},  {1500, 2, 29, 0, true},
-      {1500, 2, 29, 1, false},  {1582, 10, 4, 0, true},  {1582, 10, 5, 0, false}, {1582, 10, 14, 0, false},
-      {1582, 10, 15, 0, true},  {1582, 10, 10, 1, true}, {1582, 10, 10, 7, true}, {-4, 2, 29, 0, true},
-      {-1, 2, 29, 0, false},    {0, 2, 29, 0, true},     {2024, 4, 31, 0, false}, {2024, 12, 31, 0, true},
-      {2024, 13, 1, 0, false},  {2024, 1, 0, 0, false},
+      {2024, 2, 29, J, true},   {2023, 2, 29, J, false}, {2024, 2, 31, J, false}, {2023, 2, 30, J, false},
+      {1700, 2, 29, J, false},  {2100, 2, 29, J, false}, {2000, 2, 29, J, true},  {1500, 2, 29, J, true},
+      {1500, 2, 29, G, false},  {1582, 10, 4, J, true},  {1582, 10, 5, J, false}, {1582, 10, 14, J, false},
+      {1582, 10, 15, J, true},  {1582, 10, 10, G, true}, {-4, 2, 29, J, true},
+      {-1, 2, 29, J, false},    {0, 2, 29, J, true},     {2024, 4, 31, J, false}, {2024, 12, 31, J, true},
+      {2024, 13, 1, J, false},  {2024, 1, 0, J, false},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(args::DateExists(c.year, c.month, c.day, c.mode), c.exists)
-        << c.year << "-" << c.month << "-" << c.day << " mode " << c.mode;
+    EXPECT_EQ(args::DateExists(c.year, c.month, c.day, c.rule), c.exists)
+        << c.year << "-" << c.month << "-" << c.day << (c.rule == J ? " Julian then Gregorian" : " Gregorian");
+  // ombrel.dat's line 4: 0 the mixed rule, any other value the Gregorian.
+  EXPECT_EQ(CalendarRuleOfMode(0), J);
+  EXPECT_EQ(CalendarRuleOfMode(1), G);
+  EXPECT_EQ(CalendarRuleOfMode(7), G);
 }

@@ -134,7 +134,7 @@ class TstSettings : public QObject {
     QCOMPARE(QString::fromStdString(m_view->m_settingsRecord.m_strInterval), QStringLiteral("15"));
     QCOMPARE(m_view->m_settingsRecord.m_bConstellations, 0);
     QCOMPARE(m_view->m_settingsRecord.m_bMansions, 1);
-    QCOMPARE(m_view->m_pYearListDlg->m_nCalendarMode, 1);
+    QCOMPARE(m_view->m_pYearListDlg->m_settings.calendar, CalendarRule::Gregorian);
     QCOMPARE(m_view->m_pYearListDlg->m_nSignDisplay, 1);
     QCOMPARE(FileBytes(QStringLiteral("ombrel.dat")),
              QByteArray("135.0\n35.0\n -45.0\n1\n1\n1\n15\n0\n1\n"));

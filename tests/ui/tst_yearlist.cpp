@@ -336,7 +336,8 @@ class TstYearList : public QObject {
       QPainter measure(&probe);
       measure.setFont(AlmanacFont(12));
       const std::vector<YearGridText> texts = YearGridTexts(measure.fontMetrics(), m_dlg->m_strGrid,
-                                                            m_dlg->m_nDisplayMode, m_dlg->GridYearText(), 0);
+                                                            m_dlg->m_nDisplayMode, m_dlg->GridYearText(),
+                                                            CalendarRule::JulianThenGregorian);
       const QSize frame = m_dlg->GridFrame()->size();
       std::vector<int> owner(static_cast<std::size_t>(frame.width() * frame.height()), -1);
       int inked = 0;
@@ -409,7 +410,7 @@ class TstYearList : public QObject {
 
   void fileOutputAndTheDrawnGrid() {
     m_dlg->m_nSignDisplay = 0;
-    m_dlg->m_nCalendarMode = 0;
+    m_dlg->m_settings.calendar = CalendarRule::JulianThenGregorian;
     QVERIFY(m_dlg->Create());
     // The view's copy of a new date must not retitle the grid shown.
     m_dlg->m_strYear = "1999";

@@ -60,7 +60,7 @@ TEST_F(YearListTest, FileMatchesGoldenCp932Bytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.golden);
     YearListState s = Shown(c.year, c.layout);
-    const std::string bytes = text::ToCp932(YearFileText(s.m_strGrid, s.m_nDisplayMode, s.m_strYear, 0));
+    const std::string bytes = text::ToCp932(YearFileText(s.m_strGrid, s.m_nDisplayMode, s.m_strYear, kJulianThenGregorian));
     EXPECT_EQ(bytes, ReadFile(std::string(OMBREL_FIXTURES) + "/yearlist/" + c.golden));
   }
 }
@@ -101,11 +101,14 @@ TEST_F(YearListTest, RangeIsFromMinus666To2041) {
 
 TEST(YearListLegend, CalendarNameFollowsModeAndYear) {
   const struct {
-    int mode;
+    CalendarRule rule;
     const char* year;
     const char* name;
-  } cases[] = {{0, "1582", "ユリウス暦"}, {0, "1583", "グレゴリオ暦"}, {1, "1582", "グレゴリオ暦"}, {0, "-666", "ユリウス暦"}};
-  for (const auto& c : cases) EXPECT_EQ(YearCalendarName(c.mode, c.year), c.name) << c.mode << " " << c.year;
+  } cases[] = {{kJulianThenGregorian, "1582", "ユリウス暦"},
+               {kJulianThenGregorian, "1583", "グレゴリオ暦"},
+               {CalendarRule::Gregorian, "1582", "グレゴリオ暦"},
+               {kJulianThenGregorian, "-666", "ユリウス暦"}};
+  for (const auto& c : cases) EXPECT_EQ(YearCalendarName(c.rule, c.year), c.name) << c.year;
 }
 
 TEST(YearListMarkers, PhasesAndMajorTerms) {

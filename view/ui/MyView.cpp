@@ -368,7 +368,7 @@ std::optional<Moment> CMyView::TakeTypedMoment() {
   const bool hourTyped = m_strHour != m_strHourShown;
   FormRefusal refusal;
   if (const std::optional<TypedMoment> typed = ReadTypedMoment(
-          m_strYear, m_strMonth, m_strDay, hourTyped ? m_strHour : m_strHourExact, m_settingsRecord.m_nCalendarMode, refusal)) {
+          m_strYear, m_strMonth, m_strDay, hourTyped ? m_strHour : m_strHourExact, m_settings.calendar, refusal)) {
     // The fields as the view writes them (full-width digits and blanks gone);
     // a typed hour stays as typed when it is plain digits.
     WriteDateTexts(typed->year, typed->month, typed->day);
@@ -488,7 +488,6 @@ void CMyView::ApplySettings() {
   m_pAstroDataDlg->m_ephemeris = SettingsEphemeris();
   m_pYearListDlg->m_settings = m_settings;
   m_pYearListDlg->m_ephemeris = SettingsEphemeris();
-  m_pYearListDlg->m_nCalendarMode = m_settingsRecord.m_nCalendarMode;
   m_pYearListDlg->m_nSignDisplay = m_settingsRecord.m_nSignDisplay;
   ShowPlaceName();
 }

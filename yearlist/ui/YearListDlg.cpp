@@ -81,7 +81,7 @@ class CYearGridFrame : public QWidget {
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     PaintYearGrid(painter, size(), m_pDlg->m_strGrid, m_pDlg->m_nDisplayMode, m_pDlg->GridYearText(),
-                  m_pDlg->m_nCalendarMode);
+                  m_pDlg->m_settings.calendar);
   }
 
  private:
@@ -327,13 +327,13 @@ void CYearListDlg::ShowYear(int layout) {
   UpdateData(true);
   std::string error;
   const bool converted = ConvertYearListDate(m_strYear, m_strMonth, m_strDay, layout,
-                                             CalendarRuleOfMode(m_nCalendarMode), m_conversions, error);
+                                             m_settings.calendar, m_conversions, error);
   if (layout == kLunisolarLayout && !m_conversions.yearSign.empty()) m_strYearSign = m_conversions.yearSign;
   UpdateData(false);
   if (!converted) return ReportError(error);
   FillYearPhaseList();
   FillYearTermList();
-  m_events.calendar = CalendarRuleOfMode(m_nCalendarMode);
+  m_events.calendar = m_settings.calendar;
   const bool filled = layout == kLunisolarLayout
                           ? FillLunisolarGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error)
                           : FillWesternGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error);
@@ -357,7 +357,7 @@ void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wPara
   const bool phases = wParam == kListRequestPhases;
   const YearEventRequest request{phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
                                  m_nEventDays};
-  const DateClock lists = ListClock(CalendarRuleOfMode(m_nCalendarMode), m_settings.zone);
+  const DateClock lists = ListClock(m_settings);
   std::vector<CalendarEvent>& events = phases ? m_events.phases : m_events.terms;
   events = m_pParentView ? m_pParentView->AnswerListRequest(request)
                          : YearEventTable(m_ephemeris, request.kind, request.year, request.lastDay, lists);
@@ -418,7 +418,7 @@ void CYearListDlg::DrawYearGrid(int /*layout*/) {
 }
 
 bool CYearListDlg::WriteYearFileTo(const std::string& path, std::string& error) {
-  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, GridYearText(), m_nCalendarMode);
+  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, GridYearText(), m_settings.calendar);
   return WriteTextFileAtomically(path, text, true, error);
 }
 

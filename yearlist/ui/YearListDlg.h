@@ -44,9 +44,8 @@ class CYearListDlg : public QDialog {
 
   // Members the main view and the settings read and write.
   YearEventSource* m_pParentView = nullptr;
-  int m_nCalendarMode = 0;
-  // The zone and model of the main view, and the model's ephemeris (for the
-  // lists without a view).
+  // The calendar rule, zone and model of the main view, and the model's
+  // ephemeris (for the lists without a view).
   Moment m_settings;
   std::reference_wrapper<const Ephemeris> m_ephemeris;
   int m_nSignDisplay = 0;
