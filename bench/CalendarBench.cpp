@@ -164,11 +164,11 @@ BENCHMARK(BM_EraListItems)->Unit(benchmark::kMicrosecond);
 void BM_YearListLunisolar2033(benchmark::State& state) {
   ScratchDir s;
   REQUIRE_SCRATCH(s, state);
-  const std::string year = "2033", first = "1";
+  const std::string first = "1";
   std::string error;
   for (auto _ : state) {
     YearListState ys;
-    ys.m_strYear = year;
+    ys.m_nYear = 2033;
     ys.m_strMonth = first;
     ys.m_strDay = first;
     ys.m_nSignDisplay = 1;

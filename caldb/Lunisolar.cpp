@@ -280,10 +280,10 @@ LunisolarResult LunisolarLookup(double year, double month, double day, double an
   return r;
 }
 
-LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText, const std::string& monthText,
-                                const std::string& dayText, CalendarRule calendar) {
-  int y = 0, m = 0, d = 0;
-  if (!ParseTypedNumber(yearText, y) || !ParseTypedNumber(monthText, m) || !ParseTypedNumber(dayText, d)) {
+LunisolarResult LunisolarLookup(CDaoDatabase& db, int y, const std::string& monthText, const std::string& dayText,
+                                CalendarRule calendar) {
+  int m = 0, d = 0;
+  if (!ParseTypedNumber(monthText, m) || !ParseTypedNumber(dayText, d)) {
     LunisolarResult bad;
     bad.notANumber = true;
     return bad;

@@ -46,12 +46,12 @@ LunisolarResult LunisolarLookup(CDaoDatabase& db, double year, double month, dou
 LunisolarResult LunisolarLookup(double year, double month, double day, double anchorYear, double anchorMonth,
                                 CalendarRule calendar);
 
-// The year list's lookup: year, month and day as the user typed them. The
-// texts are checked to be numbers before anything is queried (notANumber
-// otherwise); the date is read under `calendar`, the rows as the table
-// stores them.
-LunisolarResult LunisolarLookup(CDaoDatabase& db, const std::string& yearText,
-                                const std::string& monthText, const std::string& dayText, CalendarRule calendar);
+// The year list's lookup: its year, and the month and day as the user typed
+// them. The texts are checked to be numbers before anything is queried
+// (notANumber otherwise); the date is read under `calendar`, the rows as the
+// table stores them.
+LunisolarResult LunisolarLookup(CDaoDatabase& db, int year, const std::string& monthText, const std::string& dayText,
+                                CalendarRule calendar);
 
 // The days the table gives a lunisolar date, as the window says them (the
 // first month begins on -667-12-09 in the Julian calendar; the last row only

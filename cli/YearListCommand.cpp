@@ -54,8 +54,8 @@ int RunYearList(const Run& run, const Args& args) {
   if (!Choose(o, "calendar", "julian", "gregorian", gregorian)) return UsageError("--calendar is julian or gregorian");
   YearListState state;
   state.m_settings = run.settings;
-  // The texts the main view hands the year list ("%4.0f", "%2.0f").
-  state.m_strYear = text::SjisFormat("%4lld", year);
+  // The texts the main view hands the year list ("%2.0f").
+  state.m_nYear = static_cast<int>(year);
   state.m_strMonth = text::SjisFormat("%2lld", month);
   state.m_strDay = text::SjisFormat("%2lld", day);
   state.m_settings.calendar = gregorian ? CalendarRule::Gregorian : CalendarRule::JulianThenGregorian;
@@ -64,7 +64,7 @@ int RunYearList(const Run& run, const Args& args) {
     return DatabaseFailure(error);
 
   const std::string path = OutputPath(o.Get("output"));
-  const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_strYear, state.m_settings.calendar);
+  const std::string content = YearFileText(state.m_strGrid, state.m_nDisplayMode, state.m_nYear, state.m_settings.calendar);
   if (!WriteTextFileAtomically(path, content, !utf8, error)) return Failure(error);
   return kOk;
 }

@@ -21,20 +21,20 @@ double TypedDouble(const std::string& text) {
 
 bool YearInListRange(int year) { return year >= kFirstListedYear && year <= kLastListedYear; }
 
-std::string YearCalendarName(CalendarRule calendar, const std::string& yearText) {
-  return (calendar == CalendarRule::JulianThenGregorian && TypedInt(yearText) <= 1582) ? "ユリウス暦" : "グレゴリオ暦";
+std::string YearCalendarName(CalendarRule calendar, int year) {
+  return (calendar == CalendarRule::JulianThenGregorian && year <= 1582) ? "ユリウス暦" : "グレゴリオ暦";
 }
 
 int YearGridColumnCount(const YearGrid& grid, int layout) {
   return (layout == kLunisolarLayout && !grid[0][13].empty()) ? 13 : 12;
 }
 
-std::string YearFileText(const YearGrid& grid, int layout, const std::string& yearText, CalendarRule calendar) {
+std::string YearFileText(const YearGrid& grid, int layout, int year, CalendarRule calendar) {
   const int columns = YearGridColumnCount(grid, layout);
   std::string out = "日,";
   for (int k = 1; k <= columns; ++k) out += text::SjisFormat("    %2s月", grid[0][k]) + ",";
-  out += text::SjisFormat(layout == kLunisolarLayout ? " %4s年和暦表示" : " %4s年西暦表示", yearText) + ",";
-  out += YearCalendarName(calendar, yearText) + ",\n";
+  out += text::SjisFormat(layout == kLunisolarLayout ? " %4d年和暦表示" : " %4d年西暦表示", year) + ",";
+  out += YearCalendarName(calendar, year) + ",\n";
   for (int r = 1; r < kYearGridRows; ++r) {
     out += text::SjisFormat("%2s", grid[r][0]) + ",";
     for (int k = 1; k <= columns; ++k) out += text::SjisFormat("%10s", grid[r][k]) + ",";

@@ -140,12 +140,12 @@ void FillWesternColumns(CDaoDatabase& db, YearGrid& grid, int year, int signDisp
 }
 
 template <class Fill>
-bool RunFill(Fill fill, YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+bool RunFill(Fill fill, YearGrid& grid, int year, int signDisplay, const YearEvents& events,
              std::string& error) {
   try {
     CDaoDatabase db;
     const CDaoReadScope snapshot(OpenCalendar(db));
-    fill(db, grid, TypedInt(yearText), signDisplay, events);
+    fill(db, grid, year, signDisplay, events);
     return true;
   } catch (const CDaoException& e) {
     error = DatabaseErrorText(kCalendarDatabase, e);
@@ -210,22 +210,22 @@ std::string YearSexagenaryText(CDaoDatabase& db, int year) {
   return "年干支  " + data.Text(YearStemRow(year), DataTable::kStem) + data.Text(YearBranchRow(year), DataTable::kBranch);
 }
 
-bool FillLunisolarGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+bool FillLunisolarGrid(YearGrid& grid, int year, int signDisplay, const YearEvents& events,
                        std::string& error) {
-  return RunFill(FillLunisolarColumns, grid, yearText, signDisplay, events, error);
+  return RunFill(FillLunisolarColumns, grid, year, signDisplay, events, error);
 }
 
-bool FillWesternGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+bool FillWesternGrid(YearGrid& grid, int year, int signDisplay, const YearEvents& events,
                      std::string& error) {
-  return RunFill(FillWesternColumns, grid, yearText, signDisplay, events, error);
+  return RunFill(FillWesternColumns, grid, year, signDisplay, events, error);
 }
 
-bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
+bool ConvertYearListDate(int year, const std::string& monthText, const std::string& dayText,
                          int layout, CalendarRule calendar, YearConversions& out, std::string& error) {
   try {
     CDaoDatabase db;
     const CDaoReadScope snapshot(OpenCalendar(db));
-    const LunisolarResult found = LunisolarLookup(db, yearText, monthText, dayText, calendar);
+    const LunisolarResult found = LunisolarLookup(db, year, monthText, dayText, calendar);
     if (found.notANumber) {
       error = kNotANumber;
       return false;
@@ -234,13 +234,13 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
     lunisolar = ConversionRow{};
     if (found.found) {
       const int eraYear = layout == kLunisolarLayout ? LunisolarYear(found.row) : found.row.year;
-      FillEra(lunisolar, EraForYear(db, eraYear, TypedInt(yearText), kHistoryQueryTwoSpaces));
+      FillEra(lunisolar, EraForYear(db, eraYear, year, kHistoryQueryTwoSpaces));
       lunisolar.leapMark = LeapMark(found.row);
       lunisolar.month = std::to_string(found.row.lunarMonth);
       lunisolar.day = std::to_string(TruncToInt(found.lunarDay));
       FillSigns(db, lunisolar, found.noonJulianDay, found.row.lunarMonth, found.lunarDay);
     }
-    if (layout == kLunisolarLayout) out.yearSign = YearSexagenaryText(db, TypedInt(yearText));
+    if (layout == kLunisolarLayout) out.yearSign = YearSexagenaryText(db, year);
     out.western = ConversionRow{};
     out.leapWestern = ConversionRow{};
     if (!found.found) return true;
@@ -261,7 +261,7 @@ bool ConvertYearListDate(const std::string& yearText, const std::string& monthTe
 }
 
 void ComputeYearEvents(YearListState& state, const Ephemeris& ephemeris) {
-  const double year = TypedDouble(state.m_strYear);
+  const double year = state.m_nYear;
   const CalendarRule calendar = state.m_settings.calendar;
   const DateClock lists = ListClock(state.m_settings);
   state.m_events = {YearEventTable(ephemeris, EventKind::MoonPhases, year, kYearEventDays, lists),
@@ -269,17 +269,17 @@ void ComputeYearEvents(YearListState& state, const Ephemeris& ephemeris) {
 }
 
 bool ShowYear(YearListState& state, int layout, const Ephemeris& ephemeris, std::string& error) {
-  if (!YearInListRange(TypedInt(state.m_strYear))) {
+  if (!YearInListRange(state.m_nYear)) {
     error = kYearRangeMessage;
     return false;
   }
-  if (!ConvertYearListDate(state.m_strYear, state.m_strMonth, state.m_strDay, layout,
+  if (!ConvertYearListDate(state.m_nYear, state.m_strMonth, state.m_strDay, layout,
                            state.m_settings.calendar, state.conversions, error))
     return false;
   ComputeYearEvents(state, ephemeris);
   const bool ok = layout == kLunisolarLayout
-                      ? FillLunisolarGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error)
-                      : FillWesternGrid(state.m_strGrid, state.m_strYear, state.m_nSignDisplay, state.m_events, error);
+                      ? FillLunisolarGrid(state.m_strGrid, state.m_nYear, state.m_nSignDisplay, state.m_events, error)
+                      : FillWesternGrid(state.m_strGrid, state.m_nYear, state.m_nSignDisplay, state.m_events, error);
   if (ok) state.m_nDisplayMode = layout;
   return ok;
 }

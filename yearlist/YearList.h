@@ -41,9 +41,9 @@ double TypedDouble(const std::string& text);
 bool YearInListRange(int year);
 // "年干支  " followed by the year's stem and branch (from the Data table).
 std::string YearSexagenaryText(CDaoDatabase& db, int year);
-// "ユリウス暦" under JulianThenGregorian when the year (atoi) is 1582 or
-// less, else "グレゴリオ暦".
-std::string YearCalendarName(CalendarRule calendar, const std::string& yearText);
+// "ユリウス暦" under JulianThenGregorian when the year is 1582 or less, else
+// "グレゴリオ暦".
+std::string YearCalendarName(CalendarRule calendar, int year);
 
 // The events a fill marks days with (dates on the list clock), and the
 // calendar rule the grid's Western dates are written in.
@@ -61,13 +61,13 @@ std::string DateMarkers(double year, double month, double day, const YearEvents&
 // carried, into the next day at midnight).
 std::string YearEventItem(const CalendarEvent& event, bool phase, const DateClock& lists);
 
-// Fill m_strGrid for the year text (already range-checked) from the calendar
+// Fill m_strGrid for the year (already range-checked) from the calendar
 // database in the current directory. signDisplay nonzero shows 六曜.
 // False with the engine's text in `error` when the database fails; what was
 // filled stays.
-bool FillLunisolarGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+bool FillLunisolarGrid(YearGrid& grid, int year, int signDisplay, const YearEvents& events,
                        std::string& error);
-bool FillWesternGrid(YearGrid& grid, const std::string& yearText, int signDisplay, const YearEvents& events,
+bool FillWesternGrid(YearGrid& grid, int year, int signDisplay, const YearEvents& events,
                      std::string& error);
 
 // One conversion row: fields 1010..1022 (和暦変換), 1023..1036 (西暦変換) or
@@ -85,23 +85,24 @@ struct YearConversions {
   std::string yearSign;       // field 1003 (和暦表示 only)
 };
 
-// The three conversion rows for the typed year, month and day. layout is
+// The three conversion rows for the year and the typed month and day. layout is
 // kLunisolarLayout (the era of the lunisolar year, field 1003 filled) or
 // kWesternLayout. False with a reason in `error` when a month or day text is
 // not a number or the database fails; rows already filled stay in `out`.
-bool ConvertYearListDate(const std::string& yearText, const std::string& monthText, const std::string& dayText,
+bool ConvertYearListDate(int year, const std::string& monthText, const std::string& dayText,
                          int layout, CalendarRule calendar, YearConversions& out, std::string& error);
 
 // Number of month columns written and drawn: 13 for a lunisolar layout whose
 // column 13 has a heading, else 12.
 int YearGridColumnCount(const YearGrid& grid, int layout);
 // The CSV text of the grid (UTF-8; 39 lines, every field followed by a comma).
-std::string YearFileText(const YearGrid& grid, int layout, const std::string& yearText, CalendarRule calendar);
+std::string YearFileText(const YearGrid& grid, int layout, int year, CalendarRule calendar);
 
 // Everything the window shows for a year, computed without a window: the
 // events (when no main view supplies them), the conversions and the grid.
 struct YearListState {
-  std::string m_strYear, m_strMonth, m_strDay;
+  int m_nYear = 0;                    // read from its field or argument
+  std::string m_strMonth, m_strDay;  // the typed texts of the converted date
   int m_nSignDisplay = 0;
   int m_nDisplayMode = 0;
   // The calendar rule, zone and model of the main view.

@@ -100,7 +100,7 @@ TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
     std::vector<std::pair<const char*, LunisolarResult>> answers = {
         {"day panel", DayPanel(g.year, g.month, g.day, CalendarRule::Gregorian)}};
     if (g.day == 1 || g.day == 15 || g.day == 28)
-      answers.emplace_back("year list", LunisolarLookup(m_db, text::SjisFormat("%.0f", g.year), text::SjisFormat("%.0f", g.month),
+      answers.emplace_back("year list", LunisolarLookup(m_db, static_cast<int>(g.year), text::SjisFormat("%.0f", g.month),
                                                         text::SjisFormat("%.0f", g.day), CalendarRule::Gregorian));
     if (compared % 7 == 0) {
       const LocalTime m = JulianDayToDate(j, mixed);
@@ -122,12 +122,12 @@ TEST_F(Lunisolar, ADayHasOneLunisolarDateUnderEitherRule) {
 }
 
 TEST_F(Lunisolar, YearListTypedTextsNeverReachTheEngine) {
-  LunisolarResult r = LunisolarLookup(m_db, "2033", "12", "22", kMixed);
+  LunisolarResult r = LunisolarLookup(m_db, 2033, "12", "22", kMixed);
   EXPECT_TRUE(r.found);
   EXPECT_EQ(r.row.flag, 2);
   for (const char* bad : {"", "abc", "12;", "1 OR 1=1", "0); DELETE FROM Kyuureki; --"}) {
-    EXPECT_TRUE(LunisolarLookup(m_db, "2033", bad, "1", kMixed).notANumber) << bad;
-    EXPECT_TRUE(LunisolarLookup(m_db, bad, "1", "1", kMixed).notANumber) << bad;
+    EXPECT_TRUE(LunisolarLookup(m_db, 2033, bad, "1", kMixed).notANumber) << bad;
+    EXPECT_TRUE(LunisolarLookup(m_db, 2033, "1", bad, kMixed).notANumber) << bad;
     EXPECT_TRUE(LunisolarToWestern(m_db, r.row.id, bad, "1", kMixed).notANumber) << bad;
   }
   KyuurekiRow last;
@@ -135,12 +135,12 @@ TEST_F(Lunisolar, YearListTypedTextsNeverReachTheEngine) {
 }
 
 TEST_F(Lunisolar, WesternDateOfALunisolarDate) {
-  struct Case { const char *y, *m, *d; const char *month, *day; const char* regular; const char* leap; } cases[] = {
+  struct Case { int y; const char *m, *d; const char *month, *day; const char* regular; const char* leap; } cases[] = {
       // typed Western date (finds the start month), lunisolar month and day, results
-      {"2033", "11", "1", "11", "1", "2033-11-22", "2033-12-22"},
-      {"2017", "5", "30", "5", "1", "2017-05-26", "2017-06-24"},
-      {"2017", "6", "30", "6", "1", "2017-07-23", ""},
-      {"2033", "4", "15", "4", "30", "2033-05-28", ""},
+      {2033, "11", "1", "11", "1", "2033-11-22", "2033-12-22"},
+      {2017, "5", "30", "5", "1", "2017-05-26", "2017-06-24"},
+      {2017, "6", "30", "6", "1", "2017-07-23", ""},
+      {2033, "4", "15", "4", "30", "2033-05-28", ""},
   };
   for (const auto& c : cases) {
     LunisolarResult start = LunisolarLookup(m_db, c.y, c.m, c.d, kMixed);

@@ -324,7 +324,7 @@ class TstMainView : public QObject {
       QCOMPARE(list.focusWidget(), list.Field(1004));
       list.Field(1004)->setText(QString::fromLatin1(shown));
       Click(&list, "西暦表示");
-      QCOMPARE(QString::fromStdString(list.m_strGridYear), QString::fromLatin1(shown));
+      QCOMPARE(list.m_nGridYear, std::atoi(shown));
       Click(&list, "終了");
       QVERIFY(!list.IsWindowOpen());
       m_view->RunCommand([this] { m_view->OnPaint(); });

@@ -208,7 +208,7 @@ class TstYearList : public QObject {
     QTest::mouseClick(spin->DownButton(), Qt::LeftButton);
     QCOMPARE(Field(1004), QStringLiteral("2041"));
     QCOMPARE(g_messages.size(), 1);
-    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2041"));
+    QCOMPARE(m_dlg->m_nGridYear, 2041);
   }
 
   void typedTextsAreNotQueries() {
@@ -258,7 +258,7 @@ class TstYearList : public QObject {
     QCOMPARE(found.size(), 1);
     list->setCurrentItem(found[0]);
     QCOMPARE(Field(1004), QStringLiteral("2005"));
-    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2005"));
+    QCOMPARE(m_dlg->m_nGridYear, 2005);
     QCOMPARE(m_dlg->m_nDisplayMode, kLunisolarLayout);
   }
 
@@ -270,16 +270,16 @@ class TstYearList : public QObject {
     QLineEdit* year = m_dlg->Field(1004);
     QTest::keyClick(year, Qt::Key_Up);
     QCOMPARE(Field(1004), QStringLiteral("2034"));
-    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2034"));
+    QCOMPARE(m_dlg->m_nGridYear, 2034);
     QTest::keyClick(year, Qt::Key_Down);
     QTest::keyClick(year, Qt::Key_Down);
     QCOMPARE(Field(1004), QStringLiteral("2032"));
-    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2032"));
+    QCOMPARE(m_dlg->m_nGridYear, 2032);
 
     Click("西暦表示");
     year->setText(QStringLiteral("2005"));
     QTest::keyClick(year, Qt::Key_Return);
-    QCOMPARE(QString::fromStdString(m_dlg->m_strGridYear), QStringLiteral("2005"));
+    QCOMPARE(m_dlg->m_nGridYear, 2005);
     QCOMPARE(m_dlg->m_nDisplayMode, kWesternLayout);
     Click("和暦表示");
     Type(1006, QStringLiteral("1"));
@@ -336,7 +336,7 @@ class TstYearList : public QObject {
       QPainter measure(&probe);
       measure.setFont(AlmanacFont(12));
       const std::vector<YearGridText> texts = YearGridTexts(measure.fontMetrics(), m_dlg->m_strGrid,
-                                                            m_dlg->m_nDisplayMode, m_dlg->GridYearText(),
+                                                            m_dlg->m_nDisplayMode, m_dlg->GridYear(),
                                                             CalendarRule::JulianThenGregorian);
       const QSize frame = m_dlg->GridFrame()->size();
       std::vector<int> owner(static_cast<std::size_t>(frame.width() * frame.height()), -1);

@@ -34,9 +34,9 @@ Moment Settings() { return testsupport::TokyoMoment(2000, 1, 1, 12.0); }
 
 constexpr CalendarRule kJulianThenGregorian = CalendarRule::JulianThenGregorian;
 
-YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
+YearListState Shown(int year, int layout, int signDisplay = 0) {
   YearListState s;
-  s.m_strYear = year;
+  s.m_nYear = year;
   s.m_strMonth = " 1";
   s.m_strDay = " 1";
   s.m_nSignDisplay = signDisplay;
@@ -48,28 +48,28 @@ YearListState Shown(const std::string& year, int layout, int signDisplay = 0) {
 
 TEST_F(YearListTest, FileMatchesGoldenCp932Bytes) {
   struct Case {
-    const char* year;
+    int year;
     int layout;
     const char* golden;
   } cases[] = {
-      {"2033", kLunisolarLayout, "year-2033-lunisolar.csv"},  // 閏11: thirteen columns
-      {"2033", kWesternLayout, "year-2033-western.csv"},
-      {"2005", kLunisolarLayout, "year-2005-lunisolar.csv"},  // no leap month
-      {"2005", kWesternLayout, "year-2005-western.csv"},
+      {2033, kLunisolarLayout, "year-2033-lunisolar.csv"},  // 閏11: thirteen columns
+      {2033, kWesternLayout, "year-2033-western.csv"},
+      {2005, kLunisolarLayout, "year-2005-lunisolar.csv"},  // no leap month
+      {2005, kWesternLayout, "year-2005-western.csv"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.golden);
     YearListState s = Shown(c.year, c.layout);
-    const std::string bytes = text::ToCp932(YearFileText(s.m_strGrid, s.m_nDisplayMode, s.m_strYear, kJulianThenGregorian));
+    const std::string bytes = text::ToCp932(YearFileText(s.m_strGrid, s.m_nDisplayMode, s.m_nYear, kJulianThenGregorian));
     EXPECT_EQ(bytes, ReadFile(std::string(OMBREL_FIXTURES) + "/yearlist/" + c.golden));
   }
 }
 
 TEST_F(YearListTest, LunisolarGridShapeFollowsTheLeapMonth) {
-  YearListState leap = Shown("2033", kLunisolarLayout);
+  YearListState leap = Shown(2033, kLunisolarLayout);
   EXPECT_EQ(YearGridColumnCount(leap.m_strGrid, kLunisolarLayout), 13);
   EXPECT_EQ(leap.m_strGrid[0][12], "閏11");
-  YearListState plain = Shown("2005", kLunisolarLayout);
+  YearListState plain = Shown(2005, kLunisolarLayout);
   EXPECT_EQ(YearGridColumnCount(plain.m_strGrid, kLunisolarLayout), 12);
   EXPECT_TRUE(plain.m_strGrid[0][13].empty());
   // A 29-day month (2005's first) shows seven blanks on day 30.
@@ -78,10 +78,10 @@ TEST_F(YearListTest, LunisolarGridShapeFollowsTheLeapMonth) {
 
 TEST_F(YearListTest, SixDaySignsStartEachMonthFromItsNumber) {
   // 1/1 is 先勝, 2/1 友引; the Western layout shows the lunisolar date.
-  YearListState s = Shown("2033", kLunisolarLayout, 1);
+  YearListState s = Shown(2033, kLunisolarLayout, 1);
   EXPECT_EQ(s.m_strGrid[1][1].substr(0, 6), "先勝");
   EXPECT_EQ(s.m_strGrid[1][2].substr(0, 6), "友引");
-  YearListState w = Shown("2033", kWesternLayout, 1);
+  YearListState w = Shown(2033, kWesternLayout, 1);
   EXPECT_EQ(w.m_strGrid[31][1], "先勝　 1  1●");  // 2033-01-31 = 1/1, a new moon
 }
 
@@ -89,25 +89,25 @@ TEST_F(YearListTest, RangeIsFromMinus666To2041) {
   const std::pair<int, bool> cases[] = {{-667, false}, {-666, true}, {2041, true}, {2042, false}};
   for (auto [year, ok] : cases) EXPECT_EQ(YearInListRange(year), ok) << year;
   YearListState s;
-  s.m_strYear = "2042";
+  s.m_nYear = 2042;
   std::string error;
   EXPECT_FALSE(ShowYear(s, kLunisolarLayout, EphemerisOf(s.m_settings.model), error));
   EXPECT_EQ(error, kYearRangeMessage);
   EXPECT_EQ(s.m_nDisplayMode, 0);
   // The ends of the range fill without running off the table.
-  for (const char* y : {"-666", "2041"})
+  for (int y : {-666, 2041})
     for (int layout : {kLunisolarLayout, kWesternLayout}) Shown(y, layout);
 }
 
 TEST(YearListLegend, CalendarNameFollowsModeAndYear) {
   const struct {
     CalendarRule rule;
-    const char* year;
+    int year;
     const char* name;
-  } cases[] = {{kJulianThenGregorian, "1582", "ユリウス暦"},
-               {kJulianThenGregorian, "1583", "グレゴリオ暦"},
-               {CalendarRule::Gregorian, "1582", "グレゴリオ暦"},
-               {kJulianThenGregorian, "-666", "ユリウス暦"}};
+  } cases[] = {{kJulianThenGregorian, 1582, "ユリウス暦"},
+               {kJulianThenGregorian, 1583, "グレゴリオ暦"},
+               {CalendarRule::Gregorian, 1582, "グレゴリオ暦"},
+               {kJulianThenGregorian, -666, "ユリウス暦"}};
   for (const auto& c : cases) EXPECT_EQ(YearCalendarName(c.rule, c.year), c.name) << c.year;
 }
 
@@ -159,20 +159,20 @@ TEST_F(YearListTest, ConversionRows) {
   YearConversions c;
   std::string error;
   // 2033-11-15 is 10/24; 11/15 falls on 12-06, and 閏11/15 on 2034-01-05.
-  ASSERT_TRUE(ConvertYearListDate("2033", "11", "15", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate(2033, "11", "15", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
   EXPECT_EQ(c.lunisolar.month + "/" + c.lunisolar.day, "10/24");
   EXPECT_EQ(c.lunisolar.eraName, "令和");
   EXPECT_EQ(c.yearSign, "年干支  癸丑");
   EXPECT_EQ(c.western.leapMark + c.western.month + "/" + c.western.day, "　12/6");
   EXPECT_EQ(c.leapWestern.leapMark + c.leapWestern.month + "/" + c.leapWestern.day, "閏1/5");
   // 2000-01-01: 11/25, 土, 大安, 戊午, 胃; no leap eleventh month that year.
-  ASSERT_TRUE(ConvertYearListDate("2000", " 1", " 1", kWesternLayout, kJulianThenGregorian, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate(2000, " 1", " 1", kWesternLayout, kJulianThenGregorian, c, error)) << error;
   const ConversionRow& r = c.lunisolar;
   EXPECT_EQ(r.leapMark + r.month + "/" + r.day + r.weekday + r.sixDaySign + r.sexagenary + r.mansion,
             "　11/25土大安戊午胃");
   EXPECT_TRUE(c.leapWestern.month.empty());
   // Before the first era name the reigns answer, "%3d" years.
-  ASSERT_TRUE(ConvertYearListDate("-666", "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
+  ASSERT_TRUE(ConvertYearListDate(-666, "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
   EXPECT_EQ(c.lunisolar.eraName + c.lunisolar.eraYear, "(神武即位前天皇)  1");
 }
 
@@ -180,13 +180,13 @@ TEST_F(YearListTest, TypedTextsNeverReachTheQueries) {
   for (const char* month : {"1 OR 1=1", "1;DROP TABLE Kyuureki", "abc", ""}) {
     YearConversions c;
     std::string error;
-    EXPECT_FALSE(ConvertYearListDate("2033", month, "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << month;
+    EXPECT_FALSE(ConvertYearListDate(2033, month, "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << month;
     EXPECT_FALSE(error.empty());
   }
   // The table is still there.
   YearConversions c;
   std::string error;
-  EXPECT_TRUE(ConvertYearListDate("2033", "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
+  EXPECT_TRUE(ConvertYearListDate(2033, "1", "1", kLunisolarLayout, kJulianThenGregorian, c, error)) << error;
 }
 
 TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
@@ -194,7 +194,7 @@ TEST_F(YearListTest, MissingDatabaseIsAnErrorNotACrash) {
   const testsupport::WorkingDirectory inside(scratch.Path());
   ASSERT_TRUE(inside.Entered());
   YearListState s;
-  s.m_strYear = "2033";
+  s.m_nYear = 2033;
   s.m_strMonth = "1";
   s.m_strDay = "1";
   s.m_settings = Settings();

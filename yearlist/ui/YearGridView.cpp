@@ -43,7 +43,7 @@ YearGridText CellText(const QFontMetrics& metrics, int x, int y, const std::stri
 }  // namespace
 
 std::vector<YearGridText> YearGridTexts(const QFontMetrics& metrics, const YearGrid& grid, int layout,
-                                        const std::string& yearText, CalendarRule calendar) {
+                                        int year, CalendarRule calendar) {
   const bool lunisolar = layout == kLunisolarLayout;
   const int width = lunisolar ? kYearGridLunisolarWidth : kYearGridWesternWidth;
   const int columns = YearGridColumnCount(grid, layout);
@@ -62,9 +62,9 @@ std::vector<YearGridText> YearGridTexts(const QFontMetrics& metrics, const YearG
   out.push_back({QPoint(x0 - 30, y0), QStringLiteral("日"), kBlue});
   // A leap twelfth month's heading reaches past R - 10, where the caption
   // would begin.
-  const std::string caption = text::SjisFormat(lunisolar ? " %4s年和暦表示" : " %4s年西暦表示", yearText);
+  const std::string caption = text::SjisFormat(lunisolar ? " %4d年和暦表示" : " %4d年西暦表示", year);
   out.push_back({QPoint(std::max(right - 10, headingsEnd), y0), Qs(caption), kBlue});
-  out.push_back({QPoint(right + 7, y0 + 3 * rh), Qs(YearCalendarName(calendar, yearText)), kBlue});
+  out.push_back({QPoint(right + 7, y0 + 3 * rh), Qs(YearCalendarName(calendar, year)), kBlue});
   out.push_back({QPoint(right + 7, y0 + rh), QStringLiteral("朔日"), kGreen});
   out.push_back({QPoint(right + 7, y0 + 2 * rh), QStringLiteral("二十四節季中"), kRed});
   for (int r = 1; r < kYearGridRows; ++r) {
@@ -89,15 +89,14 @@ void PaintYearGridText(QPainter& painter, const YearGridText& t) {
   painter.restore();
 }
 
-void PaintYearGrid(QPainter& painter, QSize size, const YearGrid& grid, int layout, const std::string& yearText,
-                   CalendarRule calendar) {
+void PaintYearGrid(QPainter& painter, QSize size, const YearGrid& grid, int layout, int year, CalendarRule calendar) {
   painter.save();
   painter.setPen(kGridBackground);
   painter.setBrush(kGridBackground);
   painter.drawRect(0, 0, size.width() - 1, size.height() - 1);
   painter.setBackgroundMode(Qt::TransparentMode);
   painter.setFont(AlmanacFont(12));
-  for (const YearGridText& t : YearGridTexts(painter.fontMetrics(), grid, layout, yearText, calendar))
+  for (const YearGridText& t : YearGridTexts(painter.fontMetrics(), grid, layout, year, calendar))
     PaintYearGridText(painter, t);
   painter.restore();
 }

@@ -36,11 +36,10 @@ struct YearGridText {
 // squeezed into it, so no cell runs into the next column; the caption starts
 // after the last month heading.
 std::vector<YearGridText> YearGridTexts(const QFontMetrics& metrics, const YearGrid& grid, int layout,
-                                        const std::string& yearText, CalendarRule calendar);
+                                        int year, CalendarRule calendar);
 
 // Draws one of those texts with the painter's font.
 void PaintYearGridText(QPainter& painter, const YearGridText& text);
 
 // Draws the grid over a light yellow background of `size`.
-void PaintYearGrid(QPainter& painter, QSize size, const YearGrid& grid, int layout, const std::string& yearText,
-                   CalendarRule calendar);
+void PaintYearGrid(QPainter& painter, QSize size, const YearGrid& grid, int layout, int year, CalendarRule calendar);

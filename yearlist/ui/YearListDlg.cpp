@@ -80,7 +80,7 @@ class CYearGridFrame : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
-    PaintYearGrid(painter, size(), m_pDlg->m_strGrid, m_pDlg->m_nDisplayMode, m_pDlg->GridYearText(),
+    PaintYearGrid(painter, size(), m_pDlg->m_strGrid, m_pDlg->m_nDisplayMode, m_pDlg->GridYear(),
                   m_pDlg->m_settings.calendar);
   }
 
@@ -273,41 +273,35 @@ void CYearListDlg::OnInitDialog() {
 void CYearListDlg::accept() { QDialog::accept(); }
 void CYearListDlg::reject() { QDialog::reject(); }
 
-bool CYearListDlg::TypedDateIsNumbers() {
+std::optional<int> CYearListDlg::TypedYear() {
   UpdateData(true);
+  std::array<int, 3> values{};
   const struct {
     QLineEdit* edit;
     std::string* text;
     const char* name;
   } fields[] = {{m_editYear, &m_strYear, "西暦"}, {m_editMonth, &m_strMonth, "月"}, {m_editDay, &m_strDay, "日"}};
   for (std::size_t i = 0; i < std::size(fields); ++i) {
-    int value = 0;
-    if (ParseTypedNumber(*fields[i].text, value)) continue;
+    if (ParseTypedNumber(*fields[i].text, values[i])) continue;
     ShowMessage(this, Q(text::SjisFormat("%sは数字で入力してください（「%s」）。", fields[i].name, fields[i].text->c_str())),
                 QStringLiteral("一覧表"));
     *fields[i].text = m_shownDate[i];
     UpdateData(false);
     fields[i].edit->setFocus();
     fields[i].edit->selectAll();
-    return false;
+    return std::nullopt;
   }
-  return true;
+  if (YearInListRange(values[0])) return values[0];
+  ShowMessage(this, QString::fromUtf8(kYearRangeMessage), QString::fromUtf8(kYearRangeCaption));
+  return std::nullopt;
 }
 
 void CYearListDlg::CheckYearAndShowLunisolar() {
-  if (!TypedDateIsNumbers()) return;
-  if (YearInListRange(TypedInt(m_strYear)))
-    ShowLunisolarYear();
-  else
-    ShowMessage(this, QString::fromUtf8(kYearRangeMessage), QString::fromUtf8(kYearRangeCaption));
+  if (const std::optional<int> year = TypedYear()) ShowYear(kLunisolarLayout, *year);
 }
 
 void CYearListDlg::CheckYearAndShowWestern() {
-  if (!TypedDateIsNumbers()) return;
-  if (YearInListRange(TypedInt(m_strYear)))
-    ShowWesternYear();
-  else
-    ShowMessage(this, QString::fromUtf8(kYearRangeMessage), QString::fromUtf8(kYearRangeCaption));
+  if (const std::optional<int> year = TypedYear()) ShowYear(kWesternLayout, *year);
 }
 
 void CYearListDlg::OnYearSpin(int delta) {
@@ -320,42 +314,41 @@ void CYearListDlg::OnYearSpin(int delta) {
   CheckYearAndShowLunisolar();
 }
 
-void CYearListDlg::ShowLunisolarYear() { ShowYear(kLunisolarLayout); }
-void CYearListDlg::ShowWesternYear() { ShowYear(kWesternLayout); }
-
-void CYearListDlg::ShowYear(int layout) {
+void CYearListDlg::ShowYear(int layout, int year) {
   UpdateData(true);
   std::string error;
-  const bool converted = ConvertYearListDate(m_strYear, m_strMonth, m_strDay, layout,
+  const bool converted = ConvertYearListDate(year, m_strMonth, m_strDay, layout,
                                              m_settings.calendar, m_conversions, error);
   if (layout == kLunisolarLayout && !m_conversions.yearSign.empty()) m_strYearSign = m_conversions.yearSign;
   UpdateData(false);
   if (!converted) return ReportError(error);
-  FillYearPhaseList();
-  FillYearTermList();
+  FillYearPhaseList(year);
+  FillYearTermList(year);
   m_events.calendar = m_settings.calendar;
   const bool filled = layout == kLunisolarLayout
-                          ? FillLunisolarGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error)
-                          : FillWesternGrid(m_strGrid, m_strYear, m_nSignDisplay, m_events, error);
+                          ? FillLunisolarGrid(m_strGrid, year, m_nSignDisplay, m_events, error)
+                          : FillWesternGrid(m_strGrid, year, m_nSignDisplay, m_events, error);
   m_nDisplayMode = layout;
-  m_strGridYear = m_strYear;
+  m_nGridYear = year;
   m_shownDate = {m_strYear, m_strMonth, m_strDay};
   DrawYearGrid(layout);
   UpdateData(false);
   if (!filled) ReportError(error);
 }
 
-void CYearListDlg::FillYearPhaseList() { FillEventList(m_listPhases, kPhaseListTitle, kListRequestPhases); }
-void CYearListDlg::FillYearTermList() { FillEventList(m_listTerms, kTermListTitle, kListRequestTerms); }
+void CYearListDlg::FillYearPhaseList(int year) {
+  FillEventList(m_listPhases, kPhaseListTitle, kListRequestPhases, year);
+}
+void CYearListDlg::FillYearTermList(int year) { FillEventList(m_listTerms, kTermListTitle, kListRequestTerms, year); }
 
-void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wParam) {
+void CYearListDlg::FillEventList(QTreeWidget* list, const char* title, int wParam, int year) {
   UpdateData(true);
   list->clear();
   list->setHeaderLabels({QString::fromUtf8(title)});
   list->setColumnWidth(0, 150);
   m_nEventDays = kYearEventDays;
   const bool phases = wParam == kListRequestPhases;
-  const YearEventRequest request{phases ? EventKind::MoonPhases : EventKind::SolarTerms, TypedDouble(m_strYear),
+  const YearEventRequest request{phases ? EventKind::MoonPhases : EventKind::SolarTerms, double(year),
                                  m_nEventDays};
   const DateClock lists = ListClock(m_settings);
   std::vector<CalendarEvent>& events = phases ? m_events.phases : m_events.terms;
@@ -418,7 +411,7 @@ void CYearListDlg::DrawYearGrid(int /*layout*/) {
 }
 
 bool CYearListDlg::WriteYearFileTo(const std::string& path, std::string& error) {
-  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, GridYearText(), m_settings.calendar);
+  const std::string text = YearFileText(m_strGrid, m_nDisplayMode, GridYear(), m_settings.calendar);
   return WriteTextFileAtomically(path, text, true, error);
 }
 
@@ -437,12 +430,12 @@ void CYearListDlg::WriteYearFile(int /*layout*/) {
 }
 
 QString CYearListDlg::ProposedFileName() const {
-  return Q(GridYearText()).trimmed() + (m_nDisplayMode == 1 ? QStringLiteral("年和暦表示.csv") : QStringLiteral("年西暦表示.csv"));
+  return QString::number(GridYear()) + (m_nDisplayMode == 1 ? QStringLiteral("年和暦表示.csv") : QStringLiteral("年西暦表示.csv"));
 }
 
-std::string CYearListDlg::GridYearText() const {
+int CYearListDlg::GridYear() const {
   // Before any fill the grid is empty and the typed year heads it.
-  return m_nDisplayMode == 0 ? m_strYear : m_strGridYear;
+  return m_nDisplayMode == 0 ? TypedInt(m_strYear) : m_nGridYear;
 }
 
 void CYearListDlg::ReportError(const std::string& error) {

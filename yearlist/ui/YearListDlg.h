@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "yearlist/YearList.h"
@@ -61,9 +62,9 @@ class CYearListDlg : public QDialog {
   std::string m_strEraByTable;    // combo 1050's selected text
   std::string m_strEraByReading;  // combo 1051's selected text
   std::string m_strSavedDirectory;
-  // The year text the grid was last filled for: its caption and calendar
-  // name, which the view's copies of the date must not change under it.
-  std::string m_strGridYear;
+  // The year the grid was last filled for: its caption and calendar name,
+  // which the view's copies of the date must not change under it.
+  int m_nGridYear = 0;
 
   // Copies between the controls and the member texts.
   void UpdateData(bool toMembers);
@@ -77,8 +78,8 @@ class CYearListDlg : public QDialog {
   // The same with the file name already chosen (the save dialog's result).
   bool WriteYearFileTo(const std::string& path, std::string& error);
   void DrawYearGrid(int layout);
-  // The year text the grid's caption and calendar name are made of.
-  std::string GridYearText() const;
+  // The year the grid's caption and calendar name are made of.
+  int GridYear() const;
 
   // Message boxes go through here; tests may replace it to read them.
   static void (*ShowMessage)(QWidget* parent, const QString& text, const QString& caption);
@@ -105,19 +106,19 @@ class CYearListDlg : public QDialog {
 
  private:
   void BuildControls();
-  void ShowLunisolarYear();
-  void ShowWesternYear();
-  void ShowYear(int layout);
-  void FillYearPhaseList();
-  void FillYearTermList();
-  void FillEventList(QTreeWidget* list, const char* title, int wParam);
+  void ShowYear(int layout, int year);
+  void FillYearPhaseList(int year);
+  void FillYearTermList(int year);
+  void FillEventList(QTreeWidget* list, const char* title, int wParam, int year);
   void FillEraLists();
   void ReportError(const std::string& error);
   // Enter in a date field: the typed date in the layout on show.
   void ApplyTypedDate();
-  // Whether the typed year, month and day are numbers; the first that is not
-  // is named in a message, given back the text last shown and selected.
-  bool TypedDateIsNumbers();
+  // The typed year, read once here for everything the list shows: when the
+  // typed year, month and day are numbers and the year is in the list's
+  // range. Else nullopt after a message: the first field that is not a
+  // number is named, given back the text last shown and selected.
+  std::optional<int> TypedYear();
 
   QLineEdit* m_editYear = nullptr;
   CUpDown* m_spinYear = nullptr;
