@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Args.h"
+#include "core/CalendarDays.h"
 #include "core/Text.h"
 
 namespace {
@@ -61,7 +62,7 @@ std::optional<TypedMoment> ReadTypedMoment(const std::string& yearText, const st
     refusal = {FormField::kDay, "日は1から31の整数で入力してください" + Quoted(dayText) + "。"};
     return std::nullopt;
   }
-  if (!args::DateExists(year, static_cast<int>(month), static_cast<int>(day), rule)) {
+  if (!DateExists({year, static_cast<int>(month), static_cast<int>(day)}, rule)) {
     refusal = {FormField::kDay, std::to_string(year) + "年" + std::to_string(month) + "月" + std::to_string(day) +
                                     "日という日はありません（" +
                                     (rule == CalendarRule::JulianThenGregorian ? "1582年10月15日より前はユリウス暦、以後はグレゴリオ暦"

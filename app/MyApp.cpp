@@ -19,6 +19,7 @@
 #include "app/AboutDlg.h"
 #include "app/MainFrm.h"
 #include "core/Args.h"
+#include "core/CalendarDays.h"
 #include "core/Conf.h"
 #include "core/Text.h"
 #include "view/ui/MyView.h"
@@ -127,8 +128,8 @@ bool ParseRenderDate(const std::string& text, int& year, int& month, int& day) {
   // The calendar in force is known once ombrel.dat is read (RenderMainWindow);
   // here a date no calendar has is refused.
   int y = 0, m = 0, d = 0;
-  if (!args::ParseDate(text, y, m, d) || !(args::DateExists(y, m, d, CalendarRule::JulianThenGregorian) ||
-                                             args::DateExists(y, m, d, CalendarRule::Gregorian)))
+  if (!args::ParseDate(text, y, m, d) || !(DateExists({y, m, d}, CalendarRule::JulianThenGregorian) ||
+                                             DateExists({y, m, d}, CalendarRule::Gregorian)))
     return false;
   year = y, month = m, day = d;
   return true;
@@ -146,7 +147,7 @@ int RenderMainWindow(CMyApp& app, const RenderRequest& request, std::string& err
   CMyView* view = app.View();
   const int line4 = view->m_settingsRecord.m_nCalendarMode;  // as start-up read it from ombrel.dat
   const CalendarRule calendar = CalendarRuleOfMode(line4);
-  if (request.hasDate && !args::DateExists(request.year, request.month, request.day, calendar)) {
+  if (request.hasDate && !DateExists({request.year, request.month, request.day}, calendar)) {
     error = text::SjisFormat("bad date %d-%02d-%02d: not a day of the %s calendar ombrel.dat chooses (line 4 = %d)",
                              request.year, request.month, request.day,
                              calendar == CalendarRule::JulianThenGregorian ? "Julian-then-Gregorian" : "Gregorian",

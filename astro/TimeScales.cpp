@@ -3,18 +3,7 @@
 #include <cmath>
 
 #include "astro/Coordinates.h"
-
-namespace {
-
-// The day the Gregorian calendar starts under the Julian-then-Gregorian rule
-// (1582-10-15).
-constexpr double kGregorianStart = 2299161.0;
-
-bool GregorianAt(const DateClock& on, double jd) {
-  return on.calendar == CalendarRule::Gregorian || jd >= kGregorianStart;
-}
-
-}  // namespace
+#include "core/CalendarDays.h"
 
 JulianDay DateToJulianDay(double year, double month, double day, double hour, const DateClock& on) {
   double longitude = on.clock.longitude, sign = 1.0;
@@ -22,19 +11,14 @@ JulianDay DateToJulianDay(double year, double month, double day, double hour, co
     longitude = -longitude;
     sign = -1.0;
   }
-  if (month < 3.0) {
-    year -= 1.0;
-    month += 12.0;
-  }
-  const double b = std::floor(365.25 * year) + std::floor((month - 2.0) * 30.59);
-  const double century = std::floor(year / 400.0) - std::floor(year / 100.0) + 2.0;
+  const DayCount count = CountDays(year, month, day);
   // The reading as if it were Universal Time tells the zone which offset holds.
-  double reading = b + day + hour / 24.0 + 1721086.5;
-  if (GregorianAt(on, reading)) reading += century;
+  double reading = count.julianDays + hour / 24.0 + kDayCountEpoch;
+  if (GregorianAt(on.calendar, reading)) reading += count.gregorianShift;
   const TimeZone::Offset offset = on.clock.zone.OffsetOfReading(reading, on.clock.longitude);
-  double j = b + day + hour / 24.0 - sign * longitude / 15.0 / 24.0 + 1721086.5;
+  double j = count.julianDays + hour / 24.0 - sign * longitude / 15.0 / 24.0 + kDayCountEpoch;
   if (!offset.meanTime) j += (longitude / 15.0 - sign * offset.hours) * sign / 24.0;
-  if (GregorianAt(on, j)) j += century;
+  if (GregorianAt(on.calendar, j)) j += count.gregorianShift;
   return j;
 }
 
@@ -49,20 +33,12 @@ LocalTime JulianDayToDate(JulianDay jd, const DateClock& on) {
   l += 0.5;
   const double z = std::floor(l);
   const double f = l - z;
-  double a = z;
-  if (on.calendar == CalendarRule::Gregorian || z >= kGregorianStart) {
-    const double alpha = std::floor((z - 1867216.25) / 36524.25);
-    a = z + 1.0 + alpha - std::floor(alpha / 4.0);
-  }
-  const double b = a + 1524.0;
-  const double c = std::floor((b - 122.1) / 365.25);
-  const double d = std::floor(365.25 * c);
-  const double e = std::floor((b - d) / 30.6001);
+  const DayOfCount date = DateOfDayNumber(z, on.calendar);
   LocalTime t;
-  t.day = std::floor(b - d - std::floor(30.6001 * e) + f);
+  t.year = date.year;
+  t.month = date.month;
+  t.day = std::floor(date.day + f);
   t.hour = f * 24.0;
-  t.month = e < 13.5 ? e - 1.0 : e - 13.0;
-  t.year = t.month > 2.5 ? c - 4716.0 : c - 4715.0;
   return t;
 }
 

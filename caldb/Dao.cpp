@@ -18,6 +18,7 @@
 #include "caldb/Digest.h"
 #include "caldb/HotJournal.h"
 #include "caldb/Schema.h"
+#include "core/CalendarDays.h"
 
 // What identifies a file's content for reusing a connection to it.
 struct FileIdentity {
@@ -132,12 +133,9 @@ std::string DateText(const DaoVariant& v) {
   } else {
     if (!std::isfinite(v.real) || std::fabs(v.real) > 1e9) return ScientificText(v.real);
     // Gregorian date of a Julian day number (the engine's own date scale).
-    long long z = static_cast<long long>(std::floor(v.real + 0.5));
-    long long a = z + 32044, b = (4 * a + 3) / 146097, c = a - 146097 * b / 4;
-    long long dd = (4 * c + 3) / 1461, e = c - 1461 * dd / 4, mm = (5 * e + 2) / 153;
-    d = static_cast<int>(e - (153 * mm + 2) / 5 + 1);
-    m = static_cast<int>(mm + 3 - 12 * (mm / 10));
-    y = static_cast<int>(100 * b + dd - 4800 + mm / 10);
+    const CalendarDate date =
+        DateOfJulianDayNumber(static_cast<long long>(std::floor(v.real + 0.5)), CalendarRule::Gregorian);
+    y = static_cast<int>(date.year), m = date.month, d = date.day;
   }
   char buf[48];
   int yy = ((y % 100) + 100) % 100;

@@ -9,6 +9,7 @@
 
 #include "caldb/Dao.h"
 #include "cli/Command.h"
+#include "core/CalendarDays.h"
 #include "core/Conf.h"
 #include "core/Files.h"
 #include "core/Text.h"
@@ -163,7 +164,7 @@ bool ReadYearArgument(const std::string& text, long long lo, long long hi, long 
 }
 
 int CheckDateExists(const std::string& text, int year, int month, int day, CalendarRule rule) {
-  if (args::DateExists(year, month, day, rule)) return kOk;
+  if (DateExists({year, month, day}, rule)) return kOk;
   return UsageError("no such day: '" + text + "' (" +
                     (rule == CalendarRule::JulianThenGregorian ? "Julian calendar before 1582-10-15, Gregorian from then on"
                                        : "proleptic Gregorian calendar") +

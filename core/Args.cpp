@@ -100,16 +100,4 @@ bool ParseDate(const std::string& s, int& year, int& month, int& day) {
   return true;
 }
 
-bool DateExists(long long year, int month, int day, CalendarRule rule) {
-  const bool mixed = rule == CalendarRule::JulianThenGregorian;
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12 || day < 1) return false;
-  const bool julian = mixed && (year < 1582 || (year == 1582 && month < 10) ||
-                                            (year == 1582 && month == 10 && day < 5));
-  if (mixed && year == 1582 && month == 10 && day >= 5 && day <= 14) return false;
-  // Years are astronomical (0 is 1 BC), so the remainders hold for negative ones too.
-  const bool leap = julian ? year % 4 == 0 : (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 }  // namespace args

@@ -12,8 +12,6 @@
 
 #include <string>
 
-#include "core/Calendar.h"
-
 namespace args {
 
 enum class Form { kWhole, kDate, kDecimal };
@@ -21,7 +19,7 @@ enum class Form { kWhole, kDate, kDecimal };
 bool ParseInt(const std::string& s, long long lo, long long hi, long long& out);
 bool ParseDouble(const std::string& s, double lo, double hi, double& out);
 // Month 1..12 and day 1..31; whether the day exists in its month and
-// calendar is DateExists's question.
+// calendar is DateExists's question (core/CalendarDays.h).
 bool ParseDate(const std::string& s, int& year, int& month, int& day);
 
 // Why the text is not of the form, as a short phrase ("has a '+' sign"); ""
@@ -29,9 +27,5 @@ bool ParseDate(const std::string& s, int& year, int& month, int& day);
 std::string Refusal(const std::string& s, Form form);
 // The form written out for messages: "YYYY-MM-DD", "a whole number"...
 const char* FormName(Form form);
-
-// True when the date is a day of the calendar `rule` writes dates in (under
-// JulianThenGregorian 1582-10-05 to 1582-10-14 do not exist).
-bool DateExists(long long year, int month, int day, CalendarRule rule);
 
 }  // namespace args

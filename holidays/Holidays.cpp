@@ -6,6 +6,7 @@
 #include "astro/Sun.h"
 #include "astro/TermsPhases.h"
 #include "astro/TimeScales.h"
+#include "core/CalendarDays.h"
 
 namespace holidays {
 namespace {
@@ -100,38 +101,14 @@ const DerivedRule* RuleOn(const DerivedRule (&rules)[2], int date) {
   return nullptr;
 }
 
-// Days since 1970-01-01 of a Gregorian date, and back (Hinnant's algorithms).
-long DayNumber(int y, int m, int d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+// The holidays are days of the Gregorian calendar, keyed by Julian day number.
+long DayNumber(int y, int m, int d) { return JulianDayNumber({y, m, d}, CalendarRule::Gregorian); }
 
-struct Date {
-  int y, m, d;
-};
-
-Date FromDayNumber(long z) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
-}
-
-// 0 Sunday .. 6 Saturday (1970-01-01 was a Thursday).
-int Weekday(long dayNumber) { return static_cast<int>(((dayNumber % 7) + 7 + 4) % 7); }
+CalendarDate DateOf(long dayNumber) { return DateOfJulianDayNumber(dayNumber, CalendarRule::Gregorian); }
 
 int Yyyymmdd(long dayNumber) {
-  const Date t = FromDayNumber(dayNumber);
-  return t.y * 10000 + t.m * 100 + t.d;
+  const CalendarDate t = DateOf(dayNumber);
+  return static_cast<int>(t.year * 10000 + t.month * 100 + t.day);
 }
 
 std::optional<int> DayOfRule(const Rule& r, int year, const EquinoxDayFn& equinoxDay) {
@@ -140,7 +117,7 @@ std::optional<int> DayOfRule(const Rule& r, int year, const EquinoxDayFn& equino
     case Kind::Equinox: return equinoxDay(year, r.value);
     case Kind::NthMonday: break;
   }
-  const int first = Weekday(DayNumber(year, r.month, 1));
+  const int first = WeekdayOfJulianDayNumber(DayNumber(year, r.month, 1));
   return 1 + (8 - first) % 7 + 7 * (r.value - 1);
 }
 
@@ -160,7 +137,7 @@ DayMap NationalHolidays(int year, const EquinoxDayFn& equinoxDay) {
 void AddSubstitutes(const DayMap& national, DayMap& all) {
   for (const auto& [day, name] : national) {
     const DerivedRule* rule = RuleOn(kSubstitute, Yyyymmdd(day));
-    if (!rule || Weekday(day) != 0) continue;
+    if (!rule || WeekdayOfJulianDayNumber(day) != 0) continue;
     long next = day + 1;
     while (rule->newWording && national.count(next)) ++next;
     if (!national.count(next)) all.emplace(next, "振替休日");
@@ -172,7 +149,7 @@ void AddBridges(const DayMap& national, DayMap& all) {
     const long between = day + 1;
     const DerivedRule* rule = RuleOn(kBridge, Yyyymmdd(between));
     if (!rule || !national.count(between + 1) || all.count(between)) continue;
-    if (!rule->newWording && Weekday(between) == 0) continue;
+    if (!rule->newWording && WeekdayOfJulianDayNumber(between) == 0) continue;
     all.emplace(between, "国民の休日");
   }
 }
@@ -197,8 +174,8 @@ std::vector<Holiday> HolidaysOfYear(int year, const EquinoxDayFn& equinoxDay) {
   AddSubstitutes(national, all);
   AddBridges(national, all);
   for (const auto& [day, name] : all) {
-    const Date t = FromDayNumber(day);
-    if (t.y == year) list.push_back({t.y, t.m, t.d, name});
+    const CalendarDate t = DateOf(day);
+    if (t.year == year) list.push_back({year, t.month, t.day, name});
   }
   return list;
 }

@@ -1,5 +1,4 @@
-// Command-line arguments are read in exactly their documented forms, and a
-// date must be a day of the calendar in force.
+// Command-line arguments are read in exactly their documented forms.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,28 +63,4 @@ TEST(Args, OnlyTheDocumentedFormsAreRead) {
   EXPECT_FALSE(args::ParseDouble("181", -180, 180, v)) << "a form that fits may still be out of range";
   EXPECT_TRUE(args::ParseDouble("-35.25", -90, 90, v));
   EXPECT_EQ(v, -35.25);
-}
-
-TEST(Args, DatesExistInTheCalendarInForce) {
-  constexpr CalendarRule J = CalendarRule::JulianThenGregorian, G = CalendarRule::Gregorian;
-  struct Case {
-    long long year;
-    int month, day;
-    CalendarRule rule;
-    bool exists;
-  } cases[] = {
-      {2024, 2, 29, J, true},   {2023, 2, 29, J, false}, {2024, 2, 31, J, false}, {2023, 2, 30, J, false},
-      {1700, 2, 29, J, false},  {2100, 2, 29, J, false}, {2000, 2, 29, J, true},  {1500, 2, 29, J, true},
-      {1500, 2, 29, G, false},  {1582, 10, 4, J, true},  {1582, 10, 5, J, false}, {1582, 10, 14, J, false},
-      {1582, 10, 15, J, true},  {1582, 10, 10, G, true}, {-4, 2, 29, J, true},
-      {-1, 2, 29, J, false},    {0, 2, 29, J, true},     {2024, 4, 31, J, false}, {2024, 12, 31, J, true},
-      {2024, 13, 1, J, false},  {2024, 1, 0, J, false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(args::DateExists(c.year, c.month, c.day, c.rule), c.exists)
-        << c.year << "-" << c.month << "-" << c.day << (c.rule == J ? " Julian then Gregorian" : " Gregorian");
-  // ombrel.dat's line 4: 0 the mixed rule, any other value the Gregorian.
-  EXPECT_EQ(CalendarRuleOfMode(0), J);
-  EXPECT_EQ(CalendarRuleOfMode(1), G);
-  EXPECT_EQ(CalendarRuleOfMode(7), G);
 }
