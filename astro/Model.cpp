@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "astro/Coordinates.h"
 #include "astro/Moon.h"
 #include "astro/Planets.h"
 #include "astro/RiseSet.h"
 #include "astro/TermsPhases.h"
 #include "astro/TimeScales.h"
 #include "astro/precise/Almanac.h"
+#include "astro/precise/DeltaT.h"
 
 namespace {
 
@@ -58,6 +60,14 @@ class DesignEphemeris final : public Ephemeris {
     return kind == EventKind::MoonPhases ? design::ListMoonPhases(year, lastDay, lists)
                                          : design::ListSolarTerms(year, lastDay, lists);
   }
+  ChartHorizon ChartPlace(const BodyPosition& place, JulianDay jd, const Place& observer) const override {
+    ChartHorizon h;
+    EquatorialToHorizontal(jd, place.rightAscension, place.declination, observer.latitude, observer.longitude,
+                           h.azimuth, h.altitude);
+    return h;
+  }
+  std::vector<precise::SeriesWarning> SeriesWarnings(JulianDay, JulianDay) const override { return {}; }
+  std::optional<double> DeltaT(JulianDay) const override { return std::nullopt; }
 };
 
 // ERFA, astro/precise/.
@@ -103,6 +113,13 @@ class PreciseEphemeris final : public Ephemeris {
     return kind == EventKind::MoonPhases ? precise::ListMoonPhases(year, lastDay, lists)
                                          : precise::ListSolarTerms(year, lastDay, lists);
   }
+  ChartHorizon ChartPlace(const BodyPosition& place, JulianDay, const Place&) const override {
+    return {place.azimuth, place.altitude};
+  }
+  std::vector<precise::SeriesWarning> SeriesWarnings(JulianDay from, JulianDay to) const override {
+    return precise::ModelWarnings(from, to);
+  }
+  std::optional<double> DeltaT(JulianDay ut) const override { return precise::DeltaTAt(ut); }
 };
 
 }  // namespace

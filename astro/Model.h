@@ -14,12 +14,20 @@
 #include "astro/Moment.h"
 #include "astro/Sun.h"
 #include "astro/TermsPhases.h"
+#include "astro/precise/Validity.h"
 
 // The moments, in hours of a local day's clock, that the sun passes an
 // altitude upwards and downwards; none where it does not that day.
 struct SunCrossings {
   std::optional<double> up;
   std::optional<double> down;
+};
+
+// Where the sky chart draws a body: azimuth from the south, positive
+// westward, and altitude without refraction, in degrees.
+struct ChartHorizon {
+  double azimuth = 0.0;
+  double altitude = 0.0;
 };
 
 // The model named by a settings value: "precise" or anything else (design).
@@ -64,6 +72,21 @@ class Ephemeris {
   // it (dates on `lists`, cut to kMaxListDays), in time order, each once.
   virtual std::vector<AngleEvent> YearEvents(EventKind kind, double year, int lastDay,
                                              const DateClock& lists) const = 0;
+
+  // Where the chart draws a body of `place`, Position's topocentric answer
+  // at jd: the design's chart works the horizon out again from the
+  // equatorial place the body's record shows, the precise model keeps the
+  // horizon place it computed (apparent sidereal time).
+  virtual ChartHorizon ChartPlace(const BodyPosition& place, JulianDay jd, const Place& observer) const = 0;
+
+  // The model's series that an answer using them over [from, to] (Universal
+  // Time Julian days) takes outside their validated spans, the earth's before
+  // the planets'; none when every series stays inside, and never in the
+  // design's model, whose formulas claim no span.
+  virtual std::vector<precise::SeriesWarning> SeriesWarnings(JulianDay from, JulianDay to) const = 0;
+  // ΔT in seconds that the model's answers take at a Universal Time moment,
+  // where the model names one (the precise model's); none in the design's.
+  virtual std::optional<double> DeltaT(JulianDay ut) const = 0;
 };
 
 // The model's ephemeris; each lives for the whole run and keeps no state a

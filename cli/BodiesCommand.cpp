@@ -109,7 +109,7 @@ int RunBodies(const Run& run, const Args& args) {
   at.day = day;
   at.hour = hour;
   at.place = {latitude, longitude};
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  const Ephemeris& ephemeris = run.ephemeris;
   const AstroTable table = ComputeAstroTable(at, ephemeris);
   const MoonLight moon = MoonLightAt(ephemeris, MomentJulianDay(at), at.place);
   const DayLight light = DayLightOf(ephemeris, at);
@@ -119,10 +119,10 @@ int RunBodies(const Run& run, const Args& args) {
   // The day's searches reach a day either side of the moment.
   const JulianDay jd = MomentJulianDay(at);
   ReportModelWarning(run, ReadingWarning(at), doc);
-  if (at.model == AstroModel::Precise) {
-    doc["delta_t"] = DeltaTJson(jd);
-    ReportModelWarning(run, ModelWarning({jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}), doc);
-  }
+  AddDeltaT(doc, ephemeris, jd);
+  ReportModelWarning(
+      run, ModelWarning(ephemeris, {jd - 1.0, jd + 1.0, SeriesUse::kEarthAndPlanets, "the bodies' places and times"}),
+      doc);
   if (!run.options.json) {
     PrintTable(table, moon, PlaceClock(at));
     PrintDayLight(light);

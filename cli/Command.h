@@ -35,7 +35,7 @@ struct GlobalOptions {
 // and the settings files of the working directory: the place, calendar rule,
 // zone and model (`settings`, whose date is not read), ombrel.conf's additions
 // to the day, and what reading ombrel.dat had to warn about.
-struct Run {
+struct RunSetup {
   GlobalOptions options;
   SettingsRecord record;
   Moment settings;
@@ -45,6 +45,12 @@ struct Run {
   // The place --place named; its longitude and latitude are those of
   // `settings`, and its zone (abroad) that of `settings` unless --zone said.
   std::optional<places::NamedPlace> place;
+};
+
+// A run's setup and the ephemeris of its model, picked once in main: every
+// command asks the model through it.
+struct Run : RunSetup {
+  const Ephemeris& ephemeris;
 };
 
 using CommandFn = int (*)(const Run& run, const Args& args);

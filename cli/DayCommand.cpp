@@ -15,6 +15,7 @@
 #include "signs/Signs.h"
 #include "sky/Readout.h"
 #include "almanac/DayPanel.h"
+#include "almanac/ModelSpan.h"
 #include "almanac/Settings.h"
 
 namespace cli {
@@ -103,22 +104,18 @@ Json DayJson(const Moment& at, const DayPanel& p, const std::vector<std::string>
   return document;
 }
 
-// What the day's answer took from the precise series: in the precise model
-// the year's lists (and the day in them), and with the eclipses shown the
-// window of days their search looked at.
-std::optional<std::string> DayWarning(const Moment& at, bool withEclipses) {
-  const DateClock on = PlaceClock(at);
-  const JulianDay start = DateToJulianDay(at.year, at.month, at.day, 0.0, on);
-  SeriesSpan span{start - 1.0, start + 2.0, SeriesUse::kEarth, "the day's eclipses"};
-  if (at.model == AstroModel::Precise) {
-    const char* concerns = withEclipses ? "the sun's place, the terms, the phases, the sun's rise and set and the eclipses"
-                                        : "the sun's place, the terms, the phases and the sun's rise and set";
-    const SeriesSpan year = YearSeriesSpan(at.year, ListClock(at), SeriesUse::kEarth, concerns);
-    span = {std::min(span.from, year.from), std::max(span.to, year.to), SeriesUse::kEarth, concerns};
-  } else if (!withEclipses) {
-    return std::nullopt;
-  }
-  return ModelWarning(span);
+// What the day's answer took from the series (ModelSpan.h): the model's
+// over the year's lists and the day in them, and with the eclipses shown the
+// earth's over the days their search looked at. Those days lie in the first
+// span, so one sentence says all where the model warns.
+std::optional<std::string> DayWarning(const Moment& at, const Ephemeris& ephemeris, bool withEclipses) {
+  const char* concerns = withEclipses ? "the sun's place, the terms, the phases, the sun's rise and set and the eclipses"
+                                      : "the sun's place, the terms, the phases and the sun's rise and set";
+  const DaySpan answer = DayAnswerSpan(at), days = DayEclipseSpan(at);
+  if (std::optional<std::string> warning = ModelWarning(ephemeris, {answer.from, answer.to, SeriesUse::kEarth, concerns}))
+    return warning;
+  if (!withEclipses) return std::nullopt;
+  return EclipseWarning({days.from, days.to, SeriesUse::kEarth, "the day's eclipses"});
 }
 
 void PrintLabelled(const char* label, const std::vector<std::string>& items) {
@@ -146,7 +143,7 @@ int RunDay(const Run& run, const Args& args) {
     return ArgumentError("an hour from 0 to 24", pos[1], args::Form::kDecimal);
   Warn(run.settingsWarnings);
 
-  const Ephemeris& ephemeris = EphemerisOf(at.model);
+  const Ephemeris& ephemeris = run.ephemeris;
   DayPanel panel;
   // The year lists read the year from the form's text.
   WriteFormDate(panel, at.year, at.month, at.day, at.hour);
@@ -169,9 +166,9 @@ int RunDay(const Run& run, const Args& args) {
     readout.push_back(eclipse->text);
   if (additions.moonLight) readout.push_back(MoonLightReadout(at, ephemeris).text);
   Json document = DayJson(at, panel, readout, DayLightOf(ephemeris, at), additions.eclipses);
-  if (at.model == AstroModel::Precise) document["delta_t"] = DeltaTJson(MomentJulianDay(at));
+  AddDeltaT(document, ephemeris, MomentJulianDay(at));
   if (!args.empty()) ReportModelWarning(run, ReadingWarning(at), document);
-  ReportModelWarning(run, DayWarning(at, additions.eclipses), document);
+  ReportModelWarning(run, DayWarning(at, ephemeris, additions.eclipses), document);
   if (run.options.json) {
     PrintJson(document);
     return kOk;

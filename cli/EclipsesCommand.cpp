@@ -102,7 +102,7 @@ Json EclipsesOfYear(const Run& run, const Setting& s, long long year) {
   const std::vector<LunarEclipse> lunar = precise::LunarEclipses(from, to, s.place);
   const std::vector<SolarEclipse> solar = precise::SolarEclipses(from, to, s.place);
   // The eclipses rest on the earth's series in either model.
-  const std::optional<std::string> warning = ModelWarning({from, to, SeriesUse::kEarth, "the eclipses' moments"});
+  const std::optional<std::string> warning = EclipseWarning({from, to, SeriesUse::kEarth, "the eclipses' moments"});
   if (!run.options.json) {
     if (warning) Warn({*warning});
     for (const LunarEclipse& e : lunar) Print(LunarLine(e, s));

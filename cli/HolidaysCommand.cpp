@@ -9,7 +9,7 @@ namespace {
 
 Json HolidaysOfYear(const Run& run, long long year) {
   Json list = Json::array();
-  for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year), EphemerisOf(run.settings.model))) {
+  for (const holidays::Holiday& h : holidays::HolidaysOfYear(static_cast<int>(year), run.ephemeris)) {
     const std::string date = holidays::IsoDate(h.year, h.month, h.day);
     if (run.options.json)
       list.push_back({{"date", date}, {"name", h.name}});
@@ -18,11 +18,9 @@ Json HolidaysOfYear(const Run& run, long long year) {
   }
   Json document = {{"year", year}, {"holidays", list}};
   // The equinox days come from the model's terms of the year.
-  if (run.settings.model == AstroModel::Precise) {
-    const SeriesSpan span =
-        YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth, "the equinox holidays");
-    ReportModelWarning(run, ModelWarning(span), document);
-  }
+  const SeriesSpan span =
+      YearSeriesSpan(static_cast<double>(year), ListClock(run.settings), SeriesUse::kEarth, "the equinox holidays");
+  ReportModelWarning(run, ModelWarning(run.ephemeris, span), document);
   return document;
 }
 

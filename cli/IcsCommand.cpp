@@ -26,7 +26,7 @@ int RunIcs(const Run& run, const Args& args) {
   if (opts.Get("output").empty()) return UsageError("--output needs a file name (or - for standard output)");
   if (!CheckOutputPath(OutputPath(opts.Get("output")), error)) return Failure(error);
   if (!ical::WriteAlmanacCalendar(OutputPath(opts.Get("output")), static_cast<int>(year), kinds, kCalendarDatabase,
-                                  run.settings, error))
+                                  run.settings, run.ephemeris, error))
     return Failure(error);
   return kOk;
 }

@@ -65,6 +65,10 @@ std::optional<JulianDay> MomentOf(const std::optional<precise::SolarContact>& c)
 
 Json DeltaTJson(JulianDay ut) { return Rounded(precise::DeltaTAt(ut), 3); }
 
+void AddDeltaT(Json& document, const Ephemeris& ephemeris, JulianDay ut) {
+  if (const std::optional<double> seconds = ephemeris.DeltaT(ut)) document["delta_t"] = Rounded(*seconds, 3);
+}
+
 Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on) {
   return {{"kind", eclipses::KindKey(e.kind)},
           {"peak", ZonedTimeText(e.greatest, on)},
@@ -102,14 +106,26 @@ SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const
   return {DateToJulianDay(year, 1, 1, 0, on), DateToJulianDay(year + 1, 1, 1, 0, on), use, concerns};
 }
 
-std::optional<std::string> ModelWarning(const SeriesSpan& span) {
+namespace {
+
+std::optional<std::string> SpanWarning(const std::vector<precise::SeriesWarning>& warnings, const SeriesSpan& span) {
   std::string text;
-  for (const precise::SeriesWarning& w : precise::ModelWarnings(span.from, span.to)) {
+  for (const precise::SeriesWarning& w : warnings) {
     if (w.series == precise::Series::Planets && span.use != SeriesUse::kEarthAndPlanets) continue;
     text += (text.empty() ? "" : ". ") + w.text;
     if (w.series == precise::Series::Earth) text += std::string("; ") + span.concerns + " are extrapolated";
   }
   return text.empty() ? std::nullopt : std::optional<std::string>(text);
+}
+
+}  // namespace
+
+std::optional<std::string> ModelWarning(const Ephemeris& ephemeris, const SeriesSpan& span) {
+  return SpanWarning(ephemeris.SeriesWarnings(span.from, span.to), span);
+}
+
+std::optional<std::string> EclipseWarning(const SeriesSpan& span) {
+  return SpanWarning(precise::ModelWarnings(span.from, span.to), span);
 }
 
 std::optional<std::string> ReadingWarning(const Moment& at) {
@@ -130,21 +146,20 @@ Json YearEvents(const Run& run, long long year, const char* key, EventKind kind)
   const char* concerns = kind == EventKind::SolarTerms ? "the solar terms' moments" : "the moon phases' moments";
   const DateClock lists = ListClock(run.settings);
   const std::vector<CalendarEvent> events =
-      EventsOfYear(EphemerisOf(run.settings.model), kind, static_cast<double>(year), lists);
+      EventsOfYear(run.ephemeris, kind, static_cast<double>(year), lists);
   Json items = Json::array();
-  const bool precise = run.settings.model == AstroModel::Precise;
   for (const CalendarEvent& e : events) {
     if (run.options.json) {
       Json item = EventJson(e, lists);
-      if (precise) item["delta_t"] = DeltaTJson(e.julianDay);
+      AddDeltaT(item, run.ephemeris, e.julianDay);
       items.push_back(item);
     } else
       Print(EventListItem(e.name, e.julianDay, lists));
   }
   Json document = {{"year", year}, {key, items}};
-  if (precise)
-    ReportModelWarning(run, ModelWarning(YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth, concerns)),
-                       document);
+  ReportModelWarning(
+      run, ModelWarning(run.ephemeris, YearSeriesSpan(static_cast<double>(year), lists, SeriesUse::kEarth, concerns)),
+      document);
   return document;
 }
 

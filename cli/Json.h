@@ -32,12 +32,15 @@ Json LunarJson(const std::string& text, double lunarMonth, double lunarDay, bool
 Json EventJson(const CalendarEvent& event, const DateClock& lists);
 // ΔT (seconds, to the millisecond) that the precise model used at a moment.
 Json DeltaTJson(JulianDay ut);
+// The document's "delta_t": the ΔT the model took at a moment, where it names
+// one (Ephemeris::DeltaT), to the millisecond.
+void AddDeltaT(Json& document, const Ephemeris& ephemeris, JulianDay ut);
 
 // Prints a year's events of a kind (that year's only, on the run's list
 // clock) as list items, one a line, and returns them as the --json document
 // {"year": Y, key: [{"text", "name", "month", "day", "time", "date"}]},
 // built from the events' own numbers.
-// In the precise model the answer carries ModelWarning for the year.
+// The answer carries the model's warning for the year (ModelWarning).
 Json YearEvents(const Run& run, long long year, const char* key, EventKind kind);
 // `terms` and `phases`: "COMMAND YEAR|FROM..TO", years kFirstListYear to
 // kLastListYear, each year's events as YearEvents gives them.
@@ -55,9 +58,9 @@ void PrintYears(const Run& run, const YearSpan& years, const std::function<Json(
 Json EclipseJson(const precise::LunarEclipse& e, const DateClock& on);
 Json EclipseJson(const precise::SolarEclipse& e, const DateClock& on);
 
-// What an answer took from the precise model's series over [from, to]
-// (Universal Time): the earth's (the sun, the terms, the phases, the
-// eclipses) or the planets' as well.
+// What an answer took from a model's series over [from, to] (Universal
+// Time): the earth's (the sun, the terms, the phases, the eclipses) or the
+// planets' as well.
 enum class SeriesUse { kEarth, kEarthAndPlanets };
 struct SeriesSpan {
   JulianDay from;
@@ -67,10 +70,14 @@ struct SeriesSpan {
 };
 // The year on the clock `on`, from its first to its last instant.
 SeriesSpan YearSeriesSpan(double year, const DateClock& on, SeriesUse use, const char* concerns);
-// The sentences of precise::ModelWarnings for the series the span used,
-// the earth's with what rests on it, joined by ". "; none when each stayed in
-// its validated span.
-std::optional<std::string> ModelWarning(const SeriesSpan& span);
+// The sentences of the model's series warnings (Ephemeris::SeriesWarnings)
+// for the series the span used, the earth's with what rests on it, joined by
+// ". "; none when each stayed in its validated span, and in the design's
+// model.
+std::optional<std::string> ModelWarning(const Ephemeris& ephemeris, const SeriesSpan& span);
+// The same sentences for the eclipses, which rest on the precise model's
+// earth series in either model.
+std::optional<std::string> EclipseWarning(const SeriesSpan& span);
 // The typed moment's hour where its clock skipped it or shows it twice
 // (ClockReadingNote); none for an hour the clock shows once.
 std::optional<std::string> ReadingWarning(const Moment& at);

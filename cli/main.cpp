@@ -322,7 +322,7 @@ const GlobalOption* GlobalOptionAmong(const Args& args) {
 
 // The place --place names, if it names one; false (after reporting, with
 // the names it may have meant) if not.
-bool FindPlaceOption(Run& run, int& status) {
+bool FindPlaceOption(RunSetup& run, int& status) {
   if (!run.options.place) return true;
   const std::string& name = *run.options.place;
   const places::Found found = places::Find(places::AllPlaces(places::kZoneInfoDir), name);
@@ -341,7 +341,7 @@ bool FindPlaceOption(Run& run, int& status) {
 // The run's shared settings: ombrel.dat and ombrel.conf of the working
 // directory, then the options (--place's place, its zone unless --zone
 // names one). False (after reporting) on an unknown zone or place.
-bool BuildRun(Run& run, int& status) {
+bool BuildRun(RunSetup& run, int& status) {
   if (!FindPlaceOption(run, status)) return false;
   const SettingsReadResult read = LoadSettings(run.record);
   run.settingsWarnings = SettingsWarningLines(read);
@@ -414,9 +414,9 @@ int RunCommand(const Command& c, const Run& run, const Args& args) {
 int main(int argc, char** argv) {
   using namespace cli;
   int at = 1, status = kOk;
-  Run run;
-  if (!ParseGlobalOptions(argc, argv, at, run.options, status)) return status;
-  const std::string& workDir = run.options.workDir;
+  RunSetup setup;
+  if (!ParseGlobalOptions(argc, argv, at, setup.options, status)) return status;
+  const std::string& workDir = setup.options.workDir;
   if (argc <= at) {
     PrintHelp();
     return kUsage;
@@ -439,7 +439,7 @@ int main(int argc, char** argv) {
         PrintWrapped(c.summary, 2, 2, 79);
         return Flushed(kOk);
       }
-    if (run.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
+    if (setup.options.json && !c.json) return UsageError(std::string("--json is not available for ") + c.name);
     if (const GlobalOption* misplaced = GlobalOptionAmong(args)) {
       const std::string written = std::string("--") + misplaced->name + (misplaced->takesValue ? std::string(" ") + misplaced->value : "");
       return UsageError(std::string("--") + misplaced->name + " is an option of ombrel-cli itself: put it before the command (ombrel-cli " +
@@ -453,8 +453,11 @@ int main(int argc, char** argv) {
         if (!workDir.empty()) return Failure(wd.warning);
         Warn({wd.warning});
       }
-      if (!BuildRun(run, status)) return status;
+      if (!BuildRun(setup, status)) return status;
     }
+    // The one place the run picks its model.
+    const Ephemeris& ephemeris = EphemerisOf(setup.settings.model);
+    const Run run{std::move(setup), ephemeris};
     // The queries' time limit covers the whole command, not each query.
     LimitTotalQueryTime(QueryBudget());
     return Flushed(RunCommand(c, run, args));

@@ -31,10 +31,9 @@ std::time_t Instant(double julianDay) { return static_cast<std::time_t>(std::llr
 
 // The year's events of a kind, dated on the list clock.
 void AddListedEvents(int year, EventKind kind, const char* uidKind, const Moment& settings,
-                     std::vector<Event>& events) {
+                     const Ephemeris& ephemeris, std::vector<Event>& events) {
   const DateClock lists = ListClock(settings);
-  for (const CalendarEvent& found :
-       EventsOfYear(EphemerisOf(settings.model), kind, year, lists)) {
+  for (const CalendarEvent& found : EventsOfYear(ephemeris, kind, year, lists)) {
     Event e;
     e.summary = found.name;
     e.uid = MakeUid(uidKind, year, static_cast<int>(found.month), static_cast<int>(found.day), e.summary);
@@ -104,8 +103,7 @@ std::string Trim(const std::string& text) { return text::TrimPadding(text); }
 // observances (without anniversaries: they are the user's own) and the
 // lunisolar date. One connection, one report a day.
 void AddReportDays(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
-                   std::vector<Event>& events) {
-  const Ephemeris& ephemeris = EphemerisOf(settings.model);
+                   const Ephemeris& ephemeris, std::vector<Event>& events) {
   const DateClock days = DayCountClock(settings.calendar);
   const double first = DayNoon(year, 1, 1, settings.calendar);
   const double next = DayNoon(year + 1, 1, 1, settings.calendar);
@@ -163,23 +161,24 @@ bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad) {
   return true;
 }
 
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings) {
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
+                                 const Ephemeris& ephemeris) {
   std::vector<Event> events;
-  if (kinds & kTerms) AddListedEvents(year, EventKind::SolarTerms, "term", settings, events);
-  if (kinds & kPhases) AddListedEvents(year, EventKind::MoonPhases, "phase", settings, events);
+  if (kinds & kTerms) AddListedEvents(year, EventKind::SolarTerms, "term", settings, ephemeris, events);
+  if (kinds & kPhases) AddListedEvents(year, EventKind::MoonPhases, "phase", settings, ephemeris, events);
   if (kinds & kEclipses) AddEclipses(year, settings, events);
   if (kinds & kHolidays)
-    for (const holidays::Holiday& h : holidays::HolidaysOfYear(year, EphemerisOf(settings.model)))
+    for (const holidays::Holiday& h : holidays::HolidaysOfYear(year, ephemeris))
       AddDay(events, "holiday", h.year, h.month, h.day, h.name);
-  if (kinds & (kSixDay | kObservances | kLunar)) AddReportDays(year, kinds, databasePath, settings, events);
+  if (kinds & (kSixDay | kObservances | kLunar)) AddReportDays(year, kinds, databasePath, settings, ephemeris, events);
   return events;
 }
 
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          const Moment& settings, std::string& error) {
+                          const Moment& settings, const Ephemeris& ephemeris, std::string& error) {
   std::vector<Event> events;
   try {
-    events = AlmanacEvents(year, kinds, databasePath, settings);
+    events = AlmanacEvents(year, kinds, databasePath, settings, ephemeris);
   } catch (const CDaoException& e) {
     error = DatabaseErrorText(databasePath, e);
     return false;

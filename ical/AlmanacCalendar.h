@@ -4,6 +4,7 @@
 // lunisolar dates as all-day events.
 #pragma once
 
+#include "astro/Model.h"
 #include "astro/Moment.h"
 
 #include <string>
@@ -36,14 +37,16 @@ std::string KindNames();
 bool ParseKinds(const std::string& list, unsigned& kinds, std::string& bad);
 
 // The year's events of the chosen kinds, the days' ones read from the
-// calendar database at `databasePath`, everything in the model, calendar
-// rule and zone of `settings` (its date and hour are not read). The database
-// engine's error (CDaoException) passes through.
-std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings);
+// calendar database at `databasePath`, everything in the calendar rule and
+// zone of `settings` (its date and hour are not read) and asked of
+// `ephemeris`, the ephemeris of its model. The database engine's error
+// (CDaoException) passes through.
+std::vector<Event> AlmanacEvents(int year, unsigned kinds, const std::string& databasePath, const Moment& settings,
+                                 const Ephemeris& ephemeris);
 
 // Computes and writes the calendar to `path`, wholly or not at all. False
 // with a reason when the database or the file fails.
 bool WriteAlmanacCalendar(const std::string& path, int year, unsigned kinds, const std::string& databasePath,
-                          const Moment& settings, std::string& error);
+                          const Moment& settings, const Ephemeris& ephemeris, std::string& error);
 
 }  // namespace ical

@@ -276,15 +276,9 @@ void LayoutBodies(JulianDay jd, const Place& observer, double chartAzimuth, Body
   for (int i = 0; i < kChartBodyCount; ++i) {
     const int body = kBodyOf[i];
     const BodyPosition place = ephemeris.Position(body, jd, observer, true);
-    const BodyPosition* record = &place;
     const double size = body == BodyMoon || body == BodySun ? place.semiDiameter : 0.2;
-    // The precise place carries its own horizon coordinates (apparent
-    // sidereal time); the design's are worked out again from its equator.
-    double azimuth = record->azimuth, altitude = record->altitude;
-    if (ephemeris.Model() == AstroModel::Design)
-      EquatorialToHorizontal(jd, record->rightAscension, record->declination, observer.latitude,
-                             observer.longitude, azimuth, altitude);
-    const ChartPoint p = ProjectToChart(azimuth, altitude, chartAzimuth, g);
+    const ChartHorizon h = ephemeris.ChartPlace(place, jd, observer);
+    const ChartPoint p = ProjectToChart(h.azimuth, h.altitude, chartAzimuth, g);
     marks[i] = {p.visible, p.x, p.y, DiscHalfSize(size, g)};
   }
 }

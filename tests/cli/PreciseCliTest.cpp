@@ -163,4 +163,27 @@ TEST(CliModel, OmbrelConfChoosesTheModel) {
   EXPECT_EQ(terms({"--precise"}), precise);  // the option wins over the file
 }
 
+// The ΔT the answer took ("delta_t") is the precise model's: the design's
+// formulas name none, in any command that documents it.
+TEST(CliModel, OnlyThePreciseModelNamesItsDeltaT) {
+  const ts::ScratchDir dir("cli_delta_t");
+  const struct {
+    std::vector<std::string> args;
+    const char* list;  // the key of the list whose items carry it; none: the document
+  } cases[] = {{{"terms", "2025"}, "terms"}, {{"day", "2025-06-01"}, nullptr}, {{"bodies", "2025-06-01"}, nullptr}};
+  for (const auto& c : cases) {
+    for (const bool precise : {false, true}) {
+      std::vector<std::string> args = {"--workdir", dir.Path(), "--json"};
+      if (precise) args.push_back("--precise");
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      const ts::RunResult run = ts::RunCli(args);
+      ASSERT_EQ(run.status, 0) << run.err;
+      const nlohmann::json doc = nlohmann::json::parse(run.out);
+      const nlohmann::json& carrier = c.list ? doc[c.list][0] : doc;
+      EXPECT_EQ(carrier.contains("delta_t"), precise) << c.args[0] << (precise ? " precise" : " design");
+      if (precise) EXPECT_NEAR(carrier["delta_t"].get<double>(), 69.0, 2.0) << c.args[0];
+    }
+  }
+}
+
 }  // namespace

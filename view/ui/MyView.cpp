@@ -332,7 +332,7 @@ void CMyView::ReportModelSpan(const Moment& at) {
   // Said once as the shown moment leaves a series' span, not at every
   // refresh outside it; said again after a return inside.
   std::vector<std::string> shown;
-  for (const precise::SeriesWarning& w : DaySeriesWarnings(at, m_bShowEclipses, true)) {
+  for (const precise::SeriesWarning& w : DaySeriesWarnings(at, SettingsEphemeris(), m_bShowEclipses, true)) {
     shown.push_back(w.text);
     if (std::find(m_modelWarnings.begin(), m_modelWarnings.end(), w.text) != m_modelWarnings.end()) continue;
     if (m_bQuietErrors)
@@ -794,7 +794,8 @@ void CMyView::OnExportCalendar() {
   if (path.isEmpty()) return;
   std::string error;
   const bool written =
-      ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, m_settings, error);
+      ical::WriteAlmanacCalendar(path.toStdString(), year, ical::kAllKinds, kCalendarDatabase, m_settings,
+                                 SettingsEphemeris(), error);
   if (!written) {
     ReportError(QStringLiteral("iCalendarを書き出せませんでした。\n") + QString::fromStdString(error));
     return;
