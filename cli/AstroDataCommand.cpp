@@ -30,7 +30,7 @@ int RunAstroData(const Run& run, const Args& args) {
 
   const AstroInput input{std::to_string(year), "1", "1", opts.Get("hour", "12"), opts.Get("lon", "139.7"),
                          opts.Get("lat", "35.6"), run.settings};
-  const Ephemeris& ephemeris = EphemerisOf(run.settings.model);
+  const Ephemeris& ephemeris = run.ephemeris;
   const AstroYearEvents events = CollectYearEvents(static_cast<int>(year), run.settings, ephemeris);
   const AstroDayRequest request = [&input, &ephemeris](double month, double day) {
     AstroInput dayInput = input;

@@ -60,7 +60,7 @@ int RunYearList(const Run& run, const Args& args) {
   state.m_strDay = text::SjisFormat("%2lld", day);
   state.m_settings.calendar = gregorian ? CalendarRule::Gregorian : CalendarRule::JulianThenGregorian;
   state.m_nSignDisplay = signs;
-  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, EphemerisOf(run.settings.model), error))
+  if (!ShowYear(state, western ? kWesternLayout : kLunisolarLayout, run.ephemeris, error))
     return DatabaseFailure(error);
 
   const std::string path = OutputPath(o.Get("output"));
