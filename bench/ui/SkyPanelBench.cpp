@@ -16,7 +16,7 @@ static void BM_DrawSkyPanel(benchmark::State& state) {
   in.at.hour = 21.0;
   in.showMansions = true;
   double minute = 0.0;
-  const Ephemeris& ephemeris = EphemerisOf(in.at.model);
+  const Ephemeris& ephemeris = EphemerisOf(AstroModel::Design);
   SkyPanelMemory memory;
   for (auto _ : state) {
     // A new moment each time, as the clock moves the form on.

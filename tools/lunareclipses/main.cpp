@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "astro/precise/Ephemeris.h"
+#include "core/Args.h"
 #include "astro/precise/MoonSeries.h"
 
 namespace {
@@ -212,7 +213,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: ombrel-lunareclipses DATA_DIR OUTPUT.tsv [FIRST_YEAR LAST_YEAR]\n");
     return 2;
   }
-  const int first = argc == 5 ? std::atoi(argv[3]) : 1900, last = argc == 5 ? std::atoi(argv[4]) : 2050;
+  long long first = 1900, last = 2050;
+  if (argc == 5 && !(args::ParseInt(argv[3], -2000, 6000, first) && args::ParseInt(argv[4], first, 6000, last))) {
+    std::fprintf(stderr, "ombrel-lunareclipses: the years must be whole numbers, FIRST_YEAR <= LAST_YEAR, in -2000..6000\n");
+    return 2;
+  }
   std::string error;
   const precise::MoonSeries series = precise::MoonSeries::Read(argv[1], error);
   if (!error.empty()) {
